@@ -1,0 +1,26 @@
+// The three compiled files: the plan, the scenario table and the route grid,
+// each one structure of the model written whole, member by member.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/modello.h"
+#include "model/nomi_file.h"
+#include "platform/files.h"
+
+namespace compactor {
+
+// 15 bytes a cell, cells 0 to the last.
+std::string bytes_griglia(const Griglia& griglia);
+// 87 rows of 34 bytes plus the length of each name.
+std::string bytes_stazioni(const Stazioni& stazioni);
+// Every x entry, then every y entry, each a 2-byte tag and its payload.
+std::string bytes_planimetria(const Planimetria& planimetria);
+
+// Writes the plan file (only when con_planimetria is not 0), the scenario
+// file and the grid file, in this order, each replacing an older file whole.
+// Returns the names written.
+std::vector<std::string> scrivi_file_compilati(const Modello& m, const NomiFile& nomi, Files& files);
+
+}  // namespace compactor

@@ -1,0 +1,21 @@
+// The compile step: clear the table, load the two sources, finish the grid,
+// stamp the marks and codes, write the compiled files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/modello.h"
+#include "model/nomi_file.h"
+#include "platform/files.h"
+
+namespace compactor {
+
+// `j` switches the plan on (not 0) or off. Scenario errors are left in
+// m.numero_errore and m.posizione_errore. Throws ErrorStop when a reserved
+// place is taken (nothing is written then) and PlatformError when a file
+// operation fails. Returns the compiled files written.
+std::vector<std::string> memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files);
+
+}  // namespace compactor

@@ -1,0 +1,18 @@
+#include "driver/error_stop.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "driver/window.h"
+
+namespace compactor {
+
+std::string messaggio_errore(const std::string& a) { return " Errore n. " + a; }
+
+void errore(const std::string& a) {
+  const std::string testo = messaggio_errore(a);
+  if (!Finestra::mostra_messaggio(testo)) std::cerr << testo << "\n";
+  std::exit(3);
+}
+
+}  // namespace compactor

@@ -1,0 +1,60 @@
+#include "driver/form1.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <ostream>
+#include <thread>
+
+#include "compiler/memorizza_percorso.h"
+#include "driver/error_stop.h"
+#include "driver/window.h"
+#include "emitters/emitters.h"
+#include "model/modello.h"
+
+namespace compactor {
+namespace {
+
+// The one scenario this build carries.
+constexpr const char* kNomePercorso = "Orvena_Lusco";
+constexpr const char* kNomeTreno = "REG 4105";
+
+// Lets the window test look at the painted window while the run holds.
+void attesa_per_test() {
+  if (const char* ms = std::getenv("COMPACTOR_TEST_HOLD_WINDOW_MS"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
+}
+
+}  // namespace
+
+int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
+  Modello m;
+  m.nome_percorso = kNomePercorso;
+  m.nome_treno = kNomeTreno;
+  const NomiFile nomi = nomi_file(cartella, m.nome_percorso, m.nome_treno);
+
+  Finestra finestra;
+  if (finestra.visibile()) attesa_per_test();
+
+  try {
+    dati_linea(nomi, files);
+    dati_treno(nomi, files);
+    dati_note(nomi, files);
+    dati_rallentamenti(nomi, files);
+    dati_scheda(nomi, files);
+    int32_t j = 1;
+    memorizza_percorso(m, j, nomi, files);
+  } catch (const ErrorStop& stop) {
+    errore(stop.numero());
+  } catch (const PlatformError& e) {
+    err << "compactor: " << e.path() << ": " << e.reason() << "\n";
+    return stato_uscita::piattaforma;
+  }
+
+  if (m.numero_errore != 0) {
+    err << "compactor: scenario error " << m.numero_errore << " at " << m.posizione_errore << " m\n";
+    return stato_uscita::errore_scenario;
+  }
+  return stato_uscita::pulito;
+}
+
+}  // namespace compactor

@@ -1,0 +1,19 @@
+// The program: one run, no input. Writes the carried texts next to itself,
+// compiles the scenario and leaves the compiled files there.
+#include <iostream>
+
+#include "driver/form1.h"
+#include "driver/program_dir.h"
+#include "platform/files.h"
+
+int main() {
+  using namespace compactor;
+  std::string cartella;
+  try {
+    cartella = cartella_programma();
+  } catch (const PlatformError& e) {
+    std::cerr << "compactor: " << e.path() << ": " << e.reason() << "\n";
+    return stato_uscita::piattaforma;
+  }
+  return Form_Load(cartella, real_files(), std::cerr);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace compactor {
+
+// The directory that holds the running program, without a trailing
+// separator, found from the executable itself (not the current directory).
+// Throws PlatformError when the platform cannot tell.
+std::string cartella_programma();
+
+}  // namespace compactor

@@ -1,0 +1,20 @@
+// The five texts the program carries, as line tables of 1001 slots: the
+// lines (UTF-8) in slots 0..n-1, the end marker in slot n.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace compactor {
+
+inline constexpr std::string_view marcatore_fine = "riferimento fine del file";
+
+using TabellaRighe = std::array<std::string_view, 1001>;
+
+const TabellaRighe& righe_linea();
+const TabellaRighe& righe_treno();
+const TabellaRighe& righe_note();
+const TabellaRighe& righe_rallentamenti();
+const TabellaRighe& righe_scheda();
+
+}  // namespace compactor

@@ -1,0 +1,20 @@
+// Writes a carried text as a file: each line up to the end marker, in
+// Windows-1252, ended by CR LF. The marker itself is never written.
+#pragma once
+
+#include <string>
+
+#include "emitters/carried_texts.h"
+#include "platform/files.h"
+
+namespace compactor {
+
+// The bytes of the file: throws std::logic_error when the table has no end
+// marker in its 1001 slots or a line the code page cannot hold, both faults
+// of the program, not of the run.
+std::string testo_file(const TabellaRighe& righe);
+
+// Replaces `path` whole with the text.
+void scrivi_testo(const TabellaRighe& righe, const std::string& path, Files& files);
+
+}  // namespace compactor

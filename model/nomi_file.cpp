@@ -1,0 +1,21 @@
+#include "model/nomi_file.h"
+
+namespace compactor {
+
+NomiFile nomi_file(const std::string& cartella, const std::string& percorso, const std::string& treno) {
+  // "/" is this platform's separator; everything after it is as the scenario names it.
+  const std::string r = cartella + "/" + percorso;
+  const std::string rt = r + "_" + treno;
+  return {
+      .linea_txt = r + "_linea.txt",
+      .treno_txt = rt + "-.txt",
+      .note = rt + "_note.txt",
+      .rallentamenti = rt + "_rallentamenti.txt",
+      .scheda = rt + "_scheda_treno.txt",
+      .planimetria = r + "_linea.dat",
+      .scenario = rt + ".sim",
+      .griglia = rt + ".dat",
+  };
+}
+
+}  // namespace compactor

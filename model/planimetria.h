@@ -1,0 +1,51 @@
+// The plan of the route: one point (x, y) per metre, 0 to metri_totali.
+//
+// Points are only ever computed front to back, so which tag an entry has
+// follows from its index: the seed points 0 and 1 are 16-bit integers,
+// computed points are doubles, everything after the last computed point is
+// empty. Only the doubles are held, 16 bytes a metre.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/variante.h"
+
+namespace compactor {
+
+class Planimetria {
+ public:
+  bool dimensionata() const { return metri_totali_ >= 0; }
+  int32_t metri_totali() const { return metri_totali_; }
+  // Number of entries of each coordinate: metri_totali + 1.
+  int64_t punti() const { return dimensionata() ? int64_t{metri_totali_} + 1 : 0; }
+
+  // Re-dimensions to 0..metri_totali and clears every entry.
+  void dimensiona(int32_t metri_totali);
+  // Drops the plan (not dimensioned).
+  void libera();
+
+  // Points 0 = (0, 0) and 1 = (0, 1), as 16-bit integers.
+  void semina();
+  bool seminata() const { return seminata_; }
+
+  // Index of the next point to compute (2 after the seed).
+  int64_t prossimo() const { return prossimo_; }
+  // Computes the next point; a load failure when the plan is full.
+  void aggiungi(double x, double y);
+
+  // Coordinates of a seeded or computed point m (m < prossimo()).
+  double x(int64_t m) const;
+  double y(int64_t m) const;
+
+  // Entry (m, c), c = 0 for x and 1 for y, as the file stores it.
+  Variante voce(int64_t m, int c) const;
+
+ private:
+  int32_t metri_totali_ = -1;
+  bool seminata_ = false;
+  int64_t prossimo_ = 0;
+  std::vector<double> x_, y_;
+};
+
+}  // namespace compactor

@@ -1,0 +1,42 @@
+// Every file operation of the program goes through this small layer, so a
+// test can replace it and make any operation fail.
+//
+// Files are never rewritten in place: an OutputFile writes to a temporary
+// name in the target's directory and commit() renames it over the target.
+// An OutputFile dropped without commit() removes its temporary file.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/errors.h"
+
+namespace compactor {
+
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  virtual void write(std::string_view bytes) = 0;
+  // Flushes, closes and renames over the target; throws PlatformError.
+  virtual void commit() = 0;
+};
+
+class Files {
+ public:
+  virtual ~Files() = default;
+  virtual bool exists(const std::string& path) = 0;
+  // The whole file; throws PlatformError.
+  virtual std::string read(const std::string& path) = 0;
+  virtual std::unique_ptr<OutputFile> create(const std::string& path) = 0;
+  // Throws PlatformError, also when the file does not exist.
+  virtual void remove(const std::string& path) = 0;
+};
+
+// The files of the machine.
+Files& real_files();
+
+// Writes a whole file through `files`, replacing any file of that name.
+void write_whole(Files& files, const std::string& path, std::string_view bytes);
+
+}  // namespace compactor
