@@ -1,0 +1,208 @@
+#include "sources/field_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+#include "model/errors.h"
+
+namespace compactor {
+namespace {
+
+bool bianco(char c) { return c == ' ' || c == '\t'; }
+bool fine_riga(char c) { return c == '\r' || c == '\n'; }
+bool cifra(char c) { return c >= '0' && c <= '9'; }
+
+enum class Esito { numero, nessun_numero, troppo_grande };
+
+struct Conversione {
+  Esito esito;
+  double valore;
+};
+
+// The text of a numeric field to a whole number, halves to even. The
+// magnitude is judged from the digits before any conversion, so that neither
+// a huge exponent nor a field of millions of digits can overflow or stall.
+Conversione converti(std::string_view t) {
+  const size_t n = t.size();
+  if (n == 0) return {Esito::numero, 0.0};
+  size_t i = 0;
+  bool negativo = false;
+  if (t[0] == '+' || t[0] == '-') {
+    negativo = t[0] == '-';
+    i = 1;
+  }
+  const size_t inizio_mantissa = i;
+  while (i < n && cifra(t[i])) ++i;
+  const size_t fine_intera = i;
+  size_t inizio_frazione = i;
+  size_t fine_frazione = i;
+  if (i < n && t[i] == '.') {
+    inizio_frazione = ++i;
+    while (i < n && cifra(t[i])) ++i;
+    fine_frazione = i;
+  }
+  if (fine_intera == inizio_mantissa && fine_frazione == inizio_frazione)
+    return {Esito::nessun_numero, 0.0};
+  int64_t esponente = 0;
+  if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    bool esponente_negativo = false;
+    if (i < n && (t[i] == '+' || t[i] == '-')) esponente_negativo = t[i++] == '-';
+    if (i >= n || !cifra(t[i])) return {Esito::nessun_numero, 0.0};
+    // Saturated: anything this far out is either zero or too wide anyway.
+    for (; i < n && cifra(t[i]); ++i)
+      esponente = std::min<int64_t>(esponente * 10 + (t[i] - '0'), 1'000'000'000);
+    if (esponente_negativo) esponente = -esponente;
+  }
+  if (i != n) return {Esito::nessun_numero, 0.0};
+
+  // Decimal exponent of the first significant digit.
+  int64_t grandezza = 0;
+  bool trovata = false;
+  for (size_t k = inizio_mantissa; k < fine_intera && !trovata; ++k)
+    if (t[k] != '0') {
+      grandezza = static_cast<int64_t>(fine_intera - 1 - k) + esponente;
+      trovata = true;
+    }
+  for (size_t k = inizio_frazione; k < fine_frazione && !trovata; ++k)
+    if (t[k] != '0') {
+      grandezza = -static_cast<int64_t>(k - inizio_frazione + 1) + esponente;
+      trovata = true;
+    }
+  if (!trovata) return {Esito::numero, 0.0};
+  if (grandezza >= 10) return {Esito::troppo_grande, 0.0};  // 1e10 fits no width
+  if (grandezza <= -2) return {Esito::numero, 0.0};         // below 0.1 rounds to 0
+
+  double valore = 0.0;
+  const auto [fine, errore] =
+      std::from_chars(t.data() + inizio_mantissa, t.data() + n, valore, std::chars_format::general);
+  if (errore != std::errc() || fine != t.data() + n) return {Esito::nessun_numero, 0.0};
+  // Halves to even, as every conversion to a whole number in this program.
+  valore = std::nearbyint(valore);
+  return {Esito::numero, negativo ? -valore : valore};
+}
+
+// A short, printable excerpt of a field for a message.
+std::string estratto(std::string_view t) {
+  constexpr size_t kMassimo = 40;
+  std::string out;
+  for (size_t i = 0; i < t.size() && i < kMassimo; ++i) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+  }
+  if (t.size() > kMassimo) out += "...";
+  return out;
+}
+
+}  // namespace
+
+LettoreCampi::LettoreCampi(std::string bytes) : dati_(std::move(bytes)) {
+  inizi_riga_.push_back(0);
+  for (size_t i = 0; i < dati_.size(); ++i) {
+    if (dati_[i] == '\r' && i + 1 < dati_.size() && dati_[i + 1] == '\n') ++i;
+    if (fine_riga(dati_[i])) inizi_riga_.push_back(i + 1);
+  }
+}
+
+size_t LettoreCampi::dopo_bianchi(size_t p) const {
+  while (p < dati_.size() && bianco(dati_[p])) ++p;
+  return p;
+}
+
+// Past the comma or line end at p, if there is one.
+size_t LettoreCampi::dopo_delimitatore(size_t p) const {
+  if (p >= dati_.size()) return p;
+  if (dati_[p] == ',' || dati_[p] == '\n') return p + 1;
+  if (dati_[p] == '\r') return (p + 1 < dati_.size() && dati_[p + 1] == '\n') ? p + 2 : p + 1;
+  return p;
+}
+
+void LettoreCampi::segna_campo(size_t p) {
+  const auto dopo = std::upper_bound(inizi_riga_.begin(), inizi_riga_.end(), p);
+  riga_ = static_cast<int>(dopo - inizi_riga_.begin());
+  colonna_ = static_cast<int>(p - *(dopo - 1));
+}
+
+void LettoreCampi::fallisci(const std::string& motivo) const {
+  throw LoadFailure("line " + std::to_string(riga_) + ", column " + std::to_string(colonna_) +
+                    ": " + motivo);
+}
+
+std::string LettoreCampi::leggi_testo() {
+  if (fine_file()) {
+    segna_campo(dati_.size());
+    fallisci("a field is read past the end of the source");
+  }
+  const size_t n = dati_.size();
+  const size_t p = dopo_bianchi(pos_);
+  segna_campo(p);
+  std::string testo;
+  size_t q;
+  if (p < n && dati_[p] == '"') {
+    const size_t chiusa = dati_.find('"', p + 1);
+    const size_t fine = chiusa == std::string::npos ? n : chiusa;
+    testo.assign(dati_, p + 1, fine - p - 1);
+    q = chiusa == std::string::npos ? n : chiusa + 1;
+  } else {
+    q = p;
+    while (q < n && dati_[q] != ',' && !fine_riga(dati_[q])) ++q;
+    size_t fine = q;
+    while (fine > p && bianco(dati_[fine - 1])) --fine;
+    testo.assign(dati_, p, fine - p);
+  }
+  // After a quoted text, whatever stands before the delimiter is dropped.
+  while (q < n && dati_[q] != ',' && !fine_riga(dati_[q])) ++q;
+  pos_ = dopo_delimitatore(q);
+  return testo;
+}
+
+int64_t LettoreCampi::leggi_numero(int64_t minimo, int64_t massimo, const char* larghezza) {
+  if (fine_file()) {
+    segna_campo(dati_.size());
+    fallisci("a number is read past the end of the source");
+  }
+  const size_t n = dati_.size();
+  const size_t p = dopo_bianchi(pos_);
+  segna_campo(p);
+  size_t q = p;
+  while (q < n && dati_[q] != ',' && !bianco(dati_[q]) && !fine_riga(dati_[q])) ++q;
+  const std::string_view campo(dati_.data() + p, q - p);
+
+  const Conversione c = converti(campo);
+  if (c.esito == Esito::nessun_numero) fallisci("\"" + estratto(campo) + "\" is not a number");
+  if (c.esito == Esito::troppo_grande || c.valore < static_cast<double>(minimo) ||
+      c.valore > static_cast<double>(massimo))
+    fallisci("\"" + estratto(campo) + "\" does not fit " + larghezza);
+
+  // A blank that ends a number swallows the blanks after it and then one
+  // comma or line end, so "12   11   50 " followed by a line end is three
+  // fields on one line.
+  if (q < n && bianco(dati_[q])) q = dopo_bianchi(q);
+  pos_ = dopo_delimitatore(q);
+  return static_cast<int64_t>(c.valore);
+}
+
+int32_t LettoreCampi::leggi_long() {
+  return static_cast<int32_t>(leggi_numero(INT32_MIN, INT32_MAX, "32 bits"));
+}
+
+int16_t LettoreCampi::leggi_integer() {
+  return static_cast<int16_t>(leggi_numero(INT16_MIN, INT16_MAX, "16 bits"));
+}
+
+uint8_t LettoreCampi::leggi_byte() {
+  return static_cast<uint8_t>(leggi_numero(0, UINT8_MAX, "a byte"));
+}
+
+std::string LettoreCampi::testo_riga(int riga) const {
+  if (riga < 1 || static_cast<size_t>(riga) > inizi_riga_.size()) return {};
+  const size_t inizio = inizi_riga_[static_cast<size_t>(riga) - 1];
+  size_t fine = inizio;
+  while (fine < dati_.size() && !fine_riga(dati_[fine])) ++fine;
+  return dati_.substr(inizio, fine - inizio);
+}
+
+}  // namespace compactor
