@@ -1,0 +1,21 @@
+// The two scenario codes, derived from the train name and the route name.
+#pragma once
+
+#include <cstdint>
+
+#include "model/modello.h"
+
+namespace compactor {
+
+// Both read the names from stazioni rows 86 (train) and 85 (route), join
+// them, lower-case the text, append a fixed filler and sum the character
+// codes of its first 25 characters. Both leave that code text in m.riga and
+// change nothing else.
+
+// Plain sum of the character codes (at most 25 x 255).
+int16_t codice_gara_og(Modello& m);
+
+// Sum of each character code times its position, 1 to 25 (at most 82875).
+int32_t codice_gara_st(Modello& m);
+
+}  // namespace compactor

@@ -1,0 +1,15 @@
+// The main pass over the loaded grid: the code drops around slowdowns.
+#pragma once
+
+#include "model/modello.h"
+
+namespace compactor {
+
+// Walks the grid once, front to back, and adds code drops (kind 12, code
+// 180) ahead of the signals before each warning board, before, inside and
+// after each slowdown. A drop that finds no place records error 11, 12 or 13
+// with its position and the pass goes on. Scans stop at the grid's last cell.
+// Without a grid it does nothing.
+void passo_finale(Modello& m);
+
+}  // namespace compactor

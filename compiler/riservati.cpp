@@ -1,0 +1,28 @@
+#include "compiler/riservati.h"
+
+#include "compiler/codici_gara.h"
+
+namespace compactor {
+namespace {
+
+constexpr int16_t marca_scenario = 610;
+constexpr int16_t marca_griglia = 5121;
+
+}  // namespace
+
+void timbra_riservati(Modello& m) {
+  stazione& riga85 = m.stazioni.at(85);
+  // A loader that stopped before the route length leaves no cell 1.
+  cella* cella1 = m.griglia.contiene(1) ? &m.griglia.at(1) : nullptr;
+
+  if (riga85.campo7 != 0 || (cella1 && cella1->dato1 != 0)) throw ErrorStop("1250");
+  riga85.campo7 = marca_scenario;
+  if (cella1) cella1->dato1 = marca_griglia;
+
+  if (riga85.orario != 0 || (cella1 && cella1->dato2 != 0)) throw ErrorStop("1251");
+  riga85.orario = codice_gara_st(m);
+  const int16_t semplice = codice_gara_og(m);
+  if (cella1) cella1->dato2 = semplice;
+}
+
+}  // namespace compactor
