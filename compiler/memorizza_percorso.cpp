@@ -1,14 +1,23 @@
 #include "compiler/memorizza_percorso.h"
 
 #include "compiler/compiled_files.h"
+#include "compiler/finishing_pass.h"
+#include "compiler/riservati.h"
+#include "loader/memorizza_dati.h"
 
 namespace compactor {
 
-std::vector<std::string> memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files) {
+EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files) {
   m.con_planimetria = j;
   m.numero_errore = 0;
   m.stazioni.pulisci();
-  return scrivi_file_compilati(m, nomi, files);
+  EsitoCompilazione esito;
+  esito.diagnostica = memorizza_dati(m, nomi, files);
+  if (!m.griglia.dimensionata()) return esito;
+  passo_finale(m);
+  timbra_riservati(m);
+  esito.scritti = scrivi_file_compilati(m, nomi, files);
+  return esito;
 }
 
 }  // namespace compactor

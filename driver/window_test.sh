@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs the program under a virtual display and checks that its window is
+# there, with its caption and size, while the run lasts; then checks the
+# label inside it through the toolkit.
+#   window_test.sh COMPACTOR UNIT_TESTS
+set -u
+compactor=$1
+unit_tests=$2
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xwininfo >/dev/null || {
+  echo "Xvfb, xdotool or xwininfo missing"; exit 77; }
+
+work=$(mktemp -d)
+cleanup() { [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
+# A free display number.
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=":$n"; break; }
+done
+Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=$display
+
+cp "$compactor" "$work/compactor"
+COMPACTOR_TEST_HOLD_WINDOW_MS=4000 "$work/compactor" &
+program=$!
+
+fail() { echo "FAIL: $*"; kill "$program" 2>/dev/null; exit 1; }
+wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "no window named Form1"
+info=$(xwininfo -id "$wid")
+echo "$info" | grep -q 'Width: 280' || fail "width is not 280: $info"
+echo "$info" | grep -q 'Height: 179' || fail "height is not 179: $info"
+echo "$info" | grep -q 'Map State: IsViewable' || fail "window not viewable"
+
+wait "$program"
+status=$?
+[ "$status" -ne 4 ] || fail "the run failed on a file"
+xdotool search --name '^Form1$' >/dev/null 2>&1 && fail "the window is still there after the run"
+ls "$work" | grep -q 'Orvena_Lusco_REG 4105.sim' || fail "the run wrote no scenario file"
+
+"$unit_tests" --gtest_filter='WindowOnDisplay.*' || fail "label checks"
+echo "window present while running, with caption, size and label"

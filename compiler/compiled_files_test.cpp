@@ -1,0 +1,125 @@
+#include "compiler/compiled_files.h"
+
+#include <gtest/gtest.h>
+
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+std::string bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (int v : values) out += static_cast<char>(v);
+  return out;
+}
+
+TEST(GridFile, CellsAreFifteenLittleEndianBytesInMemberOrder) {
+  Griglia g;
+  g.dimensiona(2);
+  cella& c = g.at(1);
+  c.tipo = 1;
+  c.dato1 = 5121;
+  c.dato2 = -2;
+  c.dato3 = 0x1234;
+  c.dato4 = 8;
+  c.tempo = 101;
+  c.preavviso = 84;
+  c.montagna = 2;
+  c.velocita = 19;
+  c.pendenza = 89;
+  c.aderenza = 255;
+
+  const std::string file = bytes_griglia(g);
+  ASSERT_EQ(file.size(), 3u * 15);
+  EXPECT_EQ(file.substr(0, 15), std::string(15, '\0'));
+  EXPECT_EQ(file.substr(15, 15),
+            bytes({1, 0x01, 0x14, 0xFE, 0xFF, 0x34, 0x12, 8, 0, 101, 84, 2, 19, 89, 255}));
+  EXPECT_EQ(file.substr(30), std::string(15, '\0'));
+}
+
+TEST(ScenarioFile, RowsAreThirtyFourBytesPlusTheName) {
+  Stazioni s;
+  stazione& r = s.at(1);
+  r.tipo = 8;
+  r.inizio = -500;
+  r.fine = 500;
+  r.posizione = 0x01020304;
+  r.campo4 = 1;
+  r.nome = "Stazione ABC";  // 12 characters
+  r.campo7 = 4;
+  r.campo8 = 1;
+  r.campo10 = 2;
+  r.campo11 = 1;
+  r.campo12 = -1;
+  r.campo9 = 9;
+  r.campo13 = 99;
+  r.campo6 = 6;
+  r.campo5 = 5;
+  r.orario = 43910;
+  s.at(85).nome = "\xE0";  // one Windows-1252 byte
+
+  const std::string file = bytes_stazioni(s);
+  ASSERT_EQ(file.size(), 87u * 34 + 12 + 1);
+  EXPECT_EQ(file.substr(0, 34), std::string(34, '\0')) << "a clear row is 34 zero bytes";
+  const std::string row1 = file.substr(34, 46);
+  EXPECT_EQ(row1.substr(0, 16), bytes({8, 0x0C, 0xFE, 0xFF, 0xFF, 0xF4, 0x01, 0, 0, 4, 3, 2, 1, 1, 12, 0}));
+  EXPECT_EQ(row1.substr(16, 12), "Stazione ABC");
+  EXPECT_EQ(row1.substr(28),
+            bytes({4, 0, 1, 0, 2, 0, 1, 0, 0xFF, 0xFF, 9, 99, 6, 5, 0x86, 0xAB, 0, 0}));
+  // Row 85 starts after 85 rows, one of them 12 bytes longer.
+  EXPECT_EQ(file.substr(85 * 34 + 12 + 14, 3), bytes({1, 0, 0xE0}));
+}
+
+TEST(PlanFile, TagsFollowTheSeedTheComputedPointsAndTheEmptyTail) {
+  Planimetria p;
+  p.dimensiona(4);  // entries 0..4 per coordinate
+  p.semina();
+  p.aggiungi(0.5, 2.0);
+
+  const std::string x = bytes({2, 0, 0, 0,                                  // int 0
+                               2, 0, 0, 0,                                  // int 0
+                               5, 0, 0, 0, 0, 0, 0, 0, 0xE0, 0x3F,          // 0.5
+                               0, 0, 0, 0});                                // empty, empty
+  const std::string y = bytes({2, 0, 0, 0,                                  // int 0
+                               2, 0, 1, 0,                                  // int 1
+                               5, 0, 0, 0, 0, 0, 0, 0, 0, 0x40,             // 2.0
+                               0, 0, 0, 0});
+  EXPECT_EQ(bytes_planimetria(p), x + y);
+}
+
+TEST(PlanFile, AnUnseededPlanIsAllEmptyAndAComplete341000MetrePlanHasTheKnownSize) {
+  Planimetria p;
+  p.dimensiona(3);
+  EXPECT_EQ(bytes_planimetria(p), std::string(16, '\0'));
+
+  // Computed up to metri_totali - 2: each coordinate takes 10 * metri_totali - 18 bytes.
+  p.dimensiona(341000);
+  p.semina();
+  for (int64_t m = 2; m <= 341000 - 2; ++m) p.aggiungi(0.0, static_cast<double>(m));
+  EXPECT_EQ(bytes_planimetria(p).size(), 6819964u);
+}
+
+TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {
+  testing::TempDir dir;
+  Modello m;
+  m.griglia.dimensiona(1);
+  m.planimetria.dimensiona(2);
+  const NomiFile nomi = nomi_file(dir.path(), "R", "T 1");
+
+  testing::scrivi(nomi.griglia, std::string(1000, 'x'));
+  testing::scrivi(nomi.planimetria, "old plan");
+  m.con_planimetria = 0;
+  auto written = scrivi_file_compilati(m, nomi, real_files());
+  EXPECT_EQ(written, (std::vector<std::string>{dir / "R_T 1.sim", dir / "R_T 1.dat"}));
+  EXPECT_EQ(testing::leggi(nomi.planimetria), "old plan") << "without the plan its file is left alone";
+  EXPECT_EQ(testing::leggi(nomi.griglia), std::string(30, '\0')) << "no tail of the longer old file";
+
+  m.con_planimetria = 1;
+  written = scrivi_file_compilati(m, nomi, real_files());
+  EXPECT_EQ(written.front(), dir / "R_linea.dat");
+  EXPECT_EQ(testing::leggi(nomi.planimetria), std::string(12, '\0'));
+  EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
+}
+
+}  // namespace
+}  // namespace compactor

@@ -1,0 +1,64 @@
+// What the two halves of the loader share while one load runs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "loader/diagnostica.h"
+#include "model/modello.h"
+#include "model/nomi_file.h"
+#include "platform/files.h"
+#include "sources/field_reader.h"
+
+namespace compactor {
+
+struct Caricamento {
+  Caricamento(Modello& modello, const NomiFile& n, Files& f, Diagnostica& d)
+      : m(modello), nomi(n), files(f), diagnostica(d) {}
+
+  Modello& m;
+  const NomiFile& nomi;
+  Files& files;
+  Diagnostica& diagnostica;
+
+  // The source being read, if any, and which one it is.
+  std::optional<LettoreCampi> lettore;
+  Diagnostica::Sorgente sorgente = Diagnostica::nessuna;
+  std::string percorso_sorgente;
+
+  // The next free signboard row, which is also the first row stations may
+  // not reach.
+  int32_t prossima_riga_cartello = 80;
+
+  // Opens a source: reads it whole into the reader.
+  void apri(Diagnostica::Sorgente quale, const std::string& percorso);
+  // Closes the source and deletes its file.
+  void chiudi_ed_elimina();
+
+  // Where a field stands in the source being read.
+  struct Punto {
+    int riga = 0;
+    int colonna = 0;
+  };
+  // The field last read.
+  Punto qui() const;
+
+  // Records a scenario error found at field `dove`. With a position it also
+  // sets posizione_errore.
+  void errore(int32_t numero, Punto dove);
+  void errore(int32_t numero, int32_t posizione, Punto dove);
+  // Notes field `dove` as the one at fault.
+  void segna(Punto dove);
+
+  bool fine_file() const { return lettore->fine_file(); }
+  std::string testo() { return lettore->leggi_testo(); }
+  int32_t numero() { return lettore->leggi_long(); }
+};
+
+// The line half: returns true when loading goes on with the train source.
+bool carica_linea(Caricamento& c);
+// The train half.
+void carica_treno(Caricamento& c);
+
+}  // namespace compactor

@@ -1,0 +1,274 @@
+// The line half of the loader: the route's length, references, gradients,
+// plan, tunnels, speed indicator boards and signboards.
+#include <array>
+
+#include "loader/arrotonda.h"
+#include "loader/caricamento.h"
+#include "loader/line_records.h"
+#include "sources/key_words.h"
+
+namespace compactor {
+namespace {
+
+// Texts longer than this cannot be stored with their 2-byte length.
+constexpr size_t kTestoMassimo = 32767;
+constexpr int64_t kLunghezzaMassima = 1'000'000;
+constexpr int64_t kPuntiMassimi = 1'000'000;
+
+double curvatura(int classe) {
+  static constexpr std::array<double, 7> k = {0.0, 0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+  return k[static_cast<size_t>(classe)];
+}
+
+// Working values of the record part.
+struct Lavoro {
+  int64_t puntatore_pendenza = 0;
+  int32_t pendenza = 0;
+};
+
+// One point of the plan continuing the last step; with k not 0 the step
+// also turns by about k radians.
+void punto_successivo(Planimetria& p, double k) {
+  const int64_t i = p.prossimo();
+  const double d0 = p.x(i - 1) - p.x(i - 2);
+  const double d1 = p.y(i - 1) - p.y(i - 2);
+  if (k == 0.0)
+    p.aggiungi(p.x(i - 1) + d0, p.y(i - 1) + d1);
+  else
+    p.aggiungi(p.x(i - 1) + (d0 + k * d1), p.y(i - 1) + (d1 - k * d0));
+}
+
+enum class Esito { continua, fine_record, fine_caricamento };
+
+// General section: returns false when loading ends.
+bool sezione_generale(Caricamento& c) {
+  Modello& m = c.m;
+  for (;;) {
+    if (c.fine_file()) return true;
+    m.riga = c.testo();
+    if (c.fine_file()) return true;
+    for (int volte = 0; volte < 10; ++volte)
+      if (ha_trattino(m.riga)) m.riga = c.testo();
+    const ChiaviGenerali chiavi = chiavi_generali(m.riga);
+
+    if (chiavi.lunghezza_percorso) {
+      const int32_t lunghezza = c.numero();
+      m.stazioni.at(84).fine = lunghezza;
+      if (lunghezza > kLunghezzaMassima) {
+        c.errore(1, c.qui());
+        c.chiudi_ed_elimina();
+        return false;
+      }
+      m.metri_totali = in_long(int64_t{lunghezza} + 7000);
+      m.celle_totali = in_long(arrotonda(m.metri_totali / 50.0));
+      m.griglia.dimensiona(m.celle_totali);
+      if (m.con_planimetria != 0) m.planimetria.dimensiona(m.metri_totali);
+    }
+    const std::array<std::pair<bool, int>, 3> riferimenti = {
+        {{chiavi.progressiva_tre, 81}, {chiavi.progressiva_due, 82}, {chiavi.progressiva_uno, 83}}};
+    for (const auto& [letta, r] : riferimenti) {
+      if (!letta) continue;
+      m.stazioni.at(r).inizio = c.numero();
+      m.stazioni.at(r).fine = c.numero();
+      m.stazioni.at(r).posizione = c.numero();
+    }
+    if (chiavi.sfondo_uno) m.stazioni.at(85).inizio = c.numero();
+    if (chiavi.sfondo_due) m.stazioni.at(85).posizione = c.numero();
+    if (chiavi.sfondo_tre) m.stazioni.at(85).fine = c.numero();
+    if (chiavi.ripetizione_segnali) {
+      const auto chiave = c.qui();
+      stazione& r86 = m.stazioni.at(86);
+      r86.inizio = c.numero();
+      const auto dove_inizio = c.qui();
+      r86.fine = c.numero();
+      const auto dove_fine = c.qui();
+      int errore = 0;
+      Caricamento::Punto dove;
+      if (r86.inizio % 50 != 0) {
+        errore = 3;
+        dove = dove_inizio;
+      } else if (r86.fine % 50 != 0) {
+        errore = 4;
+        dove = dove_fine;
+      } else if ((r86.posizione = codici_ripetizione(m.riga)) == 0) {
+        errore = 5;
+        dove = chiave;
+      }
+      if (errore != 0) {
+        c.errore(errore, dove);
+        c.chiudi_ed_elimina();
+        return false;
+      }
+      if (r86.fine == 0) r86.posizione = 0;
+    }
+    if (chiude_sezione_generale(m.riga)) return true;
+  }
+}
+
+// Checks that a record lies inside the grid; else error 15, which ends the
+// record loop of this source only.
+bool dentro(Caricamento& c, int32_t chainage, Caricamento::Punto dove) {
+  if (!oltre_griglia(chainage, 100, c.m.celle_totali)) return true;
+  c.errore(15, chainage, dove);
+  return false;
+}
+
+Esito pendenza(Caricamento& c, Lavoro& w) {
+  Modello& m = c.m;
+  const int32_t chainage = c.numero();
+  const auto dove = c.qui();
+  const int32_t valore = c.numero();
+  if (!dentro(c, chainage, dove)) return Esito::fine_record;
+  const int64_t n = arrotonda(chainage / 50.0);
+  // The cells before this gradient get the one before it; the first cell is
+  // written even when the fill pointer already stands at or past n.
+  if (n > 0) do {
+      m.griglia.at(w.puntatore_pendenza++).pendenza = basso8(int64_t{w.pendenza} + 100);
+    } while (w.puntatore_pendenza < n);
+  w.pendenza = valore;
+  return Esito::continua;
+}
+
+Esito curva(Caricamento& c) {
+  Modello& m = c.m;
+  const auto chiave = c.qui();
+  const int32_t inizio = c.numero();
+  const auto dove = c.qui();
+  const int32_t lunghezza = c.numero();
+  if (!dentro(c, inizio, dove)) return Esito::fine_record;
+  const int classe = classe_curva(m.riga);
+  if (classe == 0) {
+    c.errore(103, chiave);
+    c.chiudi_ed_elimina();
+    return Esito::fine_caricamento;
+  }
+  const double k = curva_s(m.riga) ? -curvatura(classe) : curvatura(classe);
+  Planimetria& p = m.planimetria;
+  const int64_t fine = int64_t{inizio} + lunghezza;
+  for (int tratto = 0; tratto < 2; ++tratto) {
+    const int64_t ultimo = tratto == 0 ? inizio : fine;
+    while (p.prossimo() <= ultimo) {
+      punto_successivo(p, tratto == 0 ? 0.0 : k);
+      if (p.prossimo() > kPuntiMassimi) {
+        c.errore(103, dove);
+        c.chiudi_ed_elimina();
+        return Esito::fine_caricamento;
+      }
+    }
+  }
+  return Esito::continua;
+}
+
+Esito montagna(Caricamento& c) {
+  int32_t inizio = c.numero();
+  const auto dove = c.qui();
+  int32_t fine = c.numero();
+  int32_t tipo = c.numero();
+  if (!dentro(c, inizio, dove)) return Esito::fine_record;
+  memo_montagna(c.m, inizio, fine, tipo);
+  return Esito::continua;
+}
+
+Esito indicatori(Caricamento& c) {
+  const int32_t posizione = c.numero();
+  const auto dove = c.qui();
+  std::array<int32_t, 8> v{};
+  for (int32_t& x : v) x = c.numero();
+  if (!dentro(c, posizione, dove)) return Esito::fine_record;
+  memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+  if (c.m.numero_errore > 0) {
+    c.errore(c.m.numero_errore, posizione, dove);
+    c.chiudi_ed_elimina();
+    return Esito::fine_caricamento;
+  }
+  return Esito::continua;
+}
+
+Esito cartello(Caricamento& c) {
+  Modello& m = c.m;
+  const int32_t chainage = c.numero();
+  const auto dove = c.qui();
+  m.riga = c.testo();
+  if (m.riga.size() > kTestoMassimo) throw LoadFailure("sign text longer than 32767 bytes");
+  if (!dentro(c, chainage, dove)) return Esito::fine_record;
+  cella& cell = m.griglia.at(arrotonda(chainage / 50.0 + 1));
+  if (!libera(cell)) {
+    c.errore(6, chainage, dove);
+    c.chiudi_ed_elimina();
+    return Esito::fine_caricamento;
+  }
+  // Signboard rows count down from 80; the 82nd would leave the table.
+  stazione& r = m.stazioni.at(c.prossima_riga_cartello);
+  cell.tipo = tipo_cella::cartello;
+  cell.dato1 = basso16(c.prossima_riga_cartello);
+  r.nome = m.riga;
+  --c.prossima_riga_cartello;
+  return Esito::continua;
+}
+
+// Record part: returns false when loading ends.
+bool parte_record(Caricamento& c, Lavoro& w) {
+  Modello& m = c.m;
+  for (;;) {
+    if (c.fine_file()) return true;
+    m.riga = c.testo();
+    if (c.fine_file()) return true;
+    for (int volte = 0; volte < 2 && ha_trattino(m.riga); ++volte) {
+      m.riga = c.testo();
+      if (c.fine_file()) return true;
+    }
+    const ChiaviLinea chiavi = chiavi_linea(m.riga);
+    Esito esito = Esito::continua;
+    if (chiavi.pendenza) esito = pendenza(c, w);
+    if (esito == Esito::continua && chiavi.curva && m.con_planimetria != 0) esito = curva(c);
+    if (esito == Esito::continua && chiavi.montagna) esito = montagna(c);
+    if (esito == Esito::continua && chiavi.indicatori_v) esito = indicatori(c);
+    if (esito == Esito::continua && chiavi.cartello_indicatore) esito = cartello(c);
+    if (esito == Esito::fine_record) return true;
+    if (esito == Esito::fine_caricamento) return false;
+  }
+}
+
+}  // namespace
+
+bool carica_linea(Caricamento& c) {
+  Modello& m = c.m;
+  m.stazioni.at(85).nome = m.nome_percorso;
+  m.stazioni.at(86).nome = m.nome_treno;
+  if (!c.files.exists(c.nomi.linea_txt)) {
+    m.numero_errore = 101;
+    return false;
+  }
+  c.apri(Diagnostica::linea, c.nomi.linea_txt);
+
+  // Everything before "[generale]" is skipped.
+  do {
+    m.riga = c.testo();
+    if (c.fine_file()) {
+      c.errore(102, c.qui());
+      c.chiudi_ed_elimina();
+      return false;
+    }
+  } while (!apre_generale(m.riga));
+
+  if (!sezione_generale(c)) return false;
+  progressive_ordina(m);
+
+  m.numero_montagne = 0;
+  c.prossima_riga_cartello = 80;
+  Lavoro w;
+  if (m.con_planimetria != 0) m.planimetria.semina();
+  if (!parte_record(c, w)) return false;
+  c.chiudi_ed_elimina();
+
+  // The last gradient runs to the end of the route.
+  do {
+    m.griglia.at(w.puntatore_pendenza++).pendenza = basso8(int64_t{w.pendenza} + 100);
+  } while (w.puntatore_pendenza < int64_t{m.celle_totali} - 2);
+  // And the route runs straight from its last curve to the end of the plan.
+  if (m.con_planimetria != 0)
+    while (m.planimetria.prossimo() <= int64_t{m.metri_totali} - 2) punto_successivo(m.planimetria, 0.0);
+  return true;
+}
+
+}  // namespace compactor

@@ -1,0 +1,96 @@
+#include "loader/line_records.h"
+
+#include <array>
+
+#include "loader/arrotonda.h"
+
+namespace compactor {
+namespace {
+
+struct Riferimento {
+  int32_t inizio = 0, fine = 0, posizione = 0;
+};
+
+Riferimento leggi_riga(const Modello& m, int r) {
+  const stazione& s = m.stazioni.at(r);
+  return {s.inizio, s.fine, s.posizione};
+}
+
+void scrivi_riga(Modello& m, int r, const Riferimento& v) {
+  stazione& s = m.stazioni.at(r);
+  s.inizio = v.inizio;
+  s.fine = v.fine;
+  s.posizione = v.posizione;
+}
+
+}  // namespace
+
+void progressive_ordina(Modello& m) {
+  const Riferimento r81 = leggi_riga(m, 81), r82 = leggi_riga(m, 82), r83 = leggi_riga(m, 83);
+  std::array<Riferimento, 3> esito{};
+  const int64_t somma = int64_t{r81.inizio} + r82.inizio + r83.inizio;
+  if (somma != 0) {
+    // Largest first; between equals the "uno" record (row 83) goes before
+    // "due" (82) before "tre" (81). A tie for the top clears all three.
+    std::array<Riferimento, 3> letti = {r83, r82, r81};
+    int massimo = 0;
+    for (int k = 1; k < 3; ++k)
+      if (letti[k].inizio > letti[massimo].inizio) massimo = k;
+    bool unico = true;
+    for (int k = 0; k < 3; ++k)
+      if (k != massimo && letti[k].inizio == letti[massimo].inizio) unico = false;
+    if (unico) {
+      esito[0] = letti[massimo];
+      int a = -1, b = -1;
+      for (int k = 0; k < 3; ++k)
+        if (k != massimo) (a < 0 ? a : b) = k;
+      // a precedes b in the uno-due-tre order, so a wins a tie.
+      if (letti[b].inizio > letti[a].inizio) std::swap(a, b);
+      esito[1] = letti[a];
+      esito[2] = letti[b];
+    }
+  } else {
+    if (r81.fine > 0) esito = {r81, r82, r83};
+    if (r82.fine > 0) esito = {r82, r81, r83};
+    if (r83.fine > 0) esito = {r83, r82, r81};
+  }
+  for (int k = 0; k < 3; ++k) {
+    if (esito[k].posizione == 1) esito[k].fine = in_long(int64_t{esito[k].fine} + 100);
+    scrivi_riga(m, 81 + k, esito[k]);
+  }
+}
+
+void memo_montagna(Modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo) {
+  const bool marcata = tipo > 10;
+  if (marcata) tipo -= 10;
+  const int32_t n = ++m.numero_montagne;
+  m.montagna_inizio.at(n) = inizio;
+  m.montagna_fine.at(n) = fine;
+  // A tunnel that starts right after the one before it is of type 3.
+  if (n > 1 && int64_t{m.montagna_inizio.at(n)} - m.montagna_fine.at(n - 1) <= 150) tipo = 3;
+  const int64_t a = arrotonda(inizio / 50.0);
+  const int64_t b = arrotonda(fine / 50.0 - 1);
+  int64_t conta = 0;
+  for (int64_t k = a; k <= b; ++k) {
+    cella& c = m.griglia.at(k);
+    c.montagna = basso8(tipo);
+    ++conta;
+    if (marcata && conta % 4 == 0 && c.tipo == tipo_cella::niente) c.tipo = tipo_cella::marcatore_montagna;
+  }
+}
+
+void memo_indicatori_v_max(Modello& m, int32_t posizione, int32_t& vas, int32_t& vbs, int32_t& vcs,
+                           int32_t& strisces, int32_t& vad, int32_t& vbd, int32_t& vcd, int32_t& strisced) {
+  cella& c = m.griglia.at(arrotonda(posizione / 50.0 + 1));
+  if (!libera(c)) {
+    m.numero_errore = 21;
+    return;
+  }
+  c.tipo = tipo_cella::indicatore_v_max;
+  c.dato1 = in_integer(arrotonda(vas * 20.0 + vad / 5.0));
+  c.dato2 = in_integer(arrotonda(vbs * 20.0 + vbd / 5.0));
+  c.dato3 = in_integer(arrotonda(vcs * 20.0 + vcd / 5.0));
+  c.dato4 = in_integer(int64_t{strisces} * 10 + strisced);
+}
+
+}  // namespace compactor

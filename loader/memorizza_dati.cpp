@@ -1,0 +1,64 @@
+#include "loader/memorizza_dati.h"
+
+#include <exception>
+
+#include "loader/caricamento.h"
+
+namespace compactor {
+
+void Caricamento::apri(Diagnostica::Sorgente quale, const std::string& percorso) {
+  if (!files.exists(percorso)) throw LoadFailure("source not found: " + percorso);
+  sorgente = quale;
+  percorso_sorgente = percorso;
+  lettore.emplace(files.read(percorso));
+}
+
+void Caricamento::chiudi_ed_elimina() {
+  lettore.reset();
+  files.remove(percorso_sorgente);
+}
+
+Caricamento::Punto Caricamento::qui() const {
+  if (!lettore) return {};
+  return {lettore->riga_campo(), lettore->colonna_campo()};
+}
+
+void Caricamento::segna(Punto dove) {
+  if (!lettore) return;
+  diagnostica.sorgente = sorgente;
+  diagnostica.riga = dove.riga;
+  diagnostica.colonna = dove.colonna;
+  diagnostica.testo_riga = lettore->testo_riga(dove.riga);
+}
+
+void Caricamento::errore(int32_t numero, Punto dove) {
+  segna(dove);
+  m.numero_errore = numero;
+}
+
+void Caricamento::errore(int32_t numero, int32_t posizione, Punto dove) {
+  errore(numero, dove);
+  m.posizione_errore = posizione;
+}
+
+Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files) {
+  Diagnostica diagnostica;
+  Caricamento c{m, nomi, files, diagnostica};
+  try {
+    if (carica_linea(c)) carica_treno(c);
+  } catch (const PlatformError&) {
+    throw;
+  } catch (const std::exception& e) {
+    // Any other failure while loading: error 25, everything stored so far
+    // stays, and no source is left behind.
+    c.segna(c.qui());
+    diagnostica.motivo = e.what();
+    c.lettore.reset();
+    m.numero_errore = 25;
+    for (const std::string* sorgente : {&nomi.linea_txt, &nomi.treno_txt})
+      if (files.exists(*sorgente)) files.remove(*sorgente);
+  }
+  return diagnostica;
+}
+
+}  // namespace compactor

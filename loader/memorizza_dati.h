@@ -1,0 +1,18 @@
+// The loader: reads the line source and the train source into the model.
+#pragma once
+
+#include "loader/diagnostica.h"
+#include "model/modello.h"
+#include "model/nomi_file.h"
+#include "platform/files.h"
+
+namespace compactor {
+
+// Fills the model from the two sources and deletes them. Scenario errors are
+// recorded in m.numero_errore and m.posizione_errore; every other failure
+// while loading becomes error 25. It returns normally in every case except
+// a platform failure of a file operation (PlatformError), which is not a
+// fault of the scenario. Returns where the recorded error came from.
+Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files);
+
+}  // namespace compactor

@@ -1,0 +1,272 @@
+// The train half of the loader: the train's values, the speed and adhesion
+// profiles, stations, signals, slowdowns and code drops.
+#include <array>
+
+#include "loader/arrotonda.h"
+#include "loader/caricamento.h"
+#include "loader/train_records.h"
+#include "sources/key_words.h"
+
+namespace compactor {
+namespace {
+
+constexpr size_t kTestoMassimo = 32767;
+
+// Working values of the train half.
+struct Lavoro {
+  int64_t puntatore_velocita = 0;
+  int32_t velocita = 0;  // before the first speed record: 0
+  int64_t puntatore_aderenza = 0;
+  int32_t aderenza = 0;  // before the first adhesion record: 0
+  int32_t riga_stazione = 1;
+};
+
+enum class Esito { continua, fine_record, fine_caricamento };
+
+// A speed in units of 5 km/h; the load fails outside 0 to 255.
+uint8_t velocita_cella(int32_t velocita) {
+  const int64_t v = arrotonda(velocita / 5.0);
+  if (v < 0 || v > 255) throw LoadFailure("speed " + std::to_string(velocita) + " km/h does not fit a cell");
+  return static_cast<uint8_t>(v);
+}
+
+bool dentro(Caricamento& c, int32_t chainage, int64_t margine, Caricamento::Punto dove) {
+  if (!oltre_griglia(chainage, margine, c.m.celle_totali)) return true;
+  c.errore(15, chainage, dove);
+  return false;
+}
+
+Esito ferma(Caricamento& c, int32_t numero, Caricamento::Punto dove) {
+  c.errore(numero, dove);
+  c.chiudi_ed_elimina();
+  return Esito::fine_caricamento;
+}
+
+Esito ferma(Caricamento& c, int32_t numero, int32_t posizione, Caricamento::Punto dove) {
+  c.errore(numero, posizione, dove);
+  c.chiudi_ed_elimina();
+  return Esito::fine_caricamento;
+}
+
+Esito velocita(Caricamento& c, Lavoro& w) {
+  Modello& m = c.m;
+  const int32_t p = c.numero();
+  const auto dove = c.qui();
+  const int32_t s = c.numero();
+  if (!dentro(c, p, 100, dove)) return Esito::fine_record;
+  const int64_t n = arrotonda(p / 50.0);
+  if (n > 0) do {
+      if (w.puntatore_velocita >= m.celle_totali) break;
+      m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
+    } while (w.puntatore_velocita < n);
+  w.velocita = s;
+  return Esito::continua;
+}
+
+Esito aderenza(Caricamento& c, Lavoro& w) {
+  Modello& m = c.m;
+  const int32_t p = c.numero();
+  const auto dove = c.qui();
+  const int32_t a = c.numero();
+  if (!dentro(c, p, 100, dove)) return Esito::fine_record;
+  const int64_t n = arrotonda(p / 50.0);
+  if (n > 0) do {
+      m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
+    } while (w.puntatore_aderenza < n);
+  w.aderenza = a;
+  return Esito::continua;
+}
+
+Esito segnale(Caricamento& c) {
+  Modello& m = c.m;
+  const int32_t posizione = c.numero();
+  const auto dove = c.qui();
+  std::array<int32_t, 10> v{};
+  for (int32_t& x : v) x = c.numero();
+  if (!dentro(c, posizione, 100, dove)) return Esito::fine_record;
+  memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
+  if (m.numero_errore > 0) return ferma(c, m.numero_errore, posizione, dove);
+  return Esito::continua;
+}
+
+Esito rallentamento(Caricamento& c) {
+  Modello& m = c.m;
+  const int32_t x = c.numero();
+  const auto dove = c.qui();
+  std::array<int32_t, 5> v{};
+  for (int32_t& n : v) n = c.numero();
+  if (!dentro(c, x, 100, dove)) return Esito::fine_record;
+  memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4]);
+  if (m.numero_errore > 0) return ferma(c, m.numero_errore, x, dove);
+  return Esito::continua;
+}
+
+Esito abbattimento(Caricamento& c) {
+  Modello& m = c.m;
+  const int32_t p = c.numero();
+  const auto dove = c.qui();
+  const int32_t valore = c.numero();
+  if (!dentro(c, p, 100, dove)) return Esito::fine_record;
+  cella& cell = m.griglia.at(arrotonda(p / 50.0));
+  if (!libera(cell)) return ferma(c, 7, p, dove);
+  if (valore > 0) {
+    cell.tipo = tipo_cella::abbattimento;
+    cell.dato1 = basso16(valore);
+  } else {
+    cell.tipo = tipo_cella::abbattimento_senza_valore;
+  }
+  return Esito::continua;
+}
+
+Esito stazione_treno(Caricamento& c, Lavoro& w) {
+  Modello& m = c.m;
+  LettoreCampi& in = *c.lettore;
+  const int32_t i = w.riga_stazione;
+  stazione& r = m.stazioni.at(i);
+
+  r.posizione = c.numero();
+  const auto dove = c.qui();
+  if (!dentro(c, r.posizione, 800, dove)) return Esito::fine_record;
+  if (r.posizione % 50 != 0) return ferma(c, 8, r.posizione, dove);
+  r.tipo = in.leggi_byte();
+  const int32_t lunghezza = c.numero();
+  if (lunghezza % 100 != 0) return ferma(c, 9, r.posizione, c.qui());
+  r.campo4 = in.leggi_byte();
+  r.campo5 = in.leggi_byte();
+  r.campo6 = in.leggi_byte();
+  r.campo7 = in.leggi_integer();
+  r.campo8 = in.leggi_integer();
+  r.campo9 = in.leggi_byte();
+  r.campo10 = in.leggi_integer();
+  r.campo11 = in.leggi_integer();
+  r.campo12 = in.leggi_integer();
+  r.campo13 = in.leggi_byte();
+  const int64_t ore = c.numero(), minuti = c.numero(), secondi = c.numero();
+  r.orario = in_long((ore * 60 + minuti) * 60 + secondi);
+  r.nome = c.testo();
+  if (r.nome.size() > kTestoMassimo) throw LoadFailure("station name longer than 32767 bytes");
+
+  // The station's zone.
+  const int64_t p = r.posizione;
+  switch (r.tipo) {
+    case 5:
+    case 6:
+      r.inizio = in_long(p - lunghezza);
+      r.fine = in_long(p + 150);
+      r.campo6 = 0;
+      break;
+    case 7:
+    case 8:
+      r.inizio = in_long(p - lunghezza);
+      r.fine = in_long(p + lunghezza);
+      r.campo6 = 0;
+      break;
+    default:
+      r.inizio = in_long(arrotonda(p - lunghezza / 2.0));
+      r.fine = in_long(arrotonda(p + lunghezza / 2.0) + (r.campo6 != 0 ? 50 : 0));
+      break;
+  }
+  if (lunghezza < 600) r.campo5 = 0;
+  if (i == 1) {
+    r.campo5 = 0;
+    r.campo6 = 0;
+  }
+  // Approach codes on the four cells before the stop point; not tested.
+  if (r.tipo < 25 && r.tipo != 5 && r.tipo != 6)
+    for (int k = 1; k <= 4; ++k) {
+      const int64_t j = arrotonda(r.fine / 50.0 - k - 1);
+      if (j > 1) m.griglia.at(j).preavviso = static_cast<uint8_t>(80 + k);
+    }
+  // The stop point replaces whatever stands in its cell.
+  if (r.tipo < 25) {
+    if (r.fine / 50.0 - 1 <= 1) return ferma(c, 24, dove);
+    cella& stop = m.griglia.at(arrotonda(r.fine / 50.0 - 1));
+    stop.tipo = tipo_cella::fermata;
+    stop.dato1 = basso16(i);
+  }
+  if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return ferma(c, 22, r.posizione, dove);
+  w.riga_stazione = i + 1;
+  if (w.riga_stazione >= c.prossima_riga_cartello) return ferma(c, 10, dove);
+  return Esito::continua;
+}
+
+// The record loop: returns false when loading ends.
+bool record(Caricamento& c, Lavoro& w) {
+  Modello& m = c.m;
+  for (;;) {
+    if (c.fine_file()) return true;
+    m.riga = c.testo();
+    if (c.fine_file()) return true;
+    for (int volte = 0; volte < 2 && ha_trattino(m.riga); ++volte) {
+      m.riga = c.testo();
+      if (c.fine_file()) return true;
+    }
+    const ChiaviTreno chiavi = chiavi_treno(m.riga);
+    Esito esito = Esito::continua;
+    auto applica = [&](bool presente, auto&& regola) {
+      if (esito == Esito::continua && presente) esito = regola();
+    };
+    applica(chiavi.massa_frenata, [&] {
+      m.stazioni.at(84).inizio = c.numero();
+      return Esito::continua;
+    });
+    applica(chiavi.vetture, [&] {
+      m.stazioni.at(84).posizione = c.numero();
+      return Esito::continua;
+    });
+    applica(chiavi.velocita, [&] { return velocita(c, w); });
+    applica(chiavi.aderenza, [&] { return aderenza(c, w); });
+    applica(chiavi.orologio, [&] {
+      stazione& r86 = m.stazioni.at(86);
+      r86.campo10 = c.lettore->leggi_integer();
+      r86.campo11 = c.lettore->leggi_integer();
+      r86.campo12 = c.lettore->leggi_integer();
+      return Esito::continua;
+    });
+    applica(chiavi.sabbia, [&] {
+      m.stazioni.at(86).campo7 = c.lettore->leggi_integer();
+      return Esito::continua;
+    });
+    applica(chiavi.segnale, [&] { return segnale(c); });
+    applica(chiavi.rallentamento, [&] { return rallentamento(c); });
+    applica(chiavi.abbattimento, [&] { return abbattimento(c); });
+    applica(chiavi.stazione, [&] { return stazione_treno(c, w); });
+    if (esito == Esito::fine_record) return true;
+    if (esito == Esito::fine_caricamento) return false;
+  }
+}
+
+}  // namespace
+
+void carica_treno(Caricamento& c) {
+  Modello& m = c.m;
+  c.apri(Diagnostica::treno, c.nomi.treno_txt);
+  // Everything before "[generale]" is skipped; without it nothing is read.
+  while (!c.fine_file()) {
+    m.riga = c.testo();
+    if (apre_generale(m.riga)) break;
+  }
+  Lavoro w;
+  if (!record(c, w)) return;
+  c.chiudi_ed_elimina();
+
+  // The last speed and adhesion run to the end of the route.
+  do {
+    m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
+  } while (w.puntatore_velocita < int64_t{m.celle_totali} - 2);
+  do {
+    m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
+  } while (w.puntatore_aderenza < int64_t{m.celle_totali} - 2);
+
+  // The chainage references must be whole multiples of 50.
+  for (int r = 81; r <= 83; ++r) {
+    const stazione& s = m.stazioni.at(r);
+    if (s.inizio % 50 != 0 || s.fine % 50 != 0) {
+      m.numero_errore = 2;
+      c.diagnostica = {};
+      c.diagnostica.sorgente = Diagnostica::linea;
+    }
+  }
+}
+
+}  // namespace compactor
