@@ -1,0 +1,42 @@
+// scenario compile: the program's compile step on an author's two sources.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "loader/diagnostica.h"
+#include "platform/files.h"
+
+namespace compactor::cli {
+
+struct OpzioniCompilazione {
+  std::string sorgente_linea;  // the author's line source
+  std::string sorgente_treno;  // the author's train source
+  std::string percorso;        // route name (UTF-8 on the command line)
+  std::string treno;           // train name
+  std::string cartella;        // where the compiled files go
+  bool senza_planimetria = false;
+};
+
+// The outcome of one compile.
+struct Compilazione {
+  int stato = 0;           // exit status
+  int32_t errore = 0;      // recorded error, 1250/1251 for the error stop, 0 when none
+  int32_t posizione = 0;   // posizione_errore as it stands
+  std::string messaggio;   // what went wrong, in words (UTF-8)
+  std::optional<std::string> file;  // the author's source the error comes from
+  Diagnostica diagnostica;
+  std::vector<std::string> scritti;  // compiled files written
+};
+
+// Copies the sources into the output directory under the names the loader
+// expects (never touching the originals), runs the compile step and reports.
+Compilazione compila(const OpzioniCompilazione& o, Files& files);
+
+// Prints the outcome as one readable line, or as one JSON object.
+void stampa(const Compilazione& c, bool json, std::ostream& out, std::ostream& err);
+
+}  // namespace compactor::cli

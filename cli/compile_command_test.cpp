@@ -1,0 +1,163 @@
+#include "cli/compile_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "tools/run_program.h"
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+using testing::TempDir;
+
+const std::string kLinea =
+    "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  150\r\n"
+    "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)\r\n[fine]\r\n";
+const std::string kTreno = "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n";
+
+struct Sorgenti {
+  TempDir dir;
+  std::string linea = dir / "my route.txt";
+  std::string treno = dir / "my train.txt";
+  Sorgenti(const std::string& l = kLinea, const std::string& t = kTreno) {
+    testing::scrivi(linea, l);
+    testing::scrivi(treno, t);
+  }
+  testing::Esito scenario(std::vector<std::string> args) {
+    args.insert(args.begin(), SCENARIO_BINARY);
+    return testing::esegui(args, dir.path());
+  }
+  testing::Esito compile(const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> args = {"compile", linea, treno, "--route", "R", "--train", "T 1", "--out", dir / "out"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return scenario(args);
+  }
+};
+
+TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouched) {
+  Sorgenti s;
+  const auto e = s.compile();
+  ASSERT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(testing::elenco(s.dir / "out"), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
+  EXPECT_EQ(testing::leggi(s.linea), kLinea);
+  EXPECT_EQ(testing::leggi(s.treno), kTreno);
+  // 10000 m + 7000: 341 cells and 17001 plan entries a coordinate.
+  EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_T 1.dat"), 341u * 15);
+  EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_linea.dat"), 2u * (10 * 17000 - 18));
+
+  const auto senza = s.compile({"--no-plan", "--json"});
+  ASSERT_EQ(senza.stato, 0) << senza.err;
+  const auto j = nlohmann::json::parse(senza.out);
+  EXPECT_EQ(j["error"], 0);
+  EXPECT_EQ(j["written"].size(), 2u);
+  EXPECT_TRUE(j["file"].is_null());
+  EXPECT_TRUE(j["line"].is_null());
+}
+
+TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
+  // The signal falls on the signboard's cell.
+  std::string treno = kTreno;
+  treno.replace(treno.find("3950"), 4, "2950");
+  Sorgenti s(kLinea, treno);
+
+  const auto testo = s.compile();
+  EXPECT_EQ(testo.stato, 1);
+  EXPECT_NE(testo.err.find("error 16 at 2950 m: a signal's cell is already taken (train source, line 3)"),
+            std::string::npos)
+      << testo.err;
+
+  const auto e = s.compile({"--json"});
+  EXPECT_EQ(e.stato, 1);
+  const auto j = nlohmann::json::parse(e.out);
+  EXPECT_EQ(j["error"], 16);
+  EXPECT_EQ(j["position"], 2950);
+  EXPECT_EQ(j["file"], s.treno);
+  EXPECT_EQ(j["line"], 3);
+  EXPECT_EQ(j["written"].size(), 3u) << "the files are written from what was loaded";
+  EXPECT_FALSE(j["message"].get<std::string>().empty());
+}
+
+TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
+  Sorgenti s;
+  EXPECT_EQ(s.scenario({"compile", s.linea}).stato, 2);
+  EXPECT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "a/b", "--train", "T", "--out", "o"}).stato, 2);
+  EXPECT_EQ(s.scenario({"frobnicate"}).stato, 2);
+  EXPECT_EQ(s.scenario({"--version"}).stato, 0);
+
+  // An original that is where the working copy goes would be deleted.
+  Sorgenti clash;
+  const std::string copia = clash.dir / "R_linea.txt";
+  std::filesystem::rename(clash.linea, copia);
+  const auto e = clash.scenario({"compile", copia, clash.treno, "--route", "R", "--train", "T", "--out",
+                                 clash.dir.path()});
+  EXPECT_EQ(e.stato, 2) << e.err;
+  EXPECT_EQ(testing::leggi(copia), kLinea);
+
+  // A signboard at chainage 0 lands in cell 1, a reserved place.
+  Sorgenti stop("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n",
+                kTreno);
+  const auto fermata = stop.compile({"--json"});
+  EXPECT_EQ(fermata.stato, 3);
+  EXPECT_EQ(nlohmann::json::parse(fermata.out)["error"], 1250);
+  EXPECT_FALSE(std::filesystem::exists(stop.dir / "out/R_T 1.dat")) << "nothing is written after the stop";
+
+  Sorgenti blocked;
+  std::filesystem::create_directories(blocked.dir / "out/R_T 1.sim/x");
+  const auto platform = blocked.compile();
+  EXPECT_EQ(platform.stato, 4);
+  EXPECT_NE(platform.err.find("R_T 1.sim"), std::string::npos) << platform.err;
+}
+
+// A 320 km route with every kind of record, compiled end to end.
+TEST(ScenarioCompile, ALongRouteGivesTheFileSizesAndCellsItsRecordsCallFor) {
+  std::string linea = "[generale]\r\nlunghezza percorso,    320000\r\n"
+                      "progressiva chilometrica uno,    31100,    3050,    0\r\n[curve]\r\n";
+  for (int c = 1000; c < 318000; c += 2000)
+    linea += "curva" + std::string(c % 4000 == 1000 ? "s" : "d") + std::to_string(1 + c / 2000 % 6) + ",  " +
+             std::to_string(c) + ",  400\r\n";
+  linea += "[pendenze]\r\n";
+  for (int c = 0; c <= 315000; c += 5000)
+    linea += "pendenza,  " + std::to_string(c) + ",   " + std::to_string(c / 5000 % 23 - 11) + "\r\n";
+  linea += "montagna,   8750,  11150,  12\r\nindicatori_vmax,  26350,  130,  140,  145,  2,  130,  140,  145,  2\r\n"
+           "cartello_indicatore,  27950,   (  Cippo  )(Km 28+000)\r\n[fine]\r\n";
+  std::string treno = "[generale]\r\nnumero vetture,    7\r\nvelocita,   0,    30\r\nvelocita,    1000,    95\r\n"
+                      "velocita,    8200,    80\r\naderenza,       0,    95\r\n";
+  for (int k = 0; k < 40; ++k)
+    treno += "stazione,  " + std::to_string(3100 + k * 8000) + ", 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, S" +
+             std::to_string(k) + "\r\n";
+  for (int c = 5050; c < 319000; c += 8000)
+    treno += "segnale,   " + std::to_string(c) + ",   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n";
+  treno += "segnale,   29850,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\nabbattimento,    7050,   270\r\n[fine]\r\n";
+  Sorgenti s(linea, treno);
+
+  const auto e = s.compile({"--json"});
+  ASSERT_EQ(e.stato, 0) << e.out << e.err;
+  const std::string dat = testing::leggi(s.dir / "out/R_T 1.dat");
+  ASSERT_EQ(dat.size(), (327000u / 50 + 1) * 15);
+  EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_linea.dat"), 2u * (10 * 327000 - 18));
+  EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_T 1.sim"),
+            87u * 34 + 10 * 2 + 30 * 3 + 22 + 1 + 3);  // station names, signboard, route and train names
+  auto cell = [&](int k, int offset) { return static_cast<unsigned char>(dat[k * 15 + offset]); };
+  EXPECT_EQ(cell(598, 0), 1) << "signal at 29850";
+  EXPECT_EQ(cell(598, 1), 42);
+  EXPECT_EQ(cell(590, 10), 84) << "its farthest approach code";
+  EXPECT_EQ(cell(528, 0), 6) << "speed indicator board at 26350";
+  EXPECT_EQ(cell(560, 0), 14) << "signboard at 27950";
+  EXPECT_EQ(cell(141, 0), 12) << "code drop at 7050";
+  EXPECT_EQ(cell(65, 0), 10) << "first station's stop point";
+  EXPECT_EQ(cell(178, 0), 11) << "tunnel marker";
+  EXPECT_EQ(cell(200, 11), 2) << "tunnel type";
+  EXPECT_EQ(cell(19, 12), 6);
+  EXPECT_EQ(cell(20, 12), 19);
+  EXPECT_EQ(cell(164, 12), 16);
+  EXPECT_EQ(cell(6537, 12), 16) << "the last speed runs to the third cell from the end";
+  EXPECT_EQ(cell(6538, 12), 0) << "the last three cells keep no speed";
+  EXPECT_EQ(cell(50, 13), 89) << "-11 per mille up to 5000 m";
+  EXPECT_EQ(cell(1, 1) | cell(1, 2) << 8, 5121);
+}
+
+}  // namespace
+}  // namespace compactor
