@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <ostream>
+#include <iostream>
+#include <memory>
 
 #include <fmt/format.h>
 
+#include "cli/command.h"
 #include "cli/error_messages.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/modello.h"
@@ -141,6 +143,32 @@ void stampa(const Compilazione& c, bool json, std::ostream& out, std::ostream& e
     default:
       err << "scenario: " << c.messaggio << "\n";
   }
+}
+
+Comando comando_compile(CLI::App& app) {
+  struct Opzioni {
+    OpzioniCompilazione o;
+    bool json = false;
+  };
+  auto opz = std::make_shared<Opzioni>();
+  auto* cmd = app.add_subcommand("compile", "Compile a line source and a train source into the three compiled files");
+  cmd->add_option("LINE_SOURCE", opz->o.sorgente_linea, "the line source (route)")->required()->check(CLI::ExistingFile);
+  cmd->add_option("TRAIN_SOURCE", opz->o.sorgente_treno, "the train source")->required()->check(CLI::ExistingFile);
+  cmd->add_option("--route", opz->o.percorso, "route name: first part of every file name")->required();
+  cmd->add_option("--train", opz->o.treno, "train name: second part of the scenario's file names")->required();
+  cmd->add_option("--out", opz->o.cartella, "directory for the compiled files (created when missing)")->required();
+  cmd->add_flag("--no-plan", opz->o.senza_planimetria, "do not build or write the plan file (R_linea.dat)");
+  cmd->add_flag("--json", opz->json, "print the outcome as one JSON object");
+  cmd->footer(
+      "Example:\n"
+      "  scenario compile route.txt train.txt --route Orvena_Lusco --train \"REG 4105\" --out build\n"
+      "Exit status: 0 clean, 1 a scenario error was recorded, 2 usage error,\n"
+      "3 the error stop (reserved place taken), 4 a file could not be read or written.");
+  return {cmd, [opz] {
+            const Compilazione c = compila(opz->o, real_files());
+            stampa(c, opz->json, std::cout, std::cerr);
+            return c.stato;
+          }};
 }
 
 }  // namespace compactor::cli
