@@ -14,5 +14,6 @@ struct Comando {
 
 // Each command adds its subcommand to the app; options live in the action.
 Comando comando_compile(CLI::App& app);
+Comando comando_export(CLI::App& app);
 
 }  // namespace compactor::cli

@@ -14,6 +14,7 @@ int run(int argc, char** argv) {
 
   const std::vector<Comando> comandi = {
       comando_compile(app),
+      comando_export(app),
   };
 
   try {
