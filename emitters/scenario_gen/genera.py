@@ -719,6 +719,7 @@ def testo_rallentamenti():
         "     i giorni esclusi i seguenti:........."])
 
 
+sys.dont_write_bytecode = True
 from note import NOTE  # noqa: E402
 
 
