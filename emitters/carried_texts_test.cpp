@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <map>
-#include <optional>
 #include <regex>
 #include <set>
 #include <string>
@@ -62,9 +60,8 @@ long numero(const std::string& campo) {
 
 // Characters, not bytes: UTF-8 continuation bytes do not count.
 size_t caratteri(std::string_view s) {
-  return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
+  return static_cast<size_t>(
+      std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 bool inizia(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
@@ -157,9 +154,9 @@ TEST(CarriedTexts, EachTextHasItsLinesAndOnlyItsCharacters) {
 TEST(LineSource, SectionsGeneralRecordsAndLiteralForms) {
   const Righe r = righe_di(righe_linea());
   ASSERT_EQ(r.size(), 537u);
-  const std::map<size_t, std::string> intestazioni = {
-      {1, "[generale]"}, {10, "[curve]"},   {184, "[pendenze]"},   {436, "[montagne]"},
-      {452, "[cartelli]"}, {517, "[indicazioni]"}, {537, "[fine]"}};
+  const std::map<size_t, std::string> intestazioni = {{1, "[generale]"},   {10, "[curve]"},     {184, "[pendenze]"},
+                                                      {436, "[montagne]"}, {452, "[cartelli]"}, {517, "[indicazioni]"},
+                                                      {537, "[fine]"}};
   for (const auto& [n, testo] : intestazioni) EXPECT_EQ(r[n - 1], testo) << "line " << n;
   const char* generali[] = {
       "lunghezza percorso,    334000",
@@ -180,13 +177,15 @@ TEST(LineSource, SectionsGeneralRecordsAndLiteralForms) {
       {11, 183, R"(curva[sd][1-6],  [1-9]\d*,  [1-9]\d*)"},
       {185, 435, R"(pendenza,  (0|[1-9]\d*),   (0|-?[1-9]\d*)(,5)?)"},
       {437, 451, R"(montagna,   [1-9]\d*,  [1-9]\d*,  1?2)"},
-      {453, 516, R"(indicatori_vmax,  [1-9]\d*(,  \d{2,3}){3},  [0-2](,  \d{2,3}){3},  [0-2]|)"
-                 R"(indicatori_vmax,  [1-9]\d*(,  \d{2,3}){3},  [0-2],  ,  ,  ,  0)"},
+      {453, 516,
+       R"(indicatori_vmax,  [1-9]\d*(,  \d{2,3}){3},  [0-2](,  \d{2,3}){3},  [0-2]|)"
+       R"(indicatori_vmax,  [1-9]\d*(,  \d{2,3}){3},  [0-2],  ,  ,  ,  0)"},
       {518, 536, R"(cartello_indicatore,  [1-9]\d*,   \([^(),]*\)(\([^(),]*\))?)"},
   };
   for (const auto& s : sezioni) {
     std::regex forma(s.forma);
-    for (size_t i = s.da; i <= s.a; ++i) EXPECT_TRUE(std::regex_match(r[i - 1], forma)) << "line " << i << ": " << r[i - 1];
+    for (size_t i = s.da; i <= s.a; ++i)
+      EXPECT_TRUE(std::regex_match(r[i - 1], forma)) << "line " << i << ": " << r[i - 1];
   }
   const char* citate[] = {
       "curvas1,  1350,  150",
@@ -340,8 +339,10 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
     }
   }
   EXPECT_EQ(cippi, 13);
-  for (const char* t : {"(Dev.I.)", "(Dev.)(U.  )", "(Dev.)(I.  )", "(Zona)(Cod )"}) EXPECT_EQ(altri.count(t), t[1] == 'Z' ? 2u : 1u) << t;
-  EXPECT_EQ(std::count_if(altri.begin(), altri.end(), [](auto& t) { return inizia(t, "(Bivio)"); }), 1) << "the junction";
+  for (const char* t : {"(Dev.I.)", "(Dev.)(U.  )", "(Dev.)(I.  )", "(Zona)(Cod )"})
+    EXPECT_EQ(altri.count(t), t[1] == 'Z' ? 2u : 1u) << t;
+  EXPECT_EQ(std::count_if(altri.begin(), altri.end(), [](auto& t) { return inizia(t, "(Bivio)"); }), 1)
+      << "the junction";
 }
 
 // ---------------------------------------------------------------------------
@@ -359,9 +360,9 @@ const std::map<std::string, std::vector<int>> kLarghezze = {
 TEST(TrainSource, SectionsGeneralRecordsAndColumns) {
   const Righe r = righe_di(righe_treno());
   ASSERT_EQ(r.size(), 358u);
-  const std::map<size_t, std::string> intestazioni = {
-      {1, "[generale]"},       {6, "[aderenze]"}, {11, "[vel_limite]"}, {52, "[stazioni]"},
-      {98, "[rallentamenti]"}, {99, "[segnali]"}, {279, "[codici]"},    {358, "[fine]"}};
+  const std::map<size_t, std::string> intestazioni = {{1, "[generale]"},  {6, "[aderenze]"},       {11, "[vel_limite]"},
+                                                      {52, "[stazioni]"}, {98, "[rallentamenti]"}, {99, "[segnali]"},
+                                                      {279, "[codici]"},  {358, "[fine]"}};
   for (const auto& [n, testo] : intestazioni) EXPECT_EQ(r[n - 1], testo) << "line " << n;
   EXPECT_EQ(r[1], "numero vetture,    7");
   EXPECT_EQ(r[2], "percentuale massa frenata,    120");
@@ -371,8 +372,11 @@ TEST(TrainSource, SectionsGeneralRecordsAndColumns) {
   struct Sezione {
     size_t da, a;
     std::string chiave;
-  } sezioni[] = {{7, 10, "aderenza"}, {12, 51, "velocita"}, {53, 97, "stazione"},
-                 {100, 278, "segnale"}, {280, 357, "abbattimento"}};
+  } sezioni[] = {{7, 10, "aderenza"},
+                 {12, 51, "velocita"},
+                 {53, 97, "stazione"},
+                 {100, 278, "segnale"},
+                 {280, 357, "abbattimento"}};
   const std::regex intero(" *-?\\d+");
   for (const auto& s : sezioni) {
     for (size_t i = s.da; i <= s.a; ++i) {
@@ -455,8 +459,8 @@ TEST(TrainSource, RowsDescribeAPlausibleRun) {
   }
   EXPECT_EQ(tipi, (std::map<long, int>{{2, 2}, {4, 1}, {8, 1}, {12, 9}, {21, 1}, {22, 20}, {27, 2}, {28, 9}}));
   const std::map<int, std::set<long>> ammessi = {
-      {4, {0, 1}}, {5, {0, 1}}, {6, {0, 1}},        {7, {0, 1, 4}},   {8, {0, 1}},
-      {9, {0}},    {10, {0, 2, 4, 5}}, {11, {0, 1}}, {12, {0, 1}}, {13, {0, 1, 60, 99}}};
+      {4, {0, 1}}, {5, {0, 1}},        {6, {0, 1}},  {7, {0, 1, 4}}, {8, {0, 1}},
+      {9, {0}},    {10, {0, 2, 4, 5}}, {11, {0, 1}}, {12, {0, 1}},   {13, {0, 1, 60, 99}}};
   for (const auto& [k, ins] : ammessi)
     EXPECT_TRUE(std::includes(ins.begin(), ins.end(), valori[k].begin(), valori[k].end())) << "campo" << k;
   EXPECT_EQ(con_orario, 23);
@@ -535,8 +539,8 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
     auto f = campi(r);
     if (f.size() < 2 || r[0] == '[') continue;
     long c = numero(f[1]);
-    bool di_linea = inizia(r, "curva") || inizia(r, "pendenza") || inizia(r, "montagna") ||
-                  inizia(r, "indicatori_v") || inizia(r, "cartello");
+    bool di_linea = inizia(r, "curva") || inizia(r, "pendenza") || inizia(r, "montagna") || inizia(r, "indicatori_v") ||
+                    inizia(r, "cartello");
     if (di_linea && !nella_griglia(c, 100)) errore("beyond the grid", c);
     if (inizia(r, "montagna") && numero(f[3]) > 10) {
       long a = arrotonda(c / 50.0), b = arrotonda(numero(f[2]) / 50.0) - 1;
@@ -611,7 +615,9 @@ struct RigaCorpo {
   size_t linea;
   std::string lim, marc, km, rs, nome, orario, rec;
   bool barra = false;
-  bool vuota() const { return lim.empty() && marc.empty() && km.empty() && rs.empty() && nome.empty() && orario.empty() && rec.empty(); }
+  bool vuota() const {
+    return lim.empty() && marc.empty() && km.empty() && rs.empty() && nome.empty() && orario.empty() && rec.empty();
+  }
 };
 
 std::string campo(const std::string& riga, int k) { return riga.substr(kBarre[k] + 1, kBarre[k + 1] - kBarre[k] - 1); }
@@ -654,7 +660,8 @@ std::vector<std::string> orari(const RigaCorpo& r) {
 TEST(TimetableCard, FourPagesOfTheSameBuild) {
   const Righe s = righe_di(righe_scheda());
   ASSERT_EQ(s.size(), 199u);
-  for (size_t n : {1, 2, 12, 49, 50, 52, 53, 63, 100, 101, 103, 113, 150, 152, 162, 199}) EXPECT_EQ(s[n - 1], "") << "line " << n;
+  for (size_t n : {1, 2, 12, 49, 50, 52, 53, 63, 100, 101, 103, 113, 150, 152, 162, 199})
+    EXPECT_EQ(s[n - 1], "") << "line " << n;
   EXPECT_EQ(s[50], std::string(81, '.'));
   EXPECT_EQ(s[101], std::string(72, '.'));
   EXPECT_EQ(s[150], std::string(72, '.'));
@@ -696,7 +703,8 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
   // Body rows: 83 characters, bars in their columns, fields in their forms.
   const std::regex velocita(R"( *\d{2,3} |     )"), lettura_f(R"( *\d{1,3}\.\d{3}[ /]|          )"),
       rs(R"( *\d{2,3} | ___ |     )"),
-      orario(R"( \d\d\.\d\d   \d\d\.\d\d  |     \d\d\.\d\d      |     \d\d\.\d\d\.\d\d   |         \d\d\.\d\d  | {16})"),
+      orario(
+          R"( \d\d\.\d\d   \d\d\.\d\d  |     \d\d\.\d\d      |     \d\d\.\d\d\.\d\d   |         \d\d\.\d\d  | {16})"),
       rec(R"( (0\.5 |1\.5 |1   |2   )| {5})");
   for (auto [da, a] : {std::pair{17, 47}, {68, 98}, {118, 148}, {167, 197}}) {
     for (int i = da; i <= a; ++i) {
@@ -747,10 +755,19 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
       ++tipi["reading"];
     }
   }
-  EXPECT_EQ(tipi, (std::map<std::string, int>{{"station", 46}, {"Cippo Km", 23}, {"C.C. Km", 4}, {"Dev.I.", 3},
-                                              {"Dev.U.", 2}, {"Segn.Prot.", 2}, {"Segn.Avv.", 1}, {"Ponte ", 2},
-                                              {"spacer", 39}, {"reading", 4}}));
-  EXPECT_EQ(std::count(s.begin(), s.end(), " |     |     |          |     |                            |                |     |"), 39);
+  EXPECT_EQ(tipi, (std::map<std::string, int>{{"station", 46},
+                                              {"Cippo Km", 23},
+                                              {"C.C. Km", 4},
+                                              {"Dev.I.", 3},
+                                              {"Dev.U.", 2},
+                                              {"Segn.Prot.", 2},
+                                              {"Segn.Avv.", 1},
+                                              {"Ponte ", 2},
+                                              {"spacer", 39},
+                                              {"reading", 4}}));
+  EXPECT_EQ(std::count(s.begin(), s.end(),
+                       " |     |     |          |     |                            |                |     |"),
+            39);
 }
 
 TEST(TimetableCard, AgreesWithTheLineAndTheTrain) {
