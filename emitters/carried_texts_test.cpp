@@ -730,6 +730,10 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
     EXPECT_EQ(r.find(' ', 1), std::string::npos) << "line " << n;
     for (int b : kBarre) EXPECT_EQ(r[b], '|') << "line " << n;
   }
+  const auto variante =
+      std::find_if(s.begin(), s.end(), [](auto& x) { return inizia(x, " | 160 | 150 |   31.100/|"); });
+  ASSERT_NE(variante, s.end());
+  EXPECT_EQ(variante[1], " |     |     |   34.150 |     |                            |                |     |");
   EXPECT_TRUE(inizia(s[98], " |_____|_150_|__156.000_|_____|"));
   EXPECT_EQ(s[98].substr(59), "|_14.12___14.13__|_0.5_|");
 
