@@ -1,0 +1,233 @@
+#include "cli/compiled_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "compiler/compiled_files.h"
+#include "compiler/little_endian.h"
+#include "tools/test_support.h"
+
+namespace compactor::cli {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::TempDir;
+
+Griglia griglia_di_prova() {
+  Griglia g;
+  g.dimensiona(6);
+  g.at(1) = {.tipo = 0, .dato1 = 5121, .dato2 = 2426};
+  g.at(3) = {1, 42, 11, -1, 8, 101, 0, 2, 24, 95, 255};
+  g.at(4) = {.tipo = 14, .dato1 = 80, .dato2 = -32768, .dato4 = 32767, .preavviso = 81};
+  g.at(6).pendenza = 100;
+  return g;
+}
+
+Stazioni stazioni_di_prova() {
+  Stazioni t;
+  t.at(1) = {8, -500, 500, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 43910};
+  t.at(80).nome = "(Cippo)(Km 5+000)";
+  t.at(83).inizio = 31100;
+  t.at(83).fine = -3050;
+  t.at(83).posizione = 1;
+  t.at(85).inizio = 1;
+  t.at(85).nome = "R";
+  t.at(85).campo7 = 610;
+  t.at(85).orario = 34121;
+  t.at(86).nome = "T 1";
+  t.at(86).campo7 = 200;
+  t.at(86).campo12 = -50;
+  return t;
+}
+
+// A plan of 0..metri metres with `calcolati` points after the seed; -1
+// leaves it unseeded.
+Planimetria planimetria_di_prova(int32_t metri, int calcolati) {
+  Planimetria p;
+  p.dimensiona(metri);
+  if (calcolati < 0) return p;
+  p.semina();
+  for (int i = 0; i < calcolati; ++i) p.aggiungi(0.25 * i - 1e-9, 2.0 + i * 1.000001);
+  return p;
+}
+
+void EXPECT_STESSA_PLANIMETRIA(const Planimetria& a, const Planimetria& b) {
+  ASSERT_EQ(a.punti(), b.punti());
+  EXPECT_EQ(a.seminata(), b.seminata());
+  EXPECT_EQ(a.prossimo(), b.prossimo());
+  for (int64_t m = 0; m < a.punti(); ++m)
+    for (int c = 0; c < 2; ++c) {
+      const Variante va = a.voce(m, c), vb = b.voce(m, c);
+      EXPECT_EQ(va.tag, vb.tag) << m << "," << c;
+      EXPECT_EQ(va.numero(), vb.numero()) << m << "," << c;
+    }
+}
+
+TEST(CompiledReader, GridAndStationsComeBackAsTheyWereWritten) {
+  const Griglia g = griglia_di_prova();
+  EXPECT_EQ(leggi_griglia(bytes_griglia(g)).celle(), g.celle());
+  const Stazioni t = stazioni_di_prova();
+  EXPECT_EQ(leggi_stazioni(bytes_stazioni(t)).tutte(), t.tutte());
+}
+
+TEST(CompiledReader, PlansOfEveryShapeComeBackAsTheyWereWritten) {
+  const struct {
+    int32_t metri;
+    int calcolati;
+  } casi[] = {{9, -1}, {9, 0}, {9, 5}, {9, 8}, {1, 0}, {0, -1}};
+  for (const auto& c : casi) {
+    SCOPED_TRACE(::testing::Message() << c.metri << " m, " << c.calcolati << " computed");
+    const Planimetria p = planimetria_di_prova(c.metri, c.calcolati);
+    EXPECT_STESSA_PLANIMETRIA(leggi_planimetria(bytes_planimetria(p)), p);
+  }
+}
+
+// Plan bytes from tags per coordinate; values follow the seed convention.
+std::string planimetria_a_mano(const std::vector<int>& x, const std::vector<int>& y, int seme_y1 = 1) {
+  std::string out;
+  for (const auto* tags : {&x, &y})
+    for (size_t m = 0; m < tags->size(); ++m) {
+      const int t = (*tags)[m];
+      le::i16(out, static_cast<int16_t>(t));
+      if (t == 2) le::i16(out, static_cast<int16_t>(tags == &y && m == 1 ? seme_y1 : 0));
+      if (t == 5) le::f64(out, 1.5);
+      if (t != 0 && t != 2 && t != 5) le::i16(out, 0);
+    }
+  return out;
+}
+
+struct FileRotto {
+  const char* caso;
+  TipoFile tipo;
+  std::string bytes;
+  const char* perche;
+};
+
+std::string con_lunghezza_nome(int16_t n) {
+  std::string b = bytes_stazioni(stazioni_di_prova());
+  b[14] = static_cast<char>(n & 0xFF);
+  b[15] = static_cast<char>((n >> 8) & 0xFF);
+  return b;
+}
+
+std::vector<FileRotto> file_rotti() {
+  const std::string griglia = bytes_griglia(griglia_di_prova());
+  const std::string stazioni = bytes_stazioni(stazioni_di_prova());
+  const std::string pianta = bytes_planimetria(planimetria_di_prova(9, 5));
+  const std::string testo = "[generale]\r\nlunghezza percorso,    10000\r\n[fine]\r\n";
+  return {
+      {"grid truncated by one byte", TipoFile::griglia, griglia.substr(0, griglia.size() - 1), "15-byte cells"},
+      {"grid one byte too long", TipoFile::griglia, griglia + '\0', "15-byte cells"},
+      {"empty grid", TipoFile::griglia, "", "empty"},
+      {"grid longer than the longest route", TipoFile::griglia, std::string(20142 * 15, '\0'), "longest route"},
+      {"scenario truncated by one byte", TipoFile::scenario, stazioni.substr(0, stazioni.size() - 1), "row 86"},
+      {"scenario cut inside a row's head", TipoFile::scenario, stazioni.substr(0, 34 + 44 + 5), "ends inside row 2"},
+      {"scenario one byte too long", TipoFile::scenario, stazioni + 'x', "1 bytes left over"},
+      {"scenario with a negative name length", TipoFile::scenario, con_lunghezza_nome(-2), "negative length -2"},
+      {"scenario with an oversized name length", TipoFile::scenario, con_lunghezza_nome(32767), "32767 bytes"},
+      {"text as a scenario", TipoFile::scenario, testo, "row 0"},
+      {"empty scenario", TipoFile::scenario, "", "ends inside row 0"},
+      {"plan truncated by one byte", TipoFile::planimetria, pianta.substr(0, pianta.size() - 1), "ends inside"},
+      {"plan one byte too long", TipoFile::planimetria, pianta + '\0', "ends inside the tag"},
+      {"text as a plan", TipoFile::planimetria, testo, "unknown tag"},
+      {"empty plan", TipoFile::planimetria, "", "empty"},
+      {"unknown tag", TipoFile::planimetria, planimetria_a_mano({2, 2, 3, 0}, {2, 2, 5, 0}), "unknown tag 3"},
+      {"odd number of entries", TipoFile::planimetria, planimetria_a_mano({2, 2, 5}, {2, 2, 5, 0}), "equal length"},
+      {"halves of different shape", TipoFile::planimetria, planimetria_a_mano({2, 2, 5, 5, 0}, {2, 2, 5, 0, 0}),
+       "x half has 4 and the y half 3"},
+      {"a computed point after an empty entry", TipoFile::planimetria,
+       planimetria_a_mano({2, 2, 5, 0, 5}, {2, 2, 5, 0, 5}), "x(4) has tag 5"},
+      {"one seed point only", TipoFile::planimetria, planimetria_a_mano({2, 5, 0}, {2, 5, 0}), "x(1) should be a seed"},
+      {"a seed point out of place", TipoFile::planimetria, planimetria_a_mano({5, 2, 2}, {5, 2, 2}),
+       "x(0) should be a seed"},
+      {"seed points elsewhere", TipoFile::planimetria, planimetria_a_mano({2, 2, 0}, {2, 2, 0}, 7), "(0, 7)"},
+  };
+}
+
+TEST(CompiledReader, TruncatedForeignAndInconsistentBytesAreABadCompiledFile) {
+  for (const FileRotto& f : file_rotti()) {
+    SCOPED_TRACE(f.caso);
+    try {
+      switch (f.tipo) {
+        case TipoFile::griglia: leggi_griglia(f.bytes); break;
+        case TipoFile::scenario: leggi_stazioni(f.bytes); break;
+        case TipoFile::planimetria: leggi_planimetria(f.bytes); break;
+      }
+      ADD_FAILURE() << "accepted";
+    } catch (const FileNonValido& e) {
+      EXPECT_THAT(e.what(), HasSubstr("bad compiled file: "));
+      EXPECT_THAT(e.what(), HasSubstr(f.perche));
+    }
+  }
+}
+
+TEST(CompiledReader, AFileIsReadByTheKindItsNameSays) {
+  EXPECT_EQ(tipo_da_nome("d/R_linea.dat"), TipoFile::planimetria);
+  EXPECT_EQ(tipo_da_nome("d/R_T 1.sim"), TipoFile::scenario);
+  EXPECT_EQ(tipo_da_nome("R_T.DAT"), TipoFile::griglia);
+  EXPECT_THROW(tipo_da_nome("R_linea.txt"), FileNonValido);
+
+  TempDir dir;
+  testing::scrivi(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
+  testing::scrivi(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
+  testing::scrivi(dir / "R_linea.dat", bytes_planimetria(planimetria_di_prova(9, 5)));
+  EXPECT_EQ(leggi_file(dir / "R_T.dat").griglia.dimensione(), 7);
+  EXPECT_EQ(leggi_file(dir / "R_T.sim").stazioni.at(85).orario, 34121);
+  EXPECT_EQ(leggi_file(dir / "R_linea.dat").planimetria.prossimo(), 7);
+
+  // The grid's bytes under a plan's name are no plan; the message names the file.
+  std::filesystem::copy_file(dir / "R_T.dat", dir / "S_linea.dat");
+  EXPECT_THAT([&] { leggi_file(dir / "S_linea.dat"); },
+              ::testing::ThrowsMessage<FileNonValido>(HasSubstr("bad compiled file: " + (dir / "S_linea.dat") + ": ")));
+  EXPECT_THAT([&] { leggi_file(dir / "missing.sim"); }, ::testing::ThrowsMessage<FileNonValido>(HasSubstr("no such file")));
+  std::filesystem::create_directory(dir / "dir.dat");
+  EXPECT_THROW(leggi_file(dir / "dir.dat"), FileNonValido);
+  // A file far beyond any compiled file is refused before it is read.
+  std::filesystem::resize_file(dir / "R_T.dat", 1ull << 32);
+  EXPECT_THAT([&] { leggi_file(dir / "R_T.dat"); }, ::testing::ThrowsMessage<FileNonValido>(HasSubstr("longer than")));
+}
+
+TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
+  TempDir dir;
+  for (const char* nome : {"A_linea.dat", "A_B_linea.dat", "A_B_T.sim", "A_B_T.dat", "A_U.sim", "notes.dat", "A_U.txt"})
+    testing::scrivi(dir / nome, "");
+  std::filesystem::create_directory(dir / "X_Y.sim");
+
+  const auto tutti = scenari_in(dir.path(), "", "");
+  ASSERT_EQ(tutti.size(), 2u);
+  EXPECT_EQ(tutti[0].nome, "A_B_T");
+  EXPECT_EQ(tutti[0].planimetria, dir / "A_B_linea.dat") << "the longest route name with a plan file";
+  EXPECT_EQ(tutti[0].griglia, dir / "A_B_T.dat");
+  EXPECT_EQ(tutti[1].nome, "A_U");
+  EXPECT_EQ(tutti[1].planimetria, dir / "A_linea.dat");
+  EXPECT_EQ(tutti[1].scenario, dir / "A_U.sim");
+
+  const auto u = scenari_in(dir.path(), "", "U");
+  ASSERT_EQ(u.size(), 1u);
+  EXPECT_EQ(u[0].nome, "A_U");
+  EXPECT_EQ(scenari_in(dir.path(), "A_B", "").size(), 1u);
+  const auto chiesto = scenari_in(dir.path(), "Z", "Q");
+  ASSERT_EQ(chiesto.size(), 1u) << "named outright, whether or not it exists";
+  EXPECT_EQ(chiesto[0].scenario, dir / "Z_Q.sim");
+  EXPECT_EQ(chiesto[0].planimetria, dir / "Z_linea.dat");
+}
+
+TEST(CompiledReader, AScenarioReadsTheFilesItHasAndNotesTheOthers) {
+  TempDir dir;
+  testing::scrivi(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
+  testing::scrivi(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
+  const ScenarioCompilato s = leggi_scenario(scenari_in(dir.path(), "R", "T").front());
+  EXPECT_TRUE(s.con_scenario);
+  EXPECT_TRUE(s.con_griglia);
+  EXPECT_FALSE(s.con_planimetria);
+  EXPECT_FALSE(s.planimetria.dimensionata());
+  EXPECT_EQ(s.griglia.celle(), griglia_di_prova().celle());
+
+  testing::scrivi(dir / "R_T.dat", "x");
+  EXPECT_THROW(leggi_scenario(scenari_in(dir.path(), "R", "T").front()), FileNonValido);
+}
+
+}  // namespace
+}  // namespace compactor::cli
