@@ -90,7 +90,10 @@ bool sezione_generale(Caricamento& c) {
       } else if (r86.fine % 50 != 0) {
         errore = 4;
         dove = dove_fine;
-      } else if ((r86.posizione = codici_ripetizione(m.riga)) == 0) {
+      } else if (const int codici = codici_ripetizione(m.riga); codici != 0) {
+        r86.posizione = codici;
+      } else {
+        // Neither "4" nor "9": the number of codes stays as it was.
         errore = 5;
         dove = chiave;
       }
@@ -197,11 +200,11 @@ Esito cartello(Caricamento& c) {
     c.chiudi_ed_elimina();
     return Esito::fine_caricamento;
   }
-  // Signboard rows count down from 80; the 82nd would leave the table.
-  stazione& r = m.stazioni.at(c.prossima_riga_cartello);
+  // Signboard rows count down from 80 without a check of their own: the
+  // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
   cell.tipo = tipo_cella::cartello;
   cell.dato1 = basso16(c.prossima_riga_cartello);
-  r.nome = m.riga;
+  m.stazioni.at(c.prossima_riga_cartello).nome = m.riga;
   --c.prossima_riga_cartello;
   return Esito::continua;
 }
