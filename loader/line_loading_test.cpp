@@ -1,0 +1,795 @@
+// The line half of the loader, run through memorizza_dati on sources written
+// to disk: route length and grid, general section, gradients, plan, tunnels,
+// speed indicator boards, signboards, and the state every error leaves.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "loader/loader_fixture.h"
+#include "model/modello.h"
+
+namespace compactor {
+namespace {
+
+using testing::carica;
+using testing::EsitoCarica;
+using testing::linea_con;
+using testing::OpzioniCarica;
+using testing::righe_crlf;
+using testing::treno_minimo;
+
+// A short route: metri_totali 10000, celle_totali 200, the last chainage
+// inside the grid 9900.
+constexpr int32_t kCorta = 3000;
+
+std::string n(int64_t v) { return std::to_string(v); }
+
+// A train source whose one record shows that the train half ran.
+std::string treno_con_sabbia() { return righe_crlf({"[generale]", "sabbia,    200"}); }
+
+// Where a field stands in its line: 0-based offset of its first byte.
+int colonna(const std::string& riga, const std::string& campo) {
+  const auto p = riga.find(campo);
+  EXPECT_NE(p, std::string::npos) << campo << " not in " << riga;
+  return static_cast<int>(p);
+}
+
+void atteso_dopo_errore(const EsitoCarica& e, int32_t numero, int riga, int col) {
+  EXPECT_EQ(e.m->numero_errore, numero);
+  EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::linea);
+  EXPECT_EQ(e.diagnostica.riga, riga);
+  EXPECT_EQ(e.diagnostica.colonna, col);
+}
+
+// A scenario error of the line source: it is deleted, the train source is
+// left for nobody to read.
+void solo_linea_eliminata(const EsitoCarica& e) {
+  EXPECT_FALSE(e.linea_rimasta);
+  EXPECT_TRUE(e.treno_rimasto);
+  EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);  // nothing of the train read
+}
+
+void entrambe_eliminate(const EsitoCarica& e) {
+  EXPECT_FALSE(e.linea_rimasta);
+  EXPECT_FALSE(e.treno_rimasto);
+}
+
+// The gradient byte of every cell.
+std::vector<int> pendenze(const EsitoCarica& e) {
+  std::vector<int> out;
+  for (const cella& c : e.m->griglia.celle()) out.push_back(c.pendenza);
+  return out;
+}
+
+struct Tratto {
+  int64_t da, a;
+  int valore;
+};
+
+// celle_totali + 1 cells, 0 except the runs given.
+std::vector<int> tratti(int32_t celle_totali, std::initializer_list<Tratto> t) {
+  std::vector<int> out(static_cast<size_t>(celle_totali) + 1, 0);
+  for (const Tratto& r : t)
+    for (int64_t k = r.da; k <= r.a; ++k) out[static_cast<size_t>(k)] = r.valore;
+  return out;
+}
+
+// Heading of the step that reaches point i, in radians from +y toward +x.
+double direzione(const Planimetria& p, int64_t i) {
+  return std::atan2(p.x(i) - p.x(i - 1), p.y(i) - p.y(i - 1));
+}
+
+// ---------------------------------------------------------------------------
+// Route length, grid and plan size
+
+TEST(LineaLunghezza, RouteLengthSizesGridAndPlan) {
+  struct Caso {
+    int32_t lunghezza, metri, celle;
+  };
+  const Caso casi[] = {
+      {334000, 341000, 6820},
+      {334025, 341025, 6820},  // 6820.5 -> even
+      {334075, 341075, 6822},  // 6821.5 -> even
+      {1000000, 1007000, 20140},
+      {0, 7000, 140},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.lunghezza);
+    EsitoCarica e = carica(linea_con(k.lunghezza));
+    const Modello& m = *e.m;
+    EXPECT_EQ(m.numero_errore, 0);
+    EXPECT_EQ(m.metri_totali, k.metri);
+    EXPECT_EQ(m.celle_totali, k.celle);
+    EXPECT_EQ(m.griglia.ultima(), k.celle);
+    EXPECT_EQ(m.planimetria.punti(), int64_t{k.metri} + 1);
+    EXPECT_EQ(m.stazioni.at(84).fine, k.lunghezza);
+    EXPECT_TRUE(e.file_rimasti.empty());
+  }
+}
+
+TEST(LineaLunghezza, OverAMillionIsError1BeforeAnythingIsDimensioned) {
+  EsitoCarica e = carica(linea_con(1000001, {"pendenza,  600,  -11"}));
+  atteso_dopo_errore(e, 1, 2, colonna("lunghezza_percorso,  1000001", "1000001"));
+  EXPECT_EQ(e.m->posizione_errore, 0);
+  EXPECT_EQ(e.m->stazioni.at(84).fine, 1000001);
+  EXPECT_FALSE(e.m->griglia.dimensionata());
+  EXPECT_FALSE(e.m->planimetria.dimensionata());
+  solo_linea_eliminata(e);
+}
+
+TEST(LineaLunghezza, LaterLengthLineStartsTheGridAfresh) {
+  // A grid made by an earlier line stays when a later one is refused...
+  EsitoCarica rifiutata = carica(righe_crlf(
+      {"[generale]", "lunghezza percorso,  3000", "lunghezza percorso,  1000001", "[curve]", "pendenza, 600, 1"}));
+  EXPECT_EQ(rifiutata.m->numero_errore, 1);
+  EXPECT_EQ(rifiutata.m->celle_totali, 200);
+  EXPECT_EQ(rifiutata.m->griglia.ultima(), 200);
+  // ...and is replaced by a later one that is accepted.
+  EsitoCarica rifatta =
+      carica(righe_crlf({"[generale]", "lunghezza percorso,  3000", "LUNGHEZZA del PERCORSO,  5000", "[curve]"}));
+  EXPECT_EQ(rifatta.m->numero_errore, 0);
+  EXPECT_EQ(rifatta.m->celle_totali, 240);
+  EXPECT_EQ(rifatta.m->griglia.ultima(), 240);
+  EXPECT_EQ(rifatta.m->planimetria.punti(), 12001);
+}
+
+// A record of each kind at a chainage: the last one inside the grid is
+// stored, one metre further is error 15, which ends the line's records only.
+struct CasoLimite {
+  const char* nome;
+  std::string (*riga)(int32_t c);
+  bool (*memorizzato)(const Modello& m);
+};
+
+const CasoLimite kLimiti[] = {
+    {"gradient", [](int32_t c) { return "pendenza,  " + n(c) + ",  3"; },
+     [](const Modello& m) { return m.griglia.at(6818).pendenza == 103; }},
+    {"curve", [](int32_t c) { return "curvad6,  " + n(c) + ",  50"; },
+     [](const Modello& m) { return m.planimetria.x(340950) > 0.0; }},
+    {"tunnel", [](int32_t c) { return "montagna,  " + n(c) + ",  " + n(c + 50) + ",  1"; },
+     [](const Modello& m) { return m.numero_montagne == 1 && m.griglia.at(6818).montagna == 1; }},
+    {"board", [](int32_t c) { return "indicatori_vmax,  " + n(c) + ",  100,  100,  100,  0,  0,  0,  0,  0"; },
+     [](const Modello& m) { return m.griglia.at(6819).tipo == tipo_cella::indicatore_v_max; }},
+    {"signboard", [](int32_t c) { return "cartello_indicatore,  " + n(c) + ",  Km 341"; },
+     [](const Modello& m) { return m.griglia.at(6819).tipo == tipo_cella::cartello && m.stazioni.at(80).nome == "Km 341"; }},
+};
+
+TEST(LineaLunghezza, LastChainageInsideTheGridIsStored) {
+  for (const CasoLimite& k : kLimiti) {
+    SCOPED_TRACE(k.nome);
+    EsitoCarica e = carica(linea_con(334000, {k.riga(340900)}), treno_con_sabbia());
+    EXPECT_EQ(e.m->numero_errore, 0);
+    EXPECT_TRUE(k.memorizzato(*e.m));
+  }
+}
+
+TEST(LineaLunghezza, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
+  for (const CasoLimite& k : kLimiti) {
+    SCOPED_TRACE(k.nome);
+    const std::string riga = k.riga(340901);
+    EsitoCarica e = carica(
+        linea_con(334000, {"pendenza,  600,  -11", riga, "cartello_indicatore,  1000,  not read"}), treno_con_sabbia());
+    atteso_dopo_errore(e, 15, 5, colonna(riga, "340901"));
+    EXPECT_EQ(e.m->posizione_errore, 340901);
+    EXPECT_EQ(e.m->griglia.at(6819), cella{});
+    EXPECT_EQ(e.m->numero_montagne, 0);
+    // The records after it are not read...
+    EXPECT_EQ(e.m->griglia.at(21).tipo, 0);
+    EXPECT_EQ(e.m->stazioni.at(80).nome, "");
+    // ...but the line is finished, the train is read and both are deleted.
+    EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
+    EXPECT_EQ(e.m->griglia.at(6817).pendenza, 89);
+    EXPECT_EQ(e.m->planimetria.prossimo(), 340999);
+    EXPECT_EQ(e.m->stazioni.at(86).campo7, 200);
+    entrambe_eliminate(e);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// General section
+
+TEST(LineaSezioneGenerale, ReferencesBackgroundsAndNames) {
+  EsitoCarica e = carica(righe_crlf({
+      "[generale]",
+      "lunghezza percorso,    334000",
+      "progressiva chilometrica uno,    31100,    3050,    0",
+      "progressiva chilometrica due,    284500,    -284500,    0",
+      "progressiva chilometrica tre,    315950,    412050,    1",
+      "sfondo uno,    1",
+      "sfondo due,    2",
+      "sfondo tre,    3",
+      "[curve]",
+  }));
+  const Modello& m = *e.m;
+  EXPECT_EQ(m.numero_errore, 0);
+  auto riga = [&](int r) {
+    const stazione& s = m.stazioni.at(r);
+    return std::vector<int32_t>{s.inizio, s.fine, s.posizione};
+  };
+  EXPECT_EQ(riga(81), (std::vector<int32_t>{315950, 412150, 1}));
+  EXPECT_EQ(riga(82), (std::vector<int32_t>{284500, -284500, 0}));
+  EXPECT_EQ(riga(83), (std::vector<int32_t>{31100, 3050, 0}));
+  EXPECT_EQ(riga(85), (std::vector<int32_t>{1, 3, 2}));
+  EXPECT_EQ(m.stazioni.at(85).nome, "R");
+  EXPECT_EQ(m.stazioni.at(86).nome, "T");
+}
+
+TEST(LineaSezioneGenerale, ReferencesAreOrderedBeforeTheMultipleOf50Check) {
+  // Flag 1 makes 412025 into 412125, which the check after the train refuses.
+  EsitoCarica e = carica(righe_crlf({"[generale]", "lunghezza percorso,  3000",
+                                     "progressiva chilometrica uno,  100,  412025,  1", "[curve]"}));
+  EXPECT_EQ(e.m->numero_errore, 2);
+  EXPECT_EQ(e.m->stazioni.at(81).fine, 412125);
+  entrambe_eliminate(e);
+}
+
+TEST(LineaSezioneGenerale, KeyWordsOfTheGeneralSection) {
+  struct Caso {
+    const char* nome;
+    std::vector<std::string> righe;  // between the length line and "[curve]"
+    int32_t inizio81, fine81, inizio85;
+  };
+  const Caso casi[] = {
+      {"reference", {"progressiva chilometrica uno,  500,  50,  0"}, 500, 50, 0},
+      // The reference key words are exact: a capital P is not recognised,
+      // its numbers are skipped as key fields and reading goes on.
+      {"capital_reference", {"Progressiva chilometrica uno,  500,  50,  0", "sfondo uno,  1"}, 0, 0, 1},
+      {"capital_background", {"Sfondo uno,  4", "sfondo uno,  1"}, 0, 0, 1},
+      // Ten dash fields are passed over; the eleventh is tested as it is.
+      {"ten_dash_fields", {"-,-,-,-,-,-,-,-,-,- nota,-sfondo uno-,  7"}, 0, 0, 7},
+      // After nine, the tenth replacement reads the number as a key field.
+      {"nine_dash_fields", {"-,-,-,-,-,-,-,-,- nota,-sfondo uno-,  7"}, 0, 0, 0},
+      // Record key words mean nothing here.
+      {"record_key_word", {"cartello_indicatore,  1000,  sfondo uno", "  9"}, 0, 0, 9},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.nome);
+    std::vector<std::string> righe = {"[generale]", "lunghezza percorso,  3000"};
+    righe.insert(righe.end(), k.righe.begin(), k.righe.end());
+    righe.push_back("[curve]");
+    EsitoCarica e = carica(righe_crlf(righe));
+    EXPECT_EQ(e.m->numero_errore, 0);
+    EXPECT_EQ(e.m->stazioni.at(81).inizio, k.inizio81);  // the one reference is the largest
+    EXPECT_EQ(e.m->stazioni.at(81).fine, k.fine81);
+    EXPECT_EQ(e.m->stazioni.at(85).inizio, k.inizio85);
+    EXPECT_EQ(e.m->griglia.at(21).tipo, 0);
+  }
+}
+
+TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
+  struct Caso {
+    const char* nome;
+    std::vector<std::string> righe;
+    int32_t celle, pendenza_cella_12, sfondo;
+  };
+  const Caso casi[] = {
+      // Everything before "[generale]" is skipped, key words included.
+      {"preamble", {"lunghezza percorso,  5000", "[generale]", "lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}, 200, 89, 0},
+      {"capitals", {"[GENERALE]", "lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}, 200, 89, 0},
+      {"inside_other_text", {"xx[Generale]yy", "lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}, 200, 89, 0},
+      // A gradient in the general section is not read; after the first
+      // bracketed field it is.
+      {"gradient_before_the_end", {"[generale]", "lunghezza percorso,  3000", "pendenza,  600,  -11", "[x]", "pendenza,  600,  -11"}, 200, 89, 0},
+      {"gradient_only_before_the_end", {"[generale]", "lunghezza percorso,  3000", "pendenza,  600,  -11", "[fine]"}, 200, 100, 0},
+      // The closing field is tested against the general key words first.
+      {"closing_field_with_key_words", {"[generale]", "lunghezza percorso,  3000", "[sfondo uno],  4", "pendenza,  600,  -11"}, 200, 89, 4},
+      // A bracketed field behind a dash does not end the section.
+      {"dash_in_front", {"[generale]", "lunghezza percorso,  3000", "-[nota]-", "pendenza,  600,  -11", "[curve]"}, 200, 100, 0},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.nome);
+    EsitoCarica e = carica(righe_crlf(k.righe));
+    EXPECT_EQ(e.m->numero_errore, 0);
+    EXPECT_EQ(e.m->celle_totali, k.celle);
+    EXPECT_EQ(e.m->griglia.at(12).pendenza, k.pendenza_cella_12);
+    EXPECT_EQ(e.m->stazioni.at(85).inizio, k.sfondo);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Signal repetition
+
+TEST(LineaRipetizioneSegnali, CodesAndEnds) {
+  struct Caso {
+    std::string riga;
+    int32_t inizio, fine, codici;
+  };
+  const Caso casi[] = {
+      {"ripetizione segnali 9 codici,    8000,    330700", 8000, 330700, 9},
+      {"ripetizione segnali 4 codici,    8000,    330700", 8000, 330700, 4},
+      {"ripetizione segnali 94 codici,    8000,    330700", 8000, 330700, 4},  // "4" is tested first
+      {"ripetizione segnali 4 codici,    0,    0", 0, 0, 0},  // no last chainage: 0 codes
+      {"ripetizione segnali 9 codici,    8000,    0", 8000, 0, 0},
+      {"ripetizione segnali 9 codici,    -50,    -100", -50, -100, 9},
+      {"Ripetizione segnali 9 codici,    8000,    330700", 0, 0, 0},  // exact case: not recognised
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.riga);
+    EsitoCarica e = carica(righe_crlf({"[generale]", "lunghezza percorso,  3000", k.riga, "[curve]"}));
+    const stazione& r86 = e.m->stazioni.at(86);
+    EXPECT_EQ(e.m->numero_errore, 0);
+    EXPECT_EQ(r86.inizio, k.inizio);
+    EXPECT_EQ(r86.fine, k.fine);
+    EXPECT_EQ(r86.posizione, k.codici);
+    EXPECT_EQ(r86.nome, "T");
+  }
+}
+
+TEST(LineaRipetizioneSegnali, Errors3To5EndLoadingWithWhatWasRead) {
+  struct Caso {
+    std::string riga;
+    int32_t numero;
+    const char* campo;  // the field the error points at
+    int32_t inizio, fine;
+  };
+  const Caso casi[] = {
+      {"ripetizione segnali 9 codici,  8010,  330700", 3, "8010", 8010, 330700},
+      {"ripetizione segnali 9 codici,  8010,  330725", 3, "8010", 8010, 330725},
+      {"ripetizione segnali 9 codici,  8000,  330725", 4, "330725", 8000, 330725},
+      {"ripetizione segnali codici,  8000,  330700", 5, "ripetizione", 8000, 330700},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.riga);
+    EsitoCarica e = carica(righe_crlf({"[generale]", "lunghezza percorso,  3000", "sfondo uno,  1",
+                                       "ripetizione segnali 4 codici, 50, 100", k.riga, "sfondo due,  2", "[curve]",
+                                       "pendenza,  600,  -11"}));
+    atteso_dopo_errore(e, k.numero, 5, colonna(k.riga, k.campo));
+    EXPECT_EQ(e.m->posizione_errore, 0);
+    const stazione& r86 = e.m->stazioni.at(86);
+    EXPECT_EQ(r86.inizio, k.inizio);
+    EXPECT_EQ(r86.fine, k.fine);
+    EXPECT_EQ(r86.posizione, 4);  // from the line before; the refused one sets none
+    EXPECT_EQ(e.m->stazioni.at(85).inizio, 1);
+    EXPECT_EQ(e.m->stazioni.at(85).posizione, 0);
+    // The grid exists but the record part and its tails never ran.
+    EXPECT_EQ(e.m->celle_totali, 200);
+    for (const cella& c : e.m->griglia.celle()) EXPECT_EQ(c, cella{});
+    EXPECT_FALSE(e.m->planimetria.seminata());
+    solo_linea_eliminata(e);
+  }
+}
+
+TEST(LineaRipetizioneSegnali, ErrorBeforeTheLengthLeavesNoGrid) {
+  EsitoCarica e = carica(righe_crlf({"[generale]", "ripetizione segnali codici,  0,  0", "lunghezza percorso,  3000", "[curve]"}));
+  EXPECT_EQ(e.m->numero_errore, 5);
+  EXPECT_FALSE(e.m->griglia.dimensionata());
+  solo_linea_eliminata(e);
+}
+
+// ---------------------------------------------------------------------------
+// Gradients
+
+TEST(LineaPendenze, FillRules) {
+  struct Caso {
+    const char* nome;
+    std::vector<std::string> record;
+    std::vector<int> celle;
+  };
+  const Caso casi[] = {
+      {"none", {}, tratti(200, {{0, 197, 100}})},
+      // The first gradient at 0 fills nothing: cell 0 already has it.
+      {"first_at_0", {"pendenza,  0,   7"}, tratti(200, {{0, 197, 107}})},
+      {"worked_example", {"pendenza,  0,   0", "pendenza,  600,   -11", "pendenza,  1200,   0"},
+       tratti(200, {{0, 11, 100}, {12, 23, 89}, {24, 197, 100}})},
+      // Behind the fill pointer one cell is still written.
+      {"behind_the_pointer", {"pendenza,  1000,  5", "pendenza,  500,  -3"},
+       tratti(200, {{0, 19, 100}, {20, 20, 105}, {21, 197, 97}})},
+      {"same_chainage_twice", {"pendenza,  1000,  5", "pendenza,  1000,  8"},
+       tratti(200, {{0, 19, 100}, {20, 20, 105}, {21, 197, 108}})},
+      {"negative_chainage", {"pendenza,  -500,  4"}, tratti(200, {{0, 197, 104}})},
+      // The decimal comma: -4, and the "5" is a key field of nothing.
+      {"decimal_comma", {"pendenza,  1250,   -4,5", "pendenza,  2000,  1"},
+       tratti(200, {{0, 24, 100}, {25, 39, 96}, {40, 197, 101}})},
+      // Halves to even: 125 -> 2, 175 -> 4.
+      {"rounding", {"pendenza,  125,  3", "pendenza,  175,  6"}, tratti(200, {{0, 1, 100}, {2, 3, 103}, {4, 197, 106}})},
+      // The byte keeps the low 8 bits.
+      {"low_byte", {"pendenza,  100,  155", "pendenza,  200,  200", "pendenza,  300,  -100", "pendenza,  400,  -101"},
+       tratti(200, {{0, 1, 100}, {2, 3, 255}, {4, 5, 44}, {6, 7, 0}, {8, 197, 255}})},
+      // The last gradient inside the grid: its tail write falls on cell 198.
+      {"tail_on_celle_minus_2", {"pendenza,  9900,  9"}, tratti(200, {{0, 197, 100}, {198, 198, 109}})},
+      // A record over two lines.
+      {"over_two_lines", {"pendenza,  600", "  -11"}, tratti(200, {{0, 11, 100}, {12, 197, 89}})},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.nome);
+    EsitoCarica e = carica(linea_con(kCorta, k.record));
+    EXPECT_EQ(e.m->numero_errore, 0);
+    EXPECT_EQ(pendenze(e), k.celle);
+  }
+}
+
+TEST(LineaPendenze, DashFieldsOfTheRecordPart) {
+  struct Caso {
+    std::string riga;
+    bool letta;
+  };
+  const Caso casi[] = {
+      {"-- nota --,pendenza,  600,  -11", true},
+      {"-a,-b,pendenza,  600,  -11", true},
+      {"-a,-b,-pendenza-,  600,  -11", true},  // the third is tested as it is
+      {"-a,-pendenza-,  600,  -11", false},     // "600" takes its place
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.riga);
+    EsitoCarica e = carica(linea_con(kCorta, {k.riga}));
+    EXPECT_EQ(e.m->numero_errore, 0);
+    EXPECT_EQ(e.m->griglia.at(12).pendenza, k.letta ? 89 : 100);
+  }
+}
+
+TEST(LineaPendenze, EndOfTheFile) {
+  // A lone key field as the last field is read and not interpreted.
+  EsitoCarica sola = carica(linea_con(kCorta, {"pendenza,  600,  -11", "pendenza"}));
+  EXPECT_EQ(sola.m->numero_errore, 0);
+  EXPECT_EQ(sola.m->griglia.at(197).pendenza, 89);
+  // A record whose fields run past the end fails the whole load.
+  EsitoCarica tronca = carica(linea_con(kCorta, {"pendenza,  600,  -11", "pendenza,  1200"}));
+  EXPECT_EQ(tronca.m->numero_errore, 25);
+  EXPECT_EQ(tronca.m->griglia.at(11).pendenza, 100);  // what was stored stays
+  EXPECT_EQ(tronca.m->griglia.at(12).pendenza, 0);
+  entrambe_eliminate(tronca);
+}
+
+TEST(LineaPendenze, KeyFieldWithTwoKeyWordsReadsBothRecords) {
+  EsitoCarica e = carica(linea_con(kCorta, {"pendenza curvad6,  600,  -11,  100,  200"}));
+  EXPECT_EQ(e.m->numero_errore, 0);
+  EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
+  EXPECT_EQ(e.m->griglia.at(12).pendenza, 89);
+  EXPECT_NEAR(direzione(e.m->planimetria, 300), 0.6, 1e-3);
+}
+
+// ---------------------------------------------------------------------------
+// Plan
+
+TEST(LineaPlanimetria, SeedAndStraightLineWithoutCurves) {
+  EsitoCarica e = carica(linea_con(kCorta));
+  const Planimetria& p = e.m->planimetria;
+  ASSERT_EQ(p.punti(), 10001);
+  EXPECT_EQ(p.voce(0, 0).tag, Variante::intero);
+  EXPECT_EQ(p.voce(0, 1).tag, Variante::intero);
+  EXPECT_EQ(p.voce(1, 0).tag, Variante::intero);
+  EXPECT_EQ(p.voce(1, 1).tag, Variante::intero);
+  EXPECT_EQ(p.voce(0, 1).i, 0);
+  EXPECT_EQ(p.voce(1, 1).i, 1);
+  for (int64_t m = 2; m <= 9998; ++m) {
+    ASSERT_EQ(p.voce(m, 0).tag, Variante::doppio) << m;
+    ASSERT_EQ(p.voce(m, 0).d, 0.0) << m;
+    ASSERT_EQ(p.voce(m, 1).d, static_cast<double>(m)) << m;
+  }
+  EXPECT_EQ(p.voce(9999, 0).tag, Variante::vuoto);
+  EXPECT_EQ(p.voce(9999, 1).tag, Variante::vuoto);
+  EXPECT_EQ(p.voce(10000, 0).tag, Variante::vuoto);
+}
+
+TEST(LineaPlanimetria, CurvesTurnTheHeading) {
+  struct Caso {
+    std::string riga;
+    int64_t fine;     // last point bent
+    double angolo;    // heading there
+  };
+  const Caso casi[] = {
+      {"curvad6,  100,  1000", 1100, 3.0},
+      {"curvas6,  100,  1000", 1100, -3.0},
+      {"CURVAS2,  100,  500", 600, -0.1},   // capitals: still s, class 2
+      {"curva6,  100,  500", 600, 1.5},     // no "s": d
+      {"curvad21,  100,  500", 600, 0.05},  // class 1 wins over 2
+      {"curvad4,  100,  0", 100, 0.0},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.riga);
+    EsitoCarica e = carica(linea_con(kCorta, {k.riga}));
+    ASSERT_EQ(e.m->numero_errore, 0);
+    const Planimetria& p = e.m->planimetria;
+    // Straight up to the start of the curve...
+    for (int64_t m = 2; m <= 100; ++m) {
+      ASSERT_EQ(p.x(m), 0.0) << m;
+      ASSERT_EQ(p.y(m), static_cast<double>(m)) << m;
+    }
+    // ...bent from the next point on...
+    EXPECT_EQ(p.x(101) != 0.0, k.angolo != 0.0);
+    EXPECT_NEAR(direzione(p, k.fine), k.angolo, 1e-4);
+    // ...and straight again to the end of the plan.
+    EXPECT_NEAR(direzione(p, 9998), direzione(p, k.fine), 1e-9);
+  }
+}
+
+TEST(LineaPlanimetria, StepsAreNotRenormalised) {
+  EsitoCarica e = carica(linea_con(kCorta, {"curvad6,  100,  1000"}));
+  const Planimetria& p = e.m->planimetria;
+  const double passo = std::hypot(p.x(1100) - p.x(1099), p.y(1100) - p.y(1099));
+  EXPECT_NEAR(passo, std::pow(1.0 + 0.003 * 0.003, 500.0), 1e-9);
+  EXPECT_NEAR(std::hypot(p.x(9998) - p.x(9997), p.y(9998) - p.y(9997)), passo, 1e-9);
+}
+
+TEST(LineaPlanimetria, CurveStartingBeforeThePlanIndexBendsOnlyWhatIsLeft) {
+  EsitoCarica e = carica(linea_con(kCorta, {"curvad6,  100,  100", "curvas6,  150,  100"}));
+  const Planimetria& p = e.m->planimetria;
+  EXPECT_NEAR(direzione(p, 200), 0.3, 1e-4);
+  EXPECT_NEAR(direzione(p, 201), 0.297, 1e-4);  // no straight run in between
+  EXPECT_NEAR(direzione(p, 250), 0.15, 1e-4);
+  EXPECT_NEAR(direzione(p, 9998), direzione(p, 250), 1e-9);
+}
+
+TEST(LineaPlanimetria, WithoutThePlanCurvesAreNotRead) {
+  const std::vector<std::string> record = {
+      "curva,  100,  200",       // no class digit
+      "curvad1,  9901,  10",     // beyond the grid
+      "curvad6,  pendenza,  600,  -11",  // its fields are key fields
+  };
+  EsitoCarica senza = carica(linea_con(kCorta, record), treno_minimo(), OpzioniCarica{.con_planimetria = false});
+  EXPECT_EQ(senza.m->numero_errore, 0);
+  EXPECT_FALSE(senza.m->planimetria.dimensionata());
+  EXPECT_EQ(senza.m->griglia.at(12).pendenza, 89);
+  EXPECT_TRUE(senza.file_rimasti.empty());
+
+  EsitoCarica con = carica(linea_con(kCorta, record));
+  EXPECT_EQ(con.m->numero_errore, 103);
+}
+
+TEST(LineaPlanimetria, CurveWithoutAClassDigitIsError103) {
+  for (const std::string riga : {"curvad,  300,  100", "curvas7,  300,  100", "curva0,  300,  100"}) {
+    SCOPED_TRACE(riga);
+    EsitoCarica e = carica(linea_con(kCorta, {"curvad1,  100,  100", riga, "pendenza,  600,  -11"}));
+    atteso_dopo_errore(e, 103, 5, 0);
+    EXPECT_EQ(e.m->posizione_errore, 0);
+    EXPECT_EQ(e.m->planimetria.prossimo(), 201);  // the curve before stays
+    EXPECT_EQ(e.m->griglia.at(0).pendenza, 0);   // no gradient tail
+    solo_linea_eliminata(e);
+  }
+}
+
+TEST(LineaPlanimetria, PlanIndexPassingAMillionIsError103) {
+  struct Caso {
+    std::string riga;
+    int32_t numero;
+  };
+  const Caso casi[] = {
+      {"curvad1,  999000,  999", 0},    // the plan index stops at 1,000,000
+      {"curvad1,  999000,  1000", 103},
+      {"curvad1,  1000000,  10", 103},  // in the straight run
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.riga);
+    EsitoCarica e = carica(linea_con(1000000, {k.riga}));
+    EXPECT_EQ(e.m->numero_errore, k.numero);
+    if (k.numero == 0) {
+      EXPECT_EQ(e.m->planimetria.prossimo(), 1006999);  // the tail has no such limit
+    } else {
+      EXPECT_EQ(e.m->planimetria.prossimo(), 1000001);
+      solo_linea_eliminata(e);
+    }
+  }
+}
+
+TEST(LineaPlanimetria, CurveRunningPastThePlanIsError25) {
+  EsitoCarica e = carica(linea_con(kCorta, {"pendenza,  600,  -11", "curvad1,  9000,  2000"}));
+  EXPECT_EQ(e.m->numero_errore, 25);
+  EXPECT_EQ(e.m->posizione_errore, 0);
+  EXPECT_EQ(e.m->planimetria.prossimo(), 10001);  // up to the last point of the plan
+  EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
+  EXPECT_EQ(e.diagnostica.riga, 5);
+  entrambe_eliminate(e);
+}
+
+// ---------------------------------------------------------------------------
+// Tunnels
+
+TEST(LineaMontagne, TunnelLinesReachTheGrid) {
+  EsitoCarica e = carica(linea_con(334000, {"montagna,   8750,  11150,  12", "montagna,   11250,  12000,  12",
+                                            "montagna,   292600,  292850,  2"}));
+  const Modello& m = *e.m;
+  EXPECT_EQ(m.numero_errore, 0);
+  EXPECT_EQ(m.numero_montagne, 3);
+  EXPECT_EQ(m.montagna_inizio.at(2), 11250);
+  EXPECT_EQ(m.montagna_fine.at(3), 292850);
+  EXPECT_EQ(m.griglia.at(174).montagna, 0);
+  EXPECT_EQ(m.griglia.at(175).montagna, 2);
+  EXPECT_EQ(m.griglia.at(222).montagna, 2);
+  EXPECT_EQ(m.griglia.at(178).tipo, tipo_cella::marcatore_montagna);
+  EXPECT_EQ(m.griglia.at(177).tipo, 0);
+  EXPECT_EQ(m.griglia.at(225).montagna, 3);
+  EXPECT_EQ(m.griglia.at(228).tipo, tipo_cella::marcatore_montagna);
+  EXPECT_EQ(m.griglia.at(5852).montagna, 2);
+  EXPECT_EQ(m.griglia.at(5855).tipo, 0);
+}
+
+TEST(LineaMontagne, EightyFirstTunnelIsError25WithTheFirstEightyStored) {
+  std::vector<std::string> record;
+  for (int k = 1; k <= 81; ++k) record.push_back("montagna,  " + n(k * 1000) + ",  " + n(k * 1000 + 500) + ",  1");
+  record.push_back("cartello_indicatore,  500,  not read");
+  EsitoCarica e = carica(linea_con(100000, record));
+  EXPECT_EQ(e.m->numero_errore, 25);
+  EXPECT_EQ(e.m->posizione_errore, 0);
+  EXPECT_EQ(e.m->montagna_fine.at(80), 80500);
+  EXPECT_EQ(e.m->griglia.at(1609).montagna, 1);  // the 80th tunnel's last cell
+  EXPECT_EQ(e.m->griglia.at(1620).montagna, 0);  // the 81st stores no cell
+  EXPECT_EQ(e.m->griglia.at(11).tipo, 0);
+  EXPECT_EQ(e.diagnostica.riga, 4 + 80);
+  entrambe_eliminate(e);
+}
+
+TEST(LineaMontagne, TunnelEndingPastTheGridIsError25AfterItsCells) {
+  EsitoCarica e = carica(linea_con(kCorta, {"montagna,  9800,  10500,  12"}));
+  EXPECT_EQ(e.m->numero_errore, 25);
+  for (int64_t k = 196; k <= 200; ++k) EXPECT_EQ(e.m->griglia.at(k).montagna, 2) << k;
+  EXPECT_EQ(e.m->griglia.at(199).tipo, tipo_cella::marcatore_montagna);
+  EXPECT_EQ(e.m->numero_montagne, 1);
+  entrambe_eliminate(e);
+}
+
+// ---------------------------------------------------------------------------
+// Speed indicator boards
+
+TEST(LineaIndicatori, BoardLinesReachTheGrid) {
+  EsitoCarica e = carica(linea_con(334000, {
+                                               "indicatori_vmax,  26350,  130,  140,  145,  2,  130,  140,  145,  2",
+                                               "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0",
+                                               "Indicatori_Vmax,  2000,  130,  0,  0,  0,  137,  0,  0,  0",
+                                           }));
+  const Modello& m = *e.m;
+  EXPECT_EQ(m.numero_errore, 0);
+  auto dati = [&](int64_t k) {
+    const cella& c = m.griglia.at(k);
+    return std::vector<int>{c.tipo, c.dato1, c.dato2, c.dato3, c.dato4};
+  };
+  EXPECT_EQ(dati(528), (std::vector<int>{6, 2626, 2828, 2929, 22}));
+  EXPECT_EQ(dati(21), (std::vector<int>{6, 1800, 1900, 2000, 0}));
+  EXPECT_EQ(dati(41), (std::vector<int>{6, 2627, 0, 0, 0}));
+}
+
+TEST(LineaIndicatori, BoardOnATakenCellIsError21WithItsChainage) {
+  const std::string seconda = "indicatori_vmax,  8825,  90,  90,  90,  0,  0,  0,  0,  0";  // 177.5 -> 178
+  EsitoCarica e = carica(linea_con(kCorta, {"pendenza,  600,  -11", "indicatori_vmax,  8850,  100,  100,  100,  1,  0,  0,  0,  0",
+                                            seconda, "cartello_indicatore,  500,  not read"}),
+                         treno_con_sabbia());
+  atteso_dopo_errore(e, 21, 6, colonna(seconda, "8825"));
+  EXPECT_EQ(e.m->posizione_errore, 8825);
+  EXPECT_EQ(e.m->griglia.at(178).dato1, 2000);  // the first board stays
+  EXPECT_EQ(e.m->griglia.at(178).dato4, 10);
+  EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
+  EXPECT_EQ(e.m->griglia.at(12).pendenza, 0);  // no gradient tail
+  EXPECT_EQ(e.m->griglia.at(11).tipo, 0);
+  solo_linea_eliminata(e);
+}
+
+TEST(LineaIndicatori, SumOutside16BitsIsError25) {
+  EsitoCarica e = carica(linea_con(kCorta, {"indicatori_vmax,  1000,  1700,  0,  0,  0,  0,  0,  0,  0"}));
+  EXPECT_EQ(e.m->numero_errore, 25);
+  entrambe_eliminate(e);
+}
+
+// ---------------------------------------------------------------------------
+// Signboards
+
+TEST(LineaCartelli, RowsFrom80DownwardWithTheirTexts) {
+  EsitoCarica e = carica(linea_con(334000, {"cartello_indicatore,  27950,   (  Cippo  )(Km 28+000)",
+                                            "CARTELLO INDICATORE,  1000,  Km 1  ", "cartello_indicatore,  8775,  c"}));
+  const Modello& m = *e.m;
+  EXPECT_EQ(m.numero_errore, 0);
+  EXPECT_EQ(m.griglia.at(560).tipo, tipo_cella::cartello);
+  EXPECT_EQ(m.griglia.at(560).dato1, 80);
+  EXPECT_EQ(m.stazioni.at(80).nome, "(  Cippo  )(Km 28+000)");
+  EXPECT_EQ(m.griglia.at(21).dato1, 79);
+  EXPECT_EQ(m.stazioni.at(79).nome, "Km 1");
+  EXPECT_EQ(m.griglia.at(176).dato1, 78);  // 175.5 + 1 = 176.5 -> 176
+  EXPECT_EQ(m.griglia.at(177).tipo, 0);
+  EXPECT_EQ(m.stazioni.at(77).nome, "");
+}
+
+TEST(LineaCartelli, SignboardReplacesATunnelMarker) {
+  EsitoCarica e = carica(linea_con(334000, {"montagna,   8750,  11150,  12", "cartello_indicatore,  8850,  galleria"}));
+  EXPECT_EQ(e.m->numero_errore, 0);
+  EXPECT_EQ(e.m->griglia.at(178).tipo, tipo_cella::cartello);
+  EXPECT_EQ(e.m->griglia.at(178).dato1, 80);
+  EXPECT_EQ(e.m->griglia.at(178).montagna, 2);
+}
+
+TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
+  const char* occupanti[] = {"indicatori_vmax,  8850,  100,  100,  100,  0,  0,  0,  0,  0",
+                             "cartello_indicatore,  8850,  primo"};
+  for (const char* occupante : occupanti) {
+    SCOPED_TRACE(occupante);
+    const std::string cartello = "cartello_indicatore,  8850,  secondo";
+    EsitoCarica e = carica(linea_con(kCorta, {"pendenza,  600,  -11", occupante, cartello, "pendenza,  1200,  0"}),
+                           treno_con_sabbia());
+    atteso_dopo_errore(e, 6, 6, colonna(cartello, "8850"));
+    EXPECT_EQ(e.m->posizione_errore, 8850);
+    const cella& c = e.m->griglia.at(178);
+    EXPECT_NE(c.tipo, 0);
+    EXPECT_NE(c.dato1, 79);
+    EXPECT_NE(e.m->stazioni.at(80).nome, "secondo");
+    EXPECT_EQ(e.m->stazioni.at(79).nome, "");
+    // Only the line data read before the error; no tail, no train.
+    EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
+    EXPECT_EQ(e.m->griglia.at(12).pendenza, 0);
+    EXPECT_EQ(e.m->planimetria.prossimo(), 2);
+    solo_linea_eliminata(e);
+  }
+}
+
+TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
+  std::vector<std::string> record;
+  for (int k = 1; k <= 82; ++k) record.push_back("cartello_indicatore,  " + n(k * 100) + ",  c" + n(k));
+  EsitoCarica e = carica(linea_con(kCorta, record));
+  const Modello& m = *e.m;
+  EXPECT_EQ(m.numero_errore, 25);
+  EXPECT_EQ(m.posizione_errore, 0);
+  EXPECT_EQ(m.stazioni.at(80).nome, "c1");
+  EXPECT_EQ(m.stazioni.at(1).nome, "c80");
+  EXPECT_EQ(m.stazioni.at(0).nome, "c81");
+  EXPECT_EQ(m.griglia.at(163).tipo, tipo_cella::cartello);  // 8100 m
+  EXPECT_EQ(m.griglia.at(163).dato1, 0);
+  // The 82nd fails on its row; its cell was marked first.
+  EXPECT_EQ(m.griglia.at(165).tipo, tipo_cella::cartello);
+  EXPECT_EQ(m.griglia.at(165).dato1, -1);
+  EXPECT_EQ(e.diagnostica.riga, 4 + 81);
+  entrambe_eliminate(e);
+}
+
+// ---------------------------------------------------------------------------
+// Errors of the line source as a whole
+
+TEST(LineaErrori, NoLineSourceIsError101) {
+  EsitoCarica e = carica(std::nullopt);
+  EXPECT_EQ(e.m->numero_errore, 101);
+  EXPECT_EQ(e.m->posizione_errore, 0);
+  EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::nessuna);
+  EXPECT_FALSE(e.m->griglia.dimensionata());
+  EXPECT_EQ(e.m->stazioni.at(85).nome, "R");
+  EXPECT_EQ(e.m->stazioni.at(86).nome, "T");
+  EXPECT_TRUE(e.treno_rimasto);
+}
+
+TEST(LineaErrori, NoGeneraleBeforeTheLastFieldIsError102) {
+  const std::string casi[] = {
+      righe_crlf({"lunghezza percorso,  3000", "[generale]"}),
+      righe_crlf({"lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}),
+      "[generale]",
+  };
+  for (const std::string& linea : casi) {
+    SCOPED_TRACE(linea);
+    EsitoCarica e = carica(linea);
+    EXPECT_EQ(e.m->numero_errore, 102);
+    EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::linea);
+    EXPECT_FALSE(e.m->griglia.dimensionata());
+    solo_linea_eliminata(e);
+  }
+}
+
+TEST(LineaErrori, LoadFailuresOfTheLineSourceAreError25) {
+  struct Caso {
+    const char* nome;
+    std::string linea;
+    bool con_planimetria;
+  };
+  const Caso casi[] = {
+      {"empty_file", "", true},
+      {"no_route_length", righe_crlf({"[generale]", "sfondo uno,  1", "[curve]"}), true},
+      {"no_route_length_without_plan", righe_crlf({"[generale]", "sfondo uno,  1", "[curve]"}), false},
+      {"not_a_number", linea_con(kCorta, {"pendenza,  600x,  -11"}), true},
+      {"too_wide", linea_con(kCorta, {"pendenza,  600,  2147483648"}), true},
+      {"length_not_a_number", righe_crlf({"[generale]", "lunghezza percorso,  tremila", "[curve]"}), true},
+      {"negative_cell", linea_con(kCorta, {"cartello_indicatore,  -100,  c"}), true},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE(k.nome);
+    EsitoCarica e = carica(k.linea, treno_minimo(), OpzioniCarica{.con_planimetria = k.con_planimetria});
+    EXPECT_EQ(e.m->numero_errore, 25);
+    EXPECT_EQ(e.m->posizione_errore, 0);
+    EXPECT_FALSE(e.diagnostica.motivo.empty());
+    EXPECT_TRUE(e.file_rimasti.empty());
+  }
+}
+
+TEST(LineaErrori, WhatTheLineStoredStaysAfterAFailure) {
+  EsitoCarica e = carica(righe_crlf({"[generale]", "sfondo uno,  1", "sfondo tre,  3", "[curve]"}));
+  EXPECT_EQ(e.m->numero_errore, 25);
+  EXPECT_EQ(e.m->stazioni.at(85).inizio, 1);
+  EXPECT_EQ(e.m->stazioni.at(85).fine, 3);
+}
+
+}  // namespace
+}  // namespace compactor
