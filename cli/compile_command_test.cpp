@@ -111,6 +111,33 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
   EXPECT_NE(platform.err.find("R_T 1.sim"), std::string::npos) << platform.err;
 }
 
+// The finishing pass reaches the grid file: drops before, inside and after
+// a slowdown and ahead of a signal before its warning board.
+TEST(ScenarioCompile, ASlowdownGetsItsCodeDropsInTheGridFile) {
+  Sorgenti s("[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
+             "[generale]\r\nvelocita,   0,    100\r\n"
+             "segnale,   19200,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"   // cell 385, before the board at 390
+             "segnale,   21950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"   // cell 440, after the end at 434
+             "rallentamento,  20650,  60,  1000,  1,  1,  0\r\n[fine]\r\n");
+  const auto e = s.compile();
+  ASSERT_EQ(e.stato, 0) << e.err;
+  const std::string dat = testing::leggi(s.dir / "out/R_T 1.dat");
+  auto tipo = [&](int k) { return static_cast<int>(static_cast<unsigned char>(dat[k * 15])); };
+  auto dato1 = [&](int k) {
+    return static_cast<int>(static_cast<unsigned char>(dat[k * 15 + 1]) | static_cast<unsigned char>(dat[k * 15 + 2]) << 8);
+  };
+  EXPECT_EQ(tipo(414), 3);
+  EXPECT_EQ(tipo(434), 2);
+  EXPECT_EQ(tipo(390), 4);
+  for (int k : {384, 409, 403, 396, 422, 430, 439}) {
+    EXPECT_EQ(tipo(k), 12) << "cell " << k;
+    EXPECT_EQ(dato1(k), 180) << "cell " << k;
+  }
+  int drops = 0;
+  for (size_t k = 0; k < dat.size() / 15; ++k) drops += tipo(static_cast<int>(k)) == 12;
+  EXPECT_EQ(drops, 7);
+}
+
 // A 320 km route with every kind of record, compiled end to end.
 TEST(ScenarioCompile, ALongRouteGivesTheFileSizesAndCellsItsRecordsCallFor) {
   std::string linea = "[generale]\r\nlunghezza percorso,    320000\r\n"

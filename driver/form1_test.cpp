@@ -19,17 +19,23 @@ struct ProgramInDir {
   testing::Esito run(const std::string& cwd = "/") { return testing::esegui({program}, cwd, {"DISPLAY="}); }
 };
 
-TEST(Program, WritesItsFilesNextToItselfWhateverTheWorkingDirectory) {
+TEST(Program, OneRunLeavesTheThreeDocumentsAndTheThreeCompiledFilesNextToItself) {
   ProgramInDir p;
   testing::TempDir elsewhere;
   const auto e = p.run(elsewhere.path());
-  ASSERT_NE(e.stato, 4) << e.err;
+  ASSERT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(e.err, "");
   EXPECT_TRUE(testing::elenco(elsewhere.path()).empty()) << "nothing lands in the working directory";
-  const auto files = testing::elenco(p.dir.path());
-  for (const char* name : {"Orvena_Lusco_REG 4105.sim", "Orvena_Lusco_REG 4105.dat", "Orvena_Lusco_linea.dat",
-                           "Orvena_Lusco_REG 4105_note.txt", "Orvena_Lusco_REG 4105_rallentamenti.txt",
-                           "Orvena_Lusco_REG 4105_scheda_treno.txt"})
-    EXPECT_NE(std::find(files.begin(), files.end(), name), files.end()) << name;
+  EXPECT_EQ(testing::elenco(p.dir.path()),
+            (std::vector<std::string>{"Orvena_Lusco_REG 4105.dat", "Orvena_Lusco_REG 4105.sim",
+                                      "Orvena_Lusco_REG 4105_note.txt", "Orvena_Lusco_REG 4105_rallentamenti.txt",
+                                      "Orvena_Lusco_REG 4105_scheda_treno.txt", "Orvena_Lusco_linea.dat",
+                                      "compactor"}))
+      << "both sources are gone";
+  EXPECT_EQ(std::filesystem::file_size(p.dir / "Orvena_Lusco_linea.dat"), 6819964u);
+  EXPECT_EQ(std::filesystem::file_size(p.dir / "Orvena_Lusco_REG 4105.dat"), 102315u);
+  const std::string grid = testing::leggi(p.dir / "Orvena_Lusco_REG 4105.dat");
+  EXPECT_EQ(grid.substr(16, 2), "\x01\x14") << "the mark 5121 in cell 1";
 }
 
 TEST(Program, ASecondRunReplacesEveryFileWhole) {
