@@ -15,5 +15,9 @@ struct Comando {
 // Each command adds its subcommand to the app; options live in the action.
 Comando comando_compile(CLI::App& app);
 Comando comando_export(CLI::App& app);
+Comando comando_check(CLI::App& app);
+Comando comando_dump(CLI::App& app);
+Comando comando_diff(CLI::App& app);
+Comando comando_render(CLI::App& app);
 
 }  // namespace compactor::cli

@@ -1,7 +1,6 @@
 #include "cli/compile_command.h"
 
 #include <filesystem>
-#include <nlohmann/json.hpp>
 #include <iostream>
 #include <memory>
 
@@ -18,12 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Exit statuses.
-constexpr int kPulito = 0, kErrore = 1, kUso = 2, kFermata = 3, kPiattaforma = 4;
-
 Compilazione uso(std::string messaggio) {
   Compilazione c;
-  c.stato = kUso;
+  c.stato = stato::uso;
   c.messaggio = std::move(messaggio);
   return c;
 }
@@ -56,14 +52,15 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files) {
   if (!treno) return uso(problema);
 
   Compilazione c;
+  c.sorgente_linea = o.sorgente_linea;
+  c.sorgente_treno = o.sorgente_treno;
   try {
     std::error_code ec;
     fs::create_directories(o.cartella, ec);
     if (!fs::is_directory(o.cartella)) return uso(fmt::format("cannot use \"{}\" as output directory", o.cartella));
-    const std::string cartella = fs::absolute(o.cartella).lexically_normal().string();
-    const NomiFile nomi = nomi_file(cartella.size() > 1 && cartella.back() == '/' ? cartella.substr(0, cartella.size() - 1)
-                                                                                   : cartella,
-                                    *percorso, *treno);
+    std::string cartella = fs::absolute(o.cartella).lexically_normal().string();
+    while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
+    const NomiFile nomi = nomi_file(cartella, *percorso, *treno);
     // The loader deletes the sources it reads: never let it be the author's.
     for (const auto* originale : {&o.sorgente_linea, &o.sorgente_treno})
       for (const auto* copia : {&nomi.linea_txt, &nomi.treno_txt})
@@ -80,16 +77,18 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files) {
     m.nome_percorso = *percorso;
     m.nome_treno = *treno;
     int32_t j = o.senza_planimetria ? 0 : 1;
-    EsitoCompilazione esito = memorizza_percorso(m, j, nomi, files);
+    RaccoltaAvvisi avvisi(linea, treno_txt);
+    EsitoCompilazione esito = memorizza_percorso(m, j, nomi, files, &avvisi);
     // No source copy stays behind, whatever the loader left.
     for (const auto* copia : {&nomi.linea_txt, &nomi.treno_txt})
       if (files.exists(*copia)) files.remove(*copia);
 
+    c.avvisi = avvisi.avvisi();
     c.errore = m.numero_errore;
     c.posizione = m.posizione_errore;
     c.diagnostica = std::move(esito.diagnostica);
     c.scritti = std::move(esito.scritti);
-    c.stato = c.errore == 0 ? kPulito : kErrore;
+    c.stato = c.errore == 0 ? stato::pulito : stato::errore;
     if (c.errore != 0) {
       c.messaggio = significato_errore(c.errore);
       if (!c.diagnostica.motivo.empty()) c.messaggio += ": " + cp1252_to_utf8(c.diagnostica.motivo);
@@ -97,52 +96,14 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files) {
       if (c.diagnostica.sorgente == Diagnostica::treno) c.file = o.sorgente_treno;
     }
   } catch (const ErrorStop& stop) {
-    c.stato = kFermata;
+    c.stato = stato::fermata;
     c.errore = std::stoi(stop.numero());
     c.messaggio = "Errore n. " + stop.numero() + ": " + significato_errore(c.errore);
   } catch (const PlatformError& e) {
-    c.stato = kPiattaforma;
+    c.stato = stato::piattaforma;
     c.messaggio = fmt::format("{}: {}", e.path(), e.reason());
   }
   return c;
-}
-
-void stampa(const Compilazione& c, bool json, std::ostream& out, std::ostream& err) {
-  if (json) {
-    nlohmann::json j;
-    j["error"] = c.errore;
-    j["position"] = c.posizione;
-    j["message"] = c.messaggio;
-    j["file"] = c.file ? nlohmann::json(*c.file) : nlohmann::json(nullptr);
-    j["line"] = c.file && c.diagnostica.riga > 0 ? nlohmann::json(c.diagnostica.riga) : nlohmann::json(nullptr);
-    j["written"] = nlohmann::json::array();
-    for (const auto& s : c.scritti) j["written"].push_back(cp1252_to_utf8(s));
-    j["status"] = c.stato;
-    out << j.dump() << "\n";
-    return;
-  }
-  switch (c.stato) {
-    case kPulito:
-      out << fmt::format("compiled: {} files written\n", c.scritti.size());
-      for (const auto& s : c.scritti) out << "  " << cp1252_to_utf8(s) << "\n";
-      return;
-    case kErrore: {
-      std::string riga = fmt::format("error {}", c.errore);
-      if (errore_con_posizione(c.errore)) riga += fmt::format(" at {} m", c.posizione);
-      riga += ": " + c.messaggio;
-      if (c.file) {
-        const char* quale = c.diagnostica.sorgente == Diagnostica::linea ? "line source" : "train source";
-        riga += c.diagnostica.riga > 0 ? fmt::format(" ({}, line {})", quale, c.diagnostica.riga)
-                                       : fmt::format(" ({})", quale);
-      }
-      err << riga << "\n";
-      if (!c.scritti.empty())
-        err << fmt::format("the compiled files were written from what was loaded ({} files)\n", c.scritti.size());
-      return;
-    }
-    default:
-      err << "scenario: " << c.messaggio << "\n";
-  }
 }
 
 Comando comando_compile(CLI::App& app) {
@@ -158,12 +119,14 @@ Comando comando_compile(CLI::App& app) {
   cmd->add_option("--train", opz->o.treno, "train name: second part of the scenario's file names")->required();
   cmd->add_option("--out", opz->o.cartella, "directory for the compiled files (created when missing)")->required();
   cmd->add_flag("--no-plan", opz->o.senza_planimetria, "do not build or write the plan file (R_linea.dat)");
-  cmd->add_flag("--json", opz->json, "print the outcome as one JSON object");
+  cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");
   cmd->footer(
       "Example:\n"
-      "  scenario compile route.txt train.txt --route Orvena_Lusco --train \"REG 4105\" --out build\n"
-      "Exit status: 0 clean, 1 a scenario error was recorded, 2 usage error,\n"
-      "3 the error stop (reserved place taken), 4 a file could not be read or written.");
+      "  scenario compile route.txt train.txt --route Orvena_Lusco --train \"REG 4105\" --out compiled\n"
+      "Problems are told as FILE:LINE:COLUMN: error N: ... with the line and a caret under the field.\n"
+      "Exit status: 0 clean, 1 a scenario error was recorded (the compiled files are still written\n"
+      "from what was loaded), 2 usage error, 3 the error stop (a reserved place is taken; nothing is\n"
+      "written), 4 a file could not be read or written.");
   return {cmd, [opz] {
             const Compilazione c = compila(opz->o, real_files());
             stampa(c, opz->json, std::cout, std::cerr);

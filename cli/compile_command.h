@@ -7,10 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "cli/avvisi.h"
 #include "loader/diagnostica.h"
 #include "platform/files.h"
 
 namespace compactor::cli {
+
+// Exit statuses of the tool.
+namespace stato {
+inline constexpr int pulito = 0, errore = 1, uso = 2, fermata = 3, piattaforma = 4, solo_avvisi = 5;
+}
 
 struct OpzioniCompilazione {
   std::string sorgente_linea;  // the author's line source
@@ -29,6 +35,8 @@ struct Compilazione {
   std::string messaggio;   // what went wrong, in words (UTF-8)
   std::optional<std::string> file;  // the author's source the error comes from
   Diagnostica diagnostica;
+  std::vector<Avviso> avvisi;
+  std::string sorgente_linea, sorgente_treno;  // the author's paths, for warnings
   std::vector<std::string> scritti;  // compiled files written
 };
 
@@ -36,7 +44,9 @@ struct Compilazione {
 // expects (never touching the originals), runs the compile step and reports.
 Compilazione compila(const OpzioniCompilazione& o, Files& files);
 
-// Prints the outcome as one readable line, or as one JSON object.
+// Prints the outcome: problems in the file:line:column style with the line
+// and a caret, and a closing count; or, with `json`, one JSON object on
+// `out` and nothing else there.
 void stampa(const Compilazione& c, bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace compactor::cli

@@ -65,9 +65,12 @@ TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
 
   const auto testo = s.compile();
   EXPECT_EQ(testo.stato, 1);
-  EXPECT_NE(testo.err.find("error 16 at 2950 m: a signal's cell is already taken (train source, line 3)"),
+  EXPECT_NE(testo.err.find(s.treno + ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
+                           "  segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"
+                           "             ^\n"),
             std::string::npos)
       << testo.err;
+  EXPECT_NE(testo.err.find("1 error, 0 warnings"), std::string::npos) << testo.err;
 
   const auto e = s.compile({"--json"});
   EXPECT_EQ(e.stato, 1);
@@ -76,6 +79,9 @@ TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
   EXPECT_EQ(j["position"], 2950);
   EXPECT_EQ(j["file"], s.treno);
   EXPECT_EQ(j["line"], 3);
+  EXPECT_EQ(j["column"], 12);
+  EXPECT_EQ(j["record"], "segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0");
+  EXPECT_EQ(e.err, "") << "with --json only the JSON is printed";
   EXPECT_EQ(j["written"].size(), 3u) << "the files are written from what was loaded";
   EXPECT_FALSE(j["message"].get<std::string>().empty());
 }

@@ -14,7 +14,11 @@ int run(int argc, char** argv) {
 
   const std::vector<Comando> comandi = {
       comando_compile(app),
+      comando_check(app),
       comando_export(app),
+      comando_dump(app),
+      comando_diff(app),
+      comando_render(app),
   };
 
   try {

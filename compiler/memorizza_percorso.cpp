@@ -7,12 +7,13 @@
 
 namespace compactor {
 
-EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files) {
+EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files,
+                                     Osservatore* osservatore) {
   m.con_planimetria = j;
   m.numero_errore = 0;
   m.stazioni.pulisci();
   EsitoCompilazione esito;
-  esito.diagnostica = memorizza_dati(m, nomi, files);
+  esito.diagnostica = memorizza_dati(m, nomi, files, osservatore);
   if (!m.griglia.dimensionata()) return esito;
   passo_finale(m);
   timbra_riservati(m);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "loader/diagnostica.h"
+#include "loader/osservatore.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
 #include "platform/files.h"
@@ -22,7 +23,9 @@ struct EsitoCompilazione {
 // m.numero_errore and m.posizione_errore. When loading stopped before the
 // route length was read there is no grid: nothing is finished or written.
 // Throws ErrorStop when a reserved place is taken (nothing is written then)
-// and PlatformError when a file operation fails.
-EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files);
+// and PlatformError when a file operation fails. The observer, when given,
+// hears of what the loader accepts silently.
+EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files,
+                                     Osservatore* osservatore = nullptr);
 
 }  // namespace compactor

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "loader/diagnostica.h"
+#include "loader/osservatore.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
 #include "platform/files.h"
@@ -26,6 +27,9 @@ struct Caricamento {
   std::optional<LettoreCampi> lettore;
   Diagnostica::Sorgente sorgente = Diagnostica::nessuna;
   std::string percorso_sorgente;
+
+  // Told of what the loader accepts silently; may be null.
+  Osservatore* osservatore = nullptr;
 
   // The next free signboard row, which is also the first row stations may
   // not reach.
@@ -50,6 +54,11 @@ struct Caricamento {
   void errore(int32_t numero, int32_t posizione, Punto dove);
   // Notes field `dove` as the one at fault.
   void segna(Punto dove);
+
+  // Tell the observer, if any.
+  void ignorato(const std::string& campo);
+  void registrato(TipoRecord tipo, int32_t chainage, Punto dove);
+  void sostituito(TipoRecord tipo, int32_t chainage, Punto dove);
 
   bool fine_file() const { return lettore->fine_file(); }
   std::string testo() { return lettore->leggi_testo(); }

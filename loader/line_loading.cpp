@@ -105,6 +105,7 @@ bool sezione_generale(Caricamento& c) {
       if (r86.fine == 0) r86.posizione = 0;
     }
     if (chiude_sezione_generale(m.riga)) return true;
+    if (chiavi == ChiaviGenerali{}) c.ignorato(m.riga);
   }
 }
 
@@ -129,6 +130,7 @@ Esito pendenza(Caricamento& c, Lavoro& w) {
       m.griglia.at(w.puntatore_pendenza++).pendenza = basso8(int64_t{w.pendenza} + 100);
     } while (w.puntatore_pendenza < n);
   w.pendenza = valore;
+  c.registrato(TipoRecord::pendenza, chainage, dove);
   return Esito::continua;
 }
 
@@ -159,6 +161,7 @@ Esito curva(Caricamento& c) {
       }
     }
   }
+  c.registrato(TipoRecord::curva, inizio, dove);
   return Esito::continua;
 }
 
@@ -169,6 +172,7 @@ Esito montagna(Caricamento& c) {
   int32_t tipo = c.numero();
   if (!dentro(c, inizio, dove)) return Esito::fine_record;
   memo_montagna(c.m, inizio, fine, tipo);
+  c.registrato(TipoRecord::montagna, inizio, dove);
   return Esito::continua;
 }
 
@@ -178,12 +182,16 @@ Esito indicatori(Caricamento& c) {
   std::array<int32_t, 8> v{};
   for (int32_t& x : v) x = c.numero();
   if (!dentro(c, posizione, dove)) return Esito::fine_record;
+  const bool su_marcatore =
+      c.m.griglia.at(arrotonda(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
   memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
   if (c.m.numero_errore > 0) {
     c.errore(c.m.numero_errore, posizione, dove);
     c.chiudi_ed_elimina();
     return Esito::fine_caricamento;
   }
+  if (su_marcatore) c.sostituito(TipoRecord::indicatore_v_max, posizione, dove);
+  c.registrato(TipoRecord::indicatore_v_max, posizione, dove);
   return Esito::continua;
 }
 
@@ -202,10 +210,12 @@ Esito cartello(Caricamento& c) {
   }
   // Signboard rows count down from 80 without a check of their own: the
   // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
+  if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(TipoRecord::cartello, chainage, dove);
   cell.tipo = tipo_cella::cartello;
   cell.dato1 = basso16(c.prossima_riga_cartello);
   m.stazioni.at(c.prossima_riga_cartello).nome = m.riga;
   --c.prossima_riga_cartello;
+  c.registrato(TipoRecord::cartello, chainage, dove);
   return Esito::continua;
 }
 
@@ -221,9 +231,12 @@ bool parte_record(Caricamento& c, Lavoro& w) {
       if (c.fine_file()) return true;
     }
     const ChiaviLinea chiavi = chiavi_linea(m.riga);
+    const bool curva_letta = chiavi.curva && m.con_planimetria != 0;
+    if (!chiavi.pendenza && !curva_letta && !chiavi.montagna && !chiavi.indicatori_v && !chiavi.cartello_indicatore)
+      c.ignorato(m.riga);
     Esito esito = Esito::continua;
     if (chiavi.pendenza) esito = pendenza(c, w);
-    if (esito == Esito::continua && chiavi.curva && m.con_planimetria != 0) esito = curva(c);
+    if (esito == Esito::continua && curva_letta) esito = curva(c);
     if (esito == Esito::continua && chiavi.montagna) esito = montagna(c);
     if (esito == Esito::continua && chiavi.indicatori_v) esito = indicatori(c);
     if (esito == Esito::continua && chiavi.cartello_indicatore) esito = cartello(c);

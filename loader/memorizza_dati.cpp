@@ -41,9 +41,22 @@ void Caricamento::errore(int32_t numero, int32_t posizione, Punto dove) {
   m.posizione_errore = posizione;
 }
 
-Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files) {
+void Caricamento::ignorato(const std::string& campo) {
+  if (osservatore) osservatore->campo_ignorato({sorgente, qui().riga, qui().colonna}, campo);
+}
+
+void Caricamento::registrato(TipoRecord tipo, int32_t chainage, Punto dove) {
+  if (osservatore) osservatore->record(tipo, chainage, {sorgente, dove.riga, dove.colonna});
+}
+
+void Caricamento::sostituito(TipoRecord tipo, int32_t chainage, Punto dove) {
+  if (osservatore) osservatore->marcatore_sostituito(tipo, chainage, {sorgente, dove.riga, dove.colonna});
+}
+
+Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore) {
   Diagnostica diagnostica;
   Caricamento c{m, nomi, files, diagnostica};
+  c.osservatore = osservatore;
   try {
     if (carica_linea(c)) carica_treno(c);
   } catch (const PlatformError&) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "loader/diagnostica.h"
+#include "loader/osservatore.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
 #include "platform/files.h"
@@ -12,7 +13,8 @@ namespace compactor {
 // recorded in m.numero_errore and m.posizione_errore; every other failure
 // while loading becomes error 25. It returns normally in every case except
 // a platform failure of a file operation (PlatformError), which is not a
-// fault of the scenario. Returns where the recorded error came from.
-Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files);
+// fault of the scenario. Returns where the recorded error came from. An
+// observer, when given, hears of what the loader accepts silently.
+Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore = nullptr);
 
 }  // namespace compactor

@@ -60,6 +60,7 @@ Esito velocita(Caricamento& c, Lavoro& w) {
       m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
     } while (w.puntatore_velocita < n);
   w.velocita = s;
+  c.registrato(TipoRecord::velocita, p, dove);
   return Esito::continua;
 }
 
@@ -74,6 +75,7 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
       m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
     } while (w.puntatore_aderenza < n);
   w.aderenza = a;
+  c.registrato(TipoRecord::aderenza, p, dove);
   return Esito::continua;
 }
 
@@ -86,6 +88,7 @@ Esito segnale(Caricamento& c) {
   if (!dentro(c, posizione, 100, dove)) return Esito::fine_record;
   memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
   if (m.numero_errore > 0) return ferma(c, m.numero_errore, posizione, dove);
+  c.registrato(TipoRecord::segnale, posizione, dove);
   return Esito::continua;
 }
 
@@ -98,6 +101,7 @@ Esito rallentamento(Caricamento& c) {
   if (!dentro(c, x, 100, dove)) return Esito::fine_record;
   memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4]);
   if (m.numero_errore > 0) return ferma(c, m.numero_errore, x, dove);
+  c.registrato(TipoRecord::rallentamento, x, dove);
   return Esito::continua;
 }
 
@@ -115,6 +119,7 @@ Esito abbattimento(Caricamento& c) {
   } else {
     cell.tipo = tipo_cella::abbattimento_senza_valore;
   }
+  c.registrato(TipoRecord::abbattimento, p, dove);
   return Esito::continua;
 }
 
@@ -185,6 +190,7 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
     stop.dato1 = basso16(i);
   }
   if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return ferma(c, 22, r.posizione, dove);
+  c.registrato(TipoRecord::stazione, r.posizione, dove);
   w.riga_stazione = i + 1;
   if (w.riga_stazione >= c.prossima_riga_cartello) return ferma(c, 10, dove);
   return Esito::continua;
@@ -202,6 +208,7 @@ bool record(Caricamento& c, Lavoro& w) {
       if (c.fine_file()) return true;
     }
     const ChiaviTreno chiavi = chiavi_treno(m.riga);
+    if (chiavi == ChiaviTreno{}) c.ignorato(m.riga);
     Esito esito = Esito::continua;
     auto applica = [&](bool presente, auto&& regola) {
       if (esito == Esito::continua && presente) esito = regola();

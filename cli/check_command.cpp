@@ -1,0 +1,73 @@
+// scenario check: compile into a scratch directory and tell every error and
+// warning, keeping nothing.
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "cli/command.h"
+#include "cli/compile_command.h"
+
+namespace compactor::cli {
+namespace {
+
+// A scratch directory, removed with what the compile left in it.
+class Scratch {
+ public:
+  Scratch() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "scenario-check-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~Scratch() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+Comando comando_check(CLI::App& app) {
+  struct Opzioni {
+    OpzioniCompilazione o;
+    bool json = false;
+  };
+  auto opz = std::make_shared<Opzioni>();
+  opz->o.percorso = "check";
+  opz->o.treno = "check";
+  auto* cmd = app.add_subcommand("check", "Check a line source and a train source: errors and warnings, nothing kept");
+  cmd->add_option("LINE_SOURCE", opz->o.sorgente_linea, "the line source (route)")->required()->check(CLI::ExistingFile);
+  cmd->add_option("TRAIN_SOURCE", opz->o.sorgente_treno, "the train source")->required()->check(CLI::ExistingFile);
+  cmd->add_option("--route", opz->o.percorso, "route name (default: check)");
+  cmd->add_option("--train", opz->o.treno, "train name (default: check)");
+  cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");
+  cmd->footer(
+      "Besides the errors of a compile, warns of what the loader accepts silently: unrecognised key\n"
+      "fields (a misspelt key word, a capitalised \"Progressiva\"), a decimal comma that split a number,\n"
+      "surplus fields on a line, records out of chainage order, chainages that are not multiples of 50,\n"
+      "a speed indicator board or signboard replacing a tunnel marker.\n"
+      "Example:\n"
+      "  scenario check route.txt train.txt\n"
+      "Exit status: 0 clean, 1 errors, 5 warnings only, 2 usage error, 4 a file could not be read.");
+  return {cmd, [opz] {
+            Scratch scratch;
+            if (scratch.path().empty()) {
+              std::cerr << "scenario: cannot create a scratch directory\n";
+              return stato::piattaforma;
+            }
+            OpzioniCompilazione o = opz->o;
+            o.cartella = scratch.path();
+            Compilazione c = compila(o, real_files());
+            c.scritti.clear();  // nothing is kept
+            if (c.stato == stato::fermata) c.stato = stato::errore;
+            if (c.stato == stato::pulito && !c.avvisi.empty()) c.stato = stato::solo_avvisi;
+            stampa(c, opz->json, std::cout, std::cerr);
+            return c.stato;
+          }};
+}
+
+}  // namespace compactor::cli

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "tools/run_program.h"
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+const std::string kTestaLinea = "[generale]\r\nlunghezza percorso,    10000\r\n";
+
+testing::Esito check(const std::string& linea, const std::string& treno, bool json = false) {
+  testing::TempDir dir;
+  testing::scrivi(dir / "l.txt", linea);
+  testing::scrivi(dir / "t.txt", treno);
+  std::vector<std::string> args = {SCENARIO_BINARY, "check", "l.txt", "t.txt"};
+  if (json) args.push_back("--json");
+  auto e = testing::esegui(args, dir.path());
+  EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"l.txt", "t.txt"})) << "check keeps nothing";
+  return e;
+}
+
+TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
+  struct Caso {
+    const char* nome;
+    std::string linea, treno;
+    const char* avviso;  // file:line:column: warning: ...
+  } casi[] = {
+      {"capitalised key word", kTestaLinea + "Progressiva chilometrica uno,    31100,    3050,    0\r\n[curve]\r\n[fine]\r\n",
+       "[generale]\r\n[fine]\r\n", "l.txt:3:1: warning: unrecognised key field \"Progressiva chilometrica uno\""},
+      {"misspelt key word", kTestaLinea + "[curve]\r\npendnza,  600,   -11\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
+       "l.txt:4:1: warning: unrecognised key field \"pendnza\""},
+      {"decimal comma", kTestaLinea + "[curve]\r\npendenza,  1250,   -4,5\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
+       "l.txt:4:23: warning: a decimal comma splits \"-4,5\""},
+      {"surplus field", kTestaLinea + "[curve]\r\n[fine]\r\n", "[generale]\r\nvelocita,   0,    30,  40\r\n[fine]\r\n",
+       "t.txt:2:24: warning: surplus field \"40\""},
+      {"out of order", kTestaLinea + "[curve]\r\npendenza,  600,   -11\r\npendenza,  500,   2\r\n[fine]\r\n",
+       "[generale]\r\n[fine]\r\n", "l.txt:5:12: warning: gradient at 500 m is out of chainage order"},
+      {"not a multiple of 50", kTestaLinea + "[curve]\r\n[fine]\r\n",
+       "[generale]\r\nabbattimento,    7030,   270\r\n[fine]\r\n",
+       "t.txt:2:18: warning: code drop at 7030 m: the chainage is not a multiple of 50"},
+      {"board on a tunnel marker",
+       kTestaLinea + "[curve]\r\nmontagna,   1000,  2000,  12\r\nindicatori_vmax,  1100,  90,  95,  100,  0,  ,  ,  ,  0\r\n[fine]\r\n",
+       "[generale]\r\n[fine]\r\n", "l.txt:5:19: warning: speed indicator board at 1100 m replaces a tunnel marker"},
+  };
+  for (const auto& c : casi) {
+    const auto e = check(c.linea, c.treno);
+    EXPECT_EQ(e.stato, 5) << c.nome << "\n" << e.err;
+    EXPECT_NE(e.err.find(c.avviso), std::string::npos) << c.nome << "\n" << e.err;
+    EXPECT_NE(e.err.find("0 errors, 1 warning\n"), std::string::npos) << c.nome << "\n" << e.err;
+  }
+}
+
+TEST(ScenarioCheck, HeadersCommentsAndCleanSourcesAreQuietAndErrorsWin) {
+  const std::string linea = kTestaLinea + "- a comment\r\n[curve]\r\n[pendenze]\r\npendenza,  0,   0\r\n[fine]\r\n";
+  const auto pulito = check(linea, "[generale]\r\n[segnali]\r\nvelocita,   0,    30\r\n[fine]\r\n");
+  EXPECT_EQ(pulito.stato, 0) << pulito.err;
+  EXPECT_NE(pulito.err.find("0 errors, 0 warnings"), std::string::npos);
+
+  const auto errore = check(linea + "", "[generale]\r\nstazione,  3125, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, A\r\n"
+                                       "abbattimento,    7030,   270\r\n[fine]\r\n", true);
+  EXPECT_EQ(errore.stato, 1);
+  const auto j = nlohmann::json::parse(errore.out);
+  EXPECT_EQ(j["error"], 8);
+  EXPECT_EQ(j["position"], 3125);
+  EXPECT_EQ(j["line"], 2);
+  EXPECT_TRUE(j["written"].empty());
+}
+
+}  // namespace
+}  // namespace compactor

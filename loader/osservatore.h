@@ -1,0 +1,44 @@
+// What an author wants to hear about a load that the loader itself accepts
+// silently. The loader tells an observer, if it is given one; the program
+// gives none.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "loader/diagnostica.h"
+
+namespace compactor {
+
+enum class TipoRecord {
+  pendenza,
+  curva,
+  montagna,
+  indicatore_v_max,
+  cartello,
+  velocita,
+  aderenza,
+  segnale,
+  rallentamento,
+  abbattimento,
+  stazione,
+};
+
+struct Luogo {
+  Diagnostica::Sorgente sorgente = Diagnostica::nessuna;
+  int riga = 0;
+  int colonna = 0;
+};
+
+class Osservatore {
+ public:
+  virtual ~Osservatore() = default;
+  // A key field of the record part that matched no key word and was skipped.
+  virtual void campo_ignorato(const Luogo& dove, const std::string& campo) = 0;
+  // A record read and stored, at its first chainage.
+  virtual void record(TipoRecord tipo, int32_t chainage, const Luogo& dove) = 0;
+  // A feature stored over a tunnel marker, which it replaces.
+  virtual void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove) = 0;
+};
+
+}  // namespace compactor
