@@ -2,6 +2,7 @@
 // wants to see, gathered while the same loader runs.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,6 +26,12 @@ class RaccoltaAvvisi : public Osservatore {
   void campo_ignorato(const Luogo& dove, const std::string& campo) override;
   void record(TipoRecord tipo, int32_t chainage, const Luogo& dove) override;
   void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove) override;
+  void fase(const char* nome) override {
+    if (avanzamento) avanzamento(nome);
+  }
+
+  // Told of each stage of the compile, when set.
+  std::function<void(const char*)> avanzamento;
 
   // In source order: line source first, then train source, by line.
   std::vector<Avviso> avvisi() const;

@@ -1,5 +1,7 @@
 #include "cli/compile_command.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -78,7 +80,10 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files) {
     m.nome_treno = *treno;
     int32_t j = o.senza_planimetria ? 0 : 1;
     RaccoltaAvvisi avvisi(linea, treno_txt);
+    if (o.avanzamento)
+      avvisi.avanzamento = [](const char* fase) { std::cerr << "\r\033[Kscenario: " << fase << "..." << std::flush; };
     EsitoCompilazione esito = memorizza_percorso(m, j, nomi, files, &avvisi);
+    if (o.avanzamento) std::cerr << "\r\033[K" << std::flush;
     // No source copy stays behind, whatever the loader left.
     for (const auto* copia : {&nomi.linea_txt, &nomi.treno_txt})
       if (files.exists(*copia)) files.remove(*copia);
@@ -110,6 +115,7 @@ Comando comando_compile(CLI::App& app) {
   struct Opzioni {
     OpzioniCompilazione o;
     bool json = false;
+    bool quiet = false;
   };
   auto opz = std::make_shared<Opzioni>();
   auto* cmd = app.add_subcommand("compile", "Compile a line source and a train source into the three compiled files");
@@ -120,6 +126,7 @@ Comando comando_compile(CLI::App& app) {
   cmd->add_option("--out", opz->o.cartella, "directory for the compiled files (created when missing)")->required();
   cmd->add_flag("--no-plan", opz->o.senza_planimetria, "do not build or write the plan file (R_linea.dat)");
   cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");
+  cmd->add_flag("--quiet", opz->quiet, "no progress on the terminal");
   cmd->footer(
       "Example:\n"
       "  scenario compile route.txt train.txt --route Orvena_Lusco --train \"REG 4105\" --out compiled\n"
@@ -128,6 +135,7 @@ Comando comando_compile(CLI::App& app) {
       "from what was loaded), 2 usage error, 3 the error stop (a reserved place is taken; nothing is\n"
       "written), 4 a file could not be read or written.");
   return {cmd, [opz] {
+            opz->o.avanzamento = !opz->quiet && ::isatty(2);
             const Compilazione c = compila(opz->o, real_files());
             stampa(c, opz->json, std::cout, std::cerr);
             return c.stato;

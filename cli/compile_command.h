@@ -25,6 +25,7 @@ struct OpzioniCompilazione {
   std::string treno;           // train name
   std::string cartella;        // where the compiled files go
   bool senza_planimetria = false;
+  bool avanzamento = false;  // tell each stage on standard error
 };
 
 // The outcome of one compile.

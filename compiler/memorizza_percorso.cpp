@@ -13,10 +13,16 @@ EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nom
   m.numero_errore = 0;
   m.stazioni.pulisci();
   EsitoCompilazione esito;
+  auto fase = [osservatore](const char* nome) {
+    if (osservatore) osservatore->fase(nome);
+  };
+  fase("loading");
   esito.diagnostica = memorizza_dati(m, nomi, files, osservatore);
   if (!m.griglia.dimensionata()) return esito;
+  fase("finishing");
   passo_finale(m);
   timbra_riservati(m);
+  fase("writing");
   esito.scritti = scrivi_file_compilati(m, nomi, files);
   return esito;
 }

@@ -39,6 +39,8 @@ class Osservatore {
   virtual void record(TipoRecord tipo, int32_t chainage, const Luogo& dove) = 0;
   // A feature stored over a tunnel marker, which it replaces.
   virtual void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove) = 0;
+  // The compile step moves on to its next stage ("loading", "finishing", "writing").
+  virtual void fase(const char* /*nome*/) {}
 };
 
 }  // namespace compactor
