@@ -75,8 +75,9 @@ bool Finestra::visibile() const { return impl_ && impl_->window.visible(); }
 
 bool Finestra::mostra_messaggio(const std::string& testo) {
   if (!open_display()) return false;
-  fl_message_title_default(nullptr);
-  fl_message_icon()->hide();
+  // No caption of its own: the box carries the application's title.
+  fl_message_title_default("compactor");
+  fl_close = "OK";
   fl_message("%s", testo.c_str());
   return true;
 }

@@ -1,8 +1,12 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "tools/test_support.h"
 
@@ -44,15 +48,32 @@ TEST(Files, FailuresNameTheFileAndTheReason) {
   EXPECT_THROW(real_files().create(dir / "no-such-dir/file"), PlatformError);
 }
 
-TEST(Files, AFullDiskIsAFailureNotASuccess) {
-  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  // /dev/full cannot hold a temporary file next to it, so write through a
-  // directory where creating works and make the write fail instead: a
-  // read-only directory stops the create.
+// A write that the system refuses (here: past the file size limit, as a
+// full disk would) is a failure, and neither the target nor the temporary
+// file is left behind.
+TEST(Files, AWriteTheSystemRefusesIsAFailureNotASuccess) {
   testing::TempDir dir;
-  ::chmod(dir.path().c_str(), 0500);
-  if (::access(dir.path().c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore modes";
-  EXPECT_THROW(write_whole(real_files(), dir / "f", "x"), PlatformError);
+  const std::string path = dir / "f.bin";
+  testing::scrivi(path, "old");
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      write_whole(real_files(), path, std::string(3 << 20, 'x'));
+    } catch (const PlatformError& e) {
+      ::_exit(e.path() == path && e.reason().find("cannot write") == 0 ? 0 : 2);
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported as success, 2: wrong file or reason";
+  EXPECT_EQ(testing::leggi(path), "old");
+  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"f.bin"});
 }
 
 }  // namespace
