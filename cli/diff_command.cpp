@@ -1,0 +1,214 @@
+#include "cli/diff_command.h"
+
+#include <bit>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include <fmt/format.h>
+
+#include "cli/command.h"
+#include "cli/dump_command.h"
+#include "platform/cp1252.h"
+
+namespace compactor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kUguali = 0, kDiversi = 1, kUso = 2;
+
+// A path whose file name came from the disk, where names are Windows-1252.
+std::string mostra(const std::string& path) {
+  const fs::path p(path);
+  return (p.parent_path() / cp1252_to_utf8(p.filename().string())).string();
+}
+
+std::string valore(const Variante& v) {
+  switch (v.tag) {
+    case Variante::intero: return fmt::format("{} (integer)", v.i);
+    case Variante::doppio: return fmt::format("{}", v.d);
+    default: return "empty";
+  }
+}
+
+bool uguali(const Variante& a, const Variante& b) {
+  return a.tag == b.tag && a.i == b.i && std::bit_cast<uint64_t>(a.d) == std::bit_cast<uint64_t>(b.d);
+}
+
+void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
+  for (int r = 0; r < Stazioni::righe; ++r) {
+    const stazione& sa = a.at(r);
+    const stazione& sb = b.at(r);
+    if (sa == sb) continue;
+    const auto ma = membri(sa), mb = membri(sb);
+    const bool stazione_a = ruolo_riga(r, sa) == "station" || ruolo_riga(r, sb) == "station";
+    for (size_t i = 0; i < ma.size(); ++i) {
+      if (ma[i].valore == mb[i].valore) continue;
+      d.nota([&] {
+        std::string riga = fmt::format("row {} {}: {} -> {}", r, ma[i].nome, ma[i].valore, mb[i].valore);
+        const std::string senso = significato(r, ma[i].nome);
+        if (!senso.empty()) riga += " (" + senso + ")";
+        else if (stazione_a && std::string_view(ma[i].nome) == "orario")
+          riga += fmt::format(" ({} -> {})", ora(sa.orario), ora(sb.orario));
+        return riga;
+      });
+    }
+    if (sa.nome != sb.nome)
+      d.nota([&] {
+        std::string riga =
+            fmt::format("row {} nome: \"{}\" -> \"{}\"", r, cp1252_to_utf8(sa.nome), cp1252_to_utf8(sb.nome));
+        const std::string senso = significato(r, "nome");
+        return senso.empty() ? riga : riga + " (" + senso + ")";
+      });
+  }
+}
+
+void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
+  if (a.dimensione() != b.dimensione())
+    d.nota([&] { return fmt::format("grid: {} -> {} cells", a.dimensione(), b.dimensione()); });
+  const int64_t comuni = std::min(a.dimensione(), b.dimensione());
+  for (int64_t k = 0; k < comuni; ++k) {
+    const cella& ca = a.at(k);
+    const cella& cb = b.at(k);
+    if (ca == cb) continue;
+    const auto ma = membri(ca), mb = membri(cb);
+    for (size_t i = 0; i < ma.size(); ++i) {
+      if (ma[i].valore == mb[i].valore) continue;
+      d.nota([&] {
+        std::string riga = fmt::format("cell {} {}: {} -> {}", k, ma[i].nome, ma[i].valore, mb[i].valore);
+        const std::string_view m = ma[i].nome;
+        if (m == "tipo") riga += fmt::format(" ({} -> {})", nome_tipo(ca.tipo), nome_tipo(cb.tipo));
+        if (m == "velocita") riga += fmt::format(" ({} -> {} km/h)", ca.velocita * 5, cb.velocita * 5);
+        if (m == "pendenza") riga += fmt::format(" ({:+} -> {:+} per mille)", ca.pendenza - 100, cb.pendenza - 100);
+        return riga;
+      });
+    }
+  }
+}
+
+void confronta_planimetrie(const Planimetria& a, const Planimetria& b, Differenze& d) {
+  if (a.punti() != b.punti())
+    d.nota([&] { return fmt::format("plan: {} -> {} entries a coordinate", a.punti(), b.punti()); });
+  const int64_t comuni = std::min(a.punti(), b.punti());
+  for (int64_t m = 0; m < comuni; ++m)
+    for (int c = 0; c < 2; ++c) {
+      const Variante va = a.voce(m, c), vb = b.voce(m, c);
+      if (uguali(va, vb)) continue;
+      d.nota([&] { return fmt::format("plan {}({}): {} -> {}", c == 0 ? 'x' : 'y', m, valore(va), valore(vb)); });
+    }
+}
+
+// The one scenario of a directory, or a message why there is none.
+std::optional<FileScenario> scegli(const std::string& cartella, const std::string& percorso, const std::string& treno,
+                                   std::ostream& err) {
+  const auto trovati = scenari_in(cartella, percorso, treno);
+  if (trovati.size() == 1) return trovati.front();
+  if (trovati.empty()) {
+    err << fmt::format("scenario diff: no compiled scenario in {}{}\n", cartella,
+                       percorso.empty() && treno.empty() ? "" : " with that route and train");
+    return std::nullopt;
+  }
+  std::vector<std::string> nomi;
+  for (const auto& f : trovati) nomi.push_back(cp1252_to_utf8(f.nome));
+  err << fmt::format("scenario diff: {} holds {} scenarios ({}); choose one with --route R --train T\n", cartella,
+                     trovati.size(), fmt::join(nomi, ", "));
+  return std::nullopt;
+}
+
+}  // namespace
+
+void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
+               const ScenarioCompilato& b, Differenze& d) {
+  const struct {
+    bool in_a, in_b;
+    const std::string &path_a, &path_b;
+  } file[] = {{a.con_scenario, b.con_scenario, fa.scenario, fb.scenario},
+              {a.con_griglia, b.con_griglia, fa.griglia, fb.griglia},
+              {a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
+  for (const auto& f : file) {
+    if (f.in_a && !f.in_b) d.nota([&] { return fmt::format("missing file: {} (present: {})", mostra(f.path_b), mostra(f.path_a)); });
+    if (!f.in_a && f.in_b) d.nota([&] { return fmt::format("missing file: {} (present: {})", mostra(f.path_a), mostra(f.path_b)); });
+  }
+  if (a.con_scenario && b.con_scenario) confronta_stazioni(a.stazioni, b.stazioni, d);
+  if (a.con_griglia && b.con_griglia) confronta_griglie(a.griglia, b.griglia, d);
+  if (a.con_planimetria && b.con_planimetria) confronta_planimetrie(a.planimetria, b.planimetria, d);
+}
+
+int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
+  if (o.massimo < 0) {
+    err << "scenario diff: --max wants a number of lines, 0 or more\n";
+    return kUso;
+  }
+  // File names on disk are Windows-1252, as the compile writes them.
+  const auto percorso = utf8_to_cp1252(o.percorso);
+  const auto treno = utf8_to_cp1252(o.treno);
+  if (!percorso || !treno) {
+    err << "scenario diff: the route and train names must be Windows-1252 characters\n";
+    return kUso;
+  }
+  auto fa = scegli(o.a, *percorso, *treno, err);
+  auto fb = scegli(o.b, *percorso, *treno, err);
+  if (!fa || !fb) return kUso;
+  // A plan file found on one side only names the one missing on the other.
+  if (fa->planimetria.empty() && !fb->planimetria.empty())
+    fa->planimetria = o.a + "/" + fs::path(fb->planimetria).filename().string();
+  if (fb->planimetria.empty() && !fa->planimetria.empty())
+    fb->planimetria = o.b + "/" + fs::path(fa->planimetria).filename().string();
+
+  ScenarioCompilato a, b;
+  try {
+    a = leggi_scenario(*fa);
+    b = leggi_scenario(*fb);
+  } catch (const FileNonValido& e) {
+    err << e.what() << "\n";
+    return kUso;
+  }
+  if (!a.con_scenario && !a.con_griglia && !b.con_scenario && !b.con_griglia) {
+    err << fmt::format("scenario diff: no compiled files of {} in {} or {}\n", cp1252_to_utf8(fa->nome), o.a, o.b);
+    return kUso;
+  }
+
+  Differenze d(static_cast<size_t>(o.massimo));
+  confronta(*fa, a, *fb, b, d);
+  if (fa->nome != fb->nome)
+    out << fmt::format("comparing {} in {} with {} in {}\n", cp1252_to_utf8(fa->nome), o.a, cp1252_to_utf8(fb->nome),
+                       o.b);
+  for (const std::string& riga : d.prime()) out << riga << "\n";
+  const int64_t altre = d.totale() - static_cast<int64_t>(d.prime().size());
+  if (altre > 0) out << fmt::format("... and {} more\n", altre);
+  if (d.totale() == 0) {
+    out << "identical\n";
+    return kUguali;
+  }
+  out << fmt::format("{} difference{}\n", d.totale(), d.totale() == 1 ? "" : "s");
+  return kDiversi;
+}
+
+Comando comando_diff(CLI::App& app) {
+  auto opz = std::make_shared<OpzioniDiff>();
+  auto* cmd = app.add_subcommand("diff", "Compare two compiled scenarios member by member");
+  cmd->add_option("DIR_A", opz->a, "directory with the first scenario's compiled files")
+      ->required()
+      ->check(CLI::ExistingDirectory);
+  cmd->add_option("DIR_B", opz->b, "directory with the second scenario's compiled files")
+      ->required()
+      ->check(CLI::ExistingDirectory);
+  cmd->add_option("--route", opz->percorso,
+                  "route name R: compare R_T.sim, R_T.dat and R_linea.dat when a directory holds several scenarios");
+  cmd->add_option("--train", opz->treno, "train name T, with --route or alone");
+  cmd->add_option("--max", opz->massimo, "print at most this many differences (all are counted)")
+      ->default_val(20);
+  cmd->footer(
+      "Each difference is one line by meaning: a missing file, the number of grid cells or plan\n"
+      "entries, then \"row 85 orario: 34923 -> 34900\", \"cell 598 dato1: 42 -> 41\",\n"
+      "\"plan x(1200): 3.25 -> 3.5\"; a last line counts them all.\n"
+      "Examples:\n"
+      "  scenario diff before after\n"
+      "  scenario diff before after --route Orvena_Lusco --train REG --max 5\n"
+      "Exit status: 0 identical, 1 different, 2 usage error or a bad compiled file.");
+  return {cmd, [opz] { return diff(*opz, std::cout, std::cerr); }};
+}
+
+}  // namespace compactor::cli

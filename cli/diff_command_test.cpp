@@ -1,0 +1,211 @@
+#include "cli/diff_command.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "compiler/compiled_files.h"
+#include "tools/run_program.h"
+#include "tools/test_support.h"
+
+namespace compactor::cli {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::TempDir;
+
+// A small scenario: a signal in cell 12, one station, the route-wide rows
+// and a plan of three computed points.
+ScenarioCompilato scenario_base() {
+  ScenarioCompilato s;
+  s.con_scenario = s.con_griglia = s.con_planimetria = true;
+  s.griglia.dimensiona(20);
+  for (int64_t k = 0; k <= 20; ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
+  s.griglia.at(12).tipo = 1;
+  s.griglia.at(12).dato1 = 42;
+  s.stazioni.at(1) = {8, -500, 500, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 43910};
+  s.stazioni.at(84).fine = 1000;
+  s.stazioni.at(85).nome = "R";
+  s.stazioni.at(85).orario = 34121;
+  s.planimetria.dimensiona(6);
+  s.planimetria.semina();
+  for (const auto& [x, y] : {std::pair{0.0, 2.0}, {1.0, 2.0}, {2.0, 2.0}}) s.planimetria.aggiungi(x, y);
+  return s;
+}
+
+void scrivi_scenario(const std::string& dir, const std::string& rt, const ScenarioCompilato& s) {
+  testing::scrivi(dir + "/" + rt + ".sim", bytes_stazioni(s.stazioni));
+  testing::scrivi(dir + "/" + rt + ".dat", bytes_griglia(s.griglia));
+  testing::scrivi(dir + "/R_linea.dat", bytes_planimetria(s.planimetria));
+}
+
+// The same plan with the point at metre `m` moved, or cut short before it.
+Planimetria pianta_con(std::optional<std::pair<double, double>> punto, int64_t m) {
+  const Planimetria base = scenario_base().planimetria;
+  Planimetria p;
+  p.dimensiona(base.metri_totali());
+  p.semina();
+  for (int64_t i = 2; i < base.prossimo(); ++i) {
+    if (i == m && !punto) break;
+    p.aggiungi(i == m ? punto->first : base.x(i), i == m ? punto->second : base.y(i));
+  }
+  return p;
+}
+
+TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
+  const struct {
+    const char* caso;
+    std::function<void(ScenarioCompilato&)> cambia;
+    std::string prima;  // the first difference in words
+    int64_t quante;
+  } casi[] = {
+      {"identical", [](ScenarioCompilato&) {}, "", 0},
+      {"a cell value", [](ScenarioCompilato& s) { s.griglia.at(12).dato1 = 41; }, "cell 12 dato1: 42 -> 41", 1},
+      {"a cell's kind", [](ScenarioCompilato& s) { s.griglia.at(12).tipo = 0; },
+       "cell 12 tipo: 1 -> 0 (signal -> nothing)", 1},
+      {"a speed", [](ScenarioCompilato& s) { s.griglia.at(3).velocita = 20; },
+       "cell 3 velocita: 24 -> 20 (120 -> 100 km/h)", 1},
+      {"a gradient", [](ScenarioCompilato& s) { s.griglia.at(4).pendenza = 89; },
+       "cell 4 pendenza: 100 -> 89 (+0 -> -11 per mille)", 1},
+      {"a longer grid",
+       [](ScenarioCompilato& s) {
+         Griglia g;
+         g.dimensiona(21);
+         for (int64_t k = 0; k <= 20; ++k) g.at(k) = s.griglia.at(k);
+         s.griglia = g;
+       },
+       "grid: 21 -> 22 cells", 1},
+      {"a route-wide value", [](ScenarioCompilato& s) { s.stazioni.at(85).orario = 34900; },
+       "row 85 orario: 34121 -> 34900 (weighted scenario code)", 1},
+      {"the route length", [](ScenarioCompilato& s) { s.stazioni.at(84).fine = 2000; },
+       "row 84 fine: 1000 -> 2000 (route length (m))", 1},
+      {"a station's time", [](ScenarioCompilato& s) { s.stazioni.at(1).orario = 43920; },
+       "row 1 orario: 43910 -> 43920 (12:11:50 -> 12:12:00)", 1},
+      {"a station's name", [](ScenarioCompilato& s) { s.stazioni.at(1).nome = "Citt\xE0 Bassa"; },
+       "row 1 nome: \"Città Alta\" -> \"Città Bassa\"", 1},
+      {"a route name", [](ScenarioCompilato& s) { s.stazioni.at(85).nome = "S"; },
+       "row 85 nome: \"R\" -> \"S\" (route name)", 1},
+      {"a plan point", [](ScenarioCompilato& s) { s.planimetria = pianta_con(std::pair{1.5, 2.0}, 3); },
+       "plan x(3): 1 -> 1.5", 1},
+      {"a plan cut short", [](ScenarioCompilato& s) { s.planimetria = pianta_con(std::nullopt, 4); },
+       "plan x(4): 2 -> empty", 2},
+      {"a missing file", [](ScenarioCompilato& s) { s.con_scenario = false; },
+       "missing file: b/R_T.sim (present: a/R_T.sim)", 1},
+      {"a missing plan", [](ScenarioCompilato& s) { s.con_planimetria = false; },
+       "missing file: b/R_linea.dat (present: a/R_linea.dat)", 1},
+  };
+  const FileScenario fa{"R_T", "a/R_linea.dat", "a/R_T.sim", "a/R_T.dat"};
+  const FileScenario fb{"R_T", "b/R_linea.dat", "b/R_T.sim", "b/R_T.dat"};
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.caso);
+    ScenarioCompilato b = scenario_base();
+    c.cambia(b);
+    Differenze d(20);
+    confronta(fa, scenario_base(), fb, b, d);
+    EXPECT_EQ(d.totale(), c.quante);
+    if (c.quante > 0) {
+      ASSERT_FALSE(d.prime().empty());
+      EXPECT_EQ(d.prime().front(), c.prima);
+    }
+  }
+}
+
+TEST(ScenarioDiff, AllDifferencesAreCountedButOnlyTheFirstAreKept) {
+  ScenarioCompilato b = scenario_base();
+  for (int64_t k = 0; k < 5; ++k) b.griglia.at(k).aderenza = 90;
+  Differenze d(2);
+  confronta({}, scenario_base(), {}, b, d);
+  EXPECT_EQ(d.totale(), 5);
+  EXPECT_EQ(d.prime(), (std::vector<std::string>{"cell 0 aderenza: 95 -> 90", "cell 1 aderenza: 95 -> 90"}));
+}
+
+struct DueCartelle {
+  TempDir a, b;
+  DueCartelle() {
+    scrivi_scenario(a.path(), "R_T", scenario_base());
+    scrivi_scenario(b.path(), "R_T", scenario_base());
+  }
+  testing::Esito diff(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {SCENARIO_BINARY, "diff", a.path(), b.path()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return testing::esegui(args, a.path());
+  }
+};
+
+TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
+  DueCartelle d;
+  auto e = d.diff();
+  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(e.out, "identical\n");
+
+  ScenarioCompilato b = scenario_base();
+  b.griglia.at(12).dato1 = 41;
+  scrivi_scenario(d.b.path(), "R_T", b);
+  e = d.diff();
+  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.out, "cell 12 dato1: 42 -> 41\n1 difference\n");
+
+  std::filesystem::remove(d.b / "R_linea.dat");
+  b.stazioni.at(85).orario = 1;
+  testing::scrivi(d.b / "R_T.sim", bytes_stazioni(b.stazioni));
+  e = d.diff({"--max", "1"});
+  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.out, "missing file: " + (d.b / "R_linea.dat") + " (present: " + (d.a / "R_linea.dat") +
+                       ")\n... and 2 more\n3 differences\n");
+}
+
+TEST(ScenarioDiff, SeveralScenariosNeedARouteAndATrain) {
+  DueCartelle d;
+  ScenarioCompilato u = scenario_base();
+  u.griglia.at(12).dato1 = 7;
+  scrivi_scenario(d.a.path(), "R_U", u);
+
+  auto e = d.diff();
+  EXPECT_EQ(e.stato, 2);
+  EXPECT_THAT(e.err, HasSubstr("holds 2 scenarios (R_T, R_U); choose one with --route R --train T"));
+  e = d.diff({"--route", "R", "--train", "T"});
+  EXPECT_EQ(e.stato, 0) << e.err;
+  e = d.diff({"--train", "U"});
+  EXPECT_EQ(e.stato, 2) << "B has no R_U";
+  EXPECT_THAT(e.err, HasSubstr("no compiled scenario in " + d.b.path()));
+  e = d.diff({"--route", "R", "--train", "U"});
+  EXPECT_EQ(e.stato, 1);
+  EXPECT_THAT(e.out, HasSubstr("missing file: " + (d.b / "R_U.sim")));
+}
+
+TEST(ScenarioDiff, ABadFileOrAMissingDirectoryIsAUsageError) {
+  DueCartelle d;
+  testing::scrivi(d.b / "R_T.dat", "not a grid");
+  auto e = d.diff();
+  EXPECT_EQ(e.stato, 2);
+  EXPECT_THAT(e.err, HasSubstr("bad compiled file: " + (d.b / "R_T.dat") + ": 10 bytes"));
+  EXPECT_EQ(e.out, "");
+
+  e = testing::esegui({SCENARIO_BINARY, "diff", d.a.path(), d.a / "nowhere"});
+  EXPECT_EQ(e.stato, 2);
+  e = d.diff({"--max", "-1"});
+  EXPECT_EQ(e.stato, 2);
+}
+
+// Two compiles of the same sources give the same files.
+TEST(ScenarioDiff, TwoCompilesOfTheSameSourcesAreIdentical) {
+  TempDir dir;
+  testing::scrivi(dir / "line.txt",
+                  "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  150\r\n[fine]\r\n");
+  testing::scrivi(dir / "train.txt",
+                  "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
+  for (const char* out : {"one", "two"}) {
+    const auto c = testing::esegui(
+        {SCENARIO_BINARY, "compile", "line.txt", "train.txt", "--route", "R", "--train", "T 1", "--out", out},
+        dir.path());
+    ASSERT_EQ(c.stato, 0) << c.err;
+  }
+  const auto e = testing::esegui({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
+  EXPECT_EQ(e.stato, 0) << e.out << e.err;
+  EXPECT_EQ(e.out, "identical\n");
+}
+
+}  // namespace
+}  // namespace compactor::cli

@@ -1,0 +1,276 @@
+#include "cli/dump_command.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <numbers>
+
+#include "compiler/compiled_files.h"
+#include "tools/run_program.h"
+#include "tools/test_support.h"
+
+namespace compactor::cli {
+namespace {
+
+using ::testing::ContainsRegex;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testing::TempDir;
+
+// A plan through the given points after the seed (0, 0), (0, 1).
+Planimetria pianta(const std::vector<std::pair<double, double>>& punti, int32_t metri) {
+  Planimetria p;
+  p.dimensiona(metri);
+  p.semina();
+  for (const auto& [x, y] : punti) p.aggiungi(x, y);
+  return p;
+}
+
+// The three compiled files of a small hand-built scenario R_T: a signal in
+// cell 12, its approach mark in cell 10, a signboard, a cell of a kind no
+// loader writes, one station, the route-wide rows, and a plan that turns a
+// right angle toward +x.
+struct Scenario {
+  TempDir dir;
+  Scenario() {
+    Griglia g;
+    g.dimensiona(20);
+    for (int64_t k = 0; k <= 20; ++k) g.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
+    g.at(1).dato1 = 5121;
+    g.at(1).dato2 = 2426;
+    g.at(10).preavviso = 81;
+    cella& segnale = g.at(12);
+    segnale.tipo = 1;
+    segnale.dato1 = 42;
+    segnale.dato2 = 11;
+    segnale.dato4 = 8;
+    segnale.tempo = 101;
+    segnale.pendenza = 95;
+    g.at(15).tipo = 14;
+    g.at(15).dato1 = 80;
+    g.at(16).tipo = 200;
+
+    Stazioni t;
+    t.at(1) = {8, -500, 500, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 43910};
+    t.at(80).nome = "(Cippo)(Km 5+000)";
+    t.at(84).inizio = 120;
+    t.at(84).fine = 1000;
+    t.at(84).posizione = 7;
+    t.at(85).nome = "R";
+    t.at(85).campo7 = 610;
+    t.at(85).orario = 34121;
+    t.at(86).nome = "T";
+    t.at(86).campo7 = 200;
+    t.at(86).campo10 = 12;
+    t.at(86).campo11 = 11;
+    t.at(86).campo12 = 50;
+
+    testing::scrivi(dir / "R_T.dat", bytes_griglia(g));
+    testing::scrivi(dir / "R_T.sim", bytes_stazioni(t));
+    testing::scrivi(dir / "R_linea.dat", bytes_planimetria(pianta({{0, 2}, {1, 2}, {2, 2}}, 6)));
+  }
+  testing::Esito dump(std::vector<std::string> args) {
+    args.insert(args.begin(), {SCENARIO_BINARY, "dump"});
+    return testing::esegui(args, dir.path());
+  }
+  nlohmann::json json(std::vector<std::string> args) {
+    args.push_back("--json");
+    const auto e = dump(args);
+    EXPECT_EQ(e.stato, 0) << e.err;
+    return nlohmann::json::parse(e.out);
+  }
+};
+
+// The expected lines are written as raw strings, where \n stands for a line
+// break that the regular expressions take literally.
+std::string a_capo(std::string r) {
+  for (size_t i = r.find("\\n"); i != std::string::npos; i = r.find("\\n", i)) r.replace(i, 2, "\n");
+  return r;
+}
+
+struct CasoDump {
+  std::vector<std::string> args;
+  int stato;
+  std::vector<std::string> dice;     // regular expressions the output matches
+  std::vector<std::string> non_dice; // ... and does not
+  std::string errore;                // part of standard error
+};
+
+TEST(ScenarioDump, TablesForPeople) {
+  Scenario s;
+  testing::scrivi(s.dir / "short_T.dat", testing::leggi(s.dir / "R_T.dat").substr(1));
+  testing::scrivi(s.dir / "notes.txt", "not compiled");
+  const CasoDump casi[] = {
+      {{"R_T.dat"},
+       0,
+       {R"(21 cells \(0 to 20\), 5 with a feature)",
+        R"(\n +12 +600  signal +42 +11 +0 +8 +101 +0 +0 +24 +120 +95 +-5 +95\n)",
+        R"(\n +1 +50  nothing +5121 +2426 )", R"(\n +10 +500  nothing( +0){5} +81 )",
+        R"(\n +15 +750  signboard +80 )", R"(\n +16 +800  unknown kind 200 )"},
+       {R"(\n +3 +150 )"},
+       ""},
+      {{"R_T.dat", "--cells", "2:3"}, 0, {R"(\n +2 +100  nothing )", R"(\n +3 +150  nothing )"}, {"signal"}, ""},
+      {{"R_T.dat", "--cells", "12"}, 0, {"signal"}, {R"(\n +1 +50 )"}, ""},
+      {{"R_T.dat", "--cells", "30:"}, 0, {"no cells in that range: the grid has cells 0 to 20"}, {}, ""},
+      {{"R_T.sim"},
+       0,
+       {"87 rows, 1 station, 1 signboard text\n", R"(\n +1  Città Alta +8 +0 +-500 +500 .* 12:11:50 \(43910 s\))",
+        R"(\n +80  \(Cippo\)\(Km 5\+000\))", "braked mass \\(%\\) = 120, route length \\(m\\) = 1000, cars = 7",
+        "route name = \"R\", mark 610 = 610, weighted scenario code = 34121",
+        "train name = \"T\", sand = 200, .*start clock = 12:11:50"},
+       {"clear rows", R"(\n +0 )"},
+       ""},
+      {{"R_T.sim", "--rows", "79:81"}, 0, {"clear rows: 79, 81", R"(\(Cippo\))"}, {"Città", "route length"}, ""},
+      {{"R_linea.dat"},
+       0,
+       {"7 entries a coordinate", "3 computed \\(2 to 4\\), 2 empty entries",
+        "bounding box: x 0.000 to 2.000 m, y 0.000 to 2.000 m", "last point: \\(2.000, 2.000\\) at metre 4",
+        "total turn: 1.570796 rad \\(90.000 degrees", "length along the points: 4.000 m"},
+       {"metre +x +y"},
+       ""},
+      {{"R_linea.dat", "--points", "1:5"},
+       0,
+       {R"(\n +1 +0 \(integer\) +1 \(integer\)\n)", R"(\n +3 +1 +2\n)", R"(\n +5 +empty +empty\n)"},
+       {R"(\n +6 )"},
+       ""},
+      {{"short_T.dat"}, 1, {}, {"."}, "bad compiled file: short_T.dat: 314 bytes is not a whole number"},
+      {{"notes.txt"}, 1, {}, {"."}, "bad compiled file: notes.txt: the name ends in neither"},
+      {{"R_T.sim", "--cells", "1"}, 2, {}, {"."}, "--cells applies to a grid file"},
+      {{"R_T.dat", "--cells", "7:3"}, 2, {}, {"."}, "--cells wants a range"},
+      {{"R_T.dat", "--rows", "1"}, 2, {}, {"."}, "--rows applies to a scenario file"},
+      {{"missing.dat"}, 2, {}, {"."}, "missing.dat"},
+  };
+  for (const CasoDump& c : casi) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const auto e = s.dump(c.args);
+    EXPECT_EQ(e.stato, c.stato) << e.err;
+    for (const auto& r : c.dice) EXPECT_THAT(e.out, ContainsRegex(a_capo(r)));
+    for (const auto& r : c.non_dice) EXPECT_THAT(e.out, Not(ContainsRegex(a_capo(r))));
+    EXPECT_THAT(e.err, HasSubstr(c.errore));
+  }
+}
+
+TEST(ScenarioDump, GridAsJson) {
+  Scenario s;
+  const auto tutte = s.json({"R_T.dat"});
+  EXPECT_EQ(tutte["type"], "grid");
+  EXPECT_EQ(tutte["cell_count"], 21);
+  std::vector<int> indici;
+  for (const auto& c : tutte["cells"]) indici.push_back(c["cell"]);
+  EXPECT_EQ(indici, (std::vector<int>{1, 10, 12, 15, 16}));
+
+  const auto una = s.json({"R_T.dat", "--cells", "12"});
+  ASSERT_EQ(una["cells"].size(), 1u);
+  const auto& c = una["cells"][0];
+  EXPECT_EQ(c["kind"], "signal");
+  EXPECT_EQ(c["tipo"], 1);
+  EXPECT_EQ(c["dato1"], 42);
+  EXPECT_EQ(c["dato2"], 11);
+  EXPECT_EQ(c["dato4"], 8);
+  EXPECT_EQ(c["tempo"], 101);
+  EXPECT_EQ(c["from_m"], 600);
+  EXPECT_EQ(c["velocita"], 24);
+  EXPECT_EQ(c["speed_kmh"], 120);
+  EXPECT_EQ(c["pendenza"], 95);
+  EXPECT_EQ(c["gradient_per_mille"], -5);
+  EXPECT_EQ(c["aderenza"], 95);
+  EXPECT_EQ(s.json({"R_T.dat", "--cells", "0:20"})["cells"].size(), 21u);
+}
+
+TEST(ScenarioDump, ScenarioAndPlanAsJson) {
+  Scenario s;
+  const auto t = s.json({"R_T.sim"});
+  EXPECT_EQ(t["type"], "scenario");
+  std::vector<std::pair<int, std::string>> ruoli;
+  for (const auto& r : t["rows"]) ruoli.emplace_back(r["row"], r["role"]);
+  EXPECT_EQ(ruoli, (std::vector<std::pair<int, std::string>>{
+                       {1, "station"}, {80, "signboard text"}, {84, "train and route"}, {85, "route"}, {86, "train"}}));
+  const auto& stazione = t["rows"][0];
+  EXPECT_EQ(stazione["nome"], "Città Alta");
+  EXPECT_EQ(stazione["orario"], 43910);
+  EXPECT_EQ(stazione["meaning"]["time"], "12:11:50");
+  EXPECT_EQ(stazione["meaning"]["zone_start_m"], -500);
+  EXPECT_EQ(t["rows"][2]["meaning"]["route_length_m"], 1000);
+  EXPECT_EQ(t["rows"][3]["meaning"]["weighted_code"], 34121);
+  EXPECT_EQ(t["rows"][4]["meaning"]["start_clock"], "12:11:50");
+  EXPECT_EQ(s.json({"R_T.sim", "--rows", "0:86"})["rows"].size(), 87u);
+
+  const auto p = s.json({"R_linea.dat", "--points", "3:6"});
+  EXPECT_EQ(p["type"], "plan");
+  EXPECT_EQ(p["entries_per_coordinate"], 7);
+  EXPECT_EQ(p["points"], 5);
+  EXPECT_DOUBLE_EQ(p["total_turn_deg"].get<double>(), 90.0);
+  EXPECT_DOUBLE_EQ(p["length_m"].get<double>(), 4.0);
+  EXPECT_EQ(p["bounding_box"]["x_max"], 2.0);
+  ASSERT_EQ(p["entries"].size(), 4u);
+  EXPECT_EQ(p["entries"][0]["x"], 1.0);
+  EXPECT_EQ(p["entries"][0]["x_tag"], "double");
+  EXPECT_TRUE(p["entries"][3]["y"].is_null());
+  EXPECT_EQ(p["entries"][3]["y_tag"], "empty");
+}
+
+TEST(ScenarioDump, TheTurnOfAPlanCountsEveryBendAlongIt) {
+  const double pi = std::numbers::pi;
+  const struct {
+    const char* caso;
+    std::vector<std::pair<double, double>> punti;
+    double svolta, lunghezza;
+  } casi[] = {
+      {"straight on", {{0, 2}, {0, 3}}, 0, 3},
+      {"a right angle toward +x", {{0, 2}, {1, 2}}, pi / 2, 3},
+      {"a right angle toward -x", {{0, 2}, {-1, 2}}, -pi / 2, 3},
+      {"back the way it came", {{0, 2}, {0, 1}}, pi, 3},  // a half turn counts as +pi
+      {"a whole loop", {{1, 1}, {1, 0}, {0, 0}, {0, 1}}, 2 * pi, 5},
+      {"a loop and a quarter the other way", {{-1, 1}, {-1, 0}, {0, 0}, {0, 1}, {0, 2}, {-1, 2}}, -2.5 * pi, 7},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.caso);
+    const RiassuntoPlanimetria r = riassumi(pianta(c.punti, 12));
+    EXPECT_EQ(r.voci, 13);
+    EXPECT_EQ(r.punti, static_cast<int64_t>(c.punti.size()) + 2);
+    EXPECT_NEAR(r.svolta, c.svolta, 1e-12);
+    EXPECT_NEAR(r.lunghezza, c.lunghezza, 1e-12);
+  }
+  Planimetria mai_seminata;
+  mai_seminata.dimensiona(12);
+  EXPECT_EQ(riassumi(mai_seminata).punti, 0);
+}
+
+TEST(ScenarioDump, RangesOfCellsAndRows) {
+  const struct {
+    const char* testo;
+    std::optional<std::pair<int64_t, int64_t>> atteso;
+  } casi[] = {{"3:7", {{3, 7}}}, {"5", {{5, 5}}}, {"4:", {{4, 99}}}, {":6", {{0, 6}}}, {"120:", {{120, 99}}},
+              {"", {}},          {":", {}},       {"7:3", {}},      {"-1:2", {}},     {"a", {}},
+              {"1:2:3", {}},     {"+1", {}},      {" 1", {}}};
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.testo);
+    const auto i = leggi_intervallo(c.testo, 99);
+    ASSERT_EQ(i.has_value(), c.atteso.has_value());
+    if (i) {
+      EXPECT_EQ(std::make_pair(i->primo, i->ultimo), *c.atteso);
+    }
+  }
+}
+
+// From the sources through the compile to the dump.
+TEST(ScenarioDump, ACompiledSignalShowsInItsCell) {
+  TempDir dir;
+  testing::scrivi(dir / "line.txt", "[generale]\r\nlunghezza percorso,    10000\r\n[fine]\r\n");
+  testing::scrivi(dir / "train.txt",
+                  "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
+  const auto c = testing::esegui(
+      {SCENARIO_BINARY, "compile", "line.txt", "train.txt", "--route", "R", "--train", "T", "--out", "out"}, dir.path());
+  ASSERT_EQ(c.stato, 0) << c.err;
+  const auto e = testing::esegui({SCENARIO_BINARY, "dump", "out/R_T.dat", "--cells", "80", "--json"}, dir.path());
+  ASSERT_EQ(e.stato, 0) << e.err;
+  const auto j = nlohmann::json::parse(e.out);
+  EXPECT_EQ(j["cells"][0]["kind"], "signal");
+  EXPECT_EQ(j["cells"][0]["dato1"], 42);
+  EXPECT_EQ(j["cells"][0]["speed_kmh"], 30);
+}
+
+}  // namespace
+}  // namespace compactor::cli
