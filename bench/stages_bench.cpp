@@ -1,0 +1,271 @@
+// Each stage of a run on its own: on the carried scenario, and on generated
+// routes of 10 km, 100 km and 1,000 km, whose per_km counter gives the cost
+// of one kilometre of route.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <map>
+#include <ostream>
+#include <streambuf>
+
+#include "bench/memory_files.h"
+#include "bench/routes.h"
+#include "bench/stages.h"
+#include "compiler/finishing_pass.h"
+#include "compiler/memorizza_percorso.h"
+#include "compiler/riservati.h"
+#include "driver/form1.h"
+#include "emitters/carried_texts.h"
+#include "emitters/emitters.h"
+#include "emitters/source_emitter.h"
+#include "loader/caricamento.h"
+#include "loader/memorizza_dati.h"
+#include "sources/field_reader.h"
+
+namespace compactor::bench {
+namespace {
+
+// The two sources of a scenario and where a run keeps them.
+struct Fonti {
+  NomiFile nomi;
+  std::string linea, treno;
+};
+
+const Fonti& portata() {
+  static const Fonti f{nomi_file("/carried", "Orvena_Lusco", "REG 4105"), testo_file(righe_linea()),
+                       testo_file(righe_treno())};
+  return f;
+}
+
+const Fonti& generata(int64_t metri) {
+  static std::map<int64_t, Fonti> cache;
+  auto it = cache.find(metri);
+  if (it == cache.end()) {
+    Sorgenti s = sorgenti_generate(static_cast<int32_t>(metri));
+    it = cache.emplace(metri, Fonti{nomi_file("/route", "R", "T 1"), std::move(s.linea), std::move(s.treno)}).first;
+  }
+  return it->second;
+}
+
+// A route model as the loader leaves it, with the plan switched on.
+Modello nuovo_modello() {
+  Modello m;
+  m.nome_percorso = "R";
+  m.nome_treno = "T";
+  m.con_planimetria = 1;
+  return m;
+}
+
+// The model after the line half, and the next free signboard row it left.
+struct DopoLinea {
+  Modello m;
+  int32_t riga_cartello = 80;
+};
+
+DopoLinea dopo_linea(const Fonti& f) {
+  MemoryFiles files;
+  files.put(f.nomi.linea_txt, f.linea);
+  DopoLinea d{nuovo_modello()};
+  Diagnostica diagnostica;
+  Caricamento c{d.m, f.nomi, files, diagnostica};
+  if (!carica_linea(c)) std::abort();
+  d.riga_cartello = c.prossima_riga_cartello;
+  return d;
+}
+
+// The model as the writer gets it: loaded, finished, stamped.
+Modello finito(const Fonti& f) {
+  MemoryFiles files;
+  files.put(f.nomi.linea_txt, f.linea);
+  files.put(f.nomi.treno_txt, f.treno);
+  Modello m = nuovo_modello();
+  memorizza_dati(m, f.nomi, files);
+  if (m.numero_errore != 0) std::abort();
+  passo_finale(m);
+  timbra_riservati(m);
+  return m;
+}
+
+void per_km(benchmark::State& state, int64_t metri) {
+  state.counters["per_km"] =
+      benchmark::Counter(static_cast<double>(metri) / 1000.0,
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// --- The carried scenario, stage by stage.
+
+void BM_EmitTexts(benchmark::State& state) {
+  TempDir dir;
+  const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
+  for (auto _ : state) {
+    dati_linea(nomi, real_files());
+    dati_treno(nomi, real_files());
+    dati_note(nomi, real_files());
+    dati_rallentamenti(nomi, real_files());
+    dati_scheda(nomi, real_files());
+  }
+}
+BENCHMARK(BM_EmitTexts)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadSources(benchmark::State& state) {
+  TempDir dir;
+  const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
+  dati_linea(nomi, real_files());
+  dati_treno(nomi, real_files());
+  for (auto _ : state) {
+    for (const std::string* path : {&nomi.linea_txt, &nomi.treno_txt}) {
+      LettoreCampi lettore(real_files().read(*path));
+      while (!lettore.fine_file()) benchmark::DoNotOptimize(lettore.leggi_testo());
+    }
+  }
+}
+BENCHMARK(BM_ReadSources)->Unit(benchmark::kMicrosecond);
+
+void line_loading(benchmark::State& state, const Fonti& f) {
+  MemoryFiles files;
+  for (auto _ : state) {
+    state.PauseTiming();
+    files.put(f.nomi.linea_txt, f.linea);
+    Modello m = nuovo_modello();
+    Diagnostica diagnostica;
+    Caricamento c{m, f.nomi, files, diagnostica};
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(carica_linea(c));
+  }
+}
+
+void BM_LineLoading(benchmark::State& state) { line_loading(state, portata()); }
+BENCHMARK(BM_LineLoading)->Unit(benchmark::kMicrosecond);
+
+void BM_TrainLoading(benchmark::State& state) {
+  const Fonti& f = portata();
+  const DopoLinea base = dopo_linea(f);
+  MemoryFiles files;
+  for (auto _ : state) {
+    state.PauseTiming();
+    files.put(f.nomi.treno_txt, f.treno);
+    Modello m = base.m;
+    Diagnostica diagnostica;
+    Caricamento c{m, f.nomi, files, diagnostica};
+    c.prossima_riga_cartello = base.riga_cartello;
+    state.ResumeTiming();
+    carica_treno(c);
+    benchmark::DoNotOptimize(m.numero_errore);
+  }
+}
+BENCHMARK(BM_TrainLoading)->Unit(benchmark::kMicrosecond);
+
+void BM_FinishingPass(benchmark::State& state) {
+  const Fonti& f = portata();
+  MemoryFiles files;
+  files.put(f.nomi.linea_txt, f.linea);
+  files.put(f.nomi.treno_txt, f.treno);
+  Modello caricato = nuovo_modello();
+  memorizza_dati(caricato, f.nomi, files);
+  for (auto _ : state) {
+    state.PauseTiming();
+    Modello m = caricato;
+    state.ResumeTiming();
+    passo_finale(m);
+    timbra_riservati(m);
+    benchmark::DoNotOptimize(m.griglia.celle().data());
+  }
+}
+BENCHMARK(BM_FinishingPass)->Unit(benchmark::kMicrosecond);
+
+// Writes one compiled file of a finished model, as the writer does.
+template <void (*scrivi)(const Modello&, const std::string&)>
+void write_file(benchmark::State& state, const Modello& m) {
+  TempDir dir;
+  const std::string path = dir.path() + "/file";
+  for (auto _ : state) scrivi(m, path);
+}
+
+void BM_WritePlanFile(benchmark::State& state) {
+  static const Modello m = finito(portata());
+  write_file<scrivi_file_planimetria>(state, m);
+  state.SetBytesProcessed(state.iterations() * 6819964);
+}
+BENCHMARK(BM_WritePlanFile)->Unit(benchmark::kMicrosecond);
+
+void BM_WriteScenarioFile(benchmark::State& state) {
+  static const Modello m = finito(portata());
+  write_file<scrivi_file_stazioni>(state, m);
+}
+BENCHMARK(BM_WriteScenarioFile)->Unit(benchmark::kMicrosecond);
+
+void BM_WriteGridFile(benchmark::State& state) {
+  static const Modello m = finito(portata());
+  write_file<scrivi_file_griglia>(state, m);
+  state.SetBytesProcessed(state.iterations() * 102315);
+}
+BENCHMARK(BM_WriteGridFile)->Unit(benchmark::kMicrosecond);
+
+// The whole run inside this process: window (none without a display),
+// five texts, compile, three files.
+void BM_WholeRun(benchmark::State& state) {
+  TempDir dir;
+  struct Nulla : std::streambuf {
+  } nulla;
+  std::ostream err(&nulla);
+  for (auto _ : state)
+    if (Form_Load(dir.path(), real_files(), err) != 0) state.SkipWithError("the run failed");
+}
+BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
+
+// --- Generated routes: the cost per kilometre.
+
+void BM_RouteLoading(benchmark::State& state) {
+  const Fonti& f = generata(state.range(0));
+  MemoryFiles files;
+  for (auto _ : state) {
+    state.PauseTiming();
+    files.put(f.nomi.linea_txt, f.linea);
+    files.put(f.nomi.treno_txt, f.treno);
+    Modello m = nuovo_modello();
+    state.ResumeTiming();
+    memorizza_dati(m, f.nomi, files);
+    if (m.numero_errore != 0) state.SkipWithError("the route did not load");
+  }
+  per_km(state, state.range(0));
+}
+BENCHMARK(BM_RouteLoading)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_RouteWritePlan(benchmark::State& state) {
+  const Modello m = finito(generata(state.range(0)));
+  write_file<scrivi_file_planimetria>(state, m);
+  per_km(state, state.range(0));
+}
+BENCHMARK(BM_RouteWritePlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// Sources on disk to three compiled files, as `scenario compile` does it.
+void BM_RouteCompile(benchmark::State& state) {
+  const Fonti& f = generata(state.range(0));
+  TempDir dir;
+  const NomiFile nomi = nomi_file(dir.path(), "R", "T 1");
+  for (auto _ : state) {
+    state.PauseTiming();
+    write_whole(real_files(), nomi.linea_txt, f.linea);
+    write_whole(real_files(), nomi.treno_txt, f.treno);
+    Modello m = nuovo_modello();
+    state.ResumeTiming();
+    int32_t j = 1;
+    memorizza_percorso(m, j, nomi, real_files());
+    if (m.numero_errore != 0) state.SkipWithError("the route did not compile");
+  }
+  per_km(state, state.range(0));
+}
+BENCHMARK(BM_RouteCompile)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace compactor::bench
+
+int main(int argc, char** argv) {
+  // Console mode, as the whole-run figures are taken.
+  ::unsetenv("DISPLAY");
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
