@@ -126,6 +126,15 @@ void LettoreCampi::segna_campo(size_t p) {
   colonna_ = static_cast<int>(p - *(dopo - 1));
 }
 
+// A read past the end points just after the text of the last line, where
+// the missing field should have stood, not at a line that does not exist.
+void LettoreCampi::segna_fine() {
+  size_t p = dati_.size();
+  if (p > 0 && dati_[p - 1] == '\n') --p;
+  if (p > 0 && dati_[p - 1] == '\r') --p;
+  segna_campo(p);
+}
+
 void LettoreCampi::fallisci(const std::string& motivo) const {
   throw LoadFailure("line " + std::to_string(riga_) + ", column " + std::to_string(colonna_) +
                     ": " + motivo);
@@ -133,7 +142,7 @@ void LettoreCampi::fallisci(const std::string& motivo) const {
 
 std::string LettoreCampi::leggi_testo() {
   if (fine_file()) {
-    segna_campo(dati_.size());
+    segna_fine();
     fallisci("a field is read past the end of the source");
   }
   const size_t n = dati_.size();
@@ -161,7 +170,7 @@ std::string LettoreCampi::leggi_testo() {
 
 int64_t LettoreCampi::leggi_numero(int64_t minimo, int64_t massimo, const char* larghezza) {
   if (fine_file()) {
-    segna_campo(dati_.size());
+    segna_fine();
     fallisci("a number is read past the end of the source");
   }
   const size_t n = dati_.size();

@@ -55,6 +55,7 @@ class LettoreCampi {
   size_t dopo_bianchi(size_t p) const;
   size_t dopo_delimitatore(size_t p) const;
   void segna_campo(size_t p);
+  void segna_fine();
   [[noreturn]] void fallisci(const std::string& motivo) const;
 
   std::string dati_;

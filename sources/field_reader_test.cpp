@@ -249,6 +249,20 @@ TEST(FieldPosition, AFailureNamesTheFieldThatFailed) {
   }
 }
 
+// A record cut short by the end of the source is told on its own last line,
+// just after its text, whatever line end closes the source.
+TEST(FieldPosition, AReadPastTheEndPointsAfterTheLastLine) {
+  for (const char* fonte : {"x\r\npendenza,  1200\r\n", "x\npendenza,  1200\n", "x\rpendenza,  1200", "x\r\npendenza,  1200"}) {
+    LettoreCampi r(fonte);
+    r.leggi_testo();
+    r.leggi_testo();
+    r.leggi_long();
+    EXPECT_THROW(r.leggi_long(), LoadFailure) << fonte;
+    EXPECT_EQ(r.riga_campo(), 2) << fonte;
+    EXPECT_EQ(r.colonna_campo(), 15) << fonte;
+  }
+}
+
 // Untrusted bytes: every read either succeeds and moves on or fails with
 // LoadFailure, and the stream always comes to its end.
 TEST(Robustness, BinaryGarbageComesToAnEnd) {
