@@ -1,0 +1,264 @@
+#include "cli/render_command.h"
+
+#include <fmt/format.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+
+#include "cli/command.h"
+#include "cli/compiled_reader.h"
+#include "cli/error_messages.h"
+#include "cli/render_svg.h"
+#include "compiler/memorizza_percorso.h"
+#include "model/modello.h"
+#include "model/nomi_file.h"
+#include "platform/cp1252.h"
+
+namespace compactor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFatto = 0, kErrore = 1, kUso = 2, kFile = 4;
+
+// A command line that cannot work.
+class Uso : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What the picture is drawn from.
+struct Caricato {
+  Stazioni stazioni;
+  Griglia griglia;
+  Planimetria planimetria;
+  std::string problema;  // a scenario error of the sources, in words; empty when none
+};
+
+std::string nome_cp1252(const std::string& utf8, const char* che_cosa) {
+  auto nome = utf8_to_cp1252(utf8);
+  if (!nome)
+    throw Uso(fmt::format("the {} name \"{}\" holds a character that Windows-1252 cannot store", che_cosa, utf8));
+  if (nome->empty()) throw Uso(fmt::format("the {} name is empty", che_cosa));
+  if (nome->find('/') != std::string::npos || nome->find('\0') != std::string::npos)
+    throw Uso(fmt::format("the {} name \"{}\" cannot hold \"/\"", che_cosa, utf8));
+  return *nome;
+}
+
+// The compiled files must belong together: their sizes follow from the
+// route length in the scenario file.
+void controlla_insieme(const Caricato& c, const std::string& griglia, const std::string& planimetria) {
+  const int64_t lunghezza = c.stazioni.at(84).fine;
+  const int64_t metri = lunghezza + 7000;
+  const auto celle = static_cast<int64_t>(std::nearbyint(static_cast<double>(metri) / 50));
+  if (lunghezza < 0 || c.griglia.ultima() != celle)
+    throw FileNonValido(
+        fmt::format("bad compiled file: {} has {} cells, but the route length of the scenario file ({} m) needs {}",
+                    griglia, c.griglia.dimensione(), lunghezza, celle + 1));
+  if (c.planimetria.dimensionata() && c.planimetria.metri_totali() != metri)
+    throw FileNonValido(fmt::format(
+        "bad compiled file: {} holds a plan of {} m, but the route length of the scenario file ({} m) needs {} m",
+        planimetria, c.planimetria.metri_totali(), lunghezza, metri));
+}
+
+Caricato da_compilati(const OpzioniRender& o, Files& files) {
+  if (!o.percorso.empty() || !o.treno.empty()) {
+    if (o.ingressi.size() != 1)
+      throw Uso("--route and --train name the scenario inside one directory; give the directory alone");
+  }
+  std::string scenario, griglia, planimetria;
+  bool serve_planimetria = false;
+  if (o.ingressi.size() == 1 && !fs::exists(o.ingressi[0]))
+    throw PlatformError(o.ingressi[0], "no such file or directory");
+  if (o.ingressi.size() == 1 && fs::is_directory(o.ingressi[0])) {
+    if (o.percorso.empty() || o.treno.empty())
+      throw Uso("a directory of compiled files needs --route and --train to name the scenario in it");
+    std::string cartella = o.ingressi[0];
+    while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
+    const NomiFile nomi = nomi_file(cartella, nome_cp1252(o.percorso, "route"), nome_cp1252(o.treno, "train"));
+    scenario = nomi.scenario;
+    griglia = nomi.griglia;
+    planimetria = nomi.planimetria;  // drawn when it is there
+  } else {
+    if (o.ingressi.size() < 2 || o.ingressi.size() > 3)
+      throw Uso(
+          "give a directory with --route and --train, the compiled files (R_T.sim, R_T.dat and optionally "
+          "R_linea.dat), or --line and --train-source");
+    for (const std::string& f : o.ingressi) {
+      std::string* posto = nullptr;
+      switch (tipo_da_nome(f)) {
+        case TipoFile::scenario:
+          posto = &scenario;
+          break;
+        case TipoFile::griglia:
+          posto = &griglia;
+          break;
+        case TipoFile::planimetria:
+          posto = &planimetria;
+          break;
+      }
+      if (!posto->empty()) throw Uso(fmt::format("\"{}\" and \"{}\" are the same kind of compiled file", *posto, f));
+      *posto = f;
+    }
+    if (scenario.empty() || griglia.empty())
+      throw Uso("the compiled files must include the scenario file (R_T.sim) and the grid file (R_T.dat)");
+    serve_planimetria = !planimetria.empty();
+  }
+  Caricato c;
+  c.stazioni = leggi_stazioni(files.read(scenario));
+  c.griglia = leggi_griglia(files.read(griglia));
+  if (serve_planimetria || (!planimetria.empty() && files.exists(planimetria)))
+    c.planimetria = leggi_planimetria(files.read(planimetria));
+  controlla_insieme(c, griglia, planimetria);
+  return c;
+}
+
+// A directory of our own for the compile step, removed with all it holds.
+class CartellaDiLavoro {
+ public:
+  CartellaDiLavoro() {
+    std::string modello = (fs::temp_directory_path() / "scenario-render-XXXXXX").string();
+    if (::mkdtemp(modello.data()) == nullptr) throw PlatformError(modello, "cannot create a temporary directory");
+    path_ = modello;
+  }
+  ~CartellaDiLavoro() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  CartellaDiLavoro(const CartellaDiLavoro&) = delete;
+  CartellaDiLavoro& operator=(const CartellaDiLavoro&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string descrivi_errore(const Modello& m, const Diagnostica& d) {
+  std::string t = fmt::format("error {}", m.numero_errore);
+  if (errore_con_posizione(m.numero_errore)) t += fmt::format(" at {} m", m.posizione_errore);
+  const std::string significato = significato_errore(m.numero_errore);
+  if (!significato.empty()) t += ": " + significato;
+  if (!d.motivo.empty()) t += ": " + cp1252_to_utf8(d.motivo);
+  if (d.sorgente != Diagnostica::nessuna) {
+    const char* quale = d.sorgente == Diagnostica::linea ? "line source" : "train source";
+    t += d.riga > 0 ? fmt::format(" ({}, line {})", quale, d.riga) : fmt::format(" ({})", quale);
+  }
+  return t;
+}
+
+Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& progresso) {
+  if (o.sorgente_linea.empty() || o.sorgente_treno.empty())
+    throw Uso("--line and --train-source go together: give both sources");
+  if (!o.ingressi.empty()) throw Uso("give either compiled files or --line and --train-source, not both");
+  if (o.percorso.empty() || o.treno.empty()) throw Uso("compiling sources needs --route and --train");
+  const std::string percorso = nome_cp1252(o.percorso, "route");
+  const std::string treno = nome_cp1252(o.treno, "train");
+  const std::string linea = files.read(o.sorgente_linea);
+  const std::string treno_txt = files.read(o.sorgente_treno);
+
+  progresso.passo("compiling the sources...");
+  CartellaDiLavoro lavoro;
+  const NomiFile nomi = nomi_file(lavoro.path(), percorso, treno);
+  write_whole(files, nomi.linea_txt, linea);
+  write_whole(files, nomi.treno_txt, treno_txt);
+  Modello m;
+  m.nome_percorso = percorso;
+  m.nome_treno = treno;
+  int32_t j = 1;
+  Caricato c;
+  try {
+    const EsitoCompilazione esito = memorizza_percorso(m, j, nomi, files);
+    if (m.numero_errore != 0) c.problema = descrivi_errore(m, esito.diagnostica);
+  } catch (const ErrorStop& stop) {
+    c.problema = "Errore n. " + stop.numero() + ": " + significato_errore(std::stoi(stop.numero()));
+  }
+  c.stazioni = std::move(m.stazioni);
+  c.griglia = std::move(m.griglia);
+  c.planimetria = std::move(m.planimetria);
+  return c;
+}
+
+}  // namespace
+
+int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
+  try {
+    if (o.uscita.empty()) throw Uso("-o OUT.svg is required");
+    const bool da_sorgente = !o.sorgente_linea.empty() || !o.sorgente_treno.empty();
+    if (!da_sorgente) progresso.passo("reading the compiled files...");
+    Caricato c = da_sorgente ? da_sorgenti(o, files, progresso) : da_compilati(o, files);
+
+    std::string avviso;
+    if (!c.problema.empty()) {
+      err << "scenario: " << c.problema << "\n";
+      err << "scenario: the picture was drawn from what was loaded before the error\n";
+      avviso = "Loading stopped with " + c.problema + ". Drawn from what was loaded.";
+    }
+    progresso.passo("drawing...");
+    const std::string svg = disegna_scenario(c.stazioni, c.griglia, c.planimetria, avviso);
+    if (o.uscita == "-") {
+      out << svg;
+      out.flush();
+    } else {
+      write_whole(files, o.uscita, svg);
+      progresso.passo("wrote " + o.uscita);
+    }
+    return c.problema.empty() ? kFatto : kErrore;
+  } catch (const Uso& e) {
+    err << "scenario render: " << e.what() << "\n";
+    return kUso;
+  } catch (const FileNonValido& e) {
+    const std::string testo = e.what();
+    err << "scenario: " << (testo.starts_with("bad compiled file") ? testo : "bad compiled file: " + testo) << "\n";
+    return kErrore;
+  } catch (const PlatformError& e) {
+    err << "scenario: " << e.path() << ": " << e.reason() << "\n";
+    return kFile;
+  }
+}
+
+Comando comando_render(CLI::App& app) {
+  struct Opzioni {
+    OpzioniRender o;
+  };
+  auto opz = std::make_shared<Opzioni>();
+  auto* cmd =
+      app.add_subcommand("render", "Draw the route plan and the gradient profile of a scenario as one SVG picture");
+  cmd->add_option("INPUT", opz->o.ingressi,
+                  "a directory of compiled files (with --route and --train), e.g. build; or the compiled files "
+                  "themselves, e.g. \"build/R_T.sim\" \"build/R_T.dat\" build/R_linea.dat (the plan file may be "
+                  "left out)");
+  cmd->add_option("-o,--output", opz->o.uscita,
+                  "the SVG file to write, e.g. -o route.svg; \"-\" writes to standard output")
+      ->required();
+  cmd->add_option("--route", opz->o.percorso,
+                  "route name: first part of the compiled files' names, e.g. --route Orvena_Lusco");
+  cmd->add_option("--train", opz->o.treno,
+                  "train name: second part of the scenario's file names, e.g. --train \"REG 4105\"");
+  cmd->add_option("--line", opz->o.sorgente_linea,
+                  "compile this line source first (with --train-source, --route, --train), e.g. --line route.txt");
+  cmd->add_option("--train-source", opz->o.sorgente_treno,
+                  "compile this train source first (with --line), e.g. --train-source train.txt");
+  cmd->add_flag("-q,--quiet", opz->o.quieto,
+                "no progress lines (they are shown only when standard error is a terminal anyway), e.g. --quiet");
+  cmd->footer(
+      "The picture shows the route plan to scale (stations: filled = timed stop, hollow = passed; tunnels\n"
+      "thick and dark; signals; kilometre posts; the line's own kilometre readings every 10 km) and below it\n"
+      "the track's height along the route with the speed limit, the adhesion, the stations and the slowdowns.\n"
+      "Examples:\n"
+      "  scenario render build --route Orvena_Lusco --train \"REG 4105\" -o route.svg\n"
+      "  scenario render \"build/Orvena_Lusco_REG 4105.sim\" \"build/Orvena_Lusco_REG 4105.dat\" "
+      "build/Orvena_Lusco_linea.dat -o route.svg\n"
+      "  scenario render --line route.txt --train-source train.txt --route Orvena_Lusco --train \"REG 4105\" "
+      "-o route.svg\n"
+      "Exit status: 0 drawn; 1 the sources hold a scenario error (the picture is still drawn from what\n"
+      "loaded) or a compiled file is bad; 2 usage error; 4 a file could not be read or written.");
+  return {cmd, [opz] {
+            const Avanzamento progresso(opz->o.quieto);
+            return render(opz->o, real_files(), std::cout, std::cerr, progresso);
+          }};
+}
+
+}  // namespace compactor::cli

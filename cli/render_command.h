@@ -1,0 +1,30 @@
+// scenario render: the route plan and the gradient profile of a scenario as
+// one SVG picture, from its compiled files or from its two sources.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/render_progress.h"
+#include "platform/files.h"
+
+namespace compactor::cli {
+
+struct OpzioniRender {
+  std::vector<std::string> ingressi;  // a directory, or the compiled files themselves
+  std::string sorgente_linea;         // --line
+  std::string sorgente_treno;         // --train-source
+  std::string percorso;               // --route (UTF-8)
+  std::string treno;                  // --train (UTF-8)
+  std::string uscita;                 // -o; "-" is standard output
+  bool quieto = false;
+};
+
+// Loads, draws and writes the picture; messages go to `err`, the picture to
+// its file (or to `out` for "-"). Returns the exit status: 0 drawn, 1 a
+// scenario error in the sources (still drawn from what loaded) or a bad
+// compiled file, 2 usage, 4 a file that cannot be read or written.
+int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso);
+
+}  // namespace compactor::cli

@@ -1,0 +1,406 @@
+#include "cli/render_command.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/svg_test_xml.h"
+#include "compiler/memorizza_percorso.h"
+#include "model/nomi_file.h"
+#include "tools/run_program.h"
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+using testing::Elemento;
+using testing::TempDir;
+
+// A 20 km route: three references, three curves, three tunnels, two
+// kilometre posts and a junction board.
+const std::string kLinea =
+    "[generale]\r\n"
+    "lunghezza percorso,    20000\r\n"
+    "progressiva chilometrica uno,    5000,    1000,    0\r\n"
+    "progressiva chilometrica due,    12000,    -12000,    0\r\n"
+    "progressiva chilometrica tre,    16000,    30000,    1\r\n"
+    "[curve]\r\n"
+    "curvad4,  2000,  800\r\n"
+    "curvas3,  6000,  1500\r\n"
+    "curvad5,  11000,  600\r\n"
+    "[pendenze]\r\n"
+    "pendenza,  0,   0\r\n"
+    "pendenza,  1000,   8\r\n"
+    "pendenza,  4000,   -5\r\n"
+    "pendenza,  9000,   12\r\n"
+    "pendenza,  14000,   0\r\n"
+    "[montagne]\r\n"
+    "montagna,   3000,  4500,  12\r\n"
+    "montagna,   8000,  8600,  2\r\n"
+    "montagna,   15000,  16500,  2\r\n"
+    "[cartelli]\r\n"
+    "indicatori_vmax,  7300,  75,  80,  85,  0,  75,  80,  85,  0\r\n"
+    "[indicazioni]\r\n"
+    "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)\r\n"
+    "cartello_indicatore,  9950,   (Cippo)(Km 11+000)\r\n"
+    "cartello_indicatore,  13000,   (Dev.I.)\r\n"
+    "[fine]\r\n";
+
+// Four stations (two timed stops), one slowdown, four signals.
+const std::string kTreno =
+    "[generale]\r\n"
+    "numero vetture,    5\r\n"
+    "percentuale massa frenata,    110\r\n"
+    "sabbia,    100\r\n"
+    "orologio,    8              0            0 \r\n"
+    "[aderenze]\r\n"
+    "aderenza,       0,    95\r\n"
+    "aderenza,  10000,    87\r\n"
+    "[vel_limite]\r\n"
+    "velocita,   0,    30\r\n"
+    "velocita,    1000,    95\r\n"
+    "velocita,    6000,    120\r\n"
+    "velocita,   13000,    80\r\n"
+    "velocita,   16000,    100\r\n"
+    "[stazioni]\r\n"
+    "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   8, 0, 0, Alfa\r\n"
+    "stazione,    5000, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, Beta\r\n"
+    "stazione,   11000, 22,  300,  1, 0, 0,  1,1,0,  2,1,0,    0,   8,20, 0, Gamma & <Delta>\r\n"
+    "stazione,   18500, 28,  300,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, Epsilon\r\n"
+    "[rallentamenti]\r\n"
+    "rallentamento,  7000,  60,  1000,  1,  1,  0\r\n"
+    "[segnali]\r\n"
+    "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"
+    "segnale,    4100,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"
+    "segnale,    9000,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"
+    "segnale,   14000,   2, 4, 0,  0, 0,    2,  1,0,0, 0\r\n"
+    "[fine]\r\n";
+
+struct Scenario {
+  TempDir dir;
+  std::string linea = dir / "route.txt";
+  std::string treno = dir / "train.txt";
+  explicit Scenario(const std::string& l = kLinea, const std::string& t = kTreno) {
+    testing::scrivi(linea, l);
+    testing::scrivi(treno, t);
+  }
+  testing::Esito scenario(std::vector<std::string> args) const {
+    args.insert(args.begin(), SCENARIO_BINARY);
+    return testing::esegui(args, dir.path());
+  }
+  testing::Esito da_sorgenti(const std::string& svg) const {
+    return scenario({"render", "--line", linea, "--train-source", treno, "--route", "R", "--train", "T 1", "-o", svg});
+  }
+  // The model the picture must show, compiled here by the compile step itself.
+  Modello modello() const {
+    TempDir lavoro;
+    const NomiFile nomi = nomi_file(lavoro.path(), "R", "T 1");
+    testing::scrivi(nomi.linea_txt, testing::leggi(linea));
+    testing::scrivi(nomi.treno_txt, testing::leggi(treno));
+    Modello m;
+    m.nome_percorso = "R";
+    m.nome_treno = "T 1";
+    int32_t j = 1;
+    memorizza_percorso(m, j, nomi, real_files());
+    return m;
+  }
+};
+
+double numero(const std::string& s) { return std::stod(s); }
+
+std::vector<std::pair<double, double>> punti(const std::string& attr) {
+  std::vector<std::pair<double, double>> out;
+  std::istringstream in(attr);
+  for (std::string p; in >> p;) {
+    const auto virgola = p.find(',');
+    out.emplace_back(std::stod(p.substr(0, virgola)), std::stod(p.substr(virgola + 1)));
+  }
+  return out;
+}
+
+// The steps of a path "M x y H x V y H x ...": (x from, x to, y) of each
+// horizontal run.
+std::vector<std::array<double, 3>> gradini(const std::string& d) {
+  std::istringstream in(d);
+  std::vector<std::array<double, 3>> out;
+  double x = 0, y = 0;
+  for (std::string cmd; in >> cmd;) {
+    double v = 0;
+    if (cmd == "M") {
+      in >> x >> y;
+      continue;
+    }
+    in >> v;
+    if (cmd == "H") {
+      out.push_back({x, v, y});
+      x = v;
+    } else if (cmd == "V") {
+      y = v;
+    } else {
+      ADD_FAILURE() << "unexpected path command " << cmd;
+    }
+  }
+  return out;
+}
+
+int conta(const Elemento& e, std::string_view classe) {
+  return static_cast<int>(testing::con_classe(e, classe).size());
+}
+
+TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
+  Scenario s;
+  const auto esito = s.da_sorgenti("route.svg");
+  ASSERT_EQ(esito.stato, 0) << esito.err;
+  EXPECT_EQ(esito.err, "") << "no progress lines when standard error is not a terminal";
+  EXPECT_EQ(esito.out, "");
+  const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "route.svg"));
+  ASSERT_EQ(svg.nome, "svg");
+  const Modello m = s.modello();
+  ASSERT_EQ(m.numero_errore, 0);
+  const int32_t L = m.stazioni.at(84).fine;
+  ASSERT_EQ(L, 20000);
+
+  const Elemento* pianta = testing::con_id(svg, "plan");
+  const Elemento* profilo = testing::con_id(svg, "profile");
+  ASSERT_NE(pianta, nullptr);
+  ASSERT_NE(profilo, nullptr);
+
+  // Stations: one marker each in both panels, timed stops told apart.
+  int fermate = 0, passaggi = 0;
+  for (int r = 1; r <= 80 && !m.stazioni.at(r).nome.empty() && m.stazioni.at(r).inizio != m.stazioni.at(r).fine; ++r)
+    (m.stazioni.at(r).orario != 0 ? fermate : passaggi)++;
+  EXPECT_EQ(fermate, 2);
+  EXPECT_EQ(passaggi, 2);
+  for (const Elemento* pannello : {pianta, profilo}) {
+    EXPECT_EQ(conta(*pannello, "station"), fermate + passaggi);
+    EXPECT_EQ(conta(*pannello, "timed"), fermate);
+    EXPECT_EQ(conta(*pannello, "passing"), passaggi);
+  }
+  std::vector<std::string> nomi;
+  for (const Elemento* t : testing::con_classe(*pianta, "station-name")) nomi.push_back(t->testo);
+  EXPECT_EQ(nomi, (std::vector<std::string>{"Alfa", "Beta", "Gamma & <Delta>", "Epsilon"}));
+
+  // Tunnels, signals and kilometre posts.
+  EXPECT_EQ(conta(*pianta, "tunnel"), m.numero_montagne);
+  int segnali = 0;
+  for (const cella& c : m.griglia.celle()) segnali += c.tipo == tipo_cella::segnale;
+  EXPECT_EQ(segnali, 4);
+  EXPECT_EQ(conta(*pianta, "signal"), segnali);
+  EXPECT_EQ(conta(*pianta, "km-post"), 2);
+  // Readings: 0 at 0; 10 km at 9000 (chainage + 1000); 0 again at 12000;
+  // 10 km at 20000, counting down from 30000 - 16000 = 14 km.
+  EXPECT_EQ(conta(*pianta, "km-tick"), 4);
+  EXPECT_EQ(conta(*pianta, "km-change"), 3);
+
+  // The route polyline covers the plan's bounding box, to one scale for x and y.
+  const auto linea = punti(testing::con_id(*pianta, "route")->attr("points"));
+  ASSERT_EQ(linea.size(), static_cast<size_t>(L / 50 + 1)) << "one point every 50 m";
+  double min_x = 1e18, max_x = -1e18, min_y = 1e18, max_y = -1e18;
+  for (int64_t k = 0; k <= L; ++k) {
+    min_x = std::min(min_x, m.planimetria.x(k)), max_x = std::max(max_x, m.planimetria.x(k));
+    min_y = std::min(min_y, m.planimetria.y(k)), max_y = std::max(max_y, m.planimetria.y(k));
+  }
+  double px0 = 1e18, px1 = -1e18, py0 = 1e18, py1 = -1e18;
+  for (const auto& [x, y] : linea)
+    px0 = std::min(px0, x), px1 = std::max(px1, x), py0 = std::min(py0, y), py1 = std::max(py1, y);
+  const double scala = numero(pianta->attr("data-scale"));
+  EXPECT_NEAR(px1 - px0, (max_x - min_x) * scala, 0.5);
+  EXPECT_NEAR(py1 - py0, (max_y - min_y) * scala, 0.5);
+  EXPECT_NEAR((px1 - px0) / (py1 - py0), (max_x - min_x) / (max_y - min_y), 0.01) << "equal x and y scale";
+  EXPECT_GT(std::max(px1 - px0, py1 - py0), 500) << "the route fills the panel";
+  // North is up: the last point lies as far up and right of the first as on the plan.
+  EXPECT_NEAR(linea.back().first - linea.front().first, (m.planimetria.x(L) - m.planimetria.x(0)) * scala, 0.02);
+  EXPECT_NEAR(linea.front().second - linea.back().second, (m.planimetria.y(L) - m.planimetria.y(0)) * scala, 0.02);
+  ASSERT_NE(testing::con_id(*pianta, "scale-bar"), nullptr);
+
+  // The profile spans the route: one height point every 50 m, to its end.
+  const double x0 = numero(profilo->attr("data-x0"));
+  const double px_m = numero(profilo->attr("data-px-per-m"));
+  const auto quote = punti(testing::con_classe(*profilo, "height-line").at(0)->attr("points"));
+  ASSERT_EQ(quote.size(), static_cast<size_t>(L / 50 + 1));
+  EXPECT_NEAR(quote.front().first, x0, 0.01);
+  EXPECT_NEAR(quote.back().first, x0 + L * px_m, 0.01);
+  EXPECT_EQ(conta(*profilo, "height"), 1) << "the filled area";
+  // Heights: +8 per mille from 1000 to 4000 m (24 m), -5 to 9000 m (-1 m),
+  // +12 to 14000 m (59 m), then level. The top is at 14000 m, and the rises
+  // keep their proportions on the drawing.
+  const auto cima = std::min_element(quote.begin(), quote.end(), [](auto a, auto b) { return a.second < b.second; });
+  EXPECT_NEAR((cima->first - x0) / px_m, 14000, 1);
+  const auto y_a = [&](int c) { return quote.at(static_cast<size_t>(c / 50)).second; };
+  EXPECT_NEAR((y_a(9000) - y_a(4000)) / (y_a(9000) - y_a(14000)), 25.0 / 60.0, 0.01);
+  EXPECT_DOUBLE_EQ(y_a(0), y_a(1000));
+
+  // Speed steps: the grid's, in km/h, over the route.
+  const Elemento* vel = testing::con_classe(*profilo, "speed").at(0);
+  const double y0 = numero(vel->attr("data-y0")), px_kmh = numero(vel->attr("data-px-per-kmh"));
+  std::vector<std::array<int, 3>> disegnati;
+  for (const auto& [a, b, y] : gradini(vel->attr("d")))
+    disegnati.push_back({static_cast<int>(std::nearbyint((a - x0) / px_m)),
+                         static_cast<int>(std::nearbyint((b - x0) / px_m)),
+                         static_cast<int>(std::nearbyint((y0 - y) / px_kmh))});
+  std::vector<std::array<int, 3>> attesi;
+  for (int k = 0; k < L / 50; ++k) {
+    const int v = m.griglia.at(k).velocita * 5;
+    if (!attesi.empty() && attesi.back()[2] == v)
+      attesi.back()[1] = (k + 1) * 50;
+    else
+      attesi.push_back({k * 50, (k + 1) * 50, v});
+  }
+  EXPECT_EQ(disegnati, attesi);
+  EXPECT_EQ(attesi.size(), 5u);
+  EXPECT_EQ(gradini(testing::con_classe(*profilo, "adhesion").at(0)->attr("d")).size(), 2u);
+
+  // The slowdown from 7000 to 8000 m and its warning board 1200 m before.
+  const auto rall = testing::con_classe(*profilo, "slowdown");
+  ASSERT_EQ(rall.size(), 1u);
+  EXPECT_NEAR((numero(rall[0]->attr("x")) - x0) / px_m, 7000, 1);
+  EXPECT_NEAR(numero(rall[0]->attr("width")) / px_m, 1000, 1);
+  EXPECT_EQ(conta(*profilo, "warning"), 1);
+}
+
+TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
+  Scenario s;
+  ASSERT_EQ(s.da_sorgenti("a.svg").stato, 0);
+  ASSERT_EQ(s.da_sorgenti("b.svg").stato, 0);
+  const std::string a = testing::leggi(s.dir / "a.svg");
+  EXPECT_EQ(a, testing::leggi(s.dir / "b.svg")) << "the same input gives the same bytes";
+
+  const auto c = s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"});
+  ASSERT_EQ(c.stato, 0) << c.err;
+  const auto dir = s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "c.svg", "--quiet"});
+  ASSERT_EQ(dir.stato, 0) << dir.err;
+  EXPECT_EQ(testing::leggi(s.dir / "c.svg"), a);
+  const auto file = s.scenario({"render", "out/R_T 1.dat", "out/R_linea.dat", "out/R_T 1.sim", "-o", "-"});
+  ASSERT_EQ(file.stato, 0) << file.err;
+  EXPECT_EQ(file.out, a) << "-o - writes the picture to standard output";
+
+  // Without the plan file the profile is still drawn and the plan says why.
+  const auto senza = s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "-o", "d.svg"});
+  ASSERT_EQ(senza.stato, 0) << senza.err;
+  const Elemento d = testing::leggi_xml(testing::leggi(s.dir / "d.svg"));
+  EXPECT_EQ(testing::con_id(d, "route"), nullptr);
+  EXPECT_EQ(conta(*testing::con_id(d, "profile"), "station"), 4);
+}
+
+TEST(ScenarioRender, AScenarioErrorStillDrawsWhatLoadedAndSaysSo) {
+  // The second signal falls on the first kilometre post's cell: error 16.
+  std::string treno = kTreno;
+  treno.replace(treno.find("4100"), 4, "2950");
+  Scenario s(kLinea, treno);
+  const auto e = s.da_sorgenti("route.svg");
+  EXPECT_EQ(e.stato, 1);
+  EXPECT_NE(e.err.find("error 16 at 2950 m"), std::string::npos) << e.err;
+  EXPECT_NE(e.err.find("(train source, line 24)"), std::string::npos) << e.err;
+  EXPECT_NE(e.err.find("drawn from what was loaded"), std::string::npos) << e.err;
+  const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "route.svg"));
+  const Elemento* avviso = testing::con_id(svg, "load-warning");
+  ASSERT_NE(avviso, nullptr);
+  EXPECT_NE(avviso->testo.find("error 16"), std::string::npos);
+  EXPECT_EQ(conta(*testing::con_id(svg, "plan"), "station"), 4) << "the stations loaded before the signals";
+  EXPECT_EQ(conta(*testing::con_id(svg, "plan"), "signal"), 1);
+}
+
+TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
+  Scenario s;
+  ASSERT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"}).stato,
+            0);
+  ASSERT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "other"}).stato,
+            0);
+
+  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1"}).stato, 2) << "no -o";
+  EXPECT_EQ(s.scenario({"render", "out", "-o", "x.svg"}).stato, 2) << "a directory needs the names";
+  EXPECT_EQ(s.scenario({"render", "--line", s.linea, "--route", "R", "--train", "T", "-o", "x.svg"}).stato, 2);
+  EXPECT_EQ(s.scenario({"render", "out/R_T 1.sim", "-o", "x.svg"}).stato, 2) << "the grid file is missing";
+  EXPECT_EQ(s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "--route", "R", "-o", "x.svg"}).stato, 2);
+  EXPECT_FALSE(std::filesystem::exists(s.dir / "x.svg"));
+
+  const auto manca = s.scenario({"render", "nowhere", "--route", "R", "--train", "T 1", "-o", "x.svg"});
+  EXPECT_EQ(manca.stato, 4);
+  EXPECT_NE(manca.err.find("nowhere"), std::string::npos);
+  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 2", "-o", "x.svg"}).stato, 4)
+      << "no such scenario in the directory";
+  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "no/such/dir/x.svg"}).stato, 4);
+
+  // A truncated grid file.
+  const std::string griglia = testing::leggi(s.dir / "other/R_T 1.dat");
+  testing::scrivi(s.dir / "other/R_T 1.dat", griglia.substr(0, griglia.size() - 7));
+  const auto tronco = s.scenario({"render", "other", "--route", "R", "--train", "T 1", "-o", "x.svg"});
+  EXPECT_EQ(tronco.stato, 1);
+  EXPECT_NE(tronco.err.find("bad compiled file"), std::string::npos) << tronco.err;
+
+  // A grid that does not belong to the scenario file's route.
+  const std::string altro = kLinea.substr(0, kLinea.find("20000")) + "30000" + kLinea.substr(kLinea.find("20000") + 5);
+  testing::scrivi(s.dir / "long.txt", altro);
+  ASSERT_EQ(
+      s.scenario({"compile", "long.txt", s.treno, "--route", "L", "--train", "T 1", "--out", s.dir / "long"}).stato, 0);
+  const auto misto = s.scenario({"render", "out/R_T 1.sim", "long/L_T 1.dat", "-o", "x.svg"});
+  EXPECT_EQ(misto.stato, 1);
+  EXPECT_NE(misto.err.find("bad compiled file"), std::string::npos) << misto.err;
+  EXPECT_FALSE(std::filesystem::exists(s.dir / "x.svg"));
+}
+
+TEST(ScenarioRender, HelpExplainsEveryOptionWithAnExample) {
+  const auto e = testing::esegui({SCENARIO_BINARY, "render", "--help"});
+  EXPECT_EQ(e.stato, 0);
+  for (const char* o :
+       {"INPUT", "--output", "--route", "--train", "--line", "--train-source", "--quiet", "Examples:", "Exit status"})
+    EXPECT_NE(e.out.find(o), std::string::npos) << o;
+  int esempi = 0;
+  for (size_t i = e.out.find("e.g."); i != std::string::npos; i = e.out.find("e.g.", i + 1)) ++esempi;
+  EXPECT_GE(esempi, 7) << e.out;
+}
+
+TEST(ScenarioRender, ProgressGoesOnlyToATerminalAndNotWithQuiet) {
+  const int padrone = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(padrone, 0);
+  ASSERT_EQ(::grantpt(padrone), 0);
+  ASSERT_EQ(::unlockpt(padrone), 0);
+  const int terminale = ::open(::ptsname(padrone), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminale, 0);
+
+  cli::Avanzamento(false, terminale).passo("drawing...");
+  char buf[128] = {};
+  const auto n = ::read(padrone, buf, sizeof buf - 1);
+  ASSERT_GT(n, 0);
+  EXPECT_NE(std::string(buf, static_cast<size_t>(n)).find("scenario render: drawing..."), std::string::npos);
+  EXPECT_TRUE(cli::Avanzamento(false, terminale).attivo());
+  EXPECT_FALSE(cli::Avanzamento(true, terminale).attivo()) << "--quiet";
+
+  int tubo[2];
+  ASSERT_EQ(::pipe(tubo), 0);
+  EXPECT_FALSE(cli::Avanzamento(false, tubo[1]).attivo()) << "a pipe is not a terminal";
+  for (const int fd : {padrone, terminale, tubo[0], tubo[1]}) ::close(fd);
+}
+
+TEST(ScenarioRender, TheCarriedScenarioPictureMatchesItsModel) {
+  const std::string testi = std::string(COMPACTOR_SOURCE_DIR) + "/emitters/texts/";
+  if (!std::filesystem::exists(testi + "linea.txt")) GTEST_SKIP() << "the carried texts are not there";
+  Scenario s(testing::leggi(testi + "linea.txt"), testing::leggi(testi + "treno.txt"));
+  const auto e = s.scenario(
+      {"render", "--line", s.linea, "--train-source", s.treno, "--route", "R", "--train", "T 1", "-o", "carried.svg"});
+  const Modello m = s.modello();
+  ASSERT_EQ(e.stato, m.numero_errore == 0 ? 0 : 1) << e.err;
+  const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "carried.svg"));
+  const Elemento& pianta = *testing::con_id(svg, "plan");
+  int stazioni = 0, fermate = 0;
+  for (int r = 1; r <= 80 && m.stazioni.at(r).inizio != m.stazioni.at(r).fine; ++r) {
+    ++stazioni;
+    fermate += m.stazioni.at(r).orario != 0;
+  }
+  EXPECT_EQ(conta(pianta, "station"), stazioni);
+  EXPECT_EQ(conta(pianta, "timed"), fermate);
+  EXPECT_EQ(conta(pianta, "tunnel"), m.numero_montagne) << "the carried tunnels never touch";
+  int segnali = 0;
+  for (const cella& c : m.griglia.celle()) segnali += c.tipo == tipo_cella::segnale;
+  EXPECT_EQ(conta(pianta, "signal"), segnali);
+}
+
+}  // namespace
+}  // namespace compactor

@@ -1,0 +1,56 @@
+#include "cli/render_svg.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+#include "cli/render_data.h"
+#include "cli/render_plan.h"
+#include "cli/render_profile.h"
+#include "cli/svg_style.h"
+#include "cli/svg_writer.h"
+
+namespace compactor::cli {
+
+std::string disegna_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso) {
+  const DatiPercorso d = dati_percorso(s, g);
+  const Pianta pianta(p, d);
+  const Profilo profilo(d);
+
+  const double testa = avviso.empty() ? 58 : 78;
+  const double y_profilo = testa + pianta.altezza() + 16;
+  const double alto = y_profilo + profilo.altezza() + 10;
+  Svg svg(stile::pagina, alto);
+  svg.vuoto("rect",
+            {{"x", "0.00"}, {"y", "0.00"}, {"width", num(stile::pagina)}, {"height", num(alto)}, {"fill", "#ffffff"}});
+
+  std::string nome = d.percorso.empty() ? "(route without a name)" : d.percorso;
+  if (!d.treno.empty()) nome += " \u00b7 " + d.treno;
+  svg.testo("text",
+            {{"x", "30.00"}, {"y", "28.00"}, {"font-size", "20"}, {"font-weight", "bold"}, {"fill", stile::testo}},
+            nome);
+  const auto fermate = std::count_if(d.stazioni.begin(), d.stazioni.end(), [](const auto& x) { return x.fermata; });
+  const auto conto = [](size_t n, const char* una, const char* tante) {
+    return fmt::format("{} {}", n, n == 1 ? una : tante);
+  };
+  svg.testo("text", {{"x", "30.00"}, {"y", "48.00"}, {"font-size", "12"}, {"fill", "#555555"}},
+            fmt::format("{:.1f} km of route \u00b7 {}, {} timed \u00b7 {} \u00b7 {} \u00b7 {}", d.lunghezza / 1000.0,
+                        conto(d.stazioni.size(), "station", "stations"), static_cast<size_t>(fermate),
+                        conto(d.gallerie.size(), "tunnel", "tunnels"), conto(d.segnali.size(), "signal", "signals"),
+                        conto(d.rallentamenti.size(), "slowdown", "slowdowns")));
+  if (!avviso.empty())
+    svg.testo("text",
+              {{"id", "load-warning"},
+               {"x", "30.00"},
+               {"y", "68.00"},
+               {"font-size", "12"},
+               {"font-weight", "bold"},
+               {"fill", "#b71c1c"}},
+              avviso);
+
+  pianta.disegna(svg, testa);
+  profilo.disegna(svg, y_profilo);
+  return svg.fine();
+}
+
+}  // namespace compactor::cli
