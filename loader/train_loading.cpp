@@ -19,6 +19,10 @@ struct Lavoro {
   int64_t puntatore_aderenza = 0;
   int32_t aderenza = 0;  // before the first adhesion record: 0
   int32_t riga_stazione = 1;
+  // The records that gave the current speed and adhesion: the ones at fault
+  // when applying them fails later on.
+  Diagnostica da_velocita;
+  Diagnostica da_aderenza;
 };
 
 enum class Esito { continua, fine_record, fine_caricamento };
@@ -34,6 +38,24 @@ bool dentro(Caricamento& c, int32_t chainage, int64_t margine, Caricamento::Punt
   if (!oltre_griglia(chainage, margine, c.m.celle_totali)) return true;
   c.errore(15, chainage, dove);
   return false;
+}
+
+// The record whose field stands at `dove` in the train source.
+Diagnostica record_in(const Caricamento& c, Caricamento::Punto dove) {
+  Diagnostica d;
+  d.sorgente = Diagnostica::treno;
+  d.riga = dove.riga;
+  d.colonna = dove.colonna;
+  d.testo_riga = c.lettore->testo_riga(dove.riga);
+  return d;
+}
+
+// Names an earlier record as the one at fault of the load failure under way.
+// With the source closed the failure handler has no field of its own to
+// point at, so it keeps this one.
+void colpa_di(Caricamento& c, const Diagnostica& record) {
+  c.diagnostica = record;
+  c.lettore.reset();
 }
 
 Esito ferma(Caricamento& c, int32_t numero, Caricamento::Punto dove) {
@@ -55,11 +77,19 @@ Esito velocita(Caricamento& c, Lavoro& w) {
   const int32_t s = c.numero();
   if (!dentro(c, p, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(p / 50.0);
-  if (n > 0) do {
-      if (w.puntatore_velocita >= m.celle_totali) break;
-      m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
-    } while (w.puntatore_velocita < n);
+  // A speed that does not fit a cell fails where it is applied, but it is
+  // the fault of the record that gave it.
+  if (n > 0) try {
+      do {
+        if (w.puntatore_velocita >= m.celle_totali) break;
+        m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
+      } while (w.puntatore_velocita < n);
+    } catch (const LoadFailure&) {
+      colpa_di(c, w.da_velocita);
+      throw;
+    }
   w.velocita = s;
+  w.da_velocita = record_in(c, dove);
   c.registrato(TipoRecord::velocita, p, dove);
   return Esito::continua;
 }
@@ -75,6 +105,7 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
       m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
     } while (w.puntatore_aderenza < n);
   w.aderenza = a;
+  w.da_aderenza = record_in(c, dove);
   c.registrato(TipoRecord::aderenza, p, dove);
   return Esito::continua;
 }
@@ -148,8 +179,10 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
   r.campo13 = in.leggi_byte();
   const int64_t ore = c.numero(), minuti = c.numero(), secondi = c.numero();
   r.orario = in_long((ore * 60 + minuti) * 60 + secondi);
-  r.nome = c.testo();
-  if (r.nome.size() > kTestoMassimo) throw LoadFailure("station name longer than 32767 bytes");
+  // Checked before it is stored: the writer cannot give a longer text its length.
+  std::string nome = c.testo();
+  if (nome.size() > kTestoMassimo) throw LoadFailure("station name longer than 32767 bytes");
+  r.nome = std::move(nome);
 
   // The station's zone.
   const int64_t p = r.posizione;
@@ -247,7 +280,14 @@ bool record(Caricamento& c, Lavoro& w) {
 
 void carica_treno(Caricamento& c) {
   Modello& m = c.m;
-  c.apri(Diagnostica::treno, c.nomi.treno_txt);
+  try {
+    c.apri(Diagnostica::treno, c.nomi.treno_txt);
+  } catch (const LoadFailure&) {
+    // Not the fault of any record, and no longer of the line source.
+    c.diagnostica = {};
+    c.diagnostica.sorgente = Diagnostica::treno;
+    throw;
+  }
   // Everything before "[generale]" is skipped; without it nothing is read.
   while (!c.fine_file()) {
     m.riga = c.testo();
@@ -257,13 +297,25 @@ void carica_treno(Caricamento& c) {
   if (!record(c, w)) return;
   c.chiudi_ed_elimina();
 
-  // The last speed and adhesion run to the end of the route.
-  do {
-    m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
-  } while (w.puntatore_velocita < int64_t{m.celle_totali} - 2);
-  do {
-    m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
-  } while (w.puntatore_aderenza < int64_t{m.celle_totali} - 2);
+  // The last speed and adhesion run to the end of the route. The source is
+  // closed: a failure here is the fault of the record that gave the value
+  // (or, for adhesion, pushed the pointer past the grid).
+  try {
+    do {
+      m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
+    } while (w.puntatore_velocita < int64_t{m.celle_totali} - 2);
+  } catch (const LoadFailure&) {
+    colpa_di(c, w.da_velocita);
+    throw;
+  }
+  try {
+    do {
+      m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
+    } while (w.puntatore_aderenza < int64_t{m.celle_totali} - 2);
+  } catch (const LoadFailure&) {
+    colpa_di(c, w.da_aderenza);
+    throw;
+  }
 
   // The chainage references must be whole multiples of 50.
   for (int r = 81; r <= 83; ++r) {
