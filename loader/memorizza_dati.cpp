@@ -60,6 +60,16 @@ Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osser
   try {
     if (carica_linea(c)) carica_treno(c);
   } catch (const PlatformError&) {
+    // Not a fault of the scenario, so no error 25; but no source is left
+    // behind either, as far as the disk still lets us delete.
+    c.lettore.reset();
+    for (const std::string* sorgente : {&nomi.linea_txt, &nomi.treno_txt}) {
+      try {
+        if (files.exists(*sorgente)) files.remove(*sorgente);
+      } catch (const PlatformError&) {
+        // The failure already under way is the one to report.
+      }
+    }
     throw;
   } catch (const std::exception& e) {
     // Any other failure while loading: error 25, everything stored so far

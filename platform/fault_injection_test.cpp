@@ -1,0 +1,229 @@
+// A failing disk never costs a file: every file operation of a full run is
+// made to fail in turn, and the run must end with status 4 and one line
+// naming the file and the reason, leave no temporary file, and leave every
+// file that was there before either as it was or completely replaced.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "driver/form1.h"
+#include "emitters/carried_texts.h"
+#include "emitters/source_emitter.h"
+#include "model/nomi_file.h"
+#include "tools/faulty_files.h"
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+using testing::FileGuasti;
+using Operazione = FileGuasti::Operazione;
+
+const std::vector<std::string> kUscite = {
+    "Orvena_Lusco_linea.dat",
+    "Orvena_Lusco_REG 4105.sim",
+    "Orvena_Lusco_REG 4105.dat",
+    "Orvena_Lusco_REG 4105_scheda_treno.txt",
+    "Orvena_Lusco_REG 4105_rallentamenti.txt",
+    "Orvena_Lusco_REG 4105_note.txt",
+};
+
+// An earlier version of an output: shorter than the new one and different.
+std::string vecchio(const std::string& nome) { return "old version of " + nome + "\r\n" + std::string(700, 'o'); }
+
+void prepara_vecchie(const testing::TempDir& dir) {
+  for (const auto& nome : kUscite) testing::scrivi(dir / nome, vecchio(nome));
+}
+
+struct Esito {
+  int stato = -1;
+  std::string err;
+};
+
+Esito form_load(const std::string& cartella, Files& files) {
+  std::ostringstream err;
+  Esito r;
+  r.stato = Form_Load(cartella, files, err);
+  r.err = err.str();
+  return r;
+}
+
+// The bytes of a clean run and the file operations it makes.
+struct Riferimento {
+  std::map<std::string, std::string> nuove;  // output name -> bytes
+  std::vector<FileGuasti::Chiamata> chiamate;
+};
+
+const Riferimento& riferimento() {
+  static const Riferimento r = [] {
+    ::unsetenv("DISPLAY");
+    testing::TempDir dir;
+    prepara_vecchie(dir);
+    FileGuasti contatore(real_files());
+    const Esito run = form_load(dir.path(), contatore);
+    if (run.stato != 0) throw std::runtime_error("the clean run failed: " + run.err);
+    Riferimento rif;
+    for (const auto& nome : kUscite) rif.nuove[nome] = testing::leggi(dir / nome);
+    rif.chiamate = contatore.chiamate();
+    return rif;
+  }();
+  return r;
+}
+
+std::string nome_di(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+const char* nome_operazione(Operazione o) {
+  switch (o) {
+    case Operazione::read:
+      return "read";
+    case Operazione::create:
+      return "create";
+    case Operazione::write:
+      return "write";
+    case Operazione::commit:
+      return "commit";
+    case Operazione::remove:
+      return "remove";
+  }
+  return "?";
+}
+
+TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
+  const Riferimento& rif = riferimento();
+  const auto& chiamate = rif.chiamate;
+  std::set<Operazione> tipi;
+  for (const auto& c : chiamate) tipi.insert(c.operazione);
+  ASSERT_EQ(tipi.size(), 5u) << "a full run reads, creates, writes, commits and deletes";
+
+  const NomiFile nomi = nomi_file("", "Orvena_Lusco", "REG 4105");
+  const std::map<std::string, std::string> sorgenti = {{nome_di(nomi.linea_txt), testo_file(righe_linea())},
+                                                       {nome_di(nomi.treno_txt), testo_file(righe_treno())}};
+  // Index of the first read: from there on the loader has the sources.
+  int64_t prima_lettura = 0;
+  while (chiamate[static_cast<size_t>(prima_lettura)].operazione != Operazione::read) ++prima_lettura;
+
+  int punti = 0;
+  for (int64_t n = 1; n <= static_cast<int64_t>(chiamate.size()); ++n) {
+    const auto& guasta = chiamate[static_cast<size_t>(n - 1)];
+    std::vector<FileGuasti::Commit> modi = {FileGuasti::Commit::chiusura};
+    if (guasta.operazione == Operazione::commit) modi.push_back(FileGuasti::Commit::rinomina);
+    for (const auto modo : modi) {
+      SCOPED_TRACE("call " + std::to_string(n) + ": " + nome_operazione(guasta.operazione) + " " +
+                   nome_di(guasta.path) + (modo == FileGuasti::Commit::rinomina ? " (rename)" : ""));
+      testing::TempDir dir;
+      prepara_vecchie(dir);
+      FileGuasti files(real_files(), n, modo);
+      const Esito run = form_load(dir.path(), files);
+      ++punti;
+
+      EXPECT_EQ(run.stato, 4);
+      EXPECT_EQ(run.err, "compactor: " + dir / nome_di(guasta.path) + ": " + files.motivo() + "\n");
+
+      // An output is new once its own commit has gone through, else old.
+      std::set<std::string> rinnovate;
+      for (int64_t k = 0; k + 1 < n; ++k)
+        if (chiamate[static_cast<size_t>(k)].operazione == Operazione::commit)
+          rinnovate.insert(nome_di(chiamate[static_cast<size_t>(k)].path));
+      for (const auto& nome : testing::elenco(dir.path())) {
+        const std::string bytes = testing::leggi(dir / nome);
+        if (rif.nuove.count(nome)) {
+          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : vecchio(nome)) << nome;
+        } else if (sorgenti.count(nome)) {
+          // Written by this run; once the loader has begun it deletes them
+          // on every way out.
+          EXPECT_EQ(bytes, sorgenti.at(nome)) << nome << " is not whole";
+          EXPECT_LT(n - 1, prima_lettura) << nome << " left behind by the loader";
+        } else {
+          ADD_FAILURE() << "a file that is neither output nor source: " << nome;
+        }
+      }
+      for (const auto& nome : kUscite) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
+    }
+  }
+  std::cout << "fault points covered: " << punti << " (" << chiamate.size() << " file operations)\n";
+}
+
+// The real layer on a real full disk: a file-size limit makes write(2) fail
+// part-way through, with the process told nothing but EFBIG.
+class LimiteFile {
+ public:
+  explicit LimiteFile(rlim_t byte) {
+    ::getrlimit(RLIMIT_FSIZE, &prima_);
+    vecchio_segnale_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit l = prima_;
+    l.rlim_cur = byte;
+    ::setrlimit(RLIMIT_FSIZE, &l);
+  }
+  ~LimiteFile() {
+    ::setrlimit(RLIMIT_FSIZE, &prima_);
+    ::signal(SIGXFSZ, vecchio_segnale_);
+  }
+
+ private:
+  rlimit prima_{};
+  sighandler_t vecchio_segnale_;
+};
+
+TEST(FaultInjection, AWriteThatFailsPartWayLeavesTheOldFileAndNoTemporary) {
+  testing::TempDir dir;
+  const std::string path = dir / "grid.dat";
+  testing::scrivi(path, "old bytes");
+  try {
+    LimiteFile limite(1 << 20);
+    write_whole(real_files(), path, std::string(3 << 20, 'n'));
+    FAIL() << "a write past the limit went through";
+  } catch (const PlatformError& e) {
+    EXPECT_EQ(e.path(), path);
+    EXPECT_EQ(e.reason(), "cannot write: File too large");
+  }
+  EXPECT_EQ(testing::leggi(path), "old bytes");
+  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"grid.dat"});
+}
+
+TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
+  // The plan file (6.8 MB) cannot be written under a 1 MB limit; the texts
+  // before it can.
+  testing::TempDir dir;
+  const std::string program = dir / "compactor";
+  std::filesystem::copy_file(COMPACTOR_BINARY, program);
+  prepara_vecchie(dir);
+  const std::string err_path = dir / "err.log";
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::unsetenv("DISPLAY");
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit l{1 << 20, 1 << 20};
+    if (::setrlimit(RLIMIT_FSIZE, &l) != 0 || !std::freopen(err_path.c_str(), "w", stderr)) ::_exit(126);
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 4);
+  EXPECT_EQ(testing::leggi(err_path),
+            "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
+  const Riferimento& rif = riferimento();
+  for (const auto& nome : kUscite) {
+    const bool scritta_prima = nome.ends_with(".txt");  // the three texts come before the plan
+    EXPECT_EQ(testing::leggi(dir / nome), scritta_prima ? rif.nuove.at(nome) : vecchio(nome)) << nome;
+  }
+  std::vector<std::string> attesi = kUscite;
+  attesi.push_back("compactor");
+  attesi.push_back("err.log");
+  std::sort(attesi.begin(), attesi.end());
+  EXPECT_EQ(testing::elenco(dir.path()), attesi) << "no source and no temporary file stays";
+}
+
+}  // namespace
+}  // namespace compactor
