@@ -1,0 +1,132 @@
+// Runs of `scenario compile` side by side, and next to a program that holds
+// an output open for reading, give the same files as a run alone.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+
+#include "emitters/carried_texts.h"
+#include "emitters/source_emitter.h"
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+const std::vector<std::string> kCompilati = {"R_T 1.dat", "R_T 1.sim", "R_linea.dat"};
+
+// The carried scenario as an author's two sources.
+struct Sorgenti {
+  testing::TempDir dir;
+  std::string linea = dir / "route.txt";
+  std::string treno = dir / "train.txt";
+  Sorgenti() {
+    testing::scrivi(linea, testo_file(righe_linea()));
+    testing::scrivi(treno, testo_file(righe_treno()));
+  }
+};
+
+pid_t compila(const Sorgenti& s, const std::string& out) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execl(SCENARIO_BINARY, SCENARIO_BINARY, "compile", s.linea.c_str(), s.treno.c_str(), "--route", "R", "--train",
+            "T 1", "--out", out.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  return pid;
+}
+
+int attendi(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::map<std::string, std::string> compilati(const std::string& dir) {
+  std::map<std::string, std::string> f;
+  for (const auto& nome : testing::elenco(dir)) f[nome] = testing::leggi(dir + "/" + nome);
+  return f;
+}
+
+TEST(ConcurrentCompile, TwoRunsIntoTwoDirectoriesAtOnceGiveWhatEachGivesAlone) {
+  Sorgenti s;
+  ASSERT_EQ(attendi(compila(s, s.dir / "alone")), 0);
+  const auto soli = compilati(s.dir / "alone");
+  ASSERT_EQ(soli.size(), kCompilati.size());
+
+  for (int volta = 0; volta < 3; ++volta) {
+    SCOPED_TRACE("round " + std::to_string(volta));
+    const std::string a = s.dir / ("a" + std::to_string(volta)), b = s.dir / ("b" + std::to_string(volta));
+    const pid_t pa = compila(s, a), pb = compila(s, b);
+    EXPECT_EQ(attendi(pa), 0);
+    EXPECT_EQ(attendi(pb), 0);
+    EXPECT_TRUE(compilati(a) == soli) << "the first of two runs at once differs from a run alone";
+    EXPECT_TRUE(compilati(b) == soli) << "the second of two runs at once differs from a run alone";
+  }
+  EXPECT_EQ(testing::leggi(s.linea), testo_file(righe_linea())) << "the author's source is untouched";
+}
+
+// Another program that opens a file, tells that it has, and on a word reads
+// it whole through the descriptor it opened and saves what it saw.
+struct Lettore {
+  pid_t pid = -1;
+  int a_lui = -1;
+
+  Lettore(const std::string& path, const std::string& visto) {
+    int pronto[2], via[2];
+    if (::pipe(pronto) != 0 || ::pipe(via) != 0) throw std::runtime_error("pipe");
+    pid = ::fork();
+    if (pid == 0) {
+      const int fd = ::open(path.c_str(), O_RDONLY);
+      char c = fd >= 0 ? 'y' : 'n';
+      if (::write(pronto[1], &c, 1) != 1 || ::read(via[0], &c, 1) != 1) ::_exit(2);
+      std::string bytes;
+      char buf[1 << 16];
+      for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
+      testing::scrivi(visto, bytes);
+      ::_exit(0);
+    }
+    ::close(pronto[1]);
+    ::close(via[0]);
+    char c = 0;
+    if (::read(pronto[0], &c, 1) != 1 || c != 'y') throw std::runtime_error("the reader could not open " + path);
+    ::close(pronto[0]);
+    a_lui = via[1];
+  }
+
+  // Lets it read; returns its exit status.
+  int leggi() {
+    const char c = 'r';
+    if (::write(a_lui, &c, 1) != 1) return -1;
+    ::close(a_lui);
+    return attendi(pid);
+  }
+};
+
+TEST(ConcurrentCompile, ARunWhileAnotherProgramReadsAnOutputReplacesItAndTheReaderKeepsTheOldBytes) {
+  Sorgenti s;
+  ASSERT_EQ(attendi(compila(s, s.dir / "alone")), 0);
+  const auto soli = compilati(s.dir / "alone");
+
+  const std::string out = s.dir / "out";
+  std::filesystem::create_directory(out);
+  for (const auto& nome : kCompilati) {
+    SCOPED_TRACE(nome);
+    const std::string vecchio = "old " + nome + std::string(100000, 'o');
+    testing::scrivi(out + "/" + nome, vecchio);
+    Lettore lettore(out + "/" + nome, s.dir / "seen");
+    ASSERT_EQ(attendi(compila(s, out)), 0);
+    ASSERT_EQ(lettore.leggi(), 0);
+    EXPECT_TRUE(testing::leggi(s.dir / "seen") == vecchio) << "the reader saw other bytes than the ones it opened";
+    EXPECT_TRUE(compilati(out) == soli) << "the run next to a reader differs from a run alone";
+  }
+}
+
+}  // namespace
+}  // namespace compactor

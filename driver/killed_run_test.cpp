@@ -1,0 +1,139 @@
+// A run killed at any moment never leaves a half-written output: the program
+// is started over and over and killed with SIGKILL at random moments, and
+// every output must then be the complete old file or the complete new one.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "emitters/carried_texts.h"
+#include "emitters/source_emitter.h"
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+namespace fs = std::filesystem;
+using Orologio = std::chrono::steady_clock;
+
+const std::vector<std::string> kUscite = {
+    "Orvena_Lusco_linea.dat",
+    "Orvena_Lusco_REG 4105.sim",
+    "Orvena_Lusco_REG 4105.dat",
+    "Orvena_Lusco_REG 4105_scheda_treno.txt",
+    "Orvena_Lusco_REG 4105_rallentamenti.txt",
+    "Orvena_Lusco_REG 4105_note.txt",
+};
+
+std::string vecchio(const std::string& nome) { return "old version of " + nome + "\r\n" + std::string(700, 'o'); }
+
+pid_t avvia(const std::string& program) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::unsetenv("DISPLAY");
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// How the run ended: its exit status, or 128 + the signal.
+int attendi(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kRun = 60;  // each run of the sanitized program is many times slower
+#else
+constexpr int kRun = 200;
+#endif
+
+TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeNoOutput) {
+  testing::TempDir dir;
+  const std::string program = dir / "compactor";
+  fs::copy_file(COMPACTOR_BINARY, program);
+
+  // The new versions, and how long a whole run takes.
+  const auto inizio = Orologio::now();
+  ASSERT_EQ(attendi(avvia(program)), 0);
+  const auto durata = Orologio::now() - inizio;
+  std::map<std::string, std::string> nuove;
+  for (const auto& nome : kUscite) nuove[nome] = testing::leggi(dir / nome);
+  const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", testo_file(righe_linea())},
+                                                       {"Orvena_Lusco_REG 4105-.txt", testo_file(righe_treno())}};
+
+  const unsigned seme = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seme));
+  std::mt19937 caso(seme);
+  // Moments up to a little past a whole run, so that some runs finish.
+  std::uniform_int_distribution<int64_t> attesa(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(durata).count() * 11 / 10);
+
+  int uccise = 0, miste = 0, con_temporanei = 0;
+  for (int run = 0; run < kRun; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    for (const auto& nome : testing::elenco(dir.path()))
+      if (nome != "compactor") fs::remove(dir / nome);
+    for (const auto& nome : kUscite) testing::scrivi(dir / nome, vecchio(nome));
+
+    const pid_t pid = avvia(program);
+    std::this_thread::sleep_for(std::chrono::microseconds(attesa(caso)));
+    ::kill(pid, SIGKILL);
+    const int stato = attendi(pid);
+    ASSERT_TRUE(stato == 0 || stato == 128 + SIGKILL) << stato;
+    if (stato != 0) ++uccise;
+
+    int vecchie = 0, rinnovate = 0;
+    bool temporanei = false;
+    for (const auto& nome : testing::elenco(dir.path())) {
+      if (nome == "compactor") continue;
+      const std::string bytes = testing::leggi(dir / nome);
+      if (nuove.count(nome)) {
+        if (bytes == nuove.at(nome)) {
+          ++rinnovate;
+        } else {
+          EXPECT_EQ(bytes, vecchio(nome)) << nome << " is neither the old nor the new file";
+          ++vecchie;
+        }
+      } else if (sorgenti.count(nome)) {
+        EXPECT_EQ(bytes, sorgenti.at(nome)) << nome << " is not whole";
+      } else {
+        // A temporary: the name of its file, ".tmp-" and six characters,
+        // so no reader of outputs takes it for one.
+        temporanei = true;
+        const auto tmp = nome.rfind(".tmp-");
+        ASSERT_NE(tmp, std::string::npos) << "an unknown file: " << nome;
+        const std::string di = nome.substr(0, tmp);
+        EXPECT_TRUE(nuove.count(di) || sorgenti.count(di)) << nome;
+        EXPECT_EQ(nome.size(), tmp + 5 + 6) << nome;
+        for (const char* estensione : {".dat", ".sim", ".txt"}) EXPECT_FALSE(nome.ends_with(estensione)) << nome;
+      }
+    }
+    EXPECT_EQ(vecchie + rinnovate, 6) << "an output vanished";
+    if (vecchie != 0 && rinnovate != 0) ++miste;
+    if (temporanei) ++con_temporanei;
+  }
+  std::cout << kRun << " runs: " << uccise << " killed, " << miste << " killed between two outputs, " << con_temporanei
+            << " left a temporary file\n";
+  EXPECT_GT(uccise, kRun / 4) << "the kills came too late to test anything";
+
+  // A run over the leftovers of killed ones is a clean run.
+  ASSERT_EQ(attendi(avvia(program)), 0);
+  for (const auto& nome : kUscite) EXPECT_EQ(testing::leggi(dir / nome), nuove.at(nome)) << nome;
+}
+
+}  // namespace
+}  // namespace compactor
