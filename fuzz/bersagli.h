@@ -1,0 +1,197 @@
+// The bodies of the four fuzz targets. Header-only so that the libFuzzer
+// entry points (clang) and the corpus replay of the ordinary tests (g++)
+// run exactly the same code.
+//
+// A target returns normally for any input. A broken promise of the code
+// under test (an exception that escapes, a compiled file that does not add
+// up, a source left behind) ends the process with a message: libFuzzer
+// keeps the input, the replay test dies on it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "compiler/compiled_files.h"
+#include "compiler/memorizza_percorso.h"
+#include "fuzz/memory_files.h"
+#include "loader/memorizza_dati.h"
+#include "model/modello.h"
+#include "model/nomi_file.h"
+#include "sources/field_reader.h"
+
+namespace compactor::fuzz {
+
+[[noreturn]] inline void rotto(const char* che_cosa) {
+  std::fprintf(stderr, "fuzz target: %s\n", che_cosa);
+  std::abort();
+}
+
+inline void verifica(bool condizione, const char* che_cosa) {
+  if (!condizione) rotto(che_cosa);
+}
+
+// The line between the line source and the train source in an input of the
+// whole compile step.
+inline constexpr std::string_view kSeparatore = "\n~~~~ treno ~~~~\n";
+
+// The train source the line target loads after its line source, and the
+// line source the train target loads before its train source: small, with a
+// signboard, a tunnel with markers and a speed indicator board on the route
+// for the train's records to meet.
+inline constexpr std::string_view kTrenoFisso = "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n";
+inline constexpr std::string_view kLineaFissa =
+    "[generale]\r\nlunghezza percorso,    20000\r\n"
+    "progressiva chilometrica uno,    1100,    3050,    0\r\n"
+    "ripetizione segnali 9 codici,    1000,    18000\r\n[curve]\r\n"
+    "curvas3,  1350,  150\r\npendenza,  600,  -11\r\n"
+    "montagna,  3000,  4000,  12\r\n"
+    "indicatori_v_max,  5000,  4, 5, 6, 1,  4, 5, 6, 1\r\n"
+    "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)\r\n[fine]\r\n";
+
+// Error numbers the loader and the finishing pass can record.
+inline bool errore_noto(int32_t n) {
+  static const std::set<int32_t> noti = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,  11,  12, 13,
+                                         15, 16, 17, 18, 19, 20, 21, 22, 24, 25, 101, 102, 103};
+  return noti.count(n) != 0;
+}
+
+// The scenario file walked row by row: every length in front of a text must
+// be the text's own and the rows must fill the file exactly.
+inline void verifica_scenario(const std::string& bytes, const Stazioni& stazioni) {
+  size_t p = 0;
+  for (const stazione& s : stazioni.tutte()) {
+    verifica(p + 16 <= bytes.size(), "scenario file shorter than its rows");
+    const auto basso = static_cast<unsigned char>(bytes[p + 14]);
+    const auto alto = static_cast<unsigned char>(bytes[p + 15]);
+    const auto lunghezza = static_cast<int16_t>(static_cast<uint16_t>(basso | (alto << 8)));
+    verifica(lunghezza >= 0 && static_cast<size_t>(lunghezza) == s.nome.size(), "text length wrapped on file");
+    p += 34 + static_cast<size_t>(lunghezza);
+  }
+  verifica(p == bytes.size(), "scenario file longer than its rows");
+}
+
+// What every load leaves, whatever the input.
+inline void verifica_modello(const Modello& m) {
+  verifica(errore_noto(m.numero_errore), "an error number nobody records");
+  if (m.numero_errore == 0) verifica(m.griglia.dimensionata(), "a clean load without a grid");
+  if (m.griglia.dimensionata()) verifica(m.griglia.ultima() == m.celle_totali, "grid and celle_totali disagree");
+}
+
+// The field reader: the first byte picks a pattern of reads (text, 32-bit,
+// 16-bit, byte), the rest is the source. Reading goes on until the source
+// ends or a read fails, as the loader reads.
+inline int lettore_campi(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const unsigned schema = data[0];
+  LettoreCampi in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  const size_t lunghezza = size - 1;
+  size_t letti = 0;
+  try {
+    while (!in.fine_file()) {
+      switch ((schema >> (2 * (letti % 4))) & 3) {
+        case 0: {
+          const std::string t = in.leggi_testo();
+          verifica(t.size() <= lunghezza, "a text longer than its source");
+          break;
+        }
+        case 1:
+          in.leggi_long();
+          break;
+        case 2:
+          in.leggi_integer();
+          break;
+        default:
+          in.leggi_byte();
+          break;
+      }
+      verifica(in.riga_campo() >= 1, "a field without a line");
+      // Every read consumes at least one byte, so this bounds the loop.
+      verifica(++letti <= lunghezza, "a read that consumes nothing");
+    }
+  } catch (const LoadFailure&) {
+    // A read failure is the reader's answer to bad input.
+  }
+  verifica(in.testo_riga(in.riga_campo()).size() <= lunghezza, "a line longer than its source");
+  return 0;
+}
+
+// One load with both sources in memory.
+inline void carica(std::string_view linea, std::string_view treno, int32_t con_planimetria) {
+  FileInMemoria files;
+  const NomiFile nomi = nomi_file("/r", "R", "T");
+  files.metti(nomi.linea_txt, std::string(linea));
+  files.metti(nomi.treno_txt, std::string(treno));
+  Modello m;
+  m.nome_percorso = "R";
+  m.nome_treno = "T";
+  m.con_planimetria = con_planimetria;
+  try {
+    memorizza_dati(m, nomi, files);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    rotto("the loader let a failure escape");
+  }
+  verifica_modello(m);
+  verifica(!files.exists(nomi.linea_txt), "the line source left behind");
+  verifica_scenario(bytes_stazioni(m.stazioni), m.stazioni);
+}
+
+inline int caricamento_linea(const uint8_t* data, size_t size) {
+  carica({reinterpret_cast<const char*>(data), size}, kTrenoFisso, 1);
+  return 0;
+}
+
+inline int caricamento_treno(const uint8_t* data, size_t size) {
+  // The plan plays no part in the train's records: leave it off for speed.
+  carica(kLineaFissa, {reinterpret_cast<const char*>(data), size}, 0);
+  return 0;
+}
+
+// The whole compile step: the input is the line source, the separator and
+// the train source (no separator: an empty train source).
+inline int compilazione(const uint8_t* data, size_t size) {
+  const std::string_view tutto(reinterpret_cast<const char*>(data), size);
+  const size_t sep = tutto.find(kSeparatore);
+  const std::string_view linea = tutto.substr(0, sep);
+  const std::string_view treno =
+      sep == std::string_view::npos ? std::string_view() : tutto.substr(sep + kSeparatore.size());
+
+  FileInMemoria files;
+  const NomiFile nomi = nomi_file("/r", "R", "T");
+  files.metti(nomi.linea_txt, std::string(linea));
+  files.metti(nomi.treno_txt, std::string(treno));
+  Modello m;
+  m.nome_percorso = "R";
+  m.nome_treno = "T";
+  // The plan is the line target's: here it would take most of every run.
+  int32_t j = 0;
+  EsitoCompilazione esito;
+  try {
+    esito = memorizza_percorso(m, j, nomi, files);
+  } catch (const ErrorStop&) {
+    // A reserved place already taken: the error stop, nothing written.
+    verifica(!files.exists(nomi.griglia) && !files.exists(nomi.scenario), "written after the error stop");
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    rotto("the compile step let a failure escape");
+  }
+  verifica_modello(m);
+  verifica(!files.exists(nomi.linea_txt), "the line source left behind");
+  if (!m.griglia.dimensionata()) {
+    verifica(esito.scritti.empty(), "compiled files without a grid");
+    return 0;
+  }
+  verifica(esito.scritti.size() == 2, "the scenario file or the grid file not written");
+  verifica(files.read(nomi.griglia).size() == 15 * static_cast<size_t>(m.griglia.dimensione()),
+           "grid file of the wrong size");
+  verifica_scenario(files.read(nomi.scenario), m.stazioni);
+  return 0;
+}
+
+}  // namespace compactor::fuzz

@@ -1,0 +1,6 @@
+// libFuzzer entry point: the whole compile step, fed a line source and a train source.
+#include "fuzz/bersagli.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return compactor::fuzz::compilazione(data, size);
+}

@@ -1,0 +1,6 @@
+// libFuzzer entry point: line loading: the input is the line source.
+#include "fuzz/bersagli.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return compactor::fuzz::caricamento_linea(data, size);
+}
