@@ -101,7 +101,7 @@ for metri in 10000 100000 1000000; do
   mkdir -p "$c/program" "$c/floor" "$c/src"
   "$build/bench/gen_route" "$metri" "$c/src/linea.txt" "$c/src/treno.txt"
   compile=("$build/scenario" compile "$c/src/linea.txt" "$c/src/treno.txt" --route R --train "T 1" --out "$c/program")
-  (cd "$c/program" && "${compile[@]}" >/dev/null)
+  (cd "$c/program" && "${compile[@]}" >/dev/null 2>&1)
   bench_case "route_$metri" "$c/program" "$c/floor" -- \
     "${compile[@]}" -- \
     "$floor" . \

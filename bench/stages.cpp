@@ -4,17 +4,27 @@
 #include "platform/files.h"
 
 namespace compactor::bench {
+namespace {
+
+template <typename Scrivi>
+void scrivi_file(const std::string& path, Scrivi scrivi) {
+  auto out = real_files().create(path);
+  scrivi(*out);
+  out->commit();
+}
+
+}  // namespace
 
 void scrivi_file_planimetria(const Modello& m, const std::string& path) {
-  write_whole(real_files(), path, bytes_planimetria(m.planimetria));
+  scrivi_file(path, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
 }
 
 void scrivi_file_stazioni(const Modello& m, const std::string& path) {
-  write_whole(real_files(), path, bytes_stazioni(m.stazioni));
+  scrivi_file(path, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
 }
 
 void scrivi_file_griglia(const Modello& m, const std::string& path) {
-  write_whole(real_files(), path, bytes_griglia(m.griglia));
+  scrivi_file(path, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
 }
 
 }  // namespace compactor::bench

@@ -1,5 +1,9 @@
 #include "compiler/compiled_files.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "compiler/little_endian.h"
@@ -9,19 +13,66 @@ namespace {
 
 constexpr size_t kCella = 15;
 constexpr size_t kRigaSenzaNome = 34;
+constexpr size_t kVoceDoppia = 10;
+#ifndef COMPACTOR_BLOCCO
+#define COMPACTOR_BLOCCO (1048576)
+#endif
 
-void append_cella(std::string& out, const cella& c) {
-  le::u8(out, c.tipo);
-  le::i16(out, c.dato1);
-  le::i16(out, c.dato2);
-  le::i16(out, c.dato3);
-  le::i16(out, c.dato4);
-  le::u8(out, c.tempo);
-  le::u8(out, c.preavviso);
-  le::u8(out, c.montagna);
-  le::u8(out, c.velocita);
-  le::u8(out, c.pendenza);
-  le::u8(out, c.aderenza);
+// A fixed block that is handed to the file whenever it fills up: large
+// enough that the system calls are few, small enough to stay in the cache
+// and to keep the peak memory low.
+class Blocco {
+ public:
+  static constexpr size_t kDimensione = 256 << 10;
+
+  explicit Blocco(OutputFile& out) : out_(out), dati_(std::make_unique_for_overwrite<char[]>(kDimensione)) {}
+
+  // Room for at least n bytes (n at most kDimensione).
+  char* spazio(size_t n) {
+    if (kDimensione - usati_ < n) svuota();
+    return dati_.get() + usati_;
+  }
+  size_t libero() const { return kDimensione - usati_; }
+  void avanza(size_t n) { usati_ += n; }
+  void svuota() {
+    if (usati_ != 0) out_.write({dati_.get(), usati_});
+    usati_ = 0;
+  }
+
+ private:
+  OutputFile& out_;
+  std::unique_ptr<char[]> dati_;
+  size_t usati_ = 0;
+};
+
+char* metti16(char* p, uint16_t v) {
+  p[0] = static_cast<char>(v & 0xFF);
+  p[1] = static_cast<char>(v >> 8);
+  return p + 2;
+}
+
+char* metti64(char* p, uint64_t v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 8);
+  } else {
+    for (int s = 0; s < 64; s += 8) p[s / 8] = static_cast<char>((v >> s) & 0xFF);
+  }
+  return p + 8;
+}
+
+char* metti_cella(char* p, const cella& c) {
+  *p++ = static_cast<char>(c.tipo);
+  p = metti16(p, static_cast<uint16_t>(c.dato1));
+  p = metti16(p, static_cast<uint16_t>(c.dato2));
+  p = metti16(p, static_cast<uint16_t>(c.dato3));
+  p = metti16(p, static_cast<uint16_t>(c.dato4));
+  p[0] = static_cast<char>(c.tempo);
+  p[1] = static_cast<char>(c.preavviso);
+  p[2] = static_cast<char>(c.montagna);
+  p[3] = static_cast<char>(c.velocita);
+  p[4] = static_cast<char>(c.pendenza);
+  p[5] = static_cast<char>(c.aderenza);
+  return p + 6;
 }
 
 void append_stazione(std::string& out, const stazione& s) {
@@ -46,45 +97,104 @@ void append_stazione(std::string& out, const stazione& s) {
   le::i32(out, s.orario);
 }
 
-void append_voce(std::string& out, const Variante& v) {
-  le::i16(out, static_cast<int16_t>(v.tag));
-  if (v.tag == Variante::intero) le::i16(out, v.i);
-  if (v.tag == Variante::doppio) le::f64(out, v.d);
+// One coordinate: the seed as 16-bit integers, the computed points as
+// doubles, the rest empty. Which is which follows from the index alone.
+void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t punti) {
+  int64_t m = 0;
+  for (; m < std::min<int64_t>(calcolati, 2); ++m) {
+    char* p = b.spazio(4);
+    p = metti16(p, Variante::intero);
+    metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v[m])));
+    b.avanza(4);
+  }
+  while (m < calcolati) {
+    b.spazio(kVoceDoppia);
+    const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / kVoceDoppia));
+    char* p = b.spazio(0);
+    for (int64_t k = 0; k < n; ++k) {
+      p = metti16(p, Variante::doppio);
+      p = metti64(p, std::bit_cast<uint64_t>(v[m + k]));
+    }
+    b.avanza(static_cast<size_t>(n) * kVoceDoppia);
+    m += n;
+  }
+  while (m < punti) {
+    b.spazio(2);
+    const int64_t n = std::min<int64_t>(punti - m, static_cast<int64_t>(b.libero() / 2));
+    std::memset(b.spazio(0), 0, static_cast<size_t>(n) * 2);
+    b.avanza(static_cast<size_t>(n) * 2);
+    m += n;
+  }
+}
+
+// Collects a structure's bytes in a string, for bytes_*.
+class InStringa : public OutputFile {
+ public:
+  void write(std::string_view bytes) override { bytes_.append(bytes); }
+  void commit() override {}
+  std::string bytes_;
+};
+
+void scrivi_file(Files& files, const std::string& path, auto&& scrivi) {
+  auto out = files.create(path);
+  scrivi(*out);
+  out->commit();
 }
 
 }  // namespace
 
+void scrivi_griglia(const Griglia& griglia, OutputFile& out) {
+  Blocco b(out);
+  for (const cella& c : griglia.celle()) {
+    metti_cella(b.spazio(kCella), c);
+    b.avanza(kCella);
+  }
+  b.svuota();
+}
+
+void scrivi_stazioni(const Stazioni& stazioni, OutputFile& out) {
+  // A few kilobytes: one string, one write.
+  std::string bytes;
+  bytes.reserve(Stazioni::righe * kRigaSenzaNome);
+  for (const stazione& s : stazioni.tutte()) append_stazione(bytes, s);
+  out.write(bytes);
+}
+
+void scrivi_planimetria(const Planimetria& planimetria, OutputFile& out) {
+  Blocco b(out);
+  const int64_t calcolati = planimetria.prossimo();
+  scrivi_coordinata(b, planimetria.tutti_x(), calcolati, planimetria.punti());
+  scrivi_coordinata(b, planimetria.tutti_y(), calcolati, planimetria.punti());
+  b.svuota();
+}
+
 std::string bytes_griglia(const Griglia& griglia) {
-  std::string out;
-  out.reserve(griglia.celle().size() * kCella);
-  for (const cella& c : griglia.celle()) append_cella(out, c);
-  return out;
+  InStringa s;
+  scrivi_griglia(griglia, s);
+  return std::move(s.bytes_);
 }
 
 std::string bytes_stazioni(const Stazioni& stazioni) {
-  std::string out;
-  out.reserve(Stazioni::righe * kRigaSenzaNome);
-  for (const stazione& s : stazioni.tutte()) append_stazione(out, s);
-  return out;
+  InStringa s;
+  scrivi_stazioni(stazioni, s);
+  return std::move(s.bytes_);
 }
 
 std::string bytes_planimetria(const Planimetria& planimetria) {
-  std::string out;
-  out.reserve(static_cast<size_t>(planimetria.punti()) * 2 * 10);
-  for (int c = 0; c < 2; ++c)
-    for (int64_t m = 0; m < planimetria.punti(); ++m) append_voce(out, planimetria.voce(m, c));
-  return out;
+  InStringa s;
+  scrivi_planimetria(planimetria, s);
+  return std::move(s.bytes_);
 }
 
 std::vector<std::string> scrivi_file_compilati(const Modello& m, const NomiFile& nomi, Files& files) {
   std::vector<std::string> scritti;
   if (m.con_planimetria != 0) {
-    write_whole(files, nomi.planimetria, bytes_planimetria(m.planimetria));
+    scrivi_file(files, nomi.planimetria, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
     scritti.push_back(nomi.planimetria);
   }
-  write_whole(files, nomi.scenario, bytes_stazioni(m.stazioni));
+  scrivi_file(files, nomi.scenario, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
   scritti.push_back(nomi.scenario);
-  write_whole(files, nomi.griglia, bytes_griglia(m.griglia));
+  scrivi_file(files, nomi.griglia, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
   scritti.push_back(nomi.griglia);
   return scritti;
 }

@@ -41,6 +41,11 @@ class Planimetria {
   // Entry (m, c), c = 0 for x and 1 for y, as the file stores it.
   Variante voce(int64_t m, int c) const;
 
+  // The seeded and computed coordinates in metre order, prossimo() of each,
+  // for the writer, which reads them all in one pass.
+  const double* tutti_x() const { return x_.data(); }
+  const double* tutti_y() const { return y_.data(); }
+
  private:
   int32_t metri_totali_ = -1;
   bool seminata_ = false;

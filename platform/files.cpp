@@ -27,7 +27,6 @@ class PosixOutputFile : public OutputFile {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd_, 0666 & ~mask);
-    buffer_.reserve(kBuffer);
   }
 
   ~PosixOutputFile() override {
@@ -36,7 +35,9 @@ class PosixOutputFile : public OutputFile {
   }
 
   void write(std::string_view bytes) override {
-    if (bytes.size() >= kBuffer) {
+    // Blocks this large gain nothing from gathering: copying them into the
+    // buffer would only cost a pass over the bytes.
+    if (bytes.size() >= kDiretto) {
       flush();
       write_all(bytes);
       return;
@@ -56,6 +57,7 @@ class PosixOutputFile : public OutputFile {
 
  private:
   static constexpr size_t kBuffer = 1 << 20;
+  static constexpr size_t kDiretto = 64 << 10;
 
   void flush() {
     write_all(buffer_);
