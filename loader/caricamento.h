@@ -14,6 +14,10 @@
 
 namespace compactor {
 
+// How a record ends: loading goes on, the record loop of this source ends
+// (error 15), or loading ends.
+enum class Esito { continua, fine_record, fine_caricamento };
+
 struct Caricamento {
   Caricamento(Modello& modello, const NomiFile& n, Files& f, Diagnostica& d)
       : m(modello), nomi(n), files(f), diagnostica(d) {}
@@ -48,6 +52,10 @@ struct Caricamento {
   // The field last read.
   Punto qui() const;
 
+  // Stops loading with a scenario error: the source is closed and deleted.
+  Esito ferma(int32_t numero, Punto dove);
+  Esito ferma(int32_t numero, int32_t posizione, Punto dove);
+
   // Records a scenario error found at field `dove`. With a position it also
   // sets posizione_errore.
   void errore(int32_t numero, Punto dove);
@@ -59,6 +67,13 @@ struct Caricamento {
   void ignorato(const std::string& campo);
   void registrato(TipoRecord tipo, int32_t chainage, Punto dove);
   void sostituito(TipoRecord tipo, int32_t chainage, Punto dove);
+
+  // Reads the next key field into m.riga, passing over one or two dash
+  // fields; false when the source ends first (its last field is never used).
+  bool leggi_chiave();
+  // A record lies inside the grid when celle_totali is not below
+  // (chainage + margine) / 50; else error 15 at its chainage.
+  bool dentro(int32_t chainage, int64_t margine, Punto dove);
 
   bool fine_file() const { return lettore->fine_file(); }
   std::string testo() { return lettore->leggi_testo(); }

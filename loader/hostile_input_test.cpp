@@ -72,7 +72,7 @@ std::unique_ptr<Compilato> compila(const std::string& linea, const std::string& 
 
 const std::string kTrenoMinimo = righe_crlf({"[generale]", "velocita,   0,    30", "[fine]"});
 
-std::string linea(const std::vector<std::string>& record, int32_t lunghezza = 20000) {
+std::string linea(const std::vector<std::string>& record, int32_t lunghezza = 5000) {
   std::vector<std::string> r = record;
   r.push_back("[fine]");
   return testing::linea_con(lunghezza, r);

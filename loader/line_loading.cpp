@@ -1,5 +1,6 @@
 // The line half of the loader: the route's length, references, gradients,
 // plan, tunnels, speed indicator boards and signboards.
+#include <algorithm>
 #include <array>
 
 #include "loader/arrotonda.h"
@@ -26,19 +27,31 @@ struct Lavoro {
   int32_t pendenza = 0;
 };
 
-// One point of the plan continuing the last step; with k not 0 the step
-// also turns by about k radians.
-void punto_successivo(Planimetria& p, double k) {
-  const int64_t i = p.prossimo();
-  const double d0 = p.x(i - 1) - p.x(i - 2);
-  const double d1 = p.y(i - 1) - p.y(i - 2);
-  if (k == 0.0)
-    p.aggiungi(p.x(i - 1) + d0, p.y(i - 1) + d1);
-  else
-    p.aggiungi(p.x(i - 1) + (d0 + k * d1), p.y(i - 1) + (d1 - k * d0));
+// The points of the plan from its index through `fino`, each continuing the
+// last step; with k not 0 each step also turns by about k radians. The last
+// two points ride along in registers: the same operations in the same order
+// as reading them back from the plan, without the wait on each store.
+void punti_successivi(Planimetria& p, int64_t fino, double k) {
+  p.prolunga(fino, [k](double* x, double* y, int64_t da, int64_t a) {
+    double x2 = x[da - 2], x1 = x[da - 1];
+    double y2 = y[da - 2], y1 = y[da - 1];
+    for (int64_t i = da; i < a; ++i) {
+      const double d0 = x1 - x2;
+      const double d1 = y1 - y2;
+      x2 = x1;
+      y2 = y1;
+      if (k == 0.0) {
+        x1 = x1 + d0;
+        y1 = y1 + d1;
+      } else {
+        x1 = x1 + (d0 + k * d1);
+        y1 = y1 + (d1 - k * d0);
+      }
+      x[i] = x1;
+      y[i] = y1;
+    }
+  });
 }
-
-enum class Esito { continua, fine_record, fine_caricamento };
 
 // General section: returns false when loading ends.
 bool sezione_generale(Caricamento& c) {
@@ -109,20 +122,13 @@ bool sezione_generale(Caricamento& c) {
   }
 }
 
-// Checks that a record lies inside the grid; else error 15, which ends the
-// record loop of this source only.
-bool dentro(Caricamento& c, int32_t chainage, Caricamento::Punto dove) {
-  if (!oltre_griglia(chainage, 100, c.m.celle_totali)) return true;
-  c.errore(15, chainage, dove);
-  return false;
-}
 
 Esito pendenza(Caricamento& c, Lavoro& w) {
   Modello& m = c.m;
   const int32_t chainage = c.numero();
   const auto dove = c.qui();
   const int32_t valore = c.numero();
-  if (!dentro(c, chainage, dove)) return Esito::fine_record;
+  if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(chainage / 50.0);
   // The cells before this gradient get the one before it; the first cell is
   // written even when the fill pointer already stands at or past n.
@@ -140,12 +146,10 @@ Esito curva(Caricamento& c) {
   const int32_t inizio = c.numero();
   const auto dove = c.qui();
   const int32_t lunghezza = c.numero();
-  if (!dentro(c, inizio, dove)) return Esito::fine_record;
+  if (!c.dentro(inizio, 100, dove)) return Esito::fine_record;
   const int classe = classe_curva(m.riga);
   if (classe == 0) {
-    c.errore(103, chiave);
-    c.chiudi_ed_elimina();
-    return Esito::fine_caricamento;
+    return c.ferma(103, chiave);
   }
   const double k = curva_s(m.riga) ? -curvatura(classe) : curvatura(classe);
   Planimetria& p = m.planimetria;
@@ -153,11 +157,9 @@ Esito curva(Caricamento& c) {
   for (int tratto = 0; tratto < 2; ++tratto) {
     const int64_t ultimo = tratto == 0 ? inizio : fine;
     while (p.prossimo() <= ultimo) {
-      punto_successivo(p, tratto == 0 ? 0.0 : k);
+      punti_successivi(p, std::min(ultimo, kPuntiMassimi), tratto == 0 ? 0.0 : k);
       if (p.prossimo() > kPuntiMassimi) {
-        c.errore(103, dove);
-        c.chiudi_ed_elimina();
-        return Esito::fine_caricamento;
+        return c.ferma(103, dove);
       }
     }
   }
@@ -170,7 +172,7 @@ Esito montagna(Caricamento& c) {
   const auto dove = c.qui();
   int32_t fine = c.numero();
   int32_t tipo = c.numero();
-  if (!dentro(c, inizio, dove)) return Esito::fine_record;
+  if (!c.dentro(inizio, 100, dove)) return Esito::fine_record;
   memo_montagna(c.m, inizio, fine, tipo);
   c.registrato(TipoRecord::montagna, inizio, dove);
   return Esito::continua;
@@ -181,14 +183,12 @@ Esito indicatori(Caricamento& c) {
   const auto dove = c.qui();
   std::array<int32_t, 8> v{};
   for (int32_t& x : v) x = c.numero();
-  if (!dentro(c, posizione, dove)) return Esito::fine_record;
+  if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
   const bool su_marcatore =
       c.m.griglia.at(arrotonda(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
   memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
   if (c.m.numero_errore > 0) {
-    c.errore(c.m.numero_errore, posizione, dove);
-    c.chiudi_ed_elimina();
-    return Esito::fine_caricamento;
+    return c.ferma(c.m.numero_errore, posizione, dove);
   }
   if (su_marcatore) c.sostituito(TipoRecord::indicatore_v_max, posizione, dove);
   c.registrato(TipoRecord::indicatore_v_max, posizione, dove);
@@ -201,12 +201,10 @@ Esito cartello(Caricamento& c) {
   const auto dove = c.qui();
   m.riga = c.testo();
   if (m.riga.size() > kTestoMassimo) throw LoadFailure("sign text longer than 32767 bytes");
-  if (!dentro(c, chainage, dove)) return Esito::fine_record;
+  if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
   cella& cell = m.griglia.at(arrotonda(chainage / 50.0 + 1));
   if (!libera(cell)) {
-    c.errore(6, chainage, dove);
-    c.chiudi_ed_elimina();
-    return Esito::fine_caricamento;
+    return c.ferma(6, chainage, dove);
   }
   // Signboard rows count down from 80 without a check of their own: the
   // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
@@ -223,13 +221,7 @@ Esito cartello(Caricamento& c) {
 bool parte_record(Caricamento& c, Lavoro& w) {
   Modello& m = c.m;
   for (;;) {
-    if (c.fine_file()) return true;
-    m.riga = c.testo();
-    if (c.fine_file()) return true;
-    for (int volte = 0; volte < 2 && ha_trattino(m.riga); ++volte) {
-      m.riga = c.testo();
-      if (c.fine_file()) return true;
-    }
+    if (!c.leggi_chiave()) return true;
     const ChiaviLinea chiavi = chiavi_linea(m.riga);
     const bool curva_letta = chiavi.curva && m.con_planimetria != 0;
     if (!chiavi.pendenza && !curva_letta && !chiavi.montagna && !chiavi.indicatori_v && !chiavi.cartello_indicatore)
@@ -283,7 +275,7 @@ bool carica_linea(Caricamento& c) {
   } while (w.puntatore_pendenza < int64_t{m.celle_totali} - 2);
   // And the route runs straight from its last curve to the end of the plan.
   if (m.con_planimetria != 0)
-    while (m.planimetria.prossimo() <= int64_t{m.metri_totali} - 2) punto_successivo(m.planimetria, 0.0);
+    punti_successivi(m.planimetria, int64_t{m.metri_totali} - 2, 0.0);
   return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include <exception>
 
+#include "loader/arrotonda.h"
 #include "loader/caricamento.h"
+#include "sources/key_words.h"
 
 namespace compactor {
 
@@ -39,6 +41,35 @@ void Caricamento::errore(int32_t numero, Punto dove) {
 void Caricamento::errore(int32_t numero, int32_t posizione, Punto dove) {
   errore(numero, dove);
   m.posizione_errore = posizione;
+}
+
+Esito Caricamento::ferma(int32_t numero, Punto dove) {
+  errore(numero, dove);
+  chiudi_ed_elimina();
+  return Esito::fine_caricamento;
+}
+
+Esito Caricamento::ferma(int32_t numero, int32_t posizione, Punto dove) {
+  errore(numero, posizione, dove);
+  chiudi_ed_elimina();
+  return Esito::fine_caricamento;
+}
+
+bool Caricamento::leggi_chiave() {
+  if (fine_file()) return false;
+  m.riga = testo();
+  if (fine_file()) return false;
+  for (int volte = 0; volte < 2 && ha_trattino(m.riga); ++volte) {
+    m.riga = testo();
+    if (fine_file()) return false;
+  }
+  return true;
+}
+
+bool Caricamento::dentro(int32_t chainage, int64_t margine, Punto dove) {
+  if (!oltre_griglia(chainage, margine, m.celle_totali)) return true;
+  errore(15, chainage, dove);
+  return false;
 }
 
 void Caricamento::ignorato(const std::string& campo) {

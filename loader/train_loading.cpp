@@ -25,8 +25,6 @@ struct Lavoro {
   Diagnostica da_aderenza;
 };
 
-enum class Esito { continua, fine_record, fine_caricamento };
-
 // A speed in units of 5 km/h; the load fails outside 0 to 255.
 uint8_t velocita_cella(int32_t velocita) {
   const int64_t v = arrotonda(velocita / 5.0);
@@ -34,11 +32,6 @@ uint8_t velocita_cella(int32_t velocita) {
   return static_cast<uint8_t>(v);
 }
 
-bool dentro(Caricamento& c, int32_t chainage, int64_t margine, Caricamento::Punto dove) {
-  if (!oltre_griglia(chainage, margine, c.m.celle_totali)) return true;
-  c.errore(15, chainage, dove);
-  return false;
-}
 
 // The record whose field stands at `dove` in the train source.
 Diagnostica record_in(const Caricamento& c, Caricamento::Punto dove) {
@@ -58,24 +51,12 @@ void colpa_di(Caricamento& c, const Diagnostica& record) {
   c.lettore.reset();
 }
 
-Esito ferma(Caricamento& c, int32_t numero, Caricamento::Punto dove) {
-  c.errore(numero, dove);
-  c.chiudi_ed_elimina();
-  return Esito::fine_caricamento;
-}
-
-Esito ferma(Caricamento& c, int32_t numero, int32_t posizione, Caricamento::Punto dove) {
-  c.errore(numero, posizione, dove);
-  c.chiudi_ed_elimina();
-  return Esito::fine_caricamento;
-}
-
 Esito velocita(Caricamento& c, Lavoro& w) {
   Modello& m = c.m;
   const int32_t p = c.numero();
   const auto dove = c.qui();
   const int32_t s = c.numero();
-  if (!dentro(c, p, 100, dove)) return Esito::fine_record;
+  if (!c.dentro(p, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(p / 50.0);
   // A speed that does not fit a cell fails where it is applied, but it is
   // the fault of the record that gave it.
@@ -99,7 +80,7 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
   const int32_t p = c.numero();
   const auto dove = c.qui();
   const int32_t a = c.numero();
-  if (!dentro(c, p, 100, dove)) return Esito::fine_record;
+  if (!c.dentro(p, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(p / 50.0);
   if (n > 0) do {
       m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
@@ -116,9 +97,9 @@ Esito segnale(Caricamento& c) {
   const auto dove = c.qui();
   std::array<int32_t, 10> v{};
   for (int32_t& x : v) x = c.numero();
-  if (!dentro(c, posizione, 100, dove)) return Esito::fine_record;
+  if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
   memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
-  if (m.numero_errore > 0) return ferma(c, m.numero_errore, posizione, dove);
+  if (m.numero_errore > 0) return c.ferma(m.numero_errore, posizione, dove);
   c.registrato(TipoRecord::segnale, posizione, dove);
   return Esito::continua;
 }
@@ -129,9 +110,9 @@ Esito rallentamento(Caricamento& c) {
   const auto dove = c.qui();
   std::array<int32_t, 5> v{};
   for (int32_t& n : v) n = c.numero();
-  if (!dentro(c, x, 100, dove)) return Esito::fine_record;
+  if (!c.dentro(x, 100, dove)) return Esito::fine_record;
   memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4]);
-  if (m.numero_errore > 0) return ferma(c, m.numero_errore, x, dove);
+  if (m.numero_errore > 0) return c.ferma(m.numero_errore, x, dove);
   c.registrato(TipoRecord::rallentamento, x, dove);
   return Esito::continua;
 }
@@ -141,9 +122,9 @@ Esito abbattimento(Caricamento& c) {
   const int32_t p = c.numero();
   const auto dove = c.qui();
   const int32_t valore = c.numero();
-  if (!dentro(c, p, 100, dove)) return Esito::fine_record;
+  if (!c.dentro(p, 100, dove)) return Esito::fine_record;
   cella& cell = m.griglia.at(arrotonda(p / 50.0));
-  if (!libera(cell)) return ferma(c, 7, p, dove);
+  if (!libera(cell)) return c.ferma(7, p, dove);
   if (valore > 0) {
     cell.tipo = tipo_cella::abbattimento;
     cell.dato1 = basso16(valore);
@@ -162,11 +143,11 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
 
   r.posizione = c.numero();
   const auto dove = c.qui();
-  if (!dentro(c, r.posizione, 800, dove)) return Esito::fine_record;
-  if (r.posizione % 50 != 0) return ferma(c, 8, r.posizione, dove);
+  if (!c.dentro(r.posizione, 800, dove)) return Esito::fine_record;
+  if (r.posizione % 50 != 0) return c.ferma(8, r.posizione, dove);
   r.tipo = in.leggi_byte();
   const int32_t lunghezza = c.numero();
-  if (lunghezza % 100 != 0) return ferma(c, 9, r.posizione, c.qui());
+  if (lunghezza % 100 != 0) return c.ferma(9, r.posizione, c.qui());
   r.campo4 = in.leggi_byte();
   r.campo5 = in.leggi_byte();
   r.campo6 = in.leggi_byte();
@@ -217,15 +198,15 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
     }
   // The stop point replaces whatever stands in its cell.
   if (r.tipo < 25) {
-    if (r.fine / 50.0 - 1 <= 1) return ferma(c, 24, dove);
+    if (r.fine / 50.0 - 1 <= 1) return c.ferma(24, dove);
     cella& stop = m.griglia.at(arrotonda(r.fine / 50.0 - 1));
     stop.tipo = tipo_cella::fermata;
     stop.dato1 = basso16(i);
   }
-  if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return ferma(c, 22, r.posizione, dove);
+  if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return c.ferma(22, r.posizione, dove);
   c.registrato(TipoRecord::stazione, r.posizione, dove);
   w.riga_stazione = i + 1;
-  if (w.riga_stazione >= c.prossima_riga_cartello) return ferma(c, 10, dove);
+  if (w.riga_stazione >= c.prossima_riga_cartello) return c.ferma(10, dove);
   return Esito::continua;
 }
 
@@ -233,13 +214,7 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
 bool record(Caricamento& c, Lavoro& w) {
   Modello& m = c.m;
   for (;;) {
-    if (c.fine_file()) return true;
-    m.riga = c.testo();
-    if (c.fine_file()) return true;
-    for (int volte = 0; volte < 2 && ha_trattino(m.riga); ++volte) {
-      m.riga = c.testo();
-      if (c.fine_file()) return true;
-    }
+    if (!c.leggi_chiave()) return true;
     const ChiaviTreno chiavi = chiavi_treno(m.riga);
     if (chiavi == ChiaviTreno{}) c.ignorato(m.riga);
     Esito esito = Esito::continua;
