@@ -6,9 +6,11 @@
 // empty. Only the doubles are held, 16 bytes a metre.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "model/errors.h"
 #include "model/variante.h"
 
 namespace compactor {
@@ -34,6 +36,13 @@ class Planimetria {
   // Computes the next point; a load failure when the plan is full.
   void aggiungi(double x, double y);
 
+  // Computes the points prossimo() to fino in blocks: passo(x, y, da, a)
+  // fills points da to a - 1 of the two coordinates from the points before
+  // them (da is at least 2). When fino lies past the end of the plan, the
+  // points that fit are computed and then it is a load failure.
+  template <typename Passo>
+  void prolunga(int64_t fino, Passo&& passo);
+
   // Coordinates of a seeded or computed point m (m < prossimo()).
   double x(int64_t m) const;
   double y(int64_t m) const;
@@ -47,10 +56,29 @@ class Planimetria {
   const double* tutti_y() const { return y_.data(); }
 
  private:
+  // Points cleared and then computed at a time: the block stays in the
+  // cache between the two.
+  static constexpr int64_t kBloccoPunti = 2048;
+
   int32_t metri_totali_ = -1;
   bool seminata_ = false;
   int64_t prossimo_ = 0;
   std::vector<double> x_, y_;
 };
+
+template <typename Passo>
+void Planimetria::prolunga(int64_t fino, Passo&& passo) {
+  if (fino < prossimo_) return;
+  if (!seminata_) throw LoadFailure("plan point outside the plan");
+  const int64_t ultimo = std::min(fino, punti() - 1);
+  while (prossimo_ <= ultimo) {
+    const int64_t a = std::min(ultimo + 1, prossimo_ + kBloccoPunti);
+    x_.resize(static_cast<size_t>(a));
+    y_.resize(static_cast<size_t>(a));
+    passo(x_.data(), y_.data(), prossimo_, a);
+    prossimo_ = a;
+  }
+  if (fino > ultimo) throw LoadFailure("plan point outside the plan");
+}
 
 }  // namespace compactor
