@@ -1,8 +1,48 @@
 #include "model/planimetria.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <new>
+
 #include "model/errors.h"
 
 namespace compactor {
+namespace {
+
+constexpr size_t kPaginaGrande = size_t{2} << 20;
+constexpr size_t kPagina = 4096;
+
+size_t a_pagine(size_t bytes) { return (bytes + kPagina - 1) / kPagina * kPagina; }
+
+}  // namespace
+
+void* mappa_coordinate(size_t bytes) {
+  if (bytes < kPaginaGrande) return ::operator new(bytes);
+  // Map a huge page more than needed and give back what lies before the
+  // first 2 MiB boundary and after the array.
+  const size_t dimensione = a_pagine(bytes);
+  void* m = ::mmap(nullptr, dimensione + kPaginaGrande, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) throw std::bad_alloc();
+  const auto inizio = reinterpret_cast<uintptr_t>(m);
+  const uintptr_t allineato = (inizio + kPaginaGrande - 1) / kPaginaGrande * kPaginaGrande;
+  if (allineato > inizio) ::munmap(m, allineato - inizio);
+  const size_t dopo = kPaginaGrande - (allineato - inizio);
+  if (dopo > 0) ::munmap(reinterpret_cast<void*>(allineato + dimensione), dopo);
+  void* p = reinterpret_cast<void*>(allineato);
+#ifdef MADV_HUGEPAGE
+  ::madvise(p, dimensione, MADV_HUGEPAGE);  // only advice: without it, small pages
+#endif
+  return p;
+}
+
+void libera_coordinate(void* p, size_t bytes) noexcept {
+  if (bytes < kPaginaGrande) {
+    ::operator delete(p);
+    return;
+  }
+  ::munmap(p, a_pagine(bytes));
+}
 
 void Planimetria::dimensiona(int32_t metri_totali) {
   if (metri_totali < 0) throw LoadFailure("plan of negative length");
@@ -19,8 +59,8 @@ void Planimetria::libera() {
   metri_totali_ = -1;
   seminata_ = false;
   prossimo_ = 0;
-  std::vector<double>().swap(x_);
-  std::vector<double>().swap(y_);
+  decltype(x_)().swap(x_);
+  decltype(x_)().swap(y_);
 }
 
 void Planimetria::semina() {
