@@ -64,9 +64,8 @@ def main():
     for data in trains:
         write("train_loading", data)
     # The field reader: the sources under a few patterns of reads.
-    for pattern in (0x00, 0x54, 0xE4):
-        for data in (linea, treno):
-            write("field_reader", bytes([pattern]) + data)
+    for data in (linea, treno):
+        write("field_reader", bytes([0xE4]) + data)  # text, 32-bit, 16-bit, byte in turn
     for pattern in (0x00, 0x55, 0x54, 0xAA, 0xE4, 0xFF):
         for data in (small_line + crlf(*line_records[:20]), small_train + crlf(*train_records[:20])):
             write("field_reader", bytes([pattern]) + data)
