@@ -31,6 +31,7 @@ struct Sorgenti {
 
 pid_t compila(const Sorgenti& s, const std::string& out) {
   const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("cannot fork");
   if (pid == 0) {
     const int null = ::open("/dev/null", O_RDWR);
     ::dup2(null, 1);
@@ -82,6 +83,7 @@ struct Lettore {
     int pronto[2], via[2];
     if (::pipe(pronto) != 0 || ::pipe(via) != 0) throw std::runtime_error("pipe");
     pid = ::fork();
+    if (pid < 0) throw std::runtime_error("cannot fork");
     if (pid == 0) {
       const int fd = ::open(path.c_str(), O_RDONLY);
       char c = fd >= 0 ? 'y' : 'n';

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <map>
 #include <random>
+#include <stdexcept>
 #include <thread>
 
 #include "emitters/carried_texts.h"
@@ -35,8 +36,10 @@ const std::vector<std::string> kUscite = {
 
 std::string vecchio(const std::string& nome) { return "old version of " + nome + "\r\n" + std::string(700, 'o'); }
 
+// Never returns a pid that kill() would take for a group or for everyone.
 pid_t avvia(const std::string& program) {
   const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("cannot fork");
   if (pid == 0) {
     ::unsetenv("DISPLAY");
     const int null = ::open("/dev/null", O_RDWR);
@@ -53,6 +56,21 @@ int attendi(pid_t pid) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Waits until the run has a temporary file of a compiled output (or the run
+// has ended), so that the kill lands while it writes.
+void attendi_scrittura(pid_t pid, const std::string& dir) {
+  for (;;) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), fine; !ec && it != fine; it.increment(ec)) {
+      const std::string nome = it->path().filename().string();
+      if (nome.find(".dat.tmp-") != std::string::npos || nome.find(".sim.tmp-") != std::string::npos) return;
+    }
+    siginfo_t info{};
+    if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == pid) return;
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -90,7 +108,14 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
     for (const auto& nome : kUscite) testing::scrivi(dir / nome, vecchio(nome));
 
     const pid_t pid = avvia(program);
-    std::this_thread::sleep_for(std::chrono::microseconds(attesa(caso)));
+    // Every other run is killed at any moment, the rest while a compiled
+    // file is being written.
+    if (run % 2 == 0) {
+      std::this_thread::sleep_for(std::chrono::microseconds(attesa(caso)));
+    } else {
+      attendi_scrittura(pid, dir.path());
+      std::this_thread::sleep_for(std::chrono::microseconds(caso() % 3000));
+    }
     ::kill(pid, SIGKILL);
     const int stato = attendi(pid);
     ASSERT_TRUE(stato == 0 || stato == 128 + SIGKILL) << stato;
