@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "model/errors.h"
@@ -32,6 +34,16 @@ struct MemoriaCoordinate {
   MemoriaCoordinate(const MemoriaCoordinate<U>&) {}
   T* allocate(size_t n) { return static_cast<T*>(mappa_coordinate(n * sizeof(T))); }
   void deallocate(T* p, size_t n) noexcept { libera_coordinate(p, n * sizeof(T)); }
+  // A resize leaves the new coordinates unset instead of zeroing them: the
+  // plan's step writes every one right after.
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
   template <typename U>
   bool operator==(const MemoriaCoordinate<U>&) const {
     return true;
@@ -59,8 +71,8 @@ class Planimetria {
   // Computes the next point; a load failure when the plan is full.
   void aggiungi(double x, double y);
 
-  // Computes the points prossimo() to fino in blocks: passo(x, y, da, a)
-  // fills points da to a - 1 of the two coordinates from the points before
+  // Computes the points prossimo() to fino: passo(x, y, da, a) fills
+  // points da to a - 1 of the two coordinates from the points before
   // them (da is at least 2). When fino lies past the end of the plan, the
   // points that fit are computed and then it is a load failure.
   template <typename Passo>
@@ -79,10 +91,6 @@ class Planimetria {
   const double* tutti_y() const { return y_.data(); }
 
  private:
-  // Points cleared and then computed at a time: the block stays in the
-  // cache between the two.
-  static constexpr int64_t kBloccoPunti = 2048;
-
   int32_t metri_totali_ = -1;
   bool seminata_ = false;
   int64_t prossimo_ = 0;
@@ -94,12 +102,11 @@ void Planimetria::prolunga(int64_t fino, Passo&& passo) {
   if (fino < prossimo_) return;
   if (!seminata_) throw LoadFailure("plan point outside the plan");
   const int64_t ultimo = std::min(fino, punti() - 1);
-  while (prossimo_ <= ultimo) {
-    const int64_t a = std::min(ultimo + 1, prossimo_ + kBloccoPunti);
-    x_.resize(static_cast<size_t>(a));
-    y_.resize(static_cast<size_t>(a));
-    passo(x_.data(), y_.data(), prossimo_, a);
-    prossimo_ = a;
+  if (ultimo >= prossimo_) {
+    x_.resize(static_cast<size_t>(ultimo) + 1);
+    y_.resize(static_cast<size_t>(ultimo) + 1);
+    passo(x_.data(), y_.data(), prossimo_, ultimo + 1);
+    prossimo_ = ultimo + 1;
   }
   if (fino > ultimo) throw LoadFailure("plan point outside the plan");
 }
