@@ -1,22 +1,41 @@
 #include "emitters/source_emitter.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/cp1252.h"
 
 namespace compactor {
 
+namespace {
+
+bool ascii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
 std::string testo_file(const TabellaRighe& righe) {
+  // Only the exact marker ends the table: case and blanks count.
+  const auto fine = std::find(righe.begin(), righe.end(), marcatore_fine);
+  if (fine == righe.end()) throw std::logic_error("carried text without its end marker");
+  size_t dimensione = 0;
+  for (auto r = righe.begin(); r != fine; ++r) dimensione += r->size() + 2;
   std::string bytes;
-  for (size_t i = 0; i < righe.size(); ++i) {
-    // Only the exact marker ends the table: case and blanks count.
-    if (righe[i] == marcatore_fine) return bytes;
-    const auto linea = utf8_to_cp1252(righe[i]);
-    if (!linea) throw std::logic_error("carried line " + std::to_string(i) + " is not Windows-1252 text");
-    bytes += *linea;
+  bytes.reserve(dimensione);
+  for (auto r = righe.begin(); r != fine; ++r) {
+    // Most lines are plain ASCII, the same bytes in both encodings.
+    if (ascii(*r)) {
+      bytes += *r;
+    } else {
+      const auto linea = utf8_to_cp1252(*r);
+      if (!linea)
+        throw std::logic_error("carried line " + std::to_string(r - righe.begin()) + " is not Windows-1252 text");
+      bytes += *linea;
+    }
     bytes += "\r\n";
   }
-  throw std::logic_error("carried text without its end marker");
+  return bytes;
 }
 
 void scrivi_testo(const TabellaRighe& righe, const std::string& path, Files& files) {
