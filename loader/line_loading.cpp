@@ -35,20 +35,26 @@ void punti_successivi(Planimetria& p, int64_t fino, double k) {
   p.prolunga(fino, [k](double* x, double* y, int64_t da, int64_t a) {
     double x2 = x[da - 2], x1 = x[da - 1];
     double y2 = y[da - 2], y1 = y[da - 1];
-    for (int64_t i = da; i < a; ++i) {
-      const double d0 = x1 - x2;
-      const double d1 = y1 - y2;
-      x2 = x1;
-      y2 = y1;
-      if (k == 0.0) {
-        x1 = x1 + d0;
-        y1 = y1 + d1;
-      } else {
-        x1 = x1 + (d0 + k * d1);
-        y1 = y1 + (d1 - k * d0);
+    // k in a register of its own: the stores cannot be taken to change it.
+    const double kk = k;
+    if (kk == 0.0) {
+      for (int64_t i = da; i < a; ++i) {
+        const double d0 = x1 - x2;
+        const double d1 = y1 - y2;
+        x2 = x1;
+        y2 = y1;
+        x[i] = x1 = x1 + d0;
+        y[i] = y1 = y1 + d1;
       }
-      x[i] = x1;
-      y[i] = y1;
+    } else {
+      for (int64_t i = da; i < a; ++i) {
+        const double d0 = x1 - x2;
+        const double d1 = y1 - y2;
+        x2 = x1;
+        y2 = y1;
+        x[i] = x1 = x1 + (d0 + kk * d1);
+        y[i] = y1 = y1 + (d1 - kk * d0);
+      }
     }
   });
 }
