@@ -62,15 +62,20 @@ bench_case() {
   fi
 }
 
-# One line of the report: name, program and floor medians, ratio, memory.
+# One line of the report: name, program and floor medians of wall time,
+# their ratio, the same for CPU time (less swayed by the machine's load),
+# and the peak memory of each.
 report() {
-  local name=$1 pt ft pm fm
+  local name=$1 pt ft pc fc pm fm
   pt=$(cut -d' ' -f1 "$tmp/$name.program" | median)
   ft=$(cut -d' ' -f1 "$tmp/$name.floor" | median)
+  pc=$(cut -d' ' -f4 "$tmp/$name.program" | median)
+  fc=$(cut -d' ' -f4 "$tmp/$name.floor" | median)
   pm=$(cut -d' ' -f2 "$tmp/$name.program" | maxof)
   fm=$(cut -d' ' -f2 "$tmp/$name.floor" | maxof)
-  awk -v n="$name" -v pt="$pt" -v ft="$ft" -v pm="$pm" -v fm="$fm" 'BEGIN {
-    printf "%-24s %10.2f %10.2f %7.2f %12.1f %10.1f\n", n, pt / 1000, ft / 1000, pt / ft, pm / 1024, fm / 1024 }'
+  awk -v n="$name" -v pt="$pt" -v ft="$ft" -v pc="$pc" -v fc="$fc" -v pm="$pm" -v fm="$fm" 'BEGIN {
+    printf "%-16s %9.1f %9.1f %6.2f %9.1f %9.1f %6.2f %9.1f %9.1f\n", n, pt / 1000, ft / 1000, pt / ft,
+      pc / 1000, fc / 1000, pc / fc, pm / 1024, fm / 1024 }'
 }
 
 # --- The carried scenario: the program as users run it, no display.
@@ -112,8 +117,8 @@ for metri in 10000 100000 1000000; do
     write "R_T 1.dat" "$c/program/R_T 1.dat"
 done
 
-echo "median of $runs runs, wall in ms, peak resident memory in MiB ($(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg))"
-printf "%-24s %10s %10s %7s %12s %10s\n" case program floor ratio "program MiB" "floor MiB"
+echo "median of $runs runs; times in ms, peak resident memory in MiB ($(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg))"
+printf "%-16s %9s %9s %6s %9s %9s %6s %9s %9s\n" case wall floor ratio cpu floor ratio MiB floor
 report carried
 for metri in 10000 100000 1000000; do report "route_$metri"; done
 # Cost per kilometre: the slope between the 100 km and the 1,000 km route.
