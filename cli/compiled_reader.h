@@ -32,7 +32,7 @@ Planimetria leggi_planimetria(std::string_view bytes);
 // The largest file of each kind the compiler can write (a route of
 // 1000000 m, texts of 32767 bytes); anything longer is refused unread.
 inline constexpr int64_t kMassimoGriglia = 20141 * 15;
-inline constexpr int64_t kMassimoScenario = 87 * (34 + 32767);
+inline constexpr int64_t kMassimoScenario = 87 * (34 + testo_massimo);
 inline constexpr int64_t kMassimoPlanimetria = 2 * (2 * 4 + (1007001 - 2) * int64_t{10});
 
 // One compiled file read by its name; only the member of its kind is filled.

@@ -76,8 +76,7 @@ char* metti_cella(char* p, const cella& c) {
 }
 
 void append_stazione(std::string& out, const stazione& s) {
-  // The length in front of a text is a signed 16-bit number.
-  if (s.nome.size() > 32767) throw std::length_error("a text of more than 32767 bytes cannot be stored");
+  if (s.nome.size() > testo_massimo) throw std::length_error("a text of more than 32767 bytes cannot be stored");
   le::u8(out, s.tipo);
   le::i32(out, s.inizio);
   le::i32(out, s.fine);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "model/errors.h"
+#include "model/modello.h"
 
 namespace compactor {
 
@@ -31,6 +32,17 @@ inline int32_t in_long(int64_t v) {
 // Members that keep the low bits of what is stored into them.
 inline int16_t basso16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF)); }
 inline uint8_t basso8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
+
+// Writes the cells from the fill pointer `puntatore` up to the cell before
+// `fino`, advancing the pointer. The first cell is written even when the
+// pointer already stands at or past `fino`: a record behind the pointer
+// still writes one cell.
+template <class Scrivi>
+void riempi(Griglia& griglia, int64_t& puntatore, int64_t fino, Scrivi scrivi) {
+  do {
+    scrivi(griglia.at(puntatore++));
+  } while (puntatore < fino);
+}
 
 // A record lies beyond the grid when celle_totali < (chainage + margin) / 50.
 inline bool oltre_griglia(int64_t chainage, int64_t margine, int32_t celle_totali) {

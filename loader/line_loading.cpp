@@ -11,8 +11,6 @@
 namespace compactor {
 namespace {
 
-// Texts longer than this cannot be stored with their 2-byte length.
-constexpr size_t kTestoMassimo = 32767;
 constexpr int64_t kLunghezzaMassima = 1'000'000;
 constexpr int64_t kPuntiMassimi = 1'000'000;
 
@@ -138,9 +136,7 @@ Esito pendenza(Caricamento& c, Lavoro& w) {
   const int64_t n = arrotonda(chainage / 50.0);
   // The cells before this gradient get the one before it; the first cell is
   // written even when the fill pointer already stands at or past n.
-  if (n > 0) do {
-      m.griglia.at(w.puntatore_pendenza++).pendenza = basso8(int64_t{w.pendenza} + 100);
-    } while (w.puntatore_pendenza < n);
+  if (n > 0) riempi(m.griglia, w.puntatore_pendenza, n, [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
   w.pendenza = valore;
   c.registrato(TipoRecord::pendenza, chainage, dove);
   return Esito::continua;
@@ -154,9 +150,7 @@ Esito curva(Caricamento& c) {
   const int32_t lunghezza = c.numero();
   if (!c.dentro(inizio, 100, dove)) return Esito::fine_record;
   const int classe = classe_curva(m.riga);
-  if (classe == 0) {
-    return c.ferma(103, chiave);
-  }
+  if (classe == 0) return c.ferma(103, chiave);
   const double k = curva_s(m.riga) ? -curvatura(classe) : curvatura(classe);
   Planimetria& p = m.planimetria;
   const int64_t fine = int64_t{inizio} + lunghezza;
@@ -164,9 +158,7 @@ Esito curva(Caricamento& c) {
     const int64_t ultimo = tratto == 0 ? inizio : fine;
     while (p.prossimo() <= ultimo) {
       punti_successivi(p, std::min(ultimo, kPuntiMassimi), tratto == 0 ? 0.0 : k);
-      if (p.prossimo() > kPuntiMassimi) {
-        return c.ferma(103, dove);
-      }
+      if (p.prossimo() > kPuntiMassimi) return c.ferma(103, dove);
     }
   }
   c.registrato(TipoRecord::curva, inizio, dove);
@@ -193,9 +185,7 @@ Esito indicatori(Caricamento& c) {
   const bool su_marcatore =
       c.m.griglia.at(arrotonda(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
   memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-  if (c.m.numero_errore > 0) {
-    return c.ferma(c.m.numero_errore, posizione, dove);
-  }
+  if (c.m.numero_errore > 0) return c.ferma(c.m.numero_errore, posizione, dove);
   if (su_marcatore) c.sostituito(TipoRecord::indicatore_v_max, posizione, dove);
   c.registrato(TipoRecord::indicatore_v_max, posizione, dove);
   return Esito::continua;
@@ -206,12 +196,10 @@ Esito cartello(Caricamento& c) {
   const int32_t chainage = c.numero();
   const auto dove = c.qui();
   m.riga = c.testo();
-  if (m.riga.size() > kTestoMassimo) throw LoadFailure("sign text longer than 32767 bytes");
+  if (m.riga.size() > testo_massimo) throw LoadFailure("sign text longer than 32767 bytes");
   if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
   cella& cell = m.griglia.at(arrotonda(chainage / 50.0 + 1));
-  if (!libera(cell)) {
-    return c.ferma(6, chainage, dove);
-  }
+  if (!libera(cell)) return c.ferma(6, chainage, dove);
   // Signboard rows count down from 80 without a check of their own: the
   // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
   if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(TipoRecord::cartello, chainage, dove);
@@ -276,9 +264,8 @@ bool carica_linea(Caricamento& c) {
   c.chiudi_ed_elimina();
 
   // The last gradient runs to the end of the route.
-  do {
-    m.griglia.at(w.puntatore_pendenza++).pendenza = basso8(int64_t{w.pendenza} + 100);
-  } while (w.puntatore_pendenza < int64_t{m.celle_totali} - 2);
+  riempi(m.griglia, w.puntatore_pendenza, int64_t{m.celle_totali} - 2,
+         [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
   // And the route runs straight from its last curve to the end of the plan.
   if (m.con_planimetria != 0)
     punti_successivi(m.planimetria, int64_t{m.metri_totali} - 2, 0.0);

@@ -1,5 +1,6 @@
 // The train half of the loader: the train's values, the speed and adhesion
 // profiles, stations, signals, slowdowns and code drops.
+#include <algorithm>
 #include <array>
 
 #include "loader/arrotonda.h"
@@ -9,8 +10,6 @@
 
 namespace compactor {
 namespace {
-
-constexpr size_t kTestoMassimo = 32767;
 
 // Working values of the train half.
 struct Lavoro {
@@ -51,6 +50,26 @@ void colpa_di(Caricamento& c, const Diagnostica& record) {
   c.lettore.reset();
 }
 
+// Runs `f`; a load failure in it is the fault of `record`, an earlier one.
+template <class F>
+void a_carico_di(Caricamento& c, const Diagnostica& record, F f) {
+  try {
+    f();
+  } catch (const LoadFailure&) {
+    colpa_di(c, record);
+    throw;
+  }
+}
+
+// Writes the current speed from the fill pointer up to the cell before
+// `fino`; a speed that does not fit a cell is the fault of the record that
+// gave it, not of the one that applies it.
+void applica_velocita(Caricamento& c, Lavoro& w, int64_t fino) {
+  a_carico_di(c, w.da_velocita, [&] {
+    riempi(c.m.griglia, w.puntatore_velocita, fino, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
+  });
+}
+
 Esito velocita(Caricamento& c, Lavoro& w) {
   Modello& m = c.m;
   const int32_t p = c.numero();
@@ -58,17 +77,8 @@ Esito velocita(Caricamento& c, Lavoro& w) {
   const int32_t s = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(p / 50.0);
-  // A speed that does not fit a cell fails where it is applied, but it is
-  // the fault of the record that gave it.
-  if (n > 0) try {
-      do {
-        if (w.puntatore_velocita >= m.celle_totali) break;
-        m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
-      } while (w.puntatore_velocita < n);
-    } catch (const LoadFailure&) {
-      colpa_di(c, w.da_velocita);
-      throw;
-    }
+  // Unlike adhesion, the speed fill stops at the last cell.
+  if (n > 0 && w.puntatore_velocita < m.celle_totali) applica_velocita(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
   w.da_velocita = record_in(c, dove);
   c.registrato(TipoRecord::velocita, p, dove);
@@ -82,9 +92,7 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
   const int32_t a = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(p / 50.0);
-  if (n > 0) do {
-      m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
-    } while (w.puntatore_aderenza < n);
+  if (n > 0) riempi(m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
   w.aderenza = a;
   w.da_aderenza = record_in(c, dove);
   c.registrato(TipoRecord::aderenza, p, dove);
@@ -162,7 +170,7 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
   r.orario = in_long((ore * 60 + minuti) * 60 + secondi);
   // Checked before it is stored: the writer cannot give a longer text its length.
   std::string nome = c.testo();
-  if (nome.size() > kTestoMassimo) throw LoadFailure("station name longer than 32767 bytes");
+  if (nome.size() > testo_massimo) throw LoadFailure("station name longer than 32767 bytes");
   r.nome = std::move(nome);
 
   // The station's zone.
@@ -275,22 +283,11 @@ void carica_treno(Caricamento& c) {
   // The last speed and adhesion run to the end of the route. The source is
   // closed: a failure here is the fault of the record that gave the value
   // (or, for adhesion, pushed the pointer past the grid).
-  try {
-    do {
-      m.griglia.at(w.puntatore_velocita++).velocita = velocita_cella(w.velocita);
-    } while (w.puntatore_velocita < int64_t{m.celle_totali} - 2);
-  } catch (const LoadFailure&) {
-    colpa_di(c, w.da_velocita);
-    throw;
-  }
-  try {
-    do {
-      m.griglia.at(w.puntatore_aderenza++).aderenza = basso8(w.aderenza);
-    } while (w.puntatore_aderenza < int64_t{m.celle_totali} - 2);
-  } catch (const LoadFailure&) {
-    colpa_di(c, w.da_aderenza);
-    throw;
-  }
+  const int64_t fine_profili = int64_t{m.celle_totali} - 2;
+  applica_velocita(c, w, fine_profili);
+  a_carico_di(c, w.da_aderenza, [&] {
+    riempi(m.griglia, w.puntatore_aderenza, fine_profili, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+  });
 
   // The chainage references must be whole multiples of 50.
   for (int r = 81; r <= 83; ++r) {

@@ -52,6 +52,9 @@ inline bool libera(const cella& c) {
   return c.tipo == tipo_cella::niente || c.tipo == tipo_cella::marcatore_montagna;
 }
 
+// The longest text a row can hold: its length is stored in 16 signed bits.
+inline constexpr size_t testo_massimo = 32767;
+
 // One row of stazioni: a station, a signboard text or route-wide values.
 struct stazione {
   uint8_t tipo = 0;
