@@ -8,7 +8,8 @@
 #include <ostream>
 #include <streambuf>
 
-#include "bench/memory_files.h"
+#include "tools/memory_files.h"
+#include "tools/test_support.h"
 #include "bench/routes.h"
 #include "bench/stages.h"
 #include "compiler/finishing_pass.h"
@@ -63,8 +64,8 @@ struct DopoLinea {
 };
 
 DopoLinea dopo_linea(const Fonti& f) {
-  MemoryFiles files;
-  files.put(f.nomi.linea_txt, f.linea);
+  FileInMemoria files;
+  files.metti(f.nomi.linea_txt, f.linea);
   DopoLinea d{nuovo_modello()};
   Diagnostica diagnostica;
   Caricamento c{d.m, f.nomi, files, diagnostica};
@@ -75,9 +76,9 @@ DopoLinea dopo_linea(const Fonti& f) {
 
 // The model as the writer gets it: loaded, finished, stamped.
 Modello finito(const Fonti& f) {
-  MemoryFiles files;
-  files.put(f.nomi.linea_txt, f.linea);
-  files.put(f.nomi.treno_txt, f.treno);
+  FileInMemoria files;
+  files.metti(f.nomi.linea_txt, f.linea);
+  files.metti(f.nomi.treno_txt, f.treno);
   Modello m = nuovo_modello();
   memorizza_dati(m, f.nomi, files);
   if (m.numero_errore != 0) std::abort();
@@ -95,7 +96,7 @@ void per_km(benchmark::State& state, int64_t metri) {
 // --- The carried scenario, stage by stage.
 
 void BM_EmitTexts(benchmark::State& state) {
-  TempDir dir;
+  testing::TempDir dir;
   const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
   for (auto _ : state) {
     dati_linea(nomi, real_files());
@@ -108,7 +109,7 @@ void BM_EmitTexts(benchmark::State& state) {
 BENCHMARK(BM_EmitTexts)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadSources(benchmark::State& state) {
-  TempDir dir;
+  testing::TempDir dir;
   const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
   dati_linea(nomi, real_files());
   dati_treno(nomi, real_files());
@@ -122,10 +123,10 @@ void BM_ReadSources(benchmark::State& state) {
 BENCHMARK(BM_ReadSources)->Unit(benchmark::kMicrosecond);
 
 void line_loading(benchmark::State& state, const Fonti& f) {
-  MemoryFiles files;
+  FileInMemoria files;
   for (auto _ : state) {
     state.PauseTiming();
-    files.put(f.nomi.linea_txt, f.linea);
+    files.metti(f.nomi.linea_txt, f.linea);
     Modello m = nuovo_modello();
     Diagnostica diagnostica;
     Caricamento c{m, f.nomi, files, diagnostica};
@@ -140,10 +141,10 @@ BENCHMARK(BM_LineLoading)->Unit(benchmark::kMicrosecond);
 void BM_TrainLoading(benchmark::State& state) {
   const Fonti& f = portata();
   const DopoLinea base = dopo_linea(f);
-  MemoryFiles files;
+  FileInMemoria files;
   for (auto _ : state) {
     state.PauseTiming();
-    files.put(f.nomi.treno_txt, f.treno);
+    files.metti(f.nomi.treno_txt, f.treno);
     Modello m = base.m;
     Diagnostica diagnostica;
     Caricamento c{m, f.nomi, files, diagnostica};
@@ -157,9 +158,9 @@ BENCHMARK(BM_TrainLoading)->Unit(benchmark::kMicrosecond);
 
 void BM_FinishingPass(benchmark::State& state) {
   const Fonti& f = portata();
-  MemoryFiles files;
-  files.put(f.nomi.linea_txt, f.linea);
-  files.put(f.nomi.treno_txt, f.treno);
+  FileInMemoria files;
+  files.metti(f.nomi.linea_txt, f.linea);
+  files.metti(f.nomi.treno_txt, f.treno);
   Modello caricato = nuovo_modello();
   memorizza_dati(caricato, f.nomi, files);
   for (auto _ : state) {
@@ -176,7 +177,7 @@ BENCHMARK(BM_FinishingPass)->Unit(benchmark::kMicrosecond);
 // Writes one compiled file of a finished model, as the writer does.
 template <void (*scrivi)(const Modello&, const std::string&)>
 void write_file(benchmark::State& state, const Modello& m) {
-  TempDir dir;
+  testing::TempDir dir;
   const std::string path = dir.path() + "/file";
   for (auto _ : state) scrivi(m, path);
 }
@@ -204,7 +205,7 @@ BENCHMARK(BM_WriteGridFile)->Unit(benchmark::kMicrosecond);
 // The whole run inside this process: window (none without a display),
 // five texts, compile, three files.
 void BM_WholeRun(benchmark::State& state) {
-  TempDir dir;
+  testing::TempDir dir;
   struct Nulla : std::streambuf {
   } nulla;
   std::ostream err(&nulla);
@@ -217,11 +218,11 @@ BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
 
 void BM_RouteLoading(benchmark::State& state) {
   const Fonti& f = generata(state.range(0));
-  MemoryFiles files;
+  FileInMemoria files;
   for (auto _ : state) {
     state.PauseTiming();
-    files.put(f.nomi.linea_txt, f.linea);
-    files.put(f.nomi.treno_txt, f.treno);
+    files.metti(f.nomi.linea_txt, f.linea);
+    files.metti(f.nomi.treno_txt, f.treno);
     Modello m = nuovo_modello();
     state.ResumeTiming();
     memorizza_dati(m, f.nomi, files);
@@ -241,7 +242,7 @@ BENCHMARK(BM_RouteWritePlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(be
 // Sources on disk to three compiled files, as `scenario compile` does it.
 void BM_RouteCompile(benchmark::State& state) {
   const Fonti& f = generata(state.range(0));
-  TempDir dir;
+  testing::TempDir dir;
   const NomiFile nomi = nomi_file(dir.path(), "R", "T 1");
   for (auto _ : state) {
     state.PauseTiming();

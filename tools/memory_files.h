@@ -1,6 +1,6 @@
-// Files held in memory: the fuzz targets and the tests of hostile input run
-// thousands of compiles a second without touching the disk. Same contract as
-// the real layer: a file appears only on commit, whole.
+// Files held in memory: the fuzz targets, the benchmarks and the tests of
+// hostile input run thousands of compiles a second without touching the
+// disk. Same contract as the real layer: a file appears only on commit, whole.
 #pragma once
 
 #include <map>
