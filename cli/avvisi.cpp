@@ -59,41 +59,49 @@ bool chiave_con_maiuscola(const std::string& campo) {
 RaccoltaAvvisi::RaccoltaAvvisi(std::string linea, std::string treno)
     : linea_(std::move(linea)), treno_(std::move(treno)) {}
 
-std::string RaccoltaAvvisi::riga(const Luogo& dove) const {
-  const std::string& fonte = dove.sorgente == Diagnostica::linea ? linea_ : treno_;
-  return LettoreCampi(fonte).testo_riga(dove.riga);
+std::string_view RaccoltaAvvisi::riga(const Luogo& dove) const {
+  return (dove.sorgente == Diagnostica::linea ? linea_ : treno_).vista_riga(dove.riga);
 }
 
 void RaccoltaAvvisi::aggiungi(const Luogo& dove, std::string messaggio) {
-  avvisi_.push_back({dove, std::move(messaggio), riga(dove)});
+  avvisi_.push_back({dove, std::move(messaggio), std::string(riga(dove))});
 }
 
 void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, const std::string& campo) {
   const std::string testo = senza_bianchi(campo);
-  const int fonte = dove.sorgente;
   // Headers, comments and empty fields are what authors write on purpose.
   if (testo.empty() || (testo.front() == '[' && testo.back() == ']')) return;
-  const std::string linea = riga(dove);
-  const auto col = static_cast<size_t>(dove.colonna);
-  const bool dopo_virgola_di_numero =
-      col >= 2 && col <= linea.size() && linea[col - 1] == ',' && std::isdigit(static_cast<unsigned char>(linea[col - 2]));
-  if (solo_cifre(testo) && dopo_virgola_di_numero && ultima_riga_record_[fonte] == dove.riga) {
-    size_t inizio = col - 1;
-    while (inizio > 0 && (std::isdigit(static_cast<unsigned char>(linea[inizio - 1])) || linea[inizio - 1] == '-' ||
-                          linea[inizio - 1] == '+'))
-      --inizio;
-    const std::string numero = linea.substr(inizio, col - 1 - inizio);
-    aggiungi(dove, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
-                                         numero, testo, numero, testo));
+  Righe& r = righe_[dove.sorgente];
+  if (r.ignorata == dove.riga) return;  // told with the key field before it
+  if (r.record == dove.riga) {
+    // Only the field right after the record can be the rest of its last number.
+    const bool primo = r.dopo_record != dove.riga;
+    r.dopo_record = dove.riga;
+    const std::string_view linea = riga(dove);
+    const auto col = static_cast<size_t>(dove.colonna);
+    const bool dopo_virgola_di_numero = col >= 2 && col <= linea.size() && linea[col - 1] == ',' &&
+                                        std::isdigit(static_cast<unsigned char>(linea[col - 2]));
+    if (primo && solo_cifre(testo) && dopo_virgola_di_numero) {
+      size_t inizio = col - 1;
+      while (inizio > 0 && (std::isdigit(static_cast<unsigned char>(linea[inizio - 1])) || linea[inizio - 1] == '-' ||
+                            linea[inizio - 1] == '+'))
+        --inizio;
+      const std::string_view numero = linea.substr(inizio, col - 1 - inizio);
+      aggiungi(dove, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
+                                 numero, testo, numero, testo));
+      return;
+    }
+    if (r.surplus == dove.riga) {
+      ++surplus_.at(r.quale_surplus).altri;
+      return;
+    }
+    r.surplus = dove.riga;
+    r.quale_surplus = surplus_.size();
+    surplus_.push_back({avvisi_.size(), cp1252_to_utf8(testo)});
+    aggiungi(dove, fmt::format("surplus field \"{}\" after the record on this line is skipped", surplus_.back().campo));
     return;
   }
-  if (ultima_riga_ignorata_[fonte] == dove.riga) return;  // told with the key field before it
-  if (ultima_riga_record_[fonte] == dove.riga) {
-    aggiungi(dove, fmt::format("surplus field \"{}\" after the record on this line is skipped",
-                                         cp1252_to_utf8(testo)));
-    return;
-  }
-  ultima_riga_ignorata_[fonte] = dove.riga;
+  r.ignorata = dove.riga;
   std::string messaggio = fmt::format("unrecognised key field \"{}\": no key word matches, so it and the fields after it "
                                       "on this line are skipped",
                                       cp1252_to_utf8(testo));
@@ -103,7 +111,7 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, const std::string& campo)
 
 void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove) {
   const int fonte = dove.sorgente;
-  ultima_riga_record_[fonte] = dove.riga;
+  righe_[fonte].record = dove.riga;
   if (tipo != TipoRecord::stazione && chainage % 50 != 0)
     aggiungi(dove, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
                                          nome_record(tipo), chainage));
@@ -122,6 +130,10 @@ void RaccoltaAvvisi::marcatore_sostituito(TipoRecord tipo, int32_t chainage, con
 
 std::vector<Avviso> RaccoltaAvvisi::avvisi() const {
   std::vector<Avviso> ordinati = avvisi_;
+  for (const Surplus& s : surplus_)
+    if (s.altri > 0)
+      ordinati.at(s.avviso).messaggio =
+          fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.altri);
   std::stable_sort(ordinati.begin(), ordinati.end(), [](const Avviso& a, const Avviso& b) {
     return std::tie(a.dove.sorgente, a.dove.riga) < std::tie(b.dove.sorgente, b.dove.riga);
   });

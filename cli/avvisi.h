@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "loader/osservatore.h"
+#include "sources/field_reader.h"
 
 namespace compactor::cli {
 
@@ -37,15 +38,30 @@ class RaccoltaAvvisi : public Osservatore {
   std::vector<Avviso> avvisi() const;
 
  private:
-  std::string riga(const Luogo& dove) const;
+  std::string_view riga(const Luogo& dove) const;
   void aggiungi(const Luogo& dove, std::string messaggio);
 
-  std::string linea_, treno_;
+  // One reader a source, built once: each warning looks its line up.
+  LettoreCampi linea_, treno_;
   std::vector<Avviso> avvisi_;
-  // Per source: the line of the last record or skipped key field, so that
-  // the fields after it on the same line are told as part of it.
-  std::map<int, int> ultima_riga_record_;
-  std::map<int, int> ultima_riga_ignorata_;
+  // Per source: the line of the last record, of the last skipped key field
+  // and of the last surplus field told, so that the fields after them on
+  // the same line are told as part of them, not one warning each.
+  struct Righe {
+    int record = 0;
+    int ignorata = 0;
+    int dopo_record = 0;
+    int surplus = 0;
+    size_t quale_surplus = 0;  // in surplus_
+  };
+  std::map<int, Righe> righe_;
+  // A surplus warning told for a line, and how many more fields followed it.
+  struct Surplus {
+    size_t avviso;
+    std::string campo;  // UTF-8
+    int altri = 0;
+  };
+  std::vector<Surplus> surplus_;
   // Per source and kind: the last chainage, for the order check.
   std::map<std::pair<int, TipoRecord>, int32_t> ultima_chainage_;
 };

@@ -206,12 +206,14 @@ uint8_t LettoreCampi::leggi_byte() {
   return static_cast<uint8_t>(leggi_numero(0, UINT8_MAX, "a byte"));
 }
 
-std::string LettoreCampi::testo_riga(int riga) const {
+std::string_view LettoreCampi::vista_riga(int riga) const {
   if (riga < 1 || static_cast<size_t>(riga) > inizi_riga_.size()) return {};
-  const size_t inizio = inizi_riga_[static_cast<size_t>(riga) - 1];
-  size_t fine = inizio;
-  while (fine < dati_.size() && !fine_riga(dati_[fine])) ++fine;
-  return dati_.substr(inizio, fine - inizio);
+  const size_t n = static_cast<size_t>(riga);
+  const size_t inizio = inizi_riga_[n - 1];
+  // The next line's start bounds this one, so no line is scanned again.
+  size_t fine = n < inizi_riga_.size() ? inizi_riga_[n] : dati_.size();
+  while (fine > inizio && fine_riga(dati_[fine - 1])) --fine;
+  return std::string_view(dati_).substr(inizio, fine - inizio);
 }
 
 }  // namespace compactor

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace compactor {
@@ -47,8 +48,9 @@ class LettoreCampi {
   int colonna_campo() const { return colonna_; }
 
   // The text of a line without its line end; empty for a line that does
-  // not exist.
-  std::string testo_riga(int riga) const;
+  // not exist. The view lives as long as the reader.
+  std::string_view vista_riga(int riga) const;
+  std::string testo_riga(int riga) const { return std::string(vista_riga(riga)); }
 
  private:
   int64_t leggi_numero(int64_t minimo, int64_t massimo, const char* larghezza);
