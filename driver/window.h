@@ -1,9 +1,9 @@
 // The one window of the run: "Form1" with the label "Attendere", shown and
 // painted once at the start and not serviced afterwards. Without a display
-// (or without the toolkit) there is no window and nothing else changes.
+// (or without the window module beside the program) there is no window and
+// nothing else changes.
 #pragma once
 
-#include <memory>
 #include <string>
 
 namespace compactor {
@@ -23,11 +23,10 @@ class Finestra {
   static bool mostra_messaggio(const std::string& testo);
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  void* finestra_ = nullptr;  // the module's window
 };
 
-// True when a window can be shown: the toolkit is built in and DISPLAY is set.
+// True when DISPLAY is set, so that a window may be shown.
 bool display_disponibile();
 
 }  // namespace compactor

@@ -23,7 +23,9 @@ for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sl
 export DISPLAY=$display
 
 cp "$compactor" "$work/compactor"
-COMPACTOR_TEST_HOLD_WINDOW_MS=4000 "$work/compactor" &
+# The window module sits beside the program.
+cp "$(dirname "$compactor")/compactor_window.so" "$work/"
+COMPACTOR_TEST_HOLD_WINDOW_MS=4000 "$work/compactor" 2>"$work/stderr" &
 program=$!
 
 fail() { echo "FAIL: $*"; kill "$program" 2>/dev/null; exit 1; }
@@ -38,6 +40,14 @@ status=$?
 [ "$status" -ne 4 ] || fail "the run failed on a file"
 xdotool search --name '^Form1$' >/dev/null 2>&1 && fail "the window is still there after the run"
 ls "$work" | grep -q 'Orvena_Lusco_REG 4105.sim' || fail "the run wrote no scenario file"
+[ -s "$work/stderr" ] && fail "the run said: $(cat "$work/stderr")"
+
+# Without its module the program still does its whole job, and says why
+# there is no window.
+rm "$work/compactor_window.so" "$work/Orvena_Lusco_REG 4105.sim"
+"$work/compactor" 2>"$work/stderr" || fail "the run without the window module failed"
+grep -q "no window" "$work/stderr" || fail "no word of the missing window: $(cat "$work/stderr")"
+[ -e "$work/Orvena_Lusco_REG 4105.sim" ] || fail "the run without the window module wrote no scenario file"
 
 "$unit_tests" --gtest_filter='WindowOnDisplay.*' || fail "label checks"
 echo "window present while running, with caption, size and label"

@@ -1,0 +1,78 @@
+// The toolkit's side of the window: built as a module that the program
+// loads only when a display is there.
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+#include <FL/x.H>
+
+#include <type_traits>
+
+#include "driver/window_module.h"
+
+namespace {
+
+// 24 points at 15 twips a pixel.
+constexpr int kFontPixels = 32;
+
+// The toolkit ends the process when it cannot reach the display; open the
+// connection ourselves so that an unreachable display only means no window.
+bool open_display() {
+  static const bool ok = [] {
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) return false;
+    fl_open_display(d);
+    return true;
+  }();
+  return ok;
+}
+
+}  // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) void* compactor_apri_finestra() {
+  if (!open_display()) return nullptr;
+  auto* window = new Fl_Window(280, 179, "Form1");
+  auto* label = new Fl_Box(64, 64, 177, 53, "Attendere");
+  label->labelfont(FL_HELVETICA_BOLD);
+  label->labelsize(kFontPixels);
+  label->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_TOP);
+  window->end();
+  window->show();
+  // Paint once now; the window is not serviced after this.
+  Fl::flush();
+  for (int i = 0; i < 10 && !window->visible(); ++i) Fl::wait(0.05);
+  window->redraw();
+  Fl::flush();
+  Fl::check();
+  return window;
+}
+
+__attribute__((visibility("default"))) int compactor_finestra_visibile(void* finestra) {
+  return finestra != nullptr && static_cast<Fl_Window*>(finestra)->visible();
+}
+
+__attribute__((visibility("default"))) void compactor_chiudi_finestra(void* finestra) {
+  if (finestra == nullptr) return;
+  auto* window = static_cast<Fl_Window*>(finestra);
+  window->hide();
+  Fl::flush();
+  delete window;
+}
+
+__attribute__((visibility("default"))) int compactor_mostra_messaggio(const char* testo) {
+  if (!open_display()) return 0;
+  // No caption of its own: the box carries the application's title.
+  fl_message_title_default("compactor");
+  fl_close = "OK";
+  fl_message("%s", testo);
+  return 1;
+}
+
+}  // extern "C"
+
+static_assert(std::is_same_v<decltype(compactor_apri_finestra), ApriFinestraFn>);
+static_assert(std::is_same_v<decltype(compactor_finestra_visibile), FinestraVisibileFn>);
+static_assert(std::is_same_v<decltype(compactor_chiudi_finestra), ChiudiFinestraFn>);
+static_assert(std::is_same_v<decltype(compactor_mostra_messaggio), MostraMessaggioFn>);
