@@ -126,6 +126,12 @@ void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t pu
   }
 }
 
+// The bytes scrivi_coordinata writes.
+int64_t dimensione_coordinata(int64_t calcolati, int64_t punti) {
+  const int64_t interi = std::min<int64_t>(calcolati, 2);
+  return interi * 4 + (calcolati - interi) * static_cast<int64_t>(kVoceDoppia) + (punti - calcolati) * 2;
+}
+
 // Collects a structure's bytes in a string, for bytes_*.
 class InStringa : public OutputFile {
  public:
@@ -143,6 +149,7 @@ void scrivi_file(Files& files, const std::string& path, auto&& scrivi) {
 }  // namespace
 
 void scrivi_griglia(const Griglia& griglia, OutputFile& out) {
+  out.reserve(griglia.celle().size() * kCella);
   Blocco b(out);
   for (const cella& c : griglia.celle()) {
     metti_cella(b.spazio(kCella), c);
@@ -160,8 +167,9 @@ void scrivi_stazioni(const Stazioni& stazioni, OutputFile& out) {
 }
 
 void scrivi_planimetria(const Planimetria& planimetria, OutputFile& out) {
-  Blocco b(out);
   const int64_t calcolati = planimetria.prossimo();
+  out.reserve(2 * static_cast<uint64_t>(dimensione_coordinata(calcolati, planimetria.punti())));
+  Blocco b(out);
   scrivi_coordinata(b, planimetria.tutti_x(), calcolati, planimetria.punti());
   scrivi_coordinata(b, planimetria.tutti_y(), calcolati, planimetria.punti());
   b.svuota();

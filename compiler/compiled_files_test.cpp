@@ -99,6 +99,32 @@ TEST(PlanFile, AnUnseededPlanIsAllEmptyAndAComplete341000MetrePlanHasTheKnownSiz
   EXPECT_EQ(bytes_planimetria(p).size(), 6819964u);
 }
 
+// Takes note of the space asked for ahead and of the bytes written.
+struct Conteggio : OutputFile {
+  void write(std::string_view bytes) override { scritti += bytes.size(); }
+  void reserve(uint64_t bytes) override { riservati = bytes; }
+  void commit() override {}
+  uint64_t scritti = 0, riservati = 0;
+};
+
+TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
+  // Unseeded, seeded only, partly and fully computed plans.
+  for (int64_t calcolati : {-1, 0, 1, 500, 998}) {
+    Planimetria p;
+    p.dimensiona(1000);
+    if (calcolati >= 0) p.semina();
+    for (int64_t m = 2; m < 2 + calcolati; ++m) p.aggiungi(1.5, static_cast<double>(m));
+    Conteggio c;
+    scrivi_planimetria(p, c);
+    EXPECT_EQ(c.riservati, c.scritti) << calcolati << " points computed";
+  }
+  Griglia g;
+  g.dimensiona(6680);
+  Conteggio c;
+  scrivi_griglia(g, c);
+  EXPECT_EQ(c.riservati, c.scritti);
+}
+
 TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {
   testing::TempDir dir;
   Modello m;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -46,8 +47,23 @@ class PosixOutputFile : public OutputFile {
     buffer_.append(bytes);
   }
 
+  // A file system that allocates space only when data goes to disk does so
+  // for the whole file, and waits for it, when the file is renamed over an
+  // existing one (6.8 MB: about 4 ms). Space taken beforehand is already
+  // allocated, and the rename has nothing left to wait for.
+  void reserve(uint64_t bytes) override {
+    if (reservati_ != 0 || bytes == 0 || bytes > static_cast<uint64_t>(INT64_MAX)) return;
+    // A file system that cannot take it ahead is no failure: the writes will tell.
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0) reservati_ = bytes;
+  }
+
   void commit() override {
+    // A file that never outgrew its buffer is taken whole at once.
+    if (scritti_ == 0) reserve(buffer_.size());
     flush();
+    // Space taken beyond the end is given back.
+    if (reservati_ > scritti_ && ::ftruncate(fd_, static_cast<off_t>(scritti_)) != 0)
+      throw PlatformError(path_, "cannot write: " + reason());
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) throw PlatformError(path_, "cannot close: " + reason());
@@ -72,6 +88,7 @@ class PosixOutputFile : public OutputFile {
         throw PlatformError(path_, "cannot write: " + reason());
       }
       bytes.remove_prefix(static_cast<size_t>(n));
+      scritti_ += static_cast<uint64_t>(n);
     }
   }
 
@@ -79,6 +96,8 @@ class PosixOutputFile : public OutputFile {
   std::string temp_;
   int fd_ = -1;
   std::string buffer_;
+  uint64_t scritti_ = 0;
+  uint64_t reservati_ = 0;
 };
 
 class PosixFiles : public Files {
@@ -126,6 +145,7 @@ Files& real_files() {
 
 void write_whole(Files& files, const std::string& path, std::string_view bytes) {
   auto out = files.create(path);
+  out->reserve(bytes.size());
   out->write(bytes);
   out->commit();
 }

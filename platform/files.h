@@ -6,6 +6,7 @@
 // An OutputFile dropped without commit() removes its temporary file.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ class OutputFile {
  public:
   virtual ~OutputFile() = default;
   virtual void write(std::string_view bytes) = 0;
+  // A hint: the file is about to hold this many bytes. Their space is taken
+  // at once, before the first write; the file may still end shorter or
+  // longer. Never fails.
+  virtual void reserve(uint64_t /*bytes*/) {}
   // Flushes, closes and renames over the target; throws PlatformError.
   virtual void commit() = 0;
 };

@@ -33,6 +33,24 @@ TEST(Files, AFileAppearsOnlyWhenCommittedAndAnAbandonedOneLeavesNothing) {
   EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"out.bin"});
 }
 
+TEST(Files, SpaceAskedAheadIsAHintThatNeverChangesTheBytes) {
+  testing::TempDir dir;
+  const std::string path = dir / "out.bin";
+  for (uint64_t riservati : {0ull, 10ull, 5ull << 20, 1ull << 62}) {
+    testing::scrivi(path, std::string(100, 'o'));
+    auto out = real_files().create(path);
+    out->reserve(riservati);
+    out->write(std::string(1 << 20, 'n'));
+    out->write("tail");
+    out->commit();
+    EXPECT_EQ(testing::leggi(path), std::string(1 << 20, 'n') + "tail") << riservati;
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_LT(static_cast<uint64_t>(st.st_blocks) * 512, 2u << 20) << "space beyond the end is given back";
+  }
+  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"out.bin"});
+}
+
 TEST(Files, FailuresNameTheFileAndTheReason) {
   testing::TempDir dir;
   const std::string missing = dir / "missing";

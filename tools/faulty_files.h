@@ -85,6 +85,8 @@ class FileGuasti : public Files {
       vero_->write(bytes);
     }
 
+    void reserve(uint64_t bytes) override { vero_->reserve(bytes); }
+
     // Failing, the real file is not committed: it is dropped, as the real
     // layer drops a file whose close or rename failed.
     void commit() override {
