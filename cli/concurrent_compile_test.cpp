@@ -2,7 +2,6 @@
 // an output open for reading, give the same files as a run alone.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
+#include "tools/run_program.h"
 #include "tools/test_support.h"
 
 namespace compactor {
@@ -30,24 +30,10 @@ struct Sorgenti {
 };
 
 pid_t compila(const Sorgenti& s, const std::string& out) {
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("cannot fork");
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    ::execl(SCENARIO_BINARY, SCENARIO_BINARY, "compile", s.linea.c_str(), s.treno.c_str(), "--route", "R", "--train",
-            "T 1", "--out", out.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  return pid;
+  return testing::avvia({SCENARIO_BINARY, "compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", out});
 }
 
-int attendi(pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using testing::attendi;
 
 std::map<std::string, std::string> compilati(const std::string& dir) {
   std::map<std::string, std::string> f;

@@ -1,7 +1,6 @@
 // A run killed at any moment never leaves a half-written output: the program
 // is started over and over and killed with SIGKILL at random moments, and
 // every output must then be the complete old file or the complete new one.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -12,11 +11,11 @@
 #include <iostream>
 #include <map>
 #include <random>
-#include <stdexcept>
 #include <thread>
 
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
+#include "tools/run_program.h"
 #include "tools/test_support.h"
 
 namespace compactor {
@@ -25,38 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using Orologio = std::chrono::steady_clock;
 
-const std::vector<std::string> kUscite = {
-    "Orvena_Lusco_linea.dat",
-    "Orvena_Lusco_REG 4105.sim",
-    "Orvena_Lusco_REG 4105.dat",
-    "Orvena_Lusco_REG 4105_scheda_treno.txt",
-    "Orvena_Lusco_REG 4105_rallentamenti.txt",
-    "Orvena_Lusco_REG 4105_note.txt",
-};
-
-std::string vecchio(const std::string& nome) { return "old version of " + nome + "\r\n" + std::string(700, 'o'); }
-
-// Never returns a pid that kill() would take for a group or for everyone.
-pid_t avvia(const std::string& program) {
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("cannot fork");
-  if (pid == 0) {
-    ::unsetenv("DISPLAY");
-    const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  return pid;
-}
-
-// How the run ended: its exit status, or 128 + the signal.
-int attendi(pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+// The program in its directory, with no window.
+pid_t avvia(const std::string& program) { return testing::avvia({program}, ".", {"DISPLAY="}); }
 
 // Waits until the run has a temporary file of a compiled output (or the run
 // has ended), so that the kill lands while it writes.
@@ -86,10 +55,10 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
 
   // The new versions, and how long a whole run takes.
   const auto inizio = Orologio::now();
-  ASSERT_EQ(attendi(avvia(program)), 0);
+  ASSERT_EQ(testing::attendi(avvia(program)), 0);
   const auto durata = Orologio::now() - inizio;
   std::map<std::string, std::string> nuove;
-  for (const auto& nome : kUscite) nuove[nome] = testing::leggi(dir / nome);
+  for (const auto& nome : testing::kUsciteProgramma) nuove[nome] = testing::leggi(dir / nome);
   const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", testo_file(righe_linea())},
                                                        {"Orvena_Lusco_REG 4105-.txt", testo_file(righe_treno())}};
 
@@ -105,7 +74,7 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
     SCOPED_TRACE("run " + std::to_string(run));
     for (const auto& nome : testing::elenco(dir.path()))
       if (nome != "compactor") fs::remove(dir / nome);
-    for (const auto& nome : kUscite) testing::scrivi(dir / nome, vecchio(nome));
+    for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
 
     const pid_t pid = avvia(program);
     // Every other run is killed at any moment, the rest while a compiled
@@ -117,7 +86,7 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
       std::this_thread::sleep_for(std::chrono::microseconds(caso() % 3000));
     }
     ::kill(pid, SIGKILL);
-    const int stato = attendi(pid);
+    const int stato = testing::attendi(pid);
     ASSERT_TRUE(stato == 0 || stato == 128 + SIGKILL) << stato;
     if (stato != 0) ++uccise;
 
@@ -130,7 +99,7 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
         if (bytes == nuove.at(nome)) {
           ++rinnovate;
         } else {
-          EXPECT_EQ(bytes, vecchio(nome)) << nome << " is neither the old nor the new file";
+          EXPECT_EQ(bytes, testing::versione_vecchia(nome)) << nome << " is neither the old nor the new file";
           ++vecchie;
         }
       } else if (sorgenti.count(nome)) {
@@ -156,8 +125,8 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
   EXPECT_GT(uccise, kRun / 4) << "the kills came too late to test anything";
 
   // A run over the leftovers of killed ones is a clean run.
-  ASSERT_EQ(attendi(avvia(program)), 0);
-  for (const auto& nome : kUscite) EXPECT_EQ(testing::leggi(dir / nome), nuove.at(nome)) << nome;
+  ASSERT_EQ(testing::attendi(avvia(program)), 0);
+  for (const auto& nome : testing::kUsciteProgramma) EXPECT_EQ(testing::leggi(dir / nome), nuove.at(nome)) << nome;
 }
 
 }  // namespace

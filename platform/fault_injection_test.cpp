@@ -28,20 +28,8 @@ namespace {
 using testing::FileGuasti;
 using Operazione = FileGuasti::Operazione;
 
-const std::vector<std::string> kUscite = {
-    "Orvena_Lusco_linea.dat",
-    "Orvena_Lusco_REG 4105.sim",
-    "Orvena_Lusco_REG 4105.dat",
-    "Orvena_Lusco_REG 4105_scheda_treno.txt",
-    "Orvena_Lusco_REG 4105_rallentamenti.txt",
-    "Orvena_Lusco_REG 4105_note.txt",
-};
-
-// An earlier version of an output: shorter than the new one and different.
-std::string vecchio(const std::string& nome) { return "old version of " + nome + "\r\n" + std::string(700, 'o'); }
-
 void prepara_vecchie(const testing::TempDir& dir) {
-  for (const auto& nome : kUscite) testing::scrivi(dir / nome, vecchio(nome));
+  for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
 }
 
 struct Esito {
@@ -72,7 +60,7 @@ const Riferimento& riferimento() {
     const Esito run = form_load(dir.path(), contatore);
     if (run.stato != 0) throw std::runtime_error("the clean run failed: " + run.err);
     Riferimento rif;
-    for (const auto& nome : kUscite) rif.nuove[nome] = testing::leggi(dir / nome);
+    for (const auto& nome : testing::kUsciteProgramma) rif.nuove[nome] = testing::leggi(dir / nome);
     rif.chiamate = contatore.chiamate();
     return rif;
   }();
@@ -136,7 +124,7 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
       for (const auto& nome : testing::elenco(dir.path())) {
         const std::string bytes = testing::leggi(dir / nome);
         if (rif.nuove.count(nome)) {
-          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : vecchio(nome)) << nome;
+          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : testing::versione_vecchia(nome)) << nome;
         } else if (sorgenti.count(nome)) {
           // Written by this run; once the loader has begun it deletes them
           // on every way out.
@@ -146,7 +134,7 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
           ADD_FAILURE() << "a file that is neither output nor source: " << nome;
         }
       }
-      for (const auto& nome : kUscite) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
+      for (const auto& nome : testing::kUsciteProgramma) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
     }
   }
   std::cout << "fault points covered: " << punti << " (" << chiamate.size() << " file operations)\n";
@@ -179,11 +167,11 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
   EXPECT_EQ(testing::leggi(err_path),
             "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
   const Riferimento& rif = riferimento();
-  for (const auto& nome : kUscite) {
+  for (const auto& nome : testing::kUsciteProgramma) {
     const bool scritta_prima = nome.ends_with(".txt");  // the three texts come before the plan
-    EXPECT_EQ(testing::leggi(dir / nome), scritta_prima ? rif.nuove.at(nome) : vecchio(nome)) << nome;
+    EXPECT_EQ(testing::leggi(dir / nome), scritta_prima ? rif.nuove.at(nome) : testing::versione_vecchia(nome)) << nome;
   }
-  std::vector<std::string> attesi = kUscite;
+  std::vector<std::string> attesi = testing::kUsciteProgramma;
   attesi.push_back("compactor");
   attesi.push_back("err.log");
   std::sort(attesi.begin(), attesi.end());

@@ -11,31 +11,55 @@
 
 namespace compactor::testing {
 
+namespace {
+
+// In the child: the standard streams, the directory, the environment, then
+// the program itself.
+[[noreturn]] void diventa(const std::vector<std::string>& argv, const std::string& cwd,
+                          const std::vector<std::string>& env, int out, int err) {
+  const int in = ::open("/dev/null", O_RDONLY);
+  if (out < 0 || err < 0 || in < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(126);
+  ::dup2(in, 0);
+  ::dup2(out, 1);
+  ::dup2(err, 2);
+  for (const auto& e : env) ::putenv(const_cast<char*>(e.c_str()));
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  ::execv(args[0], args.data());
+  ::_exit(127);
+}
+
+}  // namespace
+
+pid_t avvia(const std::vector<std::string>& argv, const std::string& cwd, const std::vector<std::string>& env) {
+  // Never a pid that kill() would take for a group or for everyone.
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    diventa(argv, cwd, env, null, null);
+  }
+  return pid;
+}
+
+int attendi(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 Esito esegui(const std::vector<std::string>& argv, const std::string& cwd, const std::vector<std::string>& env) {
   TempDir capture;
   const std::string out_path = capture / "out";
   const std::string err_path = capture / "err";
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int in = ::open("/dev/null", O_RDONLY);
-    if (out < 0 || err < 0 || in < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(126);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    for (const auto& e : env) ::putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execv(args[0], args.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  if (pid == 0)
+    diventa(argv, cwd, env, ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+            ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
   Esito e;
-  e.stato = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  e.stato = attendi(pid);
   e.out = leggi(out_path);
   e.err = leggi(err_path);
   return e;

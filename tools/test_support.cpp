@@ -44,4 +44,17 @@ std::vector<std::string> elenco(const std::string& dir) {
   return names;
 }
 
+const std::vector<std::string> kUsciteProgramma = {
+    "Orvena_Lusco_linea.dat",
+    "Orvena_Lusco_REG 4105.sim",
+    "Orvena_Lusco_REG 4105.dat",
+    "Orvena_Lusco_REG 4105_scheda_treno.txt",
+    "Orvena_Lusco_REG 4105_rallentamenti.txt",
+    "Orvena_Lusco_REG 4105_note.txt",
+};
+
+std::string versione_vecchia(const std::string& nome) {
+  return "old version of " + nome + "\r\n" + std::string(700, 'o');
+}
+
 }  // namespace compactor::testing

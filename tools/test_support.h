@@ -26,4 +26,9 @@ void scrivi(const std::string& path, const std::string& bytes);
 // File names in a directory, sorted.
 std::vector<std::string> elenco(const std::string& dir);
 
+// The six files a run of the program leaves beside it.
+extern const std::vector<std::string> kUsciteProgramma;
+// An earlier version of an output: shorter than the new one and different.
+std::string versione_vecchia(const std::string& nome);
+
 }  // namespace compactor::testing
