@@ -8,6 +8,8 @@ compactor=$1
 unit_tests=$2
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xwininfo >/dev/null || {
   echo "Xvfb, xdotool or xwininfo missing"; exit 77; }
+module=$(dirname "$compactor")/compactor_window.so
+[ -f "$module" ] || { echo "the window module was not built (no toolkit)"; exit 77; }
 
 work=$(mktemp -d)
 cleanup() { [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"; }
@@ -24,7 +26,7 @@ export DISPLAY=$display
 
 cp "$compactor" "$work/compactor"
 # The window module sits beside the program.
-cp "$(dirname "$compactor")/compactor_window.so" "$work/"
+cp "$module" "$work/"
 COMPACTOR_TEST_HOLD_WINDOW_MS=4000 "$work/compactor" 2>"$work/stderr" &
 program=$!
 
