@@ -41,29 +41,25 @@ void popola(void* p, size_t bytes) {
 
 void* mappa_coordinate(size_t bytes) {
   if (bytes < kMappata) return ::operator new(bytes);
-  if (bytes < kPaginaGrande) {
-    const size_t dimensione = dimensione_mappa(bytes);
-    void* p = ::mmap(nullptr, dimensione, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    popola(p, dimensione);
-    return p;
-  }
-  // Map a huge page more than needed and give back what lies before the
-  // first 2 MiB boundary and after the array.
+  // An array of huge pages starts on a 2 MiB boundary: map what it needs
+  // and enough more to reach one, then give back what lies before the
+  // boundary and after the array.
   const size_t dimensione = dimensione_mappa(bytes);
-  void* m = ::mmap(nullptr, dimensione + kPaginaGrande, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  const size_t allineamento = bytes < kPaginaGrande ? kPagina : kPaginaGrande;
+  const size_t margine = allineamento - kPagina;
+  void* m = ::mmap(nullptr, dimensione + margine, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (m == MAP_FAILED) throw std::bad_alloc();
   const auto inizio = reinterpret_cast<uintptr_t>(m);
-  const uintptr_t allineato = (inizio + kPaginaGrande - 1) / kPaginaGrande * kPaginaGrande;
+  const uintptr_t allineato = (inizio + allineamento - 1) / allineamento * allineamento;
   if (allineato > inizio) ::munmap(m, allineato - inizio);
-  const size_t dopo = kPaginaGrande - (allineato - inizio);
+  const size_t dopo = margine - (allineato - inizio);
   if (dopo > 0) ::munmap(reinterpret_cast<void*>(allineato + dimensione), dopo);
   void* p = reinterpret_cast<void*>(allineato);
 #ifdef MADV_HUGEPAGE
-  ::madvise(p, dimensione, MADV_HUGEPAGE);  // only advice: without it, small pages
+  if (allineamento == kPaginaGrande) ::madvise(p, dimensione, MADV_HUGEPAGE);  // only advice: without it, small pages
 #endif
-  // The small pages after the last huge one; the plan fills them in every
-  // complete run.
+  // The small pages after the last huge one (all of a smaller array); the
+  // plan fills them in every complete run.
   if (const size_t coda = dimensione % kPaginaGrande; coda != 0) popola(static_cast<char*>(p) + dimensione - coda, coda);
   return p;
 }
