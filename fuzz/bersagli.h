@@ -60,19 +60,10 @@ inline bool errore_noto(int32_t n) {
   return noti.count(n) != 0;
 }
 
-// The scenario file walked row by row: every length in front of a text must
-// be the text's own and the rows must fill the file exactly.
+// The scenario file's rows must fill it exactly, each text behind its own
+// length.
 inline void verifica_scenario(const std::string& bytes, const Stazioni& stazioni) {
-  size_t p = 0;
-  for (const stazione& s : stazioni.tutte()) {
-    verifica(p + 16 <= bytes.size(), "scenario file shorter than its rows");
-    const auto basso = static_cast<unsigned char>(bytes[p + 14]);
-    const auto alto = static_cast<unsigned char>(bytes[p + 15]);
-    const auto lunghezza = static_cast<int16_t>(static_cast<uint16_t>(basso | (alto << 8)));
-    verifica(lunghezza >= 0 && static_cast<size_t>(lunghezza) == s.nome.size(), "text length wrapped on file");
-    p += 34 + static_cast<size_t>(lunghezza);
-  }
-  verifica(p == bytes.size(), "scenario file longer than its rows");
+  verifica(riga_scenario_sbagliata(bytes, stazioni) == -1, "scenario file rows do not add up");
 }
 
 // What every load leaves, whatever the input.
@@ -125,13 +116,8 @@ inline int lettore_campi(const uint8_t* data, size_t size) {
 
 // One load with both sources in memory.
 inline void carica(std::string_view linea, std::string_view treno, int32_t con_planimetria) {
-  FileInMemoria files;
-  const NomiFile nomi = nomi_file("/r", "R", "T");
-  files.metti(nomi.linea_txt, std::string(linea));
-  files.metti(nomi.treno_txt, std::string(treno));
-  Modello m;
-  m.nome_percorso = "R";
-  m.nome_treno = "T";
+  SorgentiInMemoria s(linea, treno);
+  auto& [files, nomi, m] = s;
   m.con_planimetria = con_planimetria;
   try {
     memorizza_dati(m, nomi, files);
@@ -164,13 +150,8 @@ inline int compilazione(const uint8_t* data, size_t size) {
   const std::string_view treno =
       sep == std::string_view::npos ? std::string_view() : tutto.substr(sep + kSeparatore.size());
 
-  FileInMemoria files;
-  const NomiFile nomi = nomi_file("/r", "R", "T");
-  files.metti(nomi.linea_txt, std::string(linea));
-  files.metti(nomi.treno_txt, std::string(treno));
-  Modello m;
-  m.nome_percorso = "R";
-  m.nome_treno = "T";
+  SorgentiInMemoria s(linea, treno);
+  auto& [files, nomi, m] = s;
   // The plan is the line target's: here it would take most of every run.
   int32_t j = 0;
   EsitoCompilazione esito;

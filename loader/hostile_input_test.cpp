@@ -23,10 +23,8 @@ namespace {
 
 using testing::righe_crlf;
 
-struct Compilato {
-  Modello m;
-  FileInMemoria files;
-  NomiFile nomi = nomi_file("/r", "R", "T");
+struct Compilato : SorgentiInMemoria {
+  using SorgentiInMemoria::SorgentiInMemoria;
   std::string griglia, scenario, planimetria;  // the compiled files, empty when not written
   std::string fermata;                         // the number of the error stop, if the run ended there
 
@@ -37,11 +35,7 @@ struct Compilato {
 // The whole compile step on two sources, in memory. Whatever the outcome,
 // the scenario file's rows must add up: each text behind its own length.
 std::unique_ptr<Compilato> compila(const std::string& linea, const std::string& treno) {
-  auto c = std::make_unique<Compilato>();
-  c->files.metti(c->nomi.linea_txt, linea);
-  c->files.metti(c->nomi.treno_txt, treno);
-  c->m.nome_percorso = "R";
-  c->m.nome_treno = "T";
+  auto c = std::make_unique<Compilato>(linea, treno);
   int32_t j = 1;
   try {
     memorizza_percorso(c->m, j, c->nomi, c->files);
@@ -58,14 +52,8 @@ std::unique_ptr<Compilato> compila(const std::string& linea, const std::string& 
     EXPECT_TRUE(c->griglia.empty() && c->scenario.empty() && c->planimetria.empty()) << "written after the error stop";
   } else if (c->m.griglia.dimensionata()) {
     EXPECT_EQ(c->griglia.size(), 15 * static_cast<size_t>(c->m.griglia.dimensione()));
-    size_t p = 0;
-    for (int r = 0; r < Stazioni::righe && p + 16 <= c->scenario.size(); ++r) {
-      const auto lunghezza = static_cast<uint16_t>(static_cast<unsigned char>(c->scenario[p + 14]) |
-                                                   static_cast<unsigned char>(c->scenario[p + 15]) << 8);
-      EXPECT_EQ(lunghezza, c->nome(r).size()) << "row " << r << ": the length on file is not the text's";
-      p += 34 + lunghezza;
-    }
-    EXPECT_EQ(p, c->scenario.size()) << "the scenario file's rows do not fill it";
+    EXPECT_EQ(riga_scenario_sbagliata(c->scenario, c->m.stazioni), -1)
+        << "the scenario file's rows do not add up from that row on";
   }
   return c;
 }
