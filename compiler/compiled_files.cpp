@@ -14,9 +14,6 @@ namespace {
 constexpr size_t kCella = 15;
 constexpr size_t kRigaSenzaNome = 34;
 constexpr size_t kVoceDoppia = 10;
-#ifndef COMPACTOR_BLOCCO
-#define COMPACTOR_BLOCCO (1048576)
-#endif
 
 // A fixed block that is handed to the file whenever it fills up: large
 // enough that the system calls are few, small enough to stay in the cache
@@ -107,9 +104,8 @@ void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t pu
     b.avanza(4);
   }
   while (m < calcolati) {
-    b.spazio(kVoceDoppia);
+    char* p = b.spazio(kVoceDoppia);
     const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / kVoceDoppia));
-    char* p = b.spazio(0);
     for (int64_t k = 0; k < n; ++k) {
       p = metti16(p, Variante::doppio);
       p = metti64(p, std::bit_cast<uint64_t>(v[m + k]));
@@ -118,9 +114,9 @@ void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t pu
     m += n;
   }
   while (m < punti) {
-    b.spazio(2);
+    char* p = b.spazio(2);
     const int64_t n = std::min<int64_t>(punti - m, static_cast<int64_t>(b.libero() / 2));
-    std::memset(b.spazio(0), 0, static_cast<size_t>(n) * 2);
+    std::memset(p, 0, static_cast<size_t>(n) * 2);
     b.avanza(static_cast<size_t>(n) * 2);
     m += n;
   }
@@ -163,6 +159,7 @@ void scrivi_stazioni(const Stazioni& stazioni, OutputFile& out) {
   std::string bytes;
   bytes.reserve(Stazioni::righe * kRigaSenzaNome);
   for (const stazione& s : stazioni.tutte()) append_stazione(bytes, s);
+  out.reserve(bytes.size());
   out.write(bytes);
 }
 

@@ -35,17 +35,9 @@ class PosixOutputFile : public OutputFile {
     if (!temp_.empty()) ::unlink(temp_.c_str());
   }
 
-  void write(std::string_view bytes) override {
-    // Blocks this large gain nothing from gathering: copying them into the
-    // buffer would only cost a pass over the bytes.
-    if (bytes.size() >= kDiretto) {
-      flush();
-      write_all(bytes);
-      return;
-    }
-    if (buffer_.size() + bytes.size() > kBuffer) flush();
-    buffer_.append(bytes);
-  }
+  // Straight to the system: the writers hand over whole files or large
+  // blocks, so gathering them here would only copy them.
+  void write(std::string_view bytes) override { write_all(bytes); }
 
   // A file system that allocates space only when data goes to disk does so
   // for the whole file, and waits for it, when the file is renamed over an
@@ -58,9 +50,6 @@ class PosixOutputFile : public OutputFile {
   }
 
   void commit() override {
-    // A file that never outgrew its buffer is taken whole at once.
-    if (scritti_ == 0) reserve(buffer_.size());
-    flush();
     // Space taken beyond the end is given back.
     if (reservati_ > scritti_ && ::ftruncate(fd_, static_cast<off_t>(scritti_)) != 0)
       throw PlatformError(path_, "cannot write: " + reason());
@@ -72,14 +61,6 @@ class PosixOutputFile : public OutputFile {
   }
 
  private:
-  static constexpr size_t kBuffer = 1 << 20;
-  static constexpr size_t kDiretto = 64 << 10;
-
-  void flush() {
-    write_all(buffer_);
-    buffer_.clear();
-  }
-
   void write_all(std::string_view bytes) {
     while (!bytes.empty()) {
       const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
@@ -95,7 +76,6 @@ class PosixOutputFile : public OutputFile {
   std::string path_;
   std::string temp_;
   int fd_ = -1;
-  std::string buffer_;
   uint64_t scritti_ = 0;
   uint64_t reservati_ = 0;
 };

@@ -18,6 +18,7 @@ namespace compactor {
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
+  // Each call goes to the system as it is: gather small pieces first.
   virtual void write(std::string_view bytes) = 0;
   // A hint: the file is about to hold this many bytes. Their space is taken
   // at once, before the first write; the file may still end shorter or
