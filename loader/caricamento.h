@@ -60,6 +60,8 @@ struct Caricamento {
   // sets posizione_errore.
   void errore(int32_t numero, Punto dove);
   void errore(int32_t numero, int32_t posizione, Punto dove);
+  // Where field `dove` of the open source stands, with its line.
+  Diagnostica luogo(Punto dove) const;
   // Notes field `dove` as the one at fault.
   void segna(Punto dove);
 

@@ -72,8 +72,7 @@ bool sezione_generale(Caricamento& c) {
       const int32_t lunghezza = c.numero();
       m.stazioni.at(84).fine = lunghezza;
       if (lunghezza > kLunghezzaMassima) {
-        c.errore(1, c.qui());
-        c.chiudi_ed_elimina();
+        c.ferma(1, c.qui());
         return false;
       }
       m.metri_totali = in_long(int64_t{lunghezza} + 7000);
@@ -115,8 +114,7 @@ bool sezione_generale(Caricamento& c) {
         dove = chiave;
       }
       if (errore != 0) {
-        c.errore(errore, dove);
-        c.chiudi_ed_elimina();
+        c.ferma(errore, dove);
         return false;
       }
       if (r86.fine == 0) r86.posizione = 0;
@@ -156,7 +154,9 @@ Esito curva(Caricamento& c) {
   const int64_t fine = int64_t{inizio} + lunghezza;
   for (int tratto = 0; tratto < 2; ++tratto) {
     const int64_t ultimo = tratto == 0 ? inizio : fine;
-    while (p.prossimo() <= ultimo) {
+    // One call reaches `ultimo`, or stops past the last point a plan may
+    // hold.
+    if (p.prossimo() <= ultimo) {
       punti_successivi(p, std::min(ultimo, kPuntiMassimi), tratto == 0 ? 0.0 : k);
       if (p.prossimo() > kPuntiMassimi) return c.ferma(103, dove);
     }
@@ -247,8 +247,7 @@ bool carica_linea(Caricamento& c) {
   do {
     m.riga = c.testo();
     if (c.fine_file()) {
-      c.errore(102, c.qui());
-      c.chiudi_ed_elimina();
+      c.ferma(102, c.qui());
       return false;
     }
   } while (!apre_generale(m.riga));

@@ -9,7 +9,12 @@
 namespace compactor {
 
 void Caricamento::apri(Diagnostica::Sorgente quale, const std::string& percorso) {
-  if (!files.exists(percorso)) throw LoadFailure("source not found: " + percorso);
+  if (!files.exists(percorso)) {
+    // Not the fault of any record, nor of a source read before.
+    diagnostica = {};
+    diagnostica.sorgente = quale;
+    throw LoadFailure("source not found: " + percorso);
+  }
   sorgente = quale;
   percorso_sorgente = percorso;
   lettore.emplace(files.read(percorso));
@@ -25,12 +30,17 @@ Caricamento::Punto Caricamento::qui() const {
   return {lettore->riga_campo(), lettore->colonna_campo()};
 }
 
+Diagnostica Caricamento::luogo(Punto dove) const {
+  Diagnostica d;
+  d.sorgente = sorgente;
+  d.riga = dove.riga;
+  d.colonna = dove.colonna;
+  if (lettore) d.testo_riga = lettore->testo_riga(dove.riga);
+  return d;
+}
+
 void Caricamento::segna(Punto dove) {
-  if (!lettore) return;
-  diagnostica.sorgente = sorgente;
-  diagnostica.riga = dove.riga;
-  diagnostica.colonna = dove.colonna;
-  diagnostica.testo_riga = lettore->testo_riga(dove.riga);
+  if (lettore) diagnostica = luogo(dove);
 }
 
 void Caricamento::errore(int32_t numero, Punto dove) {
@@ -88,29 +98,32 @@ Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osser
   Diagnostica diagnostica;
   Caricamento c{m, nomi, files, diagnostica};
   c.osservatore = osservatore;
-  try {
-    if (carica_linea(c)) carica_treno(c);
-  } catch (const PlatformError&) {
-    // Not a fault of the scenario, so no error 25; but no source is left
-    // behind either, as far as the disk still lets us delete.
+  // No source is left behind, whatever stopped the load: a failure to
+  // delete is told only when it is the failure being reported.
+  auto elimina_sorgenti = [&](bool in_silenzio) {
     c.lettore.reset();
     for (const std::string* sorgente : {&nomi.linea_txt, &nomi.treno_txt}) {
       try {
         if (files.exists(*sorgente)) files.remove(*sorgente);
       } catch (const PlatformError&) {
-        // The failure already under way is the one to report.
+        if (!in_silenzio) throw;
       }
     }
+  };
+  try {
+    if (carica_linea(c)) carica_treno(c);
+  } catch (const PlatformError&) {
+    // Not a fault of the scenario, so no error 25; the failure already
+    // under way is the one to report.
+    elimina_sorgenti(true);
     throw;
   } catch (const std::exception& e) {
     // Any other failure while loading: error 25, everything stored so far
-    // stays, and no source is left behind.
+    // stays.
     c.segna(c.qui());
     diagnostica.motivo = e.what();
-    c.lettore.reset();
     m.numero_errore = 25;
-    for (const std::string* sorgente : {&nomi.linea_txt, &nomi.treno_txt})
-      if (files.exists(*sorgente)) files.remove(*sorgente);
+    elimina_sorgenti(false);
   }
   return diagnostica;
 }

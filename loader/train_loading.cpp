@@ -31,17 +31,6 @@ uint8_t velocita_cella(int32_t velocita) {
   return static_cast<uint8_t>(v);
 }
 
-
-// The record whose field stands at `dove` in the train source.
-Diagnostica record_in(const Caricamento& c, Caricamento::Punto dove) {
-  Diagnostica d;
-  d.sorgente = Diagnostica::treno;
-  d.riga = dove.riga;
-  d.colonna = dove.colonna;
-  d.testo_riga = c.lettore->testo_riga(dove.riga);
-  return d;
-}
-
 // Names an earlier record as the one at fault of the load failure under way.
 // With the source closed the failure handler has no field of its own to
 // point at, so it keeps this one.
@@ -80,7 +69,7 @@ Esito velocita(Caricamento& c, Lavoro& w) {
   // Unlike adhesion, the speed fill stops at the last cell.
   if (n > 0 && w.puntatore_velocita < m.celle_totali) applica_velocita(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
-  w.da_velocita = record_in(c, dove);
+  w.da_velocita = c.luogo(dove);
   c.registrato(TipoRecord::velocita, p, dove);
   return Esito::continua;
 }
@@ -94,7 +83,7 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
   const int64_t n = arrotonda(p / 50.0);
   if (n > 0) riempi(m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
   w.aderenza = a;
-  w.da_aderenza = record_in(c, dove);
+  w.da_aderenza = c.luogo(dove);
   c.registrato(TipoRecord::aderenza, p, dove);
   return Esito::continua;
 }
@@ -263,14 +252,7 @@ bool record(Caricamento& c, Lavoro& w) {
 
 void carica_treno(Caricamento& c) {
   Modello& m = c.m;
-  try {
-    c.apri(Diagnostica::treno, c.nomi.treno_txt);
-  } catch (const LoadFailure&) {
-    // Not the fault of any record, and no longer of the line source.
-    c.diagnostica = {};
-    c.diagnostica.sorgente = Diagnostica::treno;
-    throw;
-  }
+  c.apri(Diagnostica::treno, c.nomi.treno_txt);
   // Everything before "[generale]" is skipped; without it nothing is read.
   while (!c.fine_file()) {
     m.riga = c.testo();
