@@ -85,15 +85,16 @@ Conversione converti(std::string_view t) {
   return {Esito::numero, negativo ? -valore : valore};
 }
 
-// A short, printable excerpt of a field for a message.
+// A short, printable excerpt of a field for a message, in double quotes.
 std::string estratto(std::string_view t) {
   constexpr size_t kMassimo = 40;
-  std::string out;
+  std::string out = "\"";
   for (size_t i = 0; i < t.size() && i < kMassimo; ++i) {
     const auto c = static_cast<unsigned char>(t[i]);
     out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
   }
   if (t.size() > kMassimo) out += "...";
+  out += '"';
   return out;
 }
 
@@ -181,10 +182,10 @@ int64_t LettoreCampi::leggi_numero(int64_t minimo, int64_t massimo, const char* 
   const std::string_view campo(dati_.data() + p, q - p);
 
   const Conversione c = converti(campo);
-  if (c.esito == Esito::nessun_numero) fallisci("\"" + estratto(campo) + "\" is not a number");
+  if (c.esito == Esito::nessun_numero) fallisci(estratto(campo) + " is not a number");
   if (c.esito == Esito::troppo_grande || c.valore < static_cast<double>(minimo) ||
       c.valore > static_cast<double>(massimo))
-    fallisci("\"" + estratto(campo) + "\" does not fit " + larghezza);
+    fallisci(estratto(campo) + " does not fit " + larghezza);
 
   // A blank that ends a number swallows the blanks after it and then one
   // comma or line end, so "12   11   50 " followed by a line end is three
