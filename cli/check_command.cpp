@@ -7,27 +7,11 @@
 #include <memory>
 
 #include "cli/command.h"
+#include "cli/cartella_temporanea.h"
 #include "cli/compile_command.h"
 
 namespace compactor::cli {
 namespace {
-
-// A scratch directory, removed with what the compile left in it.
-class Scratch {
- public:
-  Scratch() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "scenario-check-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~Scratch() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 
@@ -54,7 +38,7 @@ Comando comando_check(CLI::App& app) {
       "  scenario check route.txt train.txt\n"
       "Exit status: 0 clean, 1 errors, 5 warnings only, 2 usage error, 4 a file could not be read.");
   return {cmd, [opz] {
-            Scratch scratch;
+            CartellaTemporanea scratch("scenario-check");
             if (scratch.path().empty()) {
               std::cerr << "scenario: cannot create a scratch directory\n";
               return stato::piattaforma;

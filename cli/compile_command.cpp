@@ -26,6 +26,8 @@ Compilazione uso(std::string messaggio) {
   return c;
 }
 
+}  // namespace
+
 std::optional<std::string> nome_valido(const std::string& utf8, const char* che_cosa, std::string& errore) {
   auto nome = utf8_to_cp1252(utf8);
   if (!nome) {
@@ -38,6 +40,8 @@ std::optional<std::string> nome_valido(const std::string& utf8, const char* che_
   }
   return nome;
 }
+
+namespace {
 
 bool stesso_file(const std::string& a, const std::string& b) {
   std::error_code ec;

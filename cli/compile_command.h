@@ -43,6 +43,10 @@ struct Compilazione {
 
 // Copies the sources into the output directory under the names the loader
 // expects (never touching the originals), runs the compile step and reports.
+// A route or train name as Windows-1252, fit to be part of a file name;
+// nullopt, with the problem in words in `errore`, when it is not.
+std::optional<std::string> nome_valido(const std::string& utf8, const char* che_cosa, std::string& errore);
+
 Compilazione compila(const OpzioniCompilazione& o, Files& files);
 
 // Prints the outcome: problems in the file:line:column style with the line

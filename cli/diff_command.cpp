@@ -25,14 +25,6 @@ std::string mostra(const std::string& path) {
   return (p.parent_path() / cp1252_to_utf8(p.filename().string())).string();
 }
 
-std::string valore(const Variante& v) {
-  switch (v.tag) {
-    case Variante::intero: return fmt::format("{} (integer)", v.i);
-    case Variante::doppio: return fmt::format("{}", v.d);
-    default: return "empty";
-  }
-}
-
 bool uguali(const Variante& a, const Variante& b) {
   return a.tag == b.tag && a.i == b.i && std::bit_cast<uint64_t>(a.d) == std::bit_cast<uint64_t>(b.d);
 }
@@ -96,7 +88,7 @@ void confronta_planimetrie(const Planimetria& a, const Planimetria& b, Differenz
     for (int c = 0; c < 2; ++c) {
       const Variante va = a.voce(m, c), vb = b.voce(m, c);
       if (uguali(va, vb)) continue;
-      d.nota([&] { return fmt::format("plan {}({}): {} -> {}", c == 0 ? 'x' : 'y', m, valore(va), valore(vb)); });
+      d.nota([&] { return fmt::format("plan {}({}): {} -> {}", c == 0 ? 'x' : 'y', m, testo_voce(va), testo_voce(vb)); });
     }
 }
 

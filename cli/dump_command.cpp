@@ -241,11 +241,7 @@ void planimetria_testo(const std::string& file, const Planimetria& p, const std:
   if (!punti) return;
   out << fmt::format("\n{:>8}  {:>20}  {:>20}\n", "metre", "x", "y");
   for (int64_t m = punti->primo; m <= std::min(punti->ultimo, r.voci - 1); ++m) {
-    const auto mostra = [](const Variante& v) {
-      return v.tag == Variante::vuoto ? std::string("empty")
-                                      : v.tag == Variante::intero ? fmt::format("{} (integer)", v.i) : fmt::format("{}", v.d);
-    };
-    out << fmt::format("{:>8}  {:>20}  {:>20}\n", m, mostra(p.voce(m, 0)), mostra(p.voce(m, 1)));
+    out << fmt::format("{:>8}  {:>20}  {:>20}\n", m, testo_voce(p.voce(m, 0)), testo_voce(p.voce(m, 1)));
   }
   if (punti->primo > r.voci - 1) out << fmt::format("no entries in that range: the plan has metres 0 to {}\n", r.voci - 1);
 }
@@ -350,6 +346,14 @@ std::string significato(int r, std::string_view membro) {
 std::string ora(int32_t secondi) {
   if (secondi < 0) return fmt::format("{} s", secondi);
   return fmt::format("{:02}:{:02}:{:02}", secondi / 3600, secondi / 60 % 60, secondi % 60);
+}
+
+std::string testo_voce(const Variante& v) {
+  switch (v.tag) {
+    case Variante::intero: return fmt::format("{} (integer)", v.i);
+    case Variante::doppio: return fmt::format("{}", v.d);
+    default: return "empty";
+  }
 }
 
 RiassuntoPlanimetria riassumi(const Planimetria& p) {

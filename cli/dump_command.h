@@ -53,6 +53,9 @@ struct RiassuntoPlanimetria {
   double svolta = 0;    // heading change from the first to the last step, radians, + toward +x
   double lunghezza = 0; // length of the polyline through the points, metres
 };
+// A plan entry in words: its value, "(integer)" after a 16-bit one, or "empty".
+std::string testo_voce(const Variante& v);
+
 RiassuntoPlanimetria riassumi(const Planimetria& p);
 
 struct OpzioniDump {

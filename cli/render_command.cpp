@@ -8,7 +8,9 @@
 #include <memory>
 #include <stdexcept>
 
+#include "cli/cartella_temporanea.h"
 #include "cli/command.h"
+#include "cli/compile_command.h"
 #include "cli/compiled_reader.h"
 #include "cli/error_messages.h"
 #include "cli/render_svg.h"
@@ -39,12 +41,9 @@ struct Caricato {
 };
 
 std::string nome_cp1252(const std::string& utf8, const char* che_cosa) {
-  auto nome = utf8_to_cp1252(utf8);
-  if (!nome)
-    throw Uso(fmt::format("the {} name \"{}\" holds a character that Windows-1252 cannot store", che_cosa, utf8));
-  if (nome->empty()) throw Uso(fmt::format("the {} name is empty", che_cosa));
-  if (nome->find('/') != std::string::npos || nome->find('\0') != std::string::npos)
-    throw Uso(fmt::format("the {} name \"{}\" cannot hold \"/\"", che_cosa, utf8));
+  std::string problema;
+  const auto nome = nome_valido(utf8, che_cosa, problema);
+  if (!nome) throw Uso(problema);
   return *nome;
 }
 
@@ -116,26 +115,6 @@ Caricato da_compilati(const OpzioniRender& o, Files& files) {
   return c;
 }
 
-// A directory of our own for the compile step, removed with all it holds.
-class CartellaDiLavoro {
- public:
-  CartellaDiLavoro() {
-    std::string modello = (fs::temp_directory_path() / "scenario-render-XXXXXX").string();
-    if (::mkdtemp(modello.data()) == nullptr) throw PlatformError(modello, "cannot create a temporary directory");
-    path_ = modello;
-  }
-  ~CartellaDiLavoro() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  CartellaDiLavoro(const CartellaDiLavoro&) = delete;
-  CartellaDiLavoro& operator=(const CartellaDiLavoro&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 std::string descrivi_errore(const Modello& m, const Diagnostica& d) {
   std::string t = fmt::format("error {}", m.numero_errore);
   if (errore_con_posizione(m.numero_errore)) t += fmt::format(" at {} m", m.posizione_errore);
@@ -160,7 +139,9 @@ Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& pr
   const std::string treno_txt = files.read(o.sorgente_treno);
 
   progresso.passo("compiling the sources...");
-  CartellaDiLavoro lavoro;
+  CartellaTemporanea lavoro("scenario-render");
+  if (lavoro.path().empty())
+    throw PlatformError(fs::temp_directory_path().string(), "cannot create a temporary directory");
   const NomiFile nomi = nomi_file(lavoro.path(), percorso, treno);
   write_whole(files, nomi.linea_txt, linea);
   write_whole(files, nomi.treno_txt, treno_txt);
@@ -210,8 +191,7 @@ int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream
     err << "scenario render: " << e.what() << "\n";
     return kUso;
   } catch (const FileNonValido& e) {
-    const std::string testo = e.what();
-    err << "scenario: " << (testo.starts_with("bad compiled file") ? testo : "bad compiled file: " + testo) << "\n";
+    err << "scenario: " << e.what() << "\n";
     return kErrore;
   } catch (const PlatformError& e) {
     err << "scenario: " << e.path() << ": " << e.reason() << "\n";

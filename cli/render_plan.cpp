@@ -194,18 +194,22 @@ void Pianta::legenda(Svg& svg, double y) const {
   svg.chiudi();
 }
 
-void Pianta::tracciato(Svg& svg) const {
+std::string Pianta::polilinea(int64_t da, int64_t a) const {
   std::string punti;
-  for (int64_t m = 0;; m += kPasso) {
-    m = std::min(m, ultimo_);
+  for (int64_t m = da;; m += kPasso) {
+    m = std::min(m, a);
     const Punto q = schermo(m);
     if (!punti.empty()) punti += ' ';
     punti += xy(q.x, q.y);
-    if (m == ultimo_) break;
+    if (m == a) break;
   }
+  return punti;
+}
+
+void Pianta::tracciato(Svg& svg) const {
   svg.vuoto("polyline", {{"id", "route"},
                          {"class", "route"},
-                         {"points", punti},
+                         {"points", polilinea(0, ultimo_)},
                          {"fill", "none"},
                          {"stroke", stile::binario},
                          {"stroke-width", "2.50"},
@@ -219,15 +223,7 @@ void Pianta::gallerie(Svg& svg) const {
                  {"stroke-width", "6.00"},
                  {"stroke-linecap", "butt"}});
   for (const Tratto& t : d_.gallerie) {
-    std::string punti;
-    for (int64_t m = t.da;; m += kPasso) {
-      m = std::min<int64_t>(m, t.a);
-      const Punto q = schermo(m);
-      if (!punti.empty()) punti += ' ';
-      punti += xy(q.x, q.y);
-      if (m == t.a) break;
-    }
-    svg.apri("polyline", {{"class", "tunnel"}, {"points", punti}});
+    svg.apri("polyline", {{"class", "tunnel"}, {"points", polilinea(t.da, t.a)}});
     svg.testo("title", {}, fmt::format("tunnel {} to {} m", t.da, t.a));
     svg.chiudi();
   }

@@ -34,6 +34,8 @@ class Pianta {
   int64_t sul_piano(int64_t c) const;  // a chainage clamped to the points drawn
 
   void legenda(Svg& svg, double y) const;
+  // Screen points every kPasso metres from `da`, `a` always the last.
+  std::string polilinea(int64_t da, int64_t a) const;
   void tracciato(Svg& svg) const;
   void gallerie(Svg& svg) const;
   void numerazione(Svg& svg, Etichette& etichette) const;
