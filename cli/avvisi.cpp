@@ -6,7 +6,6 @@
 #include <fmt/format.h>
 
 #include "platform/cp1252.h"
-#include "sources/field_reader.h"
 #include "sources/key_words.h"
 
 namespace compactor::cli {
@@ -56,18 +55,11 @@ bool chiave_con_maiuscola(const std::string& campo) {
 
 }  // namespace
 
-RaccoltaAvvisi::RaccoltaAvvisi(std::string linea, std::string treno)
-    : linea_(std::move(linea)), treno_(std::move(treno)) {}
-
-std::string_view RaccoltaAvvisi::riga(const Luogo& dove) const {
-  return (dove.sorgente == Diagnostica::linea ? linea_ : treno_).vista_riga(dove.riga);
+void RaccoltaAvvisi::aggiungi(const Luogo& dove, std::string_view riga, std::string messaggio) {
+  avvisi_.push_back({dove, std::move(messaggio), std::string(riga)});
 }
 
-void RaccoltaAvvisi::aggiungi(const Luogo& dove, std::string messaggio) {
-  avvisi_.push_back({dove, std::move(messaggio), std::string(riga(dove))});
-}
-
-void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, const std::string& campo) {
+void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, std::string_view linea, const std::string& campo) {
   const std::string testo = senza_bianchi(campo);
   // Headers, comments and empty fields are what authors write on purpose.
   if (testo.empty() || (testo.front() == '[' && testo.back() == ']')) return;
@@ -77,7 +69,6 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, const std::string& campo)
     // Only the field right after the record can be the rest of its last number.
     const bool primo = r.dopo_record != dove.riga;
     r.dopo_record = dove.riga;
-    const std::string_view linea = riga(dove);
     const auto col = static_cast<size_t>(dove.colonna);
     const bool dopo_virgola_di_numero = col >= 2 && col <= linea.size() && linea[col - 1] == ',' &&
                                         std::isdigit(static_cast<unsigned char>(linea[col - 2]));
@@ -87,7 +78,7 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, const std::string& campo)
                             linea[inizio - 1] == '+'))
         --inizio;
       const std::string_view numero = linea.substr(inizio, col - 1 - inizio);
-      aggiungi(dove, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
+      aggiungi(dove, linea, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
                                  numero, testo, numero, testo));
       return;
     }
@@ -98,7 +89,7 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, const std::string& campo)
     r.surplus = dove.riga;
     r.quale_surplus = surplus_.size();
     surplus_.push_back({avvisi_.size(), cp1252_to_utf8(testo)});
-    aggiungi(dove, fmt::format("surplus field \"{}\" after the record on this line is skipped", surplus_.back().campo));
+    aggiungi(dove, linea, fmt::format("surplus field \"{}\" after the record on this line is skipped", surplus_.back().campo));
     return;
   }
   r.ignorata = dove.riga;
@@ -106,26 +97,27 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, const std::string& campo)
                                       "on this line are skipped",
                                       cp1252_to_utf8(testo));
   if (chiave_con_maiuscola(testo)) messaggio += " (these key words are matched with their letter case)";
-  aggiungi(dove, messaggio);
+  aggiungi(dove, linea, messaggio);
 }
 
-void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove) {
+void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view linea) {
   const int fonte = dove.sorgente;
   righe_[fonte].record = dove.riga;
   if (tipo != TipoRecord::stazione && chainage % 50 != 0)
-    aggiungi(dove, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
+    aggiungi(dove, linea, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
                                          nome_record(tipo), chainage));
   if (!conta_ordine(tipo)) return;
   const auto chiave = std::make_pair(fonte, tipo);
   const auto prima = ultima_chainage_.find(chiave);
   if (prima != ultima_chainage_.end() && chainage <= prima->second)
-    aggiungi(dove, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
+    aggiungi(dove, linea, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
                                          nome_record(tipo), chainage, prima->second));
   ultima_chainage_[chiave] = chainage;
 }
 
-void RaccoltaAvvisi::marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove) {
-  aggiungi(dove, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
+void RaccoltaAvvisi::marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove,
+                                            std::string_view linea) {
+  aggiungi(dove, linea, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
 }
 
 std::vector<Avviso> RaccoltaAvvisi::avvisi() const {

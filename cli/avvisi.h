@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "loader/osservatore.h"
-#include "sources/field_reader.h"
 
 namespace compactor::cli {
 
@@ -20,13 +19,11 @@ struct Avviso {
 
 class RaccoltaAvvisi : public Osservatore {
  public:
-  // The two sources as read, to tell headers, decimal commas and surplus
-  // fields apart by where a skipped field stands in its line.
-  RaccoltaAvvisi(std::string linea, std::string treno);
-
-  void campo_ignorato(const Luogo& dove, const std::string& campo) override;
-  void record(TipoRecord tipo, int32_t chainage, const Luogo& dove) override;
-  void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove) override;
+  // Headers, decimal commas and surplus fields are told apart by where a
+  // skipped field stands in its line.
+  void campo_ignorato(const Luogo& dove, std::string_view riga, const std::string& campo) override;
+  void record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) override;
+  void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) override;
   void fase(const char* nome) override {
     if (avanzamento) avanzamento(nome);
   }
@@ -38,11 +35,8 @@ class RaccoltaAvvisi : public Osservatore {
   std::vector<Avviso> avvisi() const;
 
  private:
-  std::string_view riga(const Luogo& dove) const;
-  void aggiungi(const Luogo& dove, std::string messaggio);
+  void aggiungi(const Luogo& dove, std::string_view riga, std::string messaggio);
 
-  // One reader a source, built once: each warning looks its line up.
-  LettoreCampi linea_, treno_;
   std::vector<Avviso> avvisi_;
   // Per source: the line of the last record, of the last skipped key field
   // and of the last surplus field told, so that the fields after them on

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "loader/memorizza_dati.h"
+#include "tools/memory_files.h"
+
 namespace compactor::cli {
 namespace {
 
@@ -11,11 +14,11 @@ TEST(Warnings, SurplusFieldsOnOneLineAreToldOnceWithTheirCount) {
   // A hostile line of a million surplus fields must not make a million
   // warnings, each carrying a copy of the line.
   const std::string riga = "velocita,   0,    30,  40,  41,  42";
-  RaccoltaAvvisi r("", "[generale]\r\n" + riga + "\r\n[fine]\r\n");
-  r.record(TipoRecord::velocita, 0, treno(2, 12));
-  r.campo_ignorato(treno(2, 23), "40");
-  r.campo_ignorato(treno(2, 28), "41");
-  r.campo_ignorato(treno(2, 33), "42");
+  RaccoltaAvvisi r;
+  r.record(TipoRecord::velocita, 0, treno(2, 12), riga);
+  r.campo_ignorato(treno(2, 23), riga, "40");
+  r.campo_ignorato(treno(2, 28), riga, "41");
+  r.campo_ignorato(treno(2, 33), riga, "42");
   const auto a = r.avvisi();
   ASSERT_EQ(a.size(), 1u);
   EXPECT_EQ(a[0].dove.colonna, 23);
@@ -25,12 +28,12 @@ TEST(Warnings, SurplusFieldsOnOneLineAreToldOnceWithTheirCount) {
 
 TEST(Warnings, ADecimalCommaIsToldAndSurplusAfterItOnce) {
   const std::string riga = "pendenza,  1250,   -4,5, 7, 8";
-  RaccoltaAvvisi r("[generale]\r\n" + riga + "\r\n", "");
+  RaccoltaAvvisi r;
   const Luogo dove{Diagnostica::linea, 2, 0};
-  r.record(TipoRecord::pendenza, 1250, dove);
-  r.campo_ignorato({Diagnostica::linea, 2, 22}, "5");
-  r.campo_ignorato({Diagnostica::linea, 2, 25}, "7");
-  r.campo_ignorato({Diagnostica::linea, 2, 28}, "8");
+  r.record(TipoRecord::pendenza, 1250, dove, riga);
+  r.campo_ignorato({Diagnostica::linea, 2, 22}, riga, "5");
+  r.campo_ignorato({Diagnostica::linea, 2, 25}, riga, "7");
+  r.campo_ignorato({Diagnostica::linea, 2, 28}, riga, "8");
   const auto a = r.avvisi();
   ASSERT_EQ(a.size(), 2u);
   EXPECT_EQ(a[0].messaggio, "a decimal comma splits \"-4,5\": the value reads as -4 and \"5\" is skipped");
@@ -38,15 +41,20 @@ TEST(Warnings, ADecimalCommaIsToldAndSurplusAfterItOnce) {
 }
 
 TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
-  std::string fonte = "[generale]\r\n";
-  for (int i = 2; i <= 100'000; ++i) fonte += "stazione_" + std::to_string(i) + "\r\n";
-  RaccoltaAvvisi r("", fonte);
-  for (int riga : {100'000, 2, 50'000}) r.campo_ignorato(treno(riga, 0), "stazione_" + std::to_string(riga));
+  // The loader hands each warning the line it stands on.
+  std::string linea = "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n";
+  for (int i = 4; i <= 100'000; ++i) linea += "curva_" + std::to_string(i) + ",  50\r\n";
+  SorgentiInMemoria s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
+  RaccoltaAvvisi r;
+  memorizza_dati(s.m, s.nomi, s.files, &r);
   const auto a = r.avvisi();
-  ASSERT_EQ(a.size(), 3u);
-  EXPECT_EQ(a[0].testo_riga, "stazione_2");
-  EXPECT_EQ(a[1].testo_riga, "stazione_50000");
-  EXPECT_EQ(a[2].testo_riga, "stazione_100000");
+  ASSERT_EQ(a.size(), 100'000u - 3);
+  for (size_t k : {size_t{0}, size_t{50'000}, a.size() - 1}) {
+    const int riga = a[k].dove.riga;
+    EXPECT_EQ(a[k].testo_riga, "curva_" + std::to_string(riga) + ",  50") << riga;
+    EXPECT_EQ(a[k].messaggio.rfind("unrecognised key field", 0), 0u) << a[k].messaggio;
+  }
+  EXPECT_EQ(a.back().dove.riga, 100'000);
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files) {
     m.nome_percorso = *percorso;
     m.nome_treno = *treno;
     int32_t j = o.senza_planimetria ? 0 : 1;
-    RaccoltaAvvisi avvisi(linea, treno_txt);
+    RaccoltaAvvisi avvisi;
     if (o.avanzamento)
       avvisi.avanzamento = [](const char* fase) { std::cerr << "\r\033[Kscenario: " << fase << "..." << std::flush; };
     EsitoCompilazione esito = memorizza_percorso(m, j, nomi, files, &avvisi);

@@ -83,15 +83,17 @@ bool Caricamento::dentro(int32_t chainage, int64_t margine, Punto dove) {
 }
 
 void Caricamento::ignorato(const std::string& campo) {
-  if (osservatore) osservatore->campo_ignorato({sorgente, qui().riga, qui().colonna}, campo);
+  const Punto dove = qui();
+  if (osservatore) osservatore->campo_ignorato({sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga), campo);
 }
 
 void Caricamento::registrato(TipoRecord tipo, int32_t chainage, Punto dove) {
-  if (osservatore) osservatore->record(tipo, chainage, {sorgente, dove.riga, dove.colonna});
+  if (osservatore) osservatore->record(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
 void Caricamento::sostituito(TipoRecord tipo, int32_t chainage, Punto dove) {
-  if (osservatore) osservatore->marcatore_sostituito(tipo, chainage, {sorgente, dove.riga, dove.colonna});
+  if (osservatore)
+    osservatore->marcatore_sostituito(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
 Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore) {

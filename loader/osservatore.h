@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "loader/diagnostica.h"
 
@@ -30,15 +31,17 @@ struct Luogo {
   int colonna = 0;
 };
 
+// Each call also gets the text of the line at `dove` as the source holds it
+// (without its line end), valid for the call only.
 class Osservatore {
  public:
   virtual ~Osservatore() = default;
   // A key field of the record part that matched no key word and was skipped.
-  virtual void campo_ignorato(const Luogo& dove, const std::string& campo) = 0;
+  virtual void campo_ignorato(const Luogo& dove, std::string_view riga, const std::string& campo) = 0;
   // A record read and stored, at its first chainage.
-  virtual void record(TipoRecord tipo, int32_t chainage, const Luogo& dove) = 0;
+  virtual void record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) = 0;
   // A feature stored over a tunnel marker, which it replaces.
-  virtual void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove) = 0;
+  virtual void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) = 0;
   // The compile step moves on to its next stage ("loading", "finishing", "writing").
   virtual void fase(const char* /*nome*/) {}
 };
