@@ -383,8 +383,7 @@ TEST(ScenarioRender, TheCarriedScenarioPictureMatchesItsModel) {
   const std::string testi = std::string(COMPACTOR_SOURCE_DIR) + "/emitters/texts/";
   if (!std::filesystem::exists(testi + "linea.txt")) GTEST_SKIP() << "the carried texts are not there";
   Scenario s(testing::leggi(testi + "linea.txt"), testing::leggi(testi + "treno.txt"));
-  const auto e = s.scenario(
-      {"render", "--line", s.linea, "--train-source", s.treno, "--route", "R", "--train", "T 1", "-o", "carried.svg"});
+  const auto e = s.da_sorgenti("carried.svg");
   const Modello m = s.modello();
   ASSERT_EQ(e.stato, m.numero_errore == 0 ? 0 : 1) << e.err;
   const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "carried.svg"));

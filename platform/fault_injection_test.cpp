@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "emitters/source_emitter.h"
 #include "model/nomi_file.h"
 #include "tools/faulty_files.h"
+#include "tools/run_program.h"
 #include "tools/test_support.h"
 
 namespace compactor {
@@ -160,10 +160,7 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 4);
+  EXPECT_EQ(testing::attendi(pid), 4);
   EXPECT_EQ(testing::leggi(err_path),
             "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
   const Riferimento& rif = riferimento();

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 
+#include "tools/run_program.h"
 #include "tools/test_support.h"
 
 namespace compactor {
@@ -86,10 +86,7 @@ TEST(Files, AWriteTheSystemRefusesIsAFailureNotASuccess) {
     }
     ::_exit(1);
   }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported as success, 2: wrong file or reason";
+  EXPECT_EQ(testing::attendi(pid), 0) << "1: reported as success, 2: wrong file or reason";
   EXPECT_EQ(testing::leggi(path), "old");
   EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"f.bin"});
 }
