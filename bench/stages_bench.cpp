@@ -52,10 +52,8 @@ const Fonti& generata(int64_t metri) {
 // A route model as the loader leaves it, with the plan switched on.
 Modello nuovo_modello() {
   Modello m;
-  // Whole strings moved in: assigning the literals trips a false alarm of
-  // the optimiser's overlap check in Release builds.
-  m.nome_percorso = std::string("R");
-  m.nome_treno = std::string("T");
+  m.nome_percorso = "R";
+  m.nome_treno = "T";
   m.con_planimetria = 1;
   return m;
 }
