@@ -51,6 +51,11 @@ bool stesso_file(const std::string& a, const std::string& b) {
 }  // namespace
 
 Compilazione compila(const OpzioniCompilazione& o, Files& files) {
+  Modello m;
+  return compila(o, files, m);
+}
+
+Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m) {
   std::string problema;
   const auto percorso = nome_valido(o.percorso, "route", problema);
   if (!percorso) return uso(problema);
@@ -79,7 +84,6 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files) {
     write_whole(files, nomi.linea_txt, linea);
     write_whole(files, nomi.treno_txt, treno_txt);
 
-    Modello m;
     m.nome_percorso = *percorso;
     m.nome_treno = *treno;
     int32_t j = o.senza_planimetria ? 0 : 1;

@@ -11,6 +11,10 @@
 #include "loader/diagnostica.h"
 #include "platform/files.h"
 
+namespace compactor {
+struct Modello;
+}
+
 namespace compactor::cli {
 
 // Exit statuses of the tool.
@@ -48,6 +52,8 @@ struct Compilazione {
 std::optional<std::string> nome_valido(const std::string& utf8, const char* che_cosa, std::string& errore);
 
 Compilazione compila(const OpzioniCompilazione& o, Files& files);
+// The same, leaving what was loaded and finished in `m` (a fresh model).
+Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m);
 
 // Prints the outcome: problems in the file:line:column style with the line
 // and a caret, and a closing count; or, with `json`, one JSON object on

@@ -24,10 +24,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kFatto = 0, kErrore = 1, kUso = 2, kFile = 4;
-
 // A command line that cannot work.
 class Uso : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A platform failure already told in words ("FILE: reason").
+class NonRiuscito : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -51,8 +55,8 @@ std::string nome_cp1252(const std::string& utf8, const char* che_cosa) {
 // route length in the scenario file.
 void controlla_insieme(const Caricato& c, const std::string& griglia, const std::string& planimetria) {
   const int64_t lunghezza = c.stazioni.at(84).fine;
-  const int64_t metri = lunghezza + 7000;
-  const auto celle = static_cast<int64_t>(std::nearbyint(static_cast<double>(metri) / 50));
+  const int64_t metri = metri_del_percorso(lunghezza);
+  const int64_t celle = ultima_cella(metri);
   if (lunghezza < 0 || c.griglia.ultima() != celle)
     throw FileNonValido(
         fmt::format("bad compiled file: {} has {} cells, but the route length of the scenario file ({} m) needs {}",
@@ -115,15 +119,15 @@ Caricato da_compilati(const OpzioniRender& o, Files& files) {
   return c;
 }
 
-std::string descrivi_errore(const Modello& m, const Diagnostica& d) {
-  std::string t = fmt::format("error {}", m.numero_errore);
-  if (errore_con_posizione(m.numero_errore)) t += fmt::format(" at {} m", m.posizione_errore);
-  const std::string significato = significato_errore(m.numero_errore);
-  if (!significato.empty()) t += ": " + significato;
-  if (!d.motivo.empty()) t += ": " + cp1252_to_utf8(d.motivo);
-  if (d.sorgente != Diagnostica::nessuna) {
-    const char* quale = d.sorgente == Diagnostica::linea ? "line source" : "train source";
-    t += d.riga > 0 ? fmt::format(" ({}, line {})", quale, d.riga) : fmt::format(" ({})", quale);
+// A compile's scenario error or error stop, on one line.
+std::string descrivi_errore(const Compilazione& c) {
+  if (c.stato == stato::fermata) return c.messaggio;
+  std::string t = fmt::format("error {}", c.errore);
+  if (errore_con_posizione(c.errore)) t += fmt::format(" at {} m", c.posizione);
+  if (!c.messaggio.empty()) t += ": " + c.messaggio;
+  if (c.diagnostica.sorgente != Diagnostica::nessuna) {
+    const char* quale = c.diagnostica.sorgente == Diagnostica::linea ? "line source" : "train source";
+    t += c.diagnostica.riga > 0 ? fmt::format(" ({}, line {})", quale, c.diagnostica.riga) : fmt::format(" ({})", quale);
   }
   return t;
 }
@@ -133,29 +137,23 @@ Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& pr
     throw Uso("--line and --train-source go together: give both sources");
   if (!o.ingressi.empty()) throw Uso("give either compiled files or --line and --train-source, not both");
   if (o.percorso.empty() || o.treno.empty()) throw Uso("compiling sources needs --route and --train");
-  const std::string percorso = nome_cp1252(o.percorso, "route");
-  const std::string treno = nome_cp1252(o.treno, "train");
-  const std::string linea = files.read(o.sorgente_linea);
-  const std::string treno_txt = files.read(o.sorgente_treno);
 
   progresso.passo("compiling the sources...");
   CartellaTemporanea lavoro("scenario-render");
   if (lavoro.path().empty())
     throw PlatformError(fs::temp_directory_path().string(), "cannot create a temporary directory");
-  const NomiFile nomi = nomi_file(lavoro.path(), percorso, treno);
-  write_whole(files, nomi.linea_txt, linea);
-  write_whole(files, nomi.treno_txt, treno_txt);
+  OpzioniCompilazione oc;
+  oc.sorgente_linea = o.sorgente_linea;
+  oc.sorgente_treno = o.sorgente_treno;
+  oc.percorso = o.percorso;
+  oc.treno = o.treno;
+  oc.cartella = lavoro.path();
   Modello m;
-  m.nome_percorso = percorso;
-  m.nome_treno = treno;
-  int32_t j = 1;
+  const Compilazione esito = compila(oc, files, m);
+  if (esito.stato == stato::uso) throw Uso(esito.messaggio);
+  if (esito.stato == stato::piattaforma) throw NonRiuscito(esito.messaggio);
   Caricato c;
-  try {
-    const EsitoCompilazione esito = memorizza_percorso(m, j, nomi, files);
-    if (m.numero_errore != 0) c.problema = descrivi_errore(m, esito.diagnostica);
-  } catch (const ErrorStop& stop) {
-    c.problema = "Errore n. " + stop.numero() + ": " + significato_errore(std::stoi(stop.numero()));
-  }
+  if (esito.errore != 0) c.problema = descrivi_errore(esito);
   c.stazioni = std::move(m.stazioni);
   c.griglia = std::move(m.griglia);
   c.planimetria = std::move(m.planimetria);
@@ -186,16 +184,19 @@ int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream
       write_whole(files, o.uscita, svg);
       progresso.passo("wrote " + o.uscita);
     }
-    return c.problema.empty() ? kFatto : kErrore;
+    return c.problema.empty() ? stato::pulito : stato::errore;
   } catch (const Uso& e) {
     err << "scenario render: " << e.what() << "\n";
-    return kUso;
+    return stato::uso;
   } catch (const FileNonValido& e) {
     err << "scenario: " << e.what() << "\n";
-    return kErrore;
+    return stato::errore;
   } catch (const PlatformError& e) {
     err << "scenario: " << e.path() << ": " << e.reason() << "\n";
-    return kFile;
+    return stato::piattaforma;
+  } catch (const NonRiuscito& e) {
+    err << "scenario: " << e.what() << "\n";
+    return stato::piattaforma;
   }
 }
 

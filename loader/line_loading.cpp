@@ -75,8 +75,8 @@ bool sezione_generale(Caricamento& c) {
         c.ferma(1, c.qui());
         return false;
       }
-      m.metri_totali = in_long(int64_t{lunghezza} + 7000);
-      m.celle_totali = in_long(arrotonda(m.metri_totali / 50.0));
+      m.metri_totali = in_long(metri_del_percorso(lunghezza));
+      m.celle_totali = in_long(ultima_cella(m.metri_totali));
       m.griglia.dimensiona(m.celle_totali);
       if (m.con_planimetria != 0) m.planimetria.dimensiona(m.metri_totali);
     }

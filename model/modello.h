@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -75,6 +76,13 @@ struct stazione {
   int32_t orario = 0;  // seconds since midnight
   bool operator==(const stazione&) const = default;
 };
+
+// The route's extent from its length: 7000 m past the end to run out on,
+// and the last cell's index, metres / 50 with halves to even.
+inline int64_t metri_del_percorso(int64_t lunghezza) { return lunghezza + 7000; }
+inline int64_t ultima_cella(int64_t metri) {
+  return static_cast<int64_t>(std::nearbyint(static_cast<double>(metri) / 50.0));
+}
 
 // The route grid, cells 0 to celle_totali once dimensioned.
 class Griglia {
