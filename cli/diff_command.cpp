@@ -10,6 +10,7 @@
 
 #include "cli/command.h"
 #include "cli/dump_command.h"
+#include "cli/plurale.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
@@ -174,7 +175,7 @@ int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
     out << "identical\n";
     return kUguali;
   }
-  out << fmt::format("{} difference{}\n", d.totale(), d.totale() == 1 ? "" : "s");
+  out << plurale(static_cast<size_t>(d.totale()), "difference") << "\n";
   return kDiversi;
 }
 

@@ -11,6 +11,7 @@
 
 #include "cli/command.h"
 #include "cli/compiled_reader.h"
+#include "cli/plurale.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
@@ -165,14 +166,14 @@ void stazioni_testo(const std::string& file, const Stazioni& t, const std::vecto
     else if (ruolo == "clear") vuote.push_back(r);
     else generali.push_back(r);
   }
-  int n_stazioni = 0, n_cartelli = 0;
+  size_t n_stazioni = 0, n_cartelli = 0;
   for (int r = 0; r < Stazioni::righe; ++r) {
     const std::string ruolo = ruolo_riga(r, t.at(r));
     n_stazioni += ruolo == "station";
     n_cartelli += ruolo == "signboard text";
   }
-  out << fmt::format("scenario file {}: 87 rows, {} station{}, {} signboard text{}\n", file, n_stazioni,
-                     n_stazioni == 1 ? "" : "s", n_cartelli, n_cartelli == 1 ? "" : "s");
+  out << fmt::format("scenario file {}: 87 rows, {}, {}\n", file, plurale(n_stazioni, "station"),
+                     plurale(n_cartelli, "signboard text"));
 
   if (!stazioni.empty()) {
     out << "\nStations (c4 ... c13: campo4 ... campo13)\n";

@@ -6,6 +6,7 @@
 
 #include "cli/compile_command.h"
 #include "cli/error_messages.h"
+#include "cli/plurale.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
@@ -22,8 +23,6 @@ void riga_e_cursore(std::ostream& err, const std::string& riga, int colonna) {
 std::string posizione_testo(const Compilazione& c) {
   return errore_con_posizione(c.errore) ? fmt::format(" (at {} m)", c.posizione) : "";
 }
-
-std::string plurale(size_t n, const char* parola) { return fmt::format("{} {}{}", n, parola, n == 1 ? "" : "s"); }
 
 }  // namespace
 

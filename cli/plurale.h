@@ -1,0 +1,13 @@
+// "1 warning", "3 warnings": a count and its noun.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <fmt/format.h>
+
+namespace compactor::cli {
+
+inline std::string plurale(size_t n, const char* parola) { return fmt::format("{} {}{}", n, parola, n == 1 ? "" : "s"); }
+
+}  // namespace compactor::cli
