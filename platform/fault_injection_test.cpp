@@ -38,6 +38,7 @@ struct Esito {
 };
 
 Esito form_load(const std::string& cartella, Files& files) {
+  ::unsetenv("DISPLAY");  // runs in this process never open the window
   std::ostringstream err;
   Esito r;
   r.stato = Form_Load(cartella, files, err);
@@ -53,7 +54,6 @@ struct Riferimento {
 
 const Riferimento& riferimento() {
   static const Riferimento r = [] {
-    ::unsetenv("DISPLAY");
     testing::TempDir dir;
     prepara_vecchie(dir);
     FileGuasti contatore(real_files());
