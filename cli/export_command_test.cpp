@@ -1,0 +1,121 @@
+// scenario export: the carried texts byte for byte as the program writes
+// them, and back through compile to the program's own compiled files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "emitters/carried_texts.h"
+#include "emitters/source_emitter.h"
+#include "tools/run_program.h"
+#include "tools/test_support.h"
+
+namespace compactor {
+namespace {
+
+const std::string kRoute = "Orvena_Lusco";
+const std::string kTrain = "REG 4105";
+
+// Each written file, in the order the paths are printed, and the table the
+// program writes it from.
+const struct Testo {
+  const char* nome;
+  const TabellaRighe& (*righe)();
+} kTesti[] = {
+    {"Orvena_Lusco_linea.txt", righe_linea},
+    {"Orvena_Lusco_REG 4105-.txt", righe_treno},
+    {"Orvena_Lusco_REG 4105_note.txt", righe_note},
+    {"Orvena_Lusco_REG 4105_rallentamenti.txt", righe_rallentamenti},
+    {"Orvena_Lusco_REG 4105_scheda_treno.txt", righe_scheda},
+};
+
+testing::Esito scenario(std::vector<std::string> args, const std::string& cwd) {
+  args.insert(args.begin(), SCENARIO_BINARY);
+  return testing::esegui(args, cwd);
+}
+
+TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
+  struct Caso {
+    const char* nome;
+    std::string argomento;  // DIR as given, relative to the working directory
+    std::string cartella;   // where the files land, relative to it
+    bool esistente;
+  } casi[] = {
+      {"an existing directory", "here", "here", true},
+      {"a missing nested directory", "new/carried", "new/carried", false},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    testing::TempDir dir;
+    if (c.esistente) std::filesystem::create_directory(dir / c.cartella);
+    const auto e = scenario({"export", c.argomento}, dir.path());
+    ASSERT_EQ(e.stato, 0) << e.err;
+    EXPECT_EQ(e.err, "");
+
+    std::vector<std::string> nomi;
+    std::string stampati;
+    for (const auto& t : kTesti) {
+      nomi.push_back(t.nome);
+      stampati += c.cartella + "/" + t.nome + "\n";
+    }
+    std::sort(nomi.begin(), nomi.end());
+    EXPECT_EQ(testing::elenco(dir / c.cartella), nomi);
+    EXPECT_EQ(e.out, stampati);
+    for (const auto& t : kTesti)
+      EXPECT_EQ(testing::leggi(dir / c.cartella + "/" + t.nome), testo_file(t.righe())) << t.nome;
+  }
+}
+
+TEST(ScenarioExport, TheTrainSourceAndTheNotesCarryWindows1252Characters) {
+  // Without them the byte comparison above would not reach the code page.
+  for (auto righe : {&righe_treno, &righe_note}) {
+    const std::string bytes = testo_file(righe());
+    EXPECT_TRUE(std::any_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; }));
+  }
+}
+
+TEST(ScenarioExport, ADirectoryThatCannotBeMadeIsAUsageError) {
+  struct Caso {
+    const char* nome;
+    std::string argomento;
+  } casi[] = {
+      {"an existing regular file", "taken"},
+      {"a directory under a regular file", "taken/sub"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    testing::TempDir dir;
+    testing::scrivi(dir / "taken", "mine\r\n");
+    const auto e = scenario({"export", c.argomento}, dir.path());
+    EXPECT_EQ(e.stato, 2) << e.err;
+    EXPECT_NE(e.err.find("\"" + c.argomento + "\""), std::string::npos) << e.err;
+    EXPECT_EQ(e.out, "");
+    EXPECT_EQ(testing::leggi(dir / "taken"), "mine\r\n");
+    EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"taken"});
+  }
+}
+
+// The exported sources, compiled by the tool, give the very files of the
+// program's own run, and the exported documents are the ones it leaves.
+TEST(ScenarioExport, CompilingTheExportedSourcesGivesTheProgramsOwnFiles) {
+  testing::TempDir dir;
+  ASSERT_EQ(scenario({"export", "carried"}, dir.path()).stato, 0);
+  const auto e = scenario({"compile", "carried/Orvena_Lusco_linea.txt", "carried/Orvena_Lusco_REG 4105-.txt", "--route",
+                           kRoute, "--train", kTrain, "--out", "compiled"},
+                          dir.path());
+  ASSERT_EQ(e.stato, 0) << e.err;
+
+  testing::TempDir run;
+  const std::string program = run / "compactor";
+  std::filesystem::copy_file(COMPACTOR_BINARY, program);
+  const auto programma = testing::esegui({program}, run.path(), {"DISPLAY="});
+  ASSERT_EQ(programma.stato, 0) << programma.err;
+
+  for (const auto& nome : testing::kUsciteProgramma) {
+    const bool documento = nome.ends_with(".txt");
+    EXPECT_EQ(testing::leggi(dir / (documento ? "carried/" : "compiled/") + nome), testing::leggi(run / nome)) << nome;
+  }
+}
+
+}  // namespace
+}  // namespace compactor
