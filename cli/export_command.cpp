@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <string_view>
 
 #include <fmt/format.h>
 
@@ -43,8 +44,10 @@ Comando comando_export(CLI::App& app) {
               std::cerr << fmt::format("scenario: {}: {}\n", e.path(), e.reason());
               return 4;
             }
+            // The directory is the author's own text and is printed as given;
+            // only the file names are Windows-1252.
             for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
-              std::cout << cp1252_to_utf8(*f) << "\n";
+              std::cout << dir << cp1252_to_utf8(std::string_view(*f).substr(dir.size())) << "\n";
             return 0;
           }};
 }

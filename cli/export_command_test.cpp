@@ -43,6 +43,9 @@ TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
   } casi[] = {
       {"an existing directory", "here", "here", true},
       {"a missing nested directory", "new/carried", "new/carried", false},
+      // A UTF-8 directory name is printed as given: only the file names are
+      // Windows-1252.
+      {"a non-ASCII name with a trailing slash", "\xC3\xA9 dir/", "\xC3\xA9 dir", false},
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
