@@ -137,7 +137,7 @@ void LettoreCampi::segna_fine() {
 }
 
 void LettoreCampi::fallisci(const std::string& motivo) const {
-  throw LoadFailure("line " + std::to_string(riga_) + ", column " + std::to_string(colonna_) +
+  throw LoadFailure("line " + std::to_string(riga_) + ", column " + std::to_string(colonna_ + 1) +
                     ": " + motivo);
 }
 

@@ -146,6 +146,18 @@ TEST_P(LetturaFallita, LastReadIsALoadFailure) {
   EXPECT_THROW(esegui(r, g.letture.substr(g.letture.size() - 1)), LoadFailure);
 }
 
+// The failure names the field's line and column as an editor counts them.
+TEST(LetturaFallitaDove, NamesLineAndColumnFromOne) {
+  LettoreCampi r("velocita, 100\r\n  abc, 7\r\n");
+  ASSERT_NO_THROW(esegui(r, "TL"));
+  try {
+    r.leggi_long();
+    FAIL() << "\"abc\" read as a number";
+  } catch (const LoadFailure& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("line 2, column 3: ", 0), 0u) << e.what();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     PastTheEnd, LetturaFallita,
     testing::Values(Guasto{"empty_source_text", "", "T"}, Guasto{"empty_source_number", "", "L"},
