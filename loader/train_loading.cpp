@@ -2,6 +2,7 @@
 // profiles, stations, signals, slowdowns and code drops.
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "loader/arrotonda.h"
 #include "loader/caricamento.h"
@@ -88,6 +89,18 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
   return Esito::continua;
 }
 
+// Signals and slowdowns stop loading once an error is recorded, also one the
+// line source recorded earlier (error 15 carries over). The record that stops
+// it is not the one at fault then: name that one too.
+Esito ferma_dopo_errore(Caricamento& c, int32_t errore_prima, int32_t posizione, Caricamento::Punto dove) {
+  const Diagnostica prima = c.diagnostica;
+  c.ferma(c.m.numero_errore, posizione, dove);
+  if (errore_prima > 0 && prima.sorgente == Diagnostica::linea && prima.riga > 0)
+    c.diagnostica.motivo = "recorded by the line source at line " + std::to_string(prima.riga) + " (\"" +
+                           prima.testo_riga + "\"); train loading stops at its first signal or slowdown";
+  return Esito::fine_caricamento;
+}
+
 Esito segnale(Caricamento& c) {
   Modello& m = c.m;
   const int32_t posizione = c.numero();
@@ -95,8 +108,9 @@ Esito segnale(Caricamento& c) {
   std::array<int32_t, 10> v{};
   for (int32_t& x : v) x = c.numero();
   if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
+  const int32_t errore_prima = m.numero_errore;
   memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
-  if (m.numero_errore > 0) return c.ferma(m.numero_errore, posizione, dove);
+  if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, posizione, dove);
   c.registrato(TipoRecord::segnale, posizione, dove);
   return Esito::continua;
 }
@@ -108,8 +122,9 @@ Esito rallentamento(Caricamento& c) {
   std::array<int32_t, 5> v{};
   for (int32_t& n : v) n = c.numero();
   if (!c.dentro(x, 100, dove)) return Esito::fine_record;
+  const int32_t errore_prima = m.numero_errore;
   memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4]);
-  if (m.numero_errore > 0) return c.ferma(m.numero_errore, x, dove);
+  if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, x, dove);
   c.registrato(TipoRecord::rallentamento, x, dove);
   return Esito::continua;
 }

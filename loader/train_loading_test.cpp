@@ -602,6 +602,35 @@ INSTANTIATE_TEST_SUITE_P(
                   EXPECT_EQ(e.c(390).dato1, 60);
                   EXPECT_EQ(e.c(424).tipo, 0);
                 }},
+        Arresto{"slowdown_start_on_a_taken_cell_18",
+                {},
+                {"abbattimento,  20700,  270", "rallentamento,  20650,  60,  1000,  1,  1,  0"},
+                18,
+                20650,
+                [](const EsitoCarica& e) {
+                  EXPECT_EQ(e.c(390).tipo, 0);
+                  EXPECT_EQ(e.c(434).tipo, 0);
+                }},
+        Arresto{"slowdown_end_on_a_taken_cell_19",
+                {},
+                {"abbattimento,  21700,  270", "rallentamento,  20650,  60,  1000,  1,  1,  0"},
+                19,
+                20650,
+                [](const EsitoCarica& e) {
+                  EXPECT_EQ(e.c(414).tipo, 0);
+                  EXPECT_EQ(e.c(434).tipo, tipo_cella::abbattimento);
+                }},
+        Arresto{"pre_warning_on_a_taken_cell_20",
+                {},
+                {"abbattimento,  19450,  270", "rallentamento,  20650,  60,  1000,  1,  1,  0"},
+                20,
+                20650,
+                [](const EsitoCarica& e) {
+                  EXPECT_EQ(e.c(390).tipo, tipo_cella::avviso);
+                  EXPECT_EQ(e.c(414).tipo, tipo_cella::inizio_rallentamento);
+                  EXPECT_EQ(e.c(434).tipo, tipo_cella::fine_rallentamento);
+                  EXPECT_EQ(e.c(388).tipo, 0);
+                }},
         Arresto{"drop_beyond_the_grid_15", {}, {"abbattimento,  340901,  270"}, 15, 340901},
         Arresto{"station_beyond_the_grid_15",
                 {},
@@ -716,6 +745,9 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(e.c(100).velocita, 0);  // no tails after a stop
                  EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::treno);
                  EXPECT_EQ(e.diagnostica.riga, 5);
+                 // ... and the record that recorded the error is named
+                 EXPECT_NE(e.diagnostica.motivo.find("line source at line"), std::string::npos);
+                 EXPECT_NE(e.diagnostica.motivo.find("pendenza,  340901,  0"), std::string::npos);
                }},
         Dopo15{"first_slowdown_stops_after_it_is_stored",
                {"rallentamento,  20650,  60,  1000,  1,  1,  0", "numero vetture,  7"},
