@@ -1,7 +1,5 @@
 // scenario check: compile into a scratch directory and tell every error and
 // warning, keeping nothing.
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -9,16 +7,15 @@
 #include "cli/command.h"
 #include "cli/cartella_temporanea.h"
 #include "cli/compile_command.h"
+#include "cli/render_progress.h"
 
 namespace compactor::cli {
-namespace {
-
-}  // namespace
 
 Comando comando_check(CLI::App& app) {
   struct Opzioni {
     OpzioniCompilazione o;
     bool json = false;
+    bool quiet = false;
   };
   auto opz = std::make_shared<Opzioni>();
   opz->o.percorso = "check";
@@ -29,6 +26,7 @@ Comando comando_check(CLI::App& app) {
   cmd->add_option("--route", opz->o.percorso, "route name (default: check)");
   cmd->add_option("--train", opz->o.treno, "train name (default: check)");
   cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");
+  cmd->add_flag("--quiet", opz->quiet, "no progress on the terminal");
   cmd->footer(
       "Besides the errors of a compile, warns of what the loader accepts silently: unrecognised key\n"
       "fields (a misspelt key word, a capitalised \"Progressiva\"), a decimal comma that split a number,\n"
@@ -45,6 +43,7 @@ Comando comando_check(CLI::App& app) {
             }
             OpzioniCompilazione o = opz->o;
             o.cartella = scratch.path();
+            o.avanzamento = Avanzamento(opz->quiet).attivo();
             Compilazione c = compila(o, real_files());
             c.scritti.clear();  // nothing is kept
             if (c.stato == stato::fermata) c.stato = stato::errore;

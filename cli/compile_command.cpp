@@ -1,7 +1,5 @@
 #include "cli/compile_command.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -10,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/error_messages.h"
+#include "cli/render_progress.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/modello.h"
 #include "platform/cp1252.h"
@@ -90,11 +89,25 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m) {
     RaccoltaAvvisi avvisi;
     if (o.avanzamento)
       avvisi.avanzamento = [](const char* fase) { std::cerr << "\r\033[Kscenario: " << fase << "..." << std::flush; };
-    EsitoCompilazione esito = memorizza_percorso(m, j, nomi, files, &avvisi);
+    // No source copy stays behind, whatever the loader left and however the
+    // compile ends.
+    auto via_le_copie = [&] {
+      for (const auto* copia : {&nomi.linea_txt, &nomi.treno_txt})
+        if (files.exists(*copia)) files.remove(*copia);
+    };
+    EsitoCompilazione esito;
+    try {
+      esito = memorizza_percorso(m, j, nomi, files, &avvisi);
+    } catch (...) {
+      try {
+        via_le_copie();
+      } catch (const PlatformError&) {
+        // the failure that stopped the compile is the one to tell
+      }
+      throw;
+    }
     if (o.avanzamento) std::cerr << "\r\033[K" << std::flush;
-    // No source copy stays behind, whatever the loader left.
-    for (const auto* copia : {&nomi.linea_txt, &nomi.treno_txt})
-      if (files.exists(*copia)) files.remove(*copia);
+    via_le_copie();
 
     c.avvisi = avvisi.avvisi();
     c.errore = m.numero_errore;
@@ -111,6 +124,7 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m) {
   } catch (const ErrorStop& stop) {
     c.stato = stato::fermata;
     c.errore = std::stoi(stop.numero());
+    c.posizione = m.posizione_errore;
     c.messaggio = "Errore n. " + stop.numero() + ": " + significato_errore(c.errore);
   } catch (const PlatformError& e) {
     c.stato = stato::piattaforma;
@@ -140,10 +154,11 @@ Comando comando_compile(CLI::App& app) {
       "  scenario compile route.txt train.txt --route Orvena_Lusco --train \"REG 4105\" --out compiled\n"
       "Problems are told as FILE:LINE:COLUMN: error N: ... with the line and a caret under the field.\n"
       "Exit status: 0 clean, 1 a scenario error was recorded (the compiled files are still written\n"
-      "from what was loaded), 2 usage error, 3 the error stop (a reserved place is taken; nothing is\n"
-      "written), 4 a file could not be read or written.");
+      "from what was loaded, unless loading stopped before the route length was read), 2 usage error,\n"
+      "3 the error stop (a reserved place is taken; nothing is written), 4 a file could not be read or\n"
+      "written.");
   return {cmd, [opz] {
-            opz->o.avanzamento = !opz->quiet && ::isatty(2);
+            opz->o.avanzamento = Avanzamento(opz->quiet).attivo();
             const Compilazione c = compila(opz->o, real_files());
             stampa(c, opz->json, std::cout, std::cerr);
             return c.stato;

@@ -110,11 +110,79 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
   EXPECT_EQ(nlohmann::json::parse(fermata.out)["error"], 1250);
   EXPECT_FALSE(std::filesystem::exists(stop.dir / "out/R_T 1.dat")) << "nothing is written after the stop";
 
+  // The stop keeps the position recorded before it, and leaves no working
+  // copy of a source the loader never reached (two signboards in one cell
+  // end loading before the train source).
+  for (const auto& [righe, posizione] : {std::pair{"cartello_indicatore,  0,   (X)\r\npendenza,  99999,  0\r\n", 99999},
+                                         std::pair{"cartello_indicatore,  0,   (X)\r\ncartello_indicatore,  0,   (Y)\r\n", 0}}) {
+    Sorgenti dopo(std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n") + righe + "[fine]\r\n",
+                  "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
+    const auto e = dopo.compile({"--json"});
+    EXPECT_EQ(e.stato, 3) << righe << e.err;
+    const auto j = nlohmann::json::parse(e.out);
+    EXPECT_EQ(j["error"], 1250) << righe;
+    EXPECT_EQ(j["position"], posizione) << righe;
+    EXPECT_EQ(testing::elenco(dopo.dir / "out"), std::vector<std::string>{}) << righe;
+  }
+
   Sorgenti blocked;
   std::filesystem::create_directories(blocked.dir / "out/R_T 1.sim/x");
   const auto platform = blocked.compile();
   EXPECT_EQ(platform.stato, 4);
   EXPECT_NE(platform.err.find("R_T 1.sim"), std::string::npos) << platform.err;
+}
+
+// An error of the finishing pass is not blamed on a source line, not even
+// when the loader had recorded one of its own before.
+TEST(ScenarioCompile, AnErrorOfTheFinishingPassNamesNoSourceLine) {
+  // Cells 407 to 409, where the first drop before the slowdown at 414 goes,
+  // are taken; the last record lies beyond the grid (error 15).
+  Sorgenti s("[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
+             "[generale]\r\nvelocita,   0,    100\r\nrallentamento,  20650,  60,  1000,  1,  1,  0\r\n"
+             "abbattimento,  20350,  270\r\nabbattimento,  20400,  270\r\nabbattimento,  20450,  270\r\n"
+             "abbattimento,  99999,  270\r\n[fine]\r\n");
+  const auto e = s.compile({"--json"});
+  EXPECT_EQ(e.stato, 1) << e.err;
+  const auto j = nlohmann::json::parse(e.out);
+  EXPECT_EQ(j["error"], 12);
+  EXPECT_EQ(j["position"], 414 * 50);
+  EXPECT_TRUE(j["file"].is_null()) << e.out;
+  EXPECT_TRUE(j["line"].is_null()) << e.out;
+  EXPECT_EQ(j["written"].size(), 3u);
+}
+
+// Loading that stops before the route length leaves no grid: nothing is
+// finished or written, and the error is reported.
+TEST(ScenarioCompile, WithoutAGridNothingIsWritten) {
+  Sorgenti s("[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTreno);
+  const auto e = s.compile({"--json"});
+  EXPECT_EQ(e.stato, 1) << e.err;
+  const auto j = nlohmann::json::parse(e.out);
+  EXPECT_NE(j["error"], 0);
+  EXPECT_TRUE(j["written"].empty());
+  EXPECT_EQ(testing::elenco(s.dir / "out"), std::vector<std::string>{});
+}
+
+// Progress goes to a terminal only, and not with --quiet.
+TEST(ScenarioCompile, ProgressOnATerminalOnly) {
+  if (!std::filesystem::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to give the tool a terminal";
+  Sorgenti s;
+  auto sotto_terminale = [&](const std::string& comando, const std::string& extra) {
+    std::string riga = std::string("'") + SCENARIO_BINARY + "' " + comando + " '" + s.linea + "' '" + s.treno + "' ";
+    if (comando == "compile") riga += "--route R --train T --out '" + (s.dir / "out") + "' ";
+    return testing::esegui({"/usr/bin/script", "-qec", riga + extra, "/dev/null"}, s.dir.path());
+  };
+  const auto a_terminale = sotto_terminale("compile", "");
+  EXPECT_EQ(a_terminale.stato, 0) << a_terminale.out;
+  EXPECT_NE(a_terminale.out.find("scenario: loading..."), std::string::npos) << a_terminale.out;
+  EXPECT_NE(a_terminale.out.find("scenario: writing..."), std::string::npos) << a_terminale.out;
+  const auto quieto = sotto_terminale("compile", "--quiet");
+  EXPECT_EQ(quieto.out.find("scenario:"), std::string::npos) << quieto.out;
+  EXPECT_EQ(s.compile().err.find("scenario:"), std::string::npos) << "not a terminal";
+
+  const auto check = sotto_terminale("check", "");
+  EXPECT_NE(check.out.find("scenario: loading..."), std::string::npos) << check.out;
+  EXPECT_EQ(sotto_terminale("check", "--quiet").out.find("scenario:"), std::string::npos);
 }
 
 // The finishing pass reaches the grid file: drops before, inside and after

@@ -20,7 +20,10 @@ EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nom
   esito.diagnostica = memorizza_dati(m, nomi, files, osservatore);
   if (!m.griglia.dimensionata()) return esito;
   fase("finishing");
+  const int32_t errore_caricato = m.numero_errore, posizione_caricata = m.posizione_errore;
   passo_finale(m);
+  // An error of the pass comes from the grid, not from a source record.
+  if (m.numero_errore != errore_caricato || m.posizione_errore != posizione_caricata) esito.diagnostica = {};
   timbra_riservati(m);
   fase("writing");
   esito.scritti = scrivi_file_compilati(m, nomi, files);
