@@ -53,7 +53,9 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
 }
 
 TEST(ScenarioCheck, HeadersCommentsAndCleanSourcesAreQuietAndErrorsWin) {
-  const std::string linea = kTestaLinea + "- a comment\r\n[curve]\r\n[pendenze]\r\npendenza,  0,   0\r\n[fine]\r\n";
+  // A curve is laid out metre by metre: any chainage is as meant.
+  const std::string linea =
+      kTestaLinea + "- a comment\r\n[curve]\r\ncurvad5,  2275,  130\r\n[pendenze]\r\npendenza,  0,   0\r\n[fine]\r\n";
   const auto pulito = check(linea, "[generale]\r\n[segnali]\r\nvelocita,   0,    30\r\n[fine]\r\n");
   EXPECT_EQ(pulito.stato, 0) << pulito.err;
   EXPECT_NE(pulito.err.find("0 errors, 0 warnings"), std::string::npos);
