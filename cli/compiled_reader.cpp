@@ -10,6 +10,7 @@
 
 #include <fmt/format.h>
 
+#include "compiler/riservati.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
@@ -82,6 +83,9 @@ Griglia decodifica_griglia(std::string_view bytes) {
     c.pendenza = in.u8();
     c.aderenza = in.u8();
   }
+  // A foreign file of the right length: every compile stamps cell 1.
+  if (celle > 1 && g.at(1).dato1 != marca_griglia)
+    difetto(fmt::format("cell 1 holds {} where every compiled grid has the mark {}", g.at(1).dato1, marca_griglia));
   return g;
 }
 
@@ -119,6 +123,9 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
     s.orario = in.i32();
   }
   if (in.resta() != 0) difetto(fmt::format("{} bytes left over after the 87 rows", in.resta()));
+  if (t.at(85).campo7 != marca_scenario)
+    difetto(fmt::format("row 85 holds {} where every compiled scenario file has the mark {}", t.at(85).campo7,
+                        marca_scenario));
   return t;
 }
 

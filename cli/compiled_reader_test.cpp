@@ -112,6 +112,17 @@ std::string con_lunghezza_nome(int16_t n) {
   return b;
 }
 
+// 200 cells of noise.
+std::string griglia_casuale() {
+  std::string b(200 * 15, '\0');
+  uint32_t x = 4105;
+  for (size_t i = 0; i < b.size(); ++i) {
+    x = x * 1103515245u + 12345u;
+    b[i] = static_cast<char>(x >> 24);
+  }
+  return b;
+}
+
 std::vector<FileRotto> file_rotti() {
   const std::string griglia = bytes_griglia(griglia_di_prova());
   const std::string stazioni = bytes_stazioni(stazioni_di_prova());
@@ -122,6 +133,9 @@ std::vector<FileRotto> file_rotti() {
       {"grid one byte too long", TipoFile::griglia, griglia + '\0', "15-byte cells"},
       {"empty grid", TipoFile::griglia, "", "empty"},
       {"grid longer than the longest route", TipoFile::griglia, std::string(20142 * 15, '\0'), "longest route"},
+      {"grid without its mark", TipoFile::griglia, std::string(3 * 15, '\0'), "cell 1 holds 0"},
+      {"random bytes as a grid", TipoFile::griglia, griglia_casuale(), "where every compiled grid has the mark 5121"},
+      {"scenario without its mark", TipoFile::scenario, bytes_stazioni(Stazioni{}), "row 85 holds 0"},
       {"scenario truncated by one byte", TipoFile::scenario, stazioni.substr(0, stazioni.size() - 1), "row 86"},
       {"scenario cut inside a row's head", TipoFile::scenario, stazioni.substr(0, 34 + 44 + 5), "ends inside row 2"},
       {"scenario one byte too long", TipoFile::scenario, stazioni + 'x', "1 bytes left over"},

@@ -23,11 +23,13 @@ ScenarioCompilato scenario_base() {
   s.con_scenario = s.con_griglia = s.con_planimetria = true;
   s.griglia.dimensiona(20);
   for (int64_t k = 0; k <= 20; ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
+  s.griglia.at(1).dato1 = 5121;
   s.griglia.at(12).tipo = 1;
   s.griglia.at(12).dato1 = 42;
   s.stazioni.at(1) = {8, -500, 500, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 43910};
   s.stazioni.at(84).fine = 1000;
   s.stazioni.at(85).nome = "R";
+  s.stazioni.at(85).campo7 = 610;
   s.stazioni.at(85).orario = 34121;
   s.planimetria.dimensiona(6);
   s.planimetria.semina();

@@ -3,12 +3,6 @@
 #include "compiler/codici_gara.h"
 
 namespace compactor {
-namespace {
-
-constexpr int16_t marca_scenario = 610;
-constexpr int16_t marca_griglia = 5121;
-
-}  // namespace
 
 void timbra_riservati(Modello& m) {
   stazione& riga85 = m.stazioni.at(85);

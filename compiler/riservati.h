@@ -5,6 +5,11 @@
 
 namespace compactor {
 
+// The marks every compiled scenario file (row 85, campo7) and grid file
+// (cell 1, dato1) carries.
+inline constexpr int16_t marca_scenario = 610;
+inline constexpr int16_t marca_griglia = 5121;
+
 // Stamps the mark 610 and the weighted scenario code into row 85 (campo7,
 // orario) and the mark 5121 and the plain code into cell 1 (dato1, dato2).
 // Each pair is checked to be still 0 just before it is stamped: throws
