@@ -199,7 +199,7 @@ Comando comando_diff(CLI::App& app) {
       "\"plan x(1200): 3.25 -> 3.5\"; a last line counts them all.\n"
       "Examples:\n"
       "  scenario diff before after\n"
-      "  scenario diff before after --route Orvena_Lusco --train REG --max 5\n"
+      "  scenario diff before after --route Orvena_Lusco --train \"REG 4105\" --max 5\n"
       "Exit status: 0 identical, 1 different, 2 usage error or a bad compiled file.");
   return {cmd, [opz] { return diff(*opz, std::cout, std::cerr); }};
 }

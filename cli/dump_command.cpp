@@ -495,9 +495,9 @@ Comando comando_dump(CLI::App& app) {
       "its stations, signboard texts and route-wide rows 81-86 with their meaning, skipping clear rows;\n"
       "a plan is summed up: points computed, bounding box, total turn, length along the points.\n"
       "Examples:\n"
-      "  scenario dump out/Orvena_Lusco_REG.dat --cells 598\n"
-      "  scenario dump out/Orvena_Lusco_REG.dat --cells 590:610 --json\n"
-      "  scenario dump out/Orvena_Lusco_REG.sim --rows 81:86\n"
+      "  scenario dump \"out/Orvena_Lusco_REG 4105.dat\" --cells 598\n"
+      "  scenario dump \"out/Orvena_Lusco_REG 4105.dat\" --cells 590:610 --json\n"
+      "  scenario dump \"out/Orvena_Lusco_REG 4105.sim\" --rows 81:86\n"
       "  scenario dump out/Orvena_Lusco_linea.dat --points 1200:1210\n"
       "Exit status: 0 done, 1 a bad compiled file (truncated, foreign or inconsistent), 2 usage error.");
   return {cmd, [opz] { return dump(*opz, std::cout, std::cerr); }};
