@@ -8,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/error_messages.h"
+#include "cli/percorsi.h"
 #include "cli/render_progress.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/modello.h"
@@ -68,8 +69,7 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m) {
     std::error_code ec;
     fs::create_directories(o.cartella, ec);
     if (!fs::is_directory(o.cartella)) return uso(fmt::format("cannot use \"{}\" as output directory", o.cartella));
-    std::string cartella = fs::absolute(o.cartella).lexically_normal().string();
-    while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
+    const std::string cartella = senza_barre_finali(fs::absolute(o.cartella).lexically_normal().string());
     const NomiFile nomi = nomi_file(cartella, *percorso, *treno);
     // The loader deletes the sources it reads: never let it be the author's.
     for (const auto* originale : {&o.sorgente_linea, &o.sorgente_treno})

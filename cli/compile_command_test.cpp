@@ -55,6 +55,12 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   EXPECT_EQ(j["written"].size(), 2u);
   EXPECT_TRUE(j["file"].is_null());
   EXPECT_TRUE(j["line"].is_null());
+
+  // The author's directory is shown as given, the file names in UTF-8.
+  const std::string altrove = s.dir / "citt\u00e0 out";
+  const auto accentato = s.scenario({"compile", s.linea, s.treno, "--route", "R\u00e0", "--train", "T", "--out", altrove + "/"});
+  ASSERT_EQ(accentato.stato, 0) << accentato.err;
+  EXPECT_NE(accentato.out.find("wrote " + altrove + "/R\u00e0_T.dat\n"), std::string::npos) << accentato.out;
 }
 
 TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {

@@ -10,6 +10,7 @@
 
 #include "cli/command.h"
 #include "cli/dump_command.h"
+#include "cli/percorsi.h"
 #include "cli/plurale.h"
 #include "platform/cp1252.h"
 
@@ -19,12 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kUguali = 0, kDiversi = 1, kUso = 2;
-
-// A path whose file name came from the disk, where names are Windows-1252.
-std::string mostra(const std::string& path) {
-  const fs::path p(path);
-  return (p.parent_path() / cp1252_to_utf8(p.filename().string())).string();
-}
 
 bool uguali(const Variante& a, const Variante& b) {
   return a.tag == b.tag && a.i == b.i && std::bit_cast<uint64_t>(a.d) == std::bit_cast<uint64_t>(b.d);
@@ -121,8 +116,11 @@ void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileSce
               {a.con_griglia, b.con_griglia, fa.griglia, fb.griglia},
               {a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
   for (const auto& f : file) {
-    if (f.in_a && !f.in_b) d.nota([&] { return fmt::format("missing file: {} (present: {})", mostra(f.path_b), mostra(f.path_a)); });
-    if (!f.in_a && f.in_b) d.nota([&] { return fmt::format("missing file: {} (present: {})", mostra(f.path_a), mostra(f.path_b)); });
+    auto manca = [](const std::string& assente, const std::string& presente) {
+      return fmt::format("missing file: {} (present: {})", mostra_percorso(assente), mostra_percorso(presente));
+    };
+    if (f.in_a && !f.in_b) d.nota([&] { return manca(f.path_b, f.path_a); });
+    if (!f.in_a && f.in_b) d.nota([&] { return manca(f.path_a, f.path_b); });
   }
   if (a.con_scenario && b.con_scenario) confronta_stazioni(a.stazioni, b.stazioni, d);
   if (a.con_griglia && b.con_griglia) confronta_griglie(a.griglia, b.griglia, d);

@@ -2,13 +2,12 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <string_view>
 
 #include <fmt/format.h>
 
 #include "cli/command.h"
+#include "cli/percorsi.h"
 #include "emitters/emitters.h"
-#include "platform/cp1252.h"
 #include "platform/files.h"
 
 namespace compactor::cli {
@@ -31,8 +30,7 @@ Comando comando_export(CLI::App& app) {
               std::cerr << fmt::format("scenario: cannot use \"{}\" as a directory\n", *cartella);
               return 2;
             }
-            std::string dir = *cartella;
-            while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+            const std::string dir = senza_barre_finali(*cartella);
             const NomiFile nomi = nomi_file(dir, "Orvena_Lusco", "REG 4105");
             try {
               dati_linea(nomi, real_files());
@@ -44,10 +42,8 @@ Comando comando_export(CLI::App& app) {
               std::cerr << fmt::format("scenario: {}: {}\n", e.path(), e.reason());
               return 4;
             }
-            // The directory is the author's own text and is printed as given;
-            // only the file names are Windows-1252.
             for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
-              std::cout << dir << cp1252_to_utf8(std::string_view(*f).substr(dir.size())) << "\n";
+              std::cout << mostra_percorso(*f) << "\n";
             return 0;
           }};
 }

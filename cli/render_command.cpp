@@ -13,6 +13,7 @@
 #include "cli/compile_command.h"
 #include "cli/compiled_reader.h"
 #include "cli/error_messages.h"
+#include "cli/percorsi.h"
 #include "cli/render_svg.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/modello.h"
@@ -79,8 +80,7 @@ Caricato da_compilati(const OpzioniRender& o, Files& files) {
   if (o.ingressi.size() == 1 && fs::is_directory(o.ingressi[0])) {
     if (o.percorso.empty() || o.treno.empty())
       throw Uso("a directory of compiled files needs --route and --train to name the scenario in it");
-    std::string cartella = o.ingressi[0];
-    while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
+    const std::string cartella = senza_barre_finali(o.ingressi[0]);
     const NomiFile nomi = nomi_file(cartella, nome_cp1252(o.percorso, "route"), nome_cp1252(o.treno, "train"));
     scenario = nomi.scenario;
     griglia = nomi.griglia;

@@ -6,6 +6,7 @@
 
 #include "cli/compile_command.h"
 #include "cli/error_messages.h"
+#include "cli/percorsi.h"
 #include "cli/plurale.h"
 #include "platform/cp1252.h"
 
@@ -48,7 +49,7 @@ void stampa(const Compilazione& c, bool json, std::ostream& out, std::ostream& e
                                {"message", a.messaggio},
                                {"record", cp1252_to_utf8(a.testo_riga)}});
     j["written"] = json::array();
-    for (const auto& s : c.scritti) j["written"].push_back(cp1252_to_utf8(s));
+    for (const auto& s : c.scritti) j["written"].push_back(mostra_percorso(s));
     out << j.dump() << "\n";
     if (c.stato == stato::uso || c.stato == stato::piattaforma) err << "scenario: " << c.messaggio << "\n";
     return;
@@ -77,7 +78,7 @@ void stampa(const Compilazione& c, bool json, std::ostream& out, std::ostream& e
     err << "nothing was written\n";
   } else {
     if (con_errore && !c.scritti.empty()) err << "the compiled files were written from what was loaded\n";
-    for (const auto& s : c.scritti) out << "wrote " << cp1252_to_utf8(s) << "\n";
+    for (const auto& s : c.scritti) out << "wrote " << mostra_percorso(s) << "\n";
   }
 }
 
