@@ -251,7 +251,19 @@ void Pianta::numerazione(Svg& svg, Etichette& etichette) const {
                          {"stroke-width", "1.40"}});
     const std::string testo = stile::lettura_leggibile(s.prima) + "/" + stile::lettura_leggibile(s.dopo);
     const auto e =
-        etichette.posa(q.x, q.y, {{-n.x, -n.y, 14}, {n.x, n.y, 12}, {-n.x, -n.y, 26}, {n.x, n.y, 24}}, testo, 9, true);
+        etichette.posa(q.x, q.y,
+                       {{-n.x, -n.y, 14}, {n.x, n.y, 12}, {-n.x, -n.y, 26}, {n.x, n.y, 24}, {-n.x, -n.y, 38},
+                        {n.x, n.y, 36}},
+                       testo, 9, true);
+    // A label pushed away from a crowded ring keeps a line to it.
+    if (std::hypot(e->x - q.x, e->y - q.y) > 30)
+      svg.vuoto("line", {{"class", "km-change-leader"},
+                         {"x1", num(q.x)},
+                         {"y1", num(q.y)},
+                         {"x2", num(e->x)},
+                         {"y2", num(e->y - 3)},
+                         {"stroke", stile::km},
+                         {"stroke-width", "0.60"}});
     svg.testo("text", {{"x", num(e->x)}, {"y", num(e->y)}, {"font-style", "italic"}, {"text-anchor", e->ancora}},
               testo);
   }
