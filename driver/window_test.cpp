@@ -4,10 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #if COMPACTOR_HAVE_FLTK
 #include <FL/Fl.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Window.H>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #endif
 
 namespace compactor {
@@ -32,6 +40,105 @@ TEST(WindowOnDisplay, ShowsForm1WithTheBoldAttendereLabel) {
   EXPECT_EQ(label->labelsize(), 32) << "24 points";
 #endif
 }
+
+#if COMPACTOR_HAVE_FLTK
+
+// What the display holds in a window, pixel by pixel, as 0xRRGGBB.
+struct Pixel {
+  int w = 0, h = 0;
+  std::vector<uint32_t> rgb;
+  uint32_t at(int x, int y) const { return rgb[static_cast<size_t>(y * w + x)]; }
+};
+
+int errore_x = 0;
+int annota_errore_x(Display*, XErrorEvent* e) {
+  errore_x = e->error_code;
+  return 0;
+}
+
+// One colour channel of `pixel` under `mask`, scaled to 0..255.
+uint32_t canale(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (((mask >> shift) & 1) == 0) ++shift;
+  const unsigned long massimo = mask >> shift;
+  return static_cast<uint32_t>(((pixel & mask) >> shift) * 255 / massimo);
+}
+
+// Reads window `id` of the display back; empty when it cannot.
+Pixel leggi_finestra(unsigned long id) {
+  Pixel p;
+  Display* d = XOpenDisplay(nullptr);
+  if (d == nullptr) return p;
+  errore_x = 0;
+  XErrorHandler prima = XSetErrorHandler(annota_errore_x);
+  XWindowAttributes a{};
+  if (XGetWindowAttributes(d, id, &a) != 0 && errore_x == 0) {
+    XImage* img = XGetImage(d, id, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes,
+                            ZPixmap);
+    XSync(d, False);
+    if (img != nullptr && errore_x == 0) {
+      p.w = a.width;
+      p.h = a.height;
+      for (int y = 0; y < p.h; ++y)
+        for (int x = 0; x < p.w; ++x) {
+          const unsigned long v = XGetPixel(img, x, y);
+          p.rgb.push_back(canale(v, a.visual->red_mask) << 16 | canale(v, a.visual->green_mask) << 8 |
+                          canale(v, a.visual->blue_mask));
+        }
+    }
+    if (img != nullptr) XDestroyImage(img);
+  }
+  XSetErrorHandler(prima);
+  XCloseDisplay(d);
+  return p;
+}
+
+bool scuro(uint32_t rgb) {
+  const uint32_t r = rgb >> 16 & 0xff, g = rgb >> 8 & 0xff, b = rgb & 0xff;
+  return r + g + b < 3 * 0x60;
+}
+
+// The program's own window, read back from the display while the program
+// holds it (the window test script passes its id): the label must be on
+// the screen, not only among the toolkit's widgets. A window shown but
+// never painted is all one colour.
+TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
+  const char* id = std::getenv("COMPACTOR_TEST_WINDOW_ID");
+  if (id == nullptr || !display_disponibile()) GTEST_SKIP() << "no program window to look at";
+  const Pixel p = leggi_finestra(std::strtoul(id, nullptr, 0));
+  ASSERT_EQ(p.w, 280) << "window " << id << " could not be read (X error " << errore_x << ")";
+  ASSERT_EQ(p.h, 179);
+  const uint32_t fondo = p.at(0, 0);
+  EXPECT_FALSE(scuro(fondo)) << std::hex << fondo;
+
+  // The label's box. Its text is not clipped: with a wide font it runs on
+  // to the right, in the same rows. Everywhere else there is only the fill.
+  const int x0 = 64, y0 = 64, x1 = 64 + 177, y1 = 64 + 53;
+  int testo = 0, altro = 0, sinistra = p.w, alto = p.h;
+  for (int y = 0; y < p.h; ++y)
+    for (int x = 0; x < p.w; ++x) {
+      const uint32_t c = p.at(x, y);
+      if (y >= y0 && y < y1 && x >= x0) {
+        if (x < x1 && scuro(c)) {
+          ++testo;
+          sinistra = std::min(sinistra, x);
+          alto = std::min(alto, y);
+        }
+      } else if (c != fondo && ++altro <= 5) {
+        ADD_FAILURE() << "pixel " << std::hex << c << " at " << std::dec << x << "," << y
+                      << " where nothing is drawn";
+      }
+    }
+  EXPECT_EQ(altro, 0) << "pixels where nothing is drawn";
+  // A word in 32-pixel bold letters, not a speck, starting at the box's
+  // top left.
+  EXPECT_GT(testo, 200) << "dark pixels of the label's text";
+  EXPECT_LT(sinistra, x0 + 16);
+  EXPECT_LT(alto, y0 + 16);
+}
+
+#endif
 
 TEST(Window, WithoutADisplayThereIsNoWindowAndTheRunGoesOn) {
   if (display_disponibile()) GTEST_SKIP() << "a display is there";

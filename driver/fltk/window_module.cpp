@@ -40,12 +40,14 @@ __attribute__((visibility("default"))) void* compactor_apri_finestra() {
   label->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_TOP);
   window->end();
   window->show();
-  // Paint once now; the window is not serviced after this.
+  // visible() is true as soon as show() has asked for the window; the
+  // display may not have mapped it yet, and whatever is drawn before its
+  // first expose is lost. Wait for that expose, paint, and let the display
+  // finish the drawing before the run goes on: the window is not serviced
+  // after this.
+  window->wait_for_expose();
   Fl::flush();
-  for (int i = 0; i < 10 && !window->visible(); ++i) Fl::wait(0.05);
-  window->redraw();
-  Fl::flush();
-  Fl::check();
+  XSync(fl_display, False);
   return window;
 }
 
