@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/error_stop.h"
+
 #if COMPACTOR_HAVE_FLTK
 #include <FL/Fl.H>
 #include <FL/Fl_Group.H>
@@ -136,6 +138,37 @@ TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
   EXPECT_GT(testo, 200) << "dark pixels of the label's text";
   EXPECT_LT(sinistra, x0 + 16);
   EXPECT_LT(alto, y0 + 16);
+}
+
+// The error stop on a display: the window test script finds its box, has
+// ErrorBox.* look at it and presses OK. The program ends after OK, with
+// status 3 and nothing on standard error.
+TEST(ErrorBoxOnDisplayDeathTest, WaitsForOKAndEndsWithStatus3) {
+  if (std::getenv("COMPACTOR_TEST_ERROR_BOX") == nullptr || !display_disponibile())
+    GTEST_SKIP() << "only with someone to press OK";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(errore("1250"), ::testing::ExitedWithCode(3), "^$");
+}
+
+// The box of the error stop, read back from the display: the message, and
+// no icon left of it (the toolkit's icon sits in the first 60 columns).
+TEST(ErrorBox, ShowsTheMessageWithoutAnIcon) {
+  const char* id = std::getenv("COMPACTOR_TEST_BOX_ID");
+  if (id == nullptr || !display_disponibile()) GTEST_SKIP() << "no error box to look at";
+  const Pixel p = leggi_finestra(std::strtoul(id, nullptr, 0));
+  ASSERT_GT(p.w, 60) << "window " << id << " could not be read (X error " << errore_x << ")";
+  const uint32_t fondo = p.at(0, 0);
+  EXPECT_FALSE(scuro(fondo)) << std::hex << fondo;
+  int icona = 0, testo = 0;
+  for (int y = 0; y < p.h; ++y)
+    for (int x = 0; x < p.w; ++x) {
+      if (x < 60)
+        icona += p.at(x, y) != fondo;
+      else
+        testo += scuro(p.at(x, y));
+    }
+  EXPECT_EQ(icona, 0) << "pixels of an icon";
+  EXPECT_GT(testo, 50) << "dark pixels of the message";
 }
 
 #endif

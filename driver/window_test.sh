@@ -63,4 +63,17 @@ grep -q "no window" "$work/stderr" || fail "no word of the missing window: $(cat
 [ -e "$work/Orvena_Lusco_REG 4105.sim" ] || fail "the run without the window module wrote no scenario file"
 
 "$unit_tests" --gtest_filter='WindowOnDisplay.*' || fail "label checks"
-echo "window present and painted while running, with caption, size and label"
+
+# The error stop on the display: its box with the message and no icon,
+# until OK is pressed; then status 3. The time limit only keeps a box that
+# does not close from holding the test.
+COMPACTOR_TEST_ERROR_BOX=1 timeout 30 "$unit_tests" --gtest_filter='ErrorBoxOnDisplayDeathTest.*' >"$work/box" 2>&1 &
+program=$!
+box=$(timeout 10 xdotool search --sync --onlyvisible --name '^compactor$' | head -n 1) || fail "no error box"
+[ -n "$box" ] || fail "no error box"
+COMPACTOR_TEST_BOX_ID=$box "$unit_tests" --gtest_filter='ErrorBox.*' || fail "the error box"
+xdotool key --window "$box" Return 2>/dev/null
+wait "$program" || fail "the error stop on the display: $(cat "$work/box")"
+program=
+grep -q '\[  PASSED  \] 1 test' "$work/box" || fail "the error stop on the display did not run: $(cat "$work/box")"
+echo "window present and painted while running, with caption, size and label; error box without icon"

@@ -68,6 +68,8 @@ __attribute__((visibility("default"))) int compactor_mostra_messaggio(const char
   // No caption of its own: the box carries the application's title.
   fl_message_title_default("compactor");
   fl_close = "OK";
+  // No icon: only the text and the one button.
+  fl_message_icon()->hide();
   fl_message("%s", testo);
   return 1;
 }
