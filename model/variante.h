@@ -27,7 +27,8 @@ struct Variante {
 };
 
 // The smaller of two tagged values, compared as numbers; on a tie the first.
-inline const Variante& minimo(const Variante& x, const Variante& y) {
+// A copy, never a reference to an argument that may be a temporary.
+inline Variante minimo(const Variante& x, const Variante& y) {
   return x.numero() > y.numero() ? y : x;
 }
 
