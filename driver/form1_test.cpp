@@ -1,10 +1,16 @@
 #include "driver/form1.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <iostream>
+#include <memory>
+#include <sstream>
 
+#include "model/nomi_file.h"
+#include "tools/memory_files.h"
 #include "tools/run_program.h"
 #include "tools/test_support.h"
 
@@ -66,6 +72,107 @@ TEST(Program, AFileThatCannotBeWrittenEndsTheRunWithItsNameAndStatus4) {
     EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "temporary file left: " << name;
   EXPECT_FALSE(std::filesystem::exists(p.dir / "Orvena_Lusco_REG 4105.dat")) << "later steps do not run";
   EXPECT_TRUE(std::filesystem::exists(p.dir / "Orvena_Lusco_REG 4105_scheda_treno.txt")) << "earlier files stay";
+}
+
+// The files of a run in this process, held in memory, with the train
+// source altered as the loader reads it back. A committed compiled file is
+// said on standard error when asked, so that a run ending in the error stop
+// shows whether it wrote one.
+class TrenoAlterato : public Files {
+ public:
+  static constexpr const char* kCartella = "/program";
+  using Alterazione = std::string (*)(std::string);
+
+  explicit TrenoAlterato(Alterazione altera, bool annuncia_compilati = false)
+      : altera_(altera), annuncia_(annuncia_compilati) {}
+
+  bool exists(const std::string& path) override { return files_.exists(path); }
+  std::string read(const std::string& path) override {
+    std::string bytes = files_.read(path);
+    return path == nomi.treno_txt ? altera_(std::move(bytes)) : bytes;
+  }
+  std::unique_ptr<OutputFile> create(const std::string& path) override {
+    const bool compilato = path == nomi.planimetria || path == nomi.scenario || path == nomi.griglia;
+    return std::make_unique<Uscita>(files_.create(path), annuncia_ && compilato ? path : "");
+  }
+  void remove(const std::string& path) override { files_.remove(path); }
+
+  const NomiFile nomi = nomi_file(kCartella, "Orvena_Lusco", "REG 4105");
+
+ private:
+  class Uscita : public OutputFile {
+   public:
+    Uscita(std::unique_ptr<OutputFile> vero, std::string annuncio)
+        : vero_(std::move(vero)), annuncio_(std::move(annuncio)) {}
+    void write(std::string_view bytes) override { vero_->write(bytes); }
+    void reserve(uint64_t bytes) override { vero_->reserve(bytes); }
+    void commit() override {
+      vero_->commit();
+      if (!annuncio_.empty()) std::cerr << "written: " << annuncio_ << "\n";
+    }
+
+   private:
+    std::unique_ptr<OutputFile> vero_;
+    std::string annuncio_;
+  };
+
+  FileInMemoria files_;
+  Alterazione altera_;
+  bool annuncia_;
+};
+
+// The line end the source uses.
+std::string fine_riga(const std::string& testo) { return testo.find("\r\n") != std::string::npos ? "\r\n" : "\n"; }
+
+// The signal at 2300 m twice: the second finds its cell taken.
+std::string segnale_doppio(std::string treno) {
+  const size_t inizio = treno.find("segnale,    2300,");
+  if (inizio == std::string::npos) return treno;
+  const size_t fine = treno.find('\n', inizio) + 1;
+  treno.insert(fine, treno.substr(inizio, fine - inizio));
+  return treno;
+}
+
+// A code drop at 50 m, which lands on cell 1: the place of the grid's mark.
+std::string abbattimento_in_cella_1(std::string treno) {
+  const size_t fine = treno.find("[fine]");
+  if (fine == std::string::npos) return treno;
+  treno.insert(fine, "abbattimento,      50,   270" + fine_riga(treno));
+  return treno;
+}
+
+int form_load(Files& files, std::ostream& err) {
+  ::unsetenv("DISPLAY");  // runs in this process never open the window
+  return Form_Load(TrenoAlterato::kCartella, files, err);
+}
+
+TEST(Form1, ARecordedScenarioErrorEndsTheRunWithStatus1AndTheCompiledFilesWritten) {
+  TrenoAlterato files(segnale_doppio);
+  std::ostringstream err;
+  EXPECT_EQ(form_load(files, err), 1);
+  EXPECT_EQ(err.str(), "compactor: scenario error 16 at 2300 m\n");
+  const NomiFile& n = files.nomi;
+  for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.note, n.rallentamenti, n.scheda})
+    EXPECT_TRUE(files.exists(path)) << path;
+  // The train source is deleted where the error stops it, the line source
+  // after it was read.
+  EXPECT_FALSE(files.exists(n.treno_txt));
+  EXPECT_FALSE(files.exists(n.linea_txt));
+}
+
+TEST(Form1DeathTest, ATakenReservedPlaceStopsTheRunWithStatus3BeforeAnyCompiledFile) {
+  // A fresh process: a window module that an earlier test loaded must not
+  // be inherited.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The message alone on standard error: no compiled file was committed.
+  EXPECT_EXIT(
+      {
+        TrenoAlterato files(abbattimento_in_cella_1, true);
+        std::ostringstream err;
+        form_load(files, err);
+        std::cerr << "returned: " << err.str();
+      },
+      ::testing::ExitedWithCode(3), "^ Errore n\\. 1250\n$");
 }
 
 }  // namespace
