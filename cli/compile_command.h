@@ -17,6 +17,8 @@ struct Modello;
 
 namespace compactor::cli {
 
+class Avanzamento;
+
 // Exit statuses of the tool.
 namespace stato {
 inline constexpr int pulito = 0, errore = 1, uso = 2, fermata = 3, piattaforma = 4, solo_avvisi = 5;
@@ -29,7 +31,7 @@ struct OpzioniCompilazione {
   std::string treno;           // train name
   std::string cartella;        // where the compiled files go
   bool senza_planimetria = false;
-  bool avanzamento = false;  // tell each stage on standard error
+  const Avanzamento* avanzamento = nullptr;  // tells each stage, when given
 };
 
 // The outcome of one compile.
@@ -45,12 +47,12 @@ struct Compilazione {
   std::vector<std::string> scritti;  // compiled files written
 };
 
-// Copies the sources into the output directory under the names the loader
-// expects (never touching the originals), runs the compile step and reports.
 // A route or train name as Windows-1252, fit to be part of a file name;
 // nullopt, with the problem in words in `errore`, when it is not.
 std::optional<std::string> nome_valido(const std::string& utf8, const char* che_cosa, std::string& errore);
 
+// Copies the sources into the output directory under the names the loader
+// expects (never touching the originals), runs the compile step and reports.
 Compilazione compila(const OpzioniCompilazione& o, Files& files);
 // The same, leaving what was loaded and finished in `m` (a fresh model).
 Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m);
