@@ -7,7 +7,7 @@
 #include "cli/command.h"
 #include "cli/cartella_temporanea.h"
 #include "cli/compile_command.h"
-#include "cli/render_progress.h"
+#include "cli/avanzamento.h"
 
 namespace compactor::cli {
 
@@ -43,7 +43,8 @@ Comando comando_check(CLI::App& app) {
             }
             OpzioniCompilazione o = opz->o;
             o.cartella = scratch.path();
-            o.avanzamento = Avanzamento(opz->quiet).attivo();
+            const Avanzamento progresso(opz->quiet);
+            o.avanzamento = &progresso;
             Compilazione c = compila(o, real_files());
             c.scritti.clear();  // nothing is kept
             if (c.stato == stato::fermata) c.stato = stato::errore;

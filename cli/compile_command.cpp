@@ -9,7 +9,7 @@
 #include "cli/command.h"
 #include "cli/error_messages.h"
 #include "cli/percorsi.h"
-#include "cli/render_progress.h"
+#include "cli/avanzamento.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/modello.h"
 #include "platform/cp1252.h"
@@ -87,8 +87,7 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m) {
     m.nome_treno = *treno;
     int32_t j = o.senza_planimetria ? 0 : 1;
     RaccoltaAvvisi avvisi;
-    if (o.avanzamento)
-      avvisi.avanzamento = [](const char* fase) { std::cerr << "\r\033[Kscenario: " << fase << "..." << std::flush; };
+    if (o.avanzamento) avvisi.avanzamento = [&o](const char* fase) { o.avanzamento->fase(fase); };
     // No source copy stays behind, whatever the loader left and however the
     // compile ends.
     auto via_le_copie = [&] {
@@ -106,7 +105,7 @@ Compilazione compila(const OpzioniCompilazione& o, Files& files, Modello& m) {
       }
       throw;
     }
-    if (o.avanzamento) std::cerr << "\r\033[K" << std::flush;
+    if (o.avanzamento) o.avanzamento->fine_fasi();
     via_le_copie();
 
     c.avvisi = avvisi.avvisi();
@@ -158,8 +157,10 @@ Comando comando_compile(CLI::App& app) {
       "3 the error stop (a reserved place is taken; nothing is written), 4 a file could not be read or\n"
       "written.");
   return {cmd, [opz] {
-            opz->o.avanzamento = Avanzamento(opz->quiet).attivo();
-            const Compilazione c = compila(opz->o, real_files());
+            const Avanzamento progresso(opz->quiet);
+            OpzioniCompilazione o = opz->o;
+            o.avanzamento = &progresso;
+            const Compilazione c = compila(o, real_files());
             stampa(c, opz->json, std::cout, std::cerr);
             return c.stato;
           }};

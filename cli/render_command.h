@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/render_progress.h"
+#include "cli/avanzamento.h"
 #include "platform/files.h"
 
 namespace compactor::cli {

@@ -1,0 +1,32 @@
+#include "cli/avanzamento.h"
+
+#include <unistd.h>
+
+#include <string>
+
+namespace compactor::cli {
+
+Avanzamento::Avanzamento(bool quieto, int fd) : fd_(fd), attivo_(!quieto && ::isatty(fd) == 1) {}
+
+namespace {
+
+// Progress is a courtesy: a failed write is not worth stopping for.
+void scrivi(int fd, const std::string& testo) {
+  [[maybe_unused]] const auto scritti = ::write(fd, testo.data(), testo.size());
+}
+
+}  // namespace
+
+void Avanzamento::passo(std::string_view testo) const {
+  if (attivo_) scrivi(fd_, "scenario render: " + std::string(testo) + "\n");
+}
+
+void Avanzamento::fase(std::string_view nome) const {
+  if (attivo_) scrivi(fd_, "\r\033[Kscenario: " + std::string(nome) + "...");
+}
+
+void Avanzamento::fine_fasi() const {
+  if (attivo_) scrivi(fd_, "\r\033[K");
+}
+
+}  // namespace compactor::cli
