@@ -9,8 +9,8 @@
 #include <ostream>
 #include <streambuf>
 
-#include "tools/memory_files.h"
-#include "tools/test_support.h"
+#include "platform/memory_files.h"
+#include "testing/test_support.h"
 #include "bench/routes.h"
 #include "compiler/compiled_files.h"
 #include "compiler/finishing_pass.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "loader/memorizza_dati.h"
-#include "tools/memory_files.h"
+#include "testing/source_fixture.h"
 
 namespace compactor::cli {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/run_program.h"
-#include "tools/test_support.h"
+#include "testing/run_program.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

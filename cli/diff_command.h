@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/compiled_reader.h"
+#include "compiler/compiled_reader.h"
 
 namespace compactor::cli {
 

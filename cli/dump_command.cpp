@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/command.h"
-#include "cli/compiled_reader.h"
+#include "compiler/compiled_reader.h"
 #include "cli/plurale.h"
 #include "platform/cp1252.h"
 

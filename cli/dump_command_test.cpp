@@ -8,8 +8,8 @@
 #include <numbers>
 
 #include "compiler/compiled_files.h"
-#include "tools/run_program.h"
-#include "tools/test_support.h"
+#include "testing/run_program.h"
+#include "testing/test_support.h"
 
 namespace compactor::cli {
 namespace {

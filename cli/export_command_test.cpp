@@ -7,8 +7,8 @@
 
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
-#include "tools/run_program.h"
-#include "tools/test_support.h"
+#include "testing/run_program.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

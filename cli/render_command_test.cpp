@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/svg_test_xml.h"
+#include "cli/drawing/svg_test_xml.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/nomi_file.h"
-#include "tools/run_program.h"
-#include "tools/test_support.h"
+#include "testing/run_program.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

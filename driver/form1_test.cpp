@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "model/nomi_file.h"
-#include "tools/memory_files.h"
-#include "tools/run_program.h"
-#include "tools/test_support.h"
+#include "platform/memory_files.h"
+#include "testing/run_program.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "emitters/emitters.h"
-#include "tools/test_support.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

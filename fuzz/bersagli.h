@@ -18,7 +18,7 @@
 
 #include "compiler/compiled_files.h"
 #include "compiler/memorizza_percorso.h"
-#include "tools/memory_files.h"
+#include "testing/source_fixture.h"
 #include "loader/memorizza_dati.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"

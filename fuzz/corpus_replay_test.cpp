@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "fuzz/bersagli.h"
-#include "tools/test_support.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

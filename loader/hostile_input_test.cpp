@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "compiler/memorizza_percorso.h"
-#include "tools/memory_files.h"
+#include "testing/source_fixture.h"
 #include "loader/loader_fixture.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"

@@ -14,7 +14,7 @@
 #include "model/modello.h"
 #include "model/nomi_file.h"
 #include "platform/files.h"
-#include "tools/test_support.h"
+#include "testing/test_support.h"
 
 namespace compactor::testing {
 

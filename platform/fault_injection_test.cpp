@@ -18,9 +18,9 @@
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
 #include "model/nomi_file.h"
-#include "tools/faulty_files.h"
-#include "tools/run_program.h"
-#include "tools/test_support.h"
+#include "testing/faulty_files.h"
+#include "testing/run_program.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

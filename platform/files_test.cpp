@@ -7,8 +7,8 @@
 
 #include <csignal>
 
-#include "tools/run_program.h"
-#include "tools/test_support.h"
+#include "testing/run_program.h"
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {

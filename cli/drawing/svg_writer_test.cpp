@@ -1,10 +1,10 @@
-#include "cli/svg_writer.h"
+#include "cli/drawing/svg_writer.h"
 
 #include <gtest/gtest.h>
 
-#include "cli/svg_labels.h"
-#include "cli/svg_style.h"
-#include "cli/svg_test_xml.h"
+#include "cli/drawing/svg_labels.h"
+#include "cli/drawing/svg_style.h"
+#include "cli/drawing/svg_test_xml.h"
 
 namespace compactor::cli {
 namespace {

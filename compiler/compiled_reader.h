@@ -9,7 +9,7 @@
 
 #include "model/modello.h"
 
-namespace compactor::cli {
+namespace compactor {
 
 // A file that is not a compiled file of its kind: truncated, foreign or
 // inconsistent. The message starts with "bad compiled file".
@@ -76,4 +76,4 @@ struct ScenarioCompilato {
 // exists but is bad.
 ScenarioCompilato leggi_scenario(const FileScenario& f);
 
-}  // namespace compactor::cli
+}  // namespace compactor

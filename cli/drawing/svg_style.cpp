@@ -1,4 +1,4 @@
-#include "cli/svg_style.h"
+#include "cli/drawing/svg_style.h"
 
 #include <fmt/format.h>
 

@@ -2,8 +2,8 @@
 // limit, the adhesion, the stations and the slowdowns on the same axis.
 #pragma once
 
-#include "cli/render_data.h"
-#include "cli/svg_writer.h"
+#include "cli/drawing/render_data.h"
+#include "cli/drawing/svg_writer.h"
 
 namespace compactor::cli {
 

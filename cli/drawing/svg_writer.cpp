@@ -1,4 +1,4 @@
-#include "cli/svg_writer.h"
+#include "cli/drawing/svg_writer.h"
 
 #include <fmt/format.h>
 

@@ -1,5 +1,5 @@
 // Helpers shared by the tests.
-#include "tools/test_support.h"
+#include "testing/test_support.h"
 
 #include <unistd.h>
 

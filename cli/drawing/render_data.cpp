@@ -1,4 +1,4 @@
-#include "cli/render_data.h"
+#include "cli/drawing/render_data.h"
 
 #include <algorithm>
 #include <set>

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "cli/render_data.h"
-#include "cli/svg_labels.h"
-#include "cli/svg_writer.h"
+#include "cli/drawing/render_data.h"
+#include "cli/drawing/svg_labels.h"
+#include "cli/drawing/svg_writer.h"
 #include "model/planimetria.h"
 
 namespace compactor::cli {

@@ -1,14 +1,14 @@
-#include "cli/render_svg.h"
+#include "cli/drawing/render_svg.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 
-#include "cli/render_data.h"
-#include "cli/render_plan.h"
-#include "cli/render_profile.h"
-#include "cli/svg_style.h"
-#include "cli/svg_writer.h"
+#include "cli/drawing/render_data.h"
+#include "cli/drawing/render_plan.h"
+#include "cli/drawing/render_profile.h"
+#include "cli/drawing/svg_style.h"
+#include "cli/drawing/svg_writer.h"
 
 namespace compactor::cli {
 

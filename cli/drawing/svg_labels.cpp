@@ -1,4 +1,4 @@
-#include "cli/svg_labels.h"
+#include "cli/drawing/svg_labels.h"
 
 namespace compactor::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/compiled_reader.h"
+#include "compiler/compiled_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,9 +7,9 @@
 
 #include "compiler/compiled_files.h"
 #include "compiler/little_endian.h"
-#include "tools/test_support.h"
+#include "testing/test_support.h"
 
-namespace compactor::cli {
+namespace compactor {
 namespace {
 
 using ::testing::HasSubstr;
@@ -244,4 +244,4 @@ TEST(CompiledReader, AScenarioReadsTheFilesItHasAndNotesTheOthers) {
 }
 
 }  // namespace
-}  // namespace compactor::cli
+}  // namespace compactor

@@ -1,4 +1,4 @@
-#include "tools/run_program.h"
+#include "testing/run_program.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "tools/test_support.h"
+#include "testing/test_support.h"
 
 namespace compactor::testing {
 

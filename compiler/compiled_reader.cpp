@@ -1,4 +1,4 @@
-#include "cli/compiled_reader.h"
+#include "compiler/compiled_reader.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,7 +13,7 @@
 #include "compiler/riservati.h"
 #include "platform/cp1252.h"
 
-namespace compactor::cli {
+namespace compactor {
 namespace {
 
 namespace fs = std::filesystem;
@@ -330,4 +330,4 @@ ScenarioCompilato leggi_scenario(const FileScenario& f) {
   return s;
 }
 
-}  // namespace compactor::cli
+}  // namespace compactor

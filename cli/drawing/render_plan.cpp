@@ -1,11 +1,11 @@
-#include "cli/render_plan.h"
+#include "cli/drawing/render_plan.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "cli/svg_style.h"
+#include "cli/drawing/svg_style.h"
 
 namespace compactor::cli {
 namespace {

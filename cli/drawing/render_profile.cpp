@@ -1,4 +1,4 @@
-#include "cli/render_profile.h"
+#include "cli/drawing/render_profile.h"
 
 #include <fmt/format.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <functional>
 
-#include "cli/svg_style.h"
+#include "cli/drawing/svg_style.h"
 
 namespace compactor::cli {
 namespace {
