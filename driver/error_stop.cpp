@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "driver/window.h"
+#include "model/exit_status.h"
 
 namespace compactor {
 
@@ -12,7 +13,7 @@ std::string messaggio_errore(const std::string& a) { return " Errore n. " + a; }
 void errore(const std::string& a) {
   const std::string testo = messaggio_errore(a);
   if (!Finestra::mostra_messaggio(testo)) std::cerr << testo << "\n";
-  std::exit(3);
+  std::exit(exit_status::error_stop);
 }
 
 }  // namespace compactor

@@ -47,14 +47,14 @@ int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
     errore(stop.numero());
   } catch (const PlatformError& e) {
     err << "compactor: " << e.path() << ": " << e.reason() << "\n";
-    return stato_uscita::piattaforma;
+    return exit_status::platform;
   }
 
   if (m.numero_errore != 0) {
     err << "compactor: scenario error " << m.numero_errore << " at " << m.posizione_errore << " m\n";
-    return stato_uscita::errore_scenario;
+    return exit_status::scenario_error;
   }
-  return stato_uscita::pulito;
+  return exit_status::clean;
 }
 
 }  // namespace compactor

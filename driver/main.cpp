@@ -13,7 +13,7 @@ int main() {
     cartella = cartella_programma();
   } catch (const PlatformError& e) {
     std::cerr << "compactor: " << e.path() << ": " << e.reason() << "\n";
-    return stato_uscita::piattaforma;
+    return exit_status::platform;
   }
   return Form_Load(cartella, real_files(), std::cerr);
 }
