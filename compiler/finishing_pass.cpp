@@ -15,25 +15,37 @@ constexpr int64_t celle_prima_dell_avviso = 20;       // 1 km of look-back from 
 constexpr int64_t celle_dopo_la_fine = 12;            // 600 m after a slowdown's end
 constexpr int64_t passo_abbattimenti = 8;             // 400 m between drops inside
 
-void registra(Modello& m, int32_t numero, int64_t k) {
-  m.numero_errore = numero;
-  m.posizione_errore = static_cast<int32_t>(k * 50);
-}
+// One pass over the grid, and the feature whose drops are being placed: a
+// warning board or a slowdown's start. The sink, when given, hears of each
+// drop and of that cause.
+struct Pass {
+  Modello& m;
+  ProvenanceSink* sink;
+  int64_t cause = 0;
+
+  Griglia& g() { return m.griglia; }
+
+  void registra(int32_t numero, int64_t k) {
+    m.numero_errore = numero;
+    m.posizione_errore = static_cast<int32_t>(k * 50);
+  }
+
+  void segna(int64_t k) {
+    cella& c = g().at(k);
+    c.tipo = tipo_cella::abbattimento;
+    c.dato1 = codice_abbattimento;
+    if (sink) sink->drop_placed(k, CellMembers(CellMember::tipo, CellMember::dato1), cause);
+  }
+};
 
 // A cell beyond the grid is never free: nothing is marked there.
 bool libera_dentro(const Griglia& g, int64_t k) { return g.contiene(k) && libera(g.at(k)); }
 
-void segna(Griglia& g, int64_t k) {
-  cella& c = g.at(k);
-  c.tipo = tipo_cella::abbattimento;
-  c.dato1 = codice_abbattimento;
-}
-
 // Marks the first free cell of `candidate`, in order; false when none is.
-bool segna_la_prima_libera(Griglia& g, std::initializer_list<int64_t> candidate) {
+bool segna_la_prima_libera(Pass& p, std::initializer_list<int64_t> candidate) {
   for (int64_t k : candidate) {
-    if (libera_dentro(g, k)) {
-      segna(g, k);
+    if (libera_dentro(p.g(), k)) {
+      p.segna(k);
       return true;
     }
   }
@@ -41,32 +53,33 @@ bool segna_la_prima_libera(Griglia& g, std::initializer_list<int64_t> candidate)
 }
 
 // An existing drop keeps its place, its code lowered to at most 180.
-bool abbassa_abbattimento(Griglia& g, int64_t k) {
-  cella& c = g.at(k);
+bool abbassa_abbattimento(Pass& p, int64_t k) {
+  cella& c = p.g().at(k);
   if (c.tipo != tipo_cella::abbattimento) return false;
   c.dato1 = minimo(Variante::intero16(codice_abbattimento), Variante::intero16(c.dato1)).i;
+  if (p.sink) p.sink->drop_placed(k, CellMembers(CellMember::dato1), p.cause);
   return true;
 }
 
 // Every signal within the 20 cells before the board gets a drop just ahead.
-void cartello_di_avviso(Modello& m, int64_t i) {
-  Griglia& g = m.griglia;
+void cartello_di_avviso(Pass& p, int64_t i) {
+  Griglia& g = p.g();
   for (int64_t a = 1; a <= celle_prima_dell_avviso; ++a) {
     const int64_t s = i - a;
     if (s < 3) break;
     if (g.at(s).tipo != tipo_cella::segnale) continue;
-    if (segna_la_prima_libera(g, {s - 1, s - 2})) continue;
-    if (abbassa_abbattimento(g, s - 1) || abbassa_abbattimento(g, s - 2)) continue;
-    registra(m, 11, s);
+    if (segna_la_prima_libera(p, {s - 1, s - 2})) continue;
+    if (abbassa_abbattimento(p, s - 1) || abbassa_abbattimento(p, s - 2)) continue;
+    p.registra(11, s);
   }
 }
 
 // The three drops ahead of a start, each in the first free cell of its window.
-void abbattimenti_prima_dell_inizio(Modello& m, int64_t i) {
+void abbattimenti_prima_dell_inizio(Pass& p, int64_t i) {
   static constexpr std::array<std::array<int64_t, 3>, 3> finestre{{{5, 6, 7}, {11, 12, 13}, {18, 19, 20}}};
   for (const auto& f : finestre) {
     if (i <= f[2]) continue;  // the window would reach cell 0 or before
-    if (!segna_la_prima_libera(m.griglia, {i - f[0], i - f[1], i - f[2]})) registra(m, 12, i);
+    if (!segna_la_prima_libera(p, {i - f[0], i - f[1], i - f[2]})) p.registra(12, i);
   }
 }
 
@@ -74,8 +87,8 @@ void abbattimenti_prima_dell_inizio(Modello& m, int64_t i) {
 // grid's last cell when no end comes first, and returns it. With drops, one
 // falls due every 8 cells counted from the drop actually placed; the count
 // is tested before the end, so a drop due on the end cell goes next to it.
-int64_t percorri_rallentamento(Modello& m, int64_t i, bool con_abbattimenti) {
-  Griglia& g = m.griglia;
+int64_t percorri_rallentamento(Pass& p, int64_t i, bool con_abbattimenti) {
+  Griglia& g = p.g();
   const int64_t ultima = g.ultima();
   int64_t k = i;
   int64_t n = 0;
@@ -84,17 +97,17 @@ int64_t percorri_rallentamento(Modello& m, int64_t i, bool con_abbattimenti) {
     ++n;
     if (con_abbattimenti && n == passo_abbattimenti) {
       if (libera_dentro(g, k)) {
-        segna(g, k);
+        p.segna(k);
         n = 0;
       } else if (libera_dentro(g, k - 1)) {
-        segna(g, k - 1);
+        p.segna(k - 1);
         n = 1;
       } else if (libera_dentro(g, k + 1)) {
-        segna(g, k + 1);
+        p.segna(k + 1);
         n = -1;
       } else {
         // n runs past 8 from here: no more drops in this slowdown.
-        registra(m, 13, k);
+        p.registra(13, k);
       }
     }
     if (g.at(k).tipo == tipo_cella::fine_rallentamento || k == ultima) return k;
@@ -102,38 +115,40 @@ int64_t percorri_rallentamento(Modello& m, int64_t i, bool con_abbattimenti) {
 }
 
 // The first signal from the end cell t to 12 cells after it gets a drop ahead.
-void abbattimento_dopo_la_fine(Modello& m, int64_t t) {
-  Griglia& g = m.griglia;
+void abbattimento_dopo_la_fine(Pass& p, int64_t t) {
+  Griglia& g = p.g();
   const int64_t fino = std::min(t + celle_dopo_la_fine, g.ultima());
   for (int64_t x = t; x <= fino; ++x) {
     if (g.at(x).tipo != tipo_cella::segnale) continue;
     const int64_t k = x - 1;
-    if (k > 0 && !segna_la_prima_libera(g, {k, k - 1})) registra(m, 13, t);
+    if (k > 0 && !segna_la_prima_libera(p, {k, k - 1})) p.registra(13, t);
     return;
   }
 }
 
-void inizio_rallentamento(Modello& m, int64_t i) {
-  abbattimenti_prima_dell_inizio(m, i);
+void inizio_rallentamento(Pass& p, int64_t i) {
+  abbattimenti_prima_dell_inizio(p, i);
   // A fast slowdown gets no drops inside, but its end is still found so that
   // the signal after it is treated like any other.
-  const bool lento = m.griglia.at(i).dato1 < velocita_senza_abbattimenti;
-  const int64_t fine = percorri_rallentamento(m, i, lento);
-  abbattimento_dopo_la_fine(m, fine);
+  const bool lento = p.g().at(i).dato1 < velocita_senza_abbattimenti;
+  const int64_t fine = percorri_rallentamento(p, i, lento);
+  abbattimento_dopo_la_fine(p, fine);
 }
 
 }  // namespace
 
-void passo_finale(Modello& m) {
+void passo_finale(Modello& m, ProvenanceSink* sink) {
   if (!m.griglia.dimensionata()) return;
+  Pass p{m, sink};
   // The last two cells are never looked at as a board or a start.
   const int64_t ultima_esaminata = m.griglia.ultima() - 2;
   for (int64_t i = 1; i <= ultima_esaminata; ++i) {
     const uint8_t tipo = m.griglia.at(i).tipo;
+    p.cause = i;
     if (tipo == tipo_cella::avviso) {
-      cartello_di_avviso(m, i);
+      cartello_di_avviso(p, i);
     } else if (tipo == tipo_cella::inizio_rallentamento) {
-      inizio_rallentamento(m, i);
+      inizio_rallentamento(p, i);
     }
   }
 }

@@ -1,6 +1,7 @@
 // The main pass over the loaded grid: the code drops around slowdowns.
 #pragma once
 
+#include "loader/provenance_sink.h"
 #include "model/modello.h"
 
 namespace compactor {
@@ -9,7 +10,8 @@ namespace compactor {
 // 180) ahead of the signals before each warning board, before, inside and
 // after each slowdown. A drop that finds no place records error 11, 12 or 13
 // with its position and the pass goes on. Scans stop at the grid's last cell.
-// Without a grid it does nothing.
-void passo_finale(Modello& m);
+// Without a grid it does nothing. The sink, when given, hears of each drop
+// placed or lowered and of the board or start that called for it.
+void passo_finale(Modello& m, ProvenanceSink* sink = nullptr);
 
 }  // namespace compactor

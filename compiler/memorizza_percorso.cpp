@@ -7,25 +7,33 @@
 
 namespace compactor {
 
-EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files,
-                                     Osservatore* osservatore) {
+Diagnostica compile_in_memory(Modello& m, int32_t j, const NomiFile& nomi, Files& files,
+                              const CompileListeners& listeners) {
   m.con_planimetria = j;
   m.numero_errore = 0;
   m.stazioni.pulisci();
-  EsitoCompilazione esito;
+  Osservatore* const osservatore = listeners.observer;
   auto fase = [osservatore](const char* nome) {
     if (osservatore) osservatore->fase(nome);
   };
   fase("loading");
-  esito.diagnostica = memorizza_dati(m, nomi, files, osservatore);
-  if (!m.griglia.dimensionata()) return esito;
+  Diagnostica diagnostica = memorizza_dati(m, nomi, files, osservatore, listeners.provenance);
+  if (!m.griglia.dimensionata()) return diagnostica;
   fase("finishing");
   const int32_t errore_caricato = m.numero_errore, posizione_caricata = m.posizione_errore;
-  passo_finale(m);
+  passo_finale(m, listeners.provenance);
   // An error of the pass comes from the grid, not from a source record.
-  if (m.numero_errore != errore_caricato || m.posizione_errore != posizione_caricata) esito.diagnostica = {};
+  if (m.numero_errore != errore_caricato || m.posizione_errore != posizione_caricata) diagnostica = {};
   timbra_riservati(m);
-  fase("writing");
+  return diagnostica;
+}
+
+EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files,
+                                     Osservatore* osservatore) {
+  EsitoCompilazione esito;
+  esito.diagnostica = compile_in_memory(m, j, nomi, files, {.observer = osservatore});
+  if (!m.griglia.dimensionata()) return esito;
+  if (osservatore) osservatore->fase("writing");
   esito.scritti = scrivi_file_compilati(m, nomi, files);
   return esito;
 }

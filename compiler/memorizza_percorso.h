@@ -8,6 +8,7 @@
 
 #include "loader/diagnostica.h"
 #include "loader/osservatore.h"
+#include "loader/provenance_sink.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
 #include "platform/files.h"
@@ -19,12 +20,28 @@ struct EsitoCompilazione {
   Diagnostica diagnostica;           // where the loader's error came from
 };
 
-// `j` switches the plan on (not 0) or off. Scenario errors are left in
-// m.numero_errore and m.posizione_errore. When loading stopped before the
-// route length was read there is no grid: nothing is finished or written.
-// Throws ErrorStop when a reserved place is taken (nothing is written then)
-// and PlatformError when a file operation fails. The observer, when given,
-// hears of what the loader accepts silently.
+// Who hears of a compile besides the model: what the loader accepts
+// silently, and who set what. Either may be null.
+struct CompileListeners {
+  Osservatore* observer = nullptr;
+  ProvenanceSink* provenance = nullptr;
+};
+
+// Everything of the compile step but the writing: clears the table, loads
+// the sources `nomi` names through `files` (deleting them), finishes the
+// grid and stamps the marks and codes. `j` switches the plan on (not 0) or
+// off. Scenario errors are left in m.numero_errore and m.posizione_errore;
+// when loading stopped before the route length was read there is no grid
+// and nothing is finished or stamped. Throws ErrorStop when a reserved place
+// is taken and PlatformError when a file operation fails. Returns where the
+// loader's error came from (nothing for an error of the finishing pass).
+Diagnostica compile_in_memory(Modello& m, int32_t j, const NomiFile& nomi, Files& files,
+                              const CompileListeners& listeners = {});
+
+// compile_in_memory(), then the compiled files written (plan only when `j`
+// is not 0), unless there is no grid. Throws ErrorStop (nothing is written
+// then) and PlatformError. The observer, when given, hears of what the
+// loader accepts silently.
 EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files,
                                      Osservatore* osservatore = nullptr);
 

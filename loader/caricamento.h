@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "loader/arrotonda.h"
 #include "loader/diagnostica.h"
 #include "loader/osservatore.h"
+#include "loader/provenance_sink.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
 #include "platform/files.h"
@@ -34,6 +36,10 @@ struct Caricamento {
 
   // Told of what the loader accepts silently; may be null.
   Osservatore* osservatore = nullptr;
+  // Told of who sets what; may be null.
+  ProvenanceSink* provenance = nullptr;
+  // The record being read, as the provenance sink numbered it.
+  int32_t record = kNoRecord;
 
   // The next free signboard row, which is also the first row stations may
   // not reach.
@@ -70,6 +76,14 @@ struct Caricamento {
   void registrato(TipoRecord tipo, int32_t chainage, Punto dove);
   void sostituito(TipoRecord tipo, int32_t chainage, Punto dove);
 
+  // The key field just read begins a record: tell the provenance sink.
+  void record_begins();
+  // Fills `member` of the cells from the fill pointer up to the cell before
+  // `to` as riempi() does, and tells the provenance sink that these cells
+  // hold the value record `giver` gave.
+  template <class Write>
+  void fill_profile(int64_t& pointer, int64_t to, CellMember member, int32_t giver, Write write);
+
   // Reads the next key field into m.riga, passing over one or two dash
   // fields; false when the source ends first (its last field is never used).
   bool leggi_chiave();
@@ -80,7 +94,27 @@ struct Caricamento {
   bool fine_file() const { return lettore->fine_file(); }
   std::string testo() { return lettore->leggi_testo(); }
   int32_t numero() { return lettore->leggi_long(); }
+  // Reads a number into a 32-bit member of row `r`, and tells the
+  // provenance sink that the current record set it.
+  void read_into_row(int r, RowMember member);
 };
+
+template <class Write>
+void Caricamento::fill_profile(int64_t& pointer, int64_t to, CellMember member, int32_t giver, Write write) {
+  if (!provenance) {
+    riempi(m.griglia, pointer, to, write);
+    return;
+  }
+  const int64_t first = pointer;
+  try {
+    riempi(m.griglia, pointer, to, write);
+  } catch (...) {
+    // The pointer moved past the cell that failed.
+    if (pointer - 2 >= first) provenance->profile_filled(first, pointer - 2, member, giver);
+    throw;
+  }
+  provenance->profile_filled(first, pointer - 1, member, giver);
+}
 
 // The line half: returns true when loading goes on with the train source.
 bool carica_linea(Caricamento& c);

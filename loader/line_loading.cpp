@@ -23,6 +23,7 @@ double curvatura(int classe) {
 struct Lavoro {
   int64_t puntatore_pendenza = 0;
   int32_t pendenza = 0;
+  int32_t gradient_giver = kNoRecord;  // the record that gave it
 };
 
 // The points of the plan from its index through `fino`, each continuing the
@@ -66,11 +67,13 @@ bool sezione_generale(Caricamento& c) {
     if (c.fine_file()) return true;
     for (int volte = 0; volte < 10; ++volte)
       if (ha_trattino(m.riga)) m.riga = c.testo();
+    c.record_begins();
     const ChiaviGenerali chiavi = chiavi_generali(m.riga);
 
     if (chiavi.lunghezza_percorso) {
       const int32_t lunghezza = c.numero();
       m.stazioni.at(84).fine = lunghezza;
+      note_row(c.provenance, 84, RowMembers(RowMember::fine));
       if (lunghezza > kLunghezzaMassima) {
         c.ferma(1, c.qui());
         return false;
@@ -84,19 +87,19 @@ bool sezione_generale(Caricamento& c) {
         {{chiavi.progressiva_tre, 81}, {chiavi.progressiva_due, 82}, {chiavi.progressiva_uno, 83}}};
     for (const auto& [letta, r] : riferimenti) {
       if (!letta) continue;
-      m.stazioni.at(r).inizio = c.numero();
-      m.stazioni.at(r).fine = c.numero();
-      m.stazioni.at(r).posizione = c.numero();
+      c.read_into_row(r, RowMember::inizio);
+      c.read_into_row(r, RowMember::fine);
+      c.read_into_row(r, RowMember::posizione);
     }
-    if (chiavi.sfondo_uno) m.stazioni.at(85).inizio = c.numero();
-    if (chiavi.sfondo_due) m.stazioni.at(85).posizione = c.numero();
-    if (chiavi.sfondo_tre) m.stazioni.at(85).fine = c.numero();
+    if (chiavi.sfondo_uno) c.read_into_row(85, RowMember::inizio);
+    if (chiavi.sfondo_due) c.read_into_row(85, RowMember::posizione);
+    if (chiavi.sfondo_tre) c.read_into_row(85, RowMember::fine);
     if (chiavi.ripetizione_segnali) {
       const auto chiave = c.qui();
       stazione& r86 = m.stazioni.at(86);
-      r86.inizio = c.numero();
+      c.read_into_row(86, RowMember::inizio);
       const auto dove_inizio = c.qui();
-      r86.fine = c.numero();
+      c.read_into_row(86, RowMember::fine);
       const auto dove_fine = c.qui();
       int errore = 0;
       Caricamento::Punto dove;
@@ -108,6 +111,7 @@ bool sezione_generale(Caricamento& c) {
         dove = dove_fine;
       } else if (const int codici = codici_ripetizione(m.riga); codici != 0) {
         r86.posizione = codici;
+        note_row(c.provenance, 86, RowMembers(RowMember::posizione));
       } else {
         // Neither "4" nor "9": the number of codes stays as it was.
         errore = 5;
@@ -117,7 +121,10 @@ bool sezione_generale(Caricamento& c) {
         c.ferma(errore, dove);
         return false;
       }
-      if (r86.fine == 0) r86.posizione = 0;
+      if (r86.fine == 0) {
+        r86.posizione = 0;
+        note_row(c.provenance, 86, RowMembers(RowMember::posizione));
+      }
     }
     if (chiude_sezione_generale(m.riga)) return true;
     if (chiavi == ChiaviGenerali{}) c.ignorato(m.riga);
@@ -126,7 +133,6 @@ bool sezione_generale(Caricamento& c) {
 
 
 Esito pendenza(Caricamento& c, Lavoro& w) {
-  Modello& m = c.m;
   const int32_t chainage = c.numero();
   const auto dove = c.qui();
   const int32_t valore = c.numero();
@@ -134,8 +140,11 @@ Esito pendenza(Caricamento& c, Lavoro& w) {
   const int64_t n = arrotonda(chainage / 50.0);
   // The cells before this gradient get the one before it; the first cell is
   // written even when the fill pointer already stands at or past n.
-  if (n > 0) riempi(m.griglia, w.puntatore_pendenza, n, [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+  if (n > 0)
+    c.fill_profile(w.puntatore_pendenza, n, CellMember::pendenza, w.gradient_giver,
+                   [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
   w.pendenza = valore;
+  w.gradient_giver = c.record;
   c.registrato(TipoRecord::pendenza, chainage, dove);
   return Esito::continua;
 }
@@ -171,7 +180,7 @@ Esito montagna(Caricamento& c) {
   int32_t fine = c.numero();
   int32_t tipo = c.numero();
   if (!c.dentro(inizio, 100, dove)) return Esito::fine_record;
-  memo_montagna(c.m, inizio, fine, tipo);
+  memo_montagna(c.m, inizio, fine, tipo, c.provenance);
   c.registrato(TipoRecord::montagna, inizio, dove);
   return Esito::continua;
 }
@@ -184,7 +193,7 @@ Esito indicatori(Caricamento& c) {
   if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
   const bool su_marcatore =
       c.m.griglia.at(arrotonda(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
-  memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+  memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], c.provenance);
   if (c.m.numero_errore > 0) return c.ferma(c.m.numero_errore, posizione, dove);
   if (su_marcatore) c.sostituito(TipoRecord::indicatore_v_max, posizione, dove);
   c.registrato(TipoRecord::indicatore_v_max, posizione, dove);
@@ -198,14 +207,17 @@ Esito cartello(Caricamento& c) {
   m.riga = c.testo();
   if (m.riga.size() > testo_massimo) throw LoadFailure("sign text longer than 32767 bytes");
   if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
-  cella& cell = m.griglia.at(arrotonda(chainage / 50.0 + 1));
+  const int64_t k = arrotonda(chainage / 50.0 + 1);
+  cella& cell = m.griglia.at(k);
   if (!libera(cell)) return c.ferma(6, chainage, dove);
   // Signboard rows count down from 80 without a check of their own: the
   // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
   if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(TipoRecord::cartello, chainage, dove);
   cell.tipo = tipo_cella::cartello;
   cell.dato1 = basso16(c.prossima_riga_cartello);
+  note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
   m.stazioni.at(c.prossima_riga_cartello).nome = m.riga;
+  note_row(c.provenance, c.prossima_riga_cartello, RowMembers(RowMember::nome));
   --c.prossima_riga_cartello;
   c.registrato(TipoRecord::cartello, chainage, dove);
   return Esito::continua;
@@ -216,6 +228,7 @@ bool parte_record(Caricamento& c, Lavoro& w) {
   Modello& m = c.m;
   for (;;) {
     if (!c.leggi_chiave()) return true;
+    c.record_begins();
     const ChiaviLinea chiavi = chiavi_linea(m.riga);
     const bool curva_letta = chiavi.curva && m.con_planimetria != 0;
     if (!chiavi.pendenza && !curva_letta && !chiavi.montagna && !chiavi.indicatori_v && !chiavi.cartello_indicatore)
@@ -253,7 +266,8 @@ bool carica_linea(Caricamento& c) {
   } while (!apre_generale(m.riga));
 
   if (!sezione_generale(c)) return false;
-  progressive_ordina(m);
+  const std::array<int, 3> from = progressive_ordina(m);
+  if (c.provenance) c.provenance->rows_reordered(from);
 
   m.numero_montagne = 0;
   c.prossima_riga_cartello = 80;
@@ -263,8 +277,8 @@ bool carica_linea(Caricamento& c) {
   c.chiudi_ed_elimina();
 
   // The last gradient runs to the end of the route.
-  riempi(m.griglia, w.puntatore_pendenza, int64_t{m.celle_totali} - 2,
-         [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+  c.fill_profile(w.puntatore_pendenza, int64_t{m.celle_totali} - 2, CellMember::pendenza, w.gradient_giver,
+                 [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
   // And the route runs straight from its last curve to the end of the plan.
   if (m.con_planimetria != 0)
     punti_successivi(m.planimetria, int64_t{m.metri_totali} - 2, 0.0);

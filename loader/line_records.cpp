@@ -1,5 +1,6 @@
 #include "loader/line_records.h"
 
+#include <algorithm>
 #include <array>
 
 #include "loader/arrotonda.h"
@@ -25,14 +26,16 @@ void scrivi_riga(Modello& m, int r, const Riferimento& v) {
 
 }  // namespace
 
-void progressive_ordina(Modello& m) {
+std::array<int, 3> progressive_ordina(Modello& m) {
   const Riferimento r81 = leggi_riga(m, 81), r82 = leggi_riga(m, 82), r83 = leggi_riga(m, 83);
-  std::array<Riferimento, 3> esito{};
+  // The row each new row 81 + k takes its values from; 0 clears it.
+  std::array<int, 3> from{};
   const int64_t somma = int64_t{r81.inizio} + r82.inizio + r83.inizio;
   if (somma != 0) {
     // Largest first; between equals the "uno" record (row 83) goes before
     // "due" (82) before "tre" (81). A tie for the top clears all three.
-    std::array<Riferimento, 3> letti = {r83, r82, r81};
+    const std::array<int, 3> righe = {83, 82, 81};
+    const std::array<Riferimento, 3> letti = {r83, r82, r81};
     int massimo = 0;
     for (int k = 1; k < 3; ++k)
       if (letti[k].inizio > letti[massimo].inizio) massimo = k;
@@ -40,27 +43,30 @@ void progressive_ordina(Modello& m) {
     for (int k = 0; k < 3; ++k)
       if (k != massimo && letti[k].inizio == letti[massimo].inizio) unico = false;
     if (unico) {
-      esito[0] = letti[massimo];
+      from[0] = righe[massimo];
       int a = -1, b = -1;
       for (int k = 0; k < 3; ++k)
         if (k != massimo) (a < 0 ? a : b) = k;
       // a precedes b in the uno-due-tre order, so a wins a tie.
       if (letti[b].inizio > letti[a].inizio) std::swap(a, b);
-      esito[1] = letti[a];
-      esito[2] = letti[b];
+      from[1] = righe[a];
+      from[2] = righe[b];
     }
   } else {
-    if (r81.fine > 0) esito = {r81, r82, r83};
-    if (r82.fine > 0) esito = {r82, r81, r83};
-    if (r83.fine > 0) esito = {r83, r82, r81};
+    if (r81.fine > 0) from = {81, 82, 83};
+    if (r82.fine > 0) from = {82, 81, 83};
+    if (r83.fine > 0) from = {83, 82, 81};
   }
+  const std::array<Riferimento, 3> lette = {r81, r82, r83};
   for (int k = 0; k < 3; ++k) {
-    if (esito[k].posizione == 1) esito[k].fine = in_long(int64_t{esito[k].fine} + 100);
-    scrivi_riga(m, 81 + k, esito[k]);
+    Riferimento esito = from[k] == 0 ? Riferimento{} : lette[static_cast<size_t>(from[k] - 81)];
+    if (esito.posizione == 1) esito.fine = in_long(int64_t{esito.fine} + 100);
+    scrivi_riga(m, 81 + k, esito);
   }
+  return from;
 }
 
-void memo_montagna(Modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo) {
+void memo_montagna(Modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo, ProvenanceSink* sink) {
   const bool marcata = tipo > 10;
   if (marcata) tipo -= 10;
   const int32_t n = ++m.numero_montagne;
@@ -70,22 +76,31 @@ void memo_montagna(Modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo) {
   if (n > 1 && int64_t{m.montagna_inizio.at(n)} - m.montagna_fine.at(n - 1) <= 150) tipo = 3;
   const int64_t a = arrotonda(inizio / 50.0);
   const int64_t b = arrotonda(fine / 50.0 - 1);
+  // The cells the loop reaches before it would step off the grid.
+  if (a >= 0 && b >= a) note_cells(sink, a, std::min(b, m.griglia.ultima()), CellMembers(CellMember::montagna));
   int64_t conta = 0;
   for (int64_t k = a; k <= b; ++k) {
     cella& c = m.griglia.at(k);
     c.montagna = basso8(tipo);
     ++conta;
-    if (marcata && conta % 4 == 0 && c.tipo == tipo_cella::niente) c.tipo = tipo_cella::marcatore_montagna;
+    if (marcata && conta % 4 == 0 && c.tipo == tipo_cella::niente) {
+      c.tipo = tipo_cella::marcatore_montagna;
+      note_cells(sink, k, k, CellMembers(CellMember::tipo));
+    }
   }
 }
 
 void memo_indicatori_v_max(Modello& m, int32_t posizione, int32_t& vas, int32_t& vbs, int32_t& vcs,
-                           int32_t& strisces, int32_t& vad, int32_t& vbd, int32_t& vcd, int32_t& strisced) {
-  cella& c = m.griglia.at(arrotonda(posizione / 50.0 + 1));
+                           int32_t& strisces, int32_t& vad, int32_t& vbd, int32_t& vcd, int32_t& strisced,
+                           ProvenanceSink* sink) {
+  const int64_t k = arrotonda(posizione / 50.0 + 1);
+  cella& c = m.griglia.at(k);
   if (!libera(c)) {
     m.numero_errore = 21;
     return;
   }
+  // Told first: a value that does not fit stops the load half-way through.
+  note_cells(sink, k, k, CellMembers(CellMember::tipo, CellMember::dato1, CellMember::dato2, CellMember::dato3, CellMember::dato4));
   c.tipo = tipo_cella::indicatore_v_max;
   c.dato1 = in_integer(arrotonda(vas * 20.0 + vad / 5.0));
   c.dato2 = in_integer(arrotonda(vbs * 20.0 + vbd / 5.0));

@@ -1,6 +1,7 @@
 #include "loader/memorizza_dati.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "loader/arrotonda.h"
 #include "loader/caricamento.h"
@@ -91,15 +92,36 @@ void Caricamento::registrato(TipoRecord tipo, int32_t chainage, Punto dove) {
   if (osservatore) osservatore->record(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
+void Caricamento::record_begins() {
+  if (!provenance) return;
+  const Punto dove = qui();
+  record = provenance->record_begins({sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
+}
+
+void Caricamento::read_into_row(int r, RowMember member) {
+  stazione& s = m.stazioni.at(r);
+  int32_t* field = nullptr;
+  switch (member) {
+    case RowMember::inizio: field = &s.inizio; break;
+    case RowMember::fine: field = &s.fine; break;
+    case RowMember::posizione: field = &s.posizione; break;
+    default: throw std::logic_error("read_into_row: not a 32-bit member");
+  }
+  *field = numero();
+  note_row(provenance, r, RowMembers(member));
+}
+
 void Caricamento::sostituito(TipoRecord tipo, int32_t chainage, Punto dove) {
   if (osservatore)
     osservatore->marcatore_sostituito(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
-Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore) {
+Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore,
+                           ProvenanceSink* provenance) {
   Diagnostica diagnostica;
   Caricamento c{m, nomi, files, diagnostica};
   c.osservatore = osservatore;
+  c.provenance = provenance;
   // No source is left behind, whatever stopped the load: a failure to
   // delete is told only when it is the failure being reported.
   auto elimina_sorgenti = [&](bool in_silenzio) {

@@ -3,6 +3,7 @@
 
 #include "loader/diagnostica.h"
 #include "loader/osservatore.h"
+#include "loader/provenance_sink.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
 #include "platform/files.h"
@@ -14,7 +15,9 @@ namespace compactor {
 // while loading becomes error 25. It returns normally in every case except
 // a platform failure of a file operation (PlatformError), which is not a
 // fault of the scenario. Returns where the recorded error came from. An
-// observer, when given, hears of what the loader accepts silently.
-Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore = nullptr);
+// observer, when given, hears of what the loader accepts silently; a
+// provenance sink, when given, of which record sets what.
+Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore = nullptr,
+                           ProvenanceSink* provenance = nullptr);
 
 }  // namespace compactor

@@ -23,6 +23,9 @@ struct Lavoro {
   // when applying them fails later on.
   Diagnostica da_velocita;
   Diagnostica da_aderenza;
+  // ... and as the provenance sink numbered them.
+  int32_t speed_giver = kNoRecord;
+  int32_t adhesion_giver = kNoRecord;
 };
 
 // A speed in units of 5 km/h; the load fails outside 0 to 255.
@@ -56,8 +59,15 @@ void a_carico_di(Caricamento& c, const Diagnostica& record, F f) {
 // gave it, not of the one that applies it.
 void applica_velocita(Caricamento& c, Lavoro& w, int64_t fino) {
   a_carico_di(c, w.da_velocita, [&] {
-    riempi(c.m.griglia, w.puntatore_velocita, fino, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
+    c.fill_profile(w.puntatore_velocita, fino, CellMember::velocita, w.speed_giver,
+                   [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
   });
+}
+
+// Writes the current adhesion from the fill pointer up to the cell before `fino`.
+void fill_adhesion(Caricamento& c, Lavoro& w, int64_t fino) {
+  c.fill_profile(w.puntatore_aderenza, fino, CellMember::aderenza, w.adhesion_giver,
+                 [&](cella& k) { k.aderenza = basso8(w.aderenza); });
 }
 
 Esito velocita(Caricamento& c, Lavoro& w) {
@@ -71,20 +81,21 @@ Esito velocita(Caricamento& c, Lavoro& w) {
   if (n > 0 && w.puntatore_velocita < m.celle_totali) applica_velocita(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
   w.da_velocita = c.luogo(dove);
+  w.speed_giver = c.record;
   c.registrato(TipoRecord::velocita, p, dove);
   return Esito::continua;
 }
 
 Esito aderenza(Caricamento& c, Lavoro& w) {
-  Modello& m = c.m;
   const int32_t p = c.numero();
   const auto dove = c.qui();
   const int32_t a = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(p / 50.0);
-  if (n > 0) riempi(m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+  if (n > 0) fill_adhesion(c, w, n);
   w.aderenza = a;
   w.da_aderenza = c.luogo(dove);
+  w.adhesion_giver = c.record;
   c.registrato(TipoRecord::aderenza, p, dove);
   return Esito::continua;
 }
@@ -109,7 +120,7 @@ Esito segnale(Caricamento& c) {
   for (int32_t& x : v) x = c.numero();
   if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
   const int32_t errore_prima = m.numero_errore;
-  memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
+  memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], c.provenance);
   if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, posizione, dove);
   c.registrato(TipoRecord::segnale, posizione, dove);
   return Esito::continua;
@@ -123,7 +134,7 @@ Esito rallentamento(Caricamento& c) {
   for (int32_t& n : v) n = c.numero();
   if (!c.dentro(x, 100, dove)) return Esito::fine_record;
   const int32_t errore_prima = m.numero_errore;
-  memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4]);
+  memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4], c.provenance);
   if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, x, dove);
   c.registrato(TipoRecord::rallentamento, x, dove);
   return Esito::continua;
@@ -135,13 +146,16 @@ Esito abbattimento(Caricamento& c) {
   const auto dove = c.qui();
   const int32_t valore = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
-  cella& cell = m.griglia.at(arrotonda(p / 50.0));
+  const int64_t k = arrotonda(p / 50.0);
+  cella& cell = m.griglia.at(k);
   if (!libera(cell)) return c.ferma(7, p, dove);
   if (valore > 0) {
     cell.tipo = tipo_cella::abbattimento;
     cell.dato1 = basso16(valore);
+    note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
   } else {
     cell.tipo = tipo_cella::abbattimento_senza_valore;
+    note_cells(c.provenance, k, k, CellMembers(CellMember::tipo));
   }
   c.registrato(TipoRecord::abbattimento, p, dove);
   return Esito::continua;
@@ -153,6 +167,9 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
   const int32_t i = w.riga_stazione;
   stazione& r = m.stazioni.at(i);
 
+  // A station owns its whole row, clear until now: told before the reads,
+  // any of which may stop the load half-way through the row.
+  note_row(c.provenance, i, RowMembers::all());
   r.posizione = c.numero();
   const auto dove = c.qui();
   if (!c.dentro(r.posizione, 800, dove)) return Esito::fine_record;
@@ -206,14 +223,19 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
   if (r.tipo < 25 && r.tipo != 5 && r.tipo != 6)
     for (int k = 1; k <= 4; ++k) {
       const int64_t j = arrotonda(r.fine / 50.0 - k - 1);
-      if (j > 1) m.griglia.at(j).preavviso = static_cast<uint8_t>(80 + k);
+      if (j > 1) {
+        m.griglia.at(j).preavviso = static_cast<uint8_t>(80 + k);
+        note_cells(c.provenance, j, j, CellMembers(CellMember::preavviso));
+      }
     }
   // The stop point replaces whatever stands in its cell.
   if (r.tipo < 25) {
     if (r.fine / 50.0 - 1 <= 1) return c.ferma(24, dove);
-    cella& stop = m.griglia.at(arrotonda(r.fine / 50.0 - 1));
+    const int64_t k = arrotonda(r.fine / 50.0 - 1);
+    cella& stop = m.griglia.at(k);
     stop.tipo = tipo_cella::fermata;
     stop.dato1 = basso16(i);
+    note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
   }
   if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return c.ferma(22, r.posizione, dove);
   c.registrato(TipoRecord::stazione, r.posizione, dove);
@@ -227,6 +249,7 @@ bool record(Caricamento& c, Lavoro& w) {
   Modello& m = c.m;
   for (;;) {
     if (!c.leggi_chiave()) return true;
+    c.record_begins();
     const ChiaviTreno chiavi = chiavi_treno(m.riga);
     if (chiavi == ChiaviTreno{}) c.ignorato(m.riga);
     Esito esito = Esito::continua;
@@ -234,11 +257,11 @@ bool record(Caricamento& c, Lavoro& w) {
       if (esito == Esito::continua && presente) esito = regola();
     };
     applica(chiavi.massa_frenata, [&] {
-      m.stazioni.at(84).inizio = c.numero();
+      c.read_into_row(84, RowMember::inizio);
       return Esito::continua;
     });
     applica(chiavi.vetture, [&] {
-      m.stazioni.at(84).posizione = c.numero();
+      c.read_into_row(84, RowMember::posizione);
       return Esito::continua;
     });
     applica(chiavi.velocita, [&] { return velocita(c, w); });
@@ -246,12 +269,16 @@ bool record(Caricamento& c, Lavoro& w) {
     applica(chiavi.orologio, [&] {
       stazione& r86 = m.stazioni.at(86);
       r86.campo10 = c.lettore->leggi_integer();
+      note_row(c.provenance, 86, RowMembers(RowMember::campo10));
       r86.campo11 = c.lettore->leggi_integer();
+      note_row(c.provenance, 86, RowMembers(RowMember::campo11));
       r86.campo12 = c.lettore->leggi_integer();
+      note_row(c.provenance, 86, RowMembers(RowMember::campo12));
       return Esito::continua;
     });
     applica(chiavi.sabbia, [&] {
       m.stazioni.at(86).campo7 = c.lettore->leggi_integer();
+      note_row(c.provenance, 86, RowMembers(RowMember::campo7));
       return Esito::continua;
     });
     applica(chiavi.segnale, [&] { return segnale(c); });
@@ -282,9 +309,7 @@ void carica_treno(Caricamento& c) {
   // (or, for adhesion, pushed the pointer past the grid).
   const int64_t fine_profili = int64_t{m.celle_totali} - 2;
   applica_velocita(c, w, fine_profili);
-  a_carico_di(c, w.da_aderenza, [&] {
-    riempi(m.griglia, w.puntatore_aderenza, fine_profili, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
-  });
+  a_carico_di(c, w.da_aderenza, [&] { fill_adhesion(c, w, fine_profili); });
 
   // The chainage references must be whole multiples of 50.
   for (int r = 81; r <= 83; ++r) {

@@ -5,7 +5,8 @@
 namespace compactor {
 
 void memo_segnale(Modello& m, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2, int32_t& s3,
-                  int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3, int32_t& tempo) {
+                  int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3, int32_t& tempo,
+                  ProvenanceSink* sink) {
   const int64_t j = arrotonda(posizione / 50.0 + 1);
   cella& c = m.griglia.at(j);
   if (!libera(c)) {
@@ -19,13 +20,18 @@ void memo_segnale(Modello& m, int32_t posizione, int32_t& sx, int32_t& s1, int32
   c.dato3 = basso16(int64_t{s3} * 10 + d3);
   if (tempo >= 1 && tempo <= 100) tempo = 101;
   c.tempo = sx == 2 ? basso8(tempo) : 0;
+  note_cells(sink, j, j,
+             CellMembers(CellMember::tipo, CellMember::dato1, CellMember::dato2, CellMember::dato3, CellMember::dato4,
+                         CellMember::tempo));
   // Approach codes 100, 200, 300 and 400 m before the signal, untested.
-  for (int k = 1; k <= 4; ++k)
+  for (int k = 1; k <= 4; ++k) {
     m.griglia.at(j - 2 * k).preavviso = basso8((int64_t{sx} * 3 + dx) * 10 + k);
+    note_cells(sink, j - 2 * k, j - 2 * k, CellMembers(CellMember::preavviso));
+  }
 }
 
 void memo_rallentamento(Modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
-                        int32_t& d_v) {
+                        int32_t& d_v, ProvenanceSink* sink) {
   const int64_t s = arrotonda(x / 50.0 + 1);
   const int64_t e = arrotonda((int64_t{x} + l) / 50.0 + 1);
   const int64_t w = arrotonda((int64_t{x} - 1200) / 50.0 + 1);
@@ -50,6 +56,8 @@ void memo_rallentamento(Modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& 
     m.numero_errore = 19;
     return;
   }
+  // dato2 only with a value to put there.
+  const CellMembers with_dato2 = d_v != 0 ? CellMembers(CellMember::dato2) : CellMembers();
   g.at(e).tipo = tipo_cella::fine_rallentamento;
   if (d_v != 0) g.at(e).dato2 = basso16(d_v);
   g.at(s).tipo = tipo_cella::inizio_rallentamento;
@@ -58,11 +66,14 @@ void memo_rallentamento(Modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& 
     g.at(w).tipo = tipo_cella::avviso;
     if (d_v != 0) g.at(w).dato2 = basso16(d_v);
     g.at(w).dato1 = basso16(v);
+    note_cells(sink, w, w, CellMembers(CellMember::tipo, CellMember::dato1) | with_dato2);
   }
   g.at(s).dato1 = basso16(v);
   g.at(e).dato1 = basso16(v);
   g.at(s).dato3 = basso16(f_tt);
   g.at(e).dato3 = basso16(f_tt);
+  for (const int64_t k : {s, e})
+    note_cells(sink, k, k, CellMembers(CellMember::tipo, CellMember::dato1, CellMember::dato3) | with_dato2);
   if (f_ta != 0) {
     for (int i = 0; i < 4; ++i)
       if (!libera(g.at(b - i))) {
@@ -75,6 +86,7 @@ void memo_rallentamento(Modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& 
       c.dato1 = static_cast<int16_t>(i + 1);
       if (d_v != 0) c.dato2 = static_cast<int16_t>(i + 1);
     }
+    note_cells(sink, b - 3, b, CellMembers(CellMember::tipo, CellMember::dato1) | with_dato2);
   }
 }
 
