@@ -63,7 +63,7 @@ inline bool errore_noto(int32_t n) {
 // The scenario file's rows must fill it exactly, each text behind its own
 // length.
 inline void verifica_scenario(const std::string& bytes, const Stazioni& stazioni) {
-  verifica(riga_scenario_sbagliata(bytes, stazioni) == -1, "scenario file rows do not add up");
+  verifica(testing::riga_scenario_sbagliata(bytes, stazioni) == -1, "scenario file rows do not add up");
 }
 
 // What every load leaves, whatever the input.
@@ -115,29 +115,27 @@ inline int lettore_campi(const uint8_t* data, size_t size) {
 }
 
 // One load with both sources in memory.
-inline void carica(std::string_view linea, std::string_view treno, int32_t con_planimetria) {
-  SorgentiInMemoria s(linea, treno);
-  auto& [files, nomi, m] = s;
-  m.con_planimetria = con_planimetria;
+inline void carica(std::string_view linea, std::string_view treno, bool con_planimetria) {
+  testing::EsitoCarica e;
   try {
-    memorizza_dati(m, nomi, files);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+    e = testing::carica(std::string(linea), std::string(treno), {.con_planimetria = con_planimetria});
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "%s\n", failure.what());
     rotto("the loader let a failure escape");
   }
-  verifica_modello(m);
-  verifica(!files.exists(nomi.linea_txt), "the line source left behind");
-  verifica_scenario(bytes_stazioni(m.stazioni), m.stazioni);
+  verifica_modello(*e.m);
+  verifica(!e.linea_rimasta, "the line source left behind");
+  verifica_scenario(bytes_stazioni(e.m->stazioni), e.m->stazioni);
 }
 
 inline int caricamento_linea(const uint8_t* data, size_t size) {
-  carica({reinterpret_cast<const char*>(data), size}, kTrenoFisso, 1);
+  carica({reinterpret_cast<const char*>(data), size}, kTrenoFisso, true);
   return 0;
 }
 
 inline int caricamento_treno(const uint8_t* data, size_t size) {
   // The plan plays no part in the train's records: leave it off for speed.
-  carica(kLineaFissa, {reinterpret_cast<const char*>(data), size}, 0);
+  carica(kLineaFissa, {reinterpret_cast<const char*>(data), size}, false);
   return 0;
 }
 
@@ -150,7 +148,7 @@ inline int compilazione(const uint8_t* data, size_t size) {
   const std::string_view treno =
       sep == std::string_view::npos ? std::string_view() : tutto.substr(sep + kSeparatore.size());
 
-  SorgentiInMemoria s(linea, treno);
+  testing::SorgentiInMemoria s(linea, treno);
   auto& [files, nomi, m] = s;
   // The plan is the line target's: here it would take most of every run.
   int32_t j = 0;

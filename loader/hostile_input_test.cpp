@@ -14,14 +14,15 @@
 
 #include "compiler/memorizza_percorso.h"
 #include "testing/source_fixture.h"
-#include "loader/loader_fixture.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
 
 namespace compactor {
 namespace {
 
+using testing::riga_scenario_sbagliata;
 using testing::righe_crlf;
+using testing::SorgentiInMemoria;
 
 struct Compilato : SorgentiInMemoria {
   using SorgentiInMemoria::SorgentiInMemoria;

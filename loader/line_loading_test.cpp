@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "loader/loader_fixture.h"
+#include "testing/source_fixture.h"
 #include "model/modello.h"
 
 namespace compactor {
