@@ -22,11 +22,15 @@ void Avanzamento::passo(std::string_view testo) const {
 }
 
 void Avanzamento::fase(std::string_view nome) const {
-  if (attivo_) scrivi(fd_, "\r\033[Kscenario: " + std::string(nome) + "...");
+  if (!attivo_) return;
+  scrivi(fd_, "\r\033[Kscenario: " + std::string(nome) + "...");
+  stage_open_ = true;
 }
 
 void Avanzamento::fine_fasi() const {
-  if (attivo_) scrivi(fd_, "\r\033[K");
+  if (!stage_open_) return;
+  scrivi(fd_, "\r\033[K");
+  stage_open_ = false;
 }
 
 }  // namespace compactor::cli

@@ -1,5 +1,7 @@
 // Progress for work a person waits for: shown on standard error when it is
-// a terminal, never into a pipe or a file, never with --quiet.
+// a terminal, never into a pipe or a file, never with --quiet. A stage line
+// left open is finished when the progress ends, so that a message told after
+// it (an exception on its way to the tool's entry) starts a line of its own.
 #pragma once
 
 #include <string_view>
@@ -10,17 +12,21 @@ class Avanzamento {
  public:
   // `fd` is where the lines go (standard error by default).
   explicit Avanzamento(bool quieto, int fd = 2);
+  ~Avanzamento() { fine_fasi(); }
+  Avanzamento(const Avanzamento&) = delete;
+  Avanzamento& operator=(const Avanzamento&) = delete;
   bool attivo() const { return attivo_; }
   // One line "scenario render: <testo>".
   void passo(std::string_view testo) const;
   // A stage of the compile step, "scenario: <nome>...", in place of the
-  // one before on the same line; fine_fasi() clears that line.
+  // one before on the same line; fine_fasi() clears that line, once.
   void fase(std::string_view nome) const;
   void fine_fasi() const;
 
  private:
   int fd_;
   bool attivo_;
+  mutable bool stage_open_ = false;  // a stage line waits to be cleared
 };
 
 }  // namespace compactor::cli

@@ -1,30 +1,58 @@
-// scenario check: compile into a scratch directory and tell every error and
-// warning, keeping nothing.
-#include <filesystem>
+// scenario check: compile in memory and tell every error and warning,
+// writing nothing.
 #include <iostream>
 #include <memory>
 
-#include "cli/command.h"
-#include "cli/cartella_temporanea.h"
-#include "cli/compile_command.h"
+#include <fmt/format.h>
+
 #include "cli/avanzamento.h"
+#include "cli/command.h"
+#include "cli/report.h"
+#include "cli/source_options.h"
+#include "model/exit_status.h"
 
 namespace compactor::cli {
+namespace {
+
+struct CheckOptions {
+  SourceOptions sources{.line = {}, .train = {}, .route = "check", .train_name = "check"};
+  bool json = false;
+  bool quiet = false;
+};
+
+int check_command(const CheckOptions& o, Files& files) {
+  const Avanzamento progress(o.quiet);
+  CompileReport report;
+  session::CompileResult result;
+  try {
+    session::CompileRequest request = compile_request(o.sources, files);
+    request.on_stage = [&progress](std::string_view stage) { progress.fase(stage); };
+    result = session::compile(std::move(request));
+    report.result = &result;
+    report.status = result.error()             ? exit_status::scenario_error
+                    : result.warning_count() > 0 ? exit_status::warnings_only
+                                                 : exit_status::clean;
+  } catch (const UsageError& e) {
+    report.status = exit_status::usage;
+    report.failure = e.what();
+  } catch (const PlatformError& e) {
+    report.status = exit_status::platform;
+    report.failure = fmt::format("{}: {}", e.path(), e.reason());
+  }
+  progress.fine_fasi();
+  print_report(report, o.json, std::cout, std::cerr);
+  return report.status;
+}
+
+}  // namespace
 
 Comando comando_check(CLI::App& app) {
-  struct Opzioni {
-    OpzioniCompilazione o;
-    bool json = false;
-    bool quiet = false;
-  };
-  auto opz = std::make_shared<Opzioni>();
-  opz->o.percorso = "check";
-  opz->o.treno = "check";
+  auto opz = std::make_shared<CheckOptions>();
   auto* cmd = app.add_subcommand("check", "Check a line source and a train source: errors and warnings, nothing kept");
-  cmd->add_option("LINE_SOURCE", opz->o.sorgente_linea, "the line source (route)")->required()->check(CLI::ExistingFile);
-  cmd->add_option("TRAIN_SOURCE", opz->o.sorgente_treno, "the train source")->required()->check(CLI::ExistingFile);
-  cmd->add_option("--route", opz->o.percorso, "route name (default: check)");
-  cmd->add_option("--train", opz->o.treno, "train name (default: check)");
+  cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(CLI::ExistingFile);
+  cmd->add_option("TRAIN_SOURCE", opz->sources.train, "the train source")->required()->check(CLI::ExistingFile);
+  cmd->add_option("--route", opz->sources.route, "route name (default: check)");
+  cmd->add_option("--train", opz->sources.train_name, "train name (default: check)");
   cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");
   cmd->add_flag("--quiet", opz->quiet, "no progress on the terminal");
   cmd->footer(
@@ -35,23 +63,7 @@ Comando comando_check(CLI::App& app) {
       "Example:\n"
       "  scenario check route.txt train.txt\n"
       "Exit status: 0 clean, 1 errors, 5 warnings only, 2 usage error, 4 a file could not be read.");
-  return {cmd, [opz] {
-            CartellaTemporanea scratch("scenario-check");
-            if (scratch.path().empty()) {
-              std::cerr << "scenario: cannot create a scratch directory\n";
-              return stato::piattaforma;
-            }
-            OpzioniCompilazione o = opz->o;
-            o.cartella = scratch.path();
-            const Avanzamento progresso(opz->quiet);
-            o.avanzamento = &progresso;
-            Compilazione c = compila(o, real_files());
-            c.scritti.clear();  // nothing is kept
-            if (c.stato == stato::fermata) c.stato = stato::errore;
-            if (c.stato == stato::pulito && !c.avvisi.empty()) c.stato = stato::solo_avvisi;
-            stampa(c, opz->json, std::cout, std::cerr);
-            return c.stato;
-          }};
+  return {cmd, [opz] { return check_command(*opz, real_files()); }};
 }
 
 }  // namespace compactor::cli

@@ -4,12 +4,23 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <stdexcept>
 
 namespace compactor::cli {
 
+// What a command does: returns the exit status. A command line that cannot
+// work may be thrown as UsageError (exit status 2) and a failing file
+// operation as PlatformError (4); the tool's entry tells either in one line,
+// and any other exception that escapes too (4), never an abort.
 struct Comando {
   CLI::App* sub;
-  std::function<int()> azione;  // returns the exit status
+  std::function<int()> azione;
+};
+
+// A command line that cannot work, in words.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // Each command adds its subcommand to the app; options live in the action.

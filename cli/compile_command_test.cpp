@@ -1,5 +1,3 @@
-#include "cli/compile_command.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -99,14 +97,19 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
   EXPECT_EQ(s.scenario({"frobnicate"}).stato, 2);
   EXPECT_EQ(s.scenario({"--version"}).stato, 0);
 
-  // An original that is where the working copy goes would be deleted.
+  // Sources under the names the program reads (R_linea.txt, R_T-.txt) in
+  // the output directory itself: the compile works in memory and leaves
+  // them as they are.
   Sorgenti clash;
-  const std::string copia = clash.dir / "R_linea.txt";
-  std::filesystem::rename(clash.linea, copia);
-  const auto e = clash.scenario({"compile", copia, clash.treno, "--route", "R", "--train", "T", "--out",
-                                 clash.dir.path()});
-  EXPECT_EQ(e.stato, 2) << e.err;
-  EXPECT_EQ(testing::leggi(copia), kLinea);
+  const std::string linea = clash.dir / "R_linea.txt", treno = clash.dir / "R_T-.txt";
+  std::filesystem::rename(clash.linea, linea);
+  std::filesystem::rename(clash.treno, treno);
+  const auto e = clash.scenario({"compile", linea, treno, "--route", "R", "--train", "T", "--out", clash.dir.path()});
+  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(testing::leggi(linea), kLinea);
+  EXPECT_EQ(testing::leggi(treno), kTreno);
+  EXPECT_EQ(testing::elenco(clash.dir.path()),
+            (std::vector<std::string>{"R_T-.txt", "R_T.dat", "R_T.sim", "R_linea.dat", "R_linea.txt"}));
 
   // A signboard at chainage 0 lands in cell 1, a reserved place.
   Sorgenti stop("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n",
@@ -114,7 +117,15 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
   const auto fermata = stop.compile({"--json"});
   EXPECT_EQ(fermata.stato, 3);
   EXPECT_EQ(nlohmann::json::parse(fermata.out)["error"], 1250);
+  EXPECT_EQ(nlohmann::json::parse(fermata.out)["message"],
+            "a reserved place (row 85 campo7 or cell 1 dato1) is already taken");
   EXPECT_FALSE(std::filesystem::exists(stop.dir / "out/R_T 1.dat")) << "nothing is written after the stop";
+  // The number once, then its meaning.
+  const auto testo = stop.compile();
+  EXPECT_EQ(testo.stato, 3);
+  EXPECT_EQ(testo.err,
+            "error 1250: a reserved place (row 85 campo7 or cell 1 dato1) is already taken\n"
+            "1 error, 0 warnings\nnothing was written\n");
 
   // The stop keeps the position recorded before it, and leaves no working
   // copy of a source the loader never reached (two signboards in one cell
@@ -189,6 +200,17 @@ TEST(ScenarioCompile, ProgressOnATerminalOnly) {
   const auto check = sotto_terminale("check", "");
   EXPECT_NE(check.out.find("scenario: loading..."), std::string::npos) << check.out;
   EXPECT_EQ(sotto_terminale("check", "--quiet").out.find("scenario:"), std::string::npos);
+
+  // The error stop ends the stage line before it is told: the message
+  // starts a line of its own.
+  testing::scrivi(s.linea,
+                  "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n");
+  const auto fermata = sotto_terminale("compile", "");
+  EXPECT_EQ(fermata.stato, 3) << fermata.out;
+  const size_t messaggio = fermata.out.find("error 1250:");
+  ASSERT_NE(messaggio, std::string::npos) << fermata.out;
+  EXPECT_TRUE(messaggio == 0 || fermata.out[messaggio - 1] == '\n' || fermata.out.compare(messaggio - 4, 4, "\r\033[K") == 0)
+      << fermata.out;
 }
 
 // The finishing pass reaches the grid file: drops before, inside and after

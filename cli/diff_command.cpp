@@ -9,9 +9,10 @@
 #include <fmt/format.h>
 
 #include "cli/command.h"
-#include "cli/dump_command.h"
+#include "cli/dump_tables.h"
 #include "cli/percorsi.h"
 #include "cli/plurale.h"
+#include "cli/report.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
@@ -94,14 +95,14 @@ std::optional<FileScenario> scegli(const std::string& cartella, const std::strin
   const auto trovati = scenari_in(cartella, percorso, treno);
   if (trovati.size() == 1) return trovati.front();
   if (trovati.empty()) {
-    err << fmt::format("scenario diff: no compiled scenario in {}{}\n", cartella,
-                       percorso.empty() && treno.empty() ? "" : " with that route and train");
+    tell(err, fmt::format("no compiled scenario in {}{}", cartella,
+                          percorso.empty() && treno.empty() ? "" : " with that route and train"));
     return std::nullopt;
   }
   std::vector<std::string> nomi;
   for (const auto& f : trovati) nomi.push_back(cp1252_to_utf8(f.nome));
-  err << fmt::format("scenario diff: {} holds {} scenarios ({}); choose one with --route R --train T\n", cartella,
-                     trovati.size(), fmt::join(nomi, ", "));
+  tell(err, fmt::format("{} holds {} scenarios ({}); choose one with --route R --train T", cartella, trovati.size(),
+                        fmt::join(nomi, ", ")));
   return std::nullopt;
 }
 
@@ -129,14 +130,14 @@ void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileSce
 
 int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
   if (o.massimo < 0) {
-    err << "scenario diff: --max wants a number of lines, 0 or more\n";
+    tell(err, "--max wants a number of lines, 0 or more");
     return kUso;
   }
   // File names on disk are Windows-1252, as the compile writes them.
   const auto percorso = utf8_to_cp1252(o.percorso);
   const auto treno = utf8_to_cp1252(o.treno);
   if (!percorso || !treno) {
-    err << "scenario diff: the route and train names must be Windows-1252 characters\n";
+    tell(err, "the route and train names must be Windows-1252 characters");
     return kUso;
   }
   auto fa = scegli(o.a, *percorso, *treno, err);
@@ -153,11 +154,11 @@ int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
     a = leggi_scenario(*fa);
     b = leggi_scenario(*fb);
   } catch (const FileNonValido& e) {
-    err << e.what() << "\n";
+    tell(err, e.what());
     return kUso;
   }
   if (!a.con_scenario && !a.con_griglia && !b.con_scenario && !b.con_griglia) {
-    err << fmt::format("scenario diff: no compiled files of {} in {} or {}\n", cp1252_to_utf8(fa->nome), o.a, o.b);
+    tell(err, fmt::format("no compiled files of {} in {} or {}", cp1252_to_utf8(fa->nome), o.a, o.b));
     return kUso;
   }
 

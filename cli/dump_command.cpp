@@ -1,506 +1,184 @@
 #include "cli/dump_command.h"
 
-#include <charconv>
-#include <cmath>
 #include <iostream>
 #include <memory>
-#include <numbers>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "cli/command.h"
+#include "cli/dump_why.h"
+#include "cli/report.h"
 #include "compiler/compiled_reader.h"
-#include "cli/plurale.h"
-#include "platform/cp1252.h"
+#include "model/exit_status.h"
 
 namespace compactor::cli {
 namespace {
 
 using nlohmann::json;
 
-constexpr int kBene = 0, kFileCattivo = 1, kUso = 2;
-
-// The members of rows 81 to 86 that carry a value, in the order people read them.
-struct Senso {
-  int da, a;
-  const char* membro;
-  const char* chiave;      // JSON key
-  const char* etichetta;   // words
-};
-constexpr Senso kSensi[] = {
-    {81, 83, "inizio", "takes_effect_at_m", "takes effect at (m)"},
-    {81, 83, "fine", "reference_m", "reference value (m)"},
-    {81, 83, "posizione", "flag", "flag"},
-    {84, 84, "inizio", "braked_mass_percent", "braked mass (%)"},
-    {84, 84, "fine", "route_length_m", "route length (m)"},
-    {84, 84, "posizione", "cars", "cars"},
-    {85, 85, "inizio", "background_one", "background one"},
-    {85, 85, "posizione", "background_two", "background two"},
-    {85, 85, "fine", "background_three", "background three"},
-    {85, 85, "nome", "route_name", "route name"},
-    {85, 85, "campo7", "mark_610", "mark 610"},
-    {85, 85, "orario", "weighted_code", "weighted scenario code"},
-    {86, 86, "inizio", "signal_repetition_start_m", "signal repetition start (m)"},
-    {86, 86, "fine", "signal_repetition_end_m", "signal repetition end (m)"},
-    {86, 86, "posizione", "signal_repetition_codes", "signal repetition codes"},
-    {86, 86, "nome", "train_name", "train name"},
-    {86, 86, "campo7", "sand", "sand"},
-    {86, 86, "campo10", "start_hours", "start clock hours"},
-    {86, 86, "campo11", "start_minutes", "start clock minutes"},
-    {86, 86, "campo12", "start_seconds", "start clock seconds"},
-};
-
-const Senso* senso(int r, std::string_view membro) {
-  for (const Senso& s : kSensi)
-    if (r >= s.da && r <= s.a && membro == s.membro) return &s;
-  return nullptr;
-}
-
-std::optional<int64_t> numero(std::string_view t) {
-  int64_t v = 0;
-  const auto [fine, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-  if (ec != std::errc{} || fine != t.data() + t.size() || v < 0) return std::nullopt;
-  return v;
-}
-
-std::string testo(const std::string& cp1252) { return cp1252_to_utf8(cp1252); }
-
-// Anything a cell holds besides its track values.
-bool con_elemento(const cella& c) {
-  return c.tipo != 0 || c.dato1 != 0 || c.dato2 != 0 || c.dato3 != 0 || c.dato4 != 0 || c.tempo != 0 ||
-         c.preavviso != 0;
-}
-
-// "3-5, 9" for a sorted list of row numbers.
-std::string a_tratti(const std::vector<int>& v) {
-  std::string s;
-  for (size_t i = 0; i < v.size();) {
-    size_t j = i;
-    while (j + 1 < v.size() && v[j + 1] == v[j] + 1) ++j;
-    if (!s.empty()) s += ", ";
-    s += j == i ? fmt::format("{}", v[i]) : fmt::format("{}-{}", v[i], v[j]);
-    i = j + 1;
-  }
-  return s;
-}
-
-// ---- grid ----
-
-json cella_json(int64_t k, const cella& c) {
-  json j = {{"cell", k}, {"from_m", k * 50}, {"kind", nome_tipo(c.tipo)}};
-  for (const Membro& m : membri(c)) j[m.nome] = m.valore;
-  j["speed_kmh"] = c.velocita * 5;
-  j["gradient_per_mille"] = c.pendenza - 100;
-  return j;
-}
-
-void griglia_testo(const std::string& file, const Griglia& g, const std::vector<int64_t>& scelte, int64_t con,
-                   bool intervallo, std::ostream& out) {
-  out << fmt::format("grid file {}: {} cells (0 to {}), {} with a feature\n", file, g.dimensione(), g.ultima(), con);
-  if (scelte.empty()) {
-    out << (intervallo ? fmt::format("no cells in that range: the grid has cells 0 to {}\n", g.ultima())
-                       : std::string("no cell holds a feature\n"));
-    return;
-  }
-  out << fmt::format("{:>6} {:>8}  {:<24}{:>7}{:>7}{:>7}{:>7}{:>6}{:>10}{:>9}{:>9}{:>6}{:>9}{:>5}{:>9}\n", "cell",
-                     "from m", "kind", "dato1", "dato2", "dato3", "dato4", "tempo", "preavviso", "montagna",
-                     "velocita", "km/h", "pendenza", "‰", "aderenza");
-  for (int64_t k : scelte) {
-    const cella& c = g.at(k);
-    out << fmt::format("{:>6} {:>8}  {:<24}{:>7}{:>7}{:>7}{:>7}{:>6}{:>10}{:>9}{:>9}{:>6}{:>9}{:>+5}{:>9}\n", k,
-                       k * 50, nome_tipo(c.tipo), c.dato1, c.dato2, c.dato3, c.dato4, c.tempo, c.preavviso,
-                       c.montagna, c.velocita, c.velocita * 5, c.pendenza, c.pendenza - 100, c.aderenza);
-  }
-  if (!intervallo) out << "(the cells with a feature; --cells A:B lists every cell of a range)\n";
-}
-
-// ---- scenario ----
-
-json riga_json(int r, const stazione& s) {
-  json j = {{"row", r}, {"role", ruolo_riga(r, s)}};
-  for (const Membro& m : membri(s)) j[m.nome] = m.valore;
-  j["nome"] = testo(s.nome);
-  json senso_riga = json::object();
-  const std::string ruolo = j["role"];
-  if (ruolo == "station") {
-    senso_riga = {{"name", testo(s.nome)}, {"position_m", s.posizione}, {"zone_start_m", s.inizio},
-                  {"zone_end_m", s.fine}, {"time", ora(s.orario)}};
-  } else if (ruolo == "signboard text") {
-    senso_riga = {{"text", testo(s.nome)}};
-  } else if (r >= 81) {
-    const json membri_json = j;
-    for (const Senso& x : kSensi)
-      if (r >= x.da && r <= x.a) senso_riga[x.chiave] = membri_json[x.membro];
-    if (r == 86) senso_riga["start_clock"] = ora(s.campo10 * 3600 + s.campo11 * 60 + s.campo12);
-  }
-  j["meaning"] = senso_riga;
-  return j;
-}
-
-// "label = value, ..." of a route-wide row, then any member it should leave clear.
-std::string riga_generale(int r, const stazione& s) {
-  std::vector<std::string> parti;
-  for (const Senso& x : kSensi) {
-    if (r < x.da || r > x.a) continue;
-    if (std::string_view(x.membro) == "nome") {
-      parti.push_back(fmt::format("{} = \"{}\"", x.etichetta, testo(s.nome)));
-      continue;
-    }
-    for (const Membro& m : membri(s))
-      if (x.membro == std::string_view(m.nome)) parti.push_back(fmt::format("{} = {}", x.etichetta, m.valore));
-  }
-  if (r == 86) parti.push_back("start clock = " + ora(s.campo10 * 3600 + s.campo11 * 60 + s.campo12));
-  for (const Membro& m : membri(s))
-    if (m.valore != 0 && !senso(r, m.nome)) parti.push_back(fmt::format("(also {} = {})", m.nome, m.valore));
-  if (!s.nome.empty() && !senso(r, "nome")) parti.push_back(fmt::format("(also nome = \"{}\")", testo(s.nome)));
-  return fmt::format("{}", fmt::join(parti, ", "));
-}
-
-void stazioni_testo(const std::string& file, const Stazioni& t, const std::vector<int>& scelte, std::ostream& out) {
-  std::vector<int> stazioni, cartelli, generali, vuote;
-  for (int r : scelte) {
-    const std::string ruolo = ruolo_riga(r, t.at(r));
-    if (ruolo == "station") stazioni.push_back(r);
-    else if (ruolo == "signboard text") cartelli.push_back(r);
-    else if (ruolo == "clear") vuote.push_back(r);
-    else generali.push_back(r);
-  }
-  size_t n_stazioni = 0, n_cartelli = 0;
-  for (int r = 0; r < Stazioni::righe; ++r) {
-    const std::string ruolo = ruolo_riga(r, t.at(r));
-    n_stazioni += ruolo == "station";
-    n_cartelli += ruolo == "signboard text";
-  }
-  out << fmt::format("scenario file {}: 87 rows, {}, {}\n", file, plurale(n_stazioni, "station"),
-                     plurale(n_cartelli, "signboard text"));
-
-  if (!stazioni.empty()) {
-    out << "\nStations (c4 ... c13: campo4 ... campo13)\n";
-    out << fmt::format("{:>4}  {:<22}{:>5}{:>10}{:>10}{:>10}{:>5}{:>5}{:>5}{:>7}{:>7}{:>5}{:>6}{:>6}{:>6}{:>5}  {}\n",
-                       "row", "name", "tipo", "posizione", "inizio", "fine", "c4", "c5", "c6", "c7", "c8", "c9", "c10",
-                       "c11", "c12", "c13", "orario");
-    for (int r : stazioni) {
-      const stazione& s = t.at(r);
-      out << fmt::format(
-          "{:>4}  {:<22}{:>5}{:>10}{:>10}{:>10}{:>5}{:>5}{:>5}{:>7}{:>7}{:>5}{:>6}{:>6}{:>6}{:>5}  {} ({} s)\n", r,
-          testo(s.nome), s.tipo, s.posizione, s.inizio, s.fine, s.campo4, s.campo5, s.campo6, s.campo7, s.campo8,
-          s.campo9, s.campo10, s.campo11, s.campo12, s.campo13, ora(s.orario), s.orario);
-    }
-  }
-  if (!cartelli.empty()) {
-    out << "\nSignboard texts\n";
-    for (int r : cartelli) out << fmt::format("{:>4}  {}\n", r, testo(t.at(r).nome));
-  }
-  if (!generali.empty()) {
-    out << "\nRoute-wide rows\n";
-    for (int r : generali) {
-      const stazione& s = t.at(r);
-      if (r >= 81) {
-        out << fmt::format("{:>4}  {}: {}\n", r, ruolo_riga(r, s), riga_generale(r, s));
-      } else {
-        std::vector<std::string> parti;
-        for (const Membro& m : membri(s))
-          if (m.valore != 0) parti.push_back(fmt::format("{} = {}", m.nome, m.valore));
-        if (!s.nome.empty()) parti.push_back(fmt::format("nome = \"{}\"", testo(s.nome)));
-        out << fmt::format("{:>4}  unused row, yet not clear: {}\n", r, fmt::join(parti, ", "));
-      }
-    }
-  }
-  if (!vuote.empty()) out << fmt::format("\nclear rows: {}\n", a_tratti(vuote));
-}
-
-// ---- plan ----
-
-std::string tag_nome(Variante::Tag t) {
-  switch (t) {
-    case Variante::intero: return "integer";
-    case Variante::doppio: return "double";
-    default: return "empty";
+// A range option given for a kind of table it does not apply to, or not a
+// range: a usage error.
+void check_ranges(const OpzioniDump& o, bool grid, bool rows, bool plan) {
+  const struct {
+    const std::string& value;
+    const char* option;
+    bool applies;
+    const char* file;
+  } ranges[] = {{o.celle, "--cells", grid, "a grid file (R_T.dat)"},
+                {o.righe, "--rows", rows, "a scenario file (R_T.sim)"},
+                {o.punti, "--points", plan, "a plan file (R_linea.dat)"}};
+  for (const auto& r : ranges) {
+    if (r.value.empty()) continue;
+    if (!r.applies) throw UsageError(fmt::format("{} applies to {}", r.option, r.file));
+    if (!leggi_intervallo(r.value, 0))
+      throw UsageError(fmt::format("{} wants a range A:B, A, A: or :B of whole numbers, not \"{}\"", r.option, r.value));
   }
 }
 
-json voce_json(const Variante& v) { return v.tag == Variante::vuoto ? json(nullptr) : json(v.numero()); }
-
-void planimetria_testo(const std::string& file, const Planimetria& p, const std::optional<Intervallo>& punti,
-                       std::ostream& out) {
-  const RiassuntoPlanimetria r = riassumi(p);
-  out << fmt::format("plan file {}: {} entries a coordinate (metres 0 to {})\n", file, r.voci, r.voci - 1);
-  if (r.punti == 0) {
-    out << "no points: the plan was never seeded (loading stopped before the route's records)\n";
-  } else {
-    out << fmt::format("points: 0 and 1 seeded, {} computed (2 to {}), {} empty entries after them\n", r.punti - 2,
-                       r.punti - 1, r.voci - r.punti);
-    out << fmt::format("bounding box: x {:.3f} to {:.3f} m, y {:.3f} to {:.3f} m\n", r.x_min, r.x_max, r.y_min,
-                       r.y_max);
-    out << fmt::format("last point: ({:.3f}, {:.3f}) at metre {}\n", p.x(r.punti - 1), p.y(r.punti - 1),
-                       r.punti - 1);
-    out << fmt::format("total turn: {:.6f} rad ({:.3f} degrees; + turns from +y toward +x)\n", r.svolta,
-                       r.svolta * 180 / std::numbers::pi);
-    out << fmt::format("length along the points: {:.3f} m\n", r.lunghezza);
-  }
-  if (!punti) return;
-  out << fmt::format("\n{:>8}  {:>20}  {:>20}\n", "metre", "x", "y");
-  for (int64_t m = punti->primo; m <= std::min(punti->ultimo, r.voci - 1); ++m) {
-    out << fmt::format("{:>8}  {:>20}  {:>20}\n", m, testo_voce(p.voce(m, 0)), testo_voce(p.voce(m, 1)));
-  }
-  if (punti->primo > r.voci - 1) out << fmt::format("no entries in that range: the plan has metres 0 to {}\n", r.voci - 1);
-}
-
-json planimetria_json(const Planimetria& p, const std::optional<Intervallo>& punti) {
-  const RiassuntoPlanimetria r = riassumi(p);
-  json j = {{"entries_per_coordinate", r.voci}, {"seeded", r.punti > 0}, {"points", r.punti}};
-  if (r.punti > 0) {
-    j["computed"] = r.punti - 2;
-    j["bounding_box"] = {{"x_min", r.x_min}, {"x_max", r.x_max}, {"y_min", r.y_min}, {"y_max", r.y_max}};
-    j["last_point"] = {{"metre", r.punti - 1}, {"x", p.x(r.punti - 1)}, {"y", p.y(r.punti - 1)}};
-    j["total_turn_rad"] = r.svolta;
-    j["total_turn_deg"] = r.svolta * 180 / std::numbers::pi;
-    j["length_m"] = r.lunghezza;
-  }
-  if (punti) {
-    j["entries"] = json::array();
-    for (int64_t m = punti->primo; m <= std::min(punti->ultimo, r.voci - 1); ++m) {
-      const Variante x = p.voce(m, 0), y = p.voce(m, 1);
-      j["entries"].push_back(
-          {{"metre", m}, {"x", voce_json(x)}, {"y", voce_json(y)}, {"x_tag", tag_nome(x.tag)}, {"y_tag", tag_nome(y.tag)}});
-    }
-  }
-  return j;
-}
-
-}  // namespace
-
-std::optional<Intervallo> leggi_intervallo(std::string_view t, int64_t fine) {
-  const size_t due = t.find(':');
-  if (due == std::string_view::npos) {
-    const auto v = numero(t);
-    if (!v) return std::nullopt;
-    return Intervallo{*v, *v};
-  }
-  const std::string_view a = t.substr(0, due), b = t.substr(due + 1);
-  if (a.empty() && b.empty()) return std::nullopt;
-  Intervallo i{0, fine};
-  if (!a.empty()) {
-    const auto v = numero(a);
-    if (!v) return std::nullopt;
-    i.primo = *v;
-  }
-  if (!b.empty()) {
-    const auto v = numero(b);
-    if (!v) return std::nullopt;
-    i.ultimo = *v;
-    if (!a.empty() && i.primo > i.ultimo) return std::nullopt;
-  }
-  return i;
-}
-
-std::string nome_tipo(uint8_t tipo) {
-  switch (tipo) {
-    case tipo_cella::niente: return "nothing";
-    case tipo_cella::segnale: return "signal";
-    case tipo_cella::fine_rallentamento: return "end of slowdown";
-    case tipo_cella::inizio_rallentamento: return "start of slowdown";
-    case tipo_cella::avviso: return "warning board";
-    case tipo_cella::preavviso_avviso: return "pre-warning";
-    case tipo_cella::indicatore_v_max: return "speed indicator board";
-    case tipo_cella::fermata: return "station stop point";
-    case tipo_cella::marcatore_montagna: return "tunnel marker";
-    case tipo_cella::abbattimento: return "code drop";
-    case tipo_cella::abbattimento_senza_valore: return "code drop without value";
-    case tipo_cella::cartello: return "signboard";
-    default: return fmt::format("unknown kind {}", tipo);
-  }
-}
-
-std::string ruolo_riga(int r, const stazione& s) {
-  if (s == stazione{}) return "clear";
-  if (r == 0) return "unused";
-  if (r <= 80) {
-    stazione solo_nome;
-    solo_nome.nome = s.nome;
-    return s == solo_nome ? "signboard text" : "station";
-  }
-  if (r <= 83) return "chainage reference";
-  if (r == 84) return "train and route";
-  return r == 85 ? "route" : "train";
-}
-
-std::vector<Membro> membri(const cella& c) {
-  return {{"tipo", c.tipo},           {"dato1", c.dato1},       {"dato2", c.dato2},       {"dato3", c.dato3},
-          {"dato4", c.dato4},         {"tempo", c.tempo},       {"preavviso", c.preavviso}, {"montagna", c.montagna},
-          {"velocita", c.velocita},   {"pendenza", c.pendenza}, {"aderenza", c.aderenza}};
-}
-
-std::vector<Membro> membri(const stazione& s) {
-  return {{"tipo", s.tipo},       {"inizio", s.inizio},   {"fine", s.fine},       {"posizione", s.posizione},
-          {"campo4", s.campo4},   {"campo7", s.campo7},   {"campo8", s.campo8},   {"campo10", s.campo10},
-          {"campo11", s.campo11}, {"campo12", s.campo12}, {"campo9", s.campo9},   {"campo13", s.campo13},
-          {"campo6", s.campo6},   {"campo5", s.campo5},   {"orario", s.orario}};
-}
-
-std::string significato(int r, std::string_view membro) {
-  const Senso* s = senso(r, membro);
-  return s ? s->etichetta : "";
-}
-
-std::string ora(int32_t secondi) {
-  if (secondi < 0) return fmt::format("{} s", secondi);
-  return fmt::format("{:02}:{:02}:{:02}", secondi / 3600, secondi / 60 % 60, secondi % 60);
-}
-
-std::string testo_voce(const Variante& v) {
-  switch (v.tag) {
-    case Variante::intero: return fmt::format("{} (integer)", v.i);
-    case Variante::doppio: return fmt::format("{}", v.d);
-    default: return "empty";
-  }
-}
-
-RiassuntoPlanimetria riassumi(const Planimetria& p) {
-  RiassuntoPlanimetria r;
-  r.voci = p.punti();
-  r.punti = p.seminata() ? p.prossimo() : 0;
-  if (r.punti == 0) return r;
-  r.x_min = r.x_max = p.x(0);
-  r.y_min = r.y_max = p.y(0);
-  double rotta_prima = 0;
-  for (int64_t m = 1; m < r.punti; ++m) {
-    const double x = p.x(m), y = p.y(m);
-    r.x_min = std::min(r.x_min, x);
-    r.x_max = std::max(r.x_max, x);
-    r.y_min = std::min(r.y_min, y);
-    r.y_max = std::max(r.y_max, y);
-    const double dx = x - p.x(m - 1), dy = y - p.y(m - 1);
-    r.lunghezza += std::hypot(dx, dy);
-    // Heading measured from +y toward +x; the turn sums the step-to-step
-    // changes, so a route that winds past half a turn is counted whole.
-    const double rotta = std::atan2(dx, dy);
-    if (m >= 2) r.svolta += std::remainder(rotta - rotta_prima, 2 * std::numbers::pi);
-    rotta_prima = rotta;
-  }
-  return r;
-}
-
-int dump(const OpzioniDump& o, std::ostream& out, std::ostream& err) {
+int dump_file(const OpzioniDump& o, std::ostream& out, std::ostream& err) {
+  if (o.why)
+    throw UsageError("--why names the records that set each member: give the sources (--line and --train-source)");
   TipoFile tipo;
   try {
     tipo = tipo_da_nome(o.file);
   } catch (const FileNonValido& e) {
-    err << e.what() << "\n";
-    return kFileCattivo;
+    tell(err, e.what());
+    return exit_status::scenario_error;
   }
-  const struct {
-    const std::string& valore;
-    const char* opzione;
-    TipoFile tipo;
-    const char* file;
-  } intervalli[] = {{o.celle, "--cells", TipoFile::griglia, "a grid file (R_T.dat)"},
-                    {o.righe, "--rows", TipoFile::scenario, "a scenario file (R_T.sim)"},
-                    {o.punti, "--points", TipoFile::planimetria, "a plan file (R_linea.dat)"}};
-  for (const auto& i : intervalli) {
-    if (i.valore.empty()) continue;
-    if (i.tipo != tipo) {
-      err << fmt::format("scenario dump: {} applies to {}\n", i.opzione, i.file);
-      return kUso;
-    }
-    if (!leggi_intervallo(i.valore, 0)) {
-      err << fmt::format("scenario dump: {} wants a range A:B, A, A: or :B of whole numbers, not \"{}\"\n",
-                         i.opzione, i.valore);
-      return kUso;
-    }
-  }
+  check_ranges(o, tipo == TipoFile::griglia, tipo == TipoFile::scenario, tipo == TipoFile::planimetria);
 
   FileCompilato f;
   try {
     f = leggi_file(o.file);
   } catch (const FileNonValido& e) {
-    err << e.what() << "\n";
-    return kFileCattivo;
+    tell(err, e.what());
+    return exit_status::scenario_error;
   }
 
   json j = {{"file", o.file}};
   switch (tipo) {
     case TipoFile::griglia: {
-      const Griglia& g = f.griglia;
-      int64_t con = 0;
-      std::vector<int64_t> scelte;
-      for (int64_t k = 0; k < g.dimensione(); ++k)
-        if (con_elemento(g.at(k))) ++con;
-      if (o.celle.empty()) {
-        for (int64_t k = 0; k < g.dimensione(); ++k)
-          if (con_elemento(g.at(k))) scelte.push_back(k);
-      } else {
-        const Intervallo i = *leggi_intervallo(o.celle, g.ultima());
-        for (int64_t k = i.primo; k <= std::min(i.ultimo, g.ultima()); ++k) scelte.push_back(k);
-      }
-      if (!o.json) {
-        griglia_testo(o.file, g, scelte, con, !o.celle.empty(), out);
-        break;
-      }
-      j["type"] = "grid";
-      j["cell_count"] = g.dimensione();
-      j["with_feature"] = con;
-      j["cells"] = json::array();
-      for (int64_t k : scelte) j["cells"].push_back(cella_json(k, g.at(k)));
+      const ChosenCells chosen = choose_cells(f.griglia, o.celle);
+      if (!o.json) grid_text("grid file " + o.file, f.griglia, chosen, nullptr, out);
+      else j.update(grid_json(f.griglia, chosen, nullptr));
       break;
     }
     case TipoFile::scenario: {
-      std::vector<int> scelte;
-      const Intervallo i = o.righe.empty() ? Intervallo{0, Stazioni::righe - 1}
-                                           : *leggi_intervallo(o.righe, Stazioni::righe - 1);
-      for (int64_t r = i.primo; r <= std::min<int64_t>(i.ultimo, Stazioni::righe - 1); ++r)
-        if (!o.righe.empty() || ruolo_riga(static_cast<int>(r), f.stazioni.at(r)) != "clear")
-          scelte.push_back(static_cast<int>(r));
+      const std::vector<int> chosen = choose_rows(f.stazioni, o.righe);
       if (!o.json) {
-        stazioni_testo(o.file, f.stazioni, scelte, out);
-        if (!o.righe.empty() && scelte.empty()) out << "no rows in that range: the rows are 0 to 86\n";
-        break;
+        rows_text("scenario file " + o.file, f.stazioni, chosen, nullptr, out);
+        if (!o.righe.empty() && chosen.empty()) out << "no rows in that range: the rows are 0 to 86\n";
+      } else {
+        j.update(rows_json(f.stazioni, chosen, nullptr));
       }
-      j["type"] = "scenario";
-      j["rows"] = json::array();
-      for (int r : scelte) j["rows"].push_back(riga_json(r, f.stazioni.at(r)));
       break;
     }
     case TipoFile::planimetria: {
       const auto punti = o.punti.empty() ? std::nullopt : leggi_intervallo(o.punti, f.planimetria.punti() - 1);
-      if (!o.json) {
-        planimetria_testo(o.file, f.planimetria, punti, out);
-        break;
-      }
-      j["type"] = "plan";
-      j.update(planimetria_json(f.planimetria, punti));
+      if (!o.json) plan_text("plan file " + o.file, f.planimetria, punti, out);
+      else j.update(plan_json(f.planimetria, punti));
       break;
     }
   }
-  if (o.json) out << j.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
-  return kBene;
+  if (o.json) write_json(out, j, 2);
+  return exit_status::clean;
+}
+
+// The grid and the rows (and, with --points, the plan) that two sources
+// compile to, shown as their compiled files would be.
+int dump_sources(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err) {
+  if (!o.file.empty()) throw UsageError("give either a compiled file or --line and --train-source, not both");
+  if (o.sources.line.empty() || o.sources.train.empty())
+    throw UsageError("--line and --train-source go together: give both sources");
+  if (o.sources.route.empty() || o.sources.train_name.empty())
+    throw UsageError("compiling sources needs --route and --train");
+  check_ranges(o, true, true, true);
+
+  session::CompileRequest request = compile_request(o.sources, files);
+  request.provenance = o.why;
+  const session::CompileResult result = session::compile(std::move(request));
+  const Why why(result);
+  const Why* with_why = o.why ? &why : nullptr;
+  const Modello& m = result.model;
+
+  // Without a range, the two tables of a compile; a range picks its table.
+  const bool any_range = !o.celle.empty() || !o.righe.empty() || !o.punti.empty();
+  const bool grid = (!any_range || !o.celle.empty()) && m.griglia.dimensionata();
+  const bool rows = !any_range || !o.righe.empty();
+  const bool plan = !o.punti.empty() && m.planimetria.dimensionata();
+  const std::string compiled = fmt::format("compiled from {} and {}", o.sources.line, o.sources.train);
+
+  const session::Diagnostic* e = result.error();
+  if (o.json) {
+    json j = {{"line_source", o.sources.line}, {"train_source", o.sources.train}};
+    j["error"] = e ? json{{"number", e->number}, {"message", e->message}} : json(nullptr);
+    if (grid) j["grid"] = grid_json(m.griglia, choose_cells(m.griglia, o.celle), with_why);
+    if (rows) j["scenario"] = rows_json(m.stazioni, choose_rows(m.stazioni, o.righe), with_why);
+    if (plan) j["plan"] = plan_json(m.planimetria, leggi_intervallo(o.punti, m.planimetria.punti() - 1));
+    write_json(out, j, 2);
+  } else {
+    if (grid) grid_text("grid " + compiled, m.griglia, choose_cells(m.griglia, o.celle), with_why, out);
+    if (grid && rows) out << "\n";
+    if (rows) rows_text("scenario " + compiled, m.stazioni, choose_rows(m.stazioni, o.righe), with_why, out);
+    if (plan) plan_text("plan " + compiled, m.planimetria, leggi_intervallo(o.punti, m.planimetria.punti() - 1), out);
+  }
+  if (!e) return exit_status::clean;
+  tell(err, fmt::format("error {}: {}", e->number, e->message));
+  tell(err, "shown from what was loaded before the error");
+  return exit_status::scenario_error;
+}
+
+}  // namespace
+
+int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err) {
+  try {
+    const bool from_sources = !o.sources.line.empty() || !o.sources.train.empty();
+    if (from_sources) return dump_sources(o, files, out, err);
+    if (o.file.empty()) throw UsageError("give a compiled file, or the sources with --line and --train-source");
+    return dump_file(o, out, err);
+  } catch (const UsageError& e) {
+    tell(err, e.what());
+    return exit_status::usage;
+  }
 }
 
 Comando comando_dump(CLI::App& app) {
   auto opz = std::make_shared<OpzioniDump>();
-  auto* cmd = app.add_subcommand("dump", "Decode one compiled file (grid, scenario or plan) for people or programs");
+  auto* cmd = app.add_subcommand(
+      "dump", "Decode one compiled file (grid, scenario or plan), or what two sources compile to, for people or programs");
   cmd->add_option("FILE", opz->file,
                   "a compiled file; its name says its kind: R_T.dat grid, R_T.sim scenario, R_linea.dat plan")
-      ->required()
       ->check(CLI::ExistingFile);
+  cmd->add_option("--line", opz->sources.line, "instead of a file: compile this line source (with --train-source)")
+      ->check(CLI::ExistingFile);
+  cmd->add_option("--train-source", opz->sources.train, "... and this train source")->check(CLI::ExistingFile);
+  cmd->add_option("--route", opz->sources.route, "with the sources: the route name");
+  cmd->add_option("--train", opz->sources.train_name, "with the sources: the train name");
   cmd->add_flag("--json", opz->json, "print one JSON object instead of tables");
   cmd->add_option("--cells", opz->celle,
                   "grid: list every cell of the range A:B (also A, A: or :B) instead of the cells with a feature");
   cmd->add_option("--rows", opz->righe, "scenario: list every row of the range A:B (0 to 86), clear rows included");
   cmd->add_option("--points", opz->punti, "plan: also list the entries of metres A:B");
+  cmd->add_flag("--why", opz->why,
+                "with the sources: under each member of a cell or row, the record (file:line: text) that set it");
   cmd->footer(
       "By default a grid lists the cells that hold a feature (kind, dato1-4, tempo, preavviso), with\n"
       "each cell's track values (velocita also in km/h, pendenza also in per mille); a scenario lists\n"
       "its stations, signboard texts and route-wide rows 81-86 with their meaning, skipping clear rows;\n"
       "a plan is summed up: points computed, bounding box, total turn, length along the points.\n"
+      "From the sources, the grid and the scenario rows are shown as their compiled files would be (a\n"
+      "range picks its table; --points adds the plan), and nothing is written.\n"
       "Examples:\n"
       "  scenario dump \"out/Orvena_Lusco_REG 4105.dat\" --cells 598\n"
       "  scenario dump \"out/Orvena_Lusco_REG 4105.dat\" --cells 590:610 --json\n"
       "  scenario dump \"out/Orvena_Lusco_REG 4105.sim\" --rows 81:86\n"
       "  scenario dump out/Orvena_Lusco_linea.dat --points 1200:1210\n"
-      "Exit status: 0 done, 1 a bad compiled file (truncated, foreign or inconsistent), 2 usage error.");
-  return {cmd, [opz] { return dump(*opz, std::cout, std::cerr); }};
+      "  scenario dump --line route.txt --train-source train.txt --route Orvena_Lusco --train \"REG 4105\" \\\n"
+      "      --cells 598 --why\n"
+      "Exit status: 0 done, 1 a bad compiled file (truncated, foreign or inconsistent) or a scenario error\n"
+      "in the sources (shown from what loaded), 2 usage error, 4 a source could not be read.");
+  return {cmd, [opz] { return dump(*opz, real_files(), std::cout, std::cerr); }};
 }
 
 }  // namespace compactor::cli

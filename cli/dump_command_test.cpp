@@ -3,11 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <numbers>
 
 #include "compiler/compiled_files.h"
+#include "emitters/carried_texts.h"
+#include "emitters/source_emitter.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
 
@@ -270,6 +273,94 @@ TEST(ScenarioDump, ACompiledSignalShowsInItsCell) {
   EXPECT_EQ(j["cells"][0]["kind"], "signal");
   EXPECT_EQ(j["cells"][0]["dato1"], 42);
   EXPECT_EQ(j["cells"][0]["speed_kmh"], 30);
+}
+
+// From the sources, without writing: the cells and rows the compile gives,
+// and with --why the record under each member.
+TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
+  TempDir dir;
+  for (const auto& [nome, righe] : {std::pair{"linea.txt", &righe_linea()}, std::pair{"treno.txt", &righe_treno()}})
+    testing::scrivi(dir / nome, testo_file(*righe));
+  const std::string treno = testo_file(righe_treno());
+  const std::string riga_segnale = std::to_string(std::count(treno.begin(), treno.begin() + treno.find("segnale,   29850"), '\n') + 1);
+  const std::vector<std::string> sorgenti = {SCENARIO_BINARY, "dump",    "--line",  "linea.txt", "--train-source",
+                                             "treno.txt",     "--route", "Orvena_Lusco", "--train", "REG 4105"};
+  auto dump = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = sorgenti;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return testing::esegui(args, dir.path());
+  };
+
+  const auto testo = dump({"--cells", "598:598", "--why"});
+  ASSERT_EQ(testo.stato, 0) << testo.err;
+  EXPECT_THAT(testo.out, HasSubstr("\n   598    29900  signal "));
+  EXPECT_THAT(testo.out, HasSubstr("\n          tipo, dato1, dato2, dato3, dato4, tempo: treno.txt:" + riga_segnale +
+                                   ": segnale,   29850,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"));
+  EXPECT_THAT(testo.out, Not(HasSubstr("scenario compiled from"))) << "a range picks its table";
+  EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"linea.txt", "treno.txt"})) << "nothing written";
+
+  const auto j = nlohmann::json::parse(dump({"--cells", "590:598", "--why", "--json"}).out);
+  const auto& celle = j["grid"]["cells"];
+  ASSERT_EQ(celle.size(), 9u);
+  for (const char* m : {"dato1", "dato2", "dato3", "dato4"}) {
+    EXPECT_EQ(celle[8]["why"][m]["file"], "treno.txt") << m;
+    EXPECT_EQ(celle[8]["why"][m]["line"], std::stoi(riga_segnale)) << m;
+  }
+  for (const size_t i : {0, 2, 4, 6}) {
+    EXPECT_EQ(celle[i]["why"]["preavviso"]["line"], std::stoi(riga_segnale)) << "cell " << celle[i]["cell"];
+    EXPECT_EQ(celle[i]["why"]["preavviso"]["record"], "segnale,   29850,   2, 4, 1,  0, 0,    2,  2,1,0, 0");
+  }
+  EXPECT_EQ(celle[1]["why"].count("preavviso"), 0u) << "cell 591 has no approach code";
+
+  // Rows: the station's line under its row, the names and marks in words.
+  const auto righe = dump({"--rows", "1:1", "--why"});
+  EXPECT_THAT(righe.out, HasSubstr("treno.txt:" + std::to_string(std::count(treno.begin(), treno.begin() + treno.find("stazione,"), '\n') + 1) + ": stazione,"));
+  const auto generali = nlohmann::json::parse(dump({"--rows", "85:85", "--why", "--json"}).out);
+  EXPECT_EQ(generali["scenario"]["rows"][0]["why"]["nome"]["origin"], "route name");
+  EXPECT_EQ(generali["scenario"]["rows"][0]["why"]["campo7"]["origin"], "mark");
+  EXPECT_TRUE(generali["error"].is_null());
+  EXPECT_FALSE(generali.contains("grid"));
+
+  // Without a range, both tables, as the two compiled files would show them.
+  const auto tutto = dump({});
+  EXPECT_THAT(tutto.out, HasSubstr("grid compiled from linea.txt and treno.txt: 6821 cells"));
+  EXPECT_THAT(tutto.out, HasSubstr("scenario compiled from linea.txt and treno.txt: 87 rows"));
+}
+
+TEST(ScenarioDump, FromTheSourcesUsageAndScenarioErrors) {
+  TempDir dir;
+  testing::scrivi(dir / "l.txt", "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n"
+                                  "cartello_indicatore,  2950,   (A)\r\n[fine]\r\n");
+  testing::scrivi(dir / "t.txt", "[generale]\r\nsegnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
+  testing::scrivi(dir / "R_T.dat", std::string(15 * 341, '\0'));
+  const std::vector<std::string> sorgenti = {"--line", "l.txt", "--train-source", "t.txt", "--route", "R", "--train", "T"};
+  auto con = [&](std::vector<std::string> args, bool con_sorgenti = true) {
+    if (con_sorgenti) args.insert(args.end(), sorgenti.begin(), sorgenti.end());
+    args.insert(args.begin(), {SCENARIO_BINARY, "dump"});
+    return testing::esegui(args, dir.path());
+  };
+  const struct {
+    std::vector<std::string> args;
+    bool con_sorgenti;
+    int stato;
+    std::string errore;
+  } casi[] = {
+      {{"R_T.dat", "--why"}, false, 2, "scenario: --why names the records"},
+      {{"R_T.dat"}, true, 2, "scenario: give either a compiled file or --line and --train-source"},
+      {{"--line", "l.txt", "--route", "R", "--train", "T"}, false, 2, "scenario: --line and --train-source go together"},
+      {{"--line", "l.txt", "--train-source", "t.txt"}, false, 2, "scenario: compiling sources needs --route and --train"},
+      {{"--cells", "7:3"}, true, 2, "scenario: --cells wants a range"},
+      {{}, false, 2, "scenario: give a compiled file, or the sources"},
+      {{"--cells", "60", "--why"}, true, 1, "scenario: error 16: a signal's cell is already taken\n"},
+  };
+  for (const auto& c : casi) {
+    const auto e = con(c.args, c.con_sorgenti);
+    EXPECT_EQ(e.stato, c.stato) << ::testing::PrintToString(c.args) << e.err;
+    EXPECT_THAT(e.err, HasSubstr(c.errore)) << ::testing::PrintToString(c.args);
+  }
+  // A scenario error still shows what loaded.
+  const auto e = con({"--cells", "60"});
+  EXPECT_THAT(e.out, HasSubstr("signboard"));
 }
 
 }  // namespace

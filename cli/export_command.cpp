@@ -1,5 +1,4 @@
 // scenario export: the carried scenario's five texts, for authors to start from.
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -8,6 +7,7 @@
 #include "cli/command.h"
 #include "cli/percorsi.h"
 #include "emitters/emitters.h"
+#include "model/exit_status.h"
 #include "platform/files.h"
 
 namespace compactor::cli {
@@ -24,27 +24,19 @@ Comando comando_export(CLI::App& app) {
       "  scenario compile carried/Orvena_Lusco_linea.txt \"carried/Orvena_Lusco_REG 4105-.txt\" \\\n"
       "      --route Orvena_Lusco --train \"REG 4105\" --out compiled");
   return {cmd, [cartella] {
-            std::error_code ec;
-            std::filesystem::create_directories(*cartella, ec);
-            if (!std::filesystem::is_directory(*cartella)) {
-              std::cerr << fmt::format("scenario: cannot use \"{}\" as a directory\n", *cartella);
-              return 2;
-            }
+            if (const std::string why = make_directory(*cartella); !why.empty())
+              throw UsageError(fmt::format("cannot use \"{}\" as a directory: {}", *cartella, why));
             const std::string dir = senza_barre_finali(*cartella);
             const NomiFile nomi = nomi_file(dir, "Orvena_Lusco", "REG 4105");
-            try {
-              dati_linea(nomi, real_files());
-              dati_treno(nomi, real_files());
-              dati_note(nomi, real_files());
-              dati_rallentamenti(nomi, real_files());
-              dati_scheda(nomi, real_files());
-            } catch (const PlatformError& e) {
-              std::cerr << fmt::format("scenario: {}: {}\n", e.path(), e.reason());
-              return 4;
-            }
+            Files& files = real_files();
+            dati_linea(nomi, files);
+            dati_treno(nomi, files);
+            dati_note(nomi, files);
+            dati_rallentamenti(nomi, files);
+            dati_scheda(nomi, files);
             for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
               std::cout << mostra_percorso(*f) << "\n";
-            return 0;
+            return exit_status::clean;
           }};
 }
 

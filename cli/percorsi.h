@@ -1,25 +1,31 @@
-// Paths as the tool takes them from authors and shows them back.
+// Paths as the tool takes them from authors and shows them back. Every
+// question to the file system here takes an error code: a path the system
+// refuses (too long, not UTF-8, in a folder that cannot be read) is an
+// answer, never an exception.
 #pragma once
 
-#include <filesystem>
 #include <string>
-
-#include "platform/cp1252.h"
 
 namespace compactor::cli {
 
 // A directory named on the command line, without the trailing "/" that
 // would double the separator in the file names formed from it.
-inline std::string senza_barre_finali(std::string cartella) {
-  while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
-  return cartella;
-}
+std::string senza_barre_finali(std::string cartella);
 
 // A path for people: its directory is the author's own text (UTF-8) and is
 // shown as given; its file name is a scenario's Windows-1252 name.
-inline std::string mostra_percorso(const std::string& path) {
-  const std::filesystem::path p(path);
-  return (p.parent_path() / cp1252_to_utf8(p.filename().string())).string();
-}
+std::string mostra_percorso(const std::string& path);
+
+// Makes directory `dir` and its parents when they are missing. Empty when
+// `dir` is a directory afterwards; else why not, in words.
+std::string make_directory(const std::string& dir);
+
+// `dir` as an absolute path without a trailing "/"; as given (without the
+// "/") when the working directory cannot be found.
+std::string absolute_directory(const std::string& dir);
+
+// True when `path` names a directory; false for anything else, also a path
+// the system refuses.
+bool is_directory(const std::string& path);
 
 }  // namespace compactor::cli

@@ -1,41 +1,25 @@
 #include "cli/render_command.h"
 
 #include <fmt/format.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
-#include <stdexcept>
 
-#include "cli/cartella_temporanea.h"
 #include "cli/command.h"
-#include "cli/compile_command.h"
-#include "compiler/compiled_reader.h"
-#include "cli/error_messages.h"
-#include "cli/percorsi.h"
 #include "cli/drawing/render_svg.h"
-#include "compiler/memorizza_percorso.h"
+#include "cli/percorsi.h"
+#include "cli/report.h"
+#include "cli/session/scenario_names.h"
+#include "cli/source_options.h"
+#include "compiler/compiled_reader.h"
+#include "model/exit_status.h"
 #include "model/modello.h"
 #include "model/nomi_file.h"
-#include "platform/cp1252.h"
 
 namespace compactor::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A command line that cannot work.
-class Uso : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// A platform failure already told in words ("FILE: reason").
-class NonRiuscito : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+using Uso = UsageError;
 
 // What the picture is drawn from.
 struct Caricato {
@@ -47,7 +31,7 @@ struct Caricato {
 
 std::string nome_cp1252(const std::string& utf8, const char* che_cosa) {
   std::string problema;
-  const auto nome = nome_valido(utf8, che_cosa, problema);
+  const auto nome = session::scenario_name(utf8, che_cosa, problema);
   if (!nome) throw Uso(problema);
   return *nome;
 }
@@ -75,9 +59,9 @@ Caricato da_compilati(const OpzioniRender& o, Files& files) {
   }
   std::string scenario, griglia, planimetria;
   bool serve_planimetria = false;
-  if (o.ingressi.size() == 1 && !fs::exists(o.ingressi[0]))
+  if (o.ingressi.size() == 1 && !is_directory(o.ingressi[0]) && !files.exists(o.ingressi[0]))
     throw PlatformError(o.ingressi[0], "no such file or directory");
-  if (o.ingressi.size() == 1 && fs::is_directory(o.ingressi[0])) {
+  if (o.ingressi.size() == 1 && is_directory(o.ingressi[0])) {
     if (o.percorso.empty() || o.treno.empty())
       throw Uso("a directory of compiled files needs --route and --train to name the scenario in it");
     const std::string cartella = senza_barre_finali(o.ingressi[0]);
@@ -120,14 +104,13 @@ Caricato da_compilati(const OpzioniRender& o, Files& files) {
 }
 
 // A compile's scenario error or error stop, on one line.
-std::string descrivi_errore(const Compilazione& c) {
-  if (c.stato == stato::fermata) return c.messaggio;
-  std::string t = fmt::format("error {}", c.errore);
-  if (errore_con_posizione(c.errore)) t += fmt::format(" at {} m", c.posizione);
-  if (!c.messaggio.empty()) t += ": " + c.messaggio;
-  if (c.diagnostica.sorgente != Diagnostica::nessuna) {
-    const char* quale = c.diagnostica.sorgente == Diagnostica::linea ? "line source" : "train source";
-    t += c.diagnostica.riga > 0 ? fmt::format(" ({}, line {})", quale, c.diagnostica.riga) : fmt::format(" ({})", quale);
+std::string descrivi_errore(const session::Diagnostic& e) {
+  std::string t = fmt::format("error {}", e.number);
+  if (e.has_position) t += fmt::format(" at {} m", e.position);
+  if (!e.message.empty()) t += ": " + e.message;
+  if (e.source != session::Source::none) {
+    const char* quale = e.source == session::Source::line ? "line source" : "train source";
+    t += e.line > 0 ? fmt::format(" ({}, line {})", quale, e.line) : fmt::format(" ({})", quale);
   }
   return t;
 }
@@ -139,24 +122,13 @@ Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& pr
   if (o.percorso.empty() || o.treno.empty()) throw Uso("compiling sources needs --route and --train");
 
   progresso.passo("compiling the sources...");
-  CartellaTemporanea lavoro("scenario-render");
-  if (lavoro.path().empty())
-    throw PlatformError(fs::temp_directory_path().string(), "cannot create a temporary directory");
-  OpzioniCompilazione oc;
-  oc.sorgente_linea = o.sorgente_linea;
-  oc.sorgente_treno = o.sorgente_treno;
-  oc.percorso = o.percorso;
-  oc.treno = o.treno;
-  oc.cartella = lavoro.path();
-  Modello m;
-  const Compilazione esito = compila(oc, files, m);
-  if (esito.stato == stato::uso) throw Uso(esito.messaggio);
-  if (esito.stato == stato::piattaforma) throw NonRiuscito(esito.messaggio);
+  session::CompileResult esito =
+      session::compile(compile_request({o.sorgente_linea, o.sorgente_treno, o.percorso, o.treno}, files));
   Caricato c;
-  if (esito.errore != 0) c.problema = descrivi_errore(esito);
-  c.stazioni = std::move(m.stazioni);
-  c.griglia = std::move(m.griglia);
-  c.planimetria = std::move(m.planimetria);
+  if (const session::Diagnostic* e = esito.error()) c.problema = descrivi_errore(*e);
+  c.stazioni = std::move(esito.model.stazioni);
+  c.griglia = std::move(esito.model.griglia);
+  c.planimetria = std::move(esito.model.planimetria);
   return c;
 }
 
@@ -171,8 +143,8 @@ int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream
 
     std::string avviso;
     if (!c.problema.empty()) {
-      err << "scenario: " << c.problema << "\n";
-      err << "scenario: the picture was drawn from what was loaded before the error\n";
+      tell(err, c.problema);
+      tell(err, "the picture was drawn from what was loaded before the error");
       avviso = "Loading stopped with " + c.problema + ". Drawn from what was loaded.";
     }
     progresso.passo("drawing...");
@@ -184,19 +156,16 @@ int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream
       write_whole(files, o.uscita, svg);
       progresso.passo("wrote " + o.uscita);
     }
-    return c.problema.empty() ? stato::pulito : stato::errore;
+    return c.problema.empty() ? exit_status::clean : exit_status::scenario_error;
   } catch (const Uso& e) {
-    err << "scenario render: " << e.what() << "\n";
-    return stato::uso;
+    tell(err, e.what());
+    return exit_status::usage;
   } catch (const FileNonValido& e) {
-    err << "scenario: " << e.what() << "\n";
-    return stato::errore;
+    tell(err, e.what());
+    return exit_status::scenario_error;
   } catch (const PlatformError& e) {
-    err << "scenario: " << e.path() << ": " << e.reason() << "\n";
-    return stato::piattaforma;
-  } catch (const NonRiuscito& e) {
-    err << "scenario: " << e.what() << "\n";
-    return stato::piattaforma;
+    tell(err, fmt::format("{}: {}", e.path(), e.reason()));
+    return exit_status::platform;
   }
 }
 

@@ -1,17 +1,19 @@
-// How a compile's outcome is told: for people, or as JSON for programs.
+#include "cli/report.h"
+
 #include <nlohmann/json.hpp>
 #include <ostream>
 
 #include <fmt/format.h>
 
-#include "cli/compile_command.h"
-#include "cli/error_messages.h"
 #include "cli/percorsi.h"
 #include "cli/plurale.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
 namespace {
+
+using nlohmann::json;
+using session::Diagnostic;
 
 // The source line and a caret under the byte at `colonna`; tabs are kept so
 // that the caret stands under its field.
@@ -21,64 +23,74 @@ void riga_e_cursore(std::ostream& err, const std::string& riga, int colonna) {
   err << "^\n";
 }
 
-std::string posizione_testo(const Compilazione& c) {
-  return errore_con_posizione(c.errore) ? fmt::format(" (at {} m)", c.posizione) : "";
+std::string posizione_testo(const Diagnostic& d) { return d.has_position ? fmt::format(" (at {} m)", d.position) : ""; }
+
+void print_json(const CompileReport& r, std::ostream& out) {
+  const session::CompileResult* c = r.result;
+  const Diagnostic* e = c ? c->error() : nullptr;
+  const bool con_riga = e && e->source != session::Source::none && e->line > 0;
+  json j;
+  j["status"] = r.status;
+  j["error"] = e ? e->number : 0;
+  j["position"] = c ? c->model.posizione_errore : 0;
+  j["message"] = !r.failure.empty() ? r.failure : e ? e->message : "";
+  j["file"] = e && e->source != session::Source::none ? json(c->source_name(e->source)) : json(nullptr);
+  j["line"] = con_riga ? json(e->line) : json(nullptr);
+  j["column"] = con_riga ? json(e->column + 1) : json(nullptr);
+  j["record"] = con_riga ? json(cp1252_to_utf8(e->line_text)) : json(nullptr);
+  j["warnings"] = json::array();
+  if (c)
+    for (const Diagnostic& a : c->diagnostics)
+      if (a.severity == session::Severity::warning)
+        j["warnings"].push_back({{"file", c->source_name(a.source)},
+                                 {"line", a.line},
+                                 {"column", a.column + 1},
+                                 {"message", a.message},
+                                 {"record", cp1252_to_utf8(a.line_text)}});
+  j["written"] = json::array();
+  for (const auto& s : r.written) j["written"].push_back(mostra_percorso(s));
+  write_json(out, j);
 }
 
 }  // namespace
 
-void stampa(const Compilazione& c, bool json, std::ostream& out, std::ostream& err) {
-  const bool con_errore = c.stato == stato::errore || c.stato == stato::fermata;
-  if (json) {
-    using nlohmann::json;
-    json j;
-    j["status"] = c.stato;
-    j["error"] = c.errore;
-    j["position"] = c.posizione;
-    j["message"] = c.messaggio;
-    const bool con_riga = c.file && c.diagnostica.riga > 0;
-    j["file"] = c.file ? json(*c.file) : json(nullptr);
-    j["line"] = con_riga ? json(c.diagnostica.riga) : json(nullptr);
-    j["column"] = con_riga ? json(c.diagnostica.colonna + 1) : json(nullptr);
-    j["record"] = con_riga ? json(cp1252_to_utf8(c.diagnostica.testo_riga)) : json(nullptr);
-    j["warnings"] = json::array();
-    for (const Avviso& a : c.avvisi)
-      j["warnings"].push_back({{"file", a.dove.sorgente == Diagnostica::linea ? c.sorgente_linea : c.sorgente_treno},
-                               {"line", a.dove.riga},
-                               {"column", a.dove.colonna + 1},
-                               {"message", a.messaggio},
-                               {"record", cp1252_to_utf8(a.testo_riga)}});
-    j["written"] = json::array();
-    for (const auto& s : c.scritti) j["written"].push_back(mostra_percorso(s));
-    out << j.dump() << "\n";
-    if (c.stato == stato::uso || c.stato == stato::piattaforma) err << "scenario: " << c.messaggio << "\n";
+void tell(std::ostream& err, std::string_view what) { err << "scenario: " << what << "\n"; }
+
+void write_json(std::ostream& out, const json& j, int indent) {
+  out << j.dump(indent, ' ', false, json::error_handler_t::replace) << "\n";
+}
+
+void print_report(const CompileReport& r, bool json, std::ostream& out, std::ostream& err) {
+  if (json) print_json(r, out);
+  if (!r.failure.empty()) {
+    tell(err, r.failure);
     return;
   }
-  if (c.stato == stato::uso || c.stato == stato::piattaforma) {
-    err << "scenario: " << c.messaggio << "\n";
-    return;
+  if (json || !r.result) return;
+  const session::CompileResult& c = *r.result;
+  for (const Diagnostic& a : c.diagnostics) {
+    if (a.severity != session::Severity::warning) continue;
+    err << fmt::format("{}:{}:{}: warning: {}\n", c.source_name(a.source), a.line, a.column + 1, a.message);
+    riga_e_cursore(err, a.line_text, a.column);
   }
-  for (const Avviso& a : c.avvisi) {
-    const std::string& file = a.dove.sorgente == Diagnostica::linea ? c.sorgente_linea : c.sorgente_treno;
-    err << fmt::format("{}:{}:{}: warning: {}\n", file, a.dove.riga, a.dove.colonna + 1, a.messaggio);
-    riga_e_cursore(err, a.testo_riga, a.dove.colonna);
-  }
-  if (con_errore) {
-    if (c.file && c.diagnostica.riga > 0) {
-      err << fmt::format("{}:{}:{}: error {}: {}{}\n", *c.file, c.diagnostica.riga, c.diagnostica.colonna + 1, c.errore,
-                         c.messaggio, posizione_testo(c));
-      riga_e_cursore(err, c.diagnostica.testo_riga, c.diagnostica.colonna);
+  const Diagnostic* e = c.error();
+  if (e) {
+    const std::string& file = c.source_name(e->source);
+    if (!file.empty() && e->line > 0) {
+      err << fmt::format("{}:{}:{}: error {}: {}{}\n", file, e->line, e->column + 1, e->number, e->message,
+                         posizione_testo(*e));
+      riga_e_cursore(err, e->line_text, e->column);
     } else {
-      err << fmt::format("{}error {}: {}{}\n", c.file ? *c.file + ": " : "", c.errore, c.messaggio,
-                         posizione_testo(c));
+      err << fmt::format("{}error {}: {}{}\n", file.empty() ? "" : file + ": ", e->number, e->message,
+                         posizione_testo(*e));
     }
   }
-  err << plurale(con_errore ? 1 : 0, "error") << ", " << plurale(c.avvisi.size(), "warning") << "\n";
-  if (c.stato == stato::fermata) {
+  err << plurale(e ? 1 : 0, "error") << ", " << plurale(c.warning_count(), "warning") << "\n";
+  if (c.outcome == session::Outcome::error_stop) {
     err << "nothing was written\n";
   } else {
-    if (con_errore && !c.scritti.empty()) err << "the compiled files were written from what was loaded\n";
-    for (const auto& s : c.scritti) out << "wrote " << mostra_percorso(s) << "\n";
+    if (e && !r.written.empty()) err << "the compiled files were written from what was loaded\n";
+    for (const auto& s : r.written) out << "wrote " << mostra_percorso(s) << "\n";
   }
 }
 

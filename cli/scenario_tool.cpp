@@ -1,12 +1,20 @@
 #include "cli/scenario_tool.h"
 
+#include <iostream>
+#include <new>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "cli/command.h"
+#include "cli/report.h"
+#include "model/errors.h"
+#include "model/exit_status.h"
 
 namespace compactor::cli {
+namespace {
 
-int run(int argc, char** argv) {
+int run_command(int argc, char** argv) {
   CLI::App app{"scenario: compile and inspect scenarios for the train-driving simulator", "scenario"};
   app.set_version_flag("--version", COMPACTOR_VERSION);
   app.require_subcommand(1);
@@ -24,11 +32,35 @@ int run(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : 2;
+    return app.exit(e) == 0 ? exit_status::clean : exit_status::usage;
   }
   for (const Comando& c : comandi)
     if (c.sub->parsed()) return c.azione();
-  return 2;
+  return exit_status::usage;
+}
+
+}  // namespace
+
+int guarded(const std::function<int()>& command, std::ostream& err) {
+  try {
+    return command();
+  } catch (const UsageError& e) {
+    tell(err, e.what());
+    return exit_status::usage;
+  } catch (const PlatformError& e) {
+    tell(err, fmt::format("{}: {}", e.path(), e.reason()));
+  } catch (const std::bad_alloc&) {
+    tell(err, "out of memory");
+  } catch (const std::exception& e) {
+    tell(err, e.what());
+  } catch (...) {
+    tell(err, "an unknown failure");
+  }
+  return exit_status::platform;
+}
+
+int run(int argc, char** argv) {
+  return guarded([&] { return run_command(argc, argv); }, std::cerr);
 }
 
 }  // namespace compactor::cli

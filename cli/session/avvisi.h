@@ -9,7 +9,7 @@
 
 #include "loader/osservatore.h"
 
-namespace compactor::cli {
+namespace compactor::session {
 
 struct Avviso {
   Luogo dove;
@@ -60,4 +60,4 @@ class RaccoltaAvvisi : public Osservatore {
   std::map<std::pair<int, TipoRecord>, int32_t> ultima_chainage_;
 };
 
-}  // namespace compactor::cli
+}  // namespace compactor::session

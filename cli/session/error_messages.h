@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace compactor::cli {
+namespace compactor::session {
 
 // The meaning of a scenario error; empty for an unknown number.
 std::string significato_errore(int numero);
@@ -11,4 +11,4 @@ std::string significato_errore(int numero);
 // True for the errors that record a position in metres.
 bool errore_con_posizione(int numero);
 
-}  // namespace compactor::cli
+}  // namespace compactor::session

@@ -1,11 +1,11 @@
-#include "cli/avvisi.h"
+#include "cli/session/avvisi.h"
 
 #include <gtest/gtest.h>
 
 #include "loader/memorizza_dati.h"
 #include "testing/source_fixture.h"
 
-namespace compactor::cli {
+namespace compactor::session {
 namespace {
 
 Luogo treno(int riga, int colonna) { return {Diagnostica::treno, riga, colonna}; }
@@ -44,7 +44,7 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   // The loader hands each warning the line it stands on.
   std::string linea = "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n";
   for (int i = 4; i <= 100'000; ++i) linea += "curva_" + std::to_string(i) + ",  50\r\n";
-  SorgentiInMemoria s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
+  testing::SorgentiInMemoria s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
   RaccoltaAvvisi r;
   memorizza_dati(s.m, s.nomi, s.files, &r);
   const auto a = r.avvisi();
@@ -58,4 +58,4 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
 }
 
 }  // namespace
-}  // namespace compactor::cli
+}  // namespace compactor::session

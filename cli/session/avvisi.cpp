@@ -1,4 +1,4 @@
-#include "cli/avvisi.h"
+#include "cli/session/avvisi.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +8,7 @@
 #include "platform/cp1252.h"
 #include "sources/key_words.h"
 
-namespace compactor::cli {
+namespace compactor::session {
 namespace {
 
 const char* nome_record(TipoRecord t) {
@@ -134,4 +134,4 @@ std::vector<Avviso> RaccoltaAvvisi::avvisi() const {
   return ordinati;
 }
 
-}  // namespace compactor::cli
+}  // namespace compactor::session

@@ -1,8 +1,8 @@
-#include "cli/error_messages.h"
+#include "cli/session/error_messages.h"
 
 #include <map>
 
-namespace compactor::cli {
+namespace compactor::session {
 namespace {
 
 struct Voce {
@@ -56,4 +56,4 @@ bool errore_con_posizione(int numero) {
   return it != tabella().end() && it->second.posizione;
 }
 
-}  // namespace compactor::cli
+}  // namespace compactor::session

@@ -1,0 +1,41 @@
+#include "cli/percorsi.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/cp1252.h"
+
+namespace compactor::cli {
+
+namespace fs = std::filesystem;
+
+std::string senza_barre_finali(std::string cartella) {
+  while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
+  return cartella;
+}
+
+std::string mostra_percorso(const std::string& path) {
+  const fs::path p(path);
+  return (p.parent_path() / cp1252_to_utf8(p.filename().string())).string();
+}
+
+std::string make_directory(const std::string& dir) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (is_directory(dir)) return {};
+  if (ec) return ec.message();
+  return fs::exists(dir, ec) ? "it is not a directory" : "it cannot be made";
+}
+
+std::string absolute_directory(const std::string& dir) {
+  std::error_code ec;
+  const fs::path p = fs::absolute(dir, ec);
+  return senza_barre_finali(ec ? dir : p.lexically_normal().string());
+}
+
+bool is_directory(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+}  // namespace compactor::cli

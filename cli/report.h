@@ -1,0 +1,41 @@
+// How the tool tells what happened: one line "scenario: ..." on standard
+// error for a failure, JSON that is always valid UTF-8, and the outcome of a
+// compile for people or for programs.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "cli/session/compile_session.h"
+
+namespace compactor::cli {
+
+// "scenario: <what>" and a line end on `err`: every message of the tool.
+void tell(std::ostream& err, std::string_view what);
+
+// One JSON value and a line end; bytes that are not UTF-8 (a path in
+// another encoding) are replaced, never a failure. `indent` as json::dump.
+void write_json(std::ostream& out, const nlohmann::json& j, int indent = -1);
+
+// What compile and check tell: a compile's outcome and what the command
+// made of it.
+struct CompileReport {
+  int status = 0;  // the exit status
+  // The compile; null when the command stopped before compiling.
+  const session::CompileResult* result = nullptr;
+  // A usage or platform failure in words; empty when there is none.
+  std::string failure;
+  std::vector<std::string> written;  // compiled files written
+};
+
+// Problems in the file:line:column style with the line and a caret under the
+// field, and a closing count, on `err`; the files written on `out`. With
+// `json`, one JSON object on `out` and nothing else there. A failure is one
+// line "scenario: ..." on `err` either way.
+void print_report(const CompileReport& r, bool json, std::ostream& out, std::ostream& err);
+
+}  // namespace compactor::cli

@@ -1,0 +1,133 @@
+#include "cli/session/compile_session.h"
+
+#include <optional>
+
+#include "cli/session/avvisi.h"
+#include "cli/session/error_messages.h"
+#include "cli/session/provenance_recorder.h"
+#include "compiler/compiled_files.h"
+#include "compiler/memorizza_percorso.h"
+#include "model/nomi_file.h"
+#include "platform/cp1252.h"
+#include "platform/memory_files.h"
+
+namespace compactor::session {
+namespace {
+
+Source source_of(Diagnostica::Sorgente s) {
+  switch (s) {
+    case Diagnostica::linea: return Source::line;
+    case Diagnostica::treno: return Source::train;
+    case Diagnostica::nessuna: break;
+  }
+  return Source::none;
+}
+
+// A field of a line as a diagnostic's place.
+void place(Diagnostic& d, Source source, int line, int column, std::string line_text) {
+  d.source = source;
+  d.line = line;
+  if (line <= 0) return;
+  d.column = column;
+  d.column_end = field_end(line_text, column);
+  d.line_text = std::move(line_text);
+}
+
+Diagnostic warning(const Avviso& a) {
+  Diagnostic d;
+  d.severity = Severity::warning;
+  place(d, source_of(a.dove.sorgente), a.dove.riga, a.dove.colonna, a.testo_riga);
+  d.message = a.messaggio;
+  return d;
+}
+
+// The error the model records, placed where the loader found it.
+Diagnostic recorded_error(const Modello& m, const Diagnostica& where) {
+  Diagnostic d;
+  d.severity = Severity::error;
+  d.number = m.numero_errore;
+  place(d, source_of(where.sorgente), where.riga, where.colonna, where.testo_riga);
+  d.message = significato_errore(d.number);
+  if (!where.motivo.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.motivo);
+  d.position = m.posizione_errore;
+  d.has_position = errore_con_posizione(d.number);
+  return d;
+}
+
+Diagnostic error_stop(const Modello& m, int number) {
+  Diagnostic d;
+  d.severity = Severity::error;
+  d.number = number;
+  d.message = significato_errore(number);
+  d.position = m.posizione_errore;
+  return d;
+}
+
+}  // namespace
+
+SourceText read_source(Files& files, const std::string& path) { return {path, files.read(path)}; }
+
+const Diagnostic* CompileResult::error() const {
+  if (diagnostics.empty() || diagnostics.back().severity != Severity::error) return nullptr;
+  return &diagnostics.back();
+}
+
+const std::string& CompileResult::source_name(Source s) const {
+  static const std::string none;
+  return s == Source::line ? line_name : s == Source::train ? train_source_name : none;
+}
+
+bool CompileResult::writable() const { return outcome != Outcome::error_stop && model.griglia.dimensionata(); }
+
+CompileResult compile(CompileRequest request) {
+  CompileResult result;
+  result.line_name = std::move(request.line.name);
+  result.train_source_name = std::move(request.train.name);
+  result.route = request.route;
+  result.train_name = request.train_name;
+
+  // The sources where the loader looks for them, in memory; it deletes them
+  // as it reads them, as it does on disk.
+  FileInMemoria files;
+  const NomiFile nomi = nomi_file("session", request.route, request.train_name);
+  files.metti(nomi.linea_txt, std::move(request.line.bytes));
+  files.metti(nomi.treno_txt, std::move(request.train.bytes));
+
+  Modello& m = result.model;
+  m.nome_percorso = request.route;
+  m.nome_treno = request.train_name;
+  RaccoltaAvvisi warnings;
+  if (request.on_stage) warnings.avanzamento = [&](const char* stage) { request.on_stage(stage); };
+  std::optional<ProvenanceRecorder> recorder;
+  if (request.provenance) recorder.emplace();
+
+  ProvenanceRecorder::Stamps stamps;
+  std::optional<Diagnostic> error;
+  try {
+    const Diagnostica where = compile_in_memory(m, request.plan ? 1 : 0, nomi, files,
+                                                {.observer = &warnings, .provenance = recorder ? &*recorder : nullptr});
+    stamps = {.marks = m.griglia.dimensionata(), .codes = m.griglia.dimensionata()};
+    if (m.numero_errore != 0) {
+      result.outcome = Outcome::scenario_error;
+      error = recorded_error(m, where);
+    }
+  } catch (const ErrorStop& stop) {
+    result.outcome = Outcome::error_stop;
+    const int number = stop.numero() == "1251" ? 1251 : 1250;
+    // The marks are stamped before the codes are checked.
+    stamps.marks = number == 1251;
+    error = error_stop(m, number);
+  }
+
+  for (const Avviso& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
+  if (error) result.diagnostics.push_back(std::move(*error));
+  if (recorder) result.provenance = recorder->finish(m, stamps);
+  return result;
+}
+
+std::vector<std::string> write_compiled(const CompileResult& result, const std::string& folder, Files& files) {
+  if (!result.writable()) return {};
+  return scrivi_file_compilati(result.model, nomi_file(folder, result.route, result.train_name), files);
+}
+
+}  // namespace compactor::session

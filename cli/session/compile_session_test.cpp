@@ -1,0 +1,172 @@
+#include "cli/session/compile_session.h"
+
+#include <gtest/gtest.h>
+
+#include "compiler/memorizza_percorso.h"
+#include "emitters/carried_texts.h"
+#include "emitters/source_emitter.h"
+#include "platform/memory_files.h"
+
+namespace compactor::session {
+namespace {
+
+const std::string kLinea =
+    "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  150\r\n"
+    "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)\r\n[fine]\r\n";
+const std::string kTreno =
+    "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n";
+
+CompileResult compila(const std::string& linea, const std::string& treno, bool provenienza = false) {
+  CompileRequest r;
+  r.line = {"line.txt", linea};
+  r.train = {"train.txt", treno};
+  r.route = "R";
+  r.train_name = "T";
+  r.provenance = provenienza;
+  return compile(std::move(r));
+}
+
+std::string sostituisci(std::string s, const std::string& da, const std::string& a) {
+  return s.replace(s.find(da), da.size(), a);
+}
+
+TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
+  const struct {
+    const char* nome;
+    std::string linea, treno;
+    Outcome esito;
+    bool scrivibile;
+    size_t avvisi;
+    int errore;  // 0: none
+    Source dove;
+    int riga, colonna, fine_campo;
+    std::string testo;
+    std::string messaggio;
+    int32_t posizione;
+    bool con_posizione;
+  } casi[] = {
+      {"clean", kLinea, kTreno, Outcome::clean, true, 0, 0, Source::none, 0, 0, 0, "", "", 0, false},
+      {"a warning", sostituisci(kLinea, "[curve]", "[curve]\r\npendnza,  600,  1"), kTreno, Outcome::clean, true, 1, 0,
+       Source::none, 0, 0, 0, "", "", 0, false},
+      {"a record's error", kLinea, sostituisci(kTreno, "3950", "2950"), Outcome::scenario_error, true, 0, 16,
+       Source::train, 3, 11, 15, "segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0",
+       "a signal's cell is already taken", 2950, true},
+      {"the error stop", sostituisci(kLinea, "2950", "0"), kTreno, Outcome::error_stop, false, 0, 1250, Source::none, 0,
+       0, 0, "", "a reserved place (row 85 campo7 or cell 1 dato1) is already taken", 0, false},
+      {"no route length, no grid", "[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTreno,
+       Outcome::scenario_error, false, 0, 25, Source::line, 2, 0, 7, "[curve]", "", 0, false},
+      {"an error of the finishing pass",
+       "[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
+       "[generale]\r\nvelocita,   0,    100\r\nrallentamento,  20650,  60,  1000,  1,  1,  0\r\n"
+       "abbattimento,  20350,  270\r\nabbattimento,  20400,  270\r\nabbattimento,  20450,  270\r\n[fine]\r\n",
+       Outcome::scenario_error, true, 0, 12, Source::none, 0, 0, 0, "", "no free cell for a code drop before a slowdown start",
+       414 * 50, true},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    const CompileResult r = compila(c.linea, c.treno);
+    EXPECT_EQ(r.outcome, c.esito);
+    EXPECT_EQ(r.writable(), c.scrivibile);
+    EXPECT_EQ(r.warning_count(), c.avvisi);
+    const Diagnostic* e = r.error();
+    ASSERT_EQ(e != nullptr, c.errore != 0);
+    for (size_t i = 0; i < c.avvisi; ++i) EXPECT_EQ(r.diagnostics[i].severity, Severity::warning);
+    if (!e) continue;
+    EXPECT_EQ(e->number, c.errore);
+    EXPECT_EQ(e->source, c.dove);
+    EXPECT_EQ(e->line, c.riga);
+    EXPECT_EQ(e->column, c.colonna);
+    EXPECT_EQ(e->column_end, c.fine_campo);
+    EXPECT_EQ(e->line_text, c.testo);
+    if (!c.messaggio.empty()) {
+      EXPECT_EQ(e->message, c.messaggio);
+    }
+    EXPECT_EQ(e->position, c.posizione);
+    EXPECT_EQ(e->has_position, c.con_posizione);
+    EXPECT_EQ(r.model.numero_errore, c.errore == 1250 ? 0 : c.errore);
+  }
+}
+
+TEST(CompileSession, AWarningIsPlacedOnItsFieldWithItsLine) {
+  const CompileResult r = compila(sostituisci(kLinea, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTreno);
+  ASSERT_EQ(r.diagnostics.size(), 1u);
+  const Diagnostic& d = r.diagnostics[0];
+  EXPECT_EQ(d.severity, Severity::warning);
+  EXPECT_EQ(d.number, 0);
+  EXPECT_EQ(d.source, Source::line);
+  EXPECT_EQ(r.source_name(d.source), "line.txt");
+  EXPECT_EQ(d.line, 4);
+  EXPECT_EQ(d.column, 22);
+  EXPECT_EQ(d.column_end, 23);
+  EXPECT_EQ(d.line_text, "pendenza,  1250,   -4,5");
+  EXPECT_EQ(d.message, "a decimal comma splits \"-4,5\": the value reads as -4 and \"5\" is skipped");
+}
+
+TEST(CompileSession, FieldSpans) {
+  const struct {
+    const char* riga;
+    int colonna, fine;
+  } casi[] = {{"segnale,   2950,   2", 11, 15}, {"pendenza,  1250,   -4,5", 22, 23}, {"velocita,   0,    30  ", 18, 20},
+              {"cartello_indicatore,  2950,   \"(A, B)\" x", 30, 38}, {"a,\"open", 2, 7}, {"x,", 2, 2}, {"", 0, 0},
+              {"abc", 7, 3}, {"a,,b", 2, 3}};
+  for (const auto& c : casi) EXPECT_EQ(field_end(c.riga, c.colonna), c.fine) << c.riga << " @" << c.colonna;
+}
+
+// The session writes the bytes the program writes from the same sources,
+// and only when asked.
+TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
+  const std::string linea = testo_file(righe_linea()), treno = testo_file(righe_treno());
+  // The program's run, on the same sources.
+  FileInMemoria programma;
+  Modello m;
+  m.nome_percorso = "Orvena_Lusco";
+  m.nome_treno = "REG 4105";
+  const NomiFile nomi = nomi_file("/r", "Orvena_Lusco", "REG 4105");
+  programma.metti(nomi.linea_txt, linea);
+  programma.metti(nomi.treno_txt, treno);
+  int32_t j = 1;
+  memorizza_percorso(m, j, nomi, programma);
+
+  CompileRequest r;
+  r.line = {"linea", linea};
+  r.train = {"treno", treno};
+  r.route = "Orvena_Lusco";
+  r.train_name = "REG 4105";
+  r.provenance = true;
+  const CompileResult risultato = compile(std::move(r));
+  EXPECT_EQ(risultato.outcome, Outcome::clean);
+  EXPECT_EQ(risultato.warning_count(), 3u);
+  FileInMemoria scritti;
+  const auto nomi_scritti = write_compiled(risultato, "/out", scritti);
+  const NomiFile uscita = nomi_file("/out", "Orvena_Lusco", "REG 4105");
+  EXPECT_EQ(nomi_scritti, (std::vector<std::string>{uscita.planimetria, uscita.scenario, uscita.griglia}));
+  EXPECT_TRUE(scritti.read(uscita.planimetria) == programma.read(nomi.planimetria));
+  EXPECT_TRUE(scritti.read(uscita.scenario) == programma.read(nomi.scenario));
+  EXPECT_TRUE(scritti.read(uscita.griglia) == programma.read(nomi.griglia));
+
+  // An error stop writes nothing, even when asked.
+  const CompileResult fermata = compila(sostituisci(kLinea, "2950", "0"), kTreno);
+  FileInMemoria vuoto;
+  EXPECT_TRUE(write_compiled(fermata, "/out", vuoto).empty());
+  EXPECT_FALSE(vuoto.exists(nomi_file("/out", "R", "T").griglia));
+}
+
+// Each compile is a function of its request: an edit in between leaves no
+// trace in the next compile of the first sources.
+TEST(CompileSession, CompilingAgainAfterAnEditIsIndependent) {
+  const CompileResult primo = compila(kLinea, kTreno, true);
+  const CompileResult modificato = compila(sostituisci(kLinea, "2950", "3950"), kTreno, true);
+  const CompileResult di_nuovo = compila(kLinea, kTreno, true);
+  EXPECT_EQ(modificato.error()->number, 16);
+  EXPECT_EQ(primo.error(), nullptr);
+  EXPECT_EQ(di_nuovo.error(), nullptr);
+  EXPECT_EQ(di_nuovo.model.griglia.celle(), primo.model.griglia.celle());
+  EXPECT_EQ(di_nuovo.model.stazioni.tutte(), primo.model.stazioni.tutte());
+  EXPECT_EQ(di_nuovo.provenance.record_count(), primo.provenance.record_count());
+  for (int64_t k = 0; k < primo.model.griglia.dimensione(); ++k)
+    for (int m = 0; m < kCellMemberCount; ++m)
+      ASSERT_EQ(di_nuovo.provenance.cell(k, static_cast<CellMember>(m)), primo.provenance.cell(k, static_cast<CellMember>(m)));
+}
+
+}  // namespace
+}  // namespace compactor::session

@@ -1,0 +1,149 @@
+#include "cli/session/provenance_recorder.h"
+
+#include <algorithm>
+
+namespace compactor::session {
+
+int32_t ProvenanceRecorder::record_begins(const Luogo& where, std::string_view line) {
+  const Source source = where.sorgente == Diagnostica::linea   ? Source::line
+                        : where.sorgente == Diagnostica::treno ? Source::train
+                                                               : Source::none;
+  const Record record{source, where.riga, where.colonna};
+  // Key fields that share a line share its text: a hostile line of a
+  // million key fields is kept once.
+  int32_t text = static_cast<int32_t>(p_.texts_.size());
+  if (!p_.records_.empty()) {
+    const Provenance::Entry& last = p_.records_.back();
+    if (last.where.source == source && last.where.line == record.line) text = last.text;
+  }
+  if (text == static_cast<int32_t>(p_.texts_.size())) p_.texts_.emplace_back(line);
+  p_.records_.push_back({record, text});
+  current_ = static_cast<int32_t>(p_.records_.size()) - 1;
+  return current_;
+}
+
+void ProvenanceRecorder::set_cells(int64_t first, int64_t last, CellMembers members, int32_t who) {
+  first = std::max<int64_t>(first, 0);
+  if (last < first) return;
+  if (static_cast<size_t>(last) >= p_.cells_.size()) fit_cells(last + 1);
+  for (int64_t k = first; k <= last; ++k)
+    for (int m = 0; m < kCellMemberCount; ++m)
+      if (members.contains(static_cast<CellMember>(m))) p_.cells_[static_cast<size_t>(k)][static_cast<size_t>(m)] = who;
+}
+
+void ProvenanceRecorder::cells_set(int64_t first, int64_t last, CellMembers members) {
+  set_cells(first, last, members, current_);
+}
+
+void ProvenanceRecorder::row_set(int row, RowMembers members) {
+  if (row < 0 || row >= Stazioni::righe) return;
+  for (int m = 0; m < kRowMemberCount; ++m)
+    if (members.contains(static_cast<RowMember>(m))) p_.rows_[static_cast<size_t>(row)][static_cast<size_t>(m)] = current_;
+}
+
+void ProvenanceRecorder::profile_filled(int64_t first, int64_t last, CellMember member, int32_t giver) {
+  set_cells(first, last, CellMembers(member), giver >= 0 ? giver : Provenance::kStartingValue);
+}
+
+void ProvenanceRecorder::rows_reordered(const std::array<int, 3>& from) {
+  const auto before = p_.rows_;
+  for (size_t k = 0; k < 3; ++k) {
+    auto& row = p_.rows_[81 + k];
+    if (from[k] >= 81 && from[k] <= 83) row = before[static_cast<size_t>(from[k])];
+    else row.fill(Provenance::kNobody);
+  }
+}
+
+void ProvenanceRecorder::drop_placed(int64_t cell, CellMembers members, int64_t cause) {
+  int32_t who = Provenance::kNobody;
+  if (cause >= 0 && static_cast<size_t>(cause) < p_.cells_.size())
+    who = p_.cells_[static_cast<size_t>(cause)][static_cast<size_t>(CellMember::tipo)];
+  set_cells(cell, cell, members, who);
+}
+
+void ProvenanceRecorder::fit_cells(int64_t size) {
+  std::array<int32_t, kCellMemberCount> nobody;
+  nobody.fill(Provenance::kNobody);
+  p_.cells_.resize(static_cast<size_t>(std::max<int64_t>(size, 0)), nobody);
+}
+
+Provenance ProvenanceRecorder::finish(const Modello& m, Stamps stamps) {
+  auto& r85 = p_.rows_[85];
+  r85[static_cast<size_t>(RowMember::nome)] = Provenance::kRouteName;
+  p_.rows_[86][static_cast<size_t>(RowMember::nome)] = Provenance::kTrainName;
+  // Every cell of the grid has its entry, also the ones nothing wrote.
+  fit_cells(m.griglia.dimensione());
+  if (stamps.marks) r85[static_cast<size_t>(RowMember::campo7)] = Provenance::kMark;
+  if (stamps.codes) r85[static_cast<size_t>(RowMember::orario)] = Provenance::kScenarioCode;
+  if (p_.cells_.size() > 1) {
+    if (stamps.marks) p_.cells_[1][static_cast<size_t>(CellMember::dato1)] = Provenance::kMark;
+    if (stamps.codes) p_.cells_[1][static_cast<size_t>(CellMember::dato2)] = Provenance::kScenarioCode;
+  }
+  build_reverse_map();
+  return std::move(p_);
+}
+
+void ProvenanceRecorder::build_reverse_map() {
+  // Each record's cells as runs of equal member sets, collected in cell
+  // order, then grouped by record.
+  std::vector<std::pair<int32_t, CellSpan>> spans;
+  std::vector<int64_t> last_span(p_.records_.size(), -1);
+  for (size_t k = 0; k < p_.cells_.size(); ++k) {
+    const auto cell = static_cast<int64_t>(k);
+    std::array<std::pair<int32_t, uint32_t>, kCellMemberCount> by_record{};
+    size_t n = 0;
+    for (int m = 0; m < kCellMemberCount; ++m) {
+      const int32_t who = p_.cells_[k][static_cast<size_t>(m)];
+      if (who < 0) continue;
+      size_t i = 0;
+      while (i < n && by_record[i].first != who) ++i;
+      if (i == n) by_record[n++] = {who, 0};
+      by_record[i].second |= 1u << m;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      const auto [who, bits] = by_record[i];
+      const CellMembers members = CellMembers::from_bits(bits);
+      int64_t& last = last_span[static_cast<size_t>(who)];
+      if (last >= 0) {
+        CellSpan& span = spans[static_cast<size_t>(last)].second;
+        if (span.last == cell - 1 && span.members == members) {
+          span.last = cell;
+          continue;
+        }
+      }
+      last = static_cast<int64_t>(spans.size());
+      spans.push_back({who, {cell, cell, members}});
+    }
+  }
+  std::vector<std::pair<int32_t, RowPart>> parts;
+  for (int r = 0; r < Stazioni::righe; ++r) {
+    const size_t first_of_row = parts.size();
+    for (int m = 0; m < kRowMemberCount; ++m) {
+      const int32_t who = p_.rows_[static_cast<size_t>(r)][static_cast<size_t>(m)];
+      if (who < 0) continue;
+      auto it = std::find_if(parts.begin() + static_cast<ptrdiff_t>(first_of_row), parts.end(),
+                             [&](const auto& p) { return p.first == who; });
+      if (it == parts.end()) it = parts.insert(parts.end(), {who, {r, RowMembers()}});
+      it->second.members = it->second.members | RowMembers(static_cast<RowMember>(m));
+    }
+  }
+  const auto by_record = [](const auto& a, const auto& b) { return a.first < b.first; };
+  std::stable_sort(spans.begin(), spans.end(), by_record);
+  std::stable_sort(parts.begin(), parts.end(), by_record);
+  group(spans, p_.spans_, p_.span_offsets_);
+  group(parts, p_.parts_, p_.part_offsets_);
+}
+
+template <typename T>
+void ProvenanceRecorder::group(const std::vector<std::pair<int32_t, T>>& sorted, std::vector<T>& items,
+                               std::vector<uint32_t>& offsets) const {
+  items.clear();
+  offsets.assign(p_.records_.size() + 1, 0);
+  for (const auto& [who, item] : sorted) {
+    items.push_back(item);
+    ++offsets[static_cast<size_t>(who) + 1];
+  }
+  for (size_t i = 1; i < offsets.size(); ++i) offsets[i] += offsets[i - 1];
+}
+
+}  // namespace compactor::session
