@@ -70,5 +70,39 @@ TEST(ScenarioCheck, HeadersCommentsAndCleanSourcesAreQuietAndErrorsWin) {
   EXPECT_TRUE(j["written"].empty());
 }
 
+// The README's session prints what the README shows, byte for byte.
+TEST(ScenarioCheck, TheReadmeSessionPrintsWhatTheReadmeShows) {
+  const std::string readme = testing::leggi(std::string(COMPACTOR_SOURCE_DIR) + "/README.md");
+  auto blocco = [&](const std::string& inizio) {
+    const size_t da = readme.find("```\n" + inizio);
+    EXPECT_NE(da, std::string::npos) << inizio;
+    if (da == std::string::npos) return std::string();
+    return readme.substr(da + 4, readme.find("```", da + 4) - da - 4);
+  };
+  testing::TempDir dir;
+  auto scenario = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), SCENARIO_BINARY);
+    return testing::esegui(args, dir.path());
+  };
+  ASSERT_EQ(scenario({"export", "carried"}).stato, 0);
+  const std::string treno = dir / "carried/Orvena_Lusco_REG 4105-.txt";
+  std::string testo = testing::leggi(treno);
+  testo.replace(testo.find("stazione,    3100, 12,  400"), 27, "stazione,    3100, 12,  450");
+  testing::scrivi(treno, testo);
+  const auto check = scenario({"check", "carried/Orvena_Lusco_linea.txt", "carried/Orvena_Lusco_REG 4105-.txt"});
+  EXPECT_EQ(check.stato, 1);
+  EXPECT_EQ(check.err, blocco("carried/Orvena_Lusco_linea.txt:187:23"));
+
+  testo.replace(testo.find("stazione,    3100, 12,  450"), 27, "stazione,    3100, 12,  400");
+  testing::scrivi(treno, testo);
+  const auto why = scenario({"dump", "--line", "carried/Orvena_Lusco_linea.txt", "--train-source",
+                             "carried/Orvena_Lusco_REG 4105-.txt", "--route", "Orvena_Lusco", "--train", "REG 4105",
+                             "--cells", "598:598", "--why"});
+  EXPECT_EQ(why.stato, 0) << why.err;
+  const std::string atteso = blocco("   598    29900  signal");
+  EXPECT_FALSE(atteso.empty());
+  EXPECT_NE(why.out.find(atteso), std::string::npos) << why.out;
+}
+
 }  // namespace
 }  // namespace compactor
