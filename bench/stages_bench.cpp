@@ -12,6 +12,7 @@
 #include "platform/memory_files.h"
 #include "testing/test_support.h"
 #include "bench/routes.h"
+#include "cli/session/compile_session.h"
 #include "compiler/compiled_files.h"
 #include "compiler/finishing_pass.h"
 #include "compiler/memorizza_percorso.h"
@@ -268,6 +269,38 @@ void BM_RouteCompile(benchmark::State& state) {
   per_km(state, state.range(0));
 }
 BENCHMARK(BM_RouteCompile)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// --- The author tool's compile session: what check pays for a compile, and
+// what dump --why, the live page and the language server pay with the
+// provenance (Arg 1).
+
+void session_compile(benchmark::State& state, const Fonti& f, bool provenance) {
+  for (auto _ : state) {
+    session::CompileRequest r;
+    r.line = {"line", f.linea};
+    r.train = {"train", f.treno};
+    r.route = "R";
+    r.train_name = "T";
+    r.provenance = provenance;
+    const session::CompileResult result = session::compile(std::move(r));
+    if (result.error()) state.SkipWithError("the sources did not compile");
+    benchmark::DoNotOptimize(result.model.griglia.celle().data());
+  }
+}
+
+void BM_SessionCompile(benchmark::State& state) { session_compile(state, portata(), state.range(0) != 0); }
+BENCHMARK(BM_SessionCompile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_RouteSessionCompile(benchmark::State& state) {
+  session_compile(state, generata(state.range(0)), state.range(1) != 0);
+  per_km(state, state.range(0));
+}
+BENCHMARK(BM_RouteSessionCompile)
+    ->Args({100'000, 0})
+    ->Args({100'000, 1})
+    ->Args({1'000'000, 0})
+    ->Args({1'000'000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace compactor::bench

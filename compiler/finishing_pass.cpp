@@ -144,10 +144,11 @@ void passo_finale(Modello& m, ProvenanceSink* sink) {
   const int64_t ultima_esaminata = m.griglia.ultima() - 2;
   for (int64_t i = 1; i <= ultima_esaminata; ++i) {
     const uint8_t tipo = m.griglia.at(i).tipo;
-    p.cause = i;
     if (tipo == tipo_cella::avviso) {
+      p.cause = i;
       cartello_di_avviso(p, i);
     } else if (tipo == tipo_cella::inizio_rallentamento) {
+      p.cause = i;
       inizio_rallentamento(p, i);
     }
   }

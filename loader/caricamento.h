@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "loader/arrotonda.h"
 #include "loader/diagnostica.h"
 #include "loader/osservatore.h"
 #include "loader/provenance_sink.h"
@@ -77,12 +76,17 @@ struct Caricamento {
   void sostituito(TipoRecord tipo, int32_t chainage, Punto dove);
 
   // The key field just read begins a record: tell the provenance sink.
-  void record_begins();
-  // Fills `member` of the cells from the fill pointer up to the cell before
-  // `to` as riempi() does, and tells the provenance sink that these cells
-  // hold the value record `giver` gave.
-  template <class Write>
-  void fill_profile(int64_t& pointer, int64_t to, CellMember member, int32_t giver, Write write);
+  void record_begins() {
+    if (provenance) tell_record_begins();
+  }
+  void tell_record_begins();
+  // Tells the provenance sink that riempi() has filled `member` of the
+  // cells from `first` up to the one before the fill pointer `pointer`
+  // with the value record `giver` gave. (A fill writes all its cells or,
+  // failing on its first, none: no fill reaches past the grid.)
+  void profile_filled(int64_t first, int64_t pointer, CellMember member, int32_t giver) {
+    if (provenance) provenance->profile_filled(first, pointer - 1, member, giver);
+  }
 
   // Reads the next key field into m.riga, passing over one or two dash
   // fields; false when the source ends first (its last field is never used).
@@ -98,23 +102,6 @@ struct Caricamento {
   // provenance sink that the current record set it.
   void read_into_row(int r, RowMember member);
 };
-
-template <class Write>
-void Caricamento::fill_profile(int64_t& pointer, int64_t to, CellMember member, int32_t giver, Write write) {
-  if (!provenance) {
-    riempi(m.griglia, pointer, to, write);
-    return;
-  }
-  const int64_t first = pointer;
-  try {
-    riempi(m.griglia, pointer, to, write);
-  } catch (...) {
-    // The pointer moved past the cell that failed.
-    if (pointer - 2 >= first) provenance->profile_filled(first, pointer - 2, member, giver);
-    throw;
-  }
-  provenance->profile_filled(first, pointer - 1, member, giver);
-}
 
 // The line half: returns true when loading goes on with the train source.
 bool carica_linea(Caricamento& c);

@@ -133,6 +133,7 @@ bool sezione_generale(Caricamento& c) {
 
 
 Esito pendenza(Caricamento& c, Lavoro& w) {
+  Modello& m = c.m;
   const int32_t chainage = c.numero();
   const auto dove = c.qui();
   const int32_t valore = c.numero();
@@ -140,9 +141,11 @@ Esito pendenza(Caricamento& c, Lavoro& w) {
   const int64_t n = arrotonda(chainage / 50.0);
   // The cells before this gradient get the one before it; the first cell is
   // written even when the fill pointer already stands at or past n.
-  if (n > 0)
-    c.fill_profile(w.puntatore_pendenza, n, CellMember::pendenza, w.gradient_giver,
-                   [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+  if (n > 0) {
+    const int64_t first = w.puntatore_pendenza;
+    riempi(m.griglia, w.puntatore_pendenza, n, [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+    c.profile_filled(first, w.puntatore_pendenza, CellMember::pendenza, w.gradient_giver);
+  }
   w.pendenza = valore;
   w.gradient_giver = c.record;
   c.registrato(TipoRecord::pendenza, chainage, dove);
@@ -277,8 +280,10 @@ bool carica_linea(Caricamento& c) {
   c.chiudi_ed_elimina();
 
   // The last gradient runs to the end of the route.
-  c.fill_profile(w.puntatore_pendenza, int64_t{m.celle_totali} - 2, CellMember::pendenza, w.gradient_giver,
-                 [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+  const int64_t first = w.puntatore_pendenza;
+  riempi(m.griglia, w.puntatore_pendenza, int64_t{m.celle_totali} - 2,
+         [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+  c.profile_filled(first, w.puntatore_pendenza, CellMember::pendenza, w.gradient_giver);
   // And the route runs straight from its last curve to the end of the plan.
   if (m.con_planimetria != 0)
     punti_successivi(m.planimetria, int64_t{m.metri_totali} - 2, 0.0);

@@ -92,8 +92,7 @@ void Caricamento::registrato(TipoRecord tipo, int32_t chainage, Punto dove) {
   if (osservatore) osservatore->record(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
-void Caricamento::record_begins() {
-  if (!provenance) return;
+void Caricamento::tell_record_begins() {
   const Punto dove = qui();
   record = provenance->record_begins({sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }

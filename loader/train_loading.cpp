@@ -58,16 +58,11 @@ void a_carico_di(Caricamento& c, const Diagnostica& record, F f) {
 // `fino`; a speed that does not fit a cell is the fault of the record that
 // gave it, not of the one that applies it.
 void applica_velocita(Caricamento& c, Lavoro& w, int64_t fino) {
+  const int64_t first = w.puntatore_velocita;
   a_carico_di(c, w.da_velocita, [&] {
-    c.fill_profile(w.puntatore_velocita, fino, CellMember::velocita, w.speed_giver,
-                   [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
+    riempi(c.m.griglia, w.puntatore_velocita, fino, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
   });
-}
-
-// Writes the current adhesion from the fill pointer up to the cell before `fino`.
-void fill_adhesion(Caricamento& c, Lavoro& w, int64_t fino) {
-  c.fill_profile(w.puntatore_aderenza, fino, CellMember::aderenza, w.adhesion_giver,
-                 [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+  c.profile_filled(first, w.puntatore_velocita, CellMember::velocita, w.speed_giver);
 }
 
 Esito velocita(Caricamento& c, Lavoro& w) {
@@ -92,7 +87,11 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
   const int32_t a = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
   const int64_t n = arrotonda(p / 50.0);
-  if (n > 0) fill_adhesion(c, w, n);
+  if (n > 0) {
+    const int64_t first = w.puntatore_aderenza;
+    riempi(c.m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+    c.profile_filled(first, w.puntatore_aderenza, CellMember::aderenza, w.adhesion_giver);
+  }
   w.aderenza = a;
   w.da_aderenza = c.luogo(dove);
   w.adhesion_giver = c.record;
@@ -309,7 +308,11 @@ void carica_treno(Caricamento& c) {
   // (or, for adhesion, pushed the pointer past the grid).
   const int64_t fine_profili = int64_t{m.celle_totali} - 2;
   applica_velocita(c, w, fine_profili);
-  a_carico_di(c, w.da_aderenza, [&] { fill_adhesion(c, w, fine_profili); });
+  const int64_t first = w.puntatore_aderenza;
+  a_carico_di(c, w.da_aderenza, [&] {
+    riempi(m.griglia, w.puntatore_aderenza, fine_profili, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+  });
+  c.profile_filled(first, w.puntatore_aderenza, CellMember::aderenza, w.adhesion_giver);
 
   // The chainage references must be whole multiples of 50.
   for (int r = 81; r <= 83; ++r) {

@@ -61,7 +61,9 @@ struct Origin {
 const char* origin_name(Origin::Kind kind);
 const char* origin_words(Origin::Kind kind);
 
-// Cells first to last, each with the same members set by one record.
+// Cells first to last, each with these members set by one record. A
+// record's spans come in cell order; two of them may overlap when the
+// record set different members over different ranges.
 struct CellSpan {
   int64_t first = 0;
   int64_t last = 0;

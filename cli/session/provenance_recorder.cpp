@@ -1,6 +1,7 @@
 #include "cli/session/provenance_recorder.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace compactor::session {
 
@@ -26,9 +27,14 @@ void ProvenanceRecorder::set_cells(int64_t first, int64_t last, CellMembers memb
   first = std::max<int64_t>(first, 0);
   if (last < first) return;
   if (static_cast<size_t>(last) >= p_.cells_.size()) fit_cells(last + 1);
-  for (int64_t k = first; k <= last; ++k)
-    for (int m = 0; m < kCellMemberCount; ++m)
-      if (members.contains(static_cast<CellMember>(m))) p_.cells_[static_cast<size_t>(k)][static_cast<size_t>(m)] = who;
+  std::array<size_t, kCellMemberCount> set{};
+  size_t n = 0;
+  for (int m = 0; m < kCellMemberCount; ++m)
+    if (members.contains(static_cast<CellMember>(m))) set[n++] = static_cast<size_t>(m);
+  for (int64_t k = first; k <= last; ++k) {
+    auto& cell = p_.cells_[static_cast<size_t>(k)];
+    for (size_t i = 0; i < n; ++i) cell[set[i]] = who;
+  }
 }
 
 void ProvenanceRecorder::cells_set(int64_t first, int64_t last, CellMembers members) {
@@ -84,37 +90,35 @@ Provenance ProvenanceRecorder::finish(const Modello& m, Stamps stamps) {
 }
 
 void ProvenanceRecorder::build_reverse_map() {
-  // Each record's cells as runs of equal member sets, collected in cell
-  // order, then grouped by record.
+  // Each member's runs of cells set by one record, then by record and
+  // range, the members of one record over one range merged.
   std::vector<std::pair<int32_t, CellSpan>> spans;
-  std::vector<int64_t> last_span(p_.records_.size(), -1);
-  for (size_t k = 0; k < p_.cells_.size(); ++k) {
-    const auto cell = static_cast<int64_t>(k);
-    std::array<std::pair<int32_t, uint32_t>, kCellMemberCount> by_record{};
-    size_t n = 0;
-    for (int m = 0; m < kCellMemberCount; ++m) {
-      const int32_t who = p_.cells_[k][static_cast<size_t>(m)];
-      if (who < 0) continue;
-      size_t i = 0;
-      while (i < n && by_record[i].first != who) ++i;
-      if (i == n) by_record[n++] = {who, 0};
-      by_record[i].second |= 1u << m;
+  const auto cells = static_cast<int64_t>(p_.cells_.size());
+  for (int m = 0; m < kCellMemberCount; ++m) {
+    const CellMembers member(static_cast<CellMember>(m));
+    int32_t run = Provenance::kNobody;  // who set the run that began at `start`
+    int64_t start = 0;
+    for (int64_t k = 0; k < cells; ++k) {
+      const int32_t who = p_.cells_[static_cast<size_t>(k)][static_cast<size_t>(m)];
+      if (who == run) continue;
+      if (run >= 0) spans.push_back({run, {start, k - 1, member}});
+      run = who;
+      start = k;
     }
-    for (size_t i = 0; i < n; ++i) {
-      const auto [who, bits] = by_record[i];
-      const CellMembers members = CellMembers::from_bits(bits);
-      int64_t& last = last_span[static_cast<size_t>(who)];
-      if (last >= 0) {
-        CellSpan& span = spans[static_cast<size_t>(last)].second;
-        if (span.last == cell - 1 && span.members == members) {
-          span.last = cell;
-          continue;
-        }
-      }
-      last = static_cast<int64_t>(spans.size());
-      spans.push_back({who, {cell, cell, members}});
-    }
+    if (run >= 0) spans.push_back({run, {start, cells - 1, member}});
   }
+  std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.first, a.second.first, a.second.last) < std::tie(b.first, b.second.first, b.second.last);
+  });
+  std::vector<std::pair<int32_t, CellSpan>> merged;
+  for (const auto& s : spans) {
+    if (!merged.empty() && merged.back().first == s.first && merged.back().second.first == s.second.first &&
+        merged.back().second.last == s.second.last)
+      merged.back().second.members = merged.back().second.members | s.second.members;
+    else
+      merged.push_back(s);
+  }
+
   std::vector<std::pair<int32_t, RowPart>> parts;
   for (int r = 0; r < Stazioni::righe; ++r) {
     const size_t first_of_row = parts.size();
@@ -127,10 +131,8 @@ void ProvenanceRecorder::build_reverse_map() {
       it->second.members = it->second.members | RowMembers(static_cast<RowMember>(m));
     }
   }
-  const auto by_record = [](const auto& a, const auto& b) { return a.first < b.first; };
-  std::stable_sort(spans.begin(), spans.end(), by_record);
-  std::stable_sort(parts.begin(), parts.end(), by_record);
-  group(spans, p_.spans_, p_.span_offsets_);
+  std::stable_sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  group(merged, p_.spans_, p_.span_offsets_);
   group(parts, p_.parts_, p_.part_offsets_);
 }
 
