@@ -3,8 +3,6 @@
 #include <iostream>
 #include <memory>
 
-#include <fmt/format.h>
-
 #include "cli/avanzamento.h"
 #include "cli/command.h"
 #include "cli/report.h"
@@ -22,26 +20,13 @@ struct CheckOptions {
 
 int check_command(const CheckOptions& o, Files& files) {
   const Avanzamento progress(o.quiet);
-  CompileReport report;
-  session::CompileResult result;
-  try {
-    session::CompileRequest request = compile_request(o.sources, files);
-    request.on_stage = [&progress](std::string_view stage) { progress.fase(stage); };
-    result = session::compile(std::move(request));
-    report.result = &result;
-    report.status = result.error()             ? exit_status::scenario_error
+  return compile_and_report(o.json, progress, [&](CompileReport& report) {
+    const session::CompileResult& result =
+        report.result.emplace(compile_with_progress(compile_request(o.sources, files), progress));
+    report.status = result.error()               ? exit_status::scenario_error
                     : result.warning_count() > 0 ? exit_status::warnings_only
                                                  : exit_status::clean;
-  } catch (const UsageError& e) {
-    report.status = exit_status::usage;
-    report.failure = e.what();
-  } catch (const PlatformError& e) {
-    report.status = exit_status::platform;
-    report.failure = fmt::format("{}: {}", e.path(), e.reason());
-  }
-  progress.fine_fasi();
-  print_report(report, o.json, std::cout, std::cerr);
-  return report.status;
+  });
 }
 
 }  // namespace

@@ -25,32 +25,19 @@ struct CompileOptions {
 
 int compile_command(const CompileOptions& o, Files& files) {
   const Avanzamento progress(o.quiet);
-  CompileReport report;
-  session::CompileResult result;
-  try {
+  return compile_and_report(o.json, progress, [&](CompileReport& report) {
     session::CompileRequest request = compile_request(o.sources, files);
     if (const std::string why = make_directory(o.out); !why.empty())
       throw UsageError(fmt::format("cannot use \"{}\" as output directory: {}", o.out, why));
     const std::string folder = absolute_directory(o.out);
     request.plan = !o.no_plan;
-    request.on_stage = [&progress](std::string_view stage) { progress.fase(stage); };
-    result = session::compile(std::move(request));
-    report.result = &result;
+    const session::CompileResult& result = report.result.emplace(compile_with_progress(std::move(request), progress));
     if (result.writable()) progress.fase("writing");
     report.written = session::write_compiled(result, folder, files);
     report.status = result.outcome == session::Outcome::clean            ? exit_status::clean
                     : result.outcome == session::Outcome::scenario_error ? exit_status::scenario_error
                                                                          : exit_status::error_stop;
-  } catch (const UsageError& e) {
-    report.status = exit_status::usage;
-    report.failure = e.what();
-  } catch (const PlatformError& e) {
-    report.status = exit_status::platform;
-    report.failure = fmt::format("{}: {}", e.path(), e.reason());
-  }
-  progress.fine_fasi();
-  print_report(report, o.json, std::cout, std::cerr);
-  return report.status;
+  });
 }
 
 }  // namespace

@@ -61,6 +61,18 @@ void lines(const session::CompileResult& r, const std::vector<std::pair<Origin, 
   }
 }
 
+// {"member": origin, ...} of the members someone set.
+template <typename Member, int kCount, typename Lookup>
+json members_json(const session::CompileResult& r, Lookup origin_of) {
+  json j = json::object();
+  for (int i = 0; i < kCount; ++i) {
+    const auto m = static_cast<Member>(i);
+    const Origin o = origin_of(m);
+    if (o.kind != Origin::Kind::none) j[member_name(m)] = origin_json(r, o);
+  }
+  return j;
+}
+
 }  // namespace
 
 void Why::cell_text(int64_t k, std::ostream& out) const {
@@ -73,23 +85,11 @@ void Why::row_text(int r, std::ostream& out) const {
 }
 
 json Why::cell_json(int64_t k) const {
-  json j = json::object();
-  for (int i = 0; i < kCellMemberCount; ++i) {
-    const auto m = static_cast<CellMember>(i);
-    const Origin o = result_.provenance.cell(k, m);
-    if (o.kind != Origin::Kind::none) j[member_name(m)] = origin_json(result_, o);
-  }
-  return j;
+  return members_json<CellMember, kCellMemberCount>(result_, [&](CellMember m) { return result_.provenance.cell(k, m); });
 }
 
 json Why::row_json(int r) const {
-  json j = json::object();
-  for (int i = 0; i < kRowMemberCount; ++i) {
-    const auto m = static_cast<RowMember>(i);
-    const Origin o = result_.provenance.row(r, m);
-    if (o.kind != Origin::Kind::none) j[member_name(m)] = origin_json(result_, o);
-  }
-  return j;
+  return members_json<RowMember, kRowMemberCount>(result_, [&](RowMember m) { return result_.provenance.row(r, m); });
 }
 
 }  // namespace compactor::cli

@@ -1,12 +1,15 @@
 #include "cli/report.h"
 
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
 #include <fmt/format.h>
 
+#include "cli/command.h"
 #include "cli/percorsi.h"
 #include "cli/plurale.h"
+#include "model/exit_status.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
@@ -26,7 +29,7 @@ void riga_e_cursore(std::ostream& err, const std::string& riga, int colonna) {
 std::string posizione_testo(const Diagnostic& d) { return d.has_position ? fmt::format(" (at {} m)", d.position) : ""; }
 
 void print_json(const CompileReport& r, std::ostream& out) {
-  const session::CompileResult* c = r.result;
+  const session::CompileResult* c = r.result ? &*r.result : nullptr;
   const Diagnostic* e = c ? c->error() : nullptr;
   const bool con_riga = e && e->source != session::Source::none && e->line > 0;
   json j;
@@ -92,6 +95,27 @@ void print_report(const CompileReport& r, bool json, std::ostream& out, std::ost
     if (e && !r.written.empty()) err << "the compiled files were written from what was loaded\n";
     for (const auto& s : r.written) out << "wrote " << mostra_percorso(s) << "\n";
   }
+}
+
+int compile_and_report(bool json, const Avanzamento& progress, const std::function<void(CompileReport&)>& work) {
+  CompileReport report;
+  try {
+    work(report);
+  } catch (const UsageError& e) {
+    report.status = exit_status::usage;
+    report.failure = e.what();
+  } catch (const PlatformError& e) {
+    report.status = exit_status::platform;
+    report.failure = fmt::format("{}: {}", e.path(), e.reason());
+  }
+  progress.fine_fasi();
+  print_report(report, json, std::cout, std::cerr);
+  return report.status;
+}
+
+session::CompileResult compile_with_progress(session::CompileRequest request, const Avanzamento& progress) {
+  request.on_stage = [&progress](std::string_view stage) { progress.fase(stage); };
+  return session::compile(std::move(request));
 }
 
 }  // namespace compactor::cli

@@ -3,13 +3,16 @@
 // compile for people or for programs.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "cli/avanzamento.h"
 #include "cli/session/compile_session.h"
 
 namespace compactor::cli {
@@ -25,12 +28,21 @@ void write_json(std::ostream& out, const nlohmann::json& j, int indent = -1);
 // made of it.
 struct CompileReport {
   int status = 0;  // the exit status
-  // The compile; null when the command stopped before compiling.
-  const session::CompileResult* result = nullptr;
+  // The compile; none when the command stopped before compiling.
+  std::optional<session::CompileResult> result;
   // A usage or platform failure in words; empty when there is none.
   std::string failure;
   std::vector<std::string> written;  // compiled files written
 };
+
+// What compile and check share: `work` compiles (and writes) into a report,
+// a UsageError or a PlatformError it throws becomes the report's failure
+// (status 2 or 4), the progress line is ended, and the report is printed on
+// standard output and standard error. Returns the exit status.
+int compile_and_report(bool json, const Avanzamento& progress, const std::function<void(CompileReport&)>& work);
+
+// Compiles with each stage shown on the progress line.
+session::CompileResult compile_with_progress(session::CompileRequest request, const Avanzamento& progress);
 
 // Problems in the file:line:column style with the line and a caret under the
 // field, and a closing count, on `err`; the files written on `out`. With

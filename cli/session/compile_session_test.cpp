@@ -5,6 +5,7 @@
 #include "compiler/memorizza_percorso.h"
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
+#include "testing/session_fixture.h"
 #include "platform/memory_files.h"
 
 namespace compactor::session {
@@ -16,15 +17,7 @@ const std::string kLinea =
 const std::string kTreno =
     "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n";
 
-CompileResult compila(const std::string& linea, const std::string& treno, bool provenienza = false) {
-  CompileRequest r;
-  r.line = {"line.txt", linea};
-  r.train = {"train.txt", treno};
-  r.route = "R";
-  r.train_name = "T";
-  r.provenance = provenienza;
-  return compile(std::move(r));
-}
+using testing::compila_sessione;
 
 std::string sostituisci(std::string s, const std::string& da, const std::string& a) {
   return s.replace(s.find(da), da.size(), a);
@@ -64,7 +57,7 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
-    const CompileResult r = compila(c.linea, c.treno);
+    const CompileResult r = compila_sessione(c.linea, c.treno);
     EXPECT_EQ(r.outcome, c.esito);
     EXPECT_EQ(r.writable(), c.scrivibile);
     EXPECT_EQ(r.warning_count(), c.avvisi);
@@ -88,7 +81,7 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
 }
 
 TEST(CompileSession, AWarningIsPlacedOnItsFieldWithItsLine) {
-  const CompileResult r = compila(sostituisci(kLinea, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTreno);
+  const CompileResult r = compila_sessione(sostituisci(kLinea, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTreno);
   ASSERT_EQ(r.diagnostics.size(), 1u);
   const Diagnostic& d = r.diagnostics[0];
   EXPECT_EQ(d.severity, Severity::warning);
@@ -127,13 +120,7 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   int32_t j = 1;
   memorizza_percorso(m, j, nomi, programma);
 
-  CompileRequest r;
-  r.line = {"linea", linea};
-  r.train = {"treno", treno};
-  r.route = "Orvena_Lusco";
-  r.train_name = "REG 4105";
-  r.provenance = true;
-  const CompileResult risultato = compile(std::move(r));
+  const CompileResult risultato = compila_sessione(linea, treno, true, "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(risultato.outcome, Outcome::clean);
   EXPECT_EQ(risultato.warning_count(), 3u);
   FileInMemoria scritti;
@@ -145,7 +132,7 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   EXPECT_TRUE(scritti.read(uscita.griglia) == programma.read(nomi.griglia));
 
   // An error stop writes nothing, even when asked.
-  const CompileResult fermata = compila(sostituisci(kLinea, "2950", "0"), kTreno);
+  const CompileResult fermata = compila_sessione(sostituisci(kLinea, "2950", "0"), kTreno);
   FileInMemoria vuoto;
   EXPECT_TRUE(write_compiled(fermata, "/out", vuoto).empty());
   EXPECT_FALSE(vuoto.exists(nomi_file("/out", "R", "T").griglia));
@@ -154,9 +141,9 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
 // Each compile is a function of its request: an edit in between leaves no
 // trace in the next compile of the first sources.
 TEST(CompileSession, CompilingAgainAfterAnEditIsIndependent) {
-  const CompileResult primo = compila(kLinea, kTreno, true);
-  const CompileResult modificato = compila(sostituisci(kLinea, "2950", "3950"), kTreno, true);
-  const CompileResult di_nuovo = compila(kLinea, kTreno, true);
+  const CompileResult primo = compila_sessione(kLinea, kTreno, true);
+  const CompileResult modificato = compila_sessione(sostituisci(kLinea, "2950", "3950"), kTreno, true);
+  const CompileResult di_nuovo = compila_sessione(kLinea, kTreno, true);
   EXPECT_EQ(modificato.error()->number, 16);
   EXPECT_EQ(primo.error(), nullptr);
   EXPECT_EQ(di_nuovo.error(), nullptr);

@@ -5,31 +5,31 @@
 
 namespace compactor::session {
 
-const char* origin_name(Origin::Kind kind) {
-  switch (kind) {
-    case Origin::Kind::starting_value: return "starting value";
-    case Origin::Kind::route_name: return "route name";
-    case Origin::Kind::train_name: return "train name";
-    case Origin::Kind::mark: return "mark";
-    case Origin::Kind::scenario_code: return "scenario code";
-    case Origin::Kind::none:
-    case Origin::Kind::record: break;
-  }
-  return "";
+namespace {
+
+struct OriginText {
+  Origin::Kind kind;
+  const char* name;
+  const char* words;
+};
+constexpr OriginText kOriginTexts[] = {
+    {Origin::Kind::starting_value, "starting value", "the starting value, before the first record of its kind"},
+    {Origin::Kind::route_name, "route name", "the route name given to the compile"},
+    {Origin::Kind::train_name, "train name", "the train name given to the compile"},
+    {Origin::Kind::mark, "mark", "the compile's mark"},
+    {Origin::Kind::scenario_code, "scenario code", "the scenario code, from the route and train names"},
+};
+
+const OriginText* text_of(Origin::Kind kind) {
+  for (const OriginText& t : kOriginTexts)
+    if (t.kind == kind) return &t;
+  return nullptr;
 }
 
-const char* origin_words(Origin::Kind kind) {
-  switch (kind) {
-    case Origin::Kind::starting_value: return "the starting value, before the first record of its kind";
-    case Origin::Kind::route_name: return "the route name given to the compile";
-    case Origin::Kind::train_name: return "the train name given to the compile";
-    case Origin::Kind::mark: return "the compile's mark";
-    case Origin::Kind::scenario_code: return "the scenario code, from the route and train names";
-    case Origin::Kind::none:
-    case Origin::Kind::record: break;
-  }
-  return "";
-}
+}  // namespace
+
+const char* origin_name(Origin::Kind kind) { return text_of(kind) ? text_of(kind)->name : ""; }
+const char* origin_words(Origin::Kind kind) { return text_of(kind) ? text_of(kind)->words : ""; }
 
 Origin Provenance::unpack(int32_t who) {
   if (who >= 0) return {Origin::Kind::record, who};

@@ -8,19 +8,14 @@
 #include "cli/session/compile_session.h"
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
+#include "testing/session_fixture.h"
 
 namespace compactor::session {
 namespace {
 
 CompileResult compila(const std::string& linea, const std::string& treno, const std::string& percorso = "R",
                       const std::string& nome_treno = "T") {
-  CompileRequest r;
-  r.line = {"line.txt", linea};
-  r.train = {"train.txt", treno};
-  r.route = percorso;
-  r.train_name = nome_treno;
-  r.provenance = true;
-  return compile(std::move(r));
+  return testing::compila_sessione(linea, treno, true, percorso, nome_treno);
 }
 
 // The 1-based line of `testo` that holds `pezzo`; 0 when none does.
@@ -267,6 +262,18 @@ TEST_F(ProvenanceCarried, TheSignalAt29850SetItsCellAndItsApproachCodes) {
     EXPECT_EQ(dove(*r_, r_->provenance.cell(k, CellMember::preavviso)), segnale) << "cell " << k;
 }
 
+// The chainage and the value of "pendenza,  CHAINAGE,   VALUE" (a decimal
+// comma ends the value, as it does for the loader).
+std::pair<int, int> numeri_di_pendenza(const std::string& testo) {
+  int numeri[2] = {0, 0};
+  size_t p = testo.find(',');
+  for (int& n : numeri) {
+    p = testo.find_first_not_of(" ,", p);
+    p = static_cast<size_t>(std::from_chars(testo.data() + p, testo.data() + testo.size(), n).ptr - testo.data());
+  }
+  return {numeri[0], numeri[1]};
+}
+
 // Each cell's gradient comes from the last gradient record at or before
 // the cell, whose value it holds.
 TEST_F(ProvenanceCarried, EachCellsGradientComesFromTheRecordThatGaveIt) {
@@ -278,22 +285,15 @@ TEST_F(ProvenanceCarried, EachCellsGradientComesFromTheRecordThatGaveIt) {
     ASSERT_EQ(o.kind, Origin::Kind::record) << "cell " << k;
     const std::string testo(r_->provenance.record_text(o.record));
     ASSERT_EQ(testo.rfind("pendenza,", 0), 0u) << testo;
-    // "pendenza,  CHAINAGE,   VALUE"
-    int chainage = 0, valore = 0;
-    const char* p = testo.c_str() + testo.find_first_not_of(" ,", 9);
-    p = std::from_chars(p, testo.c_str() + testo.size(), chainage).ptr;
-    p += std::string_view(p).find_first_not_of(" ,");
-    std::from_chars(p, testo.c_str() + testo.size(), valore);
+    const auto [chainage, valore] = numeri_di_pendenza(testo);
     EXPECT_EQ(g.at(k).pendenza, static_cast<uint8_t>(valore + 100)) << "cell " << k << ": " << testo;
     EXPECT_LE(std::nearbyint(chainage / 50.0), static_cast<double>(k)) << "cell " << k << ": " << testo;
     // ... and no later gradient record has begun by this cell.
     const auto dopo = r_->provenance.records_on_line(Source::line, r_->provenance.record(o.record).line + 1);
     if (!dopo.empty() && r_->provenance.record_text(dopo[0]).starts_with("pendenza,")) {
       const std::string prossimo(r_->provenance.record_text(dopo[0]));
-      int c2 = 0;
-      const char* q = prossimo.c_str() + prossimo.find_first_not_of(" ,", 9);
-      std::from_chars(q, prossimo.c_str() + prossimo.size(), c2);
-      EXPECT_GT(std::nearbyint(c2 / 50.0), static_cast<double>(k)) << "cell " << k << ": " << prossimo;
+      EXPECT_GT(std::nearbyint(numeri_di_pendenza(prossimo).first / 50.0), static_cast<double>(k))
+          << "cell " << k << ": " << prossimo;
     }
     ++controllate;
   }

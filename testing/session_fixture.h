@@ -1,0 +1,24 @@
+// Two sources compiled through the author tool's compile session, as its
+// commands compile them, named line.txt and train.txt.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "cli/session/compile_session.h"
+
+namespace compactor::testing {
+
+inline session::CompileResult compila_sessione(const std::string& linea, const std::string& treno,
+                                               bool provenienza = false, const std::string& percorso = "R",
+                                               const std::string& nome_treno = "T") {
+  session::CompileRequest r;
+  r.line = {"line.txt", linea};
+  r.train = {"train.txt", treno};
+  r.route = percorso;
+  r.train_name = nome_treno;
+  r.provenance = provenienza;
+  return session::compile(std::move(r));
+}
+
+}  // namespace compactor::testing
