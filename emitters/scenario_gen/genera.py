@@ -188,6 +188,9 @@ def curva_di_stazione(s):
 
 # boards standing a little before the point of their speed record
 SPOSTA_TABELLA = {76150: -50}
+# boards whose third speed (the fastest trains') is above the usual step:
+# chainage, that speed
+THIRD_SPEED = {46950: 170}
 
 
 def terna(v):
@@ -201,12 +204,18 @@ def binario_unico(c):
 def tabelle():
     out = [(1000, terna(95), 0), (7300, terna(80), 0)]
     for c, v in VELOCITA[2:]:
+        t = terna(v)
+        if c in THIRD_SPEED:
+            t = t[:2] + (THIRD_SPEED[c],)
         c += SPOSTA_TABELLA.get(c, 0)
         if c + 50 in RIDUZIONI_AVVISATE or c in RIDUZIONI_AVVISATE:
-            out.append((c - (700 if c == 27050 else 650), terna(v), 2))
-            out.append((c - (350 if c == 27050 else 300), terna(v), 1))
-        out.append((c, terna(v), 0))
+            out.append((c - (700 if c == 27050 else 650), t, 2))
+            out.append((c - (350 if c == 27050 else 300), t, 1))
+        out.append((c, t, 0))
     out.sort()
+    speeds = {x for _, t, _ in out for x in t}
+    verifica(all(x % 5 == 0 for x in speeds) and min(speeds) == 75 and max(speeds) == 170,
+             "board speeds %d to %d" % (min(speeds), max(speeds)))
     righe = []
     for c, (a, b, cc), strisce in out:
         if binario_unico(c):
