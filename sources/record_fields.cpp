@@ -20,9 +20,9 @@ constexpr int64_t kIntegerMax = std::numeric_limits<int16_t>::max();
 using W = FieldWidth;
 
 // The first chainage of a record: range-checked, error 15 beyond the grid.
-constexpr FieldInfo chainage(std::string_view meaning, std::string_view stored) {
+constexpr FieldInfo chainage(std::string_view member, std::string_view meaning, std::string_view stored) {
   return {.name = "chainage",
-          .member = "posizione",
+          .member = member,
           .width = W::bits32,
           .unit = "m",
           .lowest = 0,
@@ -137,7 +137,7 @@ constexpr ErrorInfo kRepetitionErrors[] = {
 // ---------------------------------------------------------------- line source, record part
 
 constexpr FieldInfo kGradient[] = {
-    chainage("where the gradient begins", "the gradient governs the cells from chainage / 50 up to the next "
+    chainage("", "where the gradient begins", "the gradient governs the cells from chainage / 50 up to the next "
                                           "gradient's cell; the last one runs to the end of the route"),
     {.name = "gradient",
      .width = W::bits32,
@@ -151,7 +151,7 @@ constexpr FieldInfo kGradient[] = {
 constexpr ErrorInfo kGradientErrors[] = {kBeyondGrid, kReadFailure};
 
 constexpr FieldInfo kCurve[] = {
-    chainage("where the curve begins", "the plan runs straight up to this point and bends the points after it"),
+    chainage("", "where the curve begins", "the plan runs straight up to this point and bends the points after it"),
     {.name = "length",
      .width = W::bits32,
      .unit = "m",
@@ -168,8 +168,9 @@ constexpr ErrorInfo kCurveErrors[] = {
 };
 
 constexpr FieldInfo kTunnel[] = {
-    chainage("where the tunnel begins", "the tunnel covers cells start / 50 to end / 50 - 1"),
+    chainage("inizio", "where the tunnel begins", "the tunnel covers cells start / 50 to end / 50 - 1"),
     {.name = "end chainage",
+     .member = "fine",
      .width = W::bits32,
      .unit = "m",
      .lowest = 0,
@@ -207,7 +208,7 @@ constexpr FieldInfo board_speed(std::string_view name, std::string_view member, 
           .stored = stored};
 }
 constexpr FieldInfo kBoard[] = {
-    chainage("where the board stands", "the board takes cell chainage / 50 + 1, which must be free"),
+    chainage("posizione", "where the board stands", "the board takes cell chainage / 50 + 1, which must be free"),
     board_speed("s set, first speed", "vas", "the s (left-hand) set's speed for the slowest trains",
                 "dato1 = vas x 20 + vad / 5"),
     board_speed("s set, second speed", "vbs", "the s set's speed for the middle trains", "dato2 = vbs x 20 + vbd / 5"),
@@ -241,7 +242,7 @@ constexpr ErrorInfo kBoardErrors[] = {
 };
 
 constexpr FieldInfo kSignboard[] = {
-    chainage("where the signboard stands", "the signboard takes cell chainage / 50 + 1, which must be free"),
+    chainage("", "where the signboard stands", "the signboard takes cell chainage / 50 + 1, which must be free"),
     {.name = "caption",
      .width = W::text,
      .range = "to the next comma or line end, at most 32767 bytes (else error 25)",
@@ -279,7 +280,7 @@ constexpr FieldInfo kCars[] = {
 };
 
 constexpr FieldInfo kSpeed[] = {
-    chainage("where the limit begins", "the limit governs the cells from chainage / 50 up to the next limit's cell; "
+    chainage("posizione", "where the limit begins", "the limit governs the cells from chainage / 50 up to the next limit's cell; "
                                        "the last one runs to the end of the route"),
     {.name = "speed limit",
      .member = "velocita",
@@ -298,7 +299,7 @@ constexpr ErrorInfo kSpeedErrors[] = {
 };
 
 constexpr FieldInfo kAdhesion[] = {
-    chainage("where the adhesion begins", "the value governs the cells from chainage / 50 up to the next adhesion's "
+    chainage("posizione", "where the adhesion begins", "the value governs the cells from chainage / 50 up to the next adhesion's "
                                           "cell; the last one runs to the end of the route"),
     {.name = "adhesion",
      .member = "aderenza",
@@ -355,7 +356,7 @@ constexpr FieldInfo signal_digit(std::string_view name, std::string_view member,
           .stored = stored};
 }
 constexpr FieldInfo kSignal[] = {
-    chainage("where the signal stands", "the signal takes cell chainage / 50 + 1, which must be free"),
+    chainage("posizione", "where the signal stands", "the signal takes cell chainage / 50 + 1, which must be free"),
     signal_digit("left code", "sx", "the left-hand code of the signal; 2 on every carried signal",
                  "dato4 = rapp x 10 + sx x 3 + dx; approach codes (sx x 3 + dx) x 10 + 1 to 4; the time value is "
                  "kept only when sx is 2"),
@@ -451,7 +452,7 @@ constexpr ErrorInfo kSlowdownErrors[] = {
 };
 
 constexpr FieldInfo kCodeDrop[] = {
-    chainage("where the cab code drops", "the drop takes cell chainage / 50 (not + 1), which must be free"),
+    chainage("posizione", "where the cab code drops", "the drop takes cell chainage / 50 (not + 1), which must be free"),
     {.name = "value",
      .member = "valore",
      .width = W::bits32,

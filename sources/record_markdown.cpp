@@ -13,6 +13,13 @@ std::string cell(std::string_view text) {
   return out;
 }
 
+// A sentence from a description that starts in lower case.
+std::string sentence(std::string_view text) {
+  std::string out(text);
+  if (!out.empty() && out[0] >= 'a' && out[0] <= 'z') out[0] = static_cast<char>(out[0] - 'a' + 'A');
+  return out;
+}
+
 std::string code(std::string_view text) { return text.empty() ? "" : "`" + std::string(text) + "`"; }
 
 }  // namespace
@@ -24,7 +31,7 @@ std::string_view example_block(SourceLanguage language, SourcePart part) {
 
 std::string record_markdown(const RecordInfo& r) {
   std::string s = "### `" + std::string(r.key) + "`: " + std::string(r.name) + "\n\n";
-  s += std::string(r.meaning) + ". Key field: " + std::string(r.match) + ".\n\n";
+  s += sentence(r.meaning) + ". Key field: " + std::string(r.match) + ".\n\n";
   s += "| No. | Field | Member | Width | Unit | Range | Meaning | What the loader does |\n";
   s += "|---|---|---|---|---|---|---|---|\n";
   int n = 0;
