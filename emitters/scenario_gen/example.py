@@ -96,23 +96,8 @@ def texts():
 
 
 def main():
-    check = "--check" in sys.argv
-    stale = []
-    for name, lines in texts().items():
-        data = "".join(x + "\r\n" for x in lines).encode("cp1252")
-        path = os.path.join(OUT, name)
-        if check:
-            with open(path, "rb") as f:
-                if f.read() != data:
-                    stale.append(name)
-        else:
-            os.makedirs(OUT, exist_ok=True)
-            with open(path, "wb") as f:
-                f.write(data)
-    if stale:
-        print("out of date: " + ", ".join(stale))
-        return 1
-    return 0
+    files = {name: "".join(x + "\r\n" for x in lines).encode("cp1252") for name, lines in texts().items()}
+    return genera.write_or_check(files, OUT, "--check" in sys.argv)
 
 
 if __name__ == "__main__":

@@ -908,25 +908,31 @@ def costruisci():
     return testi
 
 
+def write_or_check(files, folder, check):
+    """Writes each file (name: bytes) into folder, or with check only
+    compares them with the files there; 1 when any differs."""
+    stale = []
+    for name, data in files.items():
+        path = os.path.join(folder, name)
+        if check:
+            with open(path, "rb") as f:
+                if f.read() != data:
+                    stale.append(name)
+        else:
+            os.makedirs(folder, exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+    if stale:
+        print("out of date: " + ", ".join(stale))
+        return 1
+    return 0
+
+
 def main():
     sys.path.insert(0, QUI)
     testi = costruisci()
-    controllo = "--check" in sys.argv
-    diversi = []
-    for nome, righe in testi.items():
-        dati = ("\n".join(righe) + "\n").encode("utf-8")
-        percorso = os.path.join(TESTI, nome)
-        if controllo:
-            with open(percorso, "rb") as f:
-                if f.read() != dati:
-                    diversi.append(nome)
-        else:
-            with open(percorso, "wb") as f:
-                f.write(dati)
-    if diversi:
-        print("out of date: " + ", ".join(diversi))
-        return 1
-    return 0
+    dati = {nome: ("\n".join(righe) + "\n").encode("utf-8") for nome, righe in testi.items()}
+    return write_or_check(dati, TESTI, "--check" in sys.argv)
 
 
 if __name__ == "__main__":
