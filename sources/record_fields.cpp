@@ -561,8 +561,8 @@ constexpr ErrorInfo kStationErrors[] = {
     {24, "a station of type below 25 whose zone ends at or before 100 m"},
     {22, "the zone begins less than 350 m after the end of the previous station's zone"},
     {10, "too many stations: the next station row meets the signboard rows"},
-    {25, "a value does not fit its width, a name over 32767 bytes, or a stop mark beyond the grid"},
-    kReadFailure,
+    {25, "the file ends inside the record, a number does not fit its width, a name is over 32767 bytes, or the "
+         "stop mark falls beyond the grid"},
 };
 
 using L = SourceLanguage;

@@ -1,5 +1,9 @@
 #include "sources/record_markdown.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace compactor {
 namespace {
 
@@ -43,7 +47,14 @@ std::string record_markdown(const RecordInfo& r) {
   s += "\n" + std::string(r.loader);
   if (!r.loader.empty() && r.loader.back() != '.') s += '.';
   s += "\n\nErrors:\n\n";
-  for (const ErrorInfo& e : r.errors) s += "- " + std::to_string(e.number) + ": " + std::string(e.when) + "\n";
+  // One line per number, its causes joined.
+  std::vector<std::pair<int, std::string>> lines;
+  for (const ErrorInfo& e : r.errors) {
+    auto same = std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == e.number; });
+    if (same == lines.end()) lines.emplace_back(e.number, std::string(e.when));
+    else same->second += "; " + std::string(e.when);
+  }
+  for (const auto& [number, when] : lines) s += "- " + std::to_string(number) + ": " + when + "\n";
   s += "\nExample:\n\n```" + std::string(example_block(r.language, r.part)) + "\n" + std::string(r.example) +
        "\n```\n";
   if (!r.example_stores.empty()) s += "\nLoads as: `" + std::string(r.example_stores) + "`\n";
