@@ -90,9 +90,9 @@ Provenance ProvenanceRecorder::finish(const Modello& m, Stamps stamps) {
 }
 
 void ProvenanceRecorder::build_reverse_map() {
-  // Each member's runs of cells set by one record, then by record and
-  // range, the members of one record over one range merged.
-  std::vector<std::pair<int32_t, CellSpan>> spans;
+  // Each member's runs of cells set by one record, grouped by record; then
+  // each record's runs in cell order, the members of one range merged.
+  std::vector<std::pair<int32_t, CellSpan>> runs;
   const auto cells = static_cast<int64_t>(p_.cells_.size());
   for (int m = 0; m < kCellMemberCount; ++m) {
     const CellMembers member(static_cast<CellMember>(m));
@@ -101,22 +101,28 @@ void ProvenanceRecorder::build_reverse_map() {
     for (int64_t k = 0; k < cells; ++k) {
       const int32_t who = p_.cells_[static_cast<size_t>(k)][static_cast<size_t>(m)];
       if (who == run) continue;
-      if (run >= 0) spans.push_back({run, {start, k - 1, member}});
+      if (run >= 0) runs.push_back({run, {start, k - 1, member}});
       run = who;
       start = k;
     }
-    if (run >= 0) spans.push_back({run, {start, cells - 1, member}});
+    if (run >= 0) runs.push_back({run, {start, cells - 1, member}});
   }
-  std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) {
-    return std::tie(a.first, a.second.first, a.second.last) < std::tie(b.first, b.second.first, b.second.last);
-  });
-  std::vector<std::pair<int32_t, CellSpan>> merged;
-  for (const auto& s : spans) {
-    if (!merged.empty() && merged.back().first == s.first && merged.back().second.first == s.second.first &&
-        merged.back().second.last == s.second.last)
-      merged.back().second.members = merged.back().second.members | s.second.members;
-    else
-      merged.push_back(s);
+  std::vector<CellSpan> grouped;
+  std::vector<uint32_t> offsets;
+  group(runs, grouped, offsets);
+  p_.spans_.clear();
+  p_.span_offsets_.assign(1, 0);
+  for (size_t i = 0; i + 1 < offsets.size(); ++i) {
+    const auto from = grouped.begin() + offsets[i], to = grouped.begin() + offsets[i + 1];
+    std::sort(from, to, [](const CellSpan& a, const CellSpan& b) { return std::tie(a.first, a.last) < std::tie(b.first, b.last); });
+    const size_t first_of_record = p_.spans_.size();
+    for (auto it = from; it != to; ++it) {
+      if (p_.spans_.size() > first_of_record && p_.spans_.back().first == it->first && p_.spans_.back().last == it->last)
+        p_.spans_.back().members = p_.spans_.back().members | it->members;
+      else
+        p_.spans_.push_back(*it);
+    }
+    p_.span_offsets_.push_back(static_cast<uint32_t>(p_.spans_.size()));
   }
 
   std::vector<std::pair<int32_t, RowPart>> parts;
@@ -131,21 +137,18 @@ void ProvenanceRecorder::build_reverse_map() {
       it->second.members = it->second.members | RowMembers(static_cast<RowMember>(m));
     }
   }
-  std::stable_sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  group(merged, p_.spans_, p_.span_offsets_);
   group(parts, p_.parts_, p_.part_offsets_);
 }
 
 template <typename T>
-void ProvenanceRecorder::group(const std::vector<std::pair<int32_t, T>>& sorted, std::vector<T>& items,
+void ProvenanceRecorder::group(const std::vector<std::pair<int32_t, T>>& items, std::vector<T>& grouped,
                                std::vector<uint32_t>& offsets) const {
-  items.clear();
   offsets.assign(p_.records_.size() + 1, 0);
-  for (const auto& [who, item] : sorted) {
-    items.push_back(item);
-    ++offsets[static_cast<size_t>(who) + 1];
-  }
+  for (const auto& item : items) ++offsets[static_cast<size_t>(item.first) + 1];
   for (size_t i = 1; i < offsets.size(); ++i) offsets[i] += offsets[i - 1];
+  grouped.resize(items.size());
+  std::vector<uint32_t> next(offsets.begin(), offsets.end() - 1);
+  for (const auto& [who, item] : items) grouped[next[static_cast<size_t>(who)]++] = item;
 }
 
 }  // namespace compactor::session

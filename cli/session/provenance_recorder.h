@@ -34,9 +34,10 @@ class ProvenanceRecorder final : public ProvenanceSink {
   // Cells 0 to size - 1 have their entries, and no more.
   void fit_cells(int64_t size);
   void build_reverse_map();
-  // Items sorted by record into `items`, record i's from offsets[i] on.
+  // Items by the record they belong to, in their order within each
+  // record: record i's from grouped[offsets[i]] to grouped[offsets[i + 1]].
   template <typename T>
-  void group(const std::vector<std::pair<int32_t, T>>& sorted, std::vector<T>& items,
+  void group(const std::vector<std::pair<int32_t, T>>& items, std::vector<T>& grouped,
              std::vector<uint32_t>& offsets) const;
 
   Provenance p_;
