@@ -7,16 +7,20 @@
 // It runs the program's own steps, unchanged: the field reader, the loader
 // (memorizza_dati), the finishing pass (passo_finale) and the stamps, over
 // files held in memory. Nothing is read from or written to the disk, no
-// scratch folder is made, no process-wide state is touched: compile() is a
-// function of its request. Two calls are independent and may run on two
-// threads at once; compiling again after an edit costs one compile (the
-// carried 334 km scenario takes a few milliseconds), so a caller may compile
-// on every keystroke, or again with a record left out to find the next
-// error. Writing the compiled files is a separate call, made only by the
-// `compile` command.
+// scratch folder is made, and compile() is a function of its request alone:
+// two calls share no state, so a caller may compile again on every edit, or
+// again with a record left out to find the next error (blank the record's
+// lines in a copy of the bytes, keeping the line count so that the lines
+// after it keep their numbers). A compile is cheap: about 1.5 ms of CPU for
+// the carried 334 km scenario, 5 ms for a 1,000 km route; recording the
+// provenance adds a third to a half of that. Writing the compiled files is a
+// separate call, made only by the `compile` command.
+//
+// Positions are 1-based lines and 0-based byte offsets into a line of the
+// Windows-1252 source; one byte is one character there.
 //
 //   session::CompileRequest request;
-//   request.line = session::read_source(real_files(), "route.txt");   // or {name, editor bytes}
+//   request.line = session::read_source(real_files(), "route.txt");   // or {name, an editor's bytes}
 //   request.train = session::read_source(real_files(), "train.txt");
 //   request.route = *session::scenario_name("Orvena_Lusco", "route", problem);
 //   request.train_name = *session::scenario_name("REG 4105", "train", problem);
@@ -61,8 +65,8 @@ struct CompileRequest {
   std::string train_name;
   // Build the plan (the program always does; render needs it, check does not).
   bool plan = true;
-  // Record which record set each member (about a tenth of a compile's time
-  // more, and 44 bytes a cell); off, `provenance` of the result stays empty.
+  // Record which record set each member (a third to a half of a compile's
+  // time more, and 44 bytes a cell); off, `provenance` stays empty.
   bool provenance = false;
   // Told of each stage as it starts: "loading", "finishing". May be empty.
   std::function<void(std::string_view stage)> on_stage;
