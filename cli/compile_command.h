@@ -22,6 +22,9 @@ class Avanzamento;
 // Exit statuses of the tool.
 namespace stato {
 inline constexpr int pulito = 0, errore = 1, uso = 2, fermata = 3, piattaforma = 4, solo_avvisi = 5;
+// A compiled file that is truncated, foreign or not of one scenario (dump,
+// diff and render).
+inline constexpr int bad_compiled_file = 6;
 }
 
 struct OpzioniCompilazione {

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/command.h"
+#include "cli/compile_command.h"
 #include "compiler/compiled_reader.h"
 #include "cli/plurale.h"
 #include "platform/cp1252.h"
@@ -19,7 +20,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kBene = 0, kFileCattivo = 1, kUso = 2;
+constexpr int kBene = stato::pulito, kFileCattivo = stato::bad_compiled_file, kUso = stato::uso;
 
 // The members of rows 81 to 86 that carry a value, in the order people read them.
 struct Senso {
@@ -382,12 +383,12 @@ RiassuntoPlanimetria riassumi(const Planimetria& p) {
   return r;
 }
 
-int dump(const OpzioniDump& o, std::ostream& out, std::ostream& err) {
+int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err) {
   TipoFile tipo;
   try {
     tipo = tipo_da_nome(o.file);
   } catch (const FileNonValido& e) {
-    err << e.what() << "\n";
+    err << "scenario: " << e.what() << "\n";
     return kFileCattivo;
   }
   const struct {
@@ -413,10 +414,13 @@ int dump(const OpzioniDump& o, std::ostream& out, std::ostream& err) {
 
   FileCompilato f;
   try {
-    f = leggi_file(o.file);
+    f = leggi_file(o.file, files);
   } catch (const FileNonValido& e) {
-    err << e.what() << "\n";
+    err << "scenario: " << e.what() << "\n";
     return kFileCattivo;
+  } catch (const PlatformError& e) {
+    err << "scenario: " << e.path() << ": " << e.reason() << "\n";
+    return stato::piattaforma;
   }
 
   json j = {{"file", o.file}};
@@ -499,8 +503,9 @@ Comando comando_dump(CLI::App& app) {
       "  scenario dump \"out/Orvena_Lusco_REG 4105.dat\" --cells 590:610 --json\n"
       "  scenario dump \"out/Orvena_Lusco_REG 4105.sim\" --rows 81:86\n"
       "  scenario dump out/Orvena_Lusco_linea.dat --points 1200:1210\n"
-      "Exit status: 0 done, 1 a bad compiled file (truncated, foreign or inconsistent), 2 usage error.");
-  return {cmd, [opz] { return dump(*opz, std::cout, std::cerr); }};
+      "Exit status: 0 done, 2 usage error, 4 the file cannot be read, 6 a bad compiled file (truncated,\n"
+      "foreign or inconsistent).");
+  return {cmd, [opz] { return dump(*opz, real_files(), std::cout, std::cerr); }};
 }
 
 }  // namespace compactor::cli

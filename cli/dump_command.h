@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/modello.h"
+#include "platform/files.h"
 
 namespace compactor::cli {
 
@@ -66,7 +67,8 @@ struct OpzioniDump {
   std::string punti;  // --points range
 };
 
-// Prints the file; returns the exit status (0, 1 bad file, 2 usage).
-int dump(const OpzioniDump& o, std::ostream& out, std::ostream& err);
+// Prints the file, read through `files`; returns the exit status (0, 2
+// usage, 4 the file cannot be read, 6 a bad compiled file).
+int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err);
 
 }  // namespace compactor::cli

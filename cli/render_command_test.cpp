@@ -332,7 +332,7 @@ TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
   const std::string griglia = testing::leggi(s.dir / "other/R_T 1.dat");
   testing::scrivi(s.dir / "other/R_T 1.dat", griglia.substr(0, griglia.size() - 7));
   const auto tronco = s.scenario({"render", "other", "--route", "R", "--train", "T 1", "-o", "x.svg"});
-  EXPECT_EQ(tronco.stato, 1);
+  EXPECT_EQ(tronco.stato, 6);
   EXPECT_NE(tronco.err.find("bad compiled file"), std::string::npos) << tronco.err;
 
   // A grid that does not belong to the scenario file's route.
@@ -341,7 +341,7 @@ TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
   ASSERT_EQ(
       s.scenario({"compile", "long.txt", s.treno, "--route", "L", "--train", "T 1", "--out", s.dir / "long"}).stato, 0);
   const auto misto = s.scenario({"render", "out/R_T 1.sim", "long/L_T 1.dat", "-o", "x.svg"});
-  EXPECT_EQ(misto.stato, 1);
+  EXPECT_EQ(misto.stato, 6);
   EXPECT_NE(misto.err.find("bad compiled file"), std::string::npos) << misto.err;
   EXPECT_FALSE(std::filesystem::exists(s.dir / "x.svg"));
 }

@@ -73,6 +73,8 @@ const char* nome_operazione(Operazione o) {
   switch (o) {
     case Operazione::read:
       return "read";
+    case Operazione::list:
+      return "list";
     case Operazione::create:
       return "create";
     case Operazione::write:
