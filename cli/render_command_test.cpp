@@ -289,6 +289,20 @@ TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
   EXPECT_EQ(conta(*testing::con_id(d, "profile"), "station"), 4);
 }
 
+// A route length below 0 m still gives a grid and a plan (here of 300 m):
+// its compiled files agree, and they draw what the sources draw. They were
+// refused once, as a grid of "7 cells" where the route length "needs 7".
+TEST(ScenarioRender, ARouteShorterThanItsRunOutIsDrawnFromItsCompiledFiles) {
+  Scenario s("[generale]\r\nlunghezza percorso,    -6700\r\n[curve]\r\ncurvas1,  50,  150\r\n[fine]\r\n",
+             "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
+  ASSERT_EQ(s.da_sorgenti("a.svg").stato, 0);
+  const auto c = s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"});
+  ASSERT_EQ(c.stato, 0) << c.err;
+  const auto e = s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "b.svg"});
+  ASSERT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(testing::leggi(s.dir / "b.svg"), testing::leggi(s.dir / "a.svg"));
+}
+
 TEST(ScenarioRender, AScenarioErrorStillDrawsWhatLoadedAndSaysSo) {
   // The second signal falls on the first kilometre post's cell: error 16.
   std::string treno = kTreno;
