@@ -9,7 +9,7 @@
 #include <fmt/format.h>
 
 #include "cli/command.h"
-#include "cli/compile_command.h"
+#include "cli/read_failures.h"
 #include "cli/dump_command.h"
 #include "cli/percorsi.h"
 #include "cli/plurale.h"
@@ -178,15 +178,7 @@ int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::
 }  // namespace
 
 int diff(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
-  try {
-    return compare_folders(o, files, out, err);
-  } catch (const FileNonValido& e) {
-    err << "scenario: " << e.what() << "\n";
-    return stato::bad_compiled_file;
-  } catch (const PlatformError& e) {
-    err << "scenario: " << e.path() << ": " << e.reason() << "\n";
-    return stato::piattaforma;
-  }
+  return reporting_read_failures(err, [&] { return compare_folders(o, files, out, err); });
 }
 
 Comando comando_diff(CLI::App& app) {

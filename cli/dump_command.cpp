@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/command.h"
-#include "cli/compile_command.h"
+#include "cli/read_failures.h"
 #include "compiler/compiled_reader.h"
 #include "cli/plurale.h"
 #include "platform/cp1252.h"
@@ -413,15 +413,12 @@ int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& er
   }
 
   FileCompilato f;
-  try {
-    f = leggi_file(o.file, files);
-  } catch (const FileNonValido& e) {
-    err << "scenario: " << e.what() << "\n";
-    return kFileCattivo;
-  } catch (const PlatformError& e) {
-    err << "scenario: " << e.path() << ": " << e.reason() << "\n";
-    return stato::piattaforma;
-  }
+  if (const int read = reporting_read_failures(err, [&] {
+        f = leggi_file(o.file, files);
+        return kBene;
+      });
+      read != kBene)
+    return read;
 
   json j = {{"file", o.file}};
   switch (tipo) {

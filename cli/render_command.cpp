@@ -14,6 +14,7 @@
 #include "compiler/compiled_reader.h"
 #include "cli/error_messages.h"
 #include "cli/percorsi.h"
+#include "cli/read_failures.h"
 #include "cli/drawing/render_svg.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/modello.h"
@@ -147,7 +148,10 @@ Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& pr
 
 }  // namespace
 
-int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
+namespace {
+
+// The whole command; a bad or unreadable file escapes to render().
+int draw(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
   try {
     if (o.uscita.empty()) throw Uso("-o OUT.svg is required");
     const bool da_sorgente = !o.sorgente_linea.empty() || !o.sorgente_treno.empty();
@@ -173,16 +177,16 @@ int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream
   } catch (const Uso& e) {
     err << "scenario render: " << e.what() << "\n";
     return stato::uso;
-  } catch (const FileNonValido& e) {
-    err << "scenario: " << e.what() << "\n";
-    return stato::bad_compiled_file;
-  } catch (const PlatformError& e) {
-    err << "scenario: " << e.path() << ": " << e.reason() << "\n";
-    return stato::piattaforma;
   } catch (const NonRiuscito& e) {
     err << "scenario: " << e.what() << "\n";
     return stato::piattaforma;
   }
+}
+
+}  // namespace
+
+int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
+  return reporting_read_failures(err, [&] { return draw(o, files, out, err, progresso); });
 }
 
 Comando comando_render(CLI::App& app) {
