@@ -1,10 +1,12 @@
 #include "cli/dump_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iostream>
 #include <memory>
 #include <numbers>
+#include <regex>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -14,6 +16,7 @@
 #include "compiler/compiled_reader.h"
 #include "cli/plurale.h"
 #include "platform/cp1252.h"
+#include "sources/record_fields.h"
 
 namespace compactor::cli {
 namespace {
@@ -158,6 +161,32 @@ std::string riga_generale(int r, const stazione& s) {
   return fmt::format("{}", fmt::join(parti, ", "));
 }
 
+// What the columns c4 to c13 hold, in the words of the source reference;
+// columns that say the same are told once ("c4, c7-c13 (campo4, ...)").
+std::string campi_stazione() {
+  struct Gruppo {
+    const FieldInfo* campo;
+    std::vector<int> colonne;
+  };
+  std::vector<Gruppo> gruppi;
+  for (int k = 4; k <= 13; ++k) {
+    const FieldInfo* f = field_with_member(station_record(), "campo" + std::to_string(k));
+    if (!f) continue;
+    auto g = std::find_if(gruppi.begin(), gruppi.end(),
+                          [&](const Gruppo& x) { return x.campo->name == f->name && x.campo->meaning == f->meaning; });
+    if (g == gruppi.end()) gruppi.push_back({f, {k}});
+    else g->colonne.push_back(k);
+  }
+  std::string s;
+  for (const Gruppo& g : gruppi) {
+    const std::string numeri = a_tratti(g.colonne);  // "4, 7-13"
+    const std::regex numero("(\\d+)");
+    s += fmt::format("  {} ({}): {}; {}\n", std::regex_replace(numeri, numero, "c$1"),
+                     std::regex_replace(numeri, numero, "campo$1"), g.campo->name, g.campo->meaning);
+  }
+  return s;
+}
+
 void stazioni_testo(const std::string& file, const Stazioni& t, const std::vector<int>& scelte, std::ostream& out) {
   std::vector<int> stazioni, cartelli, generali, vuote;
   for (int r : scelte) {
@@ -177,7 +206,7 @@ void stazioni_testo(const std::string& file, const Stazioni& t, const std::vecto
                      plurale(n_cartelli, "signboard text"));
 
   if (!stazioni.empty()) {
-    out << "\nStations (c4 ... c13: campo4 ... campo13)\n";
+    out << "\nStations\n";
     out << fmt::format("{:>4}  {:<22}{:>5}{:>10}{:>10}{:>10}{:>5}{:>5}{:>5}{:>7}{:>7}{:>5}{:>6}{:>6}{:>6}{:>5}  {}\n",
                        "row", "name", "tipo", "posizione", "inizio", "fine", "c4", "c5", "c6", "c7", "c8", "c9", "c10",
                        "c11", "c12", "c13", "orario");
@@ -188,6 +217,7 @@ void stazioni_testo(const std::string& file, const Stazioni& t, const std::vecto
           testo(s.nome), s.tipo, s.posizione, s.inizio, s.fine, s.campo4, s.campo5, s.campo6, s.campo7, s.campo8,
           s.campo9, s.campo10, s.campo11, s.campo12, s.campo13, ora(s.orario), s.orario);
     }
+    out << campi_stazione();
   }
   if (!cartelli.empty()) {
     out << "\nSignboard texts\n";

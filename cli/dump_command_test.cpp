@@ -117,7 +117,10 @@ TEST(ScenarioDump, TablesForPeople) {
       {{"R_T.sim"},
        0,
        {"87 rows, 1 station, 1 signboard text\n", R"(\n +1  Città Alta +8 +0 +-500 +500 .* 12:11:50 \(43910 s\))",
-        R"(\n +80  \(Cippo\)\(Km 5\+000\))", "braked mass \\(%\\) = 120, route length \\(m\\) = 1000, cars = 7",
+        R"(\n +80  \(Cippo\)\(Km 5\+000\))",
+        // The station columns named from the source reference.
+        R"(\n  c5 \(campo5\): long-zone value; .*\n  c6 \(campo6\): zone extension; not 0: the zone ends 50 m further)",
+        "braked mass \\(%\\) = 120, route length \\(m\\) = 1000, cars = 7",
         "route name = \"R\", mark 610 = 610, weighted scenario code = 34906",
         "train name = \"T\", sand = 200, .*start clock = 12:11:50"},
        {"clear rows", R"(\n +0 )"},

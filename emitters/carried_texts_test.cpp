@@ -295,6 +295,7 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
   std::vector<Tabella> tab;
   for (const auto& f : record(r, 453, 516)) tab.push_back({numero(f[1]), f});
   int piene = 0, vuote = 0;
+  long slowest = 1000, fastest = 0;
   for (size_t i = 0; i < tab.size(); ++i) {
     const auto& f = tab[i].f;
     bool d_vuota = trim(f[6]).empty();
@@ -306,6 +307,8 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
       if (trim(f[k]).empty()) continue;
       long v = numero(f[k]);
       EXPECT_TRUE(v % 5 == 0 && v >= 75 && v <= 170) << tab[i].c << ": " << v;
+      slowest = std::min(slowest, v);
+      fastest = std::max(fastest, v);
     }
     long strisce = numero(f[5]);
     if (strisce == 0) continue;
@@ -321,6 +324,9 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
   }
   EXPECT_EQ(piene, 46);
   EXPECT_EQ(vuote, 18);
+  // The boards' speeds span the whole range, both ends reached.
+  EXPECT_EQ(slowest, 75);
+  EXPECT_EQ(fastest, 170);
 
   // Signboards: 13 kilometre posts whose number is the reading where the
   // board's cell begins, and six others.

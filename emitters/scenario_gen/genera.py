@@ -188,28 +188,36 @@ def curva_di_stazione(s):
 
 # boards standing a little before the point of their speed record
 SPOSTA_TABELLA = {76150: -50}
+# boards whose third speed (the fastest trains') is above the usual step:
+# chainage, that speed
+THIRD_SPEED = {46950: 170}
 
 
 def terna(v):
     return (v - 5 if v < 100 else v - 10, v, v + 5)
 
 
-def binario_unico(c):
-    return any(a <= c < b for a, b in BINARIO_UNICO)
-
-
-def tabelle():
-    out = [(1000, terna(95), 0), (7300, terna(80), 0)]
-    for c, v in VELOCITA[2:]:
-        c += SPOSTA_TABELLA.get(c, 0)
-        if c + 50 in RIDUZIONI_AVVISATE or c in RIDUZIONI_AVVISATE:
-            out.append((c - (700 if c == 27050 else 650), terna(v), 2))
-            out.append((c - (350 if c == 27050 else 300), terna(v), 1))
-        out.append((c, terna(v), 0))
+def tabelle(sc):
+    """The speed indicator boards of a scenario, one at each speed limit
+    after the first ones, with two forerunners before an announced
+    reduction."""
+    out = list(sc.first_boards)
+    for c, v in sc.speed_limits[sc.boards_from:]:
+        t = terna(v)
+        if c in sc.third_speed:
+            t = t[:2] + (sc.third_speed[c],)
+        c += sc.board_shifts.get(c, 0)
+        if c + 50 in sc.announced_reductions or c in sc.announced_reductions:
+            out.append((c - (700 if c == 27050 else 650), t, 2))
+            out.append((c - (350 if c == 27050 else 300), t, 1))
+        out.append((c, t, 0))
     out.sort()
+    speeds = {x for _, t, _ in out for x in t}
+    verifica(all(x % 5 == 0 for x in speeds) and min(speeds) >= 75 and max(speeds) <= 170,
+             "board speeds %d to %d" % (min(speeds), max(speeds)))
     righe = []
     for c, (a, b, cc), strisce in out:
-        if binario_unico(c):
+        if any(a <= c < b for a, b in sc.single_track):
             righe.append((c, (a, b, cc, strisce), None))
         else:
             righe.append((c, (a, b, cc, strisce), (a, b, cc, strisce)))
@@ -337,6 +345,43 @@ MONTAGNE = [
 ]
 
 
+class Scenario:
+    """What the two sources are written from. CARRIED is the carried
+    scenario; docs/example (example.py) is another."""
+
+    def __init__(self, **fields):
+        self.__dict__.update(fields)
+
+
+CARRIED = Scenario(
+    length=LUNGHEZZA,
+    line_general=[
+        "lunghezza percorso,    334000",
+        "progressiva chilometrica uno,    31100,    3050,    0",
+        "progressiva chilometrica due,    284500,    -284500,    0",
+        "progressiva chilometrica tre,    315950,    412050,    1",
+        "sfondo uno,    1",
+        "sfondo due,    0",
+        "sfondo tre,    0",
+        "ripetizione segnali 9 codici,    8000,    330700",
+    ],
+    tunnels=MONTAGNE,
+    speed_limits=VELOCITA,
+    accented=VELOCITA_ACCENTATE,
+    first_boards=[(1000, terna(95), 0), (7300, terna(80), 0)],
+    boards_from=2,
+    announced_reductions=RIDUZIONI_AVVISATE,
+    single_track=BINARIO_UNICO,
+    board_shifts=SPOSTA_TABELLA,
+    third_speed=THIRD_SPEED,
+    adhesion=ADERENZE,
+    stations=STAZIONI,
+    slowdowns=[],
+    train_general=["numero vetture,    7", "percentuale massa frenata,    120",
+                   "sabbia,    200", "orologio,    12              11            50 "],
+)
+
+
 def limite(c):
     v = VELOCITA[0][1]
     for p, s in VELOCITA:
@@ -449,22 +494,13 @@ def pendenze():
 # ---------------------------------------------------------------------------
 # Texts.
 
-def testo_linea(curv, pend, tab, cart):
-    r = ["[generale]",
-         "lunghezza percorso,    334000",
-         "progressiva chilometrica uno,    31100,    3050,    0",
-         "progressiva chilometrica due,    284500,    -284500,    0",
-         "progressiva chilometrica tre,    315950,    412050,    1",
-         "sfondo uno,    1",
-         "sfondo due,    0",
-         "sfondo tre,    0",
-         "ripetizione segnali 9 codici,    8000,    330700",
-         "[curve]"]
+def testo_linea(sc, curv, pend, tab, cart):
+    r = ["[generale]"] + sc.line_general + ["[curve]"]
     r += ["curva%s%d,  %d,  %d" % (v, k, s, l) for s, l, v, k in curv]
     r.append("[pendenze]")
     r += ["pendenza,  %d,   %s" % (c, g) for c, g in pend]
     r.append("[montagne]")
-    r += ["montagna,   %d,  %d,  %d" % m for m in MONTAGNE]
+    r += ["montagna,   %d,  %d,  %d" % m for m in sc.tunnels]
     r.append("[cartelli]")
     for c, s, d in tab:
         campi = [str(c)] + [str(x) for x in s]
@@ -480,24 +516,24 @@ def orario_di(t):
     return t // 3600, t // 60 % 60, t % 60
 
 
-def testo_treno(orari, sig, abb):
-    r = ["[generale]", "numero vetture,    7", "percentuale massa frenata,    120",
-         "sabbia,    200", "orologio,    12              11            50 ", "[aderenze]"]
-    r += ["aderenza,%8d,%6d" % a for a in ADERENZE]
+def testo_treno(sc, orari, sig, abb):
+    r = ["[generale]"] + sc.train_general + ["[aderenze]"]
+    r += ["aderenza,%8d,%6d" % a for a in sc.adhesion]
     r.append("[vel_limite]")
-    for c, v in VELOCITA:
+    for c, v in sc.speed_limits:
         if c == 0:
             r.append("velocita,   0,%6d" % v)
         else:
-            chiave = "velocità" if c in VELOCITA_ACCENTATE else "velocita"
+            chiave = "velocità" if c in sc.accented else "velocita"
             r.append("%s,%8d,%6d" % (chiave, c, v))
     r.append("[stazioni]")
-    for s in STAZIONI:
+    for s in sc.stations:
         c, tipo, lung, k, fermata, nome = s
         h, m, sec = orari[c]["sorgente"]
         r.append("stazione,%8d,%3d,%5d,%3d,%2d,%2d,%3d,%1d,%1d,%3d,%1d,%1d,%5d,%4d,%2d,%2d, %s"
                  % ((c, tipo, lung) + k + (h, m, sec, nome)))
     r.append("[rallentamenti]")
+    r += ["rallentamento,%8d,%5d,%6d,%3d,%3d,%3d" % x for x in sc.slowdowns]
     r.append("[segnali]")
     for c, f in sig:
         r.append("segnale,%8d,%4d,%2d,%2d,%3d,%2d,%5d,%3d,%1d,%1d, %d" % ((c,) + f))
@@ -726,8 +762,8 @@ from note import NOTE  # noqa: E402
 # ---------------------------------------------------------------------------
 # A model of the loader: the grid cells that the records claim.
 
-def carica(linea, treno):
-    celle_totali = round((LUNGHEZZA + 7000) / 50)
+def carica(sc, linea, treno):
+    celle_totali = round((sc.length + 7000) / 50)
     tipo = {}
     errori = []
 
@@ -819,6 +855,20 @@ def carica(linea, treno):
             if fuori(c) or not libera(j):
                 errori.append((7, c))
             tipo[j] = 12
+        elif "rallentamento" in chiave:
+            x, l, f_ta = num(campi[1]), num(campi[3]), num(campi[5])
+            s, e = round(x / 50) + 1, round((x + l) / 50) + 1
+            w, b = round((x - 1200) / 50) + 1, round((x - 1200) / 50)
+            avviso = x > 1500
+            if fuori(x) or (avviso and not libera(w)) or not libera(s) or not libera(e) \
+                    or (avviso and f_ta and not all(libera(b - i) for i in range(4))):
+                errori.append(("slowdown", x))
+            tipo[e], tipo[s] = 2, 3
+            if avviso:
+                tipo[w] = 4
+                if f_ta:
+                    for i in range(4):
+                        tipo[b - i] = 5
     return errori, tipo
 
 
@@ -827,11 +877,13 @@ def carica(linea, treno):
 def costruisci():
     curv = curve()
     pend = pendenze()
-    tab = tabelle()
+    tab = tabelle(CARRIED)
+    speeds = {x for _, t, d in tab for x in t[:3] + (d[:3] if d else ())}
+    verifica(min(speeds) == 75 and max(speeds) == 170, "the boards span 75 to 170 km/h")
     cart = cartelli()
-    linea = testo_linea(curv, pend, tab, cart)
+    linea = testo_linea(CARRIED, curv, pend, tab, cart)
     # cells taken before the signals: line features and station stop marks
-    _, occupate = carica(linea, [])
+    _, occupate = carica(CARRIED, linea, [])
     occupate = {j for j, t in occupate.items() if t not in (0, 11)}
     for s in STAZIONI:
         if s[1] < 25:
@@ -839,8 +891,8 @@ def costruisci():
     sig = segnali(occupate)
     abb = abbattimenti(sig, occupate)
     orari = tempi()
-    treno = testo_treno(orari, sig, abb)
-    errori, _ = carica(linea, treno)
+    treno = testo_treno(CARRIED, orari, sig, abb)
+    errori, _ = carica(CARRIED, linea, treno)
     verifica(not errori, "the scenario would not load: %s" % errori[:5])
     testi = {
         "linea.txt": linea,
@@ -856,25 +908,31 @@ def costruisci():
     return testi
 
 
+def write_or_check(files, folder, check):
+    """Writes each file (name: bytes) into folder, or with check only
+    compares them with the files there; 1 when any differs."""
+    stale = []
+    for name, data in files.items():
+        path = os.path.join(folder, name)
+        if check:
+            with open(path, "rb") as f:
+                if f.read() != data:
+                    stale.append(name)
+        else:
+            os.makedirs(folder, exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+    if stale:
+        print("out of date: " + ", ".join(stale))
+        return 1
+    return 0
+
+
 def main():
     sys.path.insert(0, QUI)
     testi = costruisci()
-    controllo = "--check" in sys.argv
-    diversi = []
-    for nome, righe in testi.items():
-        dati = ("\n".join(righe) + "\n").encode("utf-8")
-        percorso = os.path.join(TESTI, nome)
-        if controllo:
-            with open(percorso, "rb") as f:
-                if f.read() != dati:
-                    diversi.append(nome)
-        else:
-            with open(percorso, "wb") as f:
-                f.write(dati)
-    if diversi:
-        print("out of date: " + ", ".join(diversi))
-        return 1
-    return 0
+    dati = {nome: ("\n".join(righe) + "\n").encode("utf-8") for nome, righe in testi.items()}
+    return write_or_check(dati, TESTI, "--check" in sys.argv)
 
 
 if __name__ == "__main__":
