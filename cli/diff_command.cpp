@@ -10,6 +10,7 @@
 
 #include "cli/command.h"
 #include "cli/dump_tables.h"
+#include "cli/read_failures.h"
 #include "cli/percorsi.h"
 #include "cli/plurale.h"
 #include "cli/report.h"
@@ -91,8 +92,8 @@ void confronta_planimetrie(const Planimetria& a, const Planimetria& b, Differenz
 
 // The one scenario of a directory, or a message why there is none.
 std::optional<FileScenario> scegli(const std::string& cartella, const std::string& percorso, const std::string& treno,
-                                   std::ostream& err) {
-  const auto trovati = scenari_in(cartella, percorso, treno);
+                                   Files& files, std::ostream& err) {
+  const auto trovati = scenari_in(cartella, percorso, treno, files);
   if (trovati.size() == 1) return trovati.front();
   if (trovati.empty()) {
     tell(err, fmt::format("no compiled scenario in {}{}", cartella,
@@ -128,7 +129,10 @@ void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileSce
   if (a.con_planimetria && b.con_planimetria) confronta_planimetrie(a.planimetria, b.planimetria, d);
 }
 
-int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The whole comparison; a bad or unreadable file escapes to diff().
+int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
   if (o.massimo < 0) {
     tell(err, "--max wants a number of lines, 0 or more");
     return kUso;
@@ -140,8 +144,8 @@ int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
     tell(err, "the route and train names must be Windows-1252 characters");
     return kUso;
   }
-  auto fa = scegli(o.a, *percorso, *treno, err);
-  auto fb = scegli(o.b, *percorso, *treno, err);
+  auto fa = scegli(o.a, *percorso, *treno, files, err);
+  auto fb = scegli(o.b, *percorso, *treno, files, err);
   if (!fa || !fb) return kUso;
   // A plan file found on one side only names the one missing on the other.
   if (fa->planimetria.empty() && !fb->planimetria.empty())
@@ -149,14 +153,8 @@ int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
   if (fb->planimetria.empty() && !fa->planimetria.empty())
     fb->planimetria = o.b + "/" + fs::path(fa->planimetria).filename().string();
 
-  ScenarioCompilato a, b;
-  try {
-    a = leggi_scenario(*fa);
-    b = leggi_scenario(*fb);
-  } catch (const FileNonValido& e) {
-    tell(err, e.what());
-    return kUso;
-  }
+  const ScenarioCompilato a = leggi_scenario(existing_files(*fa, files), files);
+  const ScenarioCompilato b = leggi_scenario(existing_files(*fb, files), files);
   if (!a.con_scenario && !a.con_griglia && !b.con_scenario && !b.con_griglia) {
     tell(err, fmt::format("no compiled files of {} in {} or {}", cp1252_to_utf8(fa->nome), o.a, o.b));
     return kUso;
@@ -176,6 +174,12 @@ int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err) {
   }
   out << plurale(static_cast<size_t>(d.totale()), "difference") << "\n";
   return kDiversi;
+}
+
+}  // namespace
+
+int diff(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
+  return reporting_read_failures(err, [&] { return compare_folders(o, files, out, err); });
 }
 
 Comando comando_diff(CLI::App& app) {
@@ -199,8 +203,9 @@ Comando comando_diff(CLI::App& app) {
       "Examples:\n"
       "  scenario diff before after\n"
       "  scenario diff before after --route Orvena_Lusco --train \"REG 4105\" --max 5\n"
-      "Exit status: 0 identical, 1 different, 2 usage error or a bad compiled file.");
-  return {cmd, [opz] { return diff(*opz, std::cout, std::cerr); }};
+      "Exit status: 0 identical, 1 different, 2 usage error, 4 a file or directory cannot be read,\n"
+      "6 a bad compiled file (truncated, foreign, or not of one scenario).");
+  return {cmd, [opz] { return diff(*opz, real_files(), std::cout, std::cerr); }};
 }
 
 }  // namespace compactor::cli

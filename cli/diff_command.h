@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compiler/compiled_reader.h"
+#include "platform/files.h"
 
 namespace compactor::cli {
 
@@ -41,8 +42,9 @@ struct OpzioniDiff {
   int64_t massimo = 20;  // --max
 };
 
-// Prints the differences; returns 0 identical, 1 different, 2 usage error
-// or bad file.
-int diff(const OpzioniDiff& o, std::ostream& out, std::ostream& err);
+// Prints the differences between the files read through `files`; returns 0
+// identical, 1 different, 2 usage error, 4 a file or directory that cannot
+// be read, 6 a bad compiled file.
+int diff(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err);
 
 }  // namespace compactor::cli

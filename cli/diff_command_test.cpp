@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "compiler/codici_gara.h"
 #include "compiler/compiled_files.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
@@ -16,22 +17,25 @@ namespace {
 using ::testing::HasSubstr;
 using testing::TempDir;
 
-// A small scenario: a signal in cell 12, one station, the route-wide rows
-// and a plan of three computed points.
-ScenarioCompilato scenario_base() {
+// A small scenario of route R and train `treno`, 1000 m long: a signal in
+// cell 12, one station, the route-wide rows and a plan of three computed
+// points.
+ScenarioCompilato scenario_base(const std::string& treno = "T") {
   ScenarioCompilato s;
   s.con_scenario = s.con_griglia = s.con_planimetria = true;
-  s.griglia.dimensiona(20);
-  for (int64_t k = 0; k <= 20; ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
+  s.griglia.dimensiona(160);
+  for (int64_t k = 0; k <= s.griglia.ultima(); ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
   s.griglia.at(1).dato1 = 5121;
+  s.griglia.at(1).dato2 = plain_code(treno, "R");
   s.griglia.at(12).tipo = 1;
   s.griglia.at(12).dato1 = 42;
   s.stazioni.at(1) = {8, -500, 500, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 43910};
   s.stazioni.at(84).fine = 1000;
   s.stazioni.at(85).nome = "R";
   s.stazioni.at(85).campo7 = 610;
-  s.stazioni.at(85).orario = 34121;
-  s.planimetria.dimensiona(6);
+  s.stazioni.at(85).orario = weighted_code(treno, "R");
+  s.stazioni.at(86).nome = treno;
+  s.planimetria.dimensiona(8000);
   s.planimetria.semina();
   for (const auto& [x, y] : {std::pair{0.0, 2.0}, {1.0, 2.0}, {2.0, 2.0}}) s.planimetria.aggiungi(x, y);
   return s;
@@ -74,13 +78,13 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
       {"a longer grid",
        [](ScenarioCompilato& s) {
          Griglia g;
-         g.dimensiona(21);
-         for (int64_t k = 0; k <= 20; ++k) g.at(k) = s.griglia.at(k);
+         g.dimensiona(161);
+         for (int64_t k = 0; k <= 160; ++k) g.at(k) = s.griglia.at(k);
          s.griglia = g;
        },
-       "grid: 21 -> 22 cells", 1},
+       "grid: 161 -> 162 cells", 1},
       {"a route-wide value", [](ScenarioCompilato& s) { s.stazioni.at(85).orario = 34900; },
-       "row 85 orario: 34121 -> 34900 (weighted scenario code)", 1},
+       "row 85 orario: 34906 -> 34900 (weighted scenario code)", 1},
       {"the route length", [](ScenarioCompilato& s) { s.stazioni.at(84).fine = 2000; },
        "row 84 fine: 1000 -> 2000 (route length (m))", 1},
       {"a station's time", [](ScenarioCompilato& s) { s.stazioni.at(1).orario = 43920; },
@@ -150,7 +154,7 @@ TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
   EXPECT_EQ(e.out, "cell 12 dato1: 42 -> 41\n1 difference\n");
 
   std::filesystem::remove(d.b / "R_linea.dat");
-  b.stazioni.at(85).orario = 1;
+  b.stazioni.at(84).inizio = 1;
   testing::scrivi(d.b / "R_T.sim", bytes_stazioni(b.stazioni));
   e = d.diff({"--max", "1"});
   EXPECT_EQ(e.stato, 1) << e.err;
@@ -160,7 +164,7 @@ TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
 
 TEST(ScenarioDiff, SeveralScenariosNeedARouteAndATrain) {
   DueCartelle d;
-  ScenarioCompilato u = scenario_base();
+  ScenarioCompilato u = scenario_base("U");
   u.griglia.at(12).dato1 = 7;
   scrivi_scenario(d.a.path(), "R_U", u);
 
@@ -177,12 +181,13 @@ TEST(ScenarioDiff, SeveralScenariosNeedARouteAndATrain) {
   EXPECT_THAT(e.out, HasSubstr("missing file: " + (d.b / "R_U.sim")));
 }
 
-TEST(ScenarioDiff, ABadFileOrAMissingDirectoryIsAUsageError) {
+TEST(ScenarioDiff, ABadFileHasItsOwnStatusAndAMissingDirectoryIsAUsageError) {
   DueCartelle d;
   testing::scrivi(d.b / "R_T.dat", "not a grid");
   auto e = d.diff();
-  EXPECT_EQ(e.stato, 2);
-  EXPECT_THAT(e.err, HasSubstr("bad compiled file: " + (d.b / "R_T.dat") + ": 10 bytes"));
+  EXPECT_EQ(e.stato, 6);
+  EXPECT_EQ(e.err, "scenario: bad compiled file: " + (d.b / "R_T.dat") +
+                       ": 10 bytes is not a whole number of 15-byte cells\n");
   EXPECT_EQ(e.out, "");
 
   e = testing::esegui({SCENARIO_BINARY, "diff", d.a.path(), d.a / "nowhere"});

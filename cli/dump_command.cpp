@@ -8,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/dump_why.h"
+#include "cli/read_failures.h"
 #include "cli/report.h"
 #include "compiler/compiled_reader.h"
 #include "model/exit_status.h"
@@ -36,25 +37,13 @@ void check_ranges(const OpzioniDump& o, bool grid, bool rows, bool plan) {
   }
 }
 
-int dump_file(const OpzioniDump& o, std::ostream& out, std::ostream& err) {
+// A bad or unreadable file escapes to dump().
+int dump_file(const OpzioniDump& o, Files& files, std::ostream& out) {
   if (o.why)
     throw UsageError("--why names the records that set each member: give the sources (--line and --train-source)");
-  TipoFile tipo;
-  try {
-    tipo = tipo_da_nome(o.file);
-  } catch (const FileNonValido& e) {
-    tell(err, e.what());
-    return exit_status::scenario_error;
-  }
+  const TipoFile tipo = tipo_da_nome(o.file);
   check_ranges(o, tipo == TipoFile::griglia, tipo == TipoFile::scenario, tipo == TipoFile::planimetria);
-
-  FileCompilato f;
-  try {
-    f = leggi_file(o.file);
-  } catch (const FileNonValido& e) {
-    tell(err, e.what());
-    return exit_status::scenario_error;
-  }
+  const FileCompilato f = leggi_file(o.file, files);
 
   json j = {{"file", o.file}};
   switch (tipo) {
@@ -136,7 +125,7 @@ int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& er
     const bool from_sources = !o.sources.line.empty() || !o.sources.train.empty();
     if (from_sources) return dump_sources(o, files, out, err);
     if (o.file.empty()) throw UsageError("give a compiled file, or the sources with --line and --train-source");
-    return dump_file(o, out, err);
+    return reporting_read_failures(err, [&] { return dump_file(o, files, out); });
   } catch (const UsageError& e) {
     tell(err, e.what());
     return exit_status::usage;
@@ -176,8 +165,8 @@ Comando comando_dump(CLI::App& app) {
       "  scenario dump out/Orvena_Lusco_linea.dat --points 1200:1210\n"
       "  scenario dump --line route.txt --train-source train.txt --route Orvena_Lusco --train \"REG 4105\" \\\n"
       "      --cells 598 --why\n"
-      "Exit status: 0 done, 1 a bad compiled file (truncated, foreign or inconsistent) or a scenario error\n"
-      "in the sources (shown from what loaded), 2 usage error, 4 a source could not be read.");
+      "Exit status: 0 done, 1 a scenario error in the sources (shown from what loaded), 2 usage error, 4 a\n"
+      "file cannot be read, 6 a bad compiled file (truncated, foreign or inconsistent).");
   return {cmd, [opz] { return dump(*opz, real_files(), std::cout, std::cerr); }};
 }
 

@@ -21,10 +21,10 @@ struct OpzioniDump {
   bool why = false;   // --why: the record that set each member (sources only)
 };
 
-// Prints the file, or the grid and the rows the sources compile to; returns
-// the exit status: 0, 1 a bad compiled file or a scenario error in the
-// sources (still shown from what loaded), 2 usage, 4 a source that cannot
-// be read.
+// Prints the file, or the grid and the rows the sources compile to, read
+// through `files`; returns the exit status: 0, 1 a scenario error in the
+// sources (still shown from what loaded), 2 usage, 4 a file that cannot be
+// read, 6 a bad compiled file.
 int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err);
 
 }  // namespace compactor::cli

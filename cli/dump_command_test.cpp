@@ -42,7 +42,7 @@ struct Scenario {
     g.dimensiona(20);
     for (int64_t k = 0; k <= 20; ++k) g.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
     g.at(1).dato1 = 5121;
-    g.at(1).dato2 = 2426;
+    g.at(1).dato2 = 2758;  // the plain code of "T" and "R"
     g.at(10).preavviso = 81;
     cella& segnale = g.at(12);
     segnale.tipo = 1;
@@ -63,7 +63,7 @@ struct Scenario {
     t.at(84).posizione = 7;
     t.at(85).nome = "R";
     t.at(85).campo7 = 610;
-    t.at(85).orario = 34121;
+    t.at(85).orario = 34906;  // the weighted code of "T" and "R"
     t.at(86).nome = "T";
     t.at(86).campo7 = 200;
     t.at(86).campo10 = 12;
@@ -110,7 +110,7 @@ TEST(ScenarioDump, TablesForPeople) {
        0,
        {R"(21 cells \(0 to 20\), 5 with a feature)",
         R"(\n +12 +600  signal +42 +11 +0 +8 +101 +0 +0 +24 +120 +95 +-5 +95\n)",
-        R"(\n +1 +50  nothing +5121 +2426 )", R"(\n +10 +500  nothing( +0){5} +81 )",
+        R"(\n +1 +50  nothing +5121 +2758 )", R"(\n +10 +500  nothing( +0){5} +81 )",
         R"(\n +15 +750  signboard +80 )", R"(\n +16 +800  unknown kind 200 )"},
        {R"(\n +3 +150 )"},
        ""},
@@ -124,7 +124,7 @@ TEST(ScenarioDump, TablesForPeople) {
         // The station columns named from the source reference.
         R"(\n  c5 \(campo5\): long-zone value; .*\n  c6 \(campo6\): zone extension; not 0: the zone ends 50 m further)",
         "braked mass \\(%\\) = 120, route length \\(m\\) = 1000, cars = 7",
-        "route name = \"R\", mark 610 = 610, weighted scenario code = 34121",
+        "route name = \"R\", mark 610 = 610, weighted scenario code = 34906",
         "train name = \"T\", sand = 200, .*start clock = 12:11:50"},
        {"clear rows", R"(\n +0 )"},
        ""},
@@ -141,8 +141,8 @@ TEST(ScenarioDump, TablesForPeople) {
        {R"(\n +1 +0 \(integer\) +1 \(integer\)\n)", R"(\n +3 +1 +2\n)", R"(\n +5 +empty +empty\n)"},
        {R"(\n +6 )"},
        ""},
-      {{"short_T.dat"}, 1, {}, {"."}, "bad compiled file: short_T.dat: 314 bytes is not a whole number"},
-      {{"notes.txt"}, 1, {}, {"."}, "bad compiled file: notes.txt: the name ends in neither"},
+      {{"short_T.dat"}, 6, {}, {"."}, "scenario: bad compiled file: short_T.dat: 314 bytes is not a whole number"},
+      {{"notes.txt"}, 6, {}, {"."}, "scenario: bad compiled file: notes.txt: the name ends in neither"},
       {{"R_T.sim", "--cells", "1"}, 2, {}, {"."}, "--cells applies to a grid file"},
       {{"R_T.dat", "--cells", "7:3"}, 2, {}, {"."}, "--cells wants a range"},
       {{"R_T.dat", "--rows", "1"}, 2, {}, {"."}, "--rows applies to a scenario file"},
@@ -199,7 +199,7 @@ TEST(ScenarioDump, ScenarioAndPlanAsJson) {
   EXPECT_EQ(stazione["meaning"]["time"], "12:11:50");
   EXPECT_EQ(stazione["meaning"]["zone_start_m"], -500);
   EXPECT_EQ(t["rows"][2]["meaning"]["route_length_m"], 1000);
-  EXPECT_EQ(t["rows"][3]["meaning"]["weighted_code"], 34121);
+  EXPECT_EQ(t["rows"][3]["meaning"]["weighted_code"], 34906);
   EXPECT_EQ(t["rows"][4]["meaning"]["start_clock"], "12:11:50");
   EXPECT_EQ(s.json({"R_T.sim", "--rows", "0:86"})["rows"].size(), 87u);
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/command.h"
+#include "cli/read_failures.h"
 #include "cli/drawing/render_svg.h"
 #include "cli/percorsi.h"
 #include "cli/report.h"
@@ -34,22 +35,6 @@ std::string nome_cp1252(const std::string& utf8, const char* che_cosa) {
   const auto nome = session::scenario_name(utf8, che_cosa, problema);
   if (!nome) throw Uso(problema);
   return *nome;
-}
-
-// The compiled files must belong together: their sizes follow from the
-// route length in the scenario file.
-void controlla_insieme(const Caricato& c, const std::string& griglia, const std::string& planimetria) {
-  const int64_t lunghezza = c.stazioni.at(84).fine;
-  const int64_t metri = metri_del_percorso(lunghezza);
-  const int64_t celle = ultima_cella(metri);
-  if (lunghezza < 0 || c.griglia.ultima() != celle)
-    throw FileNonValido(
-        fmt::format("bad compiled file: {} has {} cells, but the route length of the scenario file ({} m) needs {}",
-                    griglia, c.griglia.dimensione(), lunghezza, celle + 1));
-  if (c.planimetria.dimensionata() && c.planimetria.metri_totali() != metri)
-    throw FileNonValido(fmt::format(
-        "bad compiled file: {} holds a plan of {} m, but the route length of the scenario file ({} m) needs {} m",
-        planimetria, c.planimetria.metri_totali(), lunghezza, metri));
 }
 
 Caricato da_compilati(const OpzioniRender& o, Files& files) {
@@ -94,12 +79,13 @@ Caricato da_compilati(const OpzioniRender& o, Files& files) {
       throw Uso("the compiled files must include the scenario file (R_T.sim) and the grid file (R_T.dat)");
     serve_planimetria = !planimetria.empty();
   }
+  if (!serve_planimetria && !files.exists(planimetria)) planimetria.clear();
+  // Each file checked, and the three of one scenario.
+  ScenarioCompilato compiled = leggi_scenario({"", planimetria, scenario, griglia}, files);
   Caricato c;
-  c.stazioni = leggi_stazioni(files.read(scenario));
-  c.griglia = leggi_griglia(files.read(griglia));
-  if (serve_planimetria || (!planimetria.empty() && files.exists(planimetria)))
-    c.planimetria = leggi_planimetria(files.read(planimetria));
-  controlla_insieme(c, griglia, planimetria);
+  c.stazioni = std::move(compiled.stazioni);
+  c.griglia = std::move(compiled.griglia);
+  c.planimetria = std::move(compiled.planimetria);
   return c;
 }
 
@@ -134,7 +120,10 @@ Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& pr
 
 }  // namespace
 
-int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
+namespace {
+
+// The whole command; a bad or unreadable file escapes to render().
+int draw(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
   try {
     if (o.uscita.empty()) throw Uso("-o OUT.svg is required");
     const bool da_sorgente = !o.sorgente_linea.empty() || !o.sorgente_treno.empty();
@@ -160,13 +149,13 @@ int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream
   } catch (const Uso& e) {
     tell(err, e.what());
     return exit_status::usage;
-  } catch (const FileNonValido& e) {
-    tell(err, e.what());
-    return exit_status::scenario_error;
-  } catch (const PlatformError& e) {
-    tell(err, fmt::format("{}: {}", e.path(), e.reason()));
-    return exit_status::platform;
   }
+}
+
+}  // namespace
+
+int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
+  return reporting_read_failures(err, [&] { return draw(o, files, out, err, progresso); });
 }
 
 Comando comando_render(CLI::App& app) {
@@ -204,7 +193,8 @@ Comando comando_render(CLI::App& app) {
       "  scenario render --line route.txt --train-source train.txt --route Orvena_Lusco --train \"REG 4105\" "
       "-o route.svg\n"
       "Exit status: 0 drawn; 1 the sources hold a scenario error (the picture is still drawn from what\n"
-      "loaded) or a compiled file is bad; 2 usage error; 4 a file could not be read or written.");
+      "loaded); 2 usage error; 4 a file could not be read or written; 6 a bad compiled file (truncated,\n"
+      "foreign, or not of one scenario).");
   return {cmd, [opz] {
             const Avanzamento progresso(opz->o.quieto);
             return render(opz->o, real_files(), std::cout, std::cerr, progresso);

@@ -23,8 +23,8 @@ struct OpzioniRender {
 
 // Loads, draws and writes the picture; messages go to `err`, the picture to
 // its file (or to `out` for "-"). Returns the exit status: 0 drawn, 1 a
-// scenario error in the sources (still drawn from what loaded) or a bad
-// compiled file, 2 usage, 4 a file that cannot be read or written.
+// scenario error in the sources (still drawn from what loaded), 2 usage,
+// 4 a file that cannot be read or written, 6 a bad compiled file.
 int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso);
 
 }  // namespace compactor::cli

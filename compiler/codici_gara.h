@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "model/modello.h"
 
@@ -17,5 +18,10 @@ int16_t codice_gara_og(Modello& m);
 
 // Sum of each character code times its position, 1 to 25 (at most 82875).
 int32_t codice_gara_st(Modello& m);
+
+// The same two codes from the names themselves (Windows-1252), for a
+// reader that checks what a compiled file holds against its names.
+int16_t plain_code(const std::string& train, const std::string& route);
+int32_t weighted_code(const std::string& train, const std::string& route);
 
 }  // namespace compactor

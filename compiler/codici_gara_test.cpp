@@ -58,6 +58,9 @@ TEST(CodiciGara, CodesOfKnownNames) {
     const Codici r = codici(c.treno, c.percorso);
     EXPECT_EQ(r.og, c.og);
     EXPECT_EQ(r.st, c.st);
+    // The same codes from the names alone, as the reader checks them.
+    EXPECT_EQ(plain_code(c.treno, c.percorso), c.og);
+    EXPECT_EQ(weighted_code(c.treno, c.percorso), c.st);
   }
 }
 

@@ -6,14 +6,17 @@
 #include <memory>
 #include <stdexcept>
 
+#include "compiler/compiled_format.h"
 #include "compiler/little_endian.h"
 
 namespace compactor {
 namespace {
 
-constexpr size_t kCella = 15;
-constexpr size_t kRigaSenzaNome = 34;
-constexpr size_t kVoceDoppia = 10;
+using compiled_format::cell_bytes;
+using compiled_format::double_entry_bytes;
+using compiled_format::empty_entry_bytes;
+using compiled_format::integer_entry_bytes;
+using compiled_format::seed_points;
 
 // A fixed block that is handed to the file whenever it fills up: large
 // enough that the system calls are few, small enough to stay in the cache
@@ -97,35 +100,36 @@ void append_stazione(std::string& out, const stazione& s) {
 // doubles, the rest empty. Which is which follows from the index alone.
 void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t punti) {
   int64_t m = 0;
-  for (; m < std::min<int64_t>(calcolati, 2); ++m) {
-    char* p = b.spazio(4);
+  for (; m < std::min(calcolati, seed_points); ++m) {
+    char* p = b.spazio(integer_entry_bytes);
     p = metti16(p, Variante::intero);
     metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v[m])));
-    b.avanza(4);
+    b.avanza(integer_entry_bytes);
   }
   while (m < calcolati) {
-    char* p = b.spazio(kVoceDoppia);
-    const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / kVoceDoppia));
+    char* p = b.spazio(double_entry_bytes);
+    const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / double_entry_bytes));
     for (int64_t k = 0; k < n; ++k) {
       p = metti16(p, Variante::doppio);
       p = metti64(p, std::bit_cast<uint64_t>(v[m + k]));
     }
-    b.avanza(static_cast<size_t>(n) * kVoceDoppia);
+    b.avanza(static_cast<size_t>(n) * double_entry_bytes);
     m += n;
   }
   while (m < punti) {
-    char* p = b.spazio(2);
-    const int64_t n = std::min<int64_t>(punti - m, static_cast<int64_t>(b.libero() / 2));
-    std::memset(p, 0, static_cast<size_t>(n) * 2);
-    b.avanza(static_cast<size_t>(n) * 2);
+    char* p = b.spazio(empty_entry_bytes);
+    const int64_t n = std::min<int64_t>(punti - m, static_cast<int64_t>(b.libero() / empty_entry_bytes));
+    std::memset(p, 0, static_cast<size_t>(n) * empty_entry_bytes);  // tag 0, no value
+    b.avanza(static_cast<size_t>(n) * empty_entry_bytes);
     m += n;
   }
 }
 
 // The bytes scrivi_coordinata writes.
 int64_t dimensione_coordinata(int64_t calcolati, int64_t punti) {
-  const int64_t interi = std::min<int64_t>(calcolati, 2);
-  return interi * 4 + (calcolati - interi) * static_cast<int64_t>(kVoceDoppia) + (punti - calcolati) * 2;
+  const int64_t interi = std::min(calcolati, seed_points);
+  return interi * static_cast<int64_t>(integer_entry_bytes) + (calcolati - interi) * static_cast<int64_t>(double_entry_bytes) +
+         (punti - calcolati) * static_cast<int64_t>(empty_entry_bytes);
 }
 
 // Collects a structure's bytes in a string, for bytes_*.
@@ -145,11 +149,11 @@ void scrivi_file(Files& files, const std::string& path, auto&& scrivi) {
 }  // namespace
 
 void scrivi_griglia(const Griglia& griglia, OutputFile& out) {
-  out.reserve(griglia.celle().size() * kCella);
+  out.reserve(griglia.celle().size() * cell_bytes);
   Blocco b(out);
   for (const cella& c : griglia.celle()) {
-    metti_cella(b.spazio(kCella), c);
-    b.avanza(kCella);
+    metti_cella(b.spazio(cell_bytes), c);
+    b.avanza(cell_bytes);
   }
   b.svuota();
 }
@@ -157,7 +161,7 @@ void scrivi_griglia(const Griglia& griglia, OutputFile& out) {
 void scrivi_stazioni(const Stazioni& stazioni, OutputFile& out) {
   // A few kilobytes: one string, one write.
   std::string bytes;
-  bytes.reserve(Stazioni::righe * kRigaSenzaNome);
+  bytes.reserve(compiled_format::rows * compiled_format::row_bytes);
   for (const stazione& s : stazioni.tutte()) append_stazione(bytes, s);
   out.reserve(bytes.size());
   out.write(bytes);

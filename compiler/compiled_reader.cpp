@@ -4,24 +4,19 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <system_error>
 
 #include <fmt/format.h>
 
-#include "compiler/riservati.h"
+#include "compiler/codici_gara.h"
+#include "compiler/compiled_format.h"
 #include "platform/cp1252.h"
 
 namespace compactor {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr size_t kCella = 15;
-constexpr size_t kRigaSenzaNome = 34;
-constexpr size_t kMassimoCelle = kMassimoGriglia / kCella;
-constexpr size_t kMassimoVoci = 1007001;  // entries of each coordinate
+namespace layout = compiled_format;
 
 // Why a file is not what it claims to be; the public functions add the
 // "bad compiled file" prefix and, when they know it, the path.
@@ -62,10 +57,11 @@ class Byte {
 
 Griglia decodifica_griglia(std::string_view bytes) {
   if (bytes.empty()) difetto("an empty grid file");
-  if (bytes.size() % kCella != 0)
-    difetto(fmt::format("{} bytes is not a whole number of {}-byte cells", bytes.size(), kCella));
-  const size_t celle = bytes.size() / kCella;
-  if (celle > kMassimoCelle) difetto(fmt::format("{} cells, more than the longest route has ({})", celle, kMassimoCelle));
+  if (bytes.size() % layout::cell_bytes != 0)
+    difetto(fmt::format("{} bytes is not a whole number of {}-byte cells", bytes.size(), layout::cell_bytes));
+  const size_t celle = bytes.size() / layout::cell_bytes;
+  if (celle > static_cast<size_t>(layout::most_cells))
+    difetto(fmt::format("{} cells, more than the longest route has ({})", celle, layout::most_cells));
   Griglia g;
   g.dimensiona(static_cast<int32_t>(celle - 1));
   Byte in(bytes);
@@ -83,20 +79,28 @@ Griglia decodifica_griglia(std::string_view bytes) {
     c.pendenza = in.u8();
     c.aderenza = in.u8();
   }
-  // A foreign file of the right length: every compile stamps cell 1.
-  if (celle > 1 && g.at(1).dato1 != marca_griglia)
-    difetto(fmt::format("cell 1 holds {} where every compiled grid has the mark {}", g.at(1).dato1, marca_griglia));
+  // A foreign file of the right length: every compile stamps cell 1 (a
+  // grid of one cell has none).
+  if (g.contiene(layout::marked_cell) && g.at(layout::marked_cell).dato1 != marca_griglia)
+    difetto(fmt::format("cell 1 holds {} where every compiled grid has the mark {}", g.at(layout::marked_cell).dato1,
+                        marca_griglia));
   return g;
 }
 
+// The names a scenario file carries, for people.
+std::string names_in_words(const Stazioni& t) {
+  return fmt::format("route \"{}\", train \"{}\"", cp1252_to_utf8(t.at(layout::route_name_row).nome),
+                     cp1252_to_utf8(t.at(layout::train_name_row).nome));
+}
+
 Stazioni decodifica_stazioni(std::string_view bytes) {
-  if (bytes.size() > static_cast<size_t>(kMassimoScenario))
+  if (bytes.size() > static_cast<size_t>(layout::largest_scenario_file))
     difetto(fmt::format("{} bytes, more than 87 rows can take", bytes.size()));
   Stazioni t;
   Byte in(bytes);
-  for (int r = 0; r < Stazioni::righe; ++r) {
+  for (int r = 0; r < layout::rows; ++r) {
     // Everything up to the name's length, then the name and the rest.
-    if (in.resta() < 16)
+    if (in.resta() < layout::row_head_bytes)
       difetto(fmt::format("the file ends inside row {} (byte {} of {}); a scenario file holds 87 rows", r,
                           in.pos(), bytes.size()));
     stazione& s = t.at(r);
@@ -108,7 +112,7 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
     const int16_t n = in.i16();
     if (n < 0) difetto(fmt::format("row {} has a name of negative length {}", r, n));
     const size_t lunghezza = static_cast<size_t>(n);
-    if (in.resta() < lunghezza + kRigaSenzaNome - 16)
+    if (in.resta() < lunghezza + layout::row_bytes - layout::row_head_bytes)
       difetto(fmt::format("row {} claims a name of {} bytes but only {} bytes are left", r, n, in.resta()));
     s.nome = in.testo(lunghezza);
     s.campo7 = in.i16();
@@ -123,9 +127,15 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
     s.orario = in.i32();
   }
   if (in.resta() != 0) difetto(fmt::format("{} bytes left over after the 87 rows", in.resta()));
-  if (t.at(85).campo7 != marca_scenario)
-    difetto(fmt::format("row 85 holds {} where every compiled scenario file has the mark {}", t.at(85).campo7,
+  const stazione& marked = t.at(layout::marked_row);
+  if (marked.campo7 != marca_scenario)
+    difetto(fmt::format("row 85 holds {} where every compiled scenario file has the mark {}", marked.campo7,
                         marca_scenario));
+  // The weighted code is stamped from the names the file carries.
+  const int32_t code = weighted_code(t.at(layout::train_name_row).nome, t.at(layout::route_name_row).nome);
+  if (marked.orario != code)
+    difetto(fmt::format("row 85 holds the code {} where the names it carries ({}) give {}", marked.orario,
+                        names_in_words(t), code));
   return t;
 }
 
@@ -143,7 +153,7 @@ Forma forma(const std::vector<uint8_t>& tag, size_t da, size_t n, char coordinat
   Forma f;
   size_t m = 0;
   if (n > 0 && tag[da] != Variante::vuoto) {
-    for (; m < 2; ++m)
+    for (; m < layout::seed_points; ++m)
       if (m >= n || tag[da + m] != Variante::intero)
         difetto(fmt::format("{}({}) should be a seed point (tag 2), {}", coordinata, m,
                             m >= n ? "but the coordinate ends" : fmt::format("found tag {}", tag[da + m])));
@@ -159,7 +169,7 @@ Forma forma(const std::vector<uint8_t>& tag, size_t da, size_t n, char coordinat
 
 Planimetria decodifica_planimetria(std::string_view bytes) {
   if (bytes.empty()) difetto("an empty plan file");
-  if (bytes.size() > static_cast<size_t>(kMassimoPlanimetria))
+  if (bytes.size() > static_cast<size_t>(layout::largest_plan_file))
     difetto(fmt::format("{} bytes, more than the plan of the longest route takes", bytes.size()));
 
   // First the tags alone, each checked against the bytes left.
@@ -167,45 +177,52 @@ Planimetria decodifica_planimetria(std::string_view bytes) {
   Byte in(bytes);
   while (in.resta() > 0) {
     const size_t pos = in.pos();
-    if (in.resta() < 2) difetto(fmt::format("the file ends inside the tag at byte {}", pos));
+    if (in.resta() < layout::tag_bytes) difetto(fmt::format("the file ends inside the tag at byte {}", pos));
     const int16_t t = in.i16();
-    size_t valore = 0;
+    size_t entry = 0;
     switch (t) {
-      case Variante::vuoto: valore = 0; break;
-      case Variante::intero: valore = 2; break;
-      case Variante::doppio: valore = 8; break;
+      case Variante::vuoto: entry = layout::empty_entry_bytes; break;
+      case Variante::intero: entry = layout::integer_entry_bytes; break;
+      case Variante::doppio: entry = layout::double_entry_bytes; break;
       default: difetto(fmt::format("unknown tag {} at byte {} (entries are tagged 0, 2 or 5)", t, pos));
     }
-    if (in.resta() < valore) difetto(fmt::format("the file ends inside the value of the entry at byte {}", pos));
-    in.salta(valore);
+    const size_t value = entry - layout::tag_bytes;
+    if (in.resta() < value) difetto(fmt::format("the file ends inside the value of the entry at byte {}", pos));
+    in.salta(value);
     tag.push_back(static_cast<uint8_t>(t));
   }
   if (tag.size() % 2 != 0)
     difetto(fmt::format("{} entries cannot be split into an x half and a y half of equal length", tag.size()));
   const size_t n = tag.size() / 2;
-  if (n > kMassimoVoci) difetto(fmt::format("{} entries a coordinate, more than the longest route has", n));
+  if (n > static_cast<size_t>(layout::most_plan_entries))
+    difetto(fmt::format("{} entries a coordinate, more than the longest route has", n));
   const Forma fx = forma(tag, 0, n, 'x');
   const Forma fy = forma(tag, n, n, 'y');
+  const auto points = [](const Forma& f) { return f.calcolati + (f.seminata ? layout::seed_points : 0); };
   if (!(fx == fy))
-    difetto(fmt::format("the x half has {} and the y half {} computed points", fx.calcolati + (fx.seminata ? 2 : 0),
-                        fy.calcolati + (fy.seminata ? 2 : 0)));
+    difetto(fmt::format("the x half has {} and the y half {} computed points", points(fx), points(fy)));
 
   Planimetria p;
   p.dimensiona(static_cast<int32_t>(n - 1));
   if (!fx.seminata) return p;
-  // Offsets of the values: two seed entries of 4 bytes, computed entries of
-  // 10, empty entries of 2.
-  const size_t meta = 8 + 10 * fx.calcolati + 2 * (n - 2 - fx.calcolati);
+  // Offsets of the entries: the seed's integers, then the computed doubles,
+  // then the empty entries; the y half starts at `meta`.
+  const size_t seed = layout::seed_points * layout::integer_entry_bytes;
+  const size_t meta = seed + layout::double_entry_bytes * fx.calcolati +
+                      layout::empty_entry_bytes * (n - layout::seed_points - fx.calcolati);
   auto intero = [&](size_t off) {
-    Byte b(bytes.substr(off + 2, 2));
+    Byte b(bytes.substr(off + layout::tag_bytes, 2));
     return b.i16();
   };
-  if (intero(0) != 0 || intero(4) != 0 || intero(meta) != 0 || intero(meta + 4) != 1)
-    difetto(fmt::format("the seed points are ({}, {}) and ({}, {}), not (0, 0) and (0, 1)", intero(0), intero(meta),
-                        intero(4), intero(meta + 4)));
+  for (int64_t m = 0; m < layout::seed_points; ++m) {
+    const size_t off = static_cast<size_t>(m) * layout::integer_entry_bytes;
+    if (intero(off) != layout::seed_x[m] || intero(meta + off) != layout::seed_y[m])
+      difetto(fmt::format("the seed points are ({}, {}) and ({}, {}), not (0, 0) and (0, 1)", intero(0), intero(meta),
+                          intero(layout::integer_entry_bytes), intero(meta + layout::integer_entry_bytes)));
+  }
   p.semina();
   for (size_t m = 0; m < fx.calcolati; ++m) {
-    const size_t off = 8 + 10 * m + 2;
+    const size_t off = seed + layout::double_entry_bytes * m + layout::tag_bytes;
     Byte bx(bytes.substr(off, 8)), by(bytes.substr(meta + off, 8));
     p.aggiungi(bx.f64(), by.f64());
   }
@@ -221,27 +238,69 @@ auto con_prefisso(const std::string& dove, F&& decodifica) {
   }
 }
 
+// The bad compiled file `path`, and why.
+[[noreturn]] void bad_file(const std::string& path, const std::string& why) {
+  throw FileNonValido("bad compiled file: " + path + ": " + why);
+}
+
 bool finisce_con(const std::string& s, std::string_view fine) {
   if (s.size() < fine.size()) return false;
   return cp1252_lower(std::string_view(s).substr(s.size() - fine.size())) == fine;
 }
 
-// Bytes of a whole file, refused unread when longer than `massimo`.
-std::string contenuto(const std::string& path, int64_t massimo) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) difetto(fs::exists(path, ec) ? "not a regular file" : "no such file");
-  const auto dimensione = fs::file_size(path, ec);
-  if (ec) difetto("cannot read its size: " + ec.message());
-  if (dimensione > static_cast<uintmax_t>(massimo))
-    difetto(fmt::format("{} bytes, longer than any compiled file of its kind ({} at most)", dimensione, massimo));
-  std::ifstream f(path, std::ios::binary);
-  std::string b(static_cast<size_t>(dimensione), '\0');
-  if (!f || !f.read(b.data(), static_cast<std::streamsize>(b.size())) || f.peek() != std::char_traits<char>::eof())
-    difetto("cannot be read whole (it changed or is unreadable)");
-  return b;
-}
-
 std::string nome_in(const fs::path& p) { return p.filename().string(); }
+
+// Names compared as a system that ignores letter case would find them.
+bool same_name(const std::string& a, const std::string& b) { return cp1252_lower(a) == cp1252_lower(b); }
+
+// The files of one scenario must be one route: the grid's cells and the
+// plan's entries follow from the route length in the scenario file, the
+// grid holds the plain code of its names, and the files are named after
+// them. Without a scenario file the grid and the plan must still be of one
+// length.
+void check_agreement(const FileScenario& f, const ScenarioCompilato& s) {
+  if (!s.con_scenario) {
+    if (!s.con_griglia || !s.con_planimetria) return;
+    const int64_t metres = s.planimetria.punti() - 1;
+    const int64_t cells = ultima_cella(metres) + 1;
+    if (s.griglia.dimensione() != cells)
+      bad_file(f.griglia, fmt::format("{} cells, but the plan in {} ({} m) calls for {}", s.griglia.dimensione(),
+                                      f.planimetria, metres, cells));
+    return;
+  }
+  const Stazioni& t = s.stazioni;
+  const std::string& route = t.at(layout::route_name_row).nome;
+  const std::string& train = t.at(layout::train_name_row).nome;
+  const std::string rt = route + "_" + train;
+  const auto wrong_name = [&](const std::string& path, const std::string& expected) {
+    bad_file(path, fmt::format("its name is not \"{}\", that of the names in {} ({})", cp1252_to_utf8(expected),
+                               f.scenario, names_in_words(t)));
+  };
+  if (!same_name(nome_in(f.scenario), rt + ".sim")) wrong_name(f.scenario, rt + ".sim");
+
+  const int64_t length = t.at(layout::route_length_row).fine;
+  const int64_t metres = metri_del_percorso(length);
+  if (s.con_griglia) {
+    if (!same_name(nome_in(f.griglia), rt + ".dat")) wrong_name(f.griglia, rt + ".dat");
+    const int64_t cells = ultima_cella(metres) + 1;
+    if (s.griglia.dimensione() != cells)
+      bad_file(f.griglia, fmt::format("{} cells, but the route length in {} ({} m) calls for {}",
+                                      s.griglia.dimensione(), f.scenario, length, std::max<int64_t>(cells, 0)));
+    if (s.griglia.contiene(layout::marked_cell)) {
+      const int16_t code = plain_code(train, route);
+      const int16_t stamped = s.griglia.at(layout::marked_cell).dato2;
+      if (stamped != code)
+        bad_file(f.griglia, fmt::format("cell 1 holds the code {} where the names in {} ({}) give {}", stamped,
+                                        f.scenario, names_in_words(t), code));
+    }
+  }
+  if (s.con_planimetria) {
+    if (!same_name(nome_in(f.planimetria), route + "_linea.dat")) wrong_name(f.planimetria, route + "_linea.dat");
+    if (s.planimetria.punti() != metres + 1)
+      bad_file(f.planimetria, fmt::format("{} entries a coordinate, but the route length in {} ({} m) calls for {}",
+                                          s.planimetria.punti(), f.scenario, length, std::max<int64_t>(metres + 1, 0)));
+  }
+}
 
 }  // namespace
 
@@ -250,8 +309,7 @@ TipoFile tipo_da_nome(const std::string& path) {
   if (finisce_con(nome, "_linea.dat")) return TipoFile::planimetria;
   if (finisce_con(nome, ".sim")) return TipoFile::scenario;
   if (finisce_con(nome, ".dat")) return TipoFile::griglia;
-  throw FileNonValido("bad compiled file: " + path +
-                      ": the name ends in neither .sim (scenario), _linea.dat (plan) nor .dat (grid)");
+  bad_file(path, "the name ends in neither .sim (scenario), _linea.dat (plan) nor .dat (grid)");
 }
 
 Griglia leggi_griglia(std::string_view bytes) {
@@ -266,16 +324,21 @@ Planimetria leggi_planimetria(std::string_view bytes) {
   return con_prefisso("", [&] { return decodifica_planimetria(bytes); });
 }
 
-FileCompilato leggi_file(const std::string& path) {
+FileCompilato leggi_file(const std::string& path, Files& files) {
   FileCompilato f;
   f.tipo = tipo_da_nome(path);
+  const int64_t largest = f.tipo == TipoFile::griglia    ? layout::largest_grid_file
+                          : f.tipo == TipoFile::scenario ? layout::largest_scenario_file
+                                                         : layout::largest_plan_file;
+  // One byte more than the largest file tells a file that is too long.
+  const std::string bytes = files.read_at_most(path, static_cast<uint64_t>(largest) + 1);
   con_prefisso(path + ": ", [&] {
+    if (bytes.size() > static_cast<size_t>(largest))
+      difetto(fmt::format("more than {} bytes, longer than any compiled file of its kind", largest));
     switch (f.tipo) {
-      case TipoFile::griglia: f.griglia = decodifica_griglia(contenuto(path, kMassimoGriglia)); break;
-      case TipoFile::scenario: f.stazioni = decodifica_stazioni(contenuto(path, kMassimoScenario)); break;
-      case TipoFile::planimetria:
-        f.planimetria = decodifica_planimetria(contenuto(path, kMassimoPlanimetria));
-        break;
+      case TipoFile::griglia: f.griglia = decodifica_griglia(bytes); break;
+      case TipoFile::scenario: f.stazioni = decodifica_stazioni(bytes); break;
+      case TipoFile::planimetria: f.planimetria = decodifica_planimetria(bytes); break;
     }
     return 0;
   });
@@ -283,7 +346,7 @@ FileCompilato leggi_file(const std::string& path) {
 }
 
 std::vector<FileScenario> scenari_in(const std::string& cartella, const std::string& percorso,
-                                     const std::string& treno) {
+                                     const std::string& treno, Files& files) {
   const auto percorso_di = [&](const std::string& r) { return r.empty() ? std::string() : cartella + "/" + r + "_linea.dat"; };
   if (!percorso.empty() && !treno.empty()) {
     const std::string rt = percorso + "_" + treno;
@@ -292,10 +355,7 @@ std::vector<FileScenario> scenari_in(const std::string& cartella, const std::str
 
   std::set<std::string> nomi;  // R_T of every .sim and grid .dat
   std::vector<std::string> percorsi;  // R of every plan file
-  std::error_code ec;
-  for (fs::directory_iterator it(cartella, ec), fine; !ec && it != fine; it.increment(ec)) {
-    if (!it->is_regular_file(ec)) continue;
-    const std::string nome = nome_in(it->path());
+  for (const std::string& nome : files.list(cartella)) {
     if (nome.size() > 10 && nome.ends_with("_linea.dat")) {
       percorsi.push_back(nome.substr(0, nome.size() - 10));
     } else if (nome.size() > 4 && (nome.ends_with(".sim") || nome.ends_with(".dat"))) {
@@ -320,13 +380,18 @@ std::vector<FileScenario> scenari_in(const std::string& cartella, const std::str
   return trovati;
 }
 
-ScenarioCompilato leggi_scenario(const FileScenario& f) {
+FileScenario existing_files(FileScenario f, Files& files) {
+  for (std::string* path : {&f.scenario, &f.griglia, &f.planimetria})
+    if (!path->empty() && !files.exists(*path)) path->clear();
+  return f;
+}
+
+ScenarioCompilato leggi_scenario(const FileScenario& f, Files& files) {
   ScenarioCompilato s;
-  std::error_code ec;
-  const auto esiste = [&](const std::string& p) { return !p.empty() && fs::exists(p, ec); };
-  if ((s.con_scenario = esiste(f.scenario))) s.stazioni = leggi_file(f.scenario).stazioni;
-  if ((s.con_griglia = esiste(f.griglia))) s.griglia = leggi_file(f.griglia).griglia;
-  if ((s.con_planimetria = esiste(f.planimetria))) s.planimetria = leggi_file(f.planimetria).planimetria;
+  if ((s.con_scenario = !f.scenario.empty())) s.stazioni = leggi_file(f.scenario, files).stazioni;
+  if ((s.con_griglia = !f.griglia.empty())) s.griglia = leggi_file(f.griglia, files).griglia;
+  if ((s.con_planimetria = !f.planimetria.empty())) s.planimetria = leggi_file(f.planimetria, files).planimetria;
+  check_agreement(f, s);
   return s;
 }
 

@@ -1,5 +1,16 @@
-// Reads the three compiled files back into the route model, checking that
-// each is what its name and size say.
+// Reads the three compiled files back into the route model. Every check of
+// what a compiled file may hold is here, beside the writer
+// (compiled_files.h), by the layout both share (compiled_format.h):
+//
+// - a file alone has exactly the size its layout gives, no more than the
+//   longest route takes, its mark, and in the scenario file the weighted
+//   code of the names the file holds;
+// - the files of one scenario agree: the grid's cells and the plan's
+//   entries are those the route length in the scenario file calls for, the
+//   grid holds the plain code of the scenario file's names, and the files
+//   are named after those names.
+//
+// Whatever is accepted, the writer writes back byte for byte.
 #pragma once
 
 #include <stdexcept>
@@ -8,11 +19,13 @@
 #include <vector>
 
 #include "model/modello.h"
+#include "platform/files.h"
 
 namespace compactor {
 
 // A file that is not a compiled file of its kind: truncated, foreign or
-// inconsistent. The message starts with "bad compiled file".
+// inconsistent. The message starts with "bad compiled file" and, when the
+// file is known, names it.
 class FileNonValido : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -29,12 +42,6 @@ Griglia leggi_griglia(std::string_view bytes);
 Stazioni leggi_stazioni(std::string_view bytes);
 Planimetria leggi_planimetria(std::string_view bytes);
 
-// The largest file of each kind the compiler can write (a route of
-// 1000000 m, texts of 32767 bytes); anything longer is refused unread.
-inline constexpr int64_t kMassimoGriglia = 20141 * 15;
-inline constexpr int64_t kMassimoScenario = 87 * (34 + testo_massimo);
-inline constexpr int64_t kMassimoPlanimetria = 2 * (2 * 4 + (1007001 - 2) * int64_t{10});
-
 // One compiled file read by its name; only the member of its kind is filled.
 struct FileCompilato {
   TipoFile tipo = TipoFile::griglia;
@@ -43,9 +50,11 @@ struct FileCompilato {
   Planimetria planimetria;
 };
 
-// Reads and decodes `path`; FileNonValido ("bad compiled file: <path>: <why>")
-// for a bad name, size or content, or a file that cannot be read.
-FileCompilato leggi_file(const std::string& path);
+// Reads and decodes `path` through `files`; FileNonValido ("bad compiled
+// file: <path>: <why>") for a bad name, size or content, PlatformError for a
+// file that cannot be read. A file longer than any of its kind is refused
+// having read no more than one byte past that length.
+FileCompilato leggi_file(const std::string& path, Files& files);
 
 // Where the files of one scenario R_T lie in a directory.
 struct FileScenario {
@@ -58,22 +67,26 @@ struct FileScenario {
 // The scenarios in `cartella`, found by their .sim and grid .dat files and
 // sorted by name. `percorso` and `treno` (Windows-1252, empty for any)
 // narrow the choice; with both given the one answer is R_T, whether or not
-// its files exist.
+// its files exist. PlatformError when the directory cannot be listed.
 std::vector<FileScenario> scenari_in(const std::string& cartella, const std::string& percorso,
-                                     const std::string& treno);
+                                     const std::string& treno, Files& files);
 
-// The compiled files of one scenario in a directory, read back.
+// `f` with the path of each file that does not exist left empty.
+FileScenario existing_files(FileScenario f, Files& files);
+
+// The compiled files of one scenario, read back.
 struct ScenarioCompilato {
   Stazioni stazioni;
   Griglia griglia;
   Planimetria planimetria;  // not dimensioned when there is no plan file
-  bool con_scenario = false;     // the .sim file exists
-  bool con_griglia = false;      // the grid file exists
-  bool con_planimetria = false;  // the plan file exists
+  bool con_scenario = false;     // the .sim file was read
+  bool con_griglia = false;      // the grid file was read
+  bool con_planimetria = false;  // the plan file was read
 };
 
-// Reads whichever of the three files exist; FileNonValido for one that
-// exists but is bad.
-ScenarioCompilato leggi_scenario(const FileScenario& f);
+// Reads the files of `f` whose paths are not empty, each checked alone,
+// then checks that they belong together. FileNonValido names the file at
+// fault; PlatformError for a file that cannot be read, a missing one too.
+ScenarioCompilato leggi_scenario(const FileScenario& f, Files& files);
 
 }  // namespace compactor

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
+#include "compiler/codici_gara.h"
 #include "compiler/compiled_files.h"
+#include "compiler/compiled_format.h"
 #include "compiler/little_endian.h"
+#include "platform/memory_files.h"
 #include "testing/test_support.h"
 
 namespace compactor {
@@ -18,7 +22,7 @@ using testing::TempDir;
 Griglia griglia_di_prova() {
   Griglia g;
   g.dimensiona(6);
-  g.at(1) = {.tipo = 0, .dato1 = 5121, .dato2 = 2426};
+  g.at(1) = {.tipo = 0, .dato1 = 5121, .dato2 = 2622};  // the plain code of "T 1" and "R"
   g.at(3) = {1, 42, 11, -1, 8, 101, 0, 2, 24, 95, 255};
   g.at(4) = {.tipo = 14, .dato1 = 80, .dato2 = -32768, .dato4 = 32767, .preavviso = 81};
   g.at(6).pendenza = 100;
@@ -32,10 +36,12 @@ Stazioni stazioni_di_prova() {
   t.at(83).inizio = 31100;
   t.at(83).fine = -3050;
   t.at(83).posizione = 1;
+  // A route of 300 m with its run-out, as griglia_di_prova's 7 cells are.
+  t.at(84).fine = 300 - 7000;
   t.at(85).inizio = 1;
   t.at(85).nome = "R";
   t.at(85).campo7 = 610;
-  t.at(85).orario = 34121;
+  t.at(85).orario = 34651;  // the weighted code of "T 1" and "R"
   t.at(86).nome = "T 1";
   t.at(86).campo7 = 200;
   t.at(86).campo12 = -50;
@@ -123,6 +129,13 @@ std::string griglia_casuale() {
   return b;
 }
 
+// The scenario file of stazioni_di_prova with one change.
+std::string stazioni_con(void (*cambia)(Stazioni&)) {
+  Stazioni t = stazioni_di_prova();
+  cambia(t);
+  return bytes_stazioni(t);
+}
+
 std::vector<FileRotto> file_rotti() {
   const std::string griglia = bytes_griglia(griglia_di_prova());
   const std::string stazioni = bytes_stazioni(stazioni_di_prova());
@@ -136,6 +149,10 @@ std::vector<FileRotto> file_rotti() {
       {"grid without its mark", TipoFile::griglia, std::string(3 * 15, '\0'), "cell 1 holds 0"},
       {"random bytes as a grid", TipoFile::griglia, griglia_casuale(), "where every compiled grid has the mark 5121"},
       {"scenario without its mark", TipoFile::scenario, bytes_stazioni(Stazioni{}), "row 85 holds 0"},
+      {"scenario with another code", TipoFile::scenario, stazioni_con([](Stazioni& t) { t.at(85).orario += 1; }),
+       "row 85 holds the code 34652 where the names it carries (route \"R\", train \"T 1\") give 34651"},
+      {"scenario with another train name", TipoFile::scenario,
+       stazioni_con([](Stazioni& t) { t.at(86).nome = "T 2"; }), "(route \"R\", train \"T 2\") give 34654"},
       {"scenario truncated by one byte", TipoFile::scenario, stazioni.substr(0, stazioni.size() - 1), "row 86"},
       {"scenario cut inside a row's head", TipoFile::scenario, stazioni.substr(0, 34 + 44 + 5), "ends inside row 2"},
       {"scenario one byte too long", TipoFile::scenario, stazioni + 'x', "1 bytes left over"},
@@ -187,20 +204,61 @@ TEST(CompiledReader, AFileIsReadByTheKindItsNameSays) {
   testing::scrivi(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
   testing::scrivi(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
   testing::scrivi(dir / "R_linea.dat", bytes_planimetria(planimetria_di_prova(9, 5)));
-  EXPECT_EQ(leggi_file(dir / "R_T.dat").griglia.dimensione(), 7);
-  EXPECT_EQ(leggi_file(dir / "R_T.sim").stazioni.at(85).orario, 34121);
-  EXPECT_EQ(leggi_file(dir / "R_linea.dat").planimetria.prossimo(), 7);
+  Files& files = real_files();
+  EXPECT_EQ(leggi_file(dir / "R_T.dat", files).griglia.dimensione(), 7);
+  EXPECT_EQ(leggi_file(dir / "R_T.sim", files).stazioni.at(85).orario, 34651);
+  EXPECT_EQ(leggi_file(dir / "R_linea.dat", files).planimetria.prossimo(), 7);
 
   // The grid's bytes under a plan's name are no plan; the message names the file.
   std::filesystem::copy_file(dir / "R_T.dat", dir / "S_linea.dat");
-  EXPECT_THAT([&] { leggi_file(dir / "S_linea.dat"); },
+  EXPECT_THAT([&] { leggi_file(dir / "S_linea.dat", files); },
               ::testing::ThrowsMessage<FileNonValido>(HasSubstr("bad compiled file: " + (dir / "S_linea.dat") + ": ")));
-  EXPECT_THAT([&] { leggi_file(dir / "missing.sim"); }, ::testing::ThrowsMessage<FileNonValido>(HasSubstr("no such file")));
+  // A file that cannot be read is the file layer's failure, not a bad file.
+  EXPECT_THAT([&] { leggi_file(dir / "missing.sim", files); },
+              ::testing::ThrowsMessage<PlatformError>(HasSubstr("No such file")));
   std::filesystem::create_directory(dir / "dir.dat");
-  EXPECT_THROW(leggi_file(dir / "dir.dat"), FileNonValido);
+  EXPECT_THROW(leggi_file(dir / "dir.dat", files), PlatformError);
   // A file far beyond any compiled file is refused before it is read.
   std::filesystem::resize_file(dir / "R_T.dat", 1ull << 32);
-  EXPECT_THAT([&] { leggi_file(dir / "R_T.dat"); }, ::testing::ThrowsMessage<FileNonValido>(HasSubstr("longer than")));
+  EXPECT_THAT([&] { leggi_file(dir / "R_T.dat", files); },
+              ::testing::ThrowsMessage<FileNonValido>(HasSubstr("longer than")));
+}
+
+// The limits are those of the longest route the loader takes: its grid and
+// plan are read, one cell or entry more is not.
+TEST(CompiledReader, TheLargestFilesAreThoseOfTheLongestRoute) {
+  namespace layout = compiled_format;
+  const int64_t metri = metri_del_percorso(layout::longest_route_m);
+  EXPECT_EQ(layout::most_cells, ultima_cella(metri) + 1);
+  EXPECT_EQ(layout::most_plan_entries, metri + 1);
+
+  Griglia g;
+  g.dimensiona(static_cast<int32_t>(ultima_cella(metri)));
+  g.at(1).dato1 = marca_griglia;
+  const std::string griglia = bytes_griglia(g);
+  EXPECT_EQ(static_cast<int64_t>(griglia.size()), layout::largest_grid_file);
+  EXPECT_EQ(leggi_griglia(griglia).dimensione(), layout::most_cells);
+
+  // Every entry computed: the plan file at its largest.
+  Planimetria p;
+  p.dimensiona(static_cast<int32_t>(metri));
+  p.semina();
+  p.prolunga(metri, [](double* x, double* y, int64_t da, int64_t a) {
+    for (int64_t m = da; m < a; ++m) x[m] = y[m] = static_cast<double>(m);
+  });
+  const std::string pianta = bytes_planimetria(p);
+  EXPECT_EQ(static_cast<int64_t>(pianta.size()), layout::largest_plan_file);
+  EXPECT_EQ(leggi_planimetria(pianta).prossimo(), layout::most_plan_entries);
+
+  Stazioni t = stazioni_di_prova();
+  for (int r = 1; r <= 80; ++r) t.at(r).nome = std::string(testo_massimo, 'x');
+  t.at(85).nome = std::string(testo_massimo, 'r');
+  t.at(86).nome = std::string(testo_massimo, 't');
+  t.at(85).orario = weighted_code(t.at(86).nome, t.at(85).nome);
+  for (const int r : {0, 81, 82, 83, 84}) t.at(r).nome = std::string(testo_massimo, 'y');
+  const std::string stazioni = bytes_stazioni(t);
+  EXPECT_EQ(static_cast<int64_t>(stazioni.size()), layout::largest_scenario_file);
+  EXPECT_EQ(leggi_stazioni(stazioni).tutte(), t.tutte());
 }
 
 TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
@@ -208,8 +266,9 @@ TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
   for (const char* nome : {"A_linea.dat", "A_B_linea.dat", "A_B_T.sim", "A_B_T.dat", "A_U.sim", "notes.dat", "A_U.txt"})
     testing::scrivi(dir / nome, "");
   std::filesystem::create_directory(dir / "X_Y.sim");
+  Files& files = real_files();
 
-  const auto tutti = scenari_in(dir.path(), "", "");
+  const auto tutti = scenari_in(dir.path(), "", "", files);
   ASSERT_EQ(tutti.size(), 2u);
   EXPECT_EQ(tutti[0].nome, "A_B_T");
   EXPECT_EQ(tutti[0].planimetria, dir / "A_B_linea.dat") << "the longest route name with a plan file";
@@ -218,29 +277,123 @@ TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
   EXPECT_EQ(tutti[1].planimetria, dir / "A_linea.dat");
   EXPECT_EQ(tutti[1].scenario, dir / "A_U.sim");
 
-  const auto u = scenari_in(dir.path(), "", "U");
+  const auto u = scenari_in(dir.path(), "", "U", files);
   ASSERT_EQ(u.size(), 1u);
   EXPECT_EQ(u[0].nome, "A_U");
-  EXPECT_EQ(scenari_in(dir.path(), "A_B", "").size(), 1u);
-  const auto chiesto = scenari_in(dir.path(), "Z", "Q");
+  EXPECT_EQ(scenari_in(dir.path(), "A_B", "", files).size(), 1u);
+  const auto chiesto = scenari_in(dir.path(), "Z", "Q", files);
   ASSERT_EQ(chiesto.size(), 1u) << "named outright, whether or not it exists";
   EXPECT_EQ(chiesto[0].scenario, dir / "Z_Q.sim");
   EXPECT_EQ(chiesto[0].planimetria, dir / "Z_linea.dat");
+
+  EXPECT_THAT([&] { scenari_in(dir / "nowhere", "", "", files); },
+              ::testing::ThrowsMessage<PlatformError>(HasSubstr("cannot list: No such file")));
 }
 
+// The three files of the scenario R / "T 1" in memory, the one that
+// stazioni_di_prova names.
+struct Insieme {
+  FileInMemoria files;
+  FileScenario nomi{"R_T 1", "d/R_linea.dat", "d/R_T 1.sim", "d/R_T 1.dat"};
+  Insieme() {
+    files.metti(nomi.scenario, bytes_stazioni(stazioni_di_prova()));
+    files.metti(nomi.griglia, bytes_griglia(griglia_di_prova()));
+    files.metti(nomi.planimetria, bytes_planimetria(planimetria_di_prova(300, 5)));
+  }
+};
+
 TEST(CompiledReader, AScenarioReadsTheFilesItHasAndNotesTheOthers) {
-  TempDir dir;
-  testing::scrivi(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
-  testing::scrivi(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
-  const ScenarioCompilato s = leggi_scenario(scenari_in(dir.path(), "R", "T").front());
+  Insieme i;
+  i.files.remove(i.nomi.planimetria);
+  const FileScenario presenti = existing_files(i.nomi, i.files);
+  EXPECT_EQ(presenti.planimetria, "");
+  EXPECT_EQ(presenti.griglia, i.nomi.griglia);
+  const ScenarioCompilato s = leggi_scenario(presenti, i.files);
   EXPECT_TRUE(s.con_scenario);
   EXPECT_TRUE(s.con_griglia);
   EXPECT_FALSE(s.con_planimetria);
   EXPECT_FALSE(s.planimetria.dimensionata());
   EXPECT_EQ(s.griglia.celle(), griglia_di_prova().celle());
 
-  testing::scrivi(dir / "R_T.dat", "x");
-  EXPECT_THROW(leggi_scenario(scenari_in(dir.path(), "R", "T").front()), FileNonValido);
+  EXPECT_THROW(leggi_scenario(i.nomi, i.files), PlatformError) << "a file named but missing";
+  i.files.metti(i.nomi.griglia, "x");
+  EXPECT_THROW(leggi_scenario(presenti, i.files), FileNonValido);
+}
+
+// Each file sound on its own, yet not of one scenario.
+TEST(CompiledReader, TheFilesOfAScenarioMustBeOneRoute) {
+  const struct {
+    const char* caso;
+    std::function<void(Insieme&)> cambia;
+    std::string colpevole;  // the file the message names
+    std::string perche;     // part of the message
+  } casi[] = {
+      {"sound", [](Insieme&) {}, "", ""},
+      {"names in another letter case", [](Insieme& i) {
+         i.nomi.scenario = "d/r_t 1.SIM";
+         i.files.metti(i.nomi.scenario, i.files.read("d/R_T 1.sim"));
+       }, "", ""},
+      {"a grid of another route length",
+       [](Insieme& i) {
+         Griglia g = griglia_di_prova();
+         g.dimensiona(7);
+         g.at(1) = griglia_di_prova().at(1);
+         i.files.metti(i.nomi.griglia, bytes_griglia(g));
+       },
+       "d/R_T 1.dat", "8 cells, but the route length in d/R_T 1.sim (-6700 m) calls for 7"},
+      {"a plan of another route length",
+       [](Insieme& i) { i.files.metti(i.nomi.planimetria, bytes_planimetria(planimetria_di_prova(301, 5))); },
+       "d/R_linea.dat", "302 entries a coordinate, but the route length in d/R_T 1.sim (-6700 m) calls for 301"},
+      {"a scenario file of another route length",
+       [](Insieme& i) {
+         Stazioni t = stazioni_di_prova();
+         t.at(84).fine = 20000;
+         i.files.metti(i.nomi.scenario, bytes_stazioni(t));
+       },
+       "d/R_T 1.dat", "7 cells, but the route length in d/R_T 1.sim (20000 m) calls for 541"},
+      {"a grid with another code",
+       [](Insieme& i) {
+         Griglia g = griglia_di_prova();
+         g.at(1).dato2 = 2426;
+         i.files.metti(i.nomi.griglia, bytes_griglia(g));
+       },
+       "d/R_T 1.dat", "cell 1 holds the code 2426 where the names in d/R_T 1.sim (route \"R\", train \"T 1\") give 2622"},
+      {"a scenario file under another name",
+       [](Insieme& i) {
+         i.nomi.scenario = "d/R_T 2.sim";
+         i.files.metti(i.nomi.scenario, i.files.read("d/R_T 1.sim"));
+       },
+       "d/R_T 2.sim", "its name is not \"R_T 1.sim\", that of the names in d/R_T 2.sim (route \"R\", train \"T 1\")"},
+      {"a grid under another name",
+       [](Insieme& i) {
+         i.nomi.griglia = "d/S_T 1.dat";
+         i.files.metti(i.nomi.griglia, bytes_griglia(griglia_di_prova()));
+       },
+       "d/S_T 1.dat", "its name is not \"R_T 1.dat\""},
+      {"a plan of another route",
+       [](Insieme& i) {
+         i.nomi.planimetria = "d/S_linea.dat";
+         i.files.metti(i.nomi.planimetria, bytes_planimetria(planimetria_di_prova(300, 5)));
+       },
+       "d/S_linea.dat", "its name is not \"R_linea.dat\""},
+      {"a grid and a plan of two lengths, without a scenario file",
+       [](Insieme& i) {
+         i.nomi.scenario.clear();
+         i.files.metti(i.nomi.planimetria, bytes_planimetria(planimetria_di_prova(2000, 5)));
+       },
+       "d/R_T 1.dat", "7 cells, but the plan in d/R_linea.dat (2000 m) calls for 41"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.caso);
+    Insieme i;
+    c.cambia(i);
+    if (c.colpevole.empty()) {
+      EXPECT_NO_THROW(leggi_scenario(i.nomi, i.files));
+      continue;
+    }
+    EXPECT_THAT([&] { leggi_scenario(i.nomi, i.files); },
+                ::testing::ThrowsMessage<FileNonValido>(HasSubstr("bad compiled file: " + c.colpevole + ": " + c.perche)));
+  }
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
 // The two reserved places of the finishing step: row 85 and cell 1.
 #pragma once
 
+#include "compiler/compiled_format.h"
 #include "model/modello.h"
 
 namespace compactor {
-
-// The marks every compiled scenario file (row 85, campo7) and grid file
-// (cell 1, dato1) carries.
-inline constexpr int16_t marca_scenario = 610;
-inline constexpr int16_t marca_griglia = 5121;
 
 // Stamps the mark 610 and the weighted scenario code into row 85 (campo7,
 // orario) and the mark 5121 and the plain code into cell 1 (dato1, dato2).

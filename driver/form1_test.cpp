@@ -91,6 +91,10 @@ class TrenoAlterato : public Files {
     std::string bytes = files_.read(path);
     return path == nomi.treno_txt ? altera_(std::move(bytes)) : bytes;
   }
+  std::string read_at_most(const std::string& path, uint64_t limit) override {
+    return files_.read_at_most(path, limit);
+  }
+  std::vector<std::string> list(const std::string& folder) override { return files_.list(folder); }
   std::unique_ptr<OutputFile> create(const std::string& path) override {
     const bool compilato = path == nomi.planimetria || path == nomi.scenario || path == nomi.griglia;
     return std::make_unique<Uscita>(files_.create(path), annuncia_ && compilato ? path : "");

@@ -19,6 +19,7 @@
 #include "cli/session/compile_session.h"
 #include "compiler/compiled_files.h"
 #include "compiler/memorizza_percorso.h"
+#include "fuzz/reader_target.h"
 #include "testing/source_fixture.h"
 #include "loader/memorizza_dati.h"
 #include "model/modello.h"
@@ -243,6 +244,7 @@ inline int compilazione(const uint8_t* data, size_t size) {
   verifica(files.read(nomi.griglia).size() == 15 * static_cast<size_t>(m.griglia.dimensione()),
            "grid file of the wrong size");
   verifica_scenario(files.read(nomi.scenario), m.stazioni);
+  check_compiled_output(files, nomi, m);
   return 0;
 }
 

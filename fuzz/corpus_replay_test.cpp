@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "fuzz/bersagli.h"
+#include "fuzz/reader_target.h"
 #include "testing/test_support.h"
 
 namespace compactor {
@@ -27,6 +28,7 @@ const Target kTarget[] = {
     {"line_loading", fuzz::caricamento_linea},
     {"train_loading", fuzz::caricamento_treno},
     {"compile", fuzz::compilazione},
+    {"compiled_reader", fuzz::compiled_reader},
 };
 
 // Every input of a target's corpus and regressions; a target aborts on a

@@ -10,10 +10,14 @@ merged in by hand (see the README).
 import hashlib
 import pathlib
 import re
+import subprocess
+import tempfile
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CORPUS = ROOT / "fuzz" / "corpus"
 SEPARATOR = b"\n~~~~ treno ~~~~\n"  # as in fuzz/bersagli.h
+FILE_SEPARATOR = b"\n~~~~ file ~~~~\n"  # as in fuzz/reader_target.h
+SCENARIO = ROOT / "build" / "default" / "scenario"
 
 LINE_WORDS = ("pendenza", "curva", "montagna", "indicatori_v", "cartello", "lunghezza", "progressiva",
               "sfondo", "ripetizione")
@@ -78,5 +82,52 @@ def main():
         write("compile", crlf("[generale]", "lunghezza percorso,    20000", "[fine]") + SEPARATOR + data)
 
 
+def compiled_seeds():
+    """Compiled files of short routes, small enough for the fuzzer to change
+    at will: written by the scenario tool of build/default."""
+    if not SCENARIO.exists():
+        print(f"no {SCENARIO}: the compiled_reader seeds are left as they are")
+        return
+    small_train = crlf("[generale]", "velocita,   0,    30", "velocita,   150,    60", "[fine]")
+    routes = {
+        # 300 m with the run-out: a grid of 7 cells and a plan of 301 points.
+        "short": (crlf("[generale]", "lunghezza percorso,    -6700", "[curve]", "curvas1,  50,  150",
+                       "curvad2,  150,  100", "[fine]"), small_train, []),
+        # Loading stops before the plan is seeded: every entry empty.
+        "unseeded": (crlf("[generale]", "lunghezza percorso,    -6700",
+                          "ripetizione segnali 9 codici,    1010,    18000", "[fine]"), small_train, []),
+        # 1000 m with stations, signals, a slowdown and a signboard; no plan.
+        "features": (crlf("[generale]", "lunghezza percorso,    1000",
+                          "progressiva chilometrica uno,    500,    1000,    0", "[pendenze]", "pendenza,  0,   0",
+                          "pendenza,  400,   8", "[montagne]", "montagna,   600,  900,  2", "[cartelli]",
+                          "indicatori_vmax,  2000,  75,  80,  85,  0,  75,  80,  85,  0", "[indicazioni]",
+                          "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)", "[fine]"),
+                     crlf("[generale]", "numero vetture,    5", "percentuale massa frenata,    110",
+                          "sabbia,    100", "orologio,    8              0            0 ", "[aderenze]",
+                          "aderenza,       0,    95", "[vel_limite]", "velocita,   0,    30",
+                          "velocita,    1000,    95", "[stazioni]",
+                          "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   8, 0, 0, Alfa",
+                          "stazione,    3000, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, Citt\u00e0",
+                          "[rallentamenti]", "rallentamento,  5000,  60,  1000,  1,  1,  0", "[segnali]",
+                          "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+                          "segnale,    4100,   2, 4, 1,  1, 0,    2,  2,1,1, 0", "[fine]"), ["--no-plan"]),
+    }
+    with tempfile.TemporaryDirectory() as tmp:
+        tmp = pathlib.Path(tmp)
+        for name, (line, train, options) in routes.items():
+            (tmp / "line.txt").write_bytes(line)
+            (tmp / "train.txt").write_bytes(train)
+            out = tmp / name
+            subprocess.run([str(SCENARIO), "compile", "line.txt", "train.txt", "--route", "R", "--train", "T",
+                            "--out", name, "--quiet", *options], cwd=tmp, check=False, capture_output=True)
+            files = [out / "R_T.sim", out / "R_T.dat", out / "R_linea.dat"]
+            present = [f.read_bytes() for f in files if f.exists()]
+            for data in present:
+                write("compiled_reader", data)
+            if len(present) == 3:
+                write("compiled_reader", FILE_SEPARATOR.join(present))
+
+
 if __name__ == "__main__":
     main()
+    compiled_seeds()

@@ -16,5 +16,8 @@ inline constexpr int error_stop = 3;
 inline constexpr int platform = 4;
 // check: warnings, and no error.
 inline constexpr int warnings_only = 5;
+// A compiled file that is truncated, foreign or not of one scenario (dump,
+// diff, render).
+inline constexpr int bad_compiled_file = 6;
 
 }  // namespace compactor::exit_status

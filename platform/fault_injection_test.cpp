@@ -9,11 +9,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "compiler/memorizza_percorso.h"
 #include "driver/form1.h"
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
@@ -21,6 +23,12 @@
 #include "testing/faulty_files.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
+
+#if COMPACTOR_HAVE_CLI
+#include "cli/diff_command.h"
+#include "cli/dump_command.h"
+#include "cli/render_command.h"
+#endif
 
 namespace compactor {
 namespace {
@@ -73,6 +81,8 @@ const char* nome_operazione(Operazione o) {
   switch (o) {
     case Operazione::read:
       return "read";
+    case Operazione::list:
+      return "list";
     case Operazione::create:
       return "create";
     case Operazione::write:
@@ -174,6 +184,86 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
   std::sort(attesi.begin(), attesi.end());
   EXPECT_EQ(testing::elenco(dir.path()), attesi) << "no source and no temporary file stays";
 }
+
+#if COMPACTOR_HAVE_CLI
+// A small compiled scenario R_T in `dir`: its plan, scenario and grid files.
+void compile_small_scenario(const std::string& dir) {
+  const NomiFile names = nomi_file(dir, "R", "T");
+  write_whole(real_files(), names.linea_txt,
+              "[generale]\r\nlunghezza percorso,    1000\r\n[curve]\r\ncurvas1,  350,  150\r\n[fine]\r\n");
+  write_whole(real_files(), names.treno_txt,
+              "[generale]\r\nvelocita,   0,    30\r\nsegnale,   450,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
+  Modello m;
+  m.nome_percorso = "R";
+  m.nome_treno = "T";
+  int32_t with_plan = 1;
+  memorizza_percorso(m, with_plan, names, real_files());
+  if (m.numero_errore != 0) throw std::runtime_error("the small scenario does not compile");
+}
+
+// The scenario tool's readers of compiled files, each through a file layer
+// that fails its Nth call: every read, listing and write of dump, diff and
+// render fails in turn, and each ends with status 4 and one line naming the
+// file and the reason, leaving no picture and no temporary file behind.
+TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
+  testing::TempDir dir;
+  const std::string a = dir / "a", b = dir / "b", picture = dir / "route.svg";
+  for (const std::string& folder : {a, b}) {
+    std::filesystem::create_directory(folder);
+    compile_small_scenario(folder);
+  }
+  const std::vector<std::string> compiled = {"R_T.dat", "R_T.sim", "R_linea.dat"};
+
+  using Run = std::function<int(Files&, std::ostream&, std::ostream&)>;
+  std::vector<std::pair<std::string, Run>> runs;
+  for (const std::string& name : compiled)
+    runs.emplace_back("dump " + name, [path = a + "/" + name](Files& files, std::ostream& out, std::ostream& err) {
+      cli::OpzioniDump o;
+      o.file = path;
+      return cli::dump(o, files, out, err);
+    });
+  runs.emplace_back("diff", [&](Files& files, std::ostream& out, std::ostream& err) {
+    cli::OpzioniDiff o;
+    o.a = a;
+    o.b = b;
+    return cli::diff(o, files, out, err);
+  });
+  runs.emplace_back("render", [&](Files& files, std::ostream& out, std::ostream& err) {
+    cli::OpzioniRender o;
+    o.ingressi = {a};
+    o.percorso = "R";
+    o.treno = "T";
+    o.uscita = picture;
+    return cli::render(o, files, out, err, cli::Avanzamento(true));
+  });
+
+  std::set<Operazione> kinds;
+  int points = 0;
+  for (const auto& [what, run] : runs) {
+    FileGuasti counter(real_files());
+    std::ostringstream out, err;
+    ASSERT_EQ(run(counter, out, err), 0) << what << ": " << err.str();
+    std::filesystem::remove(picture);
+    ASSERT_FALSE(counter.chiamate().empty()) << what;
+    for (int64_t n = 1; n <= static_cast<int64_t>(counter.chiamate().size()); ++n) {
+      const auto& failing = counter.chiamate()[static_cast<size_t>(n - 1)];
+      SCOPED_TRACE(what + ", call " + std::to_string(n) + ": " + nome_operazione(failing.operazione) + " " +
+                   failing.path);
+      kinds.insert(failing.operazione);
+      FileGuasti files(real_files(), n);
+      std::ostringstream failed_out, failed_err;
+      EXPECT_EQ(run(files, failed_out, failed_err), 4);
+      EXPECT_EQ(failed_err.str(), "scenario: " + failing.path + ": " + files.motivo() + "\n");
+      EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"a", "b"})) << "a picture or a temporary file";
+      EXPECT_EQ(testing::elenco(a), compiled);
+      ++points;
+    }
+  }
+  EXPECT_EQ(kinds, (std::set<Operazione>{Operazione::read, Operazione::list, Operazione::create, Operazione::write,
+                                         Operazione::commit}));
+  std::cout << "fault points of dump, diff and render: " << points << "\n";
+}
+#endif
 
 }  // namespace
 }  // namespace compactor

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/errors.h"
 
@@ -34,6 +35,12 @@ class Files {
   virtual bool exists(const std::string& path) = 0;
   // The whole file; throws PlatformError.
   virtual std::string read(const std::string& path) = 0;
+  // The file's first `limit` bytes, or all of a shorter file: a reader that
+  // knows how long its files can be asks for one byte more and never holds
+  // more than that of a file that is far too long. Throws PlatformError.
+  virtual std::string read_at_most(const std::string& path, uint64_t limit) = 0;
+  // The names of the regular files in `folder`, sorted; throws PlatformError.
+  virtual std::vector<std::string> list(const std::string& folder) = 0;
   virtual std::unique_ptr<OutputFile> create(const std::string& path) = 0;
   // Throws PlatformError, also when the file does not exist.
   virtual void remove(const std::string& path) = 0;

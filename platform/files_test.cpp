@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 
+#include "platform/memory_files.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
 
@@ -89,6 +91,38 @@ TEST(Files, AWriteTheSystemRefusesIsAFailureNotASuccess) {
   EXPECT_EQ(testing::attendi(pid), 0) << "1: reported as success, 2: wrong file or reason";
   EXPECT_EQ(testing::leggi(path), "old");
   EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"f.bin"});
+}
+
+// A reader that knows how long its files can be reads no more of a longer
+// one; a listing holds the folder's regular files, those behind a link too.
+TEST(Files, ReadingAtMostAndListingAFolder) {
+  testing::TempDir dir;
+  testing::scrivi(dir / "b.dat", "0123456789");
+  testing::scrivi(dir / "a.sim", "");
+  std::filesystem::create_directory(dir / "folder.dat");
+  std::filesystem::create_symlink(dir / "b.dat", dir / "link.dat");
+  std::filesystem::create_symlink(dir / "gone", dir / "dangling.dat");
+
+  Files& files = real_files();
+  EXPECT_EQ(files.read_at_most(dir / "b.dat", 4), "0123");
+  EXPECT_EQ(files.read_at_most(dir / "b.dat", 11), "0123456789");
+  EXPECT_EQ(files.read_at_most(dir / "b.dat", 0), "");
+  EXPECT_EQ(files.list(dir.path()), (std::vector<std::string>{"a.sim", "b.dat", "link.dat"}));
+  try {
+    files.list(dir / "nowhere");
+    FAIL();
+  } catch (const PlatformError& e) {
+    EXPECT_EQ(e.path(), dir / "nowhere");
+    EXPECT_EQ(e.reason(), "cannot list: No such file or directory");
+  }
+  EXPECT_THROW(files.read_at_most(dir / "folder.dat", 10), PlatformError);
+
+  // The same in memory, where a folder is the first part of the names.
+  FileInMemoria memory;
+  for (const char* path : {"/d/b.dat", "/d/a.sim", "/d/sub/c.dat", "/dd/e.dat"}) memory.metti(path, "0123456789");
+  EXPECT_EQ(memory.list("/d"), (std::vector<std::string>{"a.sim", "b.dat"}));
+  EXPECT_EQ(memory.list("/d/"), (std::vector<std::string>{"a.sim", "b.dat"}));
+  EXPECT_EQ(memory.read_at_most("/d/b.dat", 3), "012");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/errors.h"
 #include "platform/files.h"
@@ -21,6 +22,26 @@ class FileInMemoria : public Files {
     const auto it = file_.find(path);
     if (it == file_.end()) throw PlatformError(path, "cannot open: No such file or directory");
     return it->second;
+  }
+
+  std::string read_at_most(const std::string& path, uint64_t limit) override {
+    std::string bytes = read(path);
+    if (bytes.size() > limit) bytes.resize(static_cast<size_t>(limit));
+    return bytes;
+  }
+
+  // Folders are only a part of the names here: a folder holds the files
+  // whose names continue it with "/" and one more part.
+  std::vector<std::string> list(const std::string& folder) override {
+    std::string prefix = folder;
+    while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+    if (prefix != "/") prefix += '/';
+    std::vector<std::string> names;
+    for (auto it = file_.lower_bound(prefix); it != file_.end() && it->first.starts_with(prefix); ++it) {
+      const std::string name = it->first.substr(prefix.size());
+      if (!name.empty() && name.find('/') == std::string::npos) names.push_back(name);
+    }
+    return names;
   }
 
   std::unique_ptr<OutputFile> create(const std::string& path) override { return std::make_unique<Uscita>(*this, path); }

@@ -2,8 +2,8 @@
 // one of them, the Nth, fail the way a disk or a system does. Header-only,
 // so nothing of it reaches the program.
 //
-// The calls that can fail are read, create, write, commit and remove; a
-// commit fails either on close or on rename. exists() cannot fail in this
+// The calls that can fail are read, list, create, write, commit and remove;
+// a commit fails either on close or on rename. exists() cannot fail in this
 // interface (an unreadable entry is simply not there) and is not counted.
 #pragma once
 
@@ -19,7 +19,7 @@ namespace compactor::testing {
 
 class FileGuasti : public Files {
  public:
-  enum class Operazione { read, create, write, commit, remove };
+  enum class Operazione { read, list, create, write, commit, remove };
   // How a failing commit fails.
   enum class Commit { chiusura, rinomina };
 
@@ -41,6 +41,8 @@ class FileGuasti : public Files {
     switch (chiamate_[static_cast<size_t>(guasto_ - 1)].operazione) {
       case Operazione::read:
         return "cannot read: Input/output error";
+      case Operazione::list:
+        return "cannot list: Input/output error";
       case Operazione::create:
         return "cannot create: No space left on device";
       case Operazione::write:
@@ -58,6 +60,16 @@ class FileGuasti : public Files {
   std::string read(const std::string& path) override {
     if (conta(Operazione::read, path)) fallisci(path);
     return sotto_.read(path);
+  }
+
+  std::string read_at_most(const std::string& path, uint64_t limit) override {
+    if (conta(Operazione::read, path)) fallisci(path);
+    return sotto_.read_at_most(path, limit);
+  }
+
+  std::vector<std::string> list(const std::string& folder) override {
+    if (conta(Operazione::list, folder)) fallisci(folder);
+    return sotto_.list(folder);
   }
 
   std::unique_ptr<OutputFile> create(const std::string& path) override {

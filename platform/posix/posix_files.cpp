@@ -1,10 +1,12 @@
 // The file layer on a POSIX system.
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -88,13 +90,16 @@ class PosixFiles : public Files {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
 
-  std::string read(const std::string& path) override {
+  std::string read(const std::string& path) override { return read_at_most(path, UINT64_MAX); }
+
+  std::string read_at_most(const std::string& path, uint64_t limit) override {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw PlatformError(path, "cannot open: " + reason());
     std::string bytes;
     char chunk[1 << 16];
-    for (;;) {
-      const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    while (bytes.size() < limit) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof chunk, limit - bytes.size()));
+      const ssize_t n = ::read(fd, chunk, want);
       if (n < 0) {
         if (errno == EINTR) continue;
         const std::string why = reason();
@@ -106,6 +111,31 @@ class PosixFiles : public Files {
     }
     ::close(fd);
     return bytes;
+  }
+
+  std::vector<std::string> list(const std::string& folder) override {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) throw PlatformError(folder, "cannot list: " + reason());
+    std::vector<std::string> names;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir);
+      if (entry == nullptr) break;
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      // A link or an entry of unknown type is what it leads to.
+      bool regular = entry->d_type == DT_REG;
+      if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        struct stat st;
+        regular = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+      }
+      if (regular) names.push_back(name);
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0) throw PlatformError(folder, std::string("cannot list: ") + std::strerror(error));
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   std::unique_ptr<OutputFile> create(const std::string& path) override {
