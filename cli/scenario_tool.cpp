@@ -2,12 +2,14 @@
 
 #include <iostream>
 #include <new>
+#include <string>
 #include <vector>
 
 #include <fmt/format.h>
 
 #include "cli/command.h"
 #include "cli/report.h"
+#include "cli/version.h"
 #include "model/errors.h"
 #include "model/exit_status.h"
 
@@ -15,8 +17,9 @@ namespace compactor::cli {
 namespace {
 
 int run_command(int argc, char** argv) {
-  CLI::App app{"scenario: compile and inspect scenarios for the train-driving simulator", "scenario"};
-  app.set_version_flag("--version", COMPACTOR_VERSION);
+  CLI::App app{std::string(kToolNameAndVersion) + ": compile and inspect scenarios for the train-driving simulator",
+               "scenario"};
+  app.set_version_flag("--version", kToolNameAndVersion);
   app.require_subcommand(1);
   app.footer("Run 'scenario COMMAND --help' for the options and an example of each command.");
 
@@ -29,6 +32,11 @@ int run_command(int argc, char** argv) {
       comando_render(app),
   };
 
+  // No command at all: what there is to choose from, as --help shows it.
+  if (argc <= 1) {
+    std::cerr << app.help();
+    return exit_status::usage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -58,6 +59,28 @@ struct Sorgenti {
     return testing::esegui(args, dir.path(), env);
   }
 };
+
+// The version is the project's, in one place; --help starts with it, and a
+// command line without a command shows the same help as a usage error.
+TEST(ScenarioTool, VersionHelpAndNoCommand) {
+  Sorgenti s;
+  const auto version = s.scenario({"--version"});
+  EXPECT_EQ(version.stato, 0);
+  EXPECT_EQ(version.out, "scenario " COMPACTOR_VERSION "\n");
+  EXPECT_TRUE(std::regex_match(version.out, std::regex("scenario [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+
+  const auto help = s.scenario({"--help"});
+  EXPECT_EQ(help.stato, 0);
+  EXPECT_EQ(help.out.substr(0, help.out.find('\n')),
+            "scenario " COMPACTOR_VERSION ": compile and inspect scenarios for the train-driving simulator");
+  for (const std::string command : {"compile", "check", "export", "dump", "diff", "render"})
+    EXPECT_TRUE(std::regex_search(help.out, std::regex("\n  " + command + " +[A-Z][^\n]+\n"))) << command;
+
+  const auto none = s.scenario({});
+  EXPECT_EQ(none.stato, 2);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, help.out);
+}
 
 // A temporary folder that is not there no longer matters: nothing is
 // compiled in one.
