@@ -20,7 +20,7 @@ struct CheckOptions {
 
 int check_command(const CheckOptions& o, Files& files) {
   const Avanzamento progress(o.quiet);
-  return compile_and_report(o.json, progress, [&](CompileReport& report) {
+  return compile_and_report({.json = o.json, .quiet = o.quiet}, progress, [&](CompileReport& report) {
     const session::CompileResult& result =
         report.result.emplace(compile_with_progress(compile_request(o.sources, files), progress));
     report.status = result.error()               ? exit_status::scenario_error
@@ -39,7 +39,9 @@ Comando comando_check(CLI::App& app) {
   cmd->add_option("--route", opz->sources.route, "route name (default: check)");
   cmd->add_option("--train", opz->sources.train_name, "train name (default: check)");
   cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");
-  cmd->add_flag("--quiet", opz->quiet, "no progress on the terminal");
+  cmd->add_flag("--quiet", opz->quiet,
+                "print nothing unless something went wrong: no progress, warnings or count; an error or a "
+                "failure is still told, and the exit status still says 5 for warnings");
   cmd->footer(
       "Besides the errors of a compile, warns of what the loader accepts silently: unrecognised key\n"
       "fields (a misspelt key word, a capitalised \"Progressiva\"), a decimal comma that split a number,\n"

@@ -25,7 +25,7 @@ struct CompileOptions {
 
 int compile_command(const CompileOptions& o, Files& files) {
   const Avanzamento progress(o.quiet);
-  return compile_and_report(o.json, progress, [&](CompileReport& report) {
+  return compile_and_report({.json = o.json, .quiet = o.quiet}, progress, [&](CompileReport& report) {
     session::CompileRequest request = compile_request(o.sources, files);
     if (const std::string why = make_directory(o.out); !why.empty())
       throw UsageError(fmt::format("cannot use \"{}\" as output directory: {}", o.out, why));
@@ -52,7 +52,9 @@ Comando comando_compile(CLI::App& app) {
   cmd->add_option("--out", opz->out, "directory for the compiled files (created when missing)")->required();
   cmd->add_flag("--no-plan", opz->no_plan, "do not build or write the plan file (R_linea.dat)");
   cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");
-  cmd->add_flag("--quiet", opz->quiet, "no progress on the terminal");
+  cmd->add_flag("--quiet", opz->quiet,
+                "print nothing unless something went wrong: no progress, warnings, count or files written; a "
+                "recorded error, the error stop or a failure is still told");
   cmd->footer(
       "Example:\n"
       "  scenario compile route.txt train.txt --route Orvena_Lusco --train \"REG 4105\" --out compiled\n"

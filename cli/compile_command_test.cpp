@@ -49,6 +49,7 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   const auto senza = s.compile({"--no-plan", "--json"});
   ASSERT_EQ(senza.stato, 0) << senza.err;
   const auto j = nlohmann::json::parse(senza.out);
+  EXPECT_EQ(j["version"], COMPACTOR_VERSION);
   EXPECT_EQ(j["error"], 0);
   EXPECT_EQ(j["written"].size(), 2u);
   EXPECT_TRUE(j["file"].is_null());
@@ -178,6 +179,71 @@ TEST(ScenarioCompile, WithoutAGridNothingIsWritten) {
   EXPECT_NE(j["error"], 0);
   EXPECT_TRUE(j["written"].empty());
   EXPECT_EQ(testing::elenco(s.dir / "out"), std::vector<std::string>{});
+}
+
+// --quiet prints nothing unless something went wrong: a recorded error, the
+// error stop and a failure are told as without it; warnings, the count and
+// the files written are not. The exit status is the same either way.
+TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
+  std::string segnale_occupato = kTreno;  // the signal falls on the signboard's cell
+  segnale_occupato.replace(segnale_occupato.find("3950"), 4, "2950");
+  const std::string avviso = kLinea.substr(0, kLinea.find("[fine]")) + "pendnza,  600,  1\r\n[fine]\r\n";
+  const std::string fermata =
+      "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n";
+  const std::string errore_16 = ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
+                                "  segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"
+                                "             ^\n";
+  const struct {
+    const char* caso;
+    std::string linea, treno;
+    std::vector<std::string> args;  // after the command and the two sources
+    int stato;
+    std::string err;  // with "TRAIN" for the train source's path
+  } casi[] = {
+      {"clean compile", kLinea, kTreno, {"compile"}, 0, ""},
+      {"compile with a warning", avviso, kTreno, {"compile"}, 0, ""},
+      {"compile with an error", kLinea, segnale_occupato, {"compile"}, 1,
+       "TRAIN" + errore_16 + "the compiled files were written from what was loaded\n"},
+      {"the error stop", fermata, kTreno, {"compile"}, 3,
+       "error 1250: a reserved place (row 85 campo7 or cell 1 dato1) is already taken\nnothing was written\n"},
+      {"check with a warning", avviso, kTreno, {"check"}, 5, ""},
+      {"check with an error", kLinea, segnale_occupato, {"check"}, 1, "TRAIN" + errore_16},
+      {"render of sources with an error", kLinea, segnale_occupato,
+       {"render", "--route", "R", "--train", "T", "-o", "r.svg"}, 1,
+       "scenario: error 16 at 2950 m: a signal's cell is already taken (train source, line 3)\n"
+       "scenario: the picture was drawn from what was loaded before the error\n"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.caso);
+    Sorgenti s(c.linea, c.treno);
+    std::vector<std::string> args = {c.args[0]};
+    if (c.args[0] == "render") args.insert(args.end(), {"--line", s.linea, "--train-source", s.treno});
+    else args.insert(args.end(), {s.linea, s.treno});
+    args.insert(args.end(), c.args.begin() + 1, c.args.end());
+    if (c.args[0] == "compile") args.insert(args.end(), {"--route", "R", "--train", "T 1", "--out", s.dir / "out"});
+    args.push_back("--quiet");
+    const auto e = s.scenario(args);
+    EXPECT_EQ(e.stato, c.stato) << e.err;
+    EXPECT_EQ(e.out, "");
+    std::string err = c.err;
+    if (const size_t at = err.find("TRAIN"); at != std::string::npos) err.replace(at, 5, s.treno);
+    EXPECT_EQ(e.err, err);
+
+    // --json is the same with or without --quiet.
+    if (c.args[0] == "render") continue;
+    args.push_back("--json");
+    const auto quiet_json = s.scenario(args);
+    args.erase(args.end() - 2);
+    EXPECT_EQ(quiet_json.out, s.scenario(args).out);
+  }
+
+  Sorgenti blocked;
+  std::filesystem::create_directories(blocked.dir / "out/R_T 1.sim/x");
+  const auto failure = blocked.compile({"--quiet"});
+  EXPECT_EQ(failure.stato, 4);
+  EXPECT_EQ(failure.out, "");
+  EXPECT_EQ(failure.err.rfind("scenario: " + (blocked.dir / "out/R_T 1.sim"), 0), 0u) << failure.err;
+  EXPECT_EQ(failure.err.find('\n'), failure.err.size() - 1) << failure.err;
 }
 
 // Progress goes to a terminal only, and not with --quiet.

@@ -181,7 +181,8 @@ Comando comando_render(CLI::App& app) {
   cmd->add_option("--train-source", opz->o.sorgente_treno,
                   "compile this train source first (with --line), e.g. --train-source train.txt");
   cmd->add_flag("-q,--quiet", opz->o.quieto,
-                "no progress lines (they are shown only when standard error is a terminal anyway), e.g. --quiet");
+                "print nothing unless something went wrong: no progress lines (shown only on a terminal anyway); "
+                "an error of the sources or a failure is still told, e.g. --quiet");
   cmd->footer(
       "The picture shows the route plan to scale (stations: filled = timed stop, hollow = passed; tunnels\n"
       "thick and dark; signals; kilometre posts; the line's own kilometre readings every 10 km) and below it\n"

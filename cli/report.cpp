@@ -9,6 +9,7 @@
 #include "cli/command.h"
 #include "cli/percorsi.h"
 #include "cli/plurale.h"
+#include "cli/version.h"
 #include "model/exit_status.h"
 #include "platform/cp1252.h"
 
@@ -33,6 +34,7 @@ void print_json(const CompileReport& r, std::ostream& out) {
   const Diagnostic* e = c ? c->error() : nullptr;
   const bool con_riga = e && e->source != session::Source::none && e->line > 0;
   json j;
+  j["version"] = kToolVersion;
   j["status"] = r.status;
   j["error"] = e ? e->number : 0;
   j["position"] = c ? c->model.posizione_errore : 0;
@@ -63,16 +65,16 @@ void write_json(std::ostream& out, const json& j, int indent) {
   out << j.dump(indent, ' ', false, json::error_handler_t::replace) << "\n";
 }
 
-void print_report(const CompileReport& r, bool json, std::ostream& out, std::ostream& err) {
-  if (json) print_json(r, out);
+void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, std::ostream& err) {
+  if (style.json) print_json(r, out);
   if (!r.failure.empty()) {
     tell(err, r.failure);
     return;
   }
-  if (json || !r.result) return;
+  if (style.json || !r.result) return;
   const session::CompileResult& c = *r.result;
   for (const Diagnostic& a : c.diagnostics) {
-    if (a.severity != session::Severity::warning) continue;
+    if (a.severity != session::Severity::warning || style.quiet) continue;
     err << fmt::format("{}:{}:{}: warning: {}\n", c.source_name(a.source), a.line, a.column + 1, a.message);
     riga_e_cursore(err, a.line_text, a.column);
   }
@@ -88,16 +90,17 @@ void print_report(const CompileReport& r, bool json, std::ostream& out, std::ost
                          posizione_testo(*e));
     }
   }
-  err << plurale(e ? 1 : 0, "error") << ", " << plurale(c.warning_count(), "warning") << "\n";
+  if (!style.quiet) err << plurale(e ? 1 : 0, "error") << ", " << plurale(c.warning_count(), "warning") << "\n";
   if (c.outcome == session::Outcome::error_stop) {
     err << "nothing was written\n";
   } else {
     if (e && !r.written.empty()) err << "the compiled files were written from what was loaded\n";
-    for (const auto& s : r.written) out << "wrote " << mostra_percorso(s) << "\n";
+    if (!style.quiet)
+      for (const auto& s : r.written) out << "wrote " << mostra_percorso(s) << "\n";
   }
 }
 
-int compile_and_report(bool json, const Avanzamento& progress, const std::function<void(CompileReport&)>& work) {
+int compile_and_report(ReportStyle style, const Avanzamento& progress, const std::function<void(CompileReport&)>& work) {
   CompileReport report;
   try {
     work(report);
@@ -109,7 +112,7 @@ int compile_and_report(bool json, const Avanzamento& progress, const std::functi
     report.failure = fmt::format("{}: {}", e.path(), e.reason());
   }
   progress.fine_fasi();
-  print_report(report, json, std::cout, std::cerr);
+  print_report(report, style, std::cout, std::cerr);
   return report.status;
 }
 

@@ -35,19 +35,28 @@ struct CompileReport {
   std::vector<std::string> written;  // compiled files written
 };
 
+// How compile and check print their report: `json` one JSON object on
+// standard output; `quiet` nothing unless something went wrong.
+struct ReportStyle {
+  bool json = false;
+  bool quiet = false;
+};
+
 // What compile and check share: `work` compiles (and writes) into a report,
 // a UsageError or a PlatformError it throws becomes the report's failure
 // (status 2 or 4), the progress line is ended, and the report is printed on
 // standard output and standard error. Returns the exit status.
-int compile_and_report(bool json, const Avanzamento& progress, const std::function<void(CompileReport&)>& work);
+int compile_and_report(ReportStyle style, const Avanzamento& progress, const std::function<void(CompileReport&)>& work);
 
 // Compiles with each stage shown on the progress line.
 session::CompileResult compile_with_progress(session::CompileRequest request, const Avanzamento& progress);
 
 // Problems in the file:line:column style with the line and a caret under the
 // field, and a closing count, on `err`; the files written on `out`. With
-// `json`, one JSON object on `out` and nothing else there. A failure is one
-// line "scenario: ..." on `err` either way.
-void print_report(const CompileReport& r, bool json, std::ostream& out, std::ostream& err);
+// `json`, one JSON object on `out` and nothing else there. Quiet leaves out
+// the warnings, the count and the files written: only a recorded error or
+// the error stop is told (JSON is the same either way). A failure is one
+// line "scenario: ..." on `err` in every style.
+void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, std::ostream& err);
 
 }  // namespace compactor::cli
