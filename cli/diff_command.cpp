@@ -1,6 +1,5 @@
 #include "cli/diff_command.h"
 
-#include <bit>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "cli/dump_tables.h"
 #include "cli/read_failures.h"
 #include "cli/percorsi.h"
+#include "cli/plan_diff.h"
 #include "cli/plurale.h"
 #include "cli/report.h"
 #include "platform/cp1252.h"
@@ -23,10 +23,6 @@ namespace fs = std::filesystem;
 
 constexpr int kUguali = 0, kDiversi = 1, kUso = 2;
 
-bool uguali(const Variante& a, const Variante& b) {
-  return a.tag == b.tag && a.i == b.i && std::bit_cast<uint64_t>(a.d) == std::bit_cast<uint64_t>(b.d);
-}
-
 void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
   for (int r = 0; r < Stazioni::righe; ++r) {
     const stazione& sa = a.at(r);
@@ -36,7 +32,7 @@ void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
     const bool stazione_a = ruolo_riga(r, sa) == "station" || ruolo_riga(r, sb) == "station";
     for (size_t i = 0; i < ma.size(); ++i) {
       if (ma[i].valore == mb[i].valore) continue;
-      d.nota([&] {
+      d.nota(CompiledFile::scenario, [&] {
         std::string riga = fmt::format("row {} {}: {} -> {}", r, ma[i].nome, ma[i].valore, mb[i].valore);
         const std::string senso = significato(r, ma[i].nome);
         if (!senso.empty()) riga += " (" + senso + ")";
@@ -46,7 +42,7 @@ void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
       });
     }
     if (sa.nome != sb.nome)
-      d.nota([&] {
+      d.nota(CompiledFile::scenario, [&] {
         std::string riga =
             fmt::format("row {} nome: \"{}\" -> \"{}\"", r, cp1252_to_utf8(sa.nome), cp1252_to_utf8(sb.nome));
         const std::string senso = significato(r, "nome");
@@ -57,7 +53,7 @@ void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
 
 void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
   if (a.dimensione() != b.dimensione())
-    d.nota([&] { return fmt::format("grid: {} -> {} cells", a.dimensione(), b.dimensione()); });
+    d.nota(CompiledFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.dimensione(), b.dimensione()); });
   const int64_t comuni = std::min(a.dimensione(), b.dimensione());
   for (int64_t k = 0; k < comuni; ++k) {
     const cella& ca = a.at(k);
@@ -66,7 +62,7 @@ void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
     const auto ma = membri(ca), mb = membri(cb);
     for (size_t i = 0; i < ma.size(); ++i) {
       if (ma[i].valore == mb[i].valore) continue;
-      d.nota([&] {
+      d.nota(CompiledFile::grid, [&] {
         std::string riga = fmt::format("cell {} {}: {} -> {}", k, ma[i].nome, ma[i].valore, mb[i].valore);
         const std::string_view m = ma[i].nome;
         if (m == "tipo") riga += fmt::format(" ({} -> {})", nome_tipo(ca.tipo), nome_tipo(cb.tipo));
@@ -76,18 +72,6 @@ void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
       });
     }
   }
-}
-
-void confronta_planimetrie(const Planimetria& a, const Planimetria& b, Differenze& d) {
-  if (a.punti() != b.punti())
-    d.nota([&] { return fmt::format("plan: {} -> {} entries a coordinate", a.punti(), b.punti()); });
-  const int64_t comuni = std::min(a.punti(), b.punti());
-  for (int64_t m = 0; m < comuni; ++m)
-    for (int c = 0; c < 2; ++c) {
-      const Variante va = a.voce(m, c), vb = b.voce(m, c);
-      if (uguali(va, vb)) continue;
-      d.nota([&] { return fmt::format("plan {}({}): {} -> {}", c == 0 ? 'x' : 'y', m, testo_voce(va), testo_voce(vb)); });
-    }
 }
 
 // The one scenario of a directory, or a message why there is none.
@@ -110,26 +94,47 @@ std::optional<FileScenario> scegli(const std::string& cartella, const std::strin
 }  // namespace
 
 void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
-               const ScenarioCompilato& b, Differenze& d) {
+               const ScenarioCompilato& b, Differenze& d, bool entry_by_entry) {
   const struct {
+    CompiledFile which;
     bool in_a, in_b;
     const std::string &path_a, &path_b;
-  } file[] = {{a.con_scenario, b.con_scenario, fa.scenario, fb.scenario},
-              {a.con_griglia, b.con_griglia, fa.griglia, fb.griglia},
-              {a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
+  } file[] = {{CompiledFile::scenario, a.con_scenario, b.con_scenario, fa.scenario, fb.scenario},
+              {CompiledFile::grid, a.con_griglia, b.con_griglia, fa.griglia, fb.griglia},
+              {CompiledFile::plan, a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
   for (const auto& f : file) {
     auto manca = [](const std::string& assente, const std::string& presente) {
       return fmt::format("missing file: {} (present: {})", mostra_percorso(assente), mostra_percorso(presente));
     };
-    if (f.in_a && !f.in_b) d.nota([&] { return manca(f.path_b, f.path_a); });
-    if (!f.in_a && f.in_b) d.nota([&] { return manca(f.path_a, f.path_b); });
+    if (f.in_a && !f.in_b) d.nota(f.which, [&] { return manca(f.path_b, f.path_a); });
+    if (!f.in_a && f.in_b) d.nota(f.which, [&] { return manca(f.path_a, f.path_b); });
   }
   if (a.con_scenario && b.con_scenario) confronta_stazioni(a.stazioni, b.stazioni, d);
   if (a.con_griglia && b.con_griglia) confronta_griglie(a.griglia, b.griglia, d);
-  if (a.con_planimetria && b.con_planimetria) confronta_planimetrie(a.planimetria, b.planimetria, d);
+  if (a.con_planimetria && b.con_planimetria) compare_plans(a.planimetria, b.planimetria, entry_by_entry, d);
 }
 
 namespace {
+
+// "R_T.dat: 3 differences", a line for each file found on either side, in
+// the order they are compared, named as in A.
+void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const ScenarioCompilato& a,
+                          const ScenarioCompilato& b, const Differenze& d, std::ostream& out) {
+  const struct {
+    CompiledFile which;
+    bool found;
+    const std::string& path;
+  } file[] = {{CompiledFile::scenario, a.con_scenario || b.con_scenario, fa.scenario.empty() ? fb.scenario : fa.scenario},
+              {CompiledFile::grid, a.con_griglia || b.con_griglia, fa.griglia.empty() ? fb.griglia : fa.griglia},
+              {CompiledFile::plan, a.con_planimetria || b.con_planimetria,
+               fa.planimetria.empty() ? fb.planimetria : fa.planimetria}};
+  for (const auto& f : file) {
+    if (!f.found) continue;
+    const int64_t n = d.in_file(f.which);
+    out << fmt::format("{}: {}\n", cp1252_to_utf8(fs::path(f.path).filename().string()),
+                       n == 0 ? "identical" : plurale(static_cast<size_t>(n), "difference"));
+  }
+}
 
 // The whole comparison; a bad or unreadable file escapes to diff().
 int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
@@ -161,17 +166,17 @@ int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::
   }
 
   Differenze d(static_cast<size_t>(o.massimo));
-  confronta(*fa, a, *fb, b, d);
+  confronta(*fa, a, *fb, b, d, o.all);
   if (fa->nome != fb->nome)
     out << fmt::format("comparing {} in {} with {} in {}\n", cp1252_to_utf8(fa->nome), o.a, cp1252_to_utf8(fb->nome),
                        o.b);
-  for (const std::string& riga : d.prime()) out << riga << "\n";
-  const int64_t altre = d.totale() - static_cast<int64_t>(d.prime().size());
-  if (altre > 0) out << fmt::format("... and {} more\n", altre);
   if (d.totale() == 0) {
     out << "identical\n";
     return kUguali;
   }
+  print_counts_by_file(*fa, *fb, a, b, d, out);
+  for (const std::string& riga : d.prime()) out << riga << "\n";
+  if (d.not_shown() > 0) out << fmt::format("... and {} more\n", d.not_shown());
   out << plurale(static_cast<size_t>(d.totale()), "difference") << "\n";
   return kDiversi;
 }
@@ -194,15 +199,19 @@ Comando comando_diff(CLI::App& app) {
   cmd->add_option("--route", opz->percorso,
                   "route name R: compare R_T.sim, R_T.dat and R_linea.dat when a directory holds several scenarios");
   cmd->add_option("--train", opz->treno, "train name T, with --route or alone");
-  cmd->add_option("--max", opz->massimo, "print at most this many differences (all are counted)")
+  cmd->add_option("--max", opz->massimo, "print at most this many lines of differences (all are counted)")
       ->default_val(20);
+  cmd->add_flag("--all", opz->all, "list the plan entry by entry instead of by runs of differing entries");
   cmd->footer(
-      "Each difference is one line by meaning: a missing file, the number of grid cells or plan\n"
-      "entries, then \"row 85 orario: 34923 -> 34900\", \"cell 598 dato1: 42 -> 41\",\n"
-      "\"plan x(1200): 3.25 -> 3.5\"; a last line counts them all.\n"
+      "First a count for each file, then one line by meaning: a missing file, the number of grid cells\n"
+      "or plan entries, \"row 85 orario: 34923 -> 34900\", \"cell 598 dato1: 42 -> 41\", and for the plan\n"
+      "each run of consecutive differing entries (metres), \"plan metres 1501-341000: 339500 entries\n"
+      "differ, largest |dx| 12.4 m, |dy| 3.1 m\" (with --all each entry, \"plan metre 1501: x 3.25 -> 3.5\");\n"
+      "a last line counts them all: a member of a row or cell, an entry of the plan.\n"
       "Examples:\n"
       "  scenario diff before after\n"
       "  scenario diff before after --route Orvena_Lusco --train \"REG 4105\" --max 5\n"
+      "  scenario diff before after --all --max 100\n"
       "Exit status: 0 identical, 1 different, 2 usage error, 4 a file or directory cannot be read,\n"
       "6 a bad compiled file (truncated, foreign, or not of one scenario).");
   return {cmd, [opz] { return diff(*opz, real_files(), std::cout, std::cerr); }};

@@ -1,9 +1,11 @@
 #include "cli/diff_command.h"
+#include "cli/plan_diff.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cmath>
 #include <functional>
 
 #include "compiler/codici_gara.h"
@@ -94,9 +96,9 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
       {"a route name", [](ScenarioCompilato& s) { s.stazioni.at(85).nome = "S"; },
        "row 85 nome: \"R\" -> \"S\" (route name)", 1},
       {"a plan point", [](ScenarioCompilato& s) { s.planimetria = pianta_con(std::pair{1.5, 2.0}, 3); },
-       "plan x(3): 1 -> 1.5", 1},
+       "plan metre 3: x 1 -> 1.5", 1},
       {"a plan cut short", [](ScenarioCompilato& s) { s.planimetria = pianta_con(std::nullopt, 4); },
-       "plan x(4): 2 -> empty", 2},
+       "plan metre 4: x 2 -> empty, y 2 -> empty", 1},
       {"a missing file", [](ScenarioCompilato& s) { s.con_scenario = false; },
        "missing file: b/R_T.sim (present: a/R_T.sim)", 1},
       {"a missing plan", [](ScenarioCompilato& s) { s.con_planimetria = false; },
@@ -127,6 +129,95 @@ TEST(ScenarioDiff, AllDifferencesAreCountedButOnlyTheFirstAreKept) {
   EXPECT_EQ(d.prime(), (std::vector<std::string>{"cell 0 aderenza: 95 -> 90", "cell 1 aderenza: 95 -> 90"}));
 }
 
+// A straight plan of 0..`metri` metres, computed up to `fino`, each point
+// moved by `sposta`.
+Planimetria pianta_dritta(int32_t metri, int64_t fino,
+                          const std::function<std::pair<double, double>(int64_t)>& sposta = {}) {
+  Planimetria p;
+  p.dimensiona(metri);
+  p.semina();
+  for (int64_t m = 2; m <= fino; ++m) {
+    const auto [dx, dy] = sposta ? sposta(m) : std::pair{0.0, 0.0};
+    p.aggiungi(0.0 + dx, static_cast<double>(m) + dy);
+  }
+  return p;
+}
+
+// A moved stretch of the plan is one line, where and how far; entry by
+// entry only when asked.
+TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
+  auto entro = [](int64_t da, int64_t a, std::pair<double, double> di) {
+    return [=](int64_t m) { return m >= da && m <= a ? di : std::pair{0.0, 0.0}; };
+  };
+  const struct {
+    const char* caso;
+    Planimetria b;
+    bool entry_by_entry;
+    std::vector<std::string> righe;
+    int64_t quante;
+  } casi[] = {
+      {"a stretch moved",
+       pianta_dritta(50, 50, [](int64_t m) { return m >= 10 && m <= 19 ? std::pair{(m - 9) * 0.5, -0.3} : std::pair{0.0, 0.0}; }),
+       false, {"plan metres 10-19: 10 entries differ, largest |dx| 5.0 m, |dy| 0.3 m"}, 10},
+      {"two runs and one entry",
+       pianta_dritta(50, 50,
+                     [](int64_t m) {
+                       return m >= 10 && m <= 12 ? std::pair{1.0, 0.0}
+                              : m == 20 || m == 21 ? std::pair{0.0, 2.0}
+                              : m == 30            ? std::pair{1.0, 0.0}
+                                                   : std::pair{0.0, 0.0};
+                     }),
+       false,
+       {"plan metres 10-12: 3 entries differ, largest |dx| 1.0 m, |dy| 0 m",
+        "plan metres 20-21: 2 entries differ, largest |dx| 0 m, |dy| 2.0 m", "plan metre 30: x 0 -> 1"},
+       6},
+      {"cut short", pianta_dritta(50, 44), false, {"plan metres 45-50: 6 entries differ, 6 set -> empty"}, 6},
+      {"moved, then cut short", pianta_dritta(50, 44, entro(40, 44, {1.0, 0.0})), false,
+       {"plan metres 40-50: 11 entries differ, largest |dx| 1.0 m, |dy| 0 m, 6 set -> empty"}, 11},
+      {"a tiny move", pianta_dritta(50, 50, entro(10, 11, {0.0, 1e-9})), false,
+       {"plan metres 10-11: 2 entries differ, largest |dx| 0 m, |dy| 1e-09 m"}, 2},
+      {"a longer plan, the same points", pianta_dritta(60, 60), false, {"plan: 51 -> 61 entries a coordinate"}, 1},
+      {"entry by entry", pianta_dritta(50, 50, entro(10, 12, {0.5, 0.0})), true,
+       {"plan metre 10: x 0 -> 0.5", "plan metre 11: x 0 -> 0.5", "plan metre 12: x 0 -> 0.5"}, 3},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.caso);
+    Differenze d(20);
+    compare_plans(pianta_dritta(50, 50), c.b, c.entry_by_entry, d);
+    EXPECT_EQ(d.prime(), c.righe);
+    EXPECT_EQ(d.totale(), c.quante);
+    EXPECT_EQ(d.in_file(CompiledFile::plan), c.quante);
+    EXPECT_EQ(d.not_shown(), 0);
+  }
+
+  // A plan that grew where the other has no points yet.
+  Differenze d(20);
+  compare_plans(pianta_dritta(50, 47), pianta_dritta(50, 50), false, d);
+  EXPECT_EQ(d.prime(), std::vector<std::string>{"plan metres 48-50: 3 entries differ, 3 empty -> set"});
+}
+
+TEST(ScenarioDiff, ALineStandsForEveryDifferenceOfItsRun) {
+  ScenarioCompilato b = scenario_base();
+  b.griglia.at(12).dato1 = 41;
+  b.planimetria = pianta_dritta(7999, 7999, [](int64_t m) { return std::pair{m >= 100 ? 1.0 : 0.0, 0.0}; });
+  ScenarioCompilato a = scenario_base();
+  a.planimetria = pianta_dritta(7999, 7999);
+  Differenze d(1);
+  confronta({}, a, {}, b, d);
+  EXPECT_EQ(d.prime(), std::vector<std::string>{"cell 12 dato1: 42 -> 41"});
+  EXPECT_EQ(d.totale(), 1 + 7900);
+  EXPECT_EQ(d.not_shown(), 7900) << "the run not shown counts every entry";
+  EXPECT_EQ(d.in_file(CompiledFile::grid), 1);
+  EXPECT_EQ(d.in_file(CompiledFile::scenario), 0);
+}
+
+TEST(ScenarioDiff, DistancesAreShownToATenthOfAMetreAndNeverAsZero) {
+  const std::pair<double, const char*> casi[] = {
+      {0.0, "0"}, {12.44, "12.4"}, {339.46, "339.5"}, {0.06, "0.1"}, {0.004, "0.004"}, {1.2e-9, "1.2e-09"}, {std::nan(""), "nan"},
+  };
+  for (const auto& [metri, testo] : casi) EXPECT_EQ(metres_text(metri), testo) << metri;
+}
+
 struct DueCartelle {
   TempDir a, b;
   DueCartelle() {
@@ -151,14 +242,15 @@ TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
   scrivi_scenario(d.b.path(), "R_T", b);
   e = d.diff();
   EXPECT_EQ(e.stato, 1) << e.err;
-  EXPECT_EQ(e.out, "cell 12 dato1: 42 -> 41\n1 difference\n");
+  EXPECT_EQ(e.out, "R_T.sim: identical\nR_T.dat: 1 difference\nR_linea.dat: identical\ncell 12 dato1: 42 -> 41\n1 difference\n");
 
   std::filesystem::remove(d.b / "R_linea.dat");
   b.stazioni.at(84).inizio = 1;
   testing::scrivi(d.b / "R_T.sim", bytes_stazioni(b.stazioni));
   e = d.diff({"--max", "1"});
   EXPECT_EQ(e.stato, 1) << e.err;
-  EXPECT_EQ(e.out, "missing file: " + (d.b / "R_linea.dat") + " (present: " + (d.a / "R_linea.dat") +
+  EXPECT_EQ(e.out, "R_T.sim: 1 difference\nR_T.dat: 1 difference\nR_linea.dat: 1 difference\nmissing file: " +
+                       (d.b / "R_linea.dat") + " (present: " + (d.a / "R_linea.dat") +
                        ")\n... and 2 more\n3 differences\n");
 }
 
@@ -194,6 +286,42 @@ TEST(ScenarioDiff, ABadFileHasItsOwnStatusAndAMissingDirectoryIsAUsageError) {
   EXPECT_EQ(e.stato, 2);
   e = d.diff({"--max", "-1"});
   EXPECT_EQ(e.stato, 2);
+}
+
+// A longer curve moves the rest of the route: the diff says where and how
+// far in one line; --all lists the entries.
+TEST(ScenarioDiff, ACurveChangedIsOneRunOfThePlan) {
+  TempDir dir;
+  for (const auto& [nome, raggio] : {std::pair{"one.txt", "150"}, {"two.txt", "200"}})
+    testing::scrivi(dir / nome, std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  ") +
+                                    raggio + "\r\n[fine]\r\n");
+  testing::scrivi(dir / "train.txt",
+                  "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
+  for (const char* out : {"one", "two"}) {
+    const auto c = testing::esegui({SCENARIO_BINARY, "compile", std::string(out) + ".txt", "train.txt", "--route", "R",
+                                    "--train", "T 1", "--out", out, "--quiet"},
+                                   dir.path());
+    ASSERT_EQ(c.stato, 0) << c.err;
+  }
+  auto e = testing::esegui({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
+  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.out,
+            "R_T 1.sim: identical\n"
+            "R_T 1.dat: identical\n"
+            "R_linea.dat: 15498 differences\n"
+            "plan metres 1501-16998: 15498 entries differ, largest |dx| 77.4 m, |dy| 1.3 m\n"
+            "15498 differences\n");
+
+  e = testing::esegui({SCENARIO_BINARY, "diff", "one", "two", "--all", "--max", "2"}, dir.path());
+  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.out,
+            "R_T 1.sim: identical\n"
+            "R_T 1.dat: identical\n"
+            "R_linea.dat: 15498 differences\n"
+            "plan metre 1501: x -1.1474786372799317 -> -1.1475786261051344, y 1500.9942635632565 -> 1500.9942620633117\n"
+            "plan metre 1502: x -1.1624780859858517 -> -1.1627780523114652, y 1501.9941518152837 -> 1501.9941473054503\n"
+            "... and 15496 more\n"
+            "15498 differences\n");
 }
 
 // Two compiles of the same sources give the same files.
