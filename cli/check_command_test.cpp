@@ -102,6 +102,22 @@ TEST(ScenarioCheck, TheReadmeSessionPrintsWhatTheReadmeShows) {
   const std::string atteso = blocco("   598    29900  signal");
   EXPECT_FALSE(atteso.empty());
   EXPECT_NE(why.out.find(atteso), std::string::npos) << why.out;
+
+  // A wider first curve, compiled beside the first and compared.
+  std::string linea = testing::leggi(dir / "carried/Orvena_Lusco_linea.txt");
+  const size_t curva = linea.find("\ncurvas1,  1350,  150");
+  ASSERT_NE(curva, std::string::npos);
+  linea.replace(curva, 21, "\ncurvas1,  1350,  200");
+  testing::scrivi(dir / "wider.txt", linea);
+  for (const auto& [sorgente, cartella] : {std::pair{"carried/Orvena_Lusco_linea.txt", "compiled"}, {"wider.txt", "wider"}}) {
+    const auto c = scenario({"compile", sorgente, "carried/Orvena_Lusco_REG 4105-.txt", "--route", "Orvena_Lusco",
+                             "--train", "REG 4105", "--out", cartella, "--quiet"});
+    EXPECT_EQ(c.stato, 0) << c.err;
+    EXPECT_EQ(c.out + c.err, "") << "quiet";
+  }
+  const auto diff = scenario({"diff", "compiled", "wider"});
+  EXPECT_EQ(diff.stato, 1) << diff.err;
+  EXPECT_EQ(diff.out, blocco("Orvena_Lusco_REG 4105.sim: identical"));
 }
 
 }  // namespace
