@@ -31,11 +31,11 @@ int check_command(const CheckOptions& o, Files& files) {
 
 }  // namespace
 
-Comando comando_check(CLI::App& app) {
+Comando comando_check(CommandLine& app) {
   auto opz = std::make_shared<CheckOptions>();
   auto* cmd = app.add_subcommand("check", "Check a line source and a train source: errors and warnings, nothing kept");
-  cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(CLI::ExistingFile);
-  cmd->add_option("TRAIN_SOURCE", opz->sources.train, "the train source")->required()->check(CLI::ExistingFile);
+  cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(existing_file);
+  cmd->add_option("TRAIN_SOURCE", opz->sources.train, "the train source")->required()->check(existing_file);
   cmd->add_option("--route", opz->sources.route, "route name (default: check)");
   cmd->add_option("--train", opz->sources.train_name, "train name (default: check)");
   cmd->add_flag("--json", opz->json, "print the outcome as one JSON object on standard output");

@@ -2,9 +2,10 @@
 // its command line is parsed.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <functional>
 #include <stdexcept>
+
+#include "cli/command_line.h"
 
 namespace compactor::cli {
 
@@ -13,7 +14,7 @@ namespace compactor::cli {
 // operation as PlatformError (4); the tool's entry tells either in one line,
 // and any other exception that escapes too (4), never an abort.
 struct Comando {
-  CLI::App* sub;
+  Subcommand* sub;
   std::function<int()> azione;
 };
 
@@ -24,11 +25,11 @@ class UsageError : public std::runtime_error {
 };
 
 // Each command adds its subcommand to the app; options live in the action.
-Comando comando_compile(CLI::App& app);
-Comando comando_export(CLI::App& app);
-Comando comando_check(CLI::App& app);
-Comando comando_dump(CLI::App& app);
-Comando comando_diff(CLI::App& app);
-Comando comando_render(CLI::App& app);
+Comando comando_compile(CommandLine& app);
+Comando comando_export(CommandLine& app);
+Comando comando_check(CommandLine& app);
+Comando comando_dump(CommandLine& app);
+Comando comando_diff(CommandLine& app);
+Comando comando_render(CommandLine& app);
 
 }  // namespace compactor::cli

@@ -42,11 +42,11 @@ int compile_command(const CompileOptions& o, Files& files) {
 
 }  // namespace
 
-Comando comando_compile(CLI::App& app) {
+Comando comando_compile(CommandLine& app) {
   auto opz = std::make_shared<CompileOptions>();
   auto* cmd = app.add_subcommand("compile", "Compile a line source and a train source into the three compiled files");
-  cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(CLI::ExistingFile);
-  cmd->add_option("TRAIN_SOURCE", opz->sources.train, "the train source")->required()->check(CLI::ExistingFile);
+  cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(existing_file);
+  cmd->add_option("TRAIN_SOURCE", opz->sources.train, "the train source")->required()->check(existing_file);
   cmd->add_option("--route", opz->sources.route, "route name: first part of every file name")->required();
   cmd->add_option("--train", opz->sources.train_name, "train name: second part of the scenario's file names")->required();
   cmd->add_option("--out", opz->out, "directory for the compiled files (created when missing)")->required();

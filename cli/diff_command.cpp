@@ -187,15 +187,15 @@ int diff(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& er
   return reporting_read_failures(err, [&] { return compare_folders(o, files, out, err); });
 }
 
-Comando comando_diff(CLI::App& app) {
+Comando comando_diff(CommandLine& app) {
   auto opz = std::make_shared<OpzioniDiff>();
   auto* cmd = app.add_subcommand("diff", "Compare two compiled scenarios member by member");
   cmd->add_option("DIR_A", opz->a, "directory with the first scenario's compiled files")
       ->required()
-      ->check(CLI::ExistingDirectory);
+      ->check(existing_directory);
   cmd->add_option("DIR_B", opz->b, "directory with the second scenario's compiled files")
       ->required()
-      ->check(CLI::ExistingDirectory);
+      ->check(existing_directory);
   cmd->add_option("--route", opz->percorso,
                   "route name R: compare R_T.sim, R_T.dat and R_linea.dat when a directory holds several scenarios");
   cmd->add_option("--train", opz->treno, "train name T, with --route or alone");

@@ -132,16 +132,16 @@ int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& er
   }
 }
 
-Comando comando_dump(CLI::App& app) {
+Comando comando_dump(CommandLine& app) {
   auto opz = std::make_shared<OpzioniDump>();
   auto* cmd = app.add_subcommand(
       "dump", "Decode one compiled file (grid, scenario or plan), or what two sources compile to, for people or programs");
   cmd->add_option("FILE", opz->file,
                   "a compiled file; its name says its kind: R_T.dat grid, R_T.sim scenario, R_linea.dat plan")
-      ->check(CLI::ExistingFile);
+      ->check(existing_file);
   cmd->add_option("--line", opz->sources.line, "instead of a file: compile this line source (with --train-source)")
-      ->check(CLI::ExistingFile);
-  cmd->add_option("--train-source", opz->sources.train, "... and this train source")->check(CLI::ExistingFile);
+      ->check(existing_file);
+  cmd->add_option("--train-source", opz->sources.train, "... and this train source")->check(existing_file);
   cmd->add_option("--route", opz->sources.route, "with the sources: the route name");
   cmd->add_option("--train", opz->sources.train_name, "with the sources: the train name");
   cmd->add_flag("--json", opz->json, "print one JSON object instead of tables");

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <ostream>
 #include <numbers>
-#include <regex>
+#include <string_view>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -72,14 +72,14 @@ bool con_elemento(const cella& c) {
          c.preavviso != 0;
 }
 
-// "3-5, 9" for a sorted list of row numbers.
-std::string a_tratti(const std::vector<int>& v) {
+// "3-5, 9" for a sorted list of numbers; with a prefix, "c3-c5, c9".
+std::string a_tratti(const std::vector<int>& v, std::string_view prefix = "") {
   std::string s;
   for (size_t i = 0; i < v.size();) {
     size_t j = i;
     while (j + 1 < v.size() && v[j + 1] == v[j] + 1) ++j;
     if (!s.empty()) s += ", ";
-    s += j == i ? fmt::format("{}", v[i]) : fmt::format("{}-{}", v[i], v[j]);
+    s += j == i ? fmt::format("{}{}", prefix, v[i]) : fmt::format("{}{}-{}{}", prefix, v[i], prefix, v[j]);
     i = j + 1;
   }
   return s;
@@ -185,10 +185,8 @@ std::string campi_stazione() {
   }
   std::string s;
   for (const Gruppo& g : gruppi) {
-    const std::string numeri = a_tratti(g.colonne);  // "4, 7-13"
-    const std::regex numero("(\\d+)");
-    s += fmt::format("  {} ({}): {}; {}\n", std::regex_replace(numeri, numero, "c$1"),
-                     std::regex_replace(numeri, numero, "campo$1"), g.campo->name, g.campo->meaning);
+    s += fmt::format("  {} ({}): {}; {}\n", a_tratti(g.colonne, "c"), a_tratti(g.colonne, "campo"), g.campo->name,
+                     g.campo->meaning);
   }
   return s;
 }

@@ -12,7 +12,7 @@
 
 namespace compactor::cli {
 
-Comando comando_export(CLI::App& app) {
+Comando comando_export(CommandLine& app) {
   auto cartella = std::make_shared<std::string>();
   auto* cmd = app.add_subcommand("export", "Write the carried scenario's five texts into a directory");
   cmd->add_option("DIR", *cartella, "directory to write into (created when missing)")->required();

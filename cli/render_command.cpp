@@ -158,7 +158,7 @@ int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream
   return reporting_read_failures(err, [&] { return draw(o, files, out, err, progresso); });
 }
 
-Comando comando_render(CLI::App& app) {
+Comando comando_render(CommandLine& app) {
   struct Opzioni {
     OpzioniRender o;
   };

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,10 @@ namespace compactor::cli {
 namespace {
 
 int run_command(int argc, char** argv) {
-  CLI::App app{std::string(kToolNameAndVersion) + ": compile and inspect scenarios for the train-driving simulator",
-               "scenario"};
+  CommandLine app{std::string(kToolNameAndVersion) + ": compile and inspect scenarios for the train-driving simulator",
+                  "scenario"};
   app.set_version_flag("--version", kToolNameAndVersion);
-  app.require_subcommand(1);
+  app.require_subcommand();
   app.footer("Run 'scenario COMMAND --help' for the options and an example of each command.");
 
   const std::vector<Comando> comandi = {
@@ -37,11 +38,7 @@ int run_command(int argc, char** argv) {
     std::cerr << app.help();
     return exit_status::usage;
   }
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? exit_status::clean : exit_status::usage;
-  }
+  if (const std::optional<int> status = app.parse(argc, argv)) return *status;
   for (const Comando& c : comandi)
     if (c.sub->parsed()) return c.azione();
   return exit_status::usage;
