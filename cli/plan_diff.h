@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/diff_command.h"
+#include "cli/compiled_diff.h"
 #include "model/planimetria.h"
 
 namespace compactor::cli {

@@ -6,16 +6,13 @@
 #include <memory>
 
 #include "cli/command.h"
+#include "cli/compiled_inputs.h"
 #include "cli/read_failures.h"
 #include "cli/drawing/render_svg.h"
-#include "cli/percorsi.h"
 #include "cli/report.h"
-#include "cli/session/scenario_names.h"
 #include "cli/source_options.h"
-#include "compiler/compiled_reader.h"
 #include "model/exit_status.h"
 #include "model/modello.h"
-#include "model/nomi_file.h"
 
 namespace compactor::cli {
 namespace {
@@ -30,58 +27,8 @@ struct Caricato {
   std::string problema;  // a scenario error of the sources, in words; empty when none
 };
 
-std::string nome_cp1252(const std::string& utf8, const char* che_cosa) {
-  std::string problema;
-  const auto nome = session::scenario_name(utf8, che_cosa, problema);
-  if (!nome) throw Uso(problema);
-  return *nome;
-}
-
 Caricato da_compilati(const OpzioniRender& o, Files& files) {
-  if (!o.percorso.empty() || !o.treno.empty()) {
-    if (o.ingressi.size() != 1)
-      throw Uso("--route and --train name the scenario inside one directory; give the directory alone");
-  }
-  std::string scenario, griglia, planimetria;
-  bool serve_planimetria = false;
-  if (o.ingressi.size() == 1 && !is_directory(o.ingressi[0]) && !files.exists(o.ingressi[0]))
-    throw PlatformError(o.ingressi[0], "no such file or directory");
-  if (o.ingressi.size() == 1 && is_directory(o.ingressi[0])) {
-    if (o.percorso.empty() || o.treno.empty())
-      throw Uso("a directory of compiled files needs --route and --train to name the scenario in it");
-    const std::string cartella = senza_barre_finali(o.ingressi[0]);
-    const NomiFile nomi = nomi_file(cartella, nome_cp1252(o.percorso, "route"), nome_cp1252(o.treno, "train"));
-    scenario = nomi.scenario;
-    griglia = nomi.griglia;
-    planimetria = nomi.planimetria;  // drawn when it is there
-  } else {
-    if (o.ingressi.size() < 2 || o.ingressi.size() > 3)
-      throw Uso(
-          "give a directory with --route and --train, the compiled files (R_T.sim, R_T.dat and optionally "
-          "R_linea.dat), or --line and --train-source");
-    for (const std::string& f : o.ingressi) {
-      std::string* posto = nullptr;
-      switch (tipo_da_nome(f)) {
-        case TipoFile::scenario:
-          posto = &scenario;
-          break;
-        case TipoFile::griglia:
-          posto = &griglia;
-          break;
-        case TipoFile::planimetria:
-          posto = &planimetria;
-          break;
-      }
-      if (!posto->empty()) throw Uso(fmt::format("\"{}\" and \"{}\" are the same kind of compiled file", *posto, f));
-      *posto = f;
-    }
-    if (scenario.empty() || griglia.empty())
-      throw Uso("the compiled files must include the scenario file (R_T.sim) and the grid file (R_T.dat)");
-    serve_planimetria = !planimetria.empty();
-  }
-  if (!serve_planimetria && !files.exists(planimetria)) planimetria.clear();
-  // Each file checked, and the three of one scenario.
-  ScenarioCompilato compiled = leggi_scenario({"", planimetria, scenario, griglia}, files);
+  ScenarioCompilato compiled = read_compiled_inputs(o.ingressi, o.percorso, o.treno, files);
   Caricato c;
   c.stazioni = std::move(compiled.stazioni);
   c.griglia = std::move(compiled.griglia);
