@@ -1,5 +1,6 @@
 #include "cli/scenario_tool.h"
 
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include <fmt/format.h>
 
+#include "cli/checked_output.h"
 #include "cli/command.h"
 #include "cli/report.h"
 #include "cli/version.h"
@@ -65,7 +67,18 @@ int guarded(const std::function<int()>& command, std::ostream& err) {
 }
 
 int run(int argc, char** argv) {
-  return guarded([&] { return run_command(argc, argv); }, std::cerr);
+  // What goes to standard output counts only once it is there: a full disk
+  // or a closed file would otherwise pass for success.
+  CheckedOutput checked(stdout);
+  std::streambuf* const plain = std::cout.rdbuf(&checked);
+  const int status = guarded([&] { return run_command(argc, argv); }, std::cerr);
+  checked.flush();
+  std::cout.rdbuf(plain);
+  if (checked.error() != 0) {
+    tell(std::cerr, fmt::format("cannot write to standard output: {}", std::strerror(checked.error())));
+    return exit_status::platform;
+  }
+  return status;
 }
 
 }  // namespace compactor::cli

@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <new>
 #include <ostream>
 #include <thread>
+#include <vector>
 
 #include "compiler/memorizza_percorso.h"
 #include "driver/error_stop.h"
@@ -35,9 +37,23 @@ int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
   Finestra finestra;
   if (finestra.visibile()) attesa_per_test();
 
+  // The two sources are working copies that the load deletes; a run that
+  // fails before or during the load deletes the ones it wrote itself.
+  std::vector<const std::string*> written;
+  auto remove_written = [&] {
+    for (const std::string* path : written) {
+      try {
+        if (files.exists(*path)) files.remove(*path);
+      } catch (const PlatformError&) {
+        // The failure being reported is the one that stopped the run.
+      }
+    }
+  };
   try {
     dati_linea(nomi, files);
+    written.push_back(&nomi.linea_txt);
     dati_treno(nomi, files);
+    written.push_back(&nomi.treno_txt);
     dati_note(nomi, files);
     dati_rallentamenti(nomi, files);
     dati_scheda(nomi, files);
@@ -46,7 +62,12 @@ int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
   } catch (const ErrorStop& stop) {
     errore(stop.numero());
   } catch (const PlatformError& e) {
+    remove_written();
     err << "compactor: " << e.path() << ": " << e.reason() << "\n";
+    return exit_status::platform;
+  } catch (const std::bad_alloc&) {
+    remove_written();
+    err << "compactor: out of memory\n";
     return exit_status::platform;
   }
 

@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <sstream>
 
 #include "model/nomi_file.h"
 #include "platform/memory_files.h"
+#include "testing/faulty_files.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
 
@@ -92,7 +94,8 @@ class TrenoAlterato : public Files {
     return path == nomi.treno_txt ? altera_(std::move(bytes)) : bytes;
   }
   std::string read_at_most(const std::string& path, uint64_t limit) override {
-    return files_.read_at_most(path, limit);
+    std::string bytes = files_.read_at_most(path, limit);
+    return path == nomi.treno_txt ? altera_(std::move(bytes)) : bytes;
   }
   std::vector<std::string> list(const std::string& folder) override { return files_.list(folder); }
   std::unique_ptr<OutputFile> create(const std::string& path) override {
@@ -162,6 +165,44 @@ TEST(Form1, ARecordedScenarioErrorEndsTheRunWithStatus1AndTheCompiledFilesWritte
   // after it was read.
   EXPECT_FALSE(files.exists(n.treno_txt));
   EXPECT_FALSE(files.exists(n.linea_txt));
+}
+
+// Memory runs out while the train source is read back.
+std::string senza_memoria(std::string) { throw std::bad_alloc(); }
+
+TEST(Form1, RunningOutOfMemoryIsAPlatformFailureWithNothingWrittenFromWhatLoaded) {
+  TrenoAlterato files(senza_memoria);
+  std::ostringstream err;
+  EXPECT_EQ(form_load(files, err), 4);
+  EXPECT_EQ(err.str(), "compactor: out of memory\n");
+  const NomiFile& n = files.nomi;
+  for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.linea_txt, n.treno_txt})
+    EXPECT_FALSE(files.exists(path)) << path;
+}
+
+TEST(Form1, ARunThatCannotWriteASourceLeavesNeitherSource) {
+  // Where the train source is created, in a run that does not fail.
+  FileInMemoria prova;
+  testing::FileGuasti conta(prova);
+  std::ostringstream ignora;
+  ASSERT_EQ(form_load(conta, ignora), 0);
+  const NomiFile n = nomi_file(TrenoAlterato::kCartella, "Orvena_Lusco", "REG 4105");
+  int64_t chiamata = 0;
+  for (size_t i = 0; i < conta.chiamate().size() && chiamata == 0; ++i)
+    if (conta.chiamate()[i].operazione == testing::FileGuasti::Operazione::create &&
+        conta.chiamate()[i].path == n.treno_txt)
+      chiamata = static_cast<int64_t>(i) + 1;
+  ASSERT_GT(chiamata, 0);
+
+  for (int64_t guasto : {chiamata, chiamata + 1, chiamata + 2}) {  // create, write, commit
+    FileInMemoria files;
+    testing::FileGuasti guasti(files, guasto);
+    std::ostringstream err;
+    EXPECT_EQ(form_load(guasti, err), 4) << guasto;
+    EXPECT_NE(err.str().find(n.treno_txt), std::string::npos) << err.str();
+    EXPECT_FALSE(files.exists(n.linea_txt)) << "call " << guasto << " left the line source";
+    EXPECT_FALSE(files.exists(n.treno_txt));
+  }
 }
 
 TEST(Form1DeathTest, ATakenReservedPlaceStopsTheRunWithStatus3BeforeAnyCompiledFile) {

@@ -1,11 +1,13 @@
 #include "loader/memorizza_dati.h"
 
 #include <exception>
+#include <new>
 #include <stdexcept>
 
 #include "loader/arrotonda.h"
 #include "loader/caricamento.h"
 #include "sources/key_words.h"
+#include "sources/source_limit.h"
 
 namespace compactor {
 
@@ -18,7 +20,7 @@ void Caricamento::apri(Diagnostica::Sorgente quale, const std::string& percorso)
   }
   sorgente = quale;
   percorso_sorgente = percorso;
-  lettore.emplace(files.read(percorso));
+  lettore.emplace(read_source_bytes(files, percorso));
 }
 
 void Caricamento::chiudi_ed_elimina() {
@@ -138,6 +140,11 @@ Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osser
   } catch (const PlatformError&) {
     // Not a fault of the scenario, so no error 25; the failure already
     // under way is the one to report.
+    elimina_sorgenti(true);
+    throw;
+  } catch (const std::bad_alloc&) {
+    // Nor is running out of memory: what was loaded is not the scenario, and
+    // nothing may be written from it.
     elimina_sorgenti(true);
     throw;
   } catch (const std::exception& e) {

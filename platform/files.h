@@ -3,7 +3,9 @@
 //
 // Files are never rewritten in place: an OutputFile writes to a temporary
 // name in the target's directory and commit() renames it over the target.
-// An OutputFile dropped without commit() removes its temporary file.
+// An OutputFile dropped without commit() removes its temporary file. Only a
+// target that exists and is neither a regular file nor a folder (a device,
+// a FIFO, a link to one) is written through, never renamed over.
 #pragma once
 
 #include <cstdint>

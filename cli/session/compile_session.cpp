@@ -10,6 +10,7 @@
 #include "model/nomi_file.h"
 #include "platform/cp1252.h"
 #include "platform/memory_files.h"
+#include "sources/source_limit.h"
 
 namespace compactor::session {
 namespace {
@@ -65,7 +66,7 @@ Diagnostic error_stop(const Modello& m, int number) {
 
 }  // namespace
 
-SourceText read_source(Files& files, const std::string& path) { return {path, files.read(path)}; }
+SourceText read_source(Files& files, const std::string& path) { return {path, read_source_bytes(files, path)}; }
 
 const Diagnostic* CompileResult::error() const {
   if (diagnostics.empty() || diagnostics.back().severity != Severity::error) return nullptr;

@@ -83,6 +83,39 @@ class PosixOutputFile : public OutputFile {
   uint64_t reservati_ = 0;
 };
 
+// An existing target that is not a regular file (a device such as
+// /dev/null, a FIFO, a link to one) is written through, as other tools do:
+// a temporary renamed over it would replace the device by a plain file.
+class ThroughOutputFile : public OutputFile {
+ public:
+  explicit ThroughOutputFile(std::string path) : path_(std::move(path)) {
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) throw PlatformError(path_, "cannot open: " + reason());
+  }
+  ~ThroughOutputFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  void write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw PlatformError(path_, "cannot write: " + reason());
+      }
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+  }
+  void commit() override {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) throw PlatformError(path_, "cannot close: " + reason());
+  }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
 class PosixFiles : public Files {
  public:
   bool exists(const std::string& path) override {
@@ -93,8 +126,16 @@ class PosixFiles : public Files {
   std::string read(const std::string& path) override { return read_at_most(path, UINT64_MAX); }
 
   std::string read_at_most(const std::string& path, uint64_t limit) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: opening a FIFO would otherwise wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) throw PlatformError(path, "cannot open: " + reason());
+    // Only regular files are read: a device (/dev/zero), a FIFO or a socket
+    // has no end to wait for, and a folder no bytes.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      throw PlatformError(path, "cannot read: not a regular file");
+    }
     std::string bytes;
     char chunk[1 << 16];
     while (bytes.size() < limit) {
@@ -139,6 +180,9 @@ class PosixFiles : public Files {
   }
 
   std::unique_ptr<OutputFile> create(const std::string& path) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+      return std::make_unique<ThroughOutputFile>(path);
     return std::make_unique<PosixOutputFile>(path);
   }
 
