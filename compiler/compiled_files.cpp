@@ -140,11 +140,6 @@ class InStringa : public OutputFile {
   std::string bytes_;
 };
 
-void scrivi_file(Files& files, const std::string& path, auto&& scrivi) {
-  auto out = files.create(path);
-  scrivi(*out);
-  out->commit();
-}
 
 }  // namespace
 
@@ -195,15 +190,23 @@ std::string bytes_planimetria(const Planimetria& planimetria) {
 }
 
 std::vector<std::string> scrivi_file_compilati(const Modello& m, const NomiFile& nomi, Files& files) {
+  // The three files are one set: each is written whole to its temporary
+  // before any is put in place, so a failure while writing (a full disk, a
+  // signal) leaves the old set as it was, never a new plan beside an old grid.
   std::vector<std::string> scritti;
-  if (m.con_planimetria != 0) {
-    scrivi_file(files, nomi.planimetria, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
-    scritti.push_back(nomi.planimetria);
-  }
-  scrivi_file(files, nomi.scenario, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
-  scritti.push_back(nomi.scenario);
-  scrivi_file(files, nomi.griglia, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
-  scritti.push_back(nomi.griglia);
+  std::vector<std::unique_ptr<OutputFile>> pronti;
+  auto scrivi = [&](const std::string& path, auto&& contenuto) {
+    auto out = files.create(path);
+    contenuto(*out);
+    out->finish();
+    pronti.push_back(std::move(out));
+    scritti.push_back(path);
+  };
+  if (m.con_planimetria != 0)
+    scrivi(nomi.planimetria, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
+  scrivi(nomi.scenario, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
+  scrivi(nomi.griglia, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
+  for (auto& out : pronti) out->commit();
   return scritti;
 }
 

@@ -145,6 +145,14 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
         }
       }
       for (const auto& nome : testing::kUsciteProgramma) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
+      // The compiled files are one set: a failure before their renames
+      // (creating or writing any of them) leaves all three old.
+      int compilati_nuovi = 0;
+      for (const auto& nome : testing::kUsciteProgramma)
+        if (!nome.ends_with(".txt") && rinnovate.count(nome)) ++compilati_nuovi;
+      if (guasta.operazione != Operazione::commit) {
+        EXPECT_TRUE(compilati_nuovi == 0 || compilati_nuovi == 3) << compilati_nuovi << " of the three renewed";
+      }
     }
   }
   std::cout << "fault points covered: " << punti << " (" << chiamate.size() << " file operations)\n";

@@ -27,7 +27,12 @@ class OutputFile {
   // at once, before the first write; the file may still end shorter or
   // longer. Never fails.
   virtual void reserve(uint64_t /*bytes*/) {}
-  // Flushes, closes and renames over the target; throws PlatformError.
+  // Everything but putting the file in place: what is written is complete
+  // and closed, so that several files can be finished first and then put in
+  // place one after the other. Throws PlatformError.
+  virtual void finish() {}
+  // Finishes when not yet done and renames over the target; throws
+  // PlatformError.
   virtual void commit() = 0;
 };
 

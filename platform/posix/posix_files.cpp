@@ -52,13 +52,18 @@ class PosixOutputFile : public OutputFile {
     if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0) reservati_ = bytes;
   }
 
-  void commit() override {
+  void finish() override {
+    if (fd_ < 0) return;
     // Space taken beyond the end is given back.
     if (reservati_ > scritti_ && ::ftruncate(fd_, static_cast<off_t>(scritti_)) != 0)
       throw PlatformError(path_, "cannot write: " + reason());
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) throw PlatformError(path_, "cannot close: " + reason());
+  }
+
+  void commit() override {
+    finish();
     if (::rename(temp_.c_str(), path_.c_str()) != 0) throw PlatformError(path_, "cannot rename: " + reason());
     temp_.clear();
   }
@@ -105,11 +110,13 @@ class ThroughOutputFile : public OutputFile {
       bytes.remove_prefix(static_cast<size_t>(n));
     }
   }
-  void commit() override {
+  void finish() override {
+    if (fd_ < 0) return;
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) throw PlatformError(path_, "cannot close: " + reason());
   }
+  void commit() override { finish(); }
 
  private:
   std::string path_;
