@@ -11,6 +11,7 @@
 #include "cli/report.h"
 #include "cli/source_options.h"
 #include "model/exit_status.h"
+#include "platform/folder_lock.h"
 
 namespace compactor::cli {
 namespace {
@@ -32,8 +33,12 @@ int compile_command(const CompileOptions& o, Files& files) {
     const std::string folder = absolute_directory(o.out);
     request.plan = !o.no_plan;
     const session::CompileResult& result = report.result.emplace(compile_with_progress(std::move(request), progress));
-    if (result.writable()) progress.fase("writing");
-    report.written = session::write_compiled(result, folder, files);
+    if (result.writable()) {
+      progress.fase("writing");
+      // Another compile into the same folder finishes its set first.
+      const FolderLock lock(folder);
+      report.written = session::write_compiled(result, folder, files);
+    }
     report.status = result.outcome == session::Outcome::clean            ? exit_status::clean
                     : result.outcome == session::Outcome::scenario_error ? exit_status::scenario_error
                                                                          : exit_status::error_stop;

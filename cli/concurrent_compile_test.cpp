@@ -59,6 +59,34 @@ TEST(ConcurrentCompile, TwoRunsIntoTwoDirectoriesAtOnceGiveWhatEachGivesAlone) {
   EXPECT_EQ(testing::leggi(s.linea), testo_file(righe_linea())) << "the author's source is untouched";
 }
 
+TEST(ConcurrentCompile, TwoRunsIntoOneDirectoryLeaveOneWholeSetOfEither) {
+  // Two scenarios of the same names that differ in all three files.
+  Sorgenti s;
+  Sorgenti altra;
+  std::string linea = testing::leggi(altra.linea), treno = testing::leggi(altra.treno);
+  const size_t curva = linea.find("curvas1,  1350,"), velocita = treno.find("velocita,    1000,    95");
+  ASSERT_NE(curva, std::string::npos);
+  ASSERT_NE(velocita, std::string::npos);
+  linea.replace(curva, 15, "curvas1,  1400,");       // the first curve 50 m further on
+  treno.replace(velocita, 24, "velocita,    1000,    90");  // and a lower speed
+  testing::scrivi(altra.linea, linea);
+  testing::scrivi(altra.treno, treno);
+  ASSERT_EQ(attendi(compila(s, s.dir / "a")), 0);
+  ASSERT_EQ(attendi(compila(altra, s.dir / "b")), 0);
+  const auto set_a = compilati(s.dir / "a"), set_b = compilati(s.dir / "b");
+  for (const std::string nome : {"R_T 1.dat", "R_linea.dat"}) ASSERT_TRUE(set_a.at(nome) != set_b.at(nome)) << nome;
+
+  for (int volta = 0; volta < 5; ++volta) {
+    SCOPED_TRACE("round " + std::to_string(volta));
+    const std::string out = s.dir / ("both" + std::to_string(volta));
+    const pid_t pa = compila(s, out), pb = compila(altra, out);
+    EXPECT_EQ(attendi(pa), 0);
+    EXPECT_EQ(attendi(pb), 0);
+    const auto got = compilati(out);
+    EXPECT_TRUE(got == set_a || got == set_b) << "a mixed set, or a file left beside it";
+  }
+}
+
 // Another program that opens a file, tells that it has, and on a word reads
 // it whole through the descriptor it opened and saves what it saw.
 struct Lettore {

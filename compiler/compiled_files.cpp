@@ -8,6 +8,7 @@
 
 #include "compiler/compiled_format.h"
 #include "compiler/little_endian.h"
+#include "platform/signal_cleanup.h"
 
 namespace compactor {
 namespace {
@@ -206,6 +207,8 @@ std::vector<std::string> scrivi_file_compilati(const Modello& m, const NomiFile&
     scrivi(nomi.planimetria, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
   scrivi(nomi.scenario, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
   scrivi(nomi.griglia, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
+  // Put in place together: an interruption waits for the last rename.
+  const SignalsHeld held;
   for (auto& out : pronti) out->commit();
   return scritti;
 }

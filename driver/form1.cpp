@@ -12,6 +12,7 @@
 #include "driver/window.h"
 #include "emitters/emitters.h"
 #include "model/modello.h"
+#include "platform/signal_cleanup.h"
 
 namespace compactor {
 namespace {
@@ -49,6 +50,8 @@ int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
       }
     }
   };
+  // An interrupted run deletes them too.
+  const RemovedOnSignal line_on_signal(nomi.linea_txt), train_on_signal(nomi.treno_txt);
   try {
     dati_linea(nomi, files);
     written.push_back(&nomi.linea_txt);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -58,6 +59,23 @@ TEST(Program, ASecondRunReplacesEveryFileWhole) {
   const auto secondo = p.run();
   ASSERT_EQ(secondo.stato, 0) << secondo.err;
   for (const auto& [name, bytes] : first) EXPECT_EQ(testing::leggi(p.dir / name), bytes) << name;
+}
+
+TEST(Program, TwoRunsInOneFolderAtOnceBothGiveWhatARunAloneGives) {
+  ProgramInDir p;
+  ASSERT_EQ(p.run().stato, 0);
+  std::map<std::string, std::string> alone;
+  for (const auto& name : testing::elenco(p.dir.path())) alone[name] = testing::leggi(p.dir / name);
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const pid_t a = testing::avvia({p.program}, "/", {"DISPLAY="});
+    const pid_t b = testing::avvia({p.program}, "/", {"DISPLAY="});
+    EXPECT_EQ(testing::attendi(a), 0);
+    EXPECT_EQ(testing::attendi(b), 0);
+    std::map<std::string, std::string> now;
+    for (const auto& name : testing::elenco(p.dir.path())) now[name] = testing::leggi(p.dir / name);
+    EXPECT_TRUE(now == alone) << "the folder differs from a run alone";
+  }
 }
 
 TEST(Program, AFileThatCannotBeWrittenEndsTheRunWithItsNameAndStatus4) {

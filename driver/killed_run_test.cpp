@@ -129,5 +129,62 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
   for (const auto& nome : testing::kUsciteProgramma) EXPECT_EQ(testing::leggi(dir / nome), nuove.at(nome)) << nome;
 }
 
+// Interrupted the ways a user or a system does it (Ctrl-C, a closed
+// terminal, kill), a run cleans up before it ends: no temporary and no
+// source is left, the compiled files are one set (all old or all new), and
+// the exit status says which signal ended it.
+TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
+  testing::TempDir dir;
+  const std::string program = dir / "compactor";
+  fs::copy_file(COMPACTOR_BINARY, program);
+  const auto inizio = Orologio::now();
+  ASSERT_EQ(testing::attendi(avvia(program)), 0);
+  const auto durata = Orologio::now() - inizio;
+  std::map<std::string, std::string> nuove;
+  for (const auto& nome : testing::kUsciteProgramma) nuove[nome] = testing::leggi(dir / nome);
+
+  const unsigned seme = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seme));
+  std::mt19937 caso(seme);
+  std::uniform_int_distribution<int64_t> attesa(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(durata).count() * 11 / 10);
+  const int segnali[] = {SIGINT, SIGTERM, SIGHUP};
+
+  int interrotte = 0;
+  for (int run = 0; run < kRun / 2; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    for (const auto& nome : testing::elenco(dir.path()))
+      if (nome != "compactor") fs::remove(dir / nome);
+    for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
+
+    const int segnale = segnali[run % 3];
+    const pid_t pid = avvia(program);
+    if (run % 2 == 0) {
+      std::this_thread::sleep_for(std::chrono::microseconds(attesa(caso)));
+    } else {
+      attendi_scrittura(pid, dir.path());
+    }
+    ::kill(pid, segnale);
+    const int stato = testing::attendi(pid);
+    ASSERT_TRUE(stato == 0 || stato == 128 + segnale) << stato;
+    if (stato != 0) ++interrotte;
+
+    int compilati_nuovi = 0;
+    for (const auto& nome : testing::elenco(dir.path())) {
+      if (nome == "compactor") continue;
+      ASSERT_TRUE(nuove.count(nome)) << "left behind: " << nome;
+      const std::string bytes = testing::leggi(dir / nome);
+      const bool nuova = bytes == nuove.at(nome);
+      if (!nuova) {
+        EXPECT_EQ(bytes, testing::versione_vecchia(nome)) << nome << " is neither old nor new";
+      }
+      if (nuova && !nome.ends_with(".txt")) ++compilati_nuovi;
+    }
+    EXPECT_TRUE(compilati_nuovi == 0 || compilati_nuovi == 3) << compilati_nuovi << " of the three compiled files new";
+  }
+  std::cout << kRun / 2 << " runs: " << interrotte << " interrupted\n";
+  EXPECT_GT(interrotte, kRun / 8) << "the signals came too late to test anything";
+}
+
 }  // namespace
 }  // namespace compactor

@@ -5,9 +5,12 @@
 #include "driver/form1.h"
 #include "driver/program_dir.h"
 #include "platform/files.h"
+#include "platform/folder_lock.h"
+#include "platform/signal_cleanup.h"
 
 int main() {
   using namespace compactor;
+  install_signal_cleanup();
   std::string cartella;
   try {
     cartella = cartella_programma();
@@ -15,5 +18,13 @@ int main() {
     std::cerr << "compactor: " << e.path() << ": " << e.reason() << "\n";
     return exit_status::platform;
   }
-  return Form_Load(cartella, real_files(), std::cerr);
+  // Two runs in one folder would write the same files at once: the second
+  // waits for the first to finish.
+  try {
+    const FolderLock lock(cartella);
+    return Form_Load(cartella, real_files(), std::cerr);
+  } catch (const PlatformError& e) {
+    std::cerr << "compactor: " << e.path() << ": " << e.reason() << "\n";
+    return exit_status::platform;
+  }
 }

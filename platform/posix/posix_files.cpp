@@ -11,7 +11,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
+
+#include "platform/signal_cleanup.h"
 
 namespace compactor {
 namespace {
@@ -24,9 +27,17 @@ class PosixOutputFile : public OutputFile {
     std::string pattern = path_ + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    fd_ = ::mkstemp(name.data());
+    {
+      // An interruption between creating the temporary and registering it
+      // would leave it behind.
+      const SignalsHeld held;
+      fd_ = ::mkstemp(name.data());
+      if (fd_ >= 0) {
+        temp_.assign(name.data());
+        on_signal_.emplace(temp_);
+      }
+    }
     if (fd_ < 0) throw PlatformError(path_, "cannot create: " + reason());
-    temp_.assign(name.data());
     // mkstemp makes the file 0600; give it the usual mode of a new file.
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -66,6 +77,7 @@ class PosixOutputFile : public OutputFile {
     finish();
     if (::rename(temp_.c_str(), path_.c_str()) != 0) throw PlatformError(path_, "cannot rename: " + reason());
     temp_.clear();
+    on_signal_.reset();
   }
 
  private:
@@ -83,6 +95,7 @@ class PosixOutputFile : public OutputFile {
 
   std::string path_;
   std::string temp_;
+  std::optional<RemovedOnSignal> on_signal_;
   int fd_ = -1;
   uint64_t scritti_ = 0;
   uint64_t reservati_ = 0;
