@@ -1,4 +1,5 @@
 // scenario export: the carried scenario's five texts, for authors to start from.
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -13,22 +14,36 @@
 namespace compactor::cli {
 
 Comando comando_export(CommandLine& app) {
-  auto cartella = std::make_shared<std::string>();
+  struct Options {
+    std::string folder;
+    bool force = false;
+  };
+  auto opz = std::make_shared<Options>();
   auto* cmd = app.add_subcommand("export", "Write the carried scenario's five texts into a directory");
-  cmd->add_option("DIR", *cartella, "directory to write into (created when missing)")->required();
+  cmd->add_option("DIR", opz->folder, "directory to write into (created when missing)")->required();
+  cmd->add_flag("--force", opz->force, "replace texts of the same names that are already there (an author's edits)");
   cmd->footer(
       "Writes Orvena_Lusco_linea.txt (line source), Orvena_Lusco_REG 4105-.txt (train source) and the\n"
       "timetable card, slowdown order form and notes, exactly as the program writes them.\n"
       "Example:\n"
       "  scenario export carried\n"
+      "Texts already in DIR are left as they are, and nothing is written, unless --force.\n"
       "  scenario compile carried/Orvena_Lusco_linea.txt \"carried/Orvena_Lusco_REG 4105-.txt\" \\\n"
       "      --route Orvena_Lusco --train \"REG 4105\" --out compiled");
-  return {cmd, [cartella] {
-            if (const std::string why = make_directory(*cartella); !why.empty())
-              throw UsageError(fmt::format("cannot use \"{}\" as a directory: {}", *cartella, why));
-            const std::string dir = senza_barre_finali(*cartella);
+  return {cmd, [opz] {
+            const std::string& cartella = opz->folder;
+            if (const std::string why = make_directory(cartella); !why.empty())
+              throw UsageError(fmt::format("cannot use \"{}\" as a directory: {}", cartella, why));
+            const std::string dir = senza_barre_finali(cartella);
             const NomiFile nomi = nomi_file(dir, "Orvena_Lusco", "REG 4105");
             Files& files = real_files();
+            // Exported texts are where authors start editing: never replaced unasked.
+            if (!opz->force) {
+              for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
+                if (std::filesystem::symlink_status(*f).type() != std::filesystem::file_type::not_found)
+                  throw UsageError(fmt::format("{} is already there; nothing was written (--force replaces it)",
+                                               mostra_percorso(*f)));
+            }
             dati_linea(nomi, files);
             dati_treno(nomi, files);
             dati_note(nomi, files);

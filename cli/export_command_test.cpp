@@ -77,6 +77,20 @@ TEST(ScenarioExport, TheTrainSourceAndTheNotesCarryWindows1252Characters) {
   }
 }
 
+TEST(ScenarioExport, AnAuthorsEditedTextsAreReplacedOnlyWithForce) {
+  testing::TempDir dir;
+  ASSERT_EQ(scenario({"export", "x"}, dir.path()).stato, 0);
+  const std::string treno = dir / "x/Orvena_Lusco_REG 4105-.txt";
+  testing::scrivi(treno, "my edits\r\n");
+  const auto again = scenario({"export", "x"}, dir.path());
+  EXPECT_EQ(again.stato, 2);
+  EXPECT_EQ(again.err, "scenario: x/Orvena_Lusco_linea.txt is already there; nothing was written (--force replaces it)\n");
+  EXPECT_EQ(testing::leggi(treno), "my edits\r\n");
+  const auto forced = scenario({"export", "x", "--force"}, dir.path());
+  EXPECT_EQ(forced.stato, 0) << forced.err;
+  EXPECT_EQ(testing::leggi(treno), testo_file(righe_treno()));
+}
+
 TEST(ScenarioExport, ADirectoryThatCannotBeMadeIsAUsageError) {
   struct Caso {
     const char* nome;

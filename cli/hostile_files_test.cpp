@@ -115,5 +115,15 @@ TEST_F(Hostile, AStandardOutputThatCannotBeWrittenIsAFailure) {
   }
 }
 
+TEST_F(Hostile, ANameThatFitsAFileNameCompilesThoughItsTemporaryWouldNot) {
+  // "R_" + 245 bytes + ".sim" is 251 bytes, a name the system takes; its
+  // temporary, 11 bytes longer, is shortened to fit.
+  const std::string train(245, 'a');
+  const auto e = scenario({"compile", "line.txt", "train.txt", "--route", "R", "--train", train, "--out", "out"});
+  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(testing::elenco(dir / "out"),
+            (std::vector<std::string>{"R_" + train + ".dat", "R_" + train + ".sim", "R_linea.dat"}));
+}
+
 }  // namespace
 }  // namespace compactor

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 #include <fmt/format.h>
 
@@ -55,8 +56,18 @@ bool chiave_con_maiuscola(const std::string& campo) {
 
 }  // namespace
 
-void RaccoltaAvvisi::aggiungi(const Luogo& dove, std::string_view riga, std::string messaggio) {
+bool RaccoltaAvvisi::aggiungi(Kind kind, const Luogo& dove, std::string_view riga, std::string messaggio) {
+  const auto k = static_cast<size_t>(kind);
+  if (told_[k] >= kMostOfAKind) {
+    if (untold_[k].count++ == 0) {
+      untold_[k].first = dove;
+      untold_[k].line = std::string(riga);
+    }
+    return false;
+  }
+  ++told_[k];
   avvisi_.push_back({dove, std::move(messaggio), std::string(riga)});
+  return true;
 }
 
 void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, std::string_view linea, const std::string& campo) {
@@ -78,18 +89,24 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, std::string_view linea, c
                             linea[inizio - 1] == '+'))
         --inizio;
       const std::string_view numero = linea.substr(inizio, col - 1 - inizio);
-      aggiungi(dove, linea, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
+      aggiungi(Kind::decimal_comma, dove, linea, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
                                  numero, testo, numero, testo));
       return;
     }
     if (r.surplus == dove.riga) {
-      ++surplus_.at(r.quale_surplus).altri;
+      if (r.quale_surplus != SIZE_MAX) ++surplus_.at(r.quale_surplus).altri;
       return;
     }
     r.surplus = dove.riga;
-    r.quale_surplus = surplus_.size();
-    surplus_.push_back({avvisi_.size(), cp1252_to_utf8(testo)});
-    aggiungi(dove, linea, fmt::format("surplus field \"{}\" after the record on this line is skipped", surplus_.back().campo));
+    const std::string campo = cp1252_to_utf8(testo);
+    const size_t avviso = avvisi_.size();
+    if (aggiungi(Kind::surplus, dove, linea,
+                 fmt::format("surplus field \"{}\" after the record on this line is skipped", campo))) {
+      r.quale_surplus = surplus_.size();
+      surplus_.push_back({avviso, campo});
+    } else {
+      r.quale_surplus = SIZE_MAX;  // only counted
+    }
     return;
   }
   r.ignorata = dove.riga;
@@ -97,7 +114,7 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, std::string_view linea, c
                                       "on this line are skipped",
                                       cp1252_to_utf8(testo));
   if (chiave_con_maiuscola(testo)) messaggio += " (these key words are matched with their letter case)";
-  aggiungi(dove, linea, messaggio);
+  aggiungi(Kind::unrecognised, dove, linea, messaggio);
 }
 
 void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view linea) {
@@ -106,20 +123,20 @@ void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != TipoRecord::stazione && tipo != TipoRecord::curva && chainage % 50 != 0)
-    aggiungi(dove, linea, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
+    aggiungi(Kind::off_cell, dove, linea, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
                                          nome_record(tipo), chainage));
   if (!conta_ordine(tipo)) return;
   const auto chiave = std::make_pair(fonte, tipo);
   const auto prima = ultima_chainage_.find(chiave);
   if (prima != ultima_chainage_.end() && chainage <= prima->second)
-    aggiungi(dove, linea, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
+    aggiungi(Kind::out_of_order, dove, linea, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
                                          nome_record(tipo), chainage, prima->second));
   ultima_chainage_[chiave] = chainage;
 }
 
 void RaccoltaAvvisi::marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove,
                                             std::string_view linea) {
-  aggiungi(dove, linea, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
+  aggiungi(Kind::marker, dove, linea, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
 }
 
 std::vector<Avviso> RaccoltaAvvisi::avvisi() const {
@@ -128,6 +145,17 @@ std::vector<Avviso> RaccoltaAvvisi::avvisi() const {
     if (s.altri > 0)
       ordinati.at(s.avviso).messaggio =
           fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.altri);
+  static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
+                                          "chainages off a cell", "records out of chainage order",
+                                          "tunnel markers replaced"};
+  for (size_t k = 0; k < untold_.size(); ++k) {
+    const Untold& u = untold_[k];
+    if (u.count == 0) continue;
+    ordinati.push_back({u.first,
+                        fmt::format("{} more warnings of {}, from this line on, are not shown (the first {} are)",
+                                    u.count, kWhat[k], kMostOfAKind),
+                        u.line});
+  }
   std::stable_sort(ordinati.begin(), ordinati.end(), [](const Avviso& a, const Avviso& b) {
     return std::tie(a.dove.sorgente, a.dove.riga) < std::tie(b.dove.sorgente, b.dove.riga);
   });

@@ -2,6 +2,8 @@
 // wants to see, gathered while the same loader runs.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -31,13 +33,27 @@ class RaccoltaAvvisi : public Osservatore {
   // Told of each stage of the compile, when set.
   std::function<void(const char*)> avanzamento;
 
-  // In source order: line source first, then train source, by line.
+  // In source order: line source first, then train source, by line; of each
+  // kind the first kMostOfAKind, then one warning that counts the rest.
   std::vector<Avviso> avvisi() const;
 
+  static constexpr int kMostOfAKind = 50;
+
  private:
-  void aggiungi(const Luogo& dove, std::string_view riga, std::string messaggio);
+  // The kinds of warning, each bounded on its own: a source of ten million
+  // misspelt lines is told in fifty warnings and a count, not ten million.
+  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, count };
+  // False when the warning is one too many of its kind and only counted.
+  bool aggiungi(Kind kind, const Luogo& dove, std::string_view riga, std::string messaggio);
 
   std::vector<Avviso> avvisi_;
+  struct Untold {
+    int64_t count = 0;
+    Luogo first;  // where the first of them stands
+    std::string line;
+  };
+  std::array<int, static_cast<size_t>(Kind::count)> told_{};
+  std::array<Untold, static_cast<size_t>(Kind::count)> untold_{};
   // Per source: the line of the last record, of the last skipped key field
   // and of the last surplus field told, so that the fields after them on
   // the same line are told as part of them, not one warning each.

@@ -40,6 +40,34 @@ TEST(Warnings, ADecimalCommaIsToldAndSurplusAfterItOnce) {
   EXPECT_EQ(a[1].messaggio, "surplus field \"7\" and 1 more after the record on this line are skipped");
 }
 
+TEST(Warnings, OfEachKindTheFirstFiftyAreToldAndTheRestCounted) {
+  // A hostile source of a million misspelt lines made a million warnings,
+  // each with a copy of its line; the count is what an author needs.
+  RaccoltaAvvisi r;
+  const int kRighe = 1000;
+  for (int k = 1; k <= kRighe; ++k) {
+    r.campo_ignorato(treno(2 * k, 0), "velocitaa,  0,  30", "velocitaa");
+    // and on the next line a surplus field, a kind of its own
+    r.record(TipoRecord::aderenza, k * 50, treno(2 * k + 1, 0), "aderenza,  50,  95,  7");
+    r.campo_ignorato(treno(2 * k + 1, 20), "aderenza,  50,  95,  7", "7");
+  }
+  const auto a = r.avvisi();
+  ASSERT_EQ(a.size(), 2u * (RaccoltaAvvisi::kMostOfAKind + 1));
+  int conteggi = 0;
+  for (const auto& w : a) {
+    if (w.messaggio.find("more warnings of") == std::string::npos) continue;
+    ++conteggi;
+    EXPECT_GE(w.dove.riga, 2 * (RaccoltaAvvisi::kMostOfAKind + 1)) << "where the first untold one stands";
+    EXPECT_LE(w.dove.riga, 2 * (RaccoltaAvvisi::kMostOfAKind + 1) + 1);
+    EXPECT_TRUE(w.messaggio == "950 more warnings of unrecognised key fields, from this line on, are not shown (the "
+                               "first 50 are)" ||
+                w.messaggio == "950 more warnings of surplus fields, from this line on, are not shown (the first 50 "
+                               "are)")
+        << w.messaggio;
+  }
+  EXPECT_EQ(conteggi, 2);
+}
+
 TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   // The loader hands each warning the line it stands on.
   std::string linea = "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n";
@@ -48,13 +76,16 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   RaccoltaAvvisi r;
   memorizza_dati(s.m, s.nomi, s.files, &r);
   const auto a = r.avvisi();
-  ASSERT_EQ(a.size(), 100'000u - 3);
-  for (size_t k : {size_t{0}, size_t{50'000}, a.size() - 1}) {
+  // The first fifty, then one that counts the rest, at the first of them.
+  ASSERT_EQ(a.size(), 51u);
+  for (size_t k = 0; k < a.size(); ++k) {
     const int riga = a[k].dove.riga;
+    EXPECT_EQ(riga, static_cast<int>(k) + 4);
     EXPECT_EQ(a[k].testo_riga, "curva_" + std::to_string(riga) + ",  50") << riga;
-    EXPECT_EQ(a[k].messaggio.rfind("unrecognised key field", 0), 0u) << a[k].messaggio;
   }
-  EXPECT_EQ(a.back().dove.riga, 100'000);
+  EXPECT_EQ(a[49].messaggio.rfind("unrecognised key field", 0), 0u) << a[49].messaggio;
+  EXPECT_EQ(a[50].messaggio,
+            "99947 more warnings of unrecognised key fields, from this line on, are not shown (the first 50 are)");
 }
 
 }  // namespace

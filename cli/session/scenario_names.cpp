@@ -16,6 +16,22 @@ std::optional<std::string> scenario_name(const std::string& utf8, const char* wh
     problem = fmt::format("the {} name \"{}\" cannot hold \"/\"", what, utf8);
     return std::nullopt;
   }
+  // A name is part of the compiled files' names: it must read as one.
+  if (name->empty()) {
+    problem = fmt::format("the {} name is empty", what);
+    return std::nullopt;
+  }
+  if (*name == "." || *name == "..") {
+    problem = fmt::format("the {} name \"{}\" names a folder, not a scenario", what, utf8);
+    return std::nullopt;
+  }
+  for (const unsigned char c : *name) {
+    if (c < 0x20 || c == 0x7F) {
+      problem = fmt::format("the {} name holds a control character (a line break, a tab) at byte {}", what,
+                            name->find(static_cast<char>(c)) + 1);
+      return std::nullopt;
+    }
+  }
   return name;
 }
 

@@ -21,10 +21,22 @@ namespace {
 
 std::string reason() { return std::strerror(errno); }
 
+// The temporary beside `path`: its name and ".tmp-" and six characters;
+// a name too long to take them is shortened first, as a file name may be
+// at most 255 bytes.
+std::string temporary_pattern(const std::string& path) {
+  constexpr size_t kNameMax = 255, kSuffix = 11;  // ".tmp-XXXXXX"
+  const size_t slash = path.rfind('/');
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
+  std::string pattern = path;
+  if (path.size() - start + kSuffix > kNameMax) pattern.resize(start + kNameMax - kSuffix);
+  return pattern + ".tmp-XXXXXX";
+}
+
 class PosixOutputFile : public OutputFile {
  public:
   explicit PosixOutputFile(std::string path) : path_(std::move(path)) {
-    std::string pattern = path_ + ".tmp-XXXXXX";
+    std::string pattern = temporary_pattern(path_);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     {
