@@ -62,7 +62,7 @@ class LettoreCampi {
 
   std::string dati_;
   size_t pos_ = 0;
-  std::vector<size_t> inizi_riga_;  // offset of the first byte of each line
+  std::vector<uint32_t> inizi_riga_;  // offset of the first byte of each line
   int riga_ = 0;
   int colonna_ = 0;
 };
