@@ -10,7 +10,18 @@ namespace {
 
 const std::string kTestaLinea = "[generale]\r\nlunghezza percorso,    10000\r\n";
 
-testing::Esito check(const std::string& linea, const std::string& treno, bool json = false) {
+// A train source without a station is warned of; the cases here that are
+// about something else get one at the route's start.
+std::string con_stazione(std::string treno) {
+  const size_t fine = treno.find("[fine]");
+  if (treno.find("stazione") == std::string::npos && fine != std::string::npos)
+    treno.insert(fine, "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n");
+  return treno;
+}
+
+testing::Esito check(const std::string& linea, const std::string& treno_dato, bool json = false,
+                     bool stazione = true) {
+  const std::string treno = stazione ? con_stazione(treno_dato) : treno_dato;
   testing::TempDir dir;
   testing::scrivi(dir / "l.txt", linea);
   testing::scrivi(dir / "t.txt", treno);
@@ -49,6 +60,19 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
     EXPECT_EQ(e.stato, 5) << c.nome << "\n" << e.err;
     EXPECT_NE(e.err.find(c.avviso), std::string::npos) << c.nome << "\n" << e.err;
     EXPECT_NE(e.err.find("0 errors, 1 warning\n"), std::string::npos) << c.nome << "\n" << e.err;
+  }
+}
+
+TEST(ScenarioCheck, ATrainSourceWithoutAStationIsToldOfTheFile) {
+  for (const std::string treno : {"", "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n"}) {
+    const auto e = check(kTestaLinea + "[fine]\r\n", treno, false, false);
+    EXPECT_EQ(e.stato, 5) << e.err;
+    EXPECT_EQ(e.err,
+              "t.txt: warning: the train source holds no station: the scenario has no stop and no timetable\n"
+              "0 errors, 1 warning\n");
+    const auto j = nlohmann::json::parse(check(kTestaLinea + "[fine]\r\n", treno, true, false).out);
+    EXPECT_EQ(j["warnings"][0]["line"], nullptr);
+    EXPECT_EQ(j["warnings"][0]["file"], "t.txt");
   }
 }
 

@@ -48,10 +48,10 @@ void print_json(const CompileReport& r, std::ostream& out) {
     for (const Diagnostic& a : c->diagnostics)
       if (a.severity == session::Severity::warning)
         j["warnings"].push_back({{"file", c->source_name(a.source)},
-                                 {"line", a.line},
-                                 {"column", a.column + 1},
+                                 {"line", a.line > 0 ? json(a.line) : json(nullptr)},
+                                 {"column", a.line > 0 ? json(a.column + 1) : json(nullptr)},
                                  {"message", a.message},
-                                 {"record", cp1252_to_utf8(a.line_text)}});
+                                 {"record", a.line > 0 ? json(cp1252_to_utf8(a.line_text)) : json(nullptr)}});
   j["written"] = json::array();
   for (const auto& s : r.written) j["written"].push_back(mostra_percorso(s));
   write_json(out, j);
@@ -75,6 +75,10 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
   const session::CompileResult& c = *r.result;
   for (const Diagnostic& a : c.diagnostics) {
     if (a.severity != session::Severity::warning || style.quiet) continue;
+    if (a.line == 0) {  // of the file as a whole
+      err << fmt::format("{}: warning: {}\n", c.source_name(a.source), a.message);
+      continue;
+    }
     err << fmt::format("{}:{}:{}: warning: {}\n", c.source_name(a.source), a.line, a.column + 1, a.message);
     riga_e_cursore(err, a.line_text, a.column);
   }

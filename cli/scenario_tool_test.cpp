@@ -21,7 +21,9 @@ namespace {
 using testing::TempDir;
 
 const std::string kLinea = "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n[fine]\r\n";
-const std::string kTreno = "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n";
+const std::string kTreno =
+    "[generale]\r\nvelocita,   0,    30\r\n"
+    "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n[fine]\r\n";
 
 TEST(ScenarioTool, AnythingThatEscapesACommandIsOneLineAndAStatus) {
   const struct {

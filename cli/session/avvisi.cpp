@@ -120,6 +120,7 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, std::string_view linea, c
 void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view linea) {
   const int fonte = dove.sorgente;
   righe_[fonte].record = dove.riga;
+  if (tipo == TipoRecord::stazione) ++stations_;
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != TipoRecord::stazione && tipo != TipoRecord::curva && chainage % 50 != 0)

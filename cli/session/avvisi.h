@@ -39,6 +39,9 @@ class RaccoltaAvvisi : public Osservatore {
 
   static constexpr int kMostOfAKind = 50;
 
+  // Station records read.
+  int64_t stations() const { return stations_; }
+
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
@@ -47,6 +50,7 @@ class RaccoltaAvvisi : public Osservatore {
   bool aggiungi(Kind kind, const Luogo& dove, std::string_view riga, std::string messaggio);
 
   std::vector<Avviso> avvisi_;
+  int64_t stations_ = 0;
   struct Untold {
     int64_t count = 0;
     Luogo first;  // where the first of them stands

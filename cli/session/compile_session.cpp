@@ -121,6 +121,11 @@ CompileResult compile(CompileRequest request) {
   }
 
   for (const Avviso& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
+  // Loads without a word and drives nowhere: a train source without a
+  // station (an empty file, say). Told of the file, not of a line.
+  if (!error && warnings.stations() == 0)
+    result.diagnostics.push_back(warning(
+        {{Diagnostica::treno, 0, 0}, "the train source holds no station: the scenario has no stop and no timetable", ""}));
   if (error) result.diagnostics.push_back(std::move(*error));
   if (recorder) result.provenance = recorder->finish(m, stamps);
   return result;
