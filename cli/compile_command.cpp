@@ -5,9 +5,9 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/avanzamento.h"
+#include "cli/progress.h"
 #include "cli/command.h"
-#include "cli/percorsi.h"
+#include "cli/paths.h"
 #include "cli/report.h"
 #include "cli/source_options.h"
 #include "model/exit_status.h"
@@ -25,7 +25,7 @@ struct CompileOptions {
 };
 
 int compile_command(const CompileOptions& o, Files& files) {
-  const Avanzamento progress(o.quiet);
+  const Progress progress(o.quiet);
   return compile_and_report({.json = o.json, .quiet = o.quiet}, progress, [&](CompileReport& report) {
     session::CompileRequest request = compile_request(o.sources, files);
     if (const std::string why = make_directory(o.out); !why.empty())

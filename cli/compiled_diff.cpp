@@ -6,7 +6,7 @@
 #include <fmt/format.h>
 
 #include "cli/dump_tables.h"
-#include "cli/percorsi.h"
+#include "cli/paths.h"
 #include "cli/plan_diff.h"
 #include "platform/cp1252.h"
 
@@ -77,7 +77,7 @@ void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileSce
               {CompiledFile::plan, a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
   for (const auto& f : file) {
     auto manca = [](const std::string& assente, const std::string& presente) {
-      return fmt::format("missing file: {} (present: {})", mostra_percorso(assente), mostra_percorso(presente));
+      return fmt::format("missing file: {} (present: {})", shown_path(assente), shown_path(presente));
     };
     if (f.in_a && !f.in_b) d.nota(f.which, [&] { return manca(f.path_b, f.path_a); });
     if (!f.in_a && f.in_b) d.nota(f.which, [&] { return manca(f.path_a, f.path_b); });

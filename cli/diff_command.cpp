@@ -9,8 +9,8 @@
 
 #include "cli/command.h"
 #include "cli/read_failures.h"
-#include "cli/percorsi.h"
-#include "cli/plurale.h"
+#include "cli/paths.h"
+#include "cli/plural.h"
 #include "cli/report.h"
 #include "platform/cp1252.h"
 
@@ -55,7 +55,7 @@ void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const 
     if (!f.found) continue;
     const int64_t n = d.in_file(f.which);
     out << fmt::format("{}: {}\n", cp1252_to_utf8(fs::path(f.path).filename().string()),
-                       n == 0 ? "identical" : plurale(static_cast<size_t>(n), "difference"));
+                       n == 0 ? "identical" : plural(static_cast<size_t>(n), "difference"));
   }
 }
 
@@ -100,7 +100,7 @@ int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::
   print_counts_by_file(*fa, *fb, a, b, d, out);
   for (const std::string& riga : d.prime()) out << riga << "\n";
   if (d.not_shown() > 0) out << fmt::format("... and {} more\n", d.not_shown());
-  out << plurale(static_cast<size_t>(d.totale()), "difference") << "\n";
+  out << plural(static_cast<size_t>(d.totale()), "difference") << "\n";
   return kDiversi;
 }
 

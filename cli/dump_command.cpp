@@ -89,7 +89,7 @@ int dump_sources(const OpzioniDump& o, Files& files, std::ostream& out, std::ost
   const session::CompileResult result = session::compile(std::move(request));
   const Why why(result);
   const Why* with_why = o.why ? &why : nullptr;
-  const Modello& m = result.model;
+  const Model& m = result.model;
 
   // Without a range, the two tables of a compile; a range picks its table.
   const bool any_range = !o.celle.empty() || !o.righe.empty() || !o.punti.empty();

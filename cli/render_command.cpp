@@ -12,7 +12,7 @@
 #include "cli/report.h"
 #include "cli/source_options.h"
 #include "model/exit_status.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor::cli {
 namespace {
@@ -48,7 +48,7 @@ std::string descrivi_errore(const session::Diagnostic& e) {
   return t;
 }
 
-Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& progresso) {
+Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Progress& progresso) {
   if (o.sorgente_linea.empty() || o.sorgente_treno.empty())
     throw Uso("--line and --train-source go together: give both sources");
   if (!o.ingressi.empty()) throw Uso("give either compiled files or --line and --train-source, not both");
@@ -70,7 +70,7 @@ Caricato da_sorgenti(const OpzioniRender& o, Files& files, const Avanzamento& pr
 namespace {
 
 // The whole command; a bad or unreadable file escapes to render().
-int draw(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
+int draw(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso) {
   try {
     if (o.uscita.empty()) throw Uso("-o OUT.svg is required");
     const bool da_sorgente = !o.sorgente_linea.empty() || !o.sorgente_treno.empty();
@@ -101,7 +101,7 @@ int draw(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& 
 
 }  // namespace
 
-int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso) {
+int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso) {
   return reporting_read_failures(err, [&] { return draw(o, files, out, err, progresso); });
 }
 
@@ -144,7 +144,7 @@ Comando comando_render(CommandLine& app) {
       "loaded); 2 usage error; 4 a file could not be read or written; 6 a bad compiled file (truncated,\n"
       "foreign, or not of one scenario).");
   return {cmd, [opz] {
-            const Avanzamento progresso(opz->o.quieto);
+            const Progress progresso(opz->o.quieto);
             return render(opz->o, real_files(), std::cout, std::cerr, progresso);
           }};
 }

@@ -13,7 +13,7 @@
 
 #include "cli/drawing/svg_test_xml.h"
 #include "compiler/memorizza_percorso.h"
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
 
@@ -99,12 +99,12 @@ struct Scenario {
     return scenario({"render", "--line", linea, "--train-source", treno, "--route", "R", "--train", "T 1", "-o", svg});
   }
   // The model the picture must show, compiled here by the compile step itself.
-  Modello modello() const {
+  Model modello() const {
     TempDir lavoro;
-    const NomiFile nomi = nomi_file(lavoro.path(), "R", "T 1");
+    const FileNames nomi = file_names(lavoro.path(), "R", "T 1");
     testing::scrivi(nomi.linea_txt, testing::leggi(linea));
     testing::scrivi(nomi.treno_txt, testing::leggi(treno));
-    Modello m;
+    Model m;
     m.nome_percorso = "R";
     m.nome_treno = "T 1";
     int32_t j = 1;
@@ -162,7 +162,7 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   EXPECT_EQ(esito.out, "");
   const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "route.svg"));
   ASSERT_EQ(svg.nome, "svg");
-  const Modello m = s.modello();
+  const Model m = s.modello();
   ASSERT_EQ(m.numero_errore, 0);
   const int32_t L = m.stazioni.at(84).fine;
   ASSERT_EQ(L, 20000);
@@ -379,17 +379,17 @@ TEST(ScenarioRender, ProgressGoesOnlyToATerminalAndNotWithQuiet) {
   const int terminale = ::open(::ptsname(padrone), O_RDWR | O_NOCTTY);
   ASSERT_GE(terminale, 0);
 
-  cli::Avanzamento(false, terminale).passo("drawing...");
+  cli::Progress(false, terminale).passo("drawing...");
   char buf[128] = {};
   const auto n = ::read(padrone, buf, sizeof buf - 1);
   ASSERT_GT(n, 0);
   EXPECT_NE(std::string(buf, static_cast<size_t>(n)).find("scenario render: drawing..."), std::string::npos);
-  EXPECT_TRUE(cli::Avanzamento(false, terminale).attivo());
-  EXPECT_FALSE(cli::Avanzamento(true, terminale).attivo()) << "--quiet";
+  EXPECT_TRUE(cli::Progress(false, terminale).attivo());
+  EXPECT_FALSE(cli::Progress(true, terminale).attivo()) << "--quiet";
 
   int tubo[2];
   ASSERT_EQ(::pipe(tubo), 0);
-  EXPECT_FALSE(cli::Avanzamento(false, tubo[1]).attivo()) << "a pipe is not a terminal";
+  EXPECT_FALSE(cli::Progress(false, tubo[1]).attivo()) << "a pipe is not a terminal";
   for (const int fd : {padrone, terminale, tubo[0], tubo[1]}) ::close(fd);
 }
 
@@ -398,7 +398,7 @@ TEST(ScenarioRender, TheCarriedScenarioPictureMatchesItsModel) {
   if (!std::filesystem::exists(testi + "linea.txt")) GTEST_SKIP() << "the carried texts are not there";
   Scenario s(testing::leggi(testi + "linea.txt"), testing::leggi(testi + "treno.txt"));
   const auto e = s.da_sorgenti("carried.svg");
-  const Modello m = s.modello();
+  const Model m = s.modello();
   ASSERT_EQ(e.stato, m.numero_errore == 0 ? 0 : 1) << e.err;
   const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "carried.svg"));
   const Elemento& pianta = *testing::con_id(svg, "plan");

@@ -127,10 +127,10 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
 
 TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {
   testing::TempDir dir;
-  Modello m;
+  Model m;
   m.griglia.dimensiona(1);
   m.planimetria.dimensiona(2);
-  const NomiFile nomi = nomi_file(dir.path(), "R", "T 1");
+  const FileNames nomi = file_names(dir.path(), "R", "T 1");
 
   testing::scrivi(nomi.griglia, std::string(1000, 'x'));
   testing::scrivi(nomi.planimetria, "old plan");

@@ -65,7 +65,7 @@ void EXPECT_STESSA_PLANIMETRIA(const Planimetria& a, const Planimetria& b) {
   EXPECT_EQ(a.prossimo(), b.prossimo());
   for (int64_t m = 0; m < a.punti(); ++m)
     for (int c = 0; c < 2; ++c) {
-      const Variante va = a.voce(m, c), vb = b.voce(m, c);
+      const Variant va = a.voce(m, c), vb = b.voce(m, c);
       EXPECT_EQ(va.tag, vb.tag) << m << "," << c;
       EXPECT_EQ(va.numero(), vb.numero()) << m << "," << c;
     }
@@ -293,7 +293,7 @@ TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
 // The three files of the scenario R / "T 1" in memory, the one that
 // stazioni_di_prova names.
 struct Insieme {
-  FileInMemoria files;
+  MemoryFiles files;
   FileScenario nomi{"R_T 1", "d/R_linea.dat", "d/R_T 1.sim", "d/R_T 1.dat"};
   Insieme() {
     files.metti(nomi.scenario, bytes_stazioni(stazioni_di_prova()));

@@ -11,7 +11,7 @@
 #include <new>
 #include <sstream>
 
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 #include "platform/memory_files.h"
 #include "testing/faulty_files.h"
 #include "testing/run_program.h"
@@ -122,7 +122,7 @@ class TrenoAlterato : public Files {
   }
   void remove(const std::string& path) override { files_.remove(path); }
 
-  const NomiFile nomi = nomi_file(kCartella, "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names(kCartella, "Orvena_Lusco", "REG 4105");
 
  private:
   class Uscita : public OutputFile {
@@ -141,7 +141,7 @@ class TrenoAlterato : public Files {
     std::string annuncio_;
   };
 
-  FileInMemoria files_;
+  MemoryFiles files_;
   Alterazione altera_;
   bool annuncia_;
 };
@@ -176,7 +176,7 @@ TEST(Form1, ARecordedScenarioErrorEndsTheRunWithStatus1AndTheCompiledFilesWritte
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 1);
   EXPECT_EQ(err.str(), "compactor: scenario error 16 at 2300 m\n");
-  const NomiFile& n = files.nomi;
+  const FileNames& n = files.nomi;
   for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.note, n.rallentamenti, n.scheda})
     EXPECT_TRUE(files.exists(path)) << path;
   // The train source is deleted where the error stops it, the line source
@@ -193,28 +193,28 @@ TEST(Form1, RunningOutOfMemoryIsAPlatformFailureWithNothingWrittenFromWhatLoaded
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 4);
   EXPECT_EQ(err.str(), "compactor: out of memory\n");
-  const NomiFile& n = files.nomi;
+  const FileNames& n = files.nomi;
   for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.linea_txt, n.treno_txt})
     EXPECT_FALSE(files.exists(path)) << path;
 }
 
 TEST(Form1, ARunThatCannotWriteASourceLeavesNeitherSource) {
   // Where the train source is created, in a run that does not fail.
-  FileInMemoria prova;
-  testing::FileGuasti conta(prova);
+  MemoryFiles prova;
+  testing::FailingFiles conta(prova);
   std::ostringstream ignora;
   ASSERT_EQ(form_load(conta, ignora), 0);
-  const NomiFile n = nomi_file(TrenoAlterato::kCartella, "Orvena_Lusco", "REG 4105");
+  const FileNames n = file_names(TrenoAlterato::kCartella, "Orvena_Lusco", "REG 4105");
   int64_t chiamata = 0;
   for (size_t i = 0; i < conta.chiamate().size() && chiamata == 0; ++i)
-    if (conta.chiamate()[i].operazione == testing::FileGuasti::Operazione::create &&
+    if (conta.chiamate()[i].operazione == testing::FailingFiles::Operazione::create &&
         conta.chiamate()[i].path == n.treno_txt)
       chiamata = static_cast<int64_t>(i) + 1;
   ASSERT_GT(chiamata, 0);
 
   for (int64_t guasto : {chiamata, chiamata + 1, chiamata + 2}) {  // create, write, commit
-    FileInMemoria files;
-    testing::FileGuasti guasti(files, guasto);
+    MemoryFiles files;
+    testing::FailingFiles guasti(files, guasto);
     std::ostringstream err;
     EXPECT_EQ(form_load(guasti, err), 4) << guasto;
     EXPECT_NE(err.str().find(n.treno_txt), std::string::npos) << err.str();

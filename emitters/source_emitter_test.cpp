@@ -55,7 +55,7 @@ TEST(SourceEmitter, ReplacesAnOlderLongerFileWhole) {
 
 TEST(Emitters, WriteTheFiveTextsUnderTheScenarioNames) {
   testing::TempDir dir;
-  const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
   dati_linea(nomi, real_files());
   dati_treno(nomi, real_files());
   dati_note(nomi, real_files());

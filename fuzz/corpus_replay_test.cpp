@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "fuzz/bersagli.h"
+#include "fuzz/targets.h"
 #include "fuzz/reader_target.h"
 #include "testing/test_support.h"
 

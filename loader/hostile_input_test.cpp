@@ -14,8 +14,8 @@
 
 #include "compiler/memorizza_percorso.h"
 #include "testing/source_fixture.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 
 namespace compactor {
 namespace {

@@ -19,7 +19,7 @@
 #include "driver/form1.h"
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 #include "testing/faulty_files.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
@@ -33,8 +33,8 @@
 namespace compactor {
 namespace {
 
-using testing::FileGuasti;
-using Operazione = FileGuasti::Operazione;
+using testing::FailingFiles;
+using Operazione = FailingFiles::Operazione;
 
 void prepara_vecchie(const testing::TempDir& dir) {
   for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
@@ -57,14 +57,14 @@ Esito form_load(const std::string& cartella, Files& files) {
 // The bytes of a clean run and the file operations it makes.
 struct Riferimento {
   std::map<std::string, std::string> nuove;  // output name -> bytes
-  std::vector<FileGuasti::Chiamata> chiamate;
+  std::vector<FailingFiles::Chiamata> chiamate;
 };
 
 const Riferimento& riferimento() {
   static const Riferimento r = [] {
     testing::TempDir dir;
     prepara_vecchie(dir);
-    FileGuasti contatore(real_files());
+    FailingFiles contatore(real_files());
     const Esito run = form_load(dir.path(), contatore);
     if (run.stato != 0) throw std::runtime_error("the clean run failed: " + run.err);
     Riferimento rif;
@@ -102,7 +102,7 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
   for (const auto& c : chiamate) tipi.insert(c.operazione);
   ASSERT_EQ(tipi.size(), 5u) << "a full run reads, creates, writes, commits and deletes";
 
-  const NomiFile nomi = nomi_file("", "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names("", "Orvena_Lusco", "REG 4105");
   const std::map<std::string, std::string> sorgenti = {{nome_di(nomi.linea_txt), testo_file(righe_linea())},
                                                        {nome_di(nomi.treno_txt), testo_file(righe_treno())}};
   // Index of the first read: from there on the loader has the sources.
@@ -112,14 +112,14 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
   int punti = 0;
   for (int64_t n = 1; n <= static_cast<int64_t>(chiamate.size()); ++n) {
     const auto& guasta = chiamate[static_cast<size_t>(n - 1)];
-    std::vector<FileGuasti::Commit> modi = {FileGuasti::Commit::chiusura};
-    if (guasta.operazione == Operazione::commit) modi.push_back(FileGuasti::Commit::rinomina);
+    std::vector<FailingFiles::Commit> modi = {FailingFiles::Commit::chiusura};
+    if (guasta.operazione == Operazione::commit) modi.push_back(FailingFiles::Commit::rinomina);
     for (const auto modo : modi) {
       SCOPED_TRACE("call " + std::to_string(n) + ": " + nome_operazione(guasta.operazione) + " " +
-                   nome_di(guasta.path) + (modo == FileGuasti::Commit::rinomina ? " (rename)" : ""));
+                   nome_di(guasta.path) + (modo == FailingFiles::Commit::rinomina ? " (rename)" : ""));
       testing::TempDir dir;
       prepara_vecchie(dir);
-      FileGuasti files(real_files(), n, modo);
+      FailingFiles files(real_files(), n, modo);
       const Esito run = form_load(dir.path(), files);
       ++punti;
 
@@ -196,12 +196,12 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
 #if COMPACTOR_HAVE_CLI
 // A small compiled scenario R_T in `dir`: its plan, scenario and grid files.
 void compile_small_scenario(const std::string& dir) {
-  const NomiFile names = nomi_file(dir, "R", "T");
+  const FileNames names = file_names(dir, "R", "T");
   write_whole(real_files(), names.linea_txt,
               "[generale]\r\nlunghezza percorso,    1000\r\n[curve]\r\ncurvas1,  350,  150\r\n[fine]\r\n");
   write_whole(real_files(), names.treno_txt,
               "[generale]\r\nvelocita,   0,    30\r\nsegnale,   450,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
-  Modello m;
+  Model m;
   m.nome_percorso = "R";
   m.nome_treno = "T";
   int32_t with_plan = 1;
@@ -242,13 +242,13 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
     o.percorso = "R";
     o.treno = "T";
     o.uscita = picture;
-    return cli::render(o, files, out, err, cli::Avanzamento(true));
+    return cli::render(o, files, out, err, cli::Progress(true));
   });
 
   std::set<Operazione> kinds;
   int points = 0;
   for (const auto& [what, run] : runs) {
-    FileGuasti counter(real_files());
+    FailingFiles counter(real_files());
     std::ostringstream out, err;
     ASSERT_EQ(run(counter, out, err), 0) << what << ": " << err.str();
     std::filesystem::remove(picture);
@@ -258,7 +258,7 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
       SCOPED_TRACE(what + ", call " + std::to_string(n) + ": " + nome_operazione(failing.operazione) + " " +
                    failing.path);
       kinds.insert(failing.operazione);
-      FileGuasti files(real_files(), n);
+      FailingFiles files(real_files(), n);
       std::ostringstream failed_out, failed_err;
       EXPECT_EQ(run(files, failed_out, failed_err), 4);
       EXPECT_EQ(failed_err.str(), "scenario: " + failing.path + ": " + files.motivo() + "\n");

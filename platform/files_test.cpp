@@ -118,7 +118,7 @@ TEST(Files, ReadingAtMostAndListingAFolder) {
   EXPECT_THROW(files.read_at_most(dir / "folder.dat", 10), PlatformError);
 
   // The same in memory, where a folder is the first part of the names.
-  FileInMemoria memory;
+  MemoryFiles memory;
   for (const char* path : {"/d/b.dat", "/d/a.sim", "/d/sub/c.dat", "/dd/e.dat"}) memory.metti(path, "0123456789");
   EXPECT_EQ(memory.list("/d"), (std::vector<std::string>{"a.sim", "b.dat"}));
   EXPECT_EQ(memory.list("/d/"), (std::vector<std::string>{"a.sim", "b.dat"}));

@@ -111,11 +111,11 @@ TEST(CompileSession, FieldSpans) {
 TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   const std::string linea = testo_file(righe_linea()), treno = testo_file(righe_treno());
   // The program's run, on the same sources.
-  FileInMemoria programma;
-  Modello m;
+  MemoryFiles programma;
+  Model m;
   m.nome_percorso = "Orvena_Lusco";
   m.nome_treno = "REG 4105";
-  const NomiFile nomi = nomi_file("/r", "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names("/r", "Orvena_Lusco", "REG 4105");
   programma.metti(nomi.linea_txt, linea);
   programma.metti(nomi.treno_txt, treno);
   int32_t j = 1;
@@ -124,9 +124,9 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   const CompileResult risultato = compila_sessione(linea, treno, true, "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(risultato.outcome, Outcome::clean);
   EXPECT_EQ(risultato.warning_count(), 3u);
-  FileInMemoria scritti;
+  MemoryFiles scritti;
   const auto nomi_scritti = write_compiled(risultato, "/out", scritti);
-  const NomiFile uscita = nomi_file("/out", "Orvena_Lusco", "REG 4105");
+  const FileNames uscita = file_names("/out", "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(nomi_scritti, (std::vector<std::string>{uscita.planimetria, uscita.scenario, uscita.griglia}));
   EXPECT_TRUE(scritti.read(uscita.planimetria) == programma.read(nomi.planimetria));
   EXPECT_TRUE(scritti.read(uscita.scenario) == programma.read(nomi.scenario));
@@ -134,9 +134,9 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
 
   // An error stop writes nothing, even when asked.
   const CompileResult fermata = compila_sessione(sostituisci(kLinea, "2950", "0"), kTreno);
-  FileInMemoria vuoto;
+  MemoryFiles vuoto;
   EXPECT_TRUE(write_compiled(fermata, "/out", vuoto).empty());
-  EXPECT_FALSE(vuoto.exists(nomi_file("/out", "R", "T").griglia));
+  EXPECT_FALSE(vuoto.exists(file_names("/out", "R", "T").griglia));
 }
 
 // Each compile is a function of its request: an edit in between leaves no

@@ -37,7 +37,7 @@ std::string dove(const CompileResult& r, const Origin& o) {
 
 // Every member that is not as a fresh model has it was set by someone.
 void ognuno_ha_chi_lo_ha_messo(const CompileResult& r) {
-  const Modello& m = r.model;
+  const Model& m = r.model;
   for (int64_t k = 0; k < m.griglia.dimensione(); ++k)
     for (int i = 0; i < kCellMemberCount; ++i) {
       const auto membro = static_cast<CellMember>(i);
