@@ -129,7 +129,7 @@ void BM_ReadSources(benchmark::State& state) {
   dati_treno(nomi, real_files());
   for (auto _ : state) {
     for (const std::string* path : {&nomi.linea_txt, &nomi.treno_txt}) {
-      LettoreCampi lettore(real_files().read(*path));
+      FieldReader lettore(real_files().read(*path));
       while (!lettore.fine_file()) benchmark::DoNotOptimize(lettore.leggi_testo());
     }
   }

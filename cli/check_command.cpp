@@ -31,7 +31,7 @@ int check_command(const CheckOptions& o, Files& files) {
 
 }  // namespace
 
-Comando comando_check(CommandLine& app) {
+Command command_check(CommandLine& app) {
   auto opz = std::make_shared<CheckOptions>();
   auto* cmd = app.add_subcommand("check", "Check a line source and a train source: errors and warnings, nothing kept");
   cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(existing_file);

@@ -47,7 +47,7 @@ int compile_command(const CompileOptions& o, Files& files) {
 
 }  // namespace
 
-Comando comando_compile(CommandLine& app) {
+Command command_compile(CommandLine& app) {
   auto opz = std::make_shared<CompileOptions>();
   auto* cmd = app.add_subcommand("compile", "Compile a line source and a train source into the three compiled files");
   cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(existing_file);

@@ -13,7 +13,7 @@
 namespace compactor::cli {
 namespace {
 
-void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
+void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differences& d) {
   for (int r = 0; r < Stazioni::righe; ++r) {
     const stazione& sa = a.at(r);
     const stazione& sb = b.at(r);
@@ -41,7 +41,7 @@ void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
   }
 }
 
-void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
+void confronta_griglie(const Griglia& a, const Griglia& b, Differences& d) {
   if (a.dimensione() != b.dimensione())
     d.nota(CompiledFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.dimensione(), b.dimensione()); });
   const int64_t comuni = std::min(a.dimensione(), b.dimensione());
@@ -66,8 +66,8 @@ void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
 
 }  // namespace
 
-void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
-               const ScenarioCompilato& b, Differenze& d, bool entry_by_entry) {
+void compare_scenarios(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
+               const ScenarioCompilato& b, Differences& d, bool entry_by_entry) {
   const struct {
     CompiledFile which;
     bool in_a, in_b;

@@ -42,7 +42,7 @@ std::optional<FileScenario> scegli(const std::string& cartella, const std::strin
 // "R_T.dat: 3 differences", a line for each file found on either side, in
 // the order they are compared, named as in A.
 void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const ScenarioCompilato& a,
-                          const ScenarioCompilato& b, const Differenze& d, std::ostream& out) {
+                          const ScenarioCompilato& b, const Differences& d, std::ostream& out) {
   const struct {
     CompiledFile which;
     bool found;
@@ -60,7 +60,7 @@ void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const 
 }
 
 // The whole comparison; a bad or unreadable file escapes to diff().
-int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
+int compare_folders(const DiffOptions& o, Files& files, std::ostream& out, std::ostream& err) {
   if (o.massimo < 0) {
     tell(err, "--max wants a number of lines, 0 or more");
     return kUso;
@@ -88,8 +88,8 @@ int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::
     return kUso;
   }
 
-  Differenze d(static_cast<size_t>(o.massimo));
-  confronta(*fa, a, *fb, b, d, o.all);
+  Differences d(static_cast<size_t>(o.massimo));
+  compare_scenarios(*fa, a, *fb, b, d, o.all);
   if (fa->nome != fb->nome)
     out << fmt::format("comparing {} in {} with {} in {}\n", cp1252_to_utf8(fa->nome), o.a, cp1252_to_utf8(fb->nome),
                        o.b);
@@ -106,12 +106,12 @@ int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::
 
 }  // namespace
 
-int diff(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
+int diff(const DiffOptions& o, Files& files, std::ostream& out, std::ostream& err) {
   return reporting_read_failures(err, [&] { return compare_folders(o, files, out, err); });
 }
 
-Comando comando_diff(CommandLine& app) {
-  auto opz = std::make_shared<OpzioniDiff>();
+Command command_diff(CommandLine& app) {
+  auto opz = std::make_shared<DiffOptions>();
   auto* cmd = app.add_subcommand("diff", "Compare two compiled scenarios member by member");
   cmd->add_option("DIR_A", opz->a, "directory with the first scenario's compiled files")
       ->required()

@@ -132,7 +132,7 @@ int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& er
   }
 }
 
-Comando comando_dump(CommandLine& app) {
+Command command_dump(CommandLine& app) {
   auto opz = std::make_shared<OpzioniDump>();
   auto* cmd = app.add_subcommand(
       "dump", "Decode one compiled file (grid, scenario or plan), or what two sources compile to, for people or programs");

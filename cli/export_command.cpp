@@ -13,7 +13,7 @@
 
 namespace compactor::cli {
 
-Comando comando_export(CommandLine& app) {
+Command command_export(CommandLine& app) {
   struct Options {
     std::string folder;
     bool force = false;

@@ -70,7 +70,7 @@ std::string metres_text(double metres) {
   return fmt::format("{:.1f}", metres);
 }
 
-void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differenze& d) {
+void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differences& d) {
   constexpr CompiledFile plan = CompiledFile::plan;
   if (a.punti() != b.punti())
     d.nota(plan, [&] { return fmt::format("plan: {} -> {} entries a coordinate", a.punti(), b.punti()); });

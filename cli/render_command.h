@@ -11,7 +11,7 @@
 
 namespace compactor::cli {
 
-struct OpzioniRender {
+struct RenderOptions {
   std::vector<std::string> ingressi;  // a directory, or the compiled files themselves
   std::string sorgente_linea;         // --line
   std::string sorgente_treno;         // --train-source
@@ -25,6 +25,6 @@ struct OpzioniRender {
 // its file (or to `out` for "-"). Returns the exit status: 0 drawn, 1 a
 // scenario error in the sources (still drawn from what loaded), 2 usage,
 // 4 a file that cannot be read or written, 6 a bad compiled file.
-int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso);
+int render(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso);
 
 }  // namespace compactor::cli

@@ -96,14 +96,14 @@ std::pair<std::string, std::string> sources_of(const Example& e) {
 }
 
 struct Loaded {
-  std::unique_ptr<testing::SorgentiInMemoria> sources;
+  std::unique_ptr<testing::SourcesInMemory> sources;
   std::vector<session::AuthorWarning> warnings;
   Model& m() { return sources->m; }
 };
 
 Loaded load(const Example& e) {
   const auto [line, train] = sources_of(e);
-  Loaded out{std::make_unique<testing::SorgentiInMemoria>(line, train), {}};
+  Loaded out{std::make_unique<testing::SourcesInMemory>(line, train), {}};
   Model& m = out.m();
   m.con_planimetria = 1;
   m.stazioni.pulisci();

@@ -201,9 +201,9 @@ TEST(CompiledReader, AFileIsReadByTheKindItsNameSays) {
   EXPECT_THROW(tipo_da_nome("R_linea.txt"), FileNonValido);
 
   TempDir dir;
-  testing::scrivi(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
-  testing::scrivi(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
-  testing::scrivi(dir / "R_linea.dat", bytes_planimetria(planimetria_di_prova(9, 5)));
+  testing::put_file(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
+  testing::put_file(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
+  testing::put_file(dir / "R_linea.dat", bytes_planimetria(planimetria_di_prova(9, 5)));
   Files& files = real_files();
   EXPECT_EQ(leggi_file(dir / "R_T.dat", files).griglia.dimensione(), 7);
   EXPECT_EQ(leggi_file(dir / "R_T.sim", files).stazioni.at(85).orario, 34651);
@@ -264,7 +264,7 @@ TEST(CompiledReader, TheLargestFilesAreThoseOfTheLongestRoute) {
 TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
   TempDir dir;
   for (const char* nome : {"A_linea.dat", "A_B_linea.dat", "A_B_T.sim", "A_B_T.dat", "A_U.sim", "notes.dat", "A_U.txt"})
-    testing::scrivi(dir / nome, "");
+    testing::put_file(dir / nome, "");
   std::filesystem::create_directory(dir / "X_Y.sim");
   Files& files = real_files();
 

@@ -84,7 +84,7 @@ inline void verifica_modello(const Model& m) {
 inline int lettore_campi(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const unsigned schema = data[0];
-  LettoreCampi in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  FieldReader in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   const size_t lunghezza = size - 1;
   size_t letti = 0;
   try {
@@ -217,7 +217,7 @@ inline int compilazione(const uint8_t* data, size_t size) {
   const std::string_view treno =
       sep == std::string_view::npos ? std::string_view() : tutto.substr(sep + kSeparatore.size());
 
-  testing::SorgentiInMemoria s(linea, treno);
+  testing::SourcesInMemory s(linea, treno);
   auto& [files, nomi, m] = s;
   // The plan is the line target's: here it would take most of every run.
   int32_t j = 0;

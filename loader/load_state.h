@@ -29,7 +29,7 @@ struct LoadState {
   LoadReport& diagnostica;
 
   // The source being read, if any, and which one it is.
-  std::optional<LettoreCampi> lettore;
+  std::optional<FieldReader> lettore;
   LoadReport::Sorgente sorgente = LoadReport::nessuna;
   std::string percorso_sorgente;
 

@@ -162,7 +162,7 @@ Esito abbattimento(LoadState& c) {
 
 Esito stazione_treno(LoadState& c, Lavoro& w) {
   Model& m = c.m;
-  LettoreCampi& in = *c.lettore;
+  FieldReader& in = *c.lettore;
   const int32_t i = w.riga_stazione;
   stazione& r = m.stazioni.at(i);
 

@@ -37,7 +37,7 @@ using testing::FailingFiles;
 using Operazione = FailingFiles::Operazione;
 
 void prepara_vecchie(const testing::TempDir& dir) {
-  for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
+  for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
 }
 
 struct Esito {
@@ -68,7 +68,7 @@ const Riferimento& riferimento() {
     const Esito run = form_load(dir.path(), contatore);
     if (run.stato != 0) throw std::runtime_error("the clean run failed: " + run.err);
     Riferimento rif;
-    for (const auto& nome : testing::kUsciteProgramma) rif.nuove[nome] = testing::leggi(dir / nome);
+    for (const auto& nome : testing::kProgramOutputs) rif.nuove[nome] = testing::file_text(dir / nome);
     rif.chiamate = contatore.chiamate();
     return rif;
   }();
@@ -131,10 +131,10 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
       for (int64_t k = 0; k + 1 < n; ++k)
         if (chiamate[static_cast<size_t>(k)].operazione == Operazione::commit)
           rinnovate.insert(nome_di(chiamate[static_cast<size_t>(k)].path));
-      for (const auto& nome : testing::elenco(dir.path())) {
-        const std::string bytes = testing::leggi(dir / nome);
+      for (const auto& nome : testing::folder_names(dir.path())) {
+        const std::string bytes = testing::file_text(dir / nome);
         if (rif.nuove.count(nome)) {
-          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : testing::versione_vecchia(nome)) << nome;
+          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
         } else if (sorgenti.count(nome)) {
           // Written by this run; once the loader has begun it deletes them
           // on every way out.
@@ -144,11 +144,11 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
           ADD_FAILURE() << "a file that is neither output nor source: " << nome;
         }
       }
-      for (const auto& nome : testing::kUsciteProgramma) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
+      for (const auto& nome : testing::kProgramOutputs) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
       // The compiled files are one set: a failure before their renames
       // (creating or writing any of them) leaves all three old.
       int compilati_nuovi = 0;
-      for (const auto& nome : testing::kUsciteProgramma)
+      for (const auto& nome : testing::kProgramOutputs)
         if (!nome.ends_with(".txt") && rinnovate.count(nome)) ++compilati_nuovi;
       if (guasta.operazione != Operazione::commit) {
         EXPECT_TRUE(compilati_nuovi == 0 || compilati_nuovi == 3) << compilati_nuovi << " of the three renewed";
@@ -178,19 +178,19 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  EXPECT_EQ(testing::attendi(pid), 4);
-  EXPECT_EQ(testing::leggi(err_path),
+  EXPECT_EQ(testing::wait_program(pid), 4);
+  EXPECT_EQ(testing::file_text(err_path),
             "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
   const Riferimento& rif = riferimento();
-  for (const auto& nome : testing::kUsciteProgramma) {
+  for (const auto& nome : testing::kProgramOutputs) {
     const bool scritta_prima = nome.ends_with(".txt");  // the three texts come before the plan
-    EXPECT_EQ(testing::leggi(dir / nome), scritta_prima ? rif.nuove.at(nome) : testing::versione_vecchia(nome)) << nome;
+    EXPECT_EQ(testing::file_text(dir / nome), scritta_prima ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
   }
-  std::vector<std::string> attesi = testing::kUsciteProgramma;
+  std::vector<std::string> attesi = testing::kProgramOutputs;
   attesi.push_back("compactor");
   attesi.push_back("err.log");
   std::sort(attesi.begin(), attesi.end());
-  EXPECT_EQ(testing::elenco(dir.path()), attesi) << "no source and no temporary file stays";
+  EXPECT_EQ(testing::folder_names(dir.path()), attesi) << "no source and no temporary file stays";
 }
 
 #if COMPACTOR_HAVE_CLI
@@ -231,13 +231,13 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
       return cli::dump(o, files, out, err);
     });
   runs.emplace_back("diff", [&](Files& files, std::ostream& out, std::ostream& err) {
-    cli::OpzioniDiff o;
+    cli::DiffOptions o;
     o.a = a;
     o.b = b;
     return cli::diff(o, files, out, err);
   });
   runs.emplace_back("render", [&](Files& files, std::ostream& out, std::ostream& err) {
-    cli::OpzioniRender o;
+    cli::RenderOptions o;
     o.ingressi = {a};
     o.percorso = "R";
     o.treno = "T";
@@ -262,8 +262,8 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
       std::ostringstream failed_out, failed_err;
       EXPECT_EQ(run(files, failed_out, failed_err), 4);
       EXPECT_EQ(failed_err.str(), "scenario: " + failing.path + ": " + files.motivo() + "\n");
-      EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"a", "b"})) << "a picture or a temporary file";
-      EXPECT_EQ(testing::elenco(a), compiled);
+      EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"a", "b"})) << "a picture or a temporary file";
+      EXPECT_EQ(testing::folder_names(a), compiled);
       ++points;
     }
   }

@@ -14,10 +14,10 @@
 
 namespace compactor {
 
-class LettoreCampi {
+class FieldReader {
  public:
   // The whole source, as its Windows-1252 bytes.
-  explicit LettoreCampi(std::string bytes);
+  explicit FieldReader(std::string bytes);
 
   // True when no byte is left to read. Every field consumes its delimiter,
   // so this turns true right after the last field of a file that ends with

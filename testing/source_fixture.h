@@ -39,12 +39,12 @@ inline std::string treno_minimo() { return righe_crlf({"[generale]"}); }
 
 // Two sources in memory under the names the loader looks for, and the model
 // of route R and train T to load them into.
-struct SorgentiInMemoria {
+struct SourcesInMemory {
   MemoryFiles files;
   FileNames nomi = file_names("/r", "R", "T");
   Model m;
 
-  SorgentiInMemoria(std::string_view linea, std::string_view treno) {
+  SourcesInMemory(std::string_view linea, std::string_view treno) {
     files.metti(nomi.linea_txt, std::string(linea));
     files.metti(nomi.treno_txt, std::string(treno));
     m.nome_percorso = "R";
@@ -83,7 +83,7 @@ struct OpzioniCarica {
 // escape, as the loader does.
 inline EsitoCarica carica(const std::optional<std::string>& linea, const std::string& treno = treno_minimo(),
                           OpzioniCarica o = {}) {
-  SorgentiInMemoria s(linea.value_or(""), treno);
+  SourcesInMemory s(linea.value_or(""), treno);
   if (!linea) s.files.remove(s.nomi.linea_txt);
   if (!o.scrivi_treno) s.files.remove(s.nomi.treno_txt);
   s.m.con_planimetria = o.con_planimetria ? 1 : 0;

@@ -72,7 +72,7 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   // The loader hands each warning the line it stands on.
   std::string linea = "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n";
   for (int i = 4; i <= 100'000; ++i) linea += "curva_" + std::to_string(i) + ",  50\r\n";
-  testing::SorgentiInMemoria s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
+  testing::SourcesInMemory s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
   WarningCollector r;
   memorizza_dati(s.m, s.nomi, s.files, &r);
   const auto a = r.avvisi();

@@ -15,7 +15,7 @@ namespace {
 
 CompileResult compila(const std::string& linea, const std::string& treno, const std::string& percorso = "R",
                       const std::string& nome_treno = "T") {
-  return testing::compila_sessione(linea, treno, true, percorso, nome_treno);
+  return testing::compile_in_session(linea, treno, true, percorso, nome_treno);
 }
 
 // The 1-based line of `testo` that holds `pezzo`; 0 when none does.
