@@ -41,7 +41,8 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
       {"capitalised key word", kTestaLinea + "Progressiva chilometrica uno,    31100,    3050,    0\r\n[curve]\r\n[fine]\r\n",
        "[generale]\r\n[fine]\r\n", "l.txt:3:1: warning: unrecognised key field \"Progressiva chilometrica uno\""},
       {"misspelt key word", kTestaLinea + "[curve]\r\npendnza,  600,   -11\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
-       "l.txt:4:1: warning: unrecognised key field \"pendnza\""},
+       "l.txt:4:1: warning: unrecognised key field \"pendnza\": no key word matches, so it and the fields after it on "
+       "this line are skipped; did you mean \"pendenza\"?\n"},
       {"decimal comma", kTestaLinea + "[curve]\r\npendenza,  1250,   -4,5\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
        "l.txt:4:23: warning: a decimal comma splits \"-4,5\""},
       {"surplus field", kTestaLinea + "[curve]\r\n[fine]\r\n", "[generale]\r\nvelocita,   0,    30,  40\r\n[fine]\r\n",

@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "platform/cp1252.h"
+#include "sources/key_word_hint.h"
 #include "sources/key_words.h"
 
 namespace compactor::session {
@@ -110,10 +111,21 @@ void WarningCollector::campo_ignorato(const SourcePlace& dove, std::string_view 
     return;
   }
   r.ignorata = dove.riga;
+  // Past the kind's bound only counted: no words to make.
+  if (told_[static_cast<size_t>(Kind::unrecognised)] >= kMostOfAKind) {
+    aggiungi(Kind::unrecognised, dove, linea, {});
+    return;
+  }
   std::string messaggio = fmt::format("unrecognised key field \"{}\": no key word matches, so it and the fields after it "
                                       "on this line are skipped",
                                       cp1252_to_utf8(testo));
-  if (chiave_con_maiuscola(testo)) messaggio += " (these key words are matched with their letter case)";
+  if (chiave_con_maiuscola(testo)) {
+    messaggio += " (these key words are matched with their letter case)";
+  } else {
+    const auto language = dove.sorgente == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
+    if (const std::string_view hint = nearest_key_word(language, testo); !hint.empty())
+      messaggio += fmt::format("; did you mean \"{}\"?", hint);
+  }
   aggiungi(Kind::unrecognised, dove, linea, messaggio);
 }
 
