@@ -16,12 +16,12 @@
 #include "compiler/compiled_files.h"
 #include "compiler/finishing_pass.h"
 #include "compiler/memorizza_percorso.h"
-#include "compiler/riservati.h"
+#include "compiler/reserved_places.h"
 #include "driver/form1.h"
 #include "emitters/carried_texts.h"
 #include "emitters/emitters.h"
 #include "emitters/source_emitter.h"
-#include "loader/caricamento.h"
+#include "loader/load_state.h"
 #include "loader/memorizza_dati.h"
 #include "sources/field_reader.h"
 
@@ -30,12 +30,12 @@ namespace {
 
 // The two sources of a scenario and where a run keeps them.
 struct Fonti {
-  NomiFile nomi;
+  FileNames nomi;
   std::string linea, treno;
 };
 
 const Fonti& portata() {
-  static const Fonti f{nomi_file("/carried", "Orvena_Lusco", "REG 4105"), testo_file(righe_linea()),
+  static const Fonti f{file_names("/carried", "Orvena_Lusco", "REG 4105"), testo_file(righe_linea()),
                        testo_file(righe_treno())};
   return f;
 }
@@ -45,14 +45,14 @@ const Fonti& generata(int64_t metri) {
   auto it = cache.find(metri);
   if (it == cache.end()) {
     Sorgenti s = sorgenti_generate(static_cast<int32_t>(metri));
-    it = cache.emplace(metri, Fonti{nomi_file("/route", "R", "T 1"), std::move(s.linea), std::move(s.treno)}).first;
+    it = cache.emplace(metri, Fonti{file_names("/route", "R", "T 1"), std::move(s.linea), std::move(s.treno)}).first;
   }
   return it->second;
 }
 
 // A route model as the loader leaves it, with the plan switched on.
-Modello nuovo_modello() {
-  Modello m;
+Model nuovo_modello() {
+  Model m;
   m.nome_percorso = "R";
   m.nome_treno = "T";
   m.con_planimetria = 1;
@@ -61,27 +61,27 @@ Modello nuovo_modello() {
 
 // The model after the line half, and the next free signboard row it left.
 struct DopoLinea {
-  Modello m;
+  Model m;
   int32_t riga_cartello = 80;
 };
 
 DopoLinea dopo_linea(const Fonti& f) {
-  FileInMemoria files;
+  MemoryFiles files;
   files.metti(f.nomi.linea_txt, f.linea);
   DopoLinea d{nuovo_modello()};
-  Diagnostica diagnostica;
-  Caricamento c{d.m, f.nomi, files, diagnostica};
+  LoadReport diagnostica;
+  LoadState c{d.m, f.nomi, files, diagnostica};
   if (!carica_linea(c)) std::abort();
   d.riga_cartello = c.prossima_riga_cartello;
   return d;
 }
 
 // The model as the loader leaves it.
-Modello caricato(const Fonti& f) {
-  FileInMemoria files;
+Model caricato(const Fonti& f) {
+  MemoryFiles files;
   files.metti(f.nomi.linea_txt, f.linea);
   files.metti(f.nomi.treno_txt, f.treno);
-  Modello m = nuovo_modello();
+  Model m = nuovo_modello();
   memorizza_dati(m, f.nomi, files);
   if (m.numero_errore != 0) std::abort();
   return m;
@@ -89,13 +89,13 @@ Modello caricato(const Fonti& f) {
 
 // The model as the writer gets it: loaded, finished, stamped. Built once a
 // scenario: a 1,000 km model takes longer than the writing it is for.
-const Modello& finito(const Fonti& f) {
-  static std::map<const Fonti*, Modello> cache;
+const Model& finito(const Fonti& f) {
+  static std::map<const Fonti*, Model> cache;
   auto it = cache.find(&f);
   if (it == cache.end()) {
-    Modello m = caricato(f);
+    Model m = caricato(f);
     passo_finale(m);
-    timbra_riservati(m);
+    stamp_reserved_places(m);
     it = cache.emplace(&f, std::move(m)).first;
   }
   return it->second;
@@ -111,7 +111,7 @@ void per_km(benchmark::State& state, int64_t metri) {
 
 void BM_EmitTexts(benchmark::State& state) {
   testing::TempDir dir;
-  const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
   for (auto _ : state) {
     dati_linea(nomi, real_files());
     dati_treno(nomi, real_files());
@@ -124,12 +124,12 @@ BENCHMARK(BM_EmitTexts)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadSources(benchmark::State& state) {
   testing::TempDir dir;
-  const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
   dati_linea(nomi, real_files());
   dati_treno(nomi, real_files());
   for (auto _ : state) {
     for (const std::string* path : {&nomi.linea_txt, &nomi.treno_txt}) {
-      LettoreCampi lettore(real_files().read(*path));
+      FieldReader lettore(real_files().read(*path));
       while (!lettore.fine_file()) benchmark::DoNotOptimize(lettore.leggi_testo());
     }
   }
@@ -137,13 +137,13 @@ void BM_ReadSources(benchmark::State& state) {
 BENCHMARK(BM_ReadSources)->Unit(benchmark::kMicrosecond);
 
 void line_loading(benchmark::State& state, const Fonti& f) {
-  FileInMemoria files;
+  MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
     files.metti(f.nomi.linea_txt, f.linea);
-    Modello m = nuovo_modello();
-    Diagnostica diagnostica;
-    Caricamento c{m, f.nomi, files, diagnostica};
+    Model m = nuovo_modello();
+    LoadReport diagnostica;
+    LoadState c{m, f.nomi, files, diagnostica};
     state.ResumeTiming();
     benchmark::DoNotOptimize(carica_linea(c));
   }
@@ -155,13 +155,13 @@ BENCHMARK(BM_LineLoading)->Unit(benchmark::kMicrosecond);
 void BM_TrainLoading(benchmark::State& state) {
   const Fonti& f = portata();
   const DopoLinea base = dopo_linea(f);
-  FileInMemoria files;
+  MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
     files.metti(f.nomi.treno_txt, f.treno);
-    Modello m = base.m;
-    Diagnostica diagnostica;
-    Caricamento c{m, f.nomi, files, diagnostica};
+    Model m = base.m;
+    LoadReport diagnostica;
+    LoadState c{m, f.nomi, files, diagnostica};
     c.prossima_riga_cartello = base.riga_cartello;
     state.ResumeTiming();
     carica_treno(c);
@@ -171,13 +171,13 @@ void BM_TrainLoading(benchmark::State& state) {
 BENCHMARK(BM_TrainLoading)->Unit(benchmark::kMicrosecond);
 
 void BM_FinishingPass(benchmark::State& state) {
-  const Modello base = caricato(portata());
+  const Model base = caricato(portata());
   for (auto _ : state) {
     state.PauseTiming();
-    Modello m = base;
+    Model m = base;
     state.ResumeTiming();
     passo_finale(m);
-    timbra_riservati(m);
+    stamp_reserved_places(m);
     benchmark::DoNotOptimize(m.griglia.celle().data());
   }
 }
@@ -197,19 +197,19 @@ void write_file(benchmark::State& state, Scrivi scrivi) {
 }
 
 void BM_WritePlanFile(benchmark::State& state) {
-  const Modello& m = finito(portata());
+  const Model& m = finito(portata());
   write_file(state, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
 }
 BENCHMARK(BM_WritePlanFile)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteScenarioFile(benchmark::State& state) {
-  const Modello& m = finito(portata());
+  const Model& m = finito(portata());
   write_file(state, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
 }
 BENCHMARK(BM_WriteScenarioFile)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteGridFile(benchmark::State& state) {
-  const Modello& m = finito(portata());
+  const Model& m = finito(portata());
   write_file(state, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
 }
 BENCHMARK(BM_WriteGridFile)->Unit(benchmark::kMicrosecond);
@@ -230,12 +230,12 @@ BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
 
 void BM_RouteLoading(benchmark::State& state) {
   const Fonti& f = generata(state.range(0));
-  FileInMemoria files;
+  MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
     files.metti(f.nomi.linea_txt, f.linea);
     files.metti(f.nomi.treno_txt, f.treno);
-    Modello m = nuovo_modello();
+    Model m = nuovo_modello();
     state.ResumeTiming();
     memorizza_dati(m, f.nomi, files);
     if (m.numero_errore != 0) state.SkipWithError("the route did not load");
@@ -245,7 +245,7 @@ void BM_RouteLoading(benchmark::State& state) {
 BENCHMARK(BM_RouteLoading)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 void BM_RouteWritePlan(benchmark::State& state) {
-  const Modello& m = finito(generata(state.range(0)));
+  const Model& m = finito(generata(state.range(0)));
   write_file(state, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
   per_km(state, state.range(0));
 }
@@ -255,12 +255,12 @@ BENCHMARK(BM_RouteWritePlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(be
 void BM_RouteCompile(benchmark::State& state) {
   const Fonti& f = generata(state.range(0));
   testing::TempDir dir;
-  const NomiFile nomi = nomi_file(dir.path(), "R", "T 1");
+  const FileNames nomi = file_names(dir.path(), "R", "T 1");
   for (auto _ : state) {
     state.PauseTiming();
     write_whole(real_files(), nomi.linea_txt, f.linea);
     write_whole(real_files(), nomi.treno_txt, f.treno);
-    Modello m = nuovo_modello();
+    Model m = nuovo_modello();
     state.ResumeTiming();
     int32_t j = 1;
     memorizza_percorso(m, j, nomi, real_files());

@@ -29,17 +29,17 @@ std::string line_source(int length) {
 struct Compiled {
   TempDir dir;
   Compiled() {
-    testing::scrivi(dir / "line.txt", line_source(1000));
-    testing::scrivi(dir / "long.txt", line_source(3000));
-    testing::scrivi(dir / "train.txt", kTrain);
+    testing::put_file(dir / "line.txt", line_source(1000));
+    testing::put_file(dir / "long.txt", line_source(3000));
+    testing::put_file(dir / "train.txt", kTrain);
     for (const auto& [line, out] : {std::pair{"line.txt", "good"}, {"line.txt", "bad"}, {"long.txt", "longer"}}) {
       const auto c = run({"compile", line, "train.txt", "--route", "R", "--train", "T", "--out", out});
       if (c.stato != 0) throw std::runtime_error("compile: " + c.err);
     }
   }
-  testing::Esito run(std::vector<std::string> args) const {
+  testing::RunResult run(std::vector<std::string> args) const {
     args.insert(args.begin(), SCENARIO_BINARY);
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   }
 };
 
@@ -53,15 +53,15 @@ TEST(BadCompiledFile, DumpDiffAndRenderGiveOneStatusAndNameTheFile) {
   } cases[] = {
       {"a grid cut short", "R_T.dat",
        [](const Compiled& c) {
-         const std::string grid = testing::leggi(c.dir / "bad/R_T.dat");
-         testing::scrivi(c.dir / "bad/R_T.dat", grid.substr(0, grid.size() - 7));
+         const std::string grid = testing::file_text(c.dir / "bad/R_T.dat");
+         testing::put_file(c.dir / "bad/R_T.dat", grid.substr(0, grid.size() - 7));
        },
        false, "2408 bytes is not a whole number of 15-byte cells"},
       {"a scenario file whose code is not that of its names", "R_T.sim",
        [](const Compiled& c) {
-         Stazioni t = leggi_stazioni(testing::leggi(c.dir / "bad/R_T.sim"));
+         Stazioni t = leggi_stazioni(testing::file_text(c.dir / "bad/R_T.sim"));
          t.at(86).nome = "U";
-         testing::scrivi(c.dir / "bad/R_T.sim", bytes_stazioni(t));
+         testing::put_file(c.dir / "bad/R_T.sim", bytes_stazioni(t));
        },
        false, "row 85 holds the code 34906 where the names it carries .* give 34907"},
       {"the plan's bytes under the grid's name", "R_T.dat",

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/avanzamento.h"
+#include "cli/progress.h"
 #include "cli/command.h"
 #include "cli/report.h"
 #include "cli/source_options.h"
@@ -19,7 +19,7 @@ struct CheckOptions {
 };
 
 int check_command(const CheckOptions& o, Files& files) {
-  const Avanzamento progress(o.quiet);
+  const Progress progress(o.quiet);
   return compile_and_report({.json = o.json, .quiet = o.quiet}, progress, [&](CompileReport& report) {
     const session::CompileResult& result =
         report.result.emplace(compile_with_progress(compile_request(o.sources, files), progress));
@@ -31,7 +31,7 @@ int check_command(const CheckOptions& o, Files& files) {
 
 }  // namespace
 
-Comando comando_check(CommandLine& app) {
+Command command_check(CommandLine& app) {
   auto opz = std::make_shared<CheckOptions>();
   auto* cmd = app.add_subcommand("check", "Check a line source and a train source: errors and warnings, nothing kept");
   cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(existing_file);

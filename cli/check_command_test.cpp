@@ -10,14 +10,25 @@ namespace {
 
 const std::string kTestaLinea = "[generale]\r\nlunghezza percorso,    10000\r\n";
 
-testing::Esito check(const std::string& linea, const std::string& treno, bool json = false) {
+// A train source without a station is warned of; the cases here that are
+// about something else get one at the route's start.
+std::string con_stazione(std::string treno) {
+  const size_t fine = treno.find("[fine]");
+  if (treno.find("stazione") == std::string::npos && fine != std::string::npos)
+    treno.insert(fine, "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n");
+  return treno;
+}
+
+testing::RunResult check(const std::string& linea, const std::string& treno_dato, bool json = false,
+                     bool stazione = true) {
+  const std::string treno = stazione ? con_stazione(treno_dato) : treno_dato;
   testing::TempDir dir;
-  testing::scrivi(dir / "l.txt", linea);
-  testing::scrivi(dir / "t.txt", treno);
+  testing::put_file(dir / "l.txt", linea);
+  testing::put_file(dir / "t.txt", treno);
   std::vector<std::string> args = {SCENARIO_BINARY, "check", "l.txt", "t.txt"};
   if (json) args.push_back("--json");
-  auto e = testing::esegui(args, dir.path());
-  EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"l.txt", "t.txt"})) << "check keeps nothing";
+  auto e = testing::run_program(args, dir.path());
+  EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"l.txt", "t.txt"})) << "check keeps nothing";
   return e;
 }
 
@@ -52,6 +63,19 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
   }
 }
 
+TEST(ScenarioCheck, ATrainSourceWithoutAStationIsToldOfTheFile) {
+  for (const std::string treno : {"", "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n"}) {
+    const auto e = check(kTestaLinea + "[fine]\r\n", treno, false, false);
+    EXPECT_EQ(e.stato, 5) << e.err;
+    EXPECT_EQ(e.err,
+              "t.txt: warning: the train source holds no station: the scenario has no stop and no timetable\n"
+              "0 errors, 1 warning\n");
+    const auto j = nlohmann::json::parse(check(kTestaLinea + "[fine]\r\n", treno, true, false).out);
+    EXPECT_EQ(j["warnings"][0]["line"], nullptr);
+    EXPECT_EQ(j["warnings"][0]["file"], "t.txt");
+  }
+}
+
 TEST(ScenarioCheck, HeadersCommentsAndCleanSourcesAreQuietAndErrorsWin) {
   // A curve is laid out metre by metre: any chainage is as meant.
   const std::string linea =
@@ -72,7 +96,7 @@ TEST(ScenarioCheck, HeadersCommentsAndCleanSourcesAreQuietAndErrorsWin) {
 
 // The README's session prints what the README shows, byte for byte.
 TEST(ScenarioCheck, TheReadmeSessionPrintsWhatTheReadmeShows) {
-  const std::string readme = testing::leggi(std::string(COMPACTOR_SOURCE_DIR) + "/README.md");
+  const std::string readme = testing::file_text(std::string(COMPACTOR_SOURCE_DIR) + "/README.md");
   auto blocco = [&](const std::string& inizio) {
     const size_t da = readme.find("```\n" + inizio);
     EXPECT_NE(da, std::string::npos) << inizio;
@@ -82,19 +106,19 @@ TEST(ScenarioCheck, TheReadmeSessionPrintsWhatTheReadmeShows) {
   testing::TempDir dir;
   auto scenario = [&](std::vector<std::string> args) {
     args.insert(args.begin(), SCENARIO_BINARY);
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   };
   ASSERT_EQ(scenario({"export", "carried"}).stato, 0);
   const std::string treno = dir / "carried/Orvena_Lusco_REG 4105-.txt";
-  std::string testo = testing::leggi(treno);
+  std::string testo = testing::file_text(treno);
   testo.replace(testo.find("stazione,    3100, 12,  400"), 27, "stazione,    3100, 12,  450");
-  testing::scrivi(treno, testo);
+  testing::put_file(treno, testo);
   const auto check = scenario({"check", "carried/Orvena_Lusco_linea.txt", "carried/Orvena_Lusco_REG 4105-.txt"});
   EXPECT_EQ(check.stato, 1);
   EXPECT_EQ(check.err, blocco("carried/Orvena_Lusco_linea.txt:187:23"));
 
   testo.replace(testo.find("stazione,    3100, 12,  450"), 27, "stazione,    3100, 12,  400");
-  testing::scrivi(treno, testo);
+  testing::put_file(treno, testo);
   const auto why = scenario({"dump", "--line", "carried/Orvena_Lusco_linea.txt", "--train-source",
                              "carried/Orvena_Lusco_REG 4105-.txt", "--route", "Orvena_Lusco", "--train", "REG 4105",
                              "--cells", "598:598", "--why"});
@@ -104,11 +128,11 @@ TEST(ScenarioCheck, TheReadmeSessionPrintsWhatTheReadmeShows) {
   EXPECT_NE(why.out.find(atteso), std::string::npos) << why.out;
 
   // A wider first curve, compiled beside the first and compared.
-  std::string linea = testing::leggi(dir / "carried/Orvena_Lusco_linea.txt");
+  std::string linea = testing::file_text(dir / "carried/Orvena_Lusco_linea.txt");
   const size_t curva = linea.find("\ncurvas1,  1350,  150");
   ASSERT_NE(curva, std::string::npos);
   linea.replace(curva, 21, "\ncurvas1,  1350,  200");
-  testing::scrivi(dir / "wider.txt", linea);
+  testing::put_file(dir / "wider.txt", linea);
   for (const auto& [sorgente, cartella] : {std::pair{"carried/Orvena_Lusco_linea.txt", "compiled"}, {"wider.txt", "wider"}}) {
     const auto c = scenario({"compile", sorgente, "carried/Orvena_Lusco_REG 4105-.txt", "--route", "Orvena_Lusco",
                              "--train", "REG 4105", "--out", cartella, "--quiet"});

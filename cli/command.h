@@ -13,7 +13,7 @@ namespace compactor::cli {
 // work may be thrown as UsageError (exit status 2) and a failing file
 // operation as PlatformError (4); the tool's entry tells either in one line,
 // and any other exception that escapes too (4), never an abort.
-struct Comando {
+struct Command {
   Subcommand* sub;
   std::function<int()> azione;
 };
@@ -25,11 +25,11 @@ class UsageError : public std::runtime_error {
 };
 
 // Each command adds its subcommand to the app; options live in the action.
-Comando comando_compile(CommandLine& app);
-Comando comando_export(CommandLine& app);
-Comando comando_check(CommandLine& app);
-Comando comando_dump(CommandLine& app);
-Comando comando_diff(CommandLine& app);
-Comando comando_render(CommandLine& app);
+Command command_compile(CommandLine& app);
+Command command_export(CommandLine& app);
+Command command_check(CommandLine& app);
+Command command_dump(CommandLine& app);
+Command command_diff(CommandLine& app);
+Command command_render(CommandLine& app);
 
 }  // namespace compactor::cli

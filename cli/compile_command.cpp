@@ -5,9 +5,9 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/avanzamento.h"
+#include "cli/progress.h"
 #include "cli/command.h"
-#include "cli/percorsi.h"
+#include "cli/paths.h"
 #include "cli/report.h"
 #include "cli/source_options.h"
 #include "model/exit_status.h"
@@ -25,7 +25,7 @@ struct CompileOptions {
 };
 
 int compile_command(const CompileOptions& o, Files& files) {
-  const Avanzamento progress(o.quiet);
+  const Progress progress(o.quiet);
   return compile_and_report({.json = o.json, .quiet = o.quiet}, progress, [&](CompileReport& report) {
     session::CompileRequest request = compile_request(o.sources, files);
     if (const std::string why = make_directory(o.out); !why.empty())
@@ -47,7 +47,7 @@ int compile_command(const CompileOptions& o, Files& files) {
 
 }  // namespace
 
-Comando comando_compile(CommandLine& app) {
+Command command_compile(CommandLine& app) {
   auto opz = std::make_shared<CompileOptions>();
   auto* cmd = app.add_subcommand("compile", "Compile a line source and a train source into the three compiled files");
   cmd->add_option("LINE_SOURCE", opz->sources.line, "the line source (route)")->required()->check(existing_file);

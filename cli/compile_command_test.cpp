@@ -21,14 +21,14 @@ struct Sorgenti {
   std::string linea = dir / "my route.txt";
   std::string treno = dir / "my train.txt";
   Sorgenti(const std::string& l = kLinea, const std::string& t = kTreno) {
-    testing::scrivi(linea, l);
-    testing::scrivi(treno, t);
+    testing::put_file(linea, l);
+    testing::put_file(treno, t);
   }
-  testing::Esito scenario(std::vector<std::string> args) {
+  testing::RunResult scenario(std::vector<std::string> args) {
     args.insert(args.begin(), SCENARIO_BINARY);
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   }
-  testing::Esito compile(const std::vector<std::string>& extra = {}) {
+  testing::RunResult compile(const std::vector<std::string>& extra = {}) {
     std::vector<std::string> args = {"compile", linea, treno, "--route", "R", "--train", "T 1", "--out", dir / "out"};
     args.insert(args.end(), extra.begin(), extra.end());
     return scenario(args);
@@ -39,9 +39,9 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   Sorgenti s;
   const auto e = s.compile();
   ASSERT_EQ(e.stato, 0) << e.err;
-  EXPECT_EQ(testing::elenco(s.dir / "out"), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
-  EXPECT_EQ(testing::leggi(s.linea), kLinea);
-  EXPECT_EQ(testing::leggi(s.treno), kTreno);
+  EXPECT_EQ(testing::folder_names(s.dir / "out"), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
+  EXPECT_EQ(testing::file_text(s.linea), kLinea);
+  EXPECT_EQ(testing::file_text(s.treno), kTreno);
   // 10000 m + 7000: 341 cells and 17001 plan entries a coordinate.
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_T 1.dat"), 341u * 15);
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_linea.dat"), 2u * (10 * 17000 - 18));
@@ -107,9 +107,9 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
   std::filesystem::rename(clash.treno, treno);
   const auto e = clash.scenario({"compile", linea, treno, "--route", "R", "--train", "T", "--out", clash.dir.path()});
   EXPECT_EQ(e.stato, 0) << e.err;
-  EXPECT_EQ(testing::leggi(linea), kLinea);
-  EXPECT_EQ(testing::leggi(treno), kTreno);
-  EXPECT_EQ(testing::elenco(clash.dir.path()),
+  EXPECT_EQ(testing::file_text(linea), kLinea);
+  EXPECT_EQ(testing::file_text(treno), kTreno);
+  EXPECT_EQ(testing::folder_names(clash.dir.path()),
             (std::vector<std::string>{"R_T-.txt", "R_T.dat", "R_T.sim", "R_linea.dat", "R_linea.txt"}));
 
   // A signboard at chainage 0 lands in cell 1, a reserved place.
@@ -140,7 +140,7 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
     const auto j = nlohmann::json::parse(e.out);
     EXPECT_EQ(j["error"], 1250) << righe;
     EXPECT_EQ(j["position"], posizione) << righe;
-    EXPECT_EQ(testing::elenco(dopo.dir / "out"), std::vector<std::string>{}) << righe;
+    EXPECT_EQ(testing::folder_names(dopo.dir / "out"), std::vector<std::string>{}) << righe;
   }
 
   Sorgenti blocked;
@@ -178,7 +178,7 @@ TEST(ScenarioCompile, WithoutAGridNothingIsWritten) {
   const auto j = nlohmann::json::parse(e.out);
   EXPECT_NE(j["error"], 0);
   EXPECT_TRUE(j["written"].empty());
-  EXPECT_EQ(testing::elenco(s.dir / "out"), std::vector<std::string>{});
+  EXPECT_EQ(testing::folder_names(s.dir / "out"), std::vector<std::string>{});
 }
 
 // --quiet prints nothing unless something went wrong: a recorded error, the
@@ -253,7 +253,7 @@ TEST(ScenarioCompile, ProgressOnATerminalOnly) {
   auto sotto_terminale = [&](const std::string& comando, const std::string& extra) {
     std::string riga = std::string("'") + SCENARIO_BINARY + "' " + comando + " '" + s.linea + "' '" + s.treno + "' ";
     if (comando == "compile") riga += "--route R --train T --out '" + (s.dir / "out") + "' ";
-    return testing::esegui({"/usr/bin/script", "-qec", riga + extra, "/dev/null"}, s.dir.path());
+    return testing::run_program({"/usr/bin/script", "-qec", riga + extra, "/dev/null"}, s.dir.path());
   };
   const auto a_terminale = sotto_terminale("compile", "");
   EXPECT_EQ(a_terminale.stato, 0) << a_terminale.out;
@@ -269,7 +269,7 @@ TEST(ScenarioCompile, ProgressOnATerminalOnly) {
 
   // The error stop ends the stage line before it is told: the message
   // starts a line of its own.
-  testing::scrivi(s.linea,
+  testing::put_file(s.linea,
                   "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n");
   const auto fermata = sotto_terminale("compile", "");
   EXPECT_EQ(fermata.stato, 3) << fermata.out;
@@ -289,7 +289,7 @@ TEST(ScenarioCompile, ASlowdownGetsItsCodeDropsInTheGridFile) {
              "rallentamento,  20650,  60,  1000,  1,  1,  0\r\n[fine]\r\n");
   const auto e = s.compile();
   ASSERT_EQ(e.stato, 0) << e.err;
-  const std::string dat = testing::leggi(s.dir / "out/R_T 1.dat");
+  const std::string dat = testing::file_text(s.dir / "out/R_T 1.dat");
   auto tipo = [&](int k) { return static_cast<int>(static_cast<unsigned char>(dat[k * 15])); };
   auto dato1 = [&](int k) {
     return static_cast<int>(static_cast<unsigned char>(dat[k * 15 + 1]) | static_cast<unsigned char>(dat[k * 15 + 2]) << 8);
@@ -330,7 +330,7 @@ TEST(ScenarioCompile, ALongRouteGivesTheFileSizesAndCellsItsRecordsCallFor) {
 
   const auto e = s.compile({"--json"});
   ASSERT_EQ(e.stato, 0) << e.out << e.err;
-  const std::string dat = testing::leggi(s.dir / "out/R_T 1.dat");
+  const std::string dat = testing::file_text(s.dir / "out/R_T 1.dat");
   ASSERT_EQ(dat.size(), (327000u / 50 + 1) * 15);
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_linea.dat"), 2u * (10 * 327000 - 18));
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_T 1.sim"),

@@ -6,14 +6,14 @@
 #include <fmt/format.h>
 
 #include "cli/dump_tables.h"
-#include "cli/percorsi.h"
+#include "cli/paths.h"
 #include "cli/plan_diff.h"
 #include "platform/cp1252.h"
 
 namespace compactor::cli {
 namespace {
 
-void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
+void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differences& d) {
   for (int r = 0; r < Stazioni::righe; ++r) {
     const stazione& sa = a.at(r);
     const stazione& sb = b.at(r);
@@ -41,7 +41,7 @@ void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differenze& d) {
   }
 }
 
-void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
+void confronta_griglie(const Griglia& a, const Griglia& b, Differences& d) {
   if (a.dimensione() != b.dimensione())
     d.nota(CompiledFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.dimensione(), b.dimensione()); });
   const int64_t comuni = std::min(a.dimensione(), b.dimensione());
@@ -66,8 +66,8 @@ void confronta_griglie(const Griglia& a, const Griglia& b, Differenze& d) {
 
 }  // namespace
 
-void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
-               const ScenarioCompilato& b, Differenze& d, bool entry_by_entry) {
+void compare_scenarios(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
+               const ScenarioCompilato& b, Differences& d, bool entry_by_entry) {
   const struct {
     CompiledFile which;
     bool in_a, in_b;
@@ -77,7 +77,7 @@ void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileSce
               {CompiledFile::plan, a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
   for (const auto& f : file) {
     auto manca = [](const std::string& assente, const std::string& presente) {
-      return fmt::format("missing file: {} (present: {})", mostra_percorso(assente), mostra_percorso(presente));
+      return fmt::format("missing file: {} (present: {})", shown_path(assente), shown_path(presente));
     };
     if (f.in_a && !f.in_b) d.nota(f.which, [&] { return manca(f.path_b, f.path_a); });
     if (!f.in_a && f.in_b) d.nota(f.which, [&] { return manca(f.path_a, f.path_b); });

@@ -16,9 +16,9 @@ namespace compactor::cli {
 enum class CompiledFile { scenario, grid, plan };
 
 // Every difference counted, by file; the first few lines kept in words.
-class Differenze {
+class Differences {
  public:
-  explicit Differenze(size_t massimo) : massimo_(massimo) {}
+  explicit Differences(size_t massimo) : massimo_(massimo) {}
   // One difference in `file`; `testo` makes its words, only when they are
   // kept.
   template <typename F>
@@ -54,7 +54,7 @@ class Differenze {
 // A difference is a member of a row or of a cell, or an entry of the plan
 // (a metre whose x or y differs). Consecutive differing plan entries are one
 // line, their run, unless `entry_by_entry`.
-void confronta(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
-               const ScenarioCompilato& b, Differenze& d, bool entry_by_entry = false);
+void compare_scenarios(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
+               const ScenarioCompilato& b, Differences& d, bool entry_by_entry = false);
 
 }  // namespace compactor::cli

@@ -3,9 +3,9 @@
 #include <fmt/format.h>
 
 #include "cli/command.h"
-#include "cli/percorsi.h"
+#include "cli/paths.h"
 #include "cli/session/scenario_names.h"
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 
 namespace compactor::cli {
 namespace {
@@ -34,8 +34,8 @@ ScenarioCompilato read_compiled_inputs(const std::vector<std::string>& ingressi,
   if (ingressi.size() == 1 && is_directory(ingressi[0])) {
     if (percorso.empty() || treno.empty())
       throw Uso("a directory of compiled files needs --route and --train to name the scenario in it");
-    const std::string cartella = senza_barre_finali(ingressi[0]);
-    const NomiFile nomi = nomi_file(cartella, nome_cp1252(percorso, "route"), nome_cp1252(treno, "train"));
+    const std::string cartella = without_trailing_slashes(ingressi[0]);
+    const FileNames nomi = file_names(cartella, nome_cp1252(percorso, "route"), nome_cp1252(treno, "train"));
     scenario = nomi.scenario;
     griglia = nomi.griglia;
     planimetria = nomi.planimetria;  // drawn when it is there

@@ -24,26 +24,26 @@ struct Sorgenti {
   std::string linea = dir / "route.txt";
   std::string treno = dir / "train.txt";
   Sorgenti() {
-    testing::scrivi(linea, testo_file(righe_linea()));
-    testing::scrivi(treno, testo_file(righe_treno()));
+    testing::put_file(linea, testo_file(righe_linea()));
+    testing::put_file(treno, testo_file(righe_treno()));
   }
 };
 
 pid_t compila(const Sorgenti& s, const std::string& out) {
-  return testing::avvia({SCENARIO_BINARY, "compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", out});
+  return testing::start_program({SCENARIO_BINARY, "compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", out});
 }
 
-using testing::attendi;
+using testing::wait_program;
 
 std::map<std::string, std::string> compilati(const std::string& dir) {
   std::map<std::string, std::string> f;
-  for (const auto& nome : testing::elenco(dir)) f[nome] = testing::leggi(dir + "/" + nome);
+  for (const auto& nome : testing::folder_names(dir)) f[nome] = testing::file_text(dir + "/" + nome);
   return f;
 }
 
 TEST(ConcurrentCompile, TwoRunsIntoTwoDirectoriesAtOnceGiveWhatEachGivesAlone) {
   Sorgenti s;
-  ASSERT_EQ(attendi(compila(s, s.dir / "alone")), 0);
+  ASSERT_EQ(wait_program(compila(s, s.dir / "alone")), 0);
   const auto soli = compilati(s.dir / "alone");
   ASSERT_EQ(soli.size(), kCompilati.size());
 
@@ -51,28 +51,28 @@ TEST(ConcurrentCompile, TwoRunsIntoTwoDirectoriesAtOnceGiveWhatEachGivesAlone) {
     SCOPED_TRACE("round " + std::to_string(volta));
     const std::string a = s.dir / ("a" + std::to_string(volta)), b = s.dir / ("b" + std::to_string(volta));
     const pid_t pa = compila(s, a), pb = compila(s, b);
-    EXPECT_EQ(attendi(pa), 0);
-    EXPECT_EQ(attendi(pb), 0);
+    EXPECT_EQ(wait_program(pa), 0);
+    EXPECT_EQ(wait_program(pb), 0);
     EXPECT_TRUE(compilati(a) == soli) << "the first of two runs at once differs from a run alone";
     EXPECT_TRUE(compilati(b) == soli) << "the second of two runs at once differs from a run alone";
   }
-  EXPECT_EQ(testing::leggi(s.linea), testo_file(righe_linea())) << "the author's source is untouched";
+  EXPECT_EQ(testing::file_text(s.linea), testo_file(righe_linea())) << "the author's source is untouched";
 }
 
 TEST(ConcurrentCompile, TwoRunsIntoOneDirectoryLeaveOneWholeSetOfEither) {
   // Two scenarios of the same names that differ in all three files.
   Sorgenti s;
   Sorgenti altra;
-  std::string linea = testing::leggi(altra.linea), treno = testing::leggi(altra.treno);
+  std::string linea = testing::file_text(altra.linea), treno = testing::file_text(altra.treno);
   const size_t curva = linea.find("curvas1,  1350,"), velocita = treno.find("velocita,    1000,    95");
   ASSERT_NE(curva, std::string::npos);
   ASSERT_NE(velocita, std::string::npos);
   linea.replace(curva, 15, "curvas1,  1400,");       // the first curve 50 m further on
   treno.replace(velocita, 24, "velocita,    1000,    90");  // and a lower speed
-  testing::scrivi(altra.linea, linea);
-  testing::scrivi(altra.treno, treno);
-  ASSERT_EQ(attendi(compila(s, s.dir / "a")), 0);
-  ASSERT_EQ(attendi(compila(altra, s.dir / "b")), 0);
+  testing::put_file(altra.linea, linea);
+  testing::put_file(altra.treno, treno);
+  ASSERT_EQ(wait_program(compila(s, s.dir / "a")), 0);
+  ASSERT_EQ(wait_program(compila(altra, s.dir / "b")), 0);
   const auto set_a = compilati(s.dir / "a"), set_b = compilati(s.dir / "b");
   for (const std::string nome : {"R_T 1.dat", "R_linea.dat"}) ASSERT_TRUE(set_a.at(nome) != set_b.at(nome)) << nome;
 
@@ -80,8 +80,8 @@ TEST(ConcurrentCompile, TwoRunsIntoOneDirectoryLeaveOneWholeSetOfEither) {
     SCOPED_TRACE("round " + std::to_string(volta));
     const std::string out = s.dir / ("both" + std::to_string(volta));
     const pid_t pa = compila(s, out), pb = compila(altra, out);
-    EXPECT_EQ(attendi(pa), 0);
-    EXPECT_EQ(attendi(pb), 0);
+    EXPECT_EQ(wait_program(pa), 0);
+    EXPECT_EQ(wait_program(pb), 0);
     const auto got = compilati(out);
     EXPECT_TRUE(got == set_a || got == set_b) << "a mixed set, or a file left beside it";
   }
@@ -105,7 +105,7 @@ struct Lettore {
       std::string bytes;
       char buf[1 << 16];
       for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
-      testing::scrivi(visto, bytes);
+      testing::put_file(visto, bytes);
       ::_exit(0);
     }
     ::close(pronto[1]);
@@ -121,13 +121,13 @@ struct Lettore {
     const char c = 'r';
     if (::write(a_lui, &c, 1) != 1) return -1;
     ::close(a_lui);
-    return attendi(pid);
+    return wait_program(pid);
   }
 };
 
 TEST(ConcurrentCompile, ARunWhileAnotherProgramReadsAnOutputReplacesItAndTheReaderKeepsTheOldBytes) {
   Sorgenti s;
-  ASSERT_EQ(attendi(compila(s, s.dir / "alone")), 0);
+  ASSERT_EQ(wait_program(compila(s, s.dir / "alone")), 0);
   const auto soli = compilati(s.dir / "alone");
 
   const std::string out = s.dir / "out";
@@ -135,11 +135,11 @@ TEST(ConcurrentCompile, ARunWhileAnotherProgramReadsAnOutputReplacesItAndTheRead
   for (const auto& nome : kCompilati) {
     SCOPED_TRACE(nome);
     const std::string vecchio = "old " + nome + std::string(100000, 'o');
-    testing::scrivi(out + "/" + nome, vecchio);
+    testing::put_file(out + "/" + nome, vecchio);
     Lettore lettore(out + "/" + nome, s.dir / "seen");
-    ASSERT_EQ(attendi(compila(s, out)), 0);
+    ASSERT_EQ(wait_program(compila(s, out)), 0);
     ASSERT_EQ(lettore.leggi(), 0);
-    EXPECT_TRUE(testing::leggi(s.dir / "seen") == vecchio) << "the reader saw other bytes than the ones it opened";
+    EXPECT_TRUE(testing::file_text(s.dir / "seen") == vecchio) << "the reader saw other bytes than the ones it opened";
     EXPECT_TRUE(compilati(out) == soli) << "the run next to a reader differs from a run alone";
   }
 }

@@ -9,8 +9,8 @@
 
 #include "cli/command.h"
 #include "cli/read_failures.h"
-#include "cli/percorsi.h"
-#include "cli/plurale.h"
+#include "cli/paths.h"
+#include "cli/plural.h"
 #include "cli/report.h"
 #include "platform/cp1252.h"
 
@@ -42,7 +42,7 @@ std::optional<FileScenario> scegli(const std::string& cartella, const std::strin
 // "R_T.dat: 3 differences", a line for each file found on either side, in
 // the order they are compared, named as in A.
 void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const ScenarioCompilato& a,
-                          const ScenarioCompilato& b, const Differenze& d, std::ostream& out) {
+                          const ScenarioCompilato& b, const Differences& d, std::ostream& out) {
   const struct {
     CompiledFile which;
     bool found;
@@ -55,12 +55,12 @@ void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const 
     if (!f.found) continue;
     const int64_t n = d.in_file(f.which);
     out << fmt::format("{}: {}\n", cp1252_to_utf8(fs::path(f.path).filename().string()),
-                       n == 0 ? "identical" : plurale(static_cast<size_t>(n), "difference"));
+                       n == 0 ? "identical" : plural(static_cast<size_t>(n), "difference"));
   }
 }
 
 // The whole comparison; a bad or unreadable file escapes to diff().
-int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
+int compare_folders(const DiffOptions& o, Files& files, std::ostream& out, std::ostream& err) {
   if (o.massimo < 0) {
     tell(err, "--max wants a number of lines, 0 or more");
     return kUso;
@@ -88,8 +88,8 @@ int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::
     return kUso;
   }
 
-  Differenze d(static_cast<size_t>(o.massimo));
-  confronta(*fa, a, *fb, b, d, o.all);
+  Differences d(static_cast<size_t>(o.massimo));
+  compare_scenarios(*fa, a, *fb, b, d, o.all);
   if (fa->nome != fb->nome)
     out << fmt::format("comparing {} in {} with {} in {}\n", cp1252_to_utf8(fa->nome), o.a, cp1252_to_utf8(fb->nome),
                        o.b);
@@ -100,18 +100,18 @@ int compare_folders(const OpzioniDiff& o, Files& files, std::ostream& out, std::
   print_counts_by_file(*fa, *fb, a, b, d, out);
   for (const std::string& riga : d.prime()) out << riga << "\n";
   if (d.not_shown() > 0) out << fmt::format("... and {} more\n", d.not_shown());
-  out << plurale(static_cast<size_t>(d.totale()), "difference") << "\n";
+  out << plural(static_cast<size_t>(d.totale()), "difference") << "\n";
   return kDiversi;
 }
 
 }  // namespace
 
-int diff(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err) {
+int diff(const DiffOptions& o, Files& files, std::ostream& out, std::ostream& err) {
   return reporting_read_failures(err, [&] { return compare_folders(o, files, out, err); });
 }
 
-Comando comando_diff(CommandLine& app) {
-  auto opz = std::make_shared<OpzioniDiff>();
+Command command_diff(CommandLine& app) {
+  auto opz = std::make_shared<DiffOptions>();
   auto* cmd = app.add_subcommand("diff", "Compare two compiled scenarios member by member");
   cmd->add_option("DIR_A", opz->a, "directory with the first scenario's compiled files")
       ->required()

@@ -10,7 +10,7 @@
 
 namespace compactor::cli {
 
-struct OpzioniDiff {
+struct DiffOptions {
   std::string a, b;      // the two directories
   std::string percorso;  // --route (UTF-8), empty for any
   std::string treno;     // --train
@@ -21,6 +21,6 @@ struct OpzioniDiff {
 // Prints the differences between the files read through `files`; returns 0
 // identical, 1 different, 2 usage error, 4 a file or directory that cannot
 // be read, 6 a bad compiled file.
-int diff(const OpzioniDiff& o, Files& files, std::ostream& out, std::ostream& err);
+int diff(const DiffOptions& o, Files& files, std::ostream& out, std::ostream& err);
 
 }  // namespace compactor::cli

@@ -44,9 +44,9 @@ ScenarioCompilato scenario_base(const std::string& treno = "T") {
 }
 
 void scrivi_scenario(const std::string& dir, const std::string& rt, const ScenarioCompilato& s) {
-  testing::scrivi(dir + "/" + rt + ".sim", bytes_stazioni(s.stazioni));
-  testing::scrivi(dir + "/" + rt + ".dat", bytes_griglia(s.griglia));
-  testing::scrivi(dir + "/R_linea.dat", bytes_planimetria(s.planimetria));
+  testing::put_file(dir + "/" + rt + ".sim", bytes_stazioni(s.stazioni));
+  testing::put_file(dir + "/" + rt + ".dat", bytes_griglia(s.griglia));
+  testing::put_file(dir + "/R_linea.dat", bytes_planimetria(s.planimetria));
 }
 
 // The same plan with the point at metre `m` moved, or cut short before it.
@@ -110,8 +110,8 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
     SCOPED_TRACE(c.caso);
     ScenarioCompilato b = scenario_base();
     c.cambia(b);
-    Differenze d(20);
-    confronta(fa, scenario_base(), fb, b, d);
+    Differences d(20);
+    compare_scenarios(fa, scenario_base(), fb, b, d);
     EXPECT_EQ(d.totale(), c.quante);
     if (c.quante > 0) {
       ASSERT_FALSE(d.prime().empty());
@@ -123,8 +123,8 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
 TEST(ScenarioDiff, AllDifferencesAreCountedButOnlyTheFirstAreKept) {
   ScenarioCompilato b = scenario_base();
   for (int64_t k = 0; k < 5; ++k) b.griglia.at(k).aderenza = 90;
-  Differenze d(2);
-  confronta({}, scenario_base(), {}, b, d);
+  Differences d(2);
+  compare_scenarios({}, scenario_base(), {}, b, d);
   EXPECT_EQ(d.totale(), 5);
   EXPECT_EQ(d.prime(), (std::vector<std::string>{"cell 0 aderenza: 95 -> 90", "cell 1 aderenza: 95 -> 90"}));
 }
@@ -182,7 +182,7 @@ TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.caso);
-    Differenze d(20);
+    Differences d(20);
     compare_plans(pianta_dritta(50, 50), c.b, c.entry_by_entry, d);
     EXPECT_EQ(d.prime(), c.righe);
     EXPECT_EQ(d.totale(), c.quante);
@@ -191,7 +191,7 @@ TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
   }
 
   // A plan that grew where the other has no points yet.
-  Differenze d(20);
+  Differences d(20);
   compare_plans(pianta_dritta(50, 47), pianta_dritta(50, 50), false, d);
   EXPECT_EQ(d.prime(), std::vector<std::string>{"plan metres 48-50: 3 entries differ, 3 empty -> set"});
 }
@@ -202,8 +202,8 @@ TEST(ScenarioDiff, ALineStandsForEveryDifferenceOfItsRun) {
   b.planimetria = pianta_dritta(7999, 7999, [](int64_t m) { return std::pair{m >= 100 ? 1.0 : 0.0, 0.0}; });
   ScenarioCompilato a = scenario_base();
   a.planimetria = pianta_dritta(7999, 7999);
-  Differenze d(1);
-  confronta({}, a, {}, b, d);
+  Differences d(1);
+  compare_scenarios({}, a, {}, b, d);
   EXPECT_EQ(d.prime(), std::vector<std::string>{"cell 12 dato1: 42 -> 41"});
   EXPECT_EQ(d.totale(), 1 + 7900);
   EXPECT_EQ(d.not_shown(), 7900) << "the run not shown counts every entry";
@@ -224,10 +224,10 @@ struct DueCartelle {
     scrivi_scenario(a.path(), "R_T", scenario_base());
     scrivi_scenario(b.path(), "R_T", scenario_base());
   }
-  testing::Esito diff(std::vector<std::string> extra = {}) {
+  testing::RunResult diff(std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {SCENARIO_BINARY, "diff", a.path(), b.path()};
     args.insert(args.end(), extra.begin(), extra.end());
-    return testing::esegui(args, a.path());
+    return testing::run_program(args, a.path());
   }
 };
 
@@ -246,7 +246,7 @@ TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
 
   std::filesystem::remove(d.b / "R_linea.dat");
   b.stazioni.at(84).inizio = 1;
-  testing::scrivi(d.b / "R_T.sim", bytes_stazioni(b.stazioni));
+  testing::put_file(d.b / "R_T.sim", bytes_stazioni(b.stazioni));
   e = d.diff({"--max", "1"});
   EXPECT_EQ(e.stato, 1) << e.err;
   EXPECT_EQ(e.out, "R_T.sim: 1 difference\nR_T.dat: 1 difference\nR_linea.dat: 1 difference\nmissing file: " +
@@ -275,14 +275,14 @@ TEST(ScenarioDiff, SeveralScenariosNeedARouteAndATrain) {
 
 TEST(ScenarioDiff, ABadFileHasItsOwnStatusAndAMissingDirectoryIsAUsageError) {
   DueCartelle d;
-  testing::scrivi(d.b / "R_T.dat", "not a grid");
+  testing::put_file(d.b / "R_T.dat", "not a grid");
   auto e = d.diff();
   EXPECT_EQ(e.stato, 6);
   EXPECT_EQ(e.err, "scenario: bad compiled file: " + (d.b / "R_T.dat") +
                        ": 10 bytes is not a whole number of 15-byte cells\n");
   EXPECT_EQ(e.out, "");
 
-  e = testing::esegui({SCENARIO_BINARY, "diff", d.a.path(), d.a / "nowhere"});
+  e = testing::run_program({SCENARIO_BINARY, "diff", d.a.path(), d.a / "nowhere"});
   EXPECT_EQ(e.stato, 2);
   e = d.diff({"--max", "-1"});
   EXPECT_EQ(e.stato, 2);
@@ -293,17 +293,17 @@ TEST(ScenarioDiff, ABadFileHasItsOwnStatusAndAMissingDirectoryIsAUsageError) {
 TEST(ScenarioDiff, ACurveChangedIsOneRunOfThePlan) {
   TempDir dir;
   for (const auto& [nome, raggio] : {std::pair{"one.txt", "150"}, {"two.txt", "200"}})
-    testing::scrivi(dir / nome, std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  ") +
+    testing::put_file(dir / nome, std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  ") +
                                     raggio + "\r\n[fine]\r\n");
-  testing::scrivi(dir / "train.txt",
+  testing::put_file(dir / "train.txt",
                   "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
   for (const char* out : {"one", "two"}) {
-    const auto c = testing::esegui({SCENARIO_BINARY, "compile", std::string(out) + ".txt", "train.txt", "--route", "R",
+    const auto c = testing::run_program({SCENARIO_BINARY, "compile", std::string(out) + ".txt", "train.txt", "--route", "R",
                                     "--train", "T 1", "--out", out, "--quiet"},
                                    dir.path());
     ASSERT_EQ(c.stato, 0) << c.err;
   }
-  auto e = testing::esegui({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
+  auto e = testing::run_program({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
   EXPECT_EQ(e.stato, 1) << e.err;
   EXPECT_EQ(e.out,
             "R_T 1.sim: identical\n"
@@ -312,7 +312,7 @@ TEST(ScenarioDiff, ACurveChangedIsOneRunOfThePlan) {
             "plan metres 1501-16998: 15498 entries differ, largest |dx| 77.4 m, |dy| 1.3 m\n"
             "15498 differences\n");
 
-  e = testing::esegui({SCENARIO_BINARY, "diff", "one", "two", "--all", "--max", "2"}, dir.path());
+  e = testing::run_program({SCENARIO_BINARY, "diff", "one", "two", "--all", "--max", "2"}, dir.path());
   EXPECT_EQ(e.stato, 1) << e.err;
   EXPECT_EQ(e.out,
             "R_T 1.sim: identical\n"
@@ -327,17 +327,17 @@ TEST(ScenarioDiff, ACurveChangedIsOneRunOfThePlan) {
 // Two compiles of the same sources give the same files.
 TEST(ScenarioDiff, TwoCompilesOfTheSameSourcesAreIdentical) {
   TempDir dir;
-  testing::scrivi(dir / "line.txt",
+  testing::put_file(dir / "line.txt",
                   "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  150\r\n[fine]\r\n");
-  testing::scrivi(dir / "train.txt",
+  testing::put_file(dir / "train.txt",
                   "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
   for (const char* out : {"one", "two"}) {
-    const auto c = testing::esegui(
+    const auto c = testing::run_program(
         {SCENARIO_BINARY, "compile", "line.txt", "train.txt", "--route", "R", "--train", "T 1", "--out", out},
         dir.path());
     ASSERT_EQ(c.stato, 0) << c.err;
   }
-  const auto e = testing::esegui({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
+  const auto e = testing::run_program({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
   EXPECT_EQ(e.stato, 0) << e.out << e.err;
   EXPECT_EQ(e.out, "identical\n");
 }

@@ -89,7 +89,7 @@ int dump_sources(const OpzioniDump& o, Files& files, std::ostream& out, std::ost
   const session::CompileResult result = session::compile(std::move(request));
   const Why why(result);
   const Why* with_why = o.why ? &why : nullptr;
-  const Modello& m = result.model;
+  const Model& m = result.model;
 
   // Without a range, the two tables of a compile; a range picks its table.
   const bool any_range = !o.celle.empty() || !o.righe.empty() || !o.punti.empty();
@@ -132,7 +132,7 @@ int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& er
   }
 }
 
-Comando comando_dump(CommandLine& app) {
+Command command_dump(CommandLine& app) {
   auto opz = std::make_shared<OpzioniDump>();
   auto* cmd = app.add_subcommand(
       "dump", "Decode one compiled file (grid, scenario or plan), or what two sources compile to, for people or programs");

@@ -70,13 +70,13 @@ struct Scenario {
     t.at(86).campo11 = 11;
     t.at(86).campo12 = 50;
 
-    testing::scrivi(dir / "R_T.dat", bytes_griglia(g));
-    testing::scrivi(dir / "R_T.sim", bytes_stazioni(t));
-    testing::scrivi(dir / "R_linea.dat", bytes_planimetria(pianta({{0, 2}, {1, 2}, {2, 2}}, 6)));
+    testing::put_file(dir / "R_T.dat", bytes_griglia(g));
+    testing::put_file(dir / "R_T.sim", bytes_stazioni(t));
+    testing::put_file(dir / "R_linea.dat", bytes_planimetria(pianta({{0, 2}, {1, 2}, {2, 2}}, 6)));
   }
-  testing::Esito dump(std::vector<std::string> args) {
+  testing::RunResult dump(std::vector<std::string> args) {
     args.insert(args.begin(), {SCENARIO_BINARY, "dump"});
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   }
   nlohmann::json json(std::vector<std::string> args) {
     args.push_back("--json");
@@ -103,8 +103,8 @@ struct CasoDump {
 
 TEST(ScenarioDump, TablesForPeople) {
   Scenario s;
-  testing::scrivi(s.dir / "short_T.dat", testing::leggi(s.dir / "R_T.dat").substr(1));
-  testing::scrivi(s.dir / "notes.txt", "not compiled");
+  testing::put_file(s.dir / "short_T.dat", testing::file_text(s.dir / "R_T.dat").substr(1));
+  testing::put_file(s.dir / "notes.txt", "not compiled");
   const CasoDump casi[] = {
       {{"R_T.dat"},
        0,
@@ -264,13 +264,13 @@ TEST(ScenarioDump, RangesOfCellsAndRows) {
 // From the sources through the compile to the dump.
 TEST(ScenarioDump, ACompiledSignalShowsInItsCell) {
   TempDir dir;
-  testing::scrivi(dir / "line.txt", "[generale]\r\nlunghezza percorso,    10000\r\n[fine]\r\n");
-  testing::scrivi(dir / "train.txt",
+  testing::put_file(dir / "line.txt", "[generale]\r\nlunghezza percorso,    10000\r\n[fine]\r\n");
+  testing::put_file(dir / "train.txt",
                   "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
-  const auto c = testing::esegui(
+  const auto c = testing::run_program(
       {SCENARIO_BINARY, "compile", "line.txt", "train.txt", "--route", "R", "--train", "T", "--out", "out"}, dir.path());
   ASSERT_EQ(c.stato, 0) << c.err;
-  const auto e = testing::esegui({SCENARIO_BINARY, "dump", "out/R_T.dat", "--cells", "80", "--json"}, dir.path());
+  const auto e = testing::run_program({SCENARIO_BINARY, "dump", "out/R_T.dat", "--cells", "80", "--json"}, dir.path());
   ASSERT_EQ(e.stato, 0) << e.err;
   const auto j = nlohmann::json::parse(e.out);
   EXPECT_EQ(j["cells"][0]["kind"], "signal");
@@ -283,7 +283,7 @@ TEST(ScenarioDump, ACompiledSignalShowsInItsCell) {
 TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   TempDir dir;
   for (const auto& [nome, righe] : {std::pair{"linea.txt", &righe_linea()}, std::pair{"treno.txt", &righe_treno()}})
-    testing::scrivi(dir / nome, testo_file(*righe));
+    testing::put_file(dir / nome, testo_file(*righe));
   const std::string treno = testo_file(righe_treno());
   const std::string riga_segnale = std::to_string(std::count(treno.begin(), treno.begin() + treno.find("segnale,   29850"), '\n') + 1);
   const std::vector<std::string> sorgenti = {SCENARIO_BINARY, "dump",    "--line",  "linea.txt", "--train-source",
@@ -291,7 +291,7 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   auto dump = [&](std::vector<std::string> extra) {
     std::vector<std::string> args = sorgenti;
     args.insert(args.end(), extra.begin(), extra.end());
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   };
 
   const auto testo = dump({"--cells", "598:598", "--why"});
@@ -300,7 +300,7 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   EXPECT_THAT(testo.out, HasSubstr("\n          tipo, dato1, dato2, dato3, dato4, tempo: treno.txt:" + riga_segnale +
                                    ": segnale,   29850,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"));
   EXPECT_THAT(testo.out, Not(HasSubstr("scenario compiled from"))) << "a range picks its table";
-  EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"linea.txt", "treno.txt"})) << "nothing written";
+  EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"linea.txt", "treno.txt"})) << "nothing written";
 
   const auto j = nlohmann::json::parse(dump({"--cells", "590:598", "--why", "--json"}).out);
   const auto& celle = j["grid"]["cells"];
@@ -332,15 +332,15 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
 
 TEST(ScenarioDump, FromTheSourcesUsageAndScenarioErrors) {
   TempDir dir;
-  testing::scrivi(dir / "l.txt", "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n"
+  testing::put_file(dir / "l.txt", "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n"
                                   "cartello_indicatore,  2950,   (A)\r\n[fine]\r\n");
-  testing::scrivi(dir / "t.txt", "[generale]\r\nsegnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
-  testing::scrivi(dir / "R_T.dat", std::string(15 * 341, '\0'));
+  testing::put_file(dir / "t.txt", "[generale]\r\nsegnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
+  testing::put_file(dir / "R_T.dat", std::string(15 * 341, '\0'));
   const std::vector<std::string> sorgenti = {"--line", "l.txt", "--train-source", "t.txt", "--route", "R", "--train", "T"};
   auto con = [&](std::vector<std::string> args, bool con_sorgenti = true) {
     if (con_sorgenti) args.insert(args.end(), sorgenti.begin(), sorgenti.end());
     args.insert(args.begin(), {SCENARIO_BINARY, "dump"});
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   };
   const struct {
     std::vector<std::string> args;

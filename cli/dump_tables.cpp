@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/dump_why.h"
-#include "cli/plurale.h"
+#include "cli/plural.h"
 #include "model/members.h"
 #include "platform/cp1252.h"
 #include "sources/record_fields.h"
@@ -209,8 +209,8 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
     n_stazioni += ruolo == "station";
     n_cartelli += ruolo == "signboard text";
   }
-  out << fmt::format("{}: 87 rows, {}, {}\n", title, plurale(n_stazioni, "station"),
-                     plurale(n_cartelli, "signboard text"));
+  out << fmt::format("{}: 87 rows, {}, {}\n", title, plural(n_stazioni, "station"),
+                     plural(n_cartelli, "signboard text"));
 
   if (!stazioni.empty()) {
     out << "\nStations\n";
@@ -257,15 +257,15 @@ namespace {
 
 // ---- plan ----
 
-std::string tag_nome(Variante::Tag t) {
+std::string tag_nome(Variant::Tag t) {
   switch (t) {
-    case Variante::intero: return "integer";
-    case Variante::doppio: return "double";
+    case Variant::intero: return "integer";
+    case Variant::doppio: return "double";
     default: return "empty";
   }
 }
 
-json voce_json(const Variante& v) { return v.tag == Variante::vuoto ? json(nullptr) : json(v.numero()); }
+json voce_json(const Variant& v) { return v.tag == Variant::vuoto ? json(nullptr) : json(v.numero()); }
 
 }  // namespace
 
@@ -308,7 +308,7 @@ json plan_json(const Planimetria& p, const std::optional<Intervallo>& punti) {
   if (punti) {
     j["entries"] = json::array();
     for (int64_t m = punti->primo; m <= std::min(punti->ultimo, r.voci - 1); ++m) {
-      const Variante x = p.voce(m, 0), y = p.voce(m, 1);
+      const Variant x = p.voce(m, 0), y = p.voce(m, 1);
       j["entries"].push_back(
           {{"metre", m}, {"x", voce_json(x)}, {"y", voce_json(y)}, {"x_tag", tag_nome(x.tag)}, {"y_tag", tag_nome(y.tag)}});
     }
@@ -437,10 +437,10 @@ std::string ora(int32_t secondi) {
   return fmt::format("{:02}:{:02}:{:02}", secondi / 3600, secondi / 60 % 60, secondi % 60);
 }
 
-std::string testo_voce(const Variante& v) {
+std::string testo_voce(const Variant& v) {
   switch (v.tag) {
-    case Variante::intero: return fmt::format("{} (integer)", v.i);
-    case Variante::doppio: return fmt::format("{}", v.d);
+    case Variant::intero: return fmt::format("{} (integer)", v.i);
+    case Variant::doppio: return fmt::format("{}", v.d);
     default: return "empty";
   }
 }

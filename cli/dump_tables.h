@@ -12,7 +12,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor::cli {
 
@@ -58,7 +58,7 @@ struct RiassuntoPlanimetria {
   double lunghezza = 0; // length of the polyline through the points, metres
 };
 // A plan entry in words: its value, "(integer)" after a 16-bit one, or "empty".
-std::string testo_voce(const Variante& v);
+std::string testo_voce(const Variant& v);
 
 RiassuntoPlanimetria riassumi(const Planimetria& p);
 

@@ -17,17 +17,17 @@ const std::string kLine = kExample + "Valdora_Pianetto_linea.txt";
 const std::string kTrain = kExample + "Valdora_Pianetto_REG 2201-.txt";
 
 TEST(ExampleScenario, ChecksWithoutErrorOrWarning) {
-  const auto e = testing::esegui({SCENARIO_BINARY, "check", kLine, kTrain});
+  const auto e = testing::run_program({SCENARIO_BINARY, "check", kLine, kTrain});
   EXPECT_EQ(e.stato, 0) << e.err;
   EXPECT_EQ(e.err, "0 errors, 0 warnings\n");
 }
 
 TEST(ExampleScenario, CompilesIntoTheThreeFiles) {
   testing::TempDir out;
-  const auto e = testing::esegui({SCENARIO_BINARY, "compile", kLine, kTrain, "--route", "Valdora_Pianetto", "--train",
+  const auto e = testing::run_program({SCENARIO_BINARY, "compile", kLine, kTrain, "--route", "Valdora_Pianetto", "--train",
                                   "REG 2201", "--out", out.path(), "--quiet"});
   ASSERT_EQ(e.stato, 0) << e.err;
-  EXPECT_EQ(testing::elenco(out.path()), (std::vector<std::string>{"Valdora_Pianetto_REG 2201.dat",
+  EXPECT_EQ(testing::folder_names(out.path()), (std::vector<std::string>{"Valdora_Pianetto_REG 2201.dat",
                                                                   "Valdora_Pianetto_REG 2201.sim",
                                                                   "Valdora_Pianetto_linea.dat"}));
 }
@@ -35,7 +35,7 @@ TEST(ExampleScenario, CompilesIntoTheThreeFiles) {
 TEST(ExampleScenario, HoldsEveryKindOfRecord) {
   for (const auto& [language, path] : {std::pair{SourceLanguage::line, kLine}, {SourceLanguage::train, kTrain}}) {
     std::set<std::string> seen;
-    const std::string text = testing::leggi(path);
+    const std::string text = testing::file_text(path);
     size_t start = 0;
     while (start < text.size()) {
       const size_t end = text.find('\n', start);

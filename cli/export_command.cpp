@@ -6,14 +6,14 @@
 #include <fmt/format.h>
 
 #include "cli/command.h"
-#include "cli/percorsi.h"
+#include "cli/paths.h"
 #include "emitters/emitters.h"
 #include "model/exit_status.h"
 #include "platform/files.h"
 
 namespace compactor::cli {
 
-Comando comando_export(CommandLine& app) {
+Command command_export(CommandLine& app) {
   struct Options {
     std::string folder;
     bool force = false;
@@ -34,15 +34,15 @@ Comando comando_export(CommandLine& app) {
             const std::string& cartella = opz->folder;
             if (const std::string why = make_directory(cartella); !why.empty())
               throw UsageError(fmt::format("cannot use \"{}\" as a directory: {}", cartella, why));
-            const std::string dir = senza_barre_finali(cartella);
-            const NomiFile nomi = nomi_file(dir, "Orvena_Lusco", "REG 4105");
+            const std::string dir = without_trailing_slashes(cartella);
+            const FileNames nomi = file_names(dir, "Orvena_Lusco", "REG 4105");
             Files& files = real_files();
             // Exported texts are where authors start editing: never replaced unasked.
             if (!opz->force) {
               for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
                 if (std::filesystem::symlink_status(*f).type() != std::filesystem::file_type::not_found)
                   throw UsageError(fmt::format("{} is already there; nothing was written (--force replaces it)",
-                                               mostra_percorso(*f)));
+                                               shown_path(*f)));
             }
             dati_linea(nomi, files);
             dati_treno(nomi, files);
@@ -50,7 +50,7 @@ Comando comando_export(CommandLine& app) {
             dati_rallentamenti(nomi, files);
             dati_scheda(nomi, files);
             for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
-              std::cout << mostra_percorso(*f) << "\n";
+              std::cout << shown_path(*f) << "\n";
             return exit_status::clean;
           }};
 }

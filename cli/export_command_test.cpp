@@ -29,9 +29,9 @@ const struct Testo {
     {"Orvena_Lusco_REG 4105_scheda_treno.txt", righe_scheda},
 };
 
-testing::Esito scenario(std::vector<std::string> args, const std::string& cwd) {
+testing::RunResult scenario(std::vector<std::string> args, const std::string& cwd) {
   args.insert(args.begin(), SCENARIO_BINARY);
-  return testing::esegui(args, cwd);
+  return testing::run_program(args, cwd);
 }
 
 TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
@@ -62,10 +62,10 @@ TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
       stampati += c.cartella + "/" + t.nome + "\n";
     }
     std::sort(nomi.begin(), nomi.end());
-    EXPECT_EQ(testing::elenco(dir / c.cartella), nomi);
+    EXPECT_EQ(testing::folder_names(dir / c.cartella), nomi);
     EXPECT_EQ(e.out, stampati);
     for (const auto& t : kTesti)
-      EXPECT_EQ(testing::leggi(dir / c.cartella + "/" + t.nome), testo_file(t.righe())) << t.nome;
+      EXPECT_EQ(testing::file_text(dir / c.cartella + "/" + t.nome), testo_file(t.righe())) << t.nome;
   }
 }
 
@@ -81,14 +81,14 @@ TEST(ScenarioExport, AnAuthorsEditedTextsAreReplacedOnlyWithForce) {
   testing::TempDir dir;
   ASSERT_EQ(scenario({"export", "x"}, dir.path()).stato, 0);
   const std::string treno = dir / "x/Orvena_Lusco_REG 4105-.txt";
-  testing::scrivi(treno, "my edits\r\n");
+  testing::put_file(treno, "my edits\r\n");
   const auto again = scenario({"export", "x"}, dir.path());
   EXPECT_EQ(again.stato, 2);
   EXPECT_EQ(again.err, "scenario: x/Orvena_Lusco_linea.txt is already there; nothing was written (--force replaces it)\n");
-  EXPECT_EQ(testing::leggi(treno), "my edits\r\n");
+  EXPECT_EQ(testing::file_text(treno), "my edits\r\n");
   const auto forced = scenario({"export", "x", "--force"}, dir.path());
   EXPECT_EQ(forced.stato, 0) << forced.err;
-  EXPECT_EQ(testing::leggi(treno), testo_file(righe_treno()));
+  EXPECT_EQ(testing::file_text(treno), testo_file(righe_treno()));
 }
 
 TEST(ScenarioExport, ADirectoryThatCannotBeMadeIsAUsageError) {
@@ -102,13 +102,13 @@ TEST(ScenarioExport, ADirectoryThatCannotBeMadeIsAUsageError) {
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
     testing::TempDir dir;
-    testing::scrivi(dir / "taken", "mine\r\n");
+    testing::put_file(dir / "taken", "mine\r\n");
     const auto e = scenario({"export", c.argomento}, dir.path());
     EXPECT_EQ(e.stato, 2) << e.err;
     EXPECT_NE(e.err.find("\"" + c.argomento + "\""), std::string::npos) << e.err;
     EXPECT_EQ(e.out, "");
-    EXPECT_EQ(testing::leggi(dir / "taken"), "mine\r\n");
-    EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"taken"});
+    EXPECT_EQ(testing::file_text(dir / "taken"), "mine\r\n");
+    EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"taken"});
   }
 }
 
@@ -125,12 +125,12 @@ TEST(ScenarioExport, CompilingTheExportedSourcesGivesTheProgramsOwnFiles) {
   testing::TempDir run;
   const std::string program = run / "compactor";
   std::filesystem::copy_file(COMPACTOR_BINARY, program);
-  const auto programma = testing::esegui({program}, run.path(), {"DISPLAY="});
+  const auto programma = testing::run_program({program}, run.path(), {"DISPLAY="});
   ASSERT_EQ(programma.stato, 0) << programma.err;
 
-  for (const auto& nome : testing::kUsciteProgramma) {
+  for (const auto& nome : testing::kProgramOutputs) {
     const bool documento = nome.ends_with(".txt");
-    EXPECT_EQ(testing::leggi(dir / (documento ? "carried/" : "compiled/") + nome), testing::leggi(run / nome)) << nome;
+    EXPECT_EQ(testing::file_text(dir / (documento ? "carried/" : "compiled/") + nome), testing::file_text(run / nome)) << nome;
   }
 }
 

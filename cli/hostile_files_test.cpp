@@ -20,18 +20,18 @@ namespace {
 struct Hostile : ::testing::Test {
   testing::TempDir dir;
   Hostile() {
-    testing::scrivi(dir / "line.txt", testing::linea_con(10000));
-    testing::scrivi(dir / "train.txt", testing::treno_minimo());
+    testing::put_file(dir / "line.txt", testing::linea_con(10000));
+    testing::put_file(dir / "train.txt", testing::treno_minimo());
     EXPECT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", dir / "zero.txt");
     // Sparse: 64 MiB and one byte that take no room on the disk.
-    testing::scrivi(dir / "huge.txt", "");
+    testing::put_file(dir / "huge.txt", "");
     std::filesystem::resize_file(dir / "huge.txt", (uint64_t{64} << 20) + 1);
   }
   // A hang shows as status 124 instead of a test that never ends.
-  testing::Esito scenario(std::vector<std::string> args) {
+  testing::RunResult scenario(std::vector<std::string> args) {
     args.insert(args.begin(), {"/usr/bin/timeout", "60", SCENARIO_BINARY});
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   }
 };
 
@@ -84,7 +84,7 @@ TEST_F(Hostile, AnOutputThatIsADeviceOrAFifoIsWrittenThroughNotReplaced) {
   std::filesystem::create_symlink("/dev/null", dir / "null.svg");
   const std::string render_to = "--line line.txt --train-source train.txt --route R --train T -o ";
   for (const std::string target : {"/dev/null", "null.svg"}) {
-    const auto e = testing::esegui({"/bin/sh", "-c", std::string(SCENARIO_BINARY) + " render " + render_to + target},
+    const auto e = testing::run_program({"/bin/sh", "-c", std::string(SCENARIO_BINARY) + " render " + render_to + target},
                                    dir.path());
     EXPECT_EQ(e.stato, 0) << target << ": " << e.err;
   }
@@ -93,14 +93,14 @@ TEST_F(Hostile, AnOutputThatIsADeviceOrAFifoIsWrittenThroughNotReplaced) {
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "/dev/null is still the device";
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "null.svg")) << "the link is still a link";
   // A FIFO with a reader gets the picture.
-  const auto e = testing::esegui(
+  const auto e = testing::run_program(
       {"/bin/sh", "-c", "cat fifo.txt > got.svg & " + std::string(SCENARIO_BINARY) + " render " + render_to +
                             "fifo.txt; status=$?; wait; exit $status"},
       dir.path());
   EXPECT_EQ(e.stato, 0) << e.err;
-  EXPECT_NE(testing::leggi(dir / "got.svg").find("</svg>"), std::string::npos);
+  EXPECT_NE(testing::file_text(dir / "got.svg").find("</svg>"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo.txt"));
-  for (const auto& name : testing::elenco(dir.path()))
+  for (const auto& name : testing::folder_names(dir.path()))
     EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "temporary left: " << name;
 }
 
@@ -109,7 +109,7 @@ TEST_F(Hostile, AStandardOutputThatCannotBeWrittenIsAFailure) {
   const std::string tool = SCENARIO_BINARY;
   for (const std::string command : {"dump out/R_T.dat", "dump out/R_T.dat --json", "check line.txt train.txt --json",
                                     "render out --route R --train T -o -", "export texts", "--help"}) {
-    const auto e = testing::esegui({"/bin/sh", "-c", tool + " " + command + " > /dev/full"}, dir.path());
+    const auto e = testing::run_program({"/bin/sh", "-c", tool + " " + command + " > /dev/full"}, dir.path());
     EXPECT_EQ(e.stato, 4) << command << ": " << e.err;
     EXPECT_NE(e.err.find("cannot write to standard output: No space left on device"), std::string::npos) << e.err;
   }
@@ -121,7 +121,7 @@ TEST_F(Hostile, ANameThatFitsAFileNameCompilesThoughItsTemporaryWouldNot) {
   const std::string train(245, 'a');
   const auto e = scenario({"compile", "line.txt", "train.txt", "--route", "R", "--train", train, "--out", "out"});
   EXPECT_EQ(e.stato, 0) << e.err;
-  EXPECT_EQ(testing::elenco(dir / "out"),
+  EXPECT_EQ(testing::folder_names(dir / "out"),
             (std::vector<std::string>{"R_" + train + ".dat", "R_" + train + ".sim", "R_linea.dat"}));
 }
 

@@ -13,16 +13,16 @@
 namespace compactor::cli {
 namespace {
 
-bool same(const Variante& a, const Variante& b) {
+bool same(const Variant& a, const Variant& b) {
   return a.tag == b.tag && a.i == b.i && std::bit_cast<uint64_t>(a.d) == std::bit_cast<uint64_t>(b.d);
 }
 
-bool empty(const Variante& v) { return v.tag == Variante::vuoto; }
+bool empty(const Variant& v) { return v.tag == Variant::vuoto; }
 
 std::string entry_text(const Planimetria& a, const Planimetria& b, int64_t m) {
   std::vector<std::string> parts;
   for (int c = 0; c < 2; ++c) {
-    const Variante va = a.voce(m, c), vb = b.voce(m, c);
+    const Variant va = a.voce(m, c), vb = b.voce(m, c);
     if (!same(va, vb)) parts.push_back(fmt::format("{} {} -> {}", c == 0 ? 'x' : 'y', testo_voce(va), testo_voce(vb)));
   }
   return fmt::format("plan metre {}: {}", m, fmt::join(parts, ", "));
@@ -35,7 +35,7 @@ struct Run {
   double largest[2] = {0.0, 0.0};  // largest |b - a| of x and of y; NaN sticks
   int64_t set_to_empty = 0, empty_to_set = 0;
 
-  void add(int64_t m, const Variante (&va)[2], const Variante (&vb)[2]) {
+  void add(int64_t m, const Variant (&va)[2], const Variant (&vb)[2]) {
     last = m;
     bool emptied = false, filled = false;
     for (int c = 0; c < 2; ++c) {
@@ -70,7 +70,7 @@ std::string metres_text(double metres) {
   return fmt::format("{:.1f}", metres);
 }
 
-void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differenze& d) {
+void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differences& d) {
   constexpr CompiledFile plan = CompiledFile::plan;
   if (a.punti() != b.punti())
     d.nota(plan, [&] { return fmt::format("plan: {} -> {} entries a coordinate", a.punti(), b.punti()); });
@@ -85,8 +85,8 @@ void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_ent
   };
   const int64_t common = std::min(a.punti(), b.punti());
   for (int64_t m = 0; m < common; ++m) {
-    const Variante va[2] = {a.voce(m, 0), a.voce(m, 1)};
-    const Variante vb[2] = {b.voce(m, 0), b.voce(m, 1)};
+    const Variant va[2] = {a.voce(m, 0), a.voce(m, 1)};
+    const Variant vb[2] = {b.voce(m, 0), b.voce(m, 1)};
     if (same(va[0], vb[0]) && same(va[1], vb[1])) {
       close_run();
     } else if (entry_by_entry) {

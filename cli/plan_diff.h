@@ -15,7 +15,7 @@ namespace compactor::cli {
 // (a run of one entry, and every entry with `entry_by_entry`, as the entry
 // itself: "plan metre 1501: x 3.25 -> 3.5, y 2 -> 2.1"). An entry is a metre;
 // it differs when its x or its y does, bit for bit or in its tag.
-void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differenze& d);
+void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differences& d);
 
 // A distance for people, in metres without the unit: to 0.1 m, and below
 // 0.05 m to two significant digits so that a difference never reads as 0.

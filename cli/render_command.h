@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/avanzamento.h"
+#include "cli/progress.h"
 #include "platform/files.h"
 
 namespace compactor::cli {
 
-struct OpzioniRender {
+struct RenderOptions {
   std::vector<std::string> ingressi;  // a directory, or the compiled files themselves
   std::string sorgente_linea;         // --line
   std::string sorgente_treno;         // --train-source
@@ -25,6 +25,6 @@ struct OpzioniRender {
 // its file (or to `out` for "-"). Returns the exit status: 0 drawn, 1 a
 // scenario error in the sources (still drawn from what loaded), 2 usage,
 // 4 a file that cannot be read or written, 6 a bad compiled file.
-int render(const OpzioniRender& o, Files& files, std::ostream& out, std::ostream& err, const Avanzamento& progresso);
+int render(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso);
 
 }  // namespace compactor::cli

@@ -13,7 +13,7 @@
 
 #include "cli/drawing/svg_test_xml.h"
 #include "compiler/memorizza_percorso.h"
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
 
@@ -88,23 +88,23 @@ struct Scenario {
   std::string linea = dir / "route.txt";
   std::string treno = dir / "train.txt";
   explicit Scenario(const std::string& l = kLinea, const std::string& t = kTreno) {
-    testing::scrivi(linea, l);
-    testing::scrivi(treno, t);
+    testing::put_file(linea, l);
+    testing::put_file(treno, t);
   }
-  testing::Esito scenario(std::vector<std::string> args) const {
+  testing::RunResult scenario(std::vector<std::string> args) const {
     args.insert(args.begin(), SCENARIO_BINARY);
-    return testing::esegui(args, dir.path());
+    return testing::run_program(args, dir.path());
   }
-  testing::Esito da_sorgenti(const std::string& svg) const {
+  testing::RunResult da_sorgenti(const std::string& svg) const {
     return scenario({"render", "--line", linea, "--train-source", treno, "--route", "R", "--train", "T 1", "-o", svg});
   }
   // The model the picture must show, compiled here by the compile step itself.
-  Modello modello() const {
+  Model modello() const {
     TempDir lavoro;
-    const NomiFile nomi = nomi_file(lavoro.path(), "R", "T 1");
-    testing::scrivi(nomi.linea_txt, testing::leggi(linea));
-    testing::scrivi(nomi.treno_txt, testing::leggi(treno));
-    Modello m;
+    const FileNames nomi = file_names(lavoro.path(), "R", "T 1");
+    testing::put_file(nomi.linea_txt, testing::file_text(linea));
+    testing::put_file(nomi.treno_txt, testing::file_text(treno));
+    Model m;
     m.nome_percorso = "R";
     m.nome_treno = "T 1";
     int32_t j = 1;
@@ -160,9 +160,9 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   ASSERT_EQ(esito.stato, 0) << esito.err;
   EXPECT_EQ(esito.err, "") << "no progress lines when standard error is not a terminal";
   EXPECT_EQ(esito.out, "");
-  const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "route.svg"));
+  const Elemento svg = testing::leggi_xml(testing::file_text(s.dir / "route.svg"));
   ASSERT_EQ(svg.nome, "svg");
-  const Modello m = s.modello();
+  const Model m = s.modello();
   ASSERT_EQ(m.numero_errore, 0);
   const int32_t L = m.stazioni.at(84).fine;
   ASSERT_EQ(L, 20000);
@@ -269,14 +269,14 @@ TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
   Scenario s;
   ASSERT_EQ(s.da_sorgenti("a.svg").stato, 0);
   ASSERT_EQ(s.da_sorgenti("b.svg").stato, 0);
-  const std::string a = testing::leggi(s.dir / "a.svg");
-  EXPECT_EQ(a, testing::leggi(s.dir / "b.svg")) << "the same input gives the same bytes";
+  const std::string a = testing::file_text(s.dir / "a.svg");
+  EXPECT_EQ(a, testing::file_text(s.dir / "b.svg")) << "the same input gives the same bytes";
 
   const auto c = s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"});
   ASSERT_EQ(c.stato, 0) << c.err;
   const auto dir = s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "c.svg", "--quiet"});
   ASSERT_EQ(dir.stato, 0) << dir.err;
-  EXPECT_EQ(testing::leggi(s.dir / "c.svg"), a);
+  EXPECT_EQ(testing::file_text(s.dir / "c.svg"), a);
   const auto file = s.scenario({"render", "out/R_T 1.dat", "out/R_linea.dat", "out/R_T 1.sim", "-o", "-"});
   ASSERT_EQ(file.stato, 0) << file.err;
   EXPECT_EQ(file.out, a) << "-o - writes the picture to standard output";
@@ -284,7 +284,7 @@ TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
   // Without the plan file the profile is still drawn and the plan says why.
   const auto senza = s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "-o", "d.svg"});
   ASSERT_EQ(senza.stato, 0) << senza.err;
-  const Elemento d = testing::leggi_xml(testing::leggi(s.dir / "d.svg"));
+  const Elemento d = testing::leggi_xml(testing::file_text(s.dir / "d.svg"));
   EXPECT_EQ(testing::con_id(d, "route"), nullptr);
   EXPECT_EQ(conta(*testing::con_id(d, "profile"), "station"), 4);
 }
@@ -300,7 +300,7 @@ TEST(ScenarioRender, ARouteShorterThanItsRunOutIsDrawnFromItsCompiledFiles) {
   ASSERT_EQ(c.stato, 0) << c.err;
   const auto e = s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "b.svg"});
   ASSERT_EQ(e.stato, 0) << e.err;
-  EXPECT_EQ(testing::leggi(s.dir / "b.svg"), testing::leggi(s.dir / "a.svg"));
+  EXPECT_EQ(testing::file_text(s.dir / "b.svg"), testing::file_text(s.dir / "a.svg"));
 }
 
 TEST(ScenarioRender, AScenarioErrorStillDrawsWhatLoadedAndSaysSo) {
@@ -313,7 +313,7 @@ TEST(ScenarioRender, AScenarioErrorStillDrawsWhatLoadedAndSaysSo) {
   EXPECT_NE(e.err.find("error 16 at 2950 m"), std::string::npos) << e.err;
   EXPECT_NE(e.err.find("(train source, line 24)"), std::string::npos) << e.err;
   EXPECT_NE(e.err.find("drawn from what was loaded"), std::string::npos) << e.err;
-  const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "route.svg"));
+  const Elemento svg = testing::leggi_xml(testing::file_text(s.dir / "route.svg"));
   const Elemento* avviso = testing::con_id(svg, "load-warning");
   ASSERT_NE(avviso, nullptr);
   EXPECT_NE(avviso->testo.find("error 16"), std::string::npos);
@@ -343,15 +343,15 @@ TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
   EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "no/such/dir/x.svg"}).stato, 4);
 
   // A truncated grid file.
-  const std::string griglia = testing::leggi(s.dir / "other/R_T 1.dat");
-  testing::scrivi(s.dir / "other/R_T 1.dat", griglia.substr(0, griglia.size() - 7));
+  const std::string griglia = testing::file_text(s.dir / "other/R_T 1.dat");
+  testing::put_file(s.dir / "other/R_T 1.dat", griglia.substr(0, griglia.size() - 7));
   const auto tronco = s.scenario({"render", "other", "--route", "R", "--train", "T 1", "-o", "x.svg"});
   EXPECT_EQ(tronco.stato, 6);
   EXPECT_NE(tronco.err.find("bad compiled file"), std::string::npos) << tronco.err;
 
   // A grid that does not belong to the scenario file's route.
   const std::string altro = kLinea.substr(0, kLinea.find("20000")) + "30000" + kLinea.substr(kLinea.find("20000") + 5);
-  testing::scrivi(s.dir / "long.txt", altro);
+  testing::put_file(s.dir / "long.txt", altro);
   ASSERT_EQ(
       s.scenario({"compile", "long.txt", s.treno, "--route", "L", "--train", "T 1", "--out", s.dir / "long"}).stato, 0);
   const auto misto = s.scenario({"render", "out/R_T 1.sim", "long/L_T 1.dat", "-o", "x.svg"});
@@ -361,7 +361,7 @@ TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
 }
 
 TEST(ScenarioRender, HelpExplainsEveryOptionWithAnExample) {
-  const auto e = testing::esegui({SCENARIO_BINARY, "render", "--help"});
+  const auto e = testing::run_program({SCENARIO_BINARY, "render", "--help"});
   EXPECT_EQ(e.stato, 0);
   for (const char* o :
        {"INPUT", "--output", "--route", "--train", "--line", "--train-source", "--quiet", "Examples:", "Exit status"})
@@ -379,28 +379,28 @@ TEST(ScenarioRender, ProgressGoesOnlyToATerminalAndNotWithQuiet) {
   const int terminale = ::open(::ptsname(padrone), O_RDWR | O_NOCTTY);
   ASSERT_GE(terminale, 0);
 
-  cli::Avanzamento(false, terminale).passo("drawing...");
+  cli::Progress(false, terminale).passo("drawing...");
   char buf[128] = {};
   const auto n = ::read(padrone, buf, sizeof buf - 1);
   ASSERT_GT(n, 0);
   EXPECT_NE(std::string(buf, static_cast<size_t>(n)).find("scenario render: drawing..."), std::string::npos);
-  EXPECT_TRUE(cli::Avanzamento(false, terminale).attivo());
-  EXPECT_FALSE(cli::Avanzamento(true, terminale).attivo()) << "--quiet";
+  EXPECT_TRUE(cli::Progress(false, terminale).attivo());
+  EXPECT_FALSE(cli::Progress(true, terminale).attivo()) << "--quiet";
 
   int tubo[2];
   ASSERT_EQ(::pipe(tubo), 0);
-  EXPECT_FALSE(cli::Avanzamento(false, tubo[1]).attivo()) << "a pipe is not a terminal";
+  EXPECT_FALSE(cli::Progress(false, tubo[1]).attivo()) << "a pipe is not a terminal";
   for (const int fd : {padrone, terminale, tubo[0], tubo[1]}) ::close(fd);
 }
 
 TEST(ScenarioRender, TheCarriedScenarioPictureMatchesItsModel) {
   const std::string testi = std::string(COMPACTOR_SOURCE_DIR) + "/emitters/texts/";
   if (!std::filesystem::exists(testi + "linea.txt")) GTEST_SKIP() << "the carried texts are not there";
-  Scenario s(testing::leggi(testi + "linea.txt"), testing::leggi(testi + "treno.txt"));
+  Scenario s(testing::file_text(testi + "linea.txt"), testing::file_text(testi + "treno.txt"));
   const auto e = s.da_sorgenti("carried.svg");
-  const Modello m = s.modello();
+  const Model m = s.modello();
   ASSERT_EQ(e.stato, m.numero_errore == 0 ? 0 : 1) << e.err;
-  const Elemento svg = testing::leggi_xml(testing::leggi(s.dir / "carried.svg"));
+  const Elemento svg = testing::leggi_xml(testing::file_text(s.dir / "carried.svg"));
   const Elemento& pianta = *testing::con_id(svg, "plan");
   int stazioni = 0, fermate = 0;
   for (int r = 1; r <= 80 && m.stazioni.at(r).inizio != m.stazioni.at(r).fine; ++r) {

@@ -7,8 +7,8 @@
 #include <fmt/format.h>
 
 #include "cli/command.h"
-#include "cli/percorsi.h"
-#include "cli/plurale.h"
+#include "cli/paths.h"
+#include "cli/plural.h"
 #include "cli/version.h"
 #include "model/exit_status.h"
 #include "platform/cp1252.h"
@@ -48,12 +48,12 @@ void print_json(const CompileReport& r, std::ostream& out) {
     for (const Diagnostic& a : c->diagnostics)
       if (a.severity == session::Severity::warning)
         j["warnings"].push_back({{"file", c->source_name(a.source)},
-                                 {"line", a.line},
-                                 {"column", a.column + 1},
+                                 {"line", a.line > 0 ? json(a.line) : json(nullptr)},
+                                 {"column", a.line > 0 ? json(a.column + 1) : json(nullptr)},
                                  {"message", a.message},
-                                 {"record", cp1252_to_utf8(a.line_text)}});
+                                 {"record", a.line > 0 ? json(cp1252_to_utf8(a.line_text)) : json(nullptr)}});
   j["written"] = json::array();
-  for (const auto& s : r.written) j["written"].push_back(mostra_percorso(s));
+  for (const auto& s : r.written) j["written"].push_back(shown_path(s));
   write_json(out, j);
 }
 
@@ -75,6 +75,10 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
   const session::CompileResult& c = *r.result;
   for (const Diagnostic& a : c.diagnostics) {
     if (a.severity != session::Severity::warning || style.quiet) continue;
+    if (a.line == 0) {  // of the file as a whole
+      err << fmt::format("{}: warning: {}\n", c.source_name(a.source), a.message);
+      continue;
+    }
     err << fmt::format("{}:{}:{}: warning: {}\n", c.source_name(a.source), a.line, a.column + 1, a.message);
     riga_e_cursore(err, a.line_text, a.column);
   }
@@ -90,17 +94,17 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
                          posizione_testo(*e));
     }
   }
-  if (!style.quiet) err << plurale(e ? 1 : 0, "error") << ", " << plurale(c.warning_count(), "warning") << "\n";
+  if (!style.quiet) err << plural(e ? 1 : 0, "error") << ", " << plural(c.warning_count(), "warning") << "\n";
   if (c.outcome == session::Outcome::error_stop) {
     err << "nothing was written\n";
   } else {
     if (e && !r.written.empty()) err << "the compiled files were written from what was loaded\n";
     if (!style.quiet)
-      for (const auto& s : r.written) out << "wrote " << mostra_percorso(s) << "\n";
+      for (const auto& s : r.written) out << "wrote " << shown_path(s) << "\n";
   }
 }
 
-int compile_and_report(ReportStyle style, const Avanzamento& progress, const std::function<void(CompileReport&)>& work) {
+int compile_and_report(ReportStyle style, const Progress& progress, const std::function<void(CompileReport&)>& work) {
   CompileReport report;
   try {
     work(report);
@@ -116,7 +120,7 @@ int compile_and_report(ReportStyle style, const Avanzamento& progress, const std
   return report.status;
 }
 
-session::CompileResult compile_with_progress(session::CompileRequest request, const Avanzamento& progress) {
+session::CompileResult compile_with_progress(session::CompileRequest request, const Progress& progress) {
   request.on_stage = [&progress](std::string_view stage) { progress.fase(stage); };
   return session::compile(std::move(request));
 }

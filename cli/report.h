@@ -12,7 +12,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "cli/avanzamento.h"
+#include "cli/progress.h"
 #include "cli/session/compile_session.h"
 
 namespace compactor::cli {
@@ -46,10 +46,10 @@ struct ReportStyle {
 // a UsageError or a PlatformError it throws becomes the report's failure
 // (status 2 or 4), the progress line is ended, and the report is printed on
 // standard output and standard error. Returns the exit status.
-int compile_and_report(ReportStyle style, const Avanzamento& progress, const std::function<void(CompileReport&)>& work);
+int compile_and_report(ReportStyle style, const Progress& progress, const std::function<void(CompileReport&)>& work);
 
 // Compiles with each stage shown on the progress line.
-session::CompileResult compile_with_progress(session::CompileRequest request, const Avanzamento& progress);
+session::CompileResult compile_with_progress(session::CompileRequest request, const Progress& progress);
 
 // Problems in the file:line:column style with the line and a caret under the
 // field, and a closing count, on `err`; the files written on `out`. With

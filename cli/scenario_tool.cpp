@@ -26,13 +26,13 @@ int run_command(int argc, char** argv) {
   app.require_subcommand();
   app.footer("Run 'scenario COMMAND --help' for the options and an example of each command.");
 
-  const std::vector<Comando> comandi = {
-      comando_compile(app),
-      comando_check(app),
-      comando_export(app),
-      comando_dump(app),
-      comando_diff(app),
-      comando_render(app),
+  const std::vector<Command> comandi = {
+      command_compile(app),
+      command_check(app),
+      command_export(app),
+      command_dump(app),
+      command_diff(app),
+      command_render(app),
   };
 
   // No command at all: what there is to choose from, as --help shows it.
@@ -41,7 +41,7 @@ int run_command(int argc, char** argv) {
     return exit_status::usage;
   }
   if (const std::optional<int> status = app.parse(argc, argv)) return *status;
-  for (const Comando& c : comandi)
+  for (const Command& c : comandi)
     if (c.sub->parsed()) return c.azione();
   return exit_status::usage;
 }

@@ -21,7 +21,9 @@ namespace {
 using testing::TempDir;
 
 const std::string kLinea = "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n[fine]\r\n";
-const std::string kTreno = "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n";
+const std::string kTreno =
+    "[generale]\r\nvelocita,   0,    30\r\n"
+    "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n[fine]\r\n";
 
 TEST(ScenarioTool, AnythingThatEscapesACommandIsOneLineAndAStatus) {
   const struct {
@@ -49,14 +51,14 @@ TEST(ScenarioTool, AnythingThatEscapesACommandIsOneLineAndAStatus) {
 struct Sorgenti {
   TempDir dir;
   Sorgenti(const std::string& linea_nome = "l.txt") : linea(dir / linea_nome) {
-    testing::scrivi(linea, kLinea);
-    testing::scrivi(treno, kTreno);
+    testing::put_file(linea, kLinea);
+    testing::put_file(treno, kTreno);
   }
   std::string linea;
   std::string treno = dir / "t.txt";
-  testing::Esito scenario(std::vector<std::string> args, const std::vector<std::string>& env = {}) const {
+  testing::RunResult scenario(std::vector<std::string> args, const std::vector<std::string>& env = {}) const {
     args.insert(args.begin(), SCENARIO_BINARY);
-    return testing::esegui(args, dir.path(), env);
+    return testing::run_program(args, dir.path(), env);
   }
 };
 
@@ -133,7 +135,7 @@ TEST(ScenarioTool, APathThatIsNotUtf8StillGivesValidJson) {
   EXPECT_EQ(j["status"], 0);
 
   // A warning names the file: the invalid byte is replaced in it.
-  testing::scrivi(s.linea, "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\npendnza,  600,  1\r\n[fine]\r\n");
+  testing::put_file(s.linea, "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\npendnza,  600,  1\r\n[fine]\r\n");
   const auto avviso = s.scenario({"check", s.linea, s.treno, "--json"});
   EXPECT_EQ(avviso.stato, 5) << avviso.err;
   EXPECT_EQ(nlohmann::json::parse(avviso.out)["warnings"][0]["file"], s.dir / "l\xef\xbf\xbd.txt");

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/session/avvisi.h"
+#include "cli/session/author_warnings.h"
 #include "cli/dump_command.h"
 #include "loader/memorizza_dati.h"
 #include "platform/cp1252.h"
@@ -96,18 +96,18 @@ std::pair<std::string, std::string> sources_of(const Example& e) {
 }
 
 struct Loaded {
-  std::unique_ptr<testing::SorgentiInMemoria> sources;
-  std::vector<session::Avviso> warnings;
-  Modello& m() { return sources->m; }
+  std::unique_ptr<testing::SourcesInMemory> sources;
+  std::vector<session::AuthorWarning> warnings;
+  Model& m() { return sources->m; }
 };
 
 Loaded load(const Example& e) {
   const auto [line, train] = sources_of(e);
-  Loaded out{std::make_unique<testing::SorgentiInMemoria>(line, train), {}};
-  Modello& m = out.m();
+  Loaded out{std::make_unique<testing::SourcesInMemory>(line, train), {}};
+  Model& m = out.m();
   m.con_planimetria = 1;
   m.stazioni.pulisci();
-  session::RaccoltaAvvisi warnings;
+  session::WarningCollector warnings;
   memorizza_dati(m, out.sources->nomi, out.sources->files, &warnings);
   out.warnings = warnings.avvisi();
   return out;
@@ -142,7 +142,7 @@ void check_member(const Row& row, const std::string& probe, const std::string& w
 void check_loads_as(const Example& e) {
   SCOPED_TRACE(e.where);
   Loaded loaded = load(e);
-  Modello& m = loaded.m();
+  Model& m = loaded.m();
   int error = 0;
   bool warning_probed = false;
   for (const std::string& probe : split(e.loads_as, ';')) {

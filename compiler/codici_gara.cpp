@@ -39,12 +39,12 @@ int32_t weighted_sum(const std::string& text) {
 }  // namespace
 
 // Both leave their code text in m.riga.
-int16_t codice_gara_og(Modello& m) {
+int16_t codice_gara_og(Model& m) {
   m.riga = testo_del_codice(m.stazioni.at(86).nome, m.stazioni.at(85).nome);
   return plain_sum(m.riga);
 }
 
-int32_t codice_gara_st(Modello& m) {
+int32_t codice_gara_st(Model& m) {
   m.riga = testo_del_codice(m.stazioni.at(86).nome, m.stazioni.at(85).nome);
   return weighted_sum(m.riga);
 }

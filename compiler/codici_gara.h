@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 
@@ -14,10 +14,10 @@ namespace compactor {
 // change nothing else.
 
 // Plain sum of the character codes (at most 25 x 255).
-int16_t codice_gara_og(Modello& m);
+int16_t codice_gara_og(Model& m);
 
 // Sum of each character code times its position, 1 to 25 (at most 82875).
-int32_t codice_gara_st(Modello& m);
+int32_t codice_gara_st(Model& m);
 
 // The same two codes from the names themselves (Windows-1252), for a
 // reader that checks what a compiled file holds against its names.

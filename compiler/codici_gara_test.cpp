@@ -8,8 +8,8 @@
 namespace compactor {
 namespace {
 
-Modello con_nomi(const std::string& treno, const std::string& percorso) {
-  Modello m;
+Model con_nomi(const std::string& treno, const std::string& percorso) {
+  Model m;
   m.stazioni.at(86).nome = treno;
   m.stazioni.at(85).nome = percorso;
   return m;
@@ -21,7 +21,7 @@ struct Codici {
 };
 
 Codici codici(const std::string& treno, const std::string& percorso) {
-  Modello m = con_nomi(treno, percorso);
+  Model m = con_nomi(treno, percorso);
   const int32_t st = codice_gara_st(m);
   return {codice_gara_og(m), st};
 }
@@ -90,7 +90,7 @@ TEST(CodiciGara, WhichNameChangesChangeTheCodes) {
 }
 
 TEST(CodiciGara, LeaveTheCodeTextInRigaAndChangeNothingElse) {
-  Modello m = con_nomi("Treno", "LINEA");
+  Model m = con_nomi("Treno", "LINEA");
   m.griglia.dimensiona(10);
   const auto stazioni_prima = m.stazioni.tutte();
   const auto griglia_prima = m.griglia.celle();

@@ -103,7 +103,7 @@ void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t pu
   int64_t m = 0;
   for (; m < std::min(calcolati, seed_points); ++m) {
     char* p = b.spazio(integer_entry_bytes);
-    p = metti16(p, Variante::intero);
+    p = metti16(p, Variant::intero);
     metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v[m])));
     b.avanza(integer_entry_bytes);
   }
@@ -111,7 +111,7 @@ void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t pu
     char* p = b.spazio(double_entry_bytes);
     const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / double_entry_bytes));
     for (int64_t k = 0; k < n; ++k) {
-      p = metti16(p, Variante::doppio);
+      p = metti16(p, Variant::doppio);
       p = metti64(p, std::bit_cast<uint64_t>(v[m + k]));
     }
     b.avanza(static_cast<size_t>(n) * double_entry_bytes);
@@ -190,7 +190,7 @@ std::string bytes_planimetria(const Planimetria& planimetria) {
   return std::move(s.bytes_);
 }
 
-std::vector<std::string> scrivi_file_compilati(const Modello& m, const NomiFile& nomi, Files& files) {
+std::vector<std::string> scrivi_file_compilati(const Model& m, const FileNames& nomi, Files& files) {
   // The three files are one set: each is written whole to its temporary
   // before any is put in place, so a failure while writing (a full disk, a
   // signal) leaves the old set as it was, never a new plan beside an old grid.

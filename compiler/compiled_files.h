@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 #include "platform/files.h"
 
 namespace compactor {
@@ -28,6 +28,6 @@ std::string bytes_planimetria(const Planimetria& planimetria);
 // Writes the plan file (only when con_planimetria is not 0), the scenario
 // file and the grid file, in this order, each replacing an older file whole.
 // Returns the names written.
-std::vector<std::string> scrivi_file_compilati(const Modello& m, const NomiFile& nomi, Files& files);
+std::vector<std::string> scrivi_file_compilati(const Model& m, const FileNames& nomi, Files& files);
 
 }  // namespace compactor

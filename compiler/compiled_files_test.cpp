@@ -127,24 +127,24 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
 
 TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {
   testing::TempDir dir;
-  Modello m;
+  Model m;
   m.griglia.dimensiona(1);
   m.planimetria.dimensiona(2);
-  const NomiFile nomi = nomi_file(dir.path(), "R", "T 1");
+  const FileNames nomi = file_names(dir.path(), "R", "T 1");
 
-  testing::scrivi(nomi.griglia, std::string(1000, 'x'));
-  testing::scrivi(nomi.planimetria, "old plan");
+  testing::put_file(nomi.griglia, std::string(1000, 'x'));
+  testing::put_file(nomi.planimetria, "old plan");
   m.con_planimetria = 0;
   auto written = scrivi_file_compilati(m, nomi, real_files());
   EXPECT_EQ(written, (std::vector<std::string>{dir / "R_T 1.sim", dir / "R_T 1.dat"}));
-  EXPECT_EQ(testing::leggi(nomi.planimetria), "old plan") << "without the plan its file is left alone";
-  EXPECT_EQ(testing::leggi(nomi.griglia), std::string(30, '\0')) << "no tail of the longer old file";
+  EXPECT_EQ(testing::file_text(nomi.planimetria), "old plan") << "without the plan its file is left alone";
+  EXPECT_EQ(testing::file_text(nomi.griglia), std::string(30, '\0')) << "no tail of the longer old file";
 
   m.con_planimetria = 1;
   written = scrivi_file_compilati(m, nomi, real_files());
   EXPECT_EQ(written.front(), dir / "R_linea.dat");
-  EXPECT_EQ(testing::leggi(nomi.planimetria), std::string(12, '\0'));
-  EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
+  EXPECT_EQ(testing::file_text(nomi.planimetria), std::string(12, '\0'));
+  EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/modello.h"
-#include "model/variante.h"
+#include "model/model.h"
+#include "model/variant.h"
 
 namespace compactor {
 

@@ -152,16 +152,16 @@ struct Forma {
 Forma forma(const std::vector<uint8_t>& tag, size_t da, size_t n, char coordinata) {
   Forma f;
   size_t m = 0;
-  if (n > 0 && tag[da] != Variante::vuoto) {
+  if (n > 0 && tag[da] != Variant::vuoto) {
     for (; m < layout::seed_points; ++m)
-      if (m >= n || tag[da + m] != Variante::intero)
+      if (m >= n || tag[da + m] != Variant::intero)
         difetto(fmt::format("{}({}) should be a seed point (tag 2), {}", coordinata, m,
                             m >= n ? "but the coordinate ends" : fmt::format("found tag {}", tag[da + m])));
     f.seminata = true;
-    for (; m < n && tag[da + m] == Variante::doppio; ++m) ++f.calcolati;
+    for (; m < n && tag[da + m] == Variant::doppio; ++m) ++f.calcolati;
   }
   for (; m < n; ++m)
-    if (tag[da + m] != Variante::vuoto)
+    if (tag[da + m] != Variant::vuoto)
       difetto(fmt::format("{}({}) has tag {} after the computed points, where only empty entries (tag 0) follow",
                           coordinata, m, tag[da + m]));
   return f;
@@ -181,9 +181,9 @@ Planimetria decodifica_planimetria(std::string_view bytes) {
     const int16_t t = in.i16();
     size_t entry = 0;
     switch (t) {
-      case Variante::vuoto: entry = layout::empty_entry_bytes; break;
-      case Variante::intero: entry = layout::integer_entry_bytes; break;
-      case Variante::doppio: entry = layout::double_entry_bytes; break;
+      case Variant::vuoto: entry = layout::empty_entry_bytes; break;
+      case Variant::intero: entry = layout::integer_entry_bytes; break;
+      case Variant::doppio: entry = layout::double_entry_bytes; break;
       default: difetto(fmt::format("unknown tag {} at byte {} (entries are tagged 0, 2 or 5)", t, pos));
     }
     const size_t value = entry - layout::tag_bytes;

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/modello.h"
+#include "model/model.h"
 #include "platform/files.h"
 
 namespace compactor {

@@ -65,7 +65,7 @@ void EXPECT_STESSA_PLANIMETRIA(const Planimetria& a, const Planimetria& b) {
   EXPECT_EQ(a.prossimo(), b.prossimo());
   for (int64_t m = 0; m < a.punti(); ++m)
     for (int c = 0; c < 2; ++c) {
-      const Variante va = a.voce(m, c), vb = b.voce(m, c);
+      const Variant va = a.voce(m, c), vb = b.voce(m, c);
       EXPECT_EQ(va.tag, vb.tag) << m << "," << c;
       EXPECT_EQ(va.numero(), vb.numero()) << m << "," << c;
     }
@@ -201,9 +201,9 @@ TEST(CompiledReader, AFileIsReadByTheKindItsNameSays) {
   EXPECT_THROW(tipo_da_nome("R_linea.txt"), FileNonValido);
 
   TempDir dir;
-  testing::scrivi(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
-  testing::scrivi(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
-  testing::scrivi(dir / "R_linea.dat", bytes_planimetria(planimetria_di_prova(9, 5)));
+  testing::put_file(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
+  testing::put_file(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
+  testing::put_file(dir / "R_linea.dat", bytes_planimetria(planimetria_di_prova(9, 5)));
   Files& files = real_files();
   EXPECT_EQ(leggi_file(dir / "R_T.dat", files).griglia.dimensione(), 7);
   EXPECT_EQ(leggi_file(dir / "R_T.sim", files).stazioni.at(85).orario, 34651);
@@ -264,7 +264,7 @@ TEST(CompiledReader, TheLargestFilesAreThoseOfTheLongestRoute) {
 TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
   TempDir dir;
   for (const char* nome : {"A_linea.dat", "A_B_linea.dat", "A_B_T.sim", "A_B_T.dat", "A_U.sim", "notes.dat", "A_U.txt"})
-    testing::scrivi(dir / nome, "");
+    testing::put_file(dir / nome, "");
   std::filesystem::create_directory(dir / "X_Y.sim");
   Files& files = real_files();
 
@@ -293,7 +293,7 @@ TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
 // The three files of the scenario R / "T 1" in memory, the one that
 // stazioni_di_prova names.
 struct Insieme {
-  FileInMemoria files;
+  MemoryFiles files;
   FileScenario nomi{"R_T 1", "d/R_linea.dat", "d/R_T 1.sim", "d/R_T 1.dat"};
   Insieme() {
     files.metti(nomi.scenario, bytes_stazioni(stazioni_di_prova()));

@@ -4,7 +4,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "model/variante.h"
+#include "model/variant.h"
 
 namespace compactor {
 namespace {
@@ -19,7 +19,7 @@ constexpr int64_t passo_abbattimenti = 8;             // 400 m between drops ins
 // warning board or a slowdown's start. The sink, when given, hears of each
 // drop and of that cause.
 struct Pass {
-  Modello& m;
+  Model& m;
   ProvenanceSink* sink;
   int64_t cause = 0;
 
@@ -56,7 +56,7 @@ bool segna_la_prima_libera(Pass& p, std::initializer_list<int64_t> candidate) {
 bool abbassa_abbattimento(Pass& p, int64_t k) {
   cella& c = p.g().at(k);
   if (c.tipo != tipo_cella::abbattimento) return false;
-  c.dato1 = minimo(Variante::intero16(codice_abbattimento), Variante::intero16(c.dato1)).i;
+  c.dato1 = minimo(Variant::intero16(codice_abbattimento), Variant::intero16(c.dato1)).i;
   if (p.sink) p.sink->drop_placed(k, CellMembers(CellMember::dato1), p.cause);
   return true;
 }
@@ -137,7 +137,7 @@ void inizio_rallentamento(Pass& p, int64_t i) {
 
 }  // namespace
 
-void passo_finale(Modello& m, ProvenanceSink* sink) {
+void passo_finale(Model& m, ProvenanceSink* sink) {
   if (!m.griglia.dimensionata()) return;
   Pass p{m, sink};
   // The last two cells are never looked at as a board or a start.

@@ -27,8 +27,8 @@ struct Caso {
   int32_t ultima = 200;
 };
 
-Modello griglia_con(const std::vector<Posa>& celle, int32_t ultima) {
-  Modello m;
+Model griglia_con(const std::vector<Posa>& celle, int32_t ultima) {
+  Model m;
   m.griglia.dimensiona(ultima);
   for (const Posa& p : celle) {
     cella& c = m.griglia.at(p.k);
@@ -39,7 +39,7 @@ Modello griglia_con(const std::vector<Posa>& celle, int32_t ultima) {
 }
 
 // Every drop (kind 12) in the grid with its code.
-std::map<int64_t, int16_t> abbattimenti(const Modello& m) {
+std::map<int64_t, int16_t> abbattimenti(const Model& m) {
   std::map<int64_t, int16_t> trovati;
   for (int64_t k = 0; k <= m.griglia.ultima(); ++k) {
     if (m.griglia.at(k).tipo == tc::abbattimento) trovati[k] = m.griglia.at(k).dato1;
@@ -50,7 +50,7 @@ std::map<int64_t, int16_t> abbattimenti(const Modello& m) {
 void verifica(const std::vector<Caso>& casi) {
   for (const Caso& caso : casi) {
     SCOPED_TRACE(caso.nome);
-    Modello m = griglia_con(caso.celle, caso.ultima);
+    Model m = griglia_con(caso.celle, caso.ultima);
     ASSERT_NO_THROW(passo_finale(m));
     std::map<int64_t, int16_t> attesi = caso.altri_codici;
     for (int64_t k : caso.a_180) attesi[k] = 180;
@@ -255,7 +255,7 @@ TEST(PassoFinale, ScansStopAtTheGridsLastCell) {
 
 TEST(PassoFinale, ARecordedErrorReplacesTheEarlierOne) {
   // Error 12 for the start in cell 40 comes first, error 13 inside it later.
-  Modello m = griglia_con({{40, tc::inizio_rallentamento, 105},
+  Model m = griglia_con({{40, tc::inizio_rallentamento, 105},
                            {60, tc::fine_rallentamento, 105},
                            {35, tc::cartello},
                            {34, tc::cartello},
@@ -272,7 +272,7 @@ TEST(PassoFinale, ARecordedErrorReplacesTheEarlierOne) {
 }
 
 TEST(PassoFinale, WithoutBoardsOrStartsNothingChanges) {
-  Modello m = griglia_con({{30, tc::segnale},
+  Model m = griglia_con({{30, tc::segnale},
                            {29, tc::abbattimento, 270},
                            {40, tc::marcatore_montagna},
                            {45, tc::fine_rallentamento, 60},
@@ -287,7 +287,7 @@ TEST(PassoFinale, WithoutBoardsOrStartsNothingChanges) {
 }
 
 TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
-  Modello m = griglia_con({{30, tc::avviso}, {25, tc::segnale}, {24, tc::marcatore_montagna}}, 200);
+  Model m = griglia_con({{30, tc::avviso}, {25, tc::segnale}, {24, tc::marcatore_montagna}}, 200);
   cella& c = m.griglia.at(24);
   c.dato2 = 7;
   c.montagna = 2;
@@ -303,7 +303,7 @@ TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
 }
 
 TEST(PassoFinale, WithoutAGridNothingHappens) {
-  Modello m;
+  Model m;
   m.numero_errore = 101;
   ASSERT_NO_THROW(passo_finale(m));
   EXPECT_FALSE(m.griglia.dimensionata());

@@ -6,24 +6,24 @@
 #include <string>
 #include <vector>
 
-#include "loader/diagnostica.h"
-#include "loader/osservatore.h"
+#include "loader/load_report.h"
+#include "loader/load_observer.h"
 #include "loader/provenance_sink.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 #include "platform/files.h"
 
 namespace compactor {
 
 struct EsitoCompilazione {
   std::vector<std::string> scritti;  // the compiled files written
-  Diagnostica diagnostica;           // where the loader's error came from
+  LoadReport diagnostica;           // where the loader's error came from
 };
 
 // Who hears of a compile besides the model: what the loader accepts
 // silently, and who set what. Either may be null.
 struct CompileListeners {
-  Osservatore* observer = nullptr;
+  LoadObserver* observer = nullptr;
   ProvenanceSink* provenance = nullptr;
 };
 
@@ -35,14 +35,14 @@ struct CompileListeners {
 // and nothing is finished or stamped. Throws ErrorStop when a reserved place
 // is taken and PlatformError when a file operation fails. Returns where the
 // loader's error came from (nothing for an error of the finishing pass).
-Diagnostica compile_in_memory(Modello& m, int32_t j, const NomiFile& nomi, Files& files,
+LoadReport compile_in_memory(Model& m, int32_t j, const FileNames& nomi, Files& files,
                               const CompileListeners& listeners = {});
 
 // compile_in_memory(), then the compiled files written (plan only when `j`
 // is not 0), unless there is no grid. Throws ErrorStop (nothing is written
 // then) and PlatformError. The observer, when given, hears of what the
 // loader accepts silently.
-EsitoCompilazione memorizza_percorso(Modello& m, int32_t& j, const NomiFile& nomi, Files& files,
-                                     Osservatore* osservatore = nullptr);
+EsitoCompilazione memorizza_percorso(Model& m, int32_t& j, const FileNames& nomi, Files& files,
+                                     LoadObserver* osservatore = nullptr);
 
 }  // namespace compactor

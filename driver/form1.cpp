@@ -11,7 +11,7 @@
 #include "driver/error_stop.h"
 #include "driver/window.h"
 #include "emitters/emitters.h"
-#include "model/modello.h"
+#include "model/model.h"
 #include "platform/signal_cleanup.h"
 
 namespace compactor {
@@ -30,10 +30,10 @@ void attesa_per_test() {
 }  // namespace
 
 int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
-  Modello m;
+  Model m;
   m.nome_percorso = kNomePercorso;
   m.nome_treno = kNomeTreno;
-  const NomiFile nomi = nomi_file(cartella, m.nome_percorso, m.nome_treno);
+  const FileNames nomi = file_names(cartella, m.nome_percorso, m.nome_treno);
 
   Finestra finestra;
   if (finestra.visibile()) attesa_per_test();

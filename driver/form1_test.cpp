@@ -11,7 +11,7 @@
 #include <new>
 #include <sstream>
 
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 #include "platform/memory_files.h"
 #include "testing/faulty_files.h"
 #include "testing/run_program.h"
@@ -25,7 +25,7 @@ struct ProgramInDir {
   testing::TempDir dir;
   std::string program = dir / "compactor";
   ProgramInDir() { std::filesystem::copy_file(COMPACTOR_BINARY, program); }
-  testing::Esito run(const std::string& cwd = "/") { return testing::esegui({program}, cwd, {"DISPLAY="}); }
+  testing::RunResult run(const std::string& cwd = "/") { return testing::run_program({program}, cwd, {"DISPLAY="}); }
 };
 
 TEST(Program, OneRunLeavesTheThreeDocumentsAndTheThreeCompiledFilesNextToItself) {
@@ -34,8 +34,8 @@ TEST(Program, OneRunLeavesTheThreeDocumentsAndTheThreeCompiledFilesNextToItself)
   const auto e = p.run(elsewhere.path());
   ASSERT_EQ(e.stato, 0) << e.err;
   EXPECT_EQ(e.err, "");
-  EXPECT_TRUE(testing::elenco(elsewhere.path()).empty()) << "nothing lands in the working directory";
-  EXPECT_EQ(testing::elenco(p.dir.path()),
+  EXPECT_TRUE(testing::folder_names(elsewhere.path()).empty()) << "nothing lands in the working directory";
+  EXPECT_EQ(testing::folder_names(p.dir.path()),
             (std::vector<std::string>{"Orvena_Lusco_REG 4105.dat", "Orvena_Lusco_REG 4105.sim",
                                       "Orvena_Lusco_REG 4105_note.txt", "Orvena_Lusco_REG 4105_rallentamenti.txt",
                                       "Orvena_Lusco_REG 4105_scheda_treno.txt", "Orvena_Lusco_linea.dat",
@@ -43,7 +43,7 @@ TEST(Program, OneRunLeavesTheThreeDocumentsAndTheThreeCompiledFilesNextToItself)
       << "both sources are gone";
   EXPECT_EQ(std::filesystem::file_size(p.dir / "Orvena_Lusco_linea.dat"), 6819964u);
   EXPECT_EQ(std::filesystem::file_size(p.dir / "Orvena_Lusco_REG 4105.dat"), 102315u);
-  const std::string grid = testing::leggi(p.dir / "Orvena_Lusco_REG 4105.dat");
+  const std::string grid = testing::file_text(p.dir / "Orvena_Lusco_REG 4105.dat");
   EXPECT_EQ(grid.substr(16, 2), "\x01\x14") << "the mark 5121 in cell 1";
 }
 
@@ -52,28 +52,28 @@ TEST(Program, ASecondRunReplacesEveryFileWhole) {
   const auto primo = p.run();
   ASSERT_EQ(primo.stato, 0) << primo.err;
   std::vector<std::pair<std::string, std::string>> first;
-  for (const auto& name : testing::elenco(p.dir.path()))
-    if (name != "compactor") first.emplace_back(name, testing::leggi(p.dir / name));
+  for (const auto& name : testing::folder_names(p.dir.path()))
+    if (name != "compactor") first.emplace_back(name, testing::file_text(p.dir / name));
   // Lengthen every output: a second run must leave no old tail behind.
-  for (const auto& [name, bytes] : first) testing::scrivi(p.dir / name, bytes + std::string(4096, '#'));
+  for (const auto& [name, bytes] : first) testing::put_file(p.dir / name, bytes + std::string(4096, '#'));
   const auto secondo = p.run();
   ASSERT_EQ(secondo.stato, 0) << secondo.err;
-  for (const auto& [name, bytes] : first) EXPECT_EQ(testing::leggi(p.dir / name), bytes) << name;
+  for (const auto& [name, bytes] : first) EXPECT_EQ(testing::file_text(p.dir / name), bytes) << name;
 }
 
 TEST(Program, TwoRunsInOneFolderAtOnceBothGiveWhatARunAloneGives) {
   ProgramInDir p;
   ASSERT_EQ(p.run().stato, 0);
   std::map<std::string, std::string> alone;
-  for (const auto& name : testing::elenco(p.dir.path())) alone[name] = testing::leggi(p.dir / name);
+  for (const auto& name : testing::folder_names(p.dir.path())) alone[name] = testing::file_text(p.dir / name);
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    const pid_t a = testing::avvia({p.program}, "/", {"DISPLAY="});
-    const pid_t b = testing::avvia({p.program}, "/", {"DISPLAY="});
-    EXPECT_EQ(testing::attendi(a), 0);
-    EXPECT_EQ(testing::attendi(b), 0);
+    const pid_t a = testing::start_program({p.program}, "/", {"DISPLAY="});
+    const pid_t b = testing::start_program({p.program}, "/", {"DISPLAY="});
+    EXPECT_EQ(testing::wait_program(a), 0);
+    EXPECT_EQ(testing::wait_program(b), 0);
     std::map<std::string, std::string> now;
-    for (const auto& name : testing::elenco(p.dir.path())) now[name] = testing::leggi(p.dir / name);
+    for (const auto& name : testing::folder_names(p.dir.path())) now[name] = testing::file_text(p.dir / name);
     EXPECT_TRUE(now == alone) << "the folder differs from a run alone";
   }
 }
@@ -88,7 +88,7 @@ TEST(Program, AFileThatCannotBeWrittenEndsTheRunWithItsNameAndStatus4) {
   EXPECT_EQ(e.stato, 4);
   EXPECT_NE(e.err.find("Orvena_Lusco_REG 4105.sim"), std::string::npos) << e.err;
   EXPECT_NE(e.err.find("directory"), std::string::npos) << "the system's reason: " << e.err;
-  for (const auto& name : testing::elenco(p.dir.path()))
+  for (const auto& name : testing::folder_names(p.dir.path()))
     EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "temporary file left: " << name;
   EXPECT_FALSE(std::filesystem::exists(p.dir / "Orvena_Lusco_REG 4105.dat")) << "later steps do not run";
   EXPECT_TRUE(std::filesystem::exists(p.dir / "Orvena_Lusco_REG 4105_scheda_treno.txt")) << "earlier files stay";
@@ -122,7 +122,7 @@ class TrenoAlterato : public Files {
   }
   void remove(const std::string& path) override { files_.remove(path); }
 
-  const NomiFile nomi = nomi_file(kCartella, "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names(kCartella, "Orvena_Lusco", "REG 4105");
 
  private:
   class Uscita : public OutputFile {
@@ -141,7 +141,7 @@ class TrenoAlterato : public Files {
     std::string annuncio_;
   };
 
-  FileInMemoria files_;
+  MemoryFiles files_;
   Alterazione altera_;
   bool annuncia_;
 };
@@ -176,7 +176,7 @@ TEST(Form1, ARecordedScenarioErrorEndsTheRunWithStatus1AndTheCompiledFilesWritte
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 1);
   EXPECT_EQ(err.str(), "compactor: scenario error 16 at 2300 m\n");
-  const NomiFile& n = files.nomi;
+  const FileNames& n = files.nomi;
   for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.note, n.rallentamenti, n.scheda})
     EXPECT_TRUE(files.exists(path)) << path;
   // The train source is deleted where the error stops it, the line source
@@ -193,28 +193,28 @@ TEST(Form1, RunningOutOfMemoryIsAPlatformFailureWithNothingWrittenFromWhatLoaded
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 4);
   EXPECT_EQ(err.str(), "compactor: out of memory\n");
-  const NomiFile& n = files.nomi;
+  const FileNames& n = files.nomi;
   for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.linea_txt, n.treno_txt})
     EXPECT_FALSE(files.exists(path)) << path;
 }
 
 TEST(Form1, ARunThatCannotWriteASourceLeavesNeitherSource) {
   // Where the train source is created, in a run that does not fail.
-  FileInMemoria prova;
-  testing::FileGuasti conta(prova);
+  MemoryFiles prova;
+  testing::FailingFiles conta(prova);
   std::ostringstream ignora;
   ASSERT_EQ(form_load(conta, ignora), 0);
-  const NomiFile n = nomi_file(TrenoAlterato::kCartella, "Orvena_Lusco", "REG 4105");
+  const FileNames n = file_names(TrenoAlterato::kCartella, "Orvena_Lusco", "REG 4105");
   int64_t chiamata = 0;
   for (size_t i = 0; i < conta.chiamate().size() && chiamata == 0; ++i)
-    if (conta.chiamate()[i].operazione == testing::FileGuasti::Operazione::create &&
+    if (conta.chiamate()[i].operazione == testing::FailingFiles::Operazione::create &&
         conta.chiamate()[i].path == n.treno_txt)
       chiamata = static_cast<int64_t>(i) + 1;
   ASSERT_GT(chiamata, 0);
 
   for (int64_t guasto : {chiamata, chiamata + 1, chiamata + 2}) {  // create, write, commit
-    FileInMemoria files;
-    testing::FileGuasti guasti(files, guasto);
+    MemoryFiles files;
+    testing::FailingFiles guasti(files, guasto);
     std::ostringstream err;
     EXPECT_EQ(form_load(guasti, err), 4) << guasto;
     EXPECT_NE(err.str().find(n.treno_txt), std::string::npos) << err.str();

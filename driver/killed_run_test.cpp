@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 using Orologio = std::chrono::steady_clock;
 
 // The program in its directory, with no window.
-pid_t avvia(const std::string& program) { return testing::avvia({program}, ".", {"DISPLAY="}); }
+pid_t avvia(const std::string& program) { return testing::start_program({program}, ".", {"DISPLAY="}); }
 
 // Waits until the run has a temporary file of a compiled output (or the run
 // has ended), so that the kill lands while it writes.
@@ -55,10 +55,10 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
 
   // The new versions, and how long a whole run takes.
   const auto inizio = Orologio::now();
-  ASSERT_EQ(testing::attendi(avvia(program)), 0);
+  ASSERT_EQ(testing::wait_program(avvia(program)), 0);
   const auto durata = Orologio::now() - inizio;
   std::map<std::string, std::string> nuove;
-  for (const auto& nome : testing::kUsciteProgramma) nuove[nome] = testing::leggi(dir / nome);
+  for (const auto& nome : testing::kProgramOutputs) nuove[nome] = testing::file_text(dir / nome);
   const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", testo_file(righe_linea())},
                                                        {"Orvena_Lusco_REG 4105-.txt", testo_file(righe_treno())}};
 
@@ -72,9 +72,9 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
   int uccise = 0, miste = 0, con_temporanei = 0;
   for (int run = 0; run < kRun; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
-    for (const auto& nome : testing::elenco(dir.path()))
+    for (const auto& nome : testing::folder_names(dir.path()))
       if (nome != "compactor") fs::remove(dir / nome);
-    for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
+    for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
 
     const pid_t pid = avvia(program);
     // Every other run is killed at any moment, the rest while a compiled
@@ -86,20 +86,20 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
       std::this_thread::sleep_for(std::chrono::microseconds(caso() % 3000));
     }
     ::kill(pid, SIGKILL);
-    const int stato = testing::attendi(pid);
+    const int stato = testing::wait_program(pid);
     ASSERT_TRUE(stato == 0 || stato == 128 + SIGKILL) << stato;
     if (stato != 0) ++uccise;
 
     int vecchie = 0, rinnovate = 0;
     bool temporanei = false;
-    for (const auto& nome : testing::elenco(dir.path())) {
+    for (const auto& nome : testing::folder_names(dir.path())) {
       if (nome == "compactor") continue;
-      const std::string bytes = testing::leggi(dir / nome);
+      const std::string bytes = testing::file_text(dir / nome);
       if (nuove.count(nome)) {
         if (bytes == nuove.at(nome)) {
           ++rinnovate;
         } else {
-          EXPECT_EQ(bytes, testing::versione_vecchia(nome)) << nome << " is neither the old nor the new file";
+          EXPECT_EQ(bytes, testing::old_version(nome)) << nome << " is neither the old nor the new file";
           ++vecchie;
         }
       } else if (sorgenti.count(nome)) {
@@ -125,8 +125,8 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
   EXPECT_GT(uccise, kRun / 4) << "the kills came too late to test anything";
 
   // A run over the leftovers of killed ones is a clean run.
-  ASSERT_EQ(testing::attendi(avvia(program)), 0);
-  for (const auto& nome : testing::kUsciteProgramma) EXPECT_EQ(testing::leggi(dir / nome), nuove.at(nome)) << nome;
+  ASSERT_EQ(testing::wait_program(avvia(program)), 0);
+  for (const auto& nome : testing::kProgramOutputs) EXPECT_EQ(testing::file_text(dir / nome), nuove.at(nome)) << nome;
 }
 
 // Interrupted the ways a user or a system does it (Ctrl-C, a closed
@@ -138,10 +138,10 @@ TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
   const std::string program = dir / "compactor";
   fs::copy_file(COMPACTOR_BINARY, program);
   const auto inizio = Orologio::now();
-  ASSERT_EQ(testing::attendi(avvia(program)), 0);
+  ASSERT_EQ(testing::wait_program(avvia(program)), 0);
   const auto durata = Orologio::now() - inizio;
   std::map<std::string, std::string> nuove;
-  for (const auto& nome : testing::kUsciteProgramma) nuove[nome] = testing::leggi(dir / nome);
+  for (const auto& nome : testing::kProgramOutputs) nuove[nome] = testing::file_text(dir / nome);
 
   const unsigned seme = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seme));
@@ -153,9 +153,9 @@ TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
   int interrotte = 0;
   for (int run = 0; run < kRun / 2; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
-    for (const auto& nome : testing::elenco(dir.path()))
+    for (const auto& nome : testing::folder_names(dir.path()))
       if (nome != "compactor") fs::remove(dir / nome);
-    for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
+    for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
 
     const int segnale = segnali[run % 3];
     const pid_t pid = avvia(program);
@@ -165,18 +165,18 @@ TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
       attendi_scrittura(pid, dir.path());
     }
     ::kill(pid, segnale);
-    const int stato = testing::attendi(pid);
+    const int stato = testing::wait_program(pid);
     ASSERT_TRUE(stato == 0 || stato == 128 + segnale) << stato;
     if (stato != 0) ++interrotte;
 
     int compilati_nuovi = 0;
-    for (const auto& nome : testing::elenco(dir.path())) {
+    for (const auto& nome : testing::folder_names(dir.path())) {
       if (nome == "compactor") continue;
       ASSERT_TRUE(nuove.count(nome)) << "left behind: " << nome;
-      const std::string bytes = testing::leggi(dir / nome);
+      const std::string bytes = testing::file_text(dir / nome);
       const bool nuova = bytes == nuove.at(nome);
       if (!nuova) {
-        EXPECT_EQ(bytes, testing::versione_vecchia(nome)) << nome << " is neither old nor new";
+        EXPECT_EQ(bytes, testing::old_version(nome)) << nome << " is neither old nor new";
       }
       if (nuova && !nome.ends_with(".txt")) ++compilati_nuovi;
     }

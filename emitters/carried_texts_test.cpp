@@ -516,7 +516,7 @@ TEST(TrainSource, RowsDescribeAPlausibleRun) {
 // Loading: the cells that the records of the two sources claim in the 50 m
 // grid, in the order in which the loader reads them.
 
-long arrotonda(double x) { return std::lrint(x); }  // halves to even
+long round_half_even(double x) { return std::lrint(x); }  // halves to even
 
 TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
   const Righe linea = righe_di(righe_linea());
@@ -535,7 +535,7 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
   }
   ASSERT_GT(lunghezza, 0);
   ASSERT_LE(lunghezza, 1000000);
-  const long celle = arrotonda((lunghezza + 7000) / 50.0);
+  const long celle = round_half_even((lunghezza + 7000) / 50.0);
   std::vector<int> tipo(static_cast<size_t>(celle) + 1, 0);
   auto libera = [&](long j) { return j >= 0 && j <= celle && (tipo[j] == 0 || tipo[j] == 11); };
   auto nella_griglia = [&](long c, long margine) { return (c + margine) / 50.0 <= celle; };
@@ -549,11 +549,11 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
                     inizia(r, "cartello");
     if (di_linea && !nella_griglia(c, 100)) errore("beyond the grid", c);
     if (inizia(r, "montagna") && numero(f[3]) > 10) {
-      long a = arrotonda(c / 50.0), b = arrotonda(numero(f[2]) / 50.0) - 1;
+      long a = round_half_even(c / 50.0), b = round_half_even(numero(f[2]) / 50.0) - 1;
       for (long j = a, n = 1; j <= b; ++j, ++n)
         if (n % 4 == 0 && tipo[j] == 0) tipo[j] = 11;
     } else if (inizia(r, "indicatori_v") || inizia(r, "cartello")) {
-      long j = arrotonda(c / 50.0 + 1);
+      long j = round_half_even(c / 50.0 + 1);
       if (!libera(j)) errore(f[0] + " on a taken cell", c);
       tipo[j] = inizia(r, "cartello") ? 14 : 6;
       cartelli += inizia(r, "cartello");
@@ -574,7 +574,7 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
     long c = numero(f[1]);
     if (inizia(r, "velocit") || inizia(r, "aderenza") || inizia(r, "segnale") || inizia(r, "abbattimento"))
       if (!nella_griglia(c, 100)) errore("beyond the grid", c);
-    if (inizia(r, "velocit") && arrotonda(numero(f[2]) / 5.0) > 255) errore("speed", c);
+    if (inizia(r, "velocit") && round_half_even(numero(f[2]) / 5.0) > 255) errore("speed", c);
     if (inizia(r, "stazione")) {
       if (!nella_griglia(c, 800)) errore("station beyond the grid", c);
       if (c % 50) errore("station chainage", c);
@@ -589,7 +589,7 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
         inizio = c - l / 2, fine = c + l / 2 + (numero(f[6]) ? 50 : 0);
       }
       if (t < 25) {
-        long j = arrotonda(fine / 50.0) - 1;
+        long j = round_half_even(fine / 50.0) - 1;
         if (j <= 1) errore("stop mark", c);
         // The stop mark would silently replace a board or signboard.
         if (!libera(j)) errore("stop mark over a trackside feature", c);
@@ -599,11 +599,11 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
       fine_prec = fine;
       if (++riga >= limite) errore("too many stations", c);
     } else if (inizia(r, "segnale")) {
-      long j = arrotonda(c / 50.0 + 1);
+      long j = round_half_even(c / 50.0 + 1);
       if (!libera(j)) errore("signal on a taken cell", c);
       tipo[j] = 1;
     } else if (inizia(r, "abbattimento")) {
-      long j = arrotonda(c / 50.0);
+      long j = round_half_even(c / 50.0);
       if (!libera(j)) errore("code drop on a taken cell", c);
       tipo[j] = 12;
     }

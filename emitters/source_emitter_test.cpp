@@ -47,26 +47,26 @@ TEST(SourceEmitter, ATableWithoutItsMarkerIsAProgrammingError) {
 TEST(SourceEmitter, ReplacesAnOlderLongerFileWhole) {
   testing::TempDir dir;
   const std::string path = dir / "f.txt";
-  testing::scrivi(path, std::string(5000, 'z'));
+  testing::put_file(path, std::string(5000, 'z'));
   scrivi_testo(tabella({"one", marcatore_fine}), path, real_files());
-  EXPECT_EQ(testing::leggi(path), "one\r\n");
-  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"f.txt"}) << "no temporary file left";
+  EXPECT_EQ(testing::file_text(path), "one\r\n");
+  EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"f.txt"}) << "no temporary file left";
 }
 
 TEST(Emitters, WriteTheFiveTextsUnderTheScenarioNames) {
   testing::TempDir dir;
-  const NomiFile nomi = nomi_file(dir.path(), "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
   dati_linea(nomi, real_files());
   dati_treno(nomi, real_files());
   dati_note(nomi, real_files());
   dati_rallentamenti(nomi, real_files());
   dati_scheda(nomi, real_files());
-  EXPECT_EQ(testing::elenco(dir.path()),
+  EXPECT_EQ(testing::folder_names(dir.path()),
             (std::vector<std::string>{"Orvena_Lusco_REG 4105-.txt", "Orvena_Lusco_REG 4105_note.txt",
                                       "Orvena_Lusco_REG 4105_rallentamenti.txt",
                                       "Orvena_Lusco_REG 4105_scheda_treno.txt", "Orvena_Lusco_linea.txt"}));
-  EXPECT_EQ(testing::leggi(nomi.linea_txt), testo_file(righe_linea()));
-  EXPECT_EQ(testing::leggi(nomi.scheda), testo_file(righe_scheda()));
+  EXPECT_EQ(testing::file_text(nomi.linea_txt), testo_file(righe_linea()));
+  EXPECT_EQ(testing::file_text(nomi.scheda), testo_file(righe_scheda()));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "fuzz/bersagli.h"
+#include "fuzz/targets.h"
 #include "fuzz/reader_target.h"
 #include "testing/test_support.h"
 
@@ -38,8 +38,8 @@ int riproduci(const Target& t) {
   for (const char* cartella : {"corpus", "regressions"}) {
     const fs::path dir = fs::path(COMPACTOR_SOURCE_DIR) / "fuzz" / cartella / t.nome;
     if (!fs::is_directory(dir)) continue;
-    for (const auto& nome : testing::elenco(dir.string())) {
-      const std::string bytes = testing::leggi((dir / nome).string());
+    for (const auto& nome : testing::folder_names(dir.string())) {
+      const std::string bytes = testing::file_text((dir / nome).string());
       std::cout << "replaying " << cartella << "/" << t.nome << "/" << nome << std::endl;
       t.corpo(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
       ++n;

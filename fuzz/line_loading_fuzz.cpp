@@ -1,5 +1,5 @@
 // libFuzzer entry point: line loading: the input is the line source.
-#include "fuzz/bersagli.h"
+#include "fuzz/targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   return compactor::fuzz::caricamento_linea(data, size);

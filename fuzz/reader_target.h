@@ -1,5 +1,5 @@
 // The body of the compiled-file reader's fuzz target. Header-only, like
-// bersagli.h, so that the libFuzzer entry point and the corpus replay of the
+// targets.h, so that the libFuzzer entry point and the corpus replay of the
 // ordinary tests run the same code.
 //
 // Any bytes are either refused as a "bad compiled file" or read into a
@@ -19,8 +19,8 @@
 
 #include "compiler/compiled_files.h"
 #include "compiler/compiled_reader.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 #include "platform/memory_files.h"
 
 namespace compactor::fuzz {
@@ -64,7 +64,7 @@ inline std::vector<std::string_view> split_files(std::string_view all) {
 // files as one scenario exactly when the grid is the one the route length
 // calls for (a second route length line that could not be applied leaves
 // the grid of the first, and the reader says so).
-inline void check_compiled_output(Files& files, const NomiFile& names, const Modello& m) {
+inline void check_compiled_output(Files& files, const FileNames& names, const Model& m) {
   FileScenario scenario{"", names.planimetria, names.scenario, names.griglia};
   scenario = existing_files(scenario, files);
   try {
@@ -98,7 +98,7 @@ inline int compiled_reader(const uint8_t* data, size_t size) {
   }
   if (parts.size() != 3) return 0;
 
-  FileInMemoria files;
+  MemoryFiles files;
   const FileScenario names{"R_T", "/c/R_linea.dat", "/c/R_T.sim", "/c/R_T.dat"};
   files.metti(names.scenario, std::string(parts[0]));
   files.metti(names.griglia, std::string(parts[1]));

@@ -15,7 +15,7 @@ import tempfile
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CORPUS = ROOT / "fuzz" / "corpus"
-SEPARATOR = b"\n~~~~ treno ~~~~\n"  # as in fuzz/bersagli.h
+SEPARATOR = b"\n~~~~ treno ~~~~\n"  # as in fuzz/targets.h
 FILE_SEPARATOR = b"\n~~~~ file ~~~~\n"  # as in fuzz/reader_target.h
 SCENARIO = ROOT / "build" / "default" / "scenario"
 

@@ -1,5 +1,5 @@
 // libFuzzer entry point: train loading: the input is the train source.
-#include "fuzz/bersagli.h"
+#include "fuzz/targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   return compactor::fuzz::caricamento_treno(data, size);

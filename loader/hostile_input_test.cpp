@@ -14,18 +14,18 @@
 
 #include "compiler/memorizza_percorso.h"
 #include "testing/source_fixture.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 
 namespace compactor {
 namespace {
 
 using testing::riga_scenario_sbagliata;
 using testing::righe_crlf;
-using testing::SorgentiInMemoria;
+using testing::SourcesInMemory;
 
-struct Compilato : SorgentiInMemoria {
-  using SorgentiInMemoria::SorgentiInMemoria;
+struct Compilato : SourcesInMemory {
+  using SourcesInMemory::SourcesInMemory;
   std::string griglia, scenario, planimetria;  // the compiled files, empty when not written
   std::string fermata;                         // the number of the error stop, if the run ended there
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "loader/arrotonda.h"
-#include "loader/caricamento.h"
+#include "loader/rounding.h"
+#include "loader/load_state.h"
 #include "loader/line_records.h"
 #include "sources/key_words.h"
 
@@ -59,8 +59,8 @@ void punti_successivi(Planimetria& p, int64_t fino, double k) {
 }
 
 // General section: returns false when loading ends.
-bool sezione_generale(Caricamento& c) {
-  Modello& m = c.m;
+bool sezione_generale(LoadState& c) {
+  Model& m = c.m;
   for (;;) {
     if (c.fine_file()) return true;
     m.riga = c.testo();
@@ -102,7 +102,7 @@ bool sezione_generale(Caricamento& c) {
       c.read_into_row(86, RowMember::fine);
       const auto dove_fine = c.qui();
       int errore = 0;
-      Caricamento::Punto dove;
+      LoadState::Punto dove;
       if (r86.inizio % 50 != 0) {
         errore = 3;
         dove = dove_inizio;
@@ -132,13 +132,13 @@ bool sezione_generale(Caricamento& c) {
 }
 
 
-Esito pendenza(Caricamento& c, Lavoro& w) {
-  Modello& m = c.m;
+Esito pendenza(LoadState& c, Lavoro& w) {
+  Model& m = c.m;
   const int32_t chainage = c.numero();
   const auto dove = c.qui();
   const int32_t valore = c.numero();
   if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
-  const int64_t n = arrotonda(chainage / 50.0);
+  const int64_t n = round_half_even(chainage / 50.0);
   // The cells before this gradient get the one before it; the first cell is
   // written even when the fill pointer already stands at or past n.
   if (n > 0) {
@@ -148,12 +148,12 @@ Esito pendenza(Caricamento& c, Lavoro& w) {
   }
   w.pendenza = valore;
   w.gradient_giver = c.record;
-  c.registrato(TipoRecord::pendenza, chainage, dove);
+  c.registrato(RecordKind::pendenza, chainage, dove);
   return Esito::continua;
 }
 
-Esito curva(Caricamento& c) {
-  Modello& m = c.m;
+Esito curva(LoadState& c) {
+  Model& m = c.m;
   const auto chiave = c.qui();
   const int32_t inizio = c.numero();
   const auto dove = c.qui();
@@ -173,62 +173,62 @@ Esito curva(Caricamento& c) {
       if (p.prossimo() > kPuntiMassimi) return c.ferma(103, dove);
     }
   }
-  c.registrato(TipoRecord::curva, inizio, dove);
+  c.registrato(RecordKind::curva, inizio, dove);
   return Esito::continua;
 }
 
-Esito montagna(Caricamento& c) {
+Esito montagna(LoadState& c) {
   int32_t inizio = c.numero();
   const auto dove = c.qui();
   int32_t fine = c.numero();
   int32_t tipo = c.numero();
   if (!c.dentro(inizio, 100, dove)) return Esito::fine_record;
   memo_montagna(c.m, inizio, fine, tipo, c.provenance);
-  c.registrato(TipoRecord::montagna, inizio, dove);
+  c.registrato(RecordKind::montagna, inizio, dove);
   return Esito::continua;
 }
 
-Esito indicatori(Caricamento& c) {
+Esito indicatori(LoadState& c) {
   const int32_t posizione = c.numero();
   const auto dove = c.qui();
   std::array<int32_t, 8> v{};
   for (int32_t& x : v) x = c.numero();
   if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
   const bool su_marcatore =
-      c.m.griglia.at(arrotonda(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
+      c.m.griglia.at(round_half_even(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
   memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], c.provenance);
   if (c.m.numero_errore > 0) return c.ferma(c.m.numero_errore, posizione, dove);
-  if (su_marcatore) c.sostituito(TipoRecord::indicatore_v_max, posizione, dove);
-  c.registrato(TipoRecord::indicatore_v_max, posizione, dove);
+  if (su_marcatore) c.sostituito(RecordKind::indicatore_v_max, posizione, dove);
+  c.registrato(RecordKind::indicatore_v_max, posizione, dove);
   return Esito::continua;
 }
 
-Esito cartello(Caricamento& c) {
-  Modello& m = c.m;
+Esito cartello(LoadState& c) {
+  Model& m = c.m;
   const int32_t chainage = c.numero();
   const auto dove = c.qui();
   m.riga = c.testo();
   if (m.riga.size() > testo_massimo) throw LoadFailure("sign text longer than 32767 bytes");
   if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
-  const int64_t k = arrotonda(chainage / 50.0 + 1);
+  const int64_t k = round_half_even(chainage / 50.0 + 1);
   cella& cell = m.griglia.at(k);
   if (!libera(cell)) return c.ferma(6, chainage, dove);
   // Signboard rows count down from 80 without a check of their own: the
   // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
-  if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(TipoRecord::cartello, chainage, dove);
+  if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(RecordKind::cartello, chainage, dove);
   cell.tipo = tipo_cella::cartello;
   cell.dato1 = basso16(c.prossima_riga_cartello);
   note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
   m.stazioni.at(c.prossima_riga_cartello).nome = m.riga;
   note_row(c.provenance, c.prossima_riga_cartello, RowMembers(RowMember::nome));
   --c.prossima_riga_cartello;
-  c.registrato(TipoRecord::cartello, chainage, dove);
+  c.registrato(RecordKind::cartello, chainage, dove);
   return Esito::continua;
 }
 
 // Record part: returns false when loading ends.
-bool parte_record(Caricamento& c, Lavoro& w) {
-  Modello& m = c.m;
+bool parte_record(LoadState& c, Lavoro& w) {
+  Model& m = c.m;
   for (;;) {
     if (!c.leggi_chiave()) return true;
     c.record_begins();
@@ -249,15 +249,15 @@ bool parte_record(Caricamento& c, Lavoro& w) {
 
 }  // namespace
 
-bool carica_linea(Caricamento& c) {
-  Modello& m = c.m;
+bool carica_linea(LoadState& c) {
+  Model& m = c.m;
   m.stazioni.at(85).nome = m.nome_percorso;
   m.stazioni.at(86).nome = m.nome_treno;
   if (!c.files.exists(c.nomi.linea_txt)) {
     m.numero_errore = 101;
     return false;
   }
-  c.apri(Diagnostica::linea, c.nomi.linea_txt);
+  c.apri(LoadReport::linea, c.nomi.linea_txt);
 
   // Everything before "[generale]" is skipped.
   do {

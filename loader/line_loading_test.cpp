@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "testing/source_fixture.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 namespace {
@@ -39,7 +39,7 @@ int colonna(const std::string& riga, const std::string& campo) {
 
 void atteso_dopo_errore(const EsitoCarica& e, int32_t numero, int riga, int col) {
   EXPECT_EQ(e.m->numero_errore, numero);
-  EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::linea);
+  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::linea);
   EXPECT_EQ(e.diagnostica.riga, riga);
   EXPECT_EQ(e.diagnostica.colonna, col);
 }
@@ -99,7 +99,7 @@ TEST(LineaLunghezza, RouteLengthSizesGridAndPlan) {
   for (const Caso& k : casi) {
     SCOPED_TRACE(k.lunghezza);
     EsitoCarica e = carica(linea_con(k.lunghezza));
-    const Modello& m = *e.m;
+    const Model& m = *e.m;
     EXPECT_EQ(m.numero_errore, 0);
     EXPECT_EQ(m.metri_totali, k.metri);
     EXPECT_EQ(m.celle_totali, k.celle);
@@ -141,20 +141,20 @@ TEST(LineaLunghezza, LaterLengthLineStartsTheGridAfresh) {
 struct CasoLimite {
   const char* nome;
   std::string (*riga)(int32_t c);
-  bool (*memorizzato)(const Modello& m);
+  bool (*memorizzato)(const Model& m);
 };
 
 const CasoLimite kLimiti[] = {
     {"gradient", [](int32_t c) { return "pendenza,  " + n(c) + ",  3"; },
-     [](const Modello& m) { return m.griglia.at(6818).pendenza == 103; }},
+     [](const Model& m) { return m.griglia.at(6818).pendenza == 103; }},
     {"curve", [](int32_t c) { return "curvad6,  " + n(c) + ",  50"; },
-     [](const Modello& m) { return m.planimetria.x(340950) > 0.0; }},
+     [](const Model& m) { return m.planimetria.x(340950) > 0.0; }},
     {"tunnel", [](int32_t c) { return "montagna,  " + n(c) + ",  " + n(c + 50) + ",  1"; },
-     [](const Modello& m) { return m.numero_montagne == 1 && m.griglia.at(6818).montagna == 1; }},
+     [](const Model& m) { return m.numero_montagne == 1 && m.griglia.at(6818).montagna == 1; }},
     {"board", [](int32_t c) { return "indicatori_vmax,  " + n(c) + ",  100,  100,  100,  0,  0,  0,  0,  0"; },
-     [](const Modello& m) { return m.griglia.at(6819).tipo == tipo_cella::indicatore_v_max; }},
+     [](const Model& m) { return m.griglia.at(6819).tipo == tipo_cella::indicatore_v_max; }},
     {"signboard", [](int32_t c) { return "cartello_indicatore,  " + n(c) + ",  Km 341"; },
-     [](const Modello& m) { return m.griglia.at(6819).tipo == tipo_cella::cartello && m.stazioni.at(80).nome == "Km 341"; }},
+     [](const Model& m) { return m.griglia.at(6819).tipo == tipo_cella::cartello && m.stazioni.at(80).nome == "Km 341"; }},
 };
 
 TEST(LineaLunghezza, LastChainageInsideTheGridIsStored) {
@@ -203,7 +203,7 @@ TEST(LineaSezioneGenerale, ReferencesBackgroundsAndNames) {
       "sfondo tre,    3",
       "[curve]",
   }));
-  const Modello& m = *e.m;
+  const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 0);
   auto riga = [&](int r) {
     const stazione& s = m.stazioni.at(r);
@@ -448,20 +448,20 @@ TEST(LineaPlanimetria, SeedAndStraightLineWithoutCurves) {
   EsitoCarica e = carica(linea_con(kCorta));
   const Planimetria& p = e.m->planimetria;
   ASSERT_EQ(p.punti(), 10001);
-  EXPECT_EQ(p.voce(0, 0).tag, Variante::intero);
-  EXPECT_EQ(p.voce(0, 1).tag, Variante::intero);
-  EXPECT_EQ(p.voce(1, 0).tag, Variante::intero);
-  EXPECT_EQ(p.voce(1, 1).tag, Variante::intero);
+  EXPECT_EQ(p.voce(0, 0).tag, Variant::intero);
+  EXPECT_EQ(p.voce(0, 1).tag, Variant::intero);
+  EXPECT_EQ(p.voce(1, 0).tag, Variant::intero);
+  EXPECT_EQ(p.voce(1, 1).tag, Variant::intero);
   EXPECT_EQ(p.voce(0, 1).i, 0);
   EXPECT_EQ(p.voce(1, 1).i, 1);
   for (int64_t m = 2; m <= 9998; ++m) {
-    ASSERT_EQ(p.voce(m, 0).tag, Variante::doppio) << m;
+    ASSERT_EQ(p.voce(m, 0).tag, Variant::doppio) << m;
     ASSERT_EQ(p.voce(m, 0).d, 0.0) << m;
     ASSERT_EQ(p.voce(m, 1).d, static_cast<double>(m)) << m;
   }
-  EXPECT_EQ(p.voce(9999, 0).tag, Variante::vuoto);
-  EXPECT_EQ(p.voce(9999, 1).tag, Variante::vuoto);
-  EXPECT_EQ(p.voce(10000, 0).tag, Variante::vuoto);
+  EXPECT_EQ(p.voce(9999, 0).tag, Variant::vuoto);
+  EXPECT_EQ(p.voce(9999, 1).tag, Variant::vuoto);
+  EXPECT_EQ(p.voce(10000, 0).tag, Variant::vuoto);
 }
 
 TEST(LineaPlanimetria, CurvesTurnTheHeading) {
@@ -580,7 +580,7 @@ TEST(LineaPlanimetria, CurveRunningPastThePlanIsError25) {
 TEST(LineaMontagne, TunnelLinesReachTheGrid) {
   EsitoCarica e = carica(linea_con(334000, {"montagna,   8750,  11150,  12", "montagna,   11250,  12000,  12",
                                             "montagna,   292600,  292850,  2"}));
-  const Modello& m = *e.m;
+  const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 0);
   EXPECT_EQ(m.numero_montagne, 3);
   EXPECT_EQ(m.montagna_inizio.at(2), 11250);
@@ -629,7 +629,7 @@ TEST(LineaIndicatori, BoardLinesReachTheGrid) {
                                                "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0",
                                                "Indicatori_Vmax,  2000,  130,  0,  0,  0,  137,  0,  0,  0",
                                            }));
-  const Modello& m = *e.m;
+  const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 0);
   auto dati = [&](int64_t k) {
     const cella& c = m.griglia.at(k);
@@ -667,7 +667,7 @@ TEST(LineaIndicatori, SumOutside16BitsIsError25) {
 TEST(LineaCartelli, RowsFrom80DownwardWithTheirTexts) {
   EsitoCarica e = carica(linea_con(334000, {"cartello_indicatore,  27950,   (  Cippo  )(Km 28+000)",
                                             "CARTELLO INDICATORE,  1000,  Km 1  ", "cartello_indicatore,  8775,  c"}));
-  const Modello& m = *e.m;
+  const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 0);
   EXPECT_EQ(m.griglia.at(560).tipo, tipo_cella::cartello);
   EXPECT_EQ(m.griglia.at(560).dato1, 80);
@@ -714,7 +714,7 @@ TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
   std::vector<std::string> record;
   for (int k = 1; k <= 82; ++k) record.push_back("cartello_indicatore,  " + n(k * 100) + ",  c" + n(k));
   EsitoCarica e = carica(linea_con(kCorta, record));
-  const Modello& m = *e.m;
+  const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 25);
   EXPECT_EQ(m.posizione_errore, 0);
   EXPECT_EQ(m.stazioni.at(80).nome, "c1");
@@ -736,7 +736,7 @@ TEST(LineaErrori, NoLineSourceIsError101) {
   EsitoCarica e = carica(std::nullopt);
   EXPECT_EQ(e.m->numero_errore, 101);
   EXPECT_EQ(e.m->posizione_errore, 0);
-  EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::nessuna);
+  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::nessuna);
   EXPECT_FALSE(e.m->griglia.dimensionata());
   EXPECT_EQ(e.m->stazioni.at(85).nome, "R");
   EXPECT_EQ(e.m->stazioni.at(86).nome, "T");
@@ -753,7 +753,7 @@ TEST(LineaErrori, NoGeneraleBeforeTheLastFieldIsError102) {
     SCOPED_TRACE(linea);
     EsitoCarica e = carica(linea);
     EXPECT_EQ(e.m->numero_errore, 102);
-    EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::linea);
+    EXPECT_EQ(e.diagnostica.sorgente, LoadReport::linea);
     EXPECT_FALSE(e.m->griglia.dimensionata());
     solo_linea_eliminata(e);
   }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "loader/arrotonda.h"
+#include "loader/rounding.h"
 
 namespace compactor {
 namespace {
@@ -12,12 +12,12 @@ struct Riferimento {
   int32_t inizio = 0, fine = 0, posizione = 0;
 };
 
-Riferimento leggi_riga(const Modello& m, int r) {
+Riferimento leggi_riga(const Model& m, int r) {
   const stazione& s = m.stazioni.at(r);
   return {s.inizio, s.fine, s.posizione};
 }
 
-void scrivi_riga(Modello& m, int r, const Riferimento& v) {
+void scrivi_riga(Model& m, int r, const Riferimento& v) {
   stazione& s = m.stazioni.at(r);
   s.inizio = v.inizio;
   s.fine = v.fine;
@@ -26,7 +26,7 @@ void scrivi_riga(Modello& m, int r, const Riferimento& v) {
 
 }  // namespace
 
-std::array<int, 3> progressive_ordina(Modello& m) {
+std::array<int, 3> progressive_ordina(Model& m) {
   const Riferimento r81 = leggi_riga(m, 81), r82 = leggi_riga(m, 82), r83 = leggi_riga(m, 83);
   // The row each new row 81 + k takes its values from; 0 clears it.
   std::array<int, 3> from{};
@@ -66,7 +66,7 @@ std::array<int, 3> progressive_ordina(Modello& m) {
   return from;
 }
 
-void memo_montagna(Modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo, ProvenanceSink* sink) {
+void memo_montagna(Model& m, int32_t& inizio, int32_t& fine, int32_t& tipo, ProvenanceSink* sink) {
   const bool marcata = tipo > 10;
   if (marcata) tipo -= 10;
   const int32_t n = ++m.numero_montagne;
@@ -74,8 +74,8 @@ void memo_montagna(Modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo, Pr
   m.montagna_fine.at(n) = fine;
   // A tunnel that starts right after the one before it is of type 3.
   if (n > 1 && int64_t{m.montagna_inizio.at(n)} - m.montagna_fine.at(n - 1) <= 150) tipo = 3;
-  const int64_t a = arrotonda(inizio / 50.0);
-  const int64_t b = arrotonda(fine / 50.0 - 1);
+  const int64_t a = round_half_even(inizio / 50.0);
+  const int64_t b = round_half_even(fine / 50.0 - 1);
   // The cells the loop reaches before it would step off the grid.
   if (a >= 0 && b >= a) note_cells(sink, a, std::min(b, m.griglia.ultima()), CellMembers(CellMember::montagna));
   int64_t conta = 0;
@@ -90,10 +90,10 @@ void memo_montagna(Modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo, Pr
   }
 }
 
-void memo_indicatori_v_max(Modello& m, int32_t posizione, int32_t& vas, int32_t& vbs, int32_t& vcs,
+void memo_indicatori_v_max(Model& m, int32_t posizione, int32_t& vas, int32_t& vbs, int32_t& vcs,
                            int32_t& strisces, int32_t& vad, int32_t& vbd, int32_t& vcd, int32_t& strisced,
                            ProvenanceSink* sink) {
-  const int64_t k = arrotonda(posizione / 50.0 + 1);
+  const int64_t k = round_half_even(posizione / 50.0 + 1);
   cella& c = m.griglia.at(k);
   if (!libera(c)) {
     m.numero_errore = 21;
@@ -102,9 +102,9 @@ void memo_indicatori_v_max(Modello& m, int32_t posizione, int32_t& vas, int32_t&
   // Told first: a value that does not fit stops the load half-way through.
   note_cells(sink, k, k, CellMembers(CellMember::tipo, CellMember::dato1, CellMember::dato2, CellMember::dato3, CellMember::dato4));
   c.tipo = tipo_cella::indicatore_v_max;
-  c.dato1 = in_integer(arrotonda(vas * 20.0 + vad / 5.0));
-  c.dato2 = in_integer(arrotonda(vbs * 20.0 + vbd / 5.0));
-  c.dato3 = in_integer(arrotonda(vcs * 20.0 + vcd / 5.0));
+  c.dato1 = in_integer(round_half_even(vas * 20.0 + vad / 5.0));
+  c.dato2 = in_integer(round_half_even(vbs * 20.0 + vbd / 5.0));
+  c.dato3 = in_integer(round_half_even(vcs * 20.0 + vcd / 5.0));
   c.dato4 = in_integer(int64_t{strisces} * 10 + strisced);
 }
 

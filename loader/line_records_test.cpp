@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/errors.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 namespace {
@@ -25,7 +25,7 @@ std::ostream& operator<<(std::ostream& o, const Rif& r) {
 
 // Rows 81, 82, 83 as read from the "tre", "due" and "uno" lines.
 std::array<Rif, 3> ordina(const Rif& tre, const Rif& due, const Rif& uno) {
-  Modello m;
+  Model m;
   const std::array<Rif, 3> letti = {tre, due, uno};
   for (int k = 0; k < 3; ++k) {
     m.stazioni.at(81 + k).inizio = letti[k].inizio;
@@ -89,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Tunnels ----
 
-Modello griglia_di(int32_t celle) {
-  Modello m;
+Model griglia_di(int32_t celle) {
+  Model m;
   m.celle_totali = celle;
   m.griglia.dimensiona(celle);
   return m;
@@ -100,12 +100,12 @@ struct Montagna {
   int32_t inizio, fine, tipo;
 };
 
-int32_t memo(Modello& m, Montagna t) {
+int32_t memo(Model& m, Montagna t) {
   memo_montagna(m, t.inizio, t.fine, t.tipo);
   return t.tipo;
 }
 
-std::vector<int64_t> marcatori(const Modello& m) {
+std::vector<int64_t> marcatori(const Model& m) {
   std::vector<int64_t> out;
   for (int64_t k = 0; k <= m.griglia.ultima(); ++k)
     if (m.griglia.at(k).tipo == tipo_cella::marcatore_montagna) out.push_back(k);
@@ -119,7 +119,7 @@ std::vector<int64_t> da_a_passo(int64_t da, int64_t a, int64_t passo) {
 }
 
 TEST(MontagnaMemo, MarkedTunnelCoversItsCellsWithMarkersEveryFourth) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   EXPECT_EQ(memo(m, {8750, 11150, 12}), 2);  // the caller's type loses its 10
   EXPECT_EQ(m.numero_montagne, 1);
   EXPECT_EQ(m.montagna_inizio.at(1), 8750);
@@ -129,7 +129,7 @@ TEST(MontagnaMemo, MarkedTunnelCoversItsCellsWithMarkersEveryFourth) {
 }
 
 TEST(MontagnaMemo, UnmarkedTunnelSetsOnlyTheType) {
-  Modello m = griglia_di(6820);
+  Model m = griglia_di(6820);
   EXPECT_EQ(memo(m, {292600, 292850, 2}), 2);
   for (int64_t k = 5850; k <= 5858; ++k) EXPECT_EQ(m.griglia.at(k).montagna, (k >= 5852 && k <= 5856) ? 2 : 0) << k;
   EXPECT_TRUE(marcatori(m).empty());
@@ -137,11 +137,11 @@ TEST(MontagnaMemo, UnmarkedTunnelSetsOnlyTheType) {
 
 TEST(MontagnaMemo, CellRangeIsRoundedAsAWholeHalvesToEven) {
   // 8725 / 50 = 174.5 -> 174; 8875 / 50 - 1 = 176.5 -> 176 (not 178 - 1).
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   memo(m, {8725, 8875, 1});
   for (int64_t k = 172; k <= 179; ++k) EXPECT_EQ(m.griglia.at(k).montagna, (k >= 174 && k <= 176) ? 1 : 0) << k;
   // 8775 / 50 = 175.5 -> 176.
-  Modello m2 = griglia_di(400);
+  Model m2 = griglia_di(400);
   memo(m2, {8775, 9000, 1});
   EXPECT_EQ(m2.griglia.at(175).montagna, 0);
   EXPECT_EQ(m2.griglia.at(176).montagna, 1);
@@ -154,18 +154,18 @@ TEST(MontagnaMemo, GapAfterThePreviousTunnelDecidesType3) {
   };
   for (const Caso& k : {Caso{100, 3}, Caso{150, 3}, Caso{0, 3}, Caso{-500, 3}, Caso{151, 1}, Caso{1000, 1}}) {
     SCOPED_TRACE(k.gap);
-    Modello m = griglia_di(400);
+    Model m = griglia_di(400);
     memo(m, {1000, 2000, 2});
     EXPECT_EQ(memo(m, {2000 + k.gap, 4000, 1}), k.tipo_atteso);
     EXPECT_EQ(m.griglia.at(70).montagna, k.tipo_atteso);
   }
   // The first tunnel has no previous one, however close to 0 it lies.
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   EXPECT_EQ(memo(m, {100, 1000, 1}), 1);
 }
 
 TEST(MontagnaMemo, GapIsMeasuredFromThePreviousInSourceOrder) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   memo(m, {5000, 6000, 1});
   memo(m, {1000, 2000, 1});  // starts long before the previous one ends: type 3
   EXPECT_EQ(m.griglia.at(25).montagna, 3);
@@ -173,7 +173,7 @@ TEST(MontagnaMemo, GapIsMeasuredFromThePreviousInSourceOrder) {
 }
 
 TEST(MontagnaMemo, MarkedTunnelRightAfterAnotherTurnsType3AndKeepsItsMarkers) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   memo(m, {8750, 11150, 12});
   EXPECT_EQ(memo(m, {11250, 12000, 12}), 3);
   for (int64_t k = 225; k <= 239; ++k) EXPECT_EQ(m.griglia.at(k).montagna, 3) << k;
@@ -183,7 +183,7 @@ TEST(MontagnaMemo, MarkedTunnelRightAfterAnotherTurnsType3AndKeepsItsMarkers) {
 }
 
 TEST(MontagnaMemo, MarkerLeavesATakenCellAlone) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   m.griglia.at(178).tipo = tipo_cella::indicatore_v_max;
   m.griglia.at(182).tipo = tipo_cella::marcatore_montagna;  // already a marker: stays one
   memo(m, {8750, 11150, 12});
@@ -194,7 +194,7 @@ TEST(MontagnaMemo, MarkerLeavesATakenCellAlone) {
 }
 
 TEST(MontagnaMemo, TunnelShorterThanACellTouchesNothingButIsCounted) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   memo(m, {100, 120, 12});
   EXPECT_EQ(m.numero_montagne, 1);
   EXPECT_EQ(m.montagna_inizio.at(1), 100);
@@ -205,7 +205,7 @@ TEST(MontagnaMemo, TunnelShorterThanACellTouchesNothingButIsCounted) {
 }
 
 TEST(MontagnaMemo, TypeKeepsItsLowByteInTheCells) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   EXPECT_EQ(memo(m, {1000, 1100, 266}), 256);  // marked, 256 -> byte 0
   EXPECT_EQ(m.griglia.at(20).montagna, 0);
   EXPECT_EQ(memo(m, {5000, 5100, 10}), 10);  // 10 is not above 10: unmarked
@@ -214,17 +214,17 @@ TEST(MontagnaMemo, TypeKeepsItsLowByteInTheCells) {
 }
 
 TEST(MontagnaMemo, EightyFirstTunnelFailsAndAnEndPastTheGridFailsAfterItsCells) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   for (int n = 1; n <= 80; ++n) memo(m, {n * 200, n * 200 + 100, 1});
   EXPECT_EQ(m.montagna_inizio.at(80), 16000);
   EXPECT_THROW(memo(m, {17000, 17100, 1}), LoadFailure);
 
-  Modello g = griglia_di(200);
+  Model g = griglia_di(200);
   EXPECT_THROW(memo(g, {9800, 10500, 12}), LoadFailure);
   for (int64_t k = 196; k <= 200; ++k) EXPECT_EQ(g.griglia.at(k).montagna, 2) << k;
   EXPECT_EQ(marcatori(g), std::vector<int64_t>{199});
 
-  Modello n = griglia_di(200);
+  Model n = griglia_di(200);
   EXPECT_THROW(memo(n, {-100, 100, 1}), LoadFailure);  // a negative cell
 }
 
@@ -234,7 +234,7 @@ struct Tabellone {
   int32_t posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced;
 };
 
-void memo(Modello& m, Tabellone t) {
+void memo(Model& m, Tabellone t) {
   memo_indicatori_v_max(m, t.posizione, t.vas, t.vbs, t.vcs, t.strisces, t.vad, t.vbd, t.vcd, t.strisced);
 }
 
@@ -256,7 +256,7 @@ TEST(IndicatoriVMaxMemo, BoardValues) {
   };
   for (const Caso& k : casi) {
     SCOPED_TRACE(k.t.posizione);
-    Modello m = griglia_di(6820);
+    Model m = griglia_di(6820);
     memo(m, k.t);
     EXPECT_EQ(m.numero_errore, 0);
     const cella& c = m.griglia.at(k.cella);
@@ -268,7 +268,7 @@ TEST(IndicatoriVMaxMemo, BoardValues) {
 TEST(IndicatoriVMaxMemo, TakenCellIsError21AndStoresNothing) {
   for (uint8_t tipo : {tipo_cella::indicatore_v_max, tipo_cella::cartello, tipo_cella::segnale, tipo_cella::fermata}) {
     SCOPED_TRACE(int{tipo});
-    Modello m = griglia_di(400);
+    Model m = griglia_di(400);
     m.griglia.at(21).tipo = tipo;
     m.griglia.at(21).dato1 = 7;
     memo(m, {1000, 90, 95, 100, 1, 90, 95, 100, 1});
@@ -280,7 +280,7 @@ TEST(IndicatoriVMaxMemo, TakenCellIsError21AndStoresNothing) {
 }
 
 TEST(IndicatoriVMaxMemo, ReplacesATunnelMarker) {
-  Modello m = griglia_di(400);
+  Model m = griglia_di(400);
   memo(m, Montagna{8750, 11150, 12});
   ASSERT_EQ(m.griglia.at(178).tipo, tipo_cella::marcatore_montagna);
   memo(m, {8850, 100, 100, 100, 0, 0, 0, 0, 0});
@@ -291,7 +291,7 @@ TEST(IndicatoriVMaxMemo, ReplacesATunnelMarker) {
 
 TEST(IndicatoriVMaxMemo, ValuesOutside16BitsAndCellsOutsideTheGridFail) {
   {
-    Modello m = griglia_di(400);
+    Model m = griglia_di(400);
     memo(m, {1000, 1638, 0, 0, 3276, 35, 0, 0, 7});  // 32760 + 7 and 32760 + 7: the largest that fit
     EXPECT_EQ(m.griglia.at(21).dato1, 32767);
     EXPECT_EQ(m.griglia.at(21).dato4, 32767);
@@ -305,7 +305,7 @@ TEST(IndicatoriVMaxMemo, ValuesOutside16BitsAndCellsOutsideTheGridFail) {
   };
   for (const Tabellone& t : rifiutati) {
     SCOPED_TRACE(t.posizione);
-    Modello m = griglia_di(400);
+    Model m = griglia_di(400);
     EXPECT_THROW(memo(m, t), LoadFailure);
   }
 }

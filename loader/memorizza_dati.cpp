@@ -4,14 +4,14 @@
 #include <new>
 #include <stdexcept>
 
-#include "loader/arrotonda.h"
-#include "loader/caricamento.h"
+#include "loader/rounding.h"
+#include "loader/load_state.h"
 #include "sources/key_words.h"
 #include "sources/source_limit.h"
 
 namespace compactor {
 
-void Caricamento::apri(Diagnostica::Sorgente quale, const std::string& percorso) {
+void LoadState::apri(LoadReport::Sorgente quale, const std::string& percorso) {
   if (!files.exists(percorso)) {
     // Not the fault of any record, nor of a source read before.
     diagnostica = {};
@@ -23,18 +23,18 @@ void Caricamento::apri(Diagnostica::Sorgente quale, const std::string& percorso)
   lettore.emplace(read_source_bytes(files, percorso));
 }
 
-void Caricamento::chiudi_ed_elimina() {
+void LoadState::chiudi_ed_elimina() {
   lettore.reset();
   files.remove(percorso_sorgente);
 }
 
-Caricamento::Punto Caricamento::qui() const {
+LoadState::Punto LoadState::qui() const {
   if (!lettore) return {};
   return {lettore->riga_campo(), lettore->colonna_campo()};
 }
 
-Diagnostica Caricamento::luogo(Punto dove) const {
-  Diagnostica d;
+LoadReport LoadState::luogo(Punto dove) const {
+  LoadReport d;
   d.sorgente = sorgente;
   d.riga = dove.riga;
   d.colonna = dove.colonna;
@@ -42,33 +42,33 @@ Diagnostica Caricamento::luogo(Punto dove) const {
   return d;
 }
 
-void Caricamento::segna(Punto dove) {
+void LoadState::segna(Punto dove) {
   if (lettore) diagnostica = luogo(dove);
 }
 
-void Caricamento::errore(int32_t numero, Punto dove) {
+void LoadState::errore(int32_t numero, Punto dove) {
   segna(dove);
   m.numero_errore = numero;
 }
 
-void Caricamento::errore(int32_t numero, int32_t posizione, Punto dove) {
+void LoadState::errore(int32_t numero, int32_t posizione, Punto dove) {
   errore(numero, dove);
   m.posizione_errore = posizione;
 }
 
-Esito Caricamento::ferma(int32_t numero, Punto dove) {
+Esito LoadState::ferma(int32_t numero, Punto dove) {
   errore(numero, dove);
   chiudi_ed_elimina();
   return Esito::fine_caricamento;
 }
 
-Esito Caricamento::ferma(int32_t numero, int32_t posizione, Punto dove) {
+Esito LoadState::ferma(int32_t numero, int32_t posizione, Punto dove) {
   errore(numero, posizione, dove);
   chiudi_ed_elimina();
   return Esito::fine_caricamento;
 }
 
-bool Caricamento::leggi_chiave() {
+bool LoadState::leggi_chiave() {
   if (fine_file()) return false;
   m.riga = testo();
   if (fine_file()) return false;
@@ -79,27 +79,27 @@ bool Caricamento::leggi_chiave() {
   return true;
 }
 
-bool Caricamento::dentro(int32_t chainage, int64_t margine, Punto dove) {
+bool LoadState::dentro(int32_t chainage, int64_t margine, Punto dove) {
   if (!oltre_griglia(chainage, margine, m.celle_totali)) return true;
   errore(15, chainage, dove);
   return false;
 }
 
-void Caricamento::ignorato(const std::string& campo) {
+void LoadState::ignorato(const std::string& campo) {
   const Punto dove = qui();
   if (osservatore) osservatore->campo_ignorato({sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga), campo);
 }
 
-void Caricamento::registrato(TipoRecord tipo, int32_t chainage, Punto dove) {
+void LoadState::registrato(RecordKind tipo, int32_t chainage, Punto dove) {
   if (osservatore) osservatore->record(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
-void Caricamento::tell_record_begins() {
+void LoadState::tell_record_begins() {
   const Punto dove = qui();
   record = provenance->record_begins({sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
-void Caricamento::read_into_row(int r, RowMember member) {
+void LoadState::read_into_row(int r, RowMember member) {
   stazione& s = m.stazioni.at(r);
   int32_t* field = nullptr;
   switch (member) {
@@ -112,15 +112,15 @@ void Caricamento::read_into_row(int r, RowMember member) {
   note_row(provenance, r, RowMembers(member));
 }
 
-void Caricamento::sostituito(TipoRecord tipo, int32_t chainage, Punto dove) {
+void LoadState::sostituito(RecordKind tipo, int32_t chainage, Punto dove) {
   if (osservatore)
     osservatore->marcatore_sostituito(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
 }
 
-Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore,
+LoadReport memorizza_dati(Model& m, const FileNames& nomi, Files& files, LoadObserver* osservatore,
                            ProvenanceSink* provenance) {
-  Diagnostica diagnostica;
-  Caricamento c{m, nomi, files, diagnostica};
+  LoadReport diagnostica;
+  LoadState c{m, nomi, files, diagnostica};
   c.osservatore = osservatore;
   c.provenance = provenance;
   // No source is left behind, whatever stopped the load: a failure to

@@ -1,11 +1,11 @@
 // The loader: reads the line source and the train source into the model.
 #pragma once
 
-#include "loader/diagnostica.h"
-#include "loader/osservatore.h"
+#include "loader/load_report.h"
+#include "loader/load_observer.h"
 #include "loader/provenance_sink.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 #include "platform/files.h"
 
 namespace compactor {
@@ -17,7 +17,7 @@ namespace compactor {
 // fault of the scenario. Returns where the recorded error came from. An
 // observer, when given, hears of what the loader accepts silently; a
 // provenance sink, when given, of which record sets what.
-Diagnostica memorizza_dati(Modello& m, const NomiFile& nomi, Files& files, Osservatore* osservatore = nullptr,
+LoadReport memorizza_dati(Model& m, const FileNames& nomi, Files& files, LoadObserver* osservatore = nullptr,
                            ProvenanceSink* provenance = nullptr);
 
 }  // namespace compactor

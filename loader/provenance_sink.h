@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "loader/osservatore.h"
+#include "loader/load_observer.h"
 #include "model/members.h"
 
 namespace compactor {
@@ -25,7 +25,7 @@ class ProvenanceSink {
   // (valid for the call only). Everything set until the next record begins
   // is this record's doing. Returns the number the sink gives the record,
   // by which profile_filled() names it later.
-  virtual int32_t record_begins(const Luogo& where, std::string_view line) = 0;
+  virtual int32_t record_begins(const SourcePlace& where, std::string_view line) = 0;
 
   // The current record set `members` of the cells first to last.
   virtual void cells_set(int64_t first, int64_t last, CellMembers members) = 0;

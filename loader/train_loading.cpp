@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "loader/arrotonda.h"
-#include "loader/caricamento.h"
+#include "loader/rounding.h"
+#include "loader/load_state.h"
 #include "loader/train_records.h"
 #include "sources/key_words.h"
 
@@ -21,8 +21,8 @@ struct Lavoro {
   int32_t riga_stazione = 1;
   // The records that gave the current speed and adhesion: the ones at fault
   // when applying them fails later on.
-  Diagnostica da_velocita;
-  Diagnostica da_aderenza;
+  LoadReport da_velocita;
+  LoadReport da_aderenza;
   // ... and as the provenance sink numbered them.
   int32_t speed_giver = kNoRecord;
   int32_t adhesion_giver = kNoRecord;
@@ -30,7 +30,7 @@ struct Lavoro {
 
 // A speed in units of 5 km/h; the load fails outside 0 to 255.
 uint8_t velocita_cella(int32_t velocita) {
-  const int64_t v = arrotonda(velocita / 5.0);
+  const int64_t v = round_half_even(velocita / 5.0);
   if (v < 0 || v > 255) throw LoadFailure("speed " + std::to_string(velocita) + " km/h does not fit a cell");
   return static_cast<uint8_t>(v);
 }
@@ -38,14 +38,14 @@ uint8_t velocita_cella(int32_t velocita) {
 // Names an earlier record as the one at fault of the load failure under way.
 // With the source closed the failure handler has no field of its own to
 // point at, so it keeps this one.
-void colpa_di(Caricamento& c, const Diagnostica& record) {
+void colpa_di(LoadState& c, const LoadReport& record) {
   c.diagnostica = record;
   c.lettore.reset();
 }
 
 // Runs `f`; a load failure in it is the fault of `record`, an earlier one.
 template <class F>
-void a_carico_di(Caricamento& c, const Diagnostica& record, F f) {
+void a_carico_di(LoadState& c, const LoadReport& record, F f) {
   try {
     f();
   } catch (const LoadFailure&) {
@@ -57,7 +57,7 @@ void a_carico_di(Caricamento& c, const Diagnostica& record, F f) {
 // Writes the current speed from the fill pointer up to the cell before
 // `fino`; a speed that does not fit a cell is the fault of the record that
 // gave it, not of the one that applies it.
-void applica_velocita(Caricamento& c, Lavoro& w, int64_t fino) {
+void applica_velocita(LoadState& c, Lavoro& w, int64_t fino) {
   const int64_t first = w.puntatore_velocita;
   a_carico_di(c, w.da_velocita, [&] {
     riempi(c.m.griglia, w.puntatore_velocita, fino, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
@@ -65,28 +65,28 @@ void applica_velocita(Caricamento& c, Lavoro& w, int64_t fino) {
   c.profile_filled(first, w.puntatore_velocita, CellMember::velocita, w.speed_giver);
 }
 
-Esito velocita(Caricamento& c, Lavoro& w) {
-  Modello& m = c.m;
+Esito velocita(LoadState& c, Lavoro& w) {
+  Model& m = c.m;
   const int32_t p = c.numero();
   const auto dove = c.qui();
   const int32_t s = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
-  const int64_t n = arrotonda(p / 50.0);
+  const int64_t n = round_half_even(p / 50.0);
   // Unlike adhesion, the speed fill stops at the last cell.
   if (n > 0 && w.puntatore_velocita < m.celle_totali) applica_velocita(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
   w.da_velocita = c.luogo(dove);
   w.speed_giver = c.record;
-  c.registrato(TipoRecord::velocita, p, dove);
+  c.registrato(RecordKind::velocita, p, dove);
   return Esito::continua;
 }
 
-Esito aderenza(Caricamento& c, Lavoro& w) {
+Esito aderenza(LoadState& c, Lavoro& w) {
   const int32_t p = c.numero();
   const auto dove = c.qui();
   const int32_t a = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
-  const int64_t n = arrotonda(p / 50.0);
+  const int64_t n = round_half_even(p / 50.0);
   if (n > 0) {
     const int64_t first = w.puntatore_aderenza;
     riempi(c.m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
@@ -95,24 +95,24 @@ Esito aderenza(Caricamento& c, Lavoro& w) {
   w.aderenza = a;
   w.da_aderenza = c.luogo(dove);
   w.adhesion_giver = c.record;
-  c.registrato(TipoRecord::aderenza, p, dove);
+  c.registrato(RecordKind::aderenza, p, dove);
   return Esito::continua;
 }
 
 // Signals and slowdowns stop loading once an error is recorded, also one the
 // line source recorded earlier (error 15 carries over). The record that stops
 // it is not the one at fault then: name that one too.
-Esito ferma_dopo_errore(Caricamento& c, int32_t errore_prima, int32_t posizione, Caricamento::Punto dove) {
-  const Diagnostica prima = c.diagnostica;
+Esito ferma_dopo_errore(LoadState& c, int32_t errore_prima, int32_t posizione, LoadState::Punto dove) {
+  const LoadReport prima = c.diagnostica;
   c.ferma(c.m.numero_errore, posizione, dove);
-  if (errore_prima > 0 && prima.sorgente == Diagnostica::linea && prima.riga > 0)
+  if (errore_prima > 0 && prima.sorgente == LoadReport::linea && prima.riga > 0)
     c.diagnostica.motivo = "recorded by the line source at line " + std::to_string(prima.riga) + " (\"" +
                            prima.testo_riga + "\"); train loading stops at its first signal or slowdown";
   return Esito::fine_caricamento;
 }
 
-Esito segnale(Caricamento& c) {
-  Modello& m = c.m;
+Esito segnale(LoadState& c) {
+  Model& m = c.m;
   const int32_t posizione = c.numero();
   const auto dove = c.qui();
   std::array<int32_t, 10> v{};
@@ -121,12 +121,12 @@ Esito segnale(Caricamento& c) {
   const int32_t errore_prima = m.numero_errore;
   memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], c.provenance);
   if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, posizione, dove);
-  c.registrato(TipoRecord::segnale, posizione, dove);
+  c.registrato(RecordKind::segnale, posizione, dove);
   return Esito::continua;
 }
 
-Esito rallentamento(Caricamento& c) {
-  Modello& m = c.m;
+Esito rallentamento(LoadState& c) {
+  Model& m = c.m;
   const int32_t x = c.numero();
   const auto dove = c.qui();
   std::array<int32_t, 5> v{};
@@ -135,17 +135,17 @@ Esito rallentamento(Caricamento& c) {
   const int32_t errore_prima = m.numero_errore;
   memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4], c.provenance);
   if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, x, dove);
-  c.registrato(TipoRecord::rallentamento, x, dove);
+  c.registrato(RecordKind::rallentamento, x, dove);
   return Esito::continua;
 }
 
-Esito abbattimento(Caricamento& c) {
-  Modello& m = c.m;
+Esito abbattimento(LoadState& c) {
+  Model& m = c.m;
   const int32_t p = c.numero();
   const auto dove = c.qui();
   const int32_t valore = c.numero();
   if (!c.dentro(p, 100, dove)) return Esito::fine_record;
-  const int64_t k = arrotonda(p / 50.0);
+  const int64_t k = round_half_even(p / 50.0);
   cella& cell = m.griglia.at(k);
   if (!libera(cell)) return c.ferma(7, p, dove);
   if (valore > 0) {
@@ -156,13 +156,13 @@ Esito abbattimento(Caricamento& c) {
     cell.tipo = tipo_cella::abbattimento_senza_valore;
     note_cells(c.provenance, k, k, CellMembers(CellMember::tipo));
   }
-  c.registrato(TipoRecord::abbattimento, p, dove);
+  c.registrato(RecordKind::abbattimento, p, dove);
   return Esito::continua;
 }
 
-Esito stazione_treno(Caricamento& c, Lavoro& w) {
-  Modello& m = c.m;
-  LettoreCampi& in = *c.lettore;
+Esito stazione_treno(LoadState& c, Lavoro& w) {
+  Model& m = c.m;
+  FieldReader& in = *c.lettore;
   const int32_t i = w.riga_stazione;
   stazione& r = m.stazioni.at(i);
 
@@ -209,8 +209,8 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
       r.campo6 = 0;
       break;
     default:
-      r.inizio = in_long(arrotonda(p - lunghezza / 2.0));
-      r.fine = in_long(arrotonda(p + lunghezza / 2.0) + (r.campo6 != 0 ? 50 : 0));
+      r.inizio = in_long(round_half_even(p - lunghezza / 2.0));
+      r.fine = in_long(round_half_even(p + lunghezza / 2.0) + (r.campo6 != 0 ? 50 : 0));
       break;
   }
   if (lunghezza < 600) r.campo5 = 0;
@@ -221,7 +221,7 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
   // Approach codes on the four cells before the stop point; not tested.
   if (r.tipo < 25 && r.tipo != 5 && r.tipo != 6)
     for (int k = 1; k <= 4; ++k) {
-      const int64_t j = arrotonda(r.fine / 50.0 - k - 1);
+      const int64_t j = round_half_even(r.fine / 50.0 - k - 1);
       if (j > 1) {
         m.griglia.at(j).preavviso = static_cast<uint8_t>(80 + k);
         note_cells(c.provenance, j, j, CellMembers(CellMember::preavviso));
@@ -230,22 +230,22 @@ Esito stazione_treno(Caricamento& c, Lavoro& w) {
   // The stop point replaces whatever stands in its cell.
   if (r.tipo < 25) {
     if (r.fine / 50.0 - 1 <= 1) return c.ferma(24, dove);
-    const int64_t k = arrotonda(r.fine / 50.0 - 1);
+    const int64_t k = round_half_even(r.fine / 50.0 - 1);
     cella& stop = m.griglia.at(k);
     stop.tipo = tipo_cella::fermata;
     stop.dato1 = basso16(i);
     note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
   }
   if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return c.ferma(22, r.posizione, dove);
-  c.registrato(TipoRecord::stazione, r.posizione, dove);
+  c.registrato(RecordKind::stazione, r.posizione, dove);
   w.riga_stazione = i + 1;
   if (w.riga_stazione >= c.prossima_riga_cartello) return c.ferma(10, dove);
   return Esito::continua;
 }
 
 // The record loop: returns false when loading ends.
-bool record(Caricamento& c, Lavoro& w) {
-  Modello& m = c.m;
+bool record(LoadState& c, Lavoro& w) {
+  Model& m = c.m;
   for (;;) {
     if (!c.leggi_chiave()) return true;
     c.record_begins();
@@ -291,9 +291,9 @@ bool record(Caricamento& c, Lavoro& w) {
 
 }  // namespace
 
-void carica_treno(Caricamento& c) {
-  Modello& m = c.m;
-  c.apri(Diagnostica::treno, c.nomi.treno_txt);
+void carica_treno(LoadState& c) {
+  Model& m = c.m;
+  c.apri(LoadReport::treno, c.nomi.treno_txt);
   // Everything before "[generale]" is skipped; without it nothing is read.
   while (!c.fine_file()) {
     m.riga = c.testo();
@@ -320,7 +320,7 @@ void carica_treno(Caricamento& c) {
     if (s.inizio % 50 != 0 || s.fine % 50 != 0) {
       m.numero_errore = 2;
       c.diagnostica = {};
-      c.diagnostica.sorgente = Diagnostica::linea;
+      c.diagnostica.sorgente = LoadReport::linea;
     }
   }
 }

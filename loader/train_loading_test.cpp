@@ -149,7 +149,7 @@ TEST(TrenoAderenza, PointerPastTheGridIsALoadFailure) {
     EXPECT_EQ(e.c(kCelle - 2).aderenza, 80);
     EXPECT_EQ(e.c(kCelle - 1).aderenza, 1);
     EXPECT_EQ(e.c(kCelle).aderenza, 1);
-    EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::treno);
+    EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
     EXPECT_EQ(e.diagnostica.riga, static_cast<int>(righe.size()) + 1);
   }
 }
@@ -247,7 +247,7 @@ TEST(TrenoSorgente, MissingIsALoadFailureThatKeepsTheLineData) {
                          OpzioniCarica{.con_planimetria = false, .scrivi_treno = false});
   EXPECT_EQ(e.m->numero_errore, 25);
   EXPECT_EQ(e.m->posizione_errore, 340901);
-  EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::treno);
+  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
   EXPECT_EQ(e.diagnostica.riga, 0);
   EXPECT_FALSE(e.linea_rimasta);
   EXPECT_FALSE(e.treno_rimasto);
@@ -523,7 +523,7 @@ TEST_P(TrenoArresti, LeaveWhatWasStoredAndNoSource) {
   EXPECT_FALSE(e.linea_rimasta);
   EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
   EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);
-  EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::treno);
+  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
   const size_t colpa = a.colpa == SIZE_MAX ? a.righe.size() - 1 : a.colpa;
   EXPECT_EQ(e.diagnostica.riga, static_cast<int>(colpa) + 3);
   EXPECT_EQ(e.diagnostica.testo_riga, a.righe[colpa]);
@@ -743,7 +743,7 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(e.c(801).tipo, 0);
                  EXPECT_EQ(e.m->stazioni.at(84).posizione, 0);
                  EXPECT_EQ(e.c(100).velocita, 0);  // no tails after a stop
-                 EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::treno);
+                 EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
                  EXPECT_EQ(e.diagnostica.riga, 5);
                  // ... and the record that recorded the error is named
                  EXPECT_NE(e.diagnostica.motivo.find("line source at line"), std::string::npos);
@@ -771,7 +771,7 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
                  EXPECT_EQ(e.c(19).velocita, 6);
                  EXPECT_EQ(e.c(20).velocita, 0);
-                 EXPECT_EQ(e.diagnostica.sorgente, Diagnostica::treno);
+                 EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
                  EXPECT_EQ(e.diagnostica.riga, 3);
                  EXPECT_EQ(e.diagnostica.testo_riga, "velocita,  1000,  1280");
                }},

@@ -1,13 +1,13 @@
 #include "loader/train_records.h"
 
-#include "loader/arrotonda.h"
+#include "loader/rounding.h"
 
 namespace compactor {
 
-void memo_segnale(Modello& m, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2, int32_t& s3,
+void memo_segnale(Model& m, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2, int32_t& s3,
                   int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3, int32_t& tempo,
                   ProvenanceSink* sink) {
-  const int64_t j = arrotonda(posizione / 50.0 + 1);
+  const int64_t j = round_half_even(posizione / 50.0 + 1);
   cella& c = m.griglia.at(j);
   if (!libera(c)) {
     m.numero_errore = 16;
@@ -30,12 +30,12 @@ void memo_segnale(Modello& m, int32_t posizione, int32_t& sx, int32_t& s1, int32
   }
 }
 
-void memo_rallentamento(Modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
+void memo_rallentamento(Model& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
                         int32_t& d_v, ProvenanceSink* sink) {
-  const int64_t s = arrotonda(x / 50.0 + 1);
-  const int64_t e = arrotonda((int64_t{x} + l) / 50.0 + 1);
-  const int64_t w = arrotonda((int64_t{x} - 1200) / 50.0 + 1);
-  const int64_t b = arrotonda((int64_t{x} - 1200) / 50.0);
+  const int64_t s = round_half_even(x / 50.0 + 1);
+  const int64_t e = round_half_even((int64_t{x} + l) / 50.0 + 1);
+  const int64_t w = round_half_even((int64_t{x} - 1200) / 50.0 + 1);
+  const int64_t b = round_half_even((int64_t{x} - 1200) / 50.0);
   Griglia& g = m.griglia;
 
   // Close to the start of the route there is no room for a warning board.

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "loader/provenance_sink.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 
@@ -12,13 +12,13 @@ namespace compactor {
 // is taken. A `tempo` of 1 to 100 becomes 101, also for the caller. Each
 // store procedure tells `sink`, when given, which members of which cells it
 // set.
-void memo_segnale(Modello& m, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2, int32_t& s3,
+void memo_segnale(Model& m, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2, int32_t& s3,
                   int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3, int32_t& tempo,
                   ProvenanceSink* sink = nullptr);
 
 // Stores one slowdown: end, start, warning board and pre-warning cells;
 // numero_errore = 17 to 20 when one of them is taken.
-void memo_rallentamento(Modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
+void memo_rallentamento(Model& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
                         int32_t& d_v, ProvenanceSink* sink = nullptr);
 
 }  // namespace compactor

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/errors.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 namespace {
@@ -16,8 +16,8 @@ namespace {
 // The grid of a 334 km route: cells 0 to 6820.
 constexpr int32_t kCelle = 6820;
 
-Modello modello() {
-  Modello m;
+Model modello() {
+  Model m;
   m.celle_totali = kCelle;
   m.griglia.dimensiona(kCelle);
   return m;
@@ -36,7 +36,7 @@ Segnale a(int32_t posizione, Segnale s = kSegnale29850) {
 }
 
 // Calls memo_segnale and returns the `tempo` the caller is left with.
-int32_t memo(Modello& m, Segnale s) {
+int32_t memo(Model& m, Segnale s) {
   memo_segnale(m, s.posizione, s.sx, s.s1, s.s2, s.s3, s.rapp, s.dx, s.d1, s.d2, s.d3, s.tempo);
   return s.tempo;
 }
@@ -48,10 +48,10 @@ struct Rallentamento {
 // x 20650, v 60, l 1000, f_tt 1, f_ta 1, d_v 0.
 constexpr Rallentamento kRallentamento20650{20650, 60, 1000, 1, 1, 0};
 
-void memo(Modello& m, Rallentamento r) { memo_rallentamento(m, r.x, r.v, r.l, r.f_tt, r.f_ta, r.d_v); }
+void memo(Model& m, Rallentamento r) { memo_rallentamento(m, r.x, r.v, r.l, r.f_tt, r.f_ta, r.d_v); }
 
 // Indices of the cells that differ between two grids.
-std::set<int64_t> cambiate(const Modello& prima, const Modello& dopo) {
+std::set<int64_t> cambiate(const Model& prima, const Model& dopo) {
   std::set<int64_t> k;
   for (int64_t i = 0; i <= kCelle; ++i)
     if (!(prima.griglia.at(i) == dopo.griglia.at(i))) k.insert(i);
@@ -62,8 +62,8 @@ std::set<int64_t> cambiate(const Modello& prima, const Modello& dopo) {
 // Signals
 
 TEST(SegnaleMemo, CarriedRecordAt29850) {
-  Modello m = modello();
-  const Modello prima = m;
+  Model m = modello();
+  const Model prima = m;
   memo(m, kSegnale29850);
   EXPECT_EQ(m.numero_errore, 0);
   cella atteso;
@@ -82,7 +82,7 @@ TEST(SegnaleMemo, CarriedRecordAt29850) {
 }
 
 TEST(SegnaleMemo, AllFieldsEnterTheirValues) {
-  Modello m = modello();
+  Model m = modello();
   memo(m, Segnale{10000, 1, 6, 5, 3, 1, 0, 1, 2, 4, 0});
   const cella& c = m.griglia.at(201);
   EXPECT_EQ(c.dato1, 61);
@@ -102,7 +102,7 @@ class SegnaleTempi : public ::testing::TestWithParam<Tempo> {};
 
 TEST_P(SegnaleTempi, KeptOnlyWithSx2AndRaisedTo101) {
   const Tempo& t = GetParam();
-  Modello m = modello();
+  Model m = modello();
   Segnale s = kSegnale29850;
   s.sx = t.sx;
   s.tempo = t.tempo;
@@ -121,7 +121,7 @@ TEST(SegnaleMemo, CellIsChainageOver50PlusOneRoundedOnce) {
   for (const auto& [posizione, j] : std::vector<std::pair<int32_t, int64_t>>{
            {350, 8}, {325, 8}, {375, 8}, {425, 10}, {8300, 167}, {29874, 598}, {29876, 599}}) {
     SCOPED_TRACE(posizione);
-    Modello m = modello();
+    Model m = modello();
     memo(m, a(posizione));
     EXPECT_EQ(m.griglia.at(j).tipo, tipo_cella::segnale);
     EXPECT_EQ(m.griglia.at(j - 8).preavviso, 84);
@@ -133,11 +133,11 @@ class SegnaleCellaOccupata : public ::testing::TestWithParam<uint8_t> {};
 // A station stop, a code drop, a signboard or any other feature refuses a
 // signal: error 16, and nothing of it is stored.
 TEST_P(SegnaleCellaOccupata, RefusesASignal) {
-  Modello m = modello();
+  Model m = modello();
   m.griglia.at(598).tipo = GetParam();
   m.griglia.at(598).dato1 = 7;
   m.numero_errore = 0;
-  const Modello prima = m;
+  const Model prima = m;
   memo(m, kSegnale29850);
   EXPECT_EQ(m.numero_errore, 16);
   EXPECT_TRUE(cambiate(prima, m).empty());
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Signal, SegnaleCellaOccupata,
                                            tipo_cella::abbattimento_senza_valore, tipo_cella::cartello));
 
 TEST(SegnaleMemo, ReplacesATunnelMarkerAndKeepsTheTrack) {
-  Modello m = modello();
+  Model m = modello();
   cella& c = m.griglia.at(598);
   c.tipo = tipo_cella::marcatore_montagna;
   c.montagna = 2;
@@ -170,7 +170,7 @@ TEST(SegnaleMemo, ReplacesATunnelMarkerAndKeepsTheTrack) {
 
 // A signal leaves an earlier error number alone: the caller reads it.
 TEST(SegnaleMemo, StoredWithoutTouchingAnEarlierError) {
-  Modello m = modello();
+  Model m = modello();
   m.numero_errore = 15;
   m.posizione_errore = 340901;
   memo(m, kSegnale29850);
@@ -181,7 +181,7 @@ TEST(SegnaleMemo, StoredWithoutTouchingAnEarlierError) {
 
 // The approach codes of the second signal land on the first one's own cell.
 TEST(SegnaleMemo, TwoSignals100MetresApart) {
-  Modello m = modello();
+  Model m = modello();
   memo(m, kSegnale29850);
   Segnale secondo = a(29950);
   secondo.dx = 0;
@@ -200,8 +200,8 @@ TEST(SegnaleMemo, TwoSignals100MetresApart) {
 // Below 350 m the fourth approach code would fall before cell 0: the cell
 // and the codes that fit are stored, then the load fails.
 TEST(SegnaleMemo, Below350MetresFailsOnTheFirstCellBeforeTheGrid) {
-  Modello m = modello();
-  const Modello prima = m;
+  Model m = modello();
+  const Model prima = m;
   EXPECT_THROW(memo(m, a(300)), LoadFailure);
   EXPECT_EQ(m.griglia.at(7).tipo, tipo_cella::segnale);
   EXPECT_EQ(m.griglia.at(5).preavviso, 81);
@@ -215,8 +215,8 @@ TEST(SegnaleMemo, Below350MetresFailsOnTheFirstCellBeforeTheGrid) {
 // Slowdowns
 
 TEST(RallentamentoMemo, CarriedExampleAt20650) {
-  Modello m = modello();
-  const Modello prima = m;
+  Model m = modello();
+  const Model prima = m;
   memo(m, kRallentamento20650);
   EXPECT_EQ(m.numero_errore, 0);
   const Griglia& g = m.griglia;
@@ -238,22 +238,22 @@ TEST(RallentamentoMemo, CarriedExampleAt20650) {
   EXPECT_EQ(cambiate(prima, m), (std::set<int64_t>{386, 387, 388, 389, 390, 414, 434}));
 }
 
-struct Avviso {
+struct AuthorWarning {
   const char* nome;
   int32_t x;
   int32_t f_ta;
   std::set<int64_t> celle;  // every cell the slowdown writes
   int64_t avviso;           // -1: none
 };
-void PrintTo(const Avviso& a, std::ostream* os) { *os << a.nome; }
+void PrintTo(const AuthorWarning& a, std::ostream* os) { *os << a.nome; }
 
-class RallentamentoAvvisi : public ::testing::TestWithParam<Avviso> {};
+class RallentamentoAvvisi : public ::testing::TestWithParam<AuthorWarning> {};
 
 // Up to 1500 m there is no warning board and no pre-warning, whatever f_ta.
 TEST_P(RallentamentoAvvisi, OnlyBeyond1500Metres) {
-  const Avviso& p = GetParam();
-  Modello m = modello();
-  const Modello prima = m;
+  const AuthorWarning& p = GetParam();
+  Model m = modello();
+  const Model prima = m;
   memo(m, Rallentamento{p.x, 60, 1000, 1, p.f_ta, 0});
   EXPECT_EQ(m.numero_errore, 0);
   EXPECT_EQ(cambiate(prima, m), p.celle);
@@ -265,18 +265,18 @@ TEST_P(RallentamentoAvvisi, OnlyBeyond1500Metres) {
 
 INSTANTIATE_TEST_SUITE_P(
     Slowdown, RallentamentoAvvisi,
-    ::testing::Values(Avviso{"at_1500_with_f_ta", 1500, 1, {31, 51}, -1},
-                      Avviso{"at_1500_without_f_ta", 1500, 0, {31, 51}, -1},
-                      Avviso{"at_1550_with_f_ta", 1550, 1, {4, 5, 6, 7, 8, 32, 52}, 8},
-                      Avviso{"at_1550_without_f_ta", 1550, 0, {8, 32, 52}, 8},
+    ::testing::Values(AuthorWarning{"at_1500_with_f_ta", 1500, 1, {31, 51}, -1},
+                      AuthorWarning{"at_1500_without_f_ta", 1500, 0, {31, 51}, -1},
+                      AuthorWarning{"at_1550_with_f_ta", 1550, 1, {4, 5, 6, 7, 8, 32, 52}, 8},
+                      AuthorWarning{"at_1550_without_f_ta", 1550, 0, {8, 32, 52}, 8},
                       // 1525 / 50 + 1 = 31.5 and (1525 - 1200) / 50 + 1 = 7.5
                       // both round to even; the pre-warning base 6.5 too.
-                      Avviso{"at_1525_halves_to_even", 1525, 1, {3, 4, 5, 6, 8, 32, 52}, 8}),
+                      AuthorWarning{"at_1525_halves_to_even", 1525, 1, {3, 4, 5, 6, 8, 32, 52}, 8}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(RallentamentoMemo, LengthZeroLeavesOneStartCell) {
-  Modello m = modello();
-  const Modello prima = m;
+  Model m = modello();
+  const Model prima = m;
   memo(m, Rallentamento{20650, 60, 0, 3, 0, 0});
   EXPECT_EQ(m.numero_errore, 0);
   EXPECT_EQ(m.griglia.at(414).tipo, tipo_cella::inizio_rallentamento);
@@ -290,7 +290,7 @@ TEST(RallentamentoMemo, LengthZeroLeavesOneStartCell) {
 TEST(RallentamentoMemo, SecondValueDv) {
   for (int32_t d_v : {0, 5}) {
     SCOPED_TRACE(d_v);
-    Modello m = modello();
+    Model m = modello();
     for (int64_t k : {386, 387, 388, 389, 390, 414, 434}) {
       m.griglia.at(k).tipo = tipo_cella::marcatore_montagna;
       m.griglia.at(k).dato2 = 9;
@@ -318,9 +318,9 @@ class RallentamentoOccupato : public ::testing::TestWithParam<Occupata> {};
 
 TEST_P(RallentamentoOccupato, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
   const Occupata& o = GetParam();
-  Modello m = modello();
+  Model m = modello();
   m.griglia.at(o.cella).tipo = tipo_cella::abbattimento;
-  const Modello prima = m;
+  const Model prima = m;
   Rallentamento r = kRallentamento20650;
   r.d_v = 5;
   memo(m, r);
@@ -345,7 +345,7 @@ INSTANTIATE_TEST_SUITE_P(Slowdown, RallentamentoOccupato,
                          [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(RallentamentoMemo, TunnelMarkersCountAsFree) {
-  Modello m = modello();
+  Model m = modello();
   for (int64_t k : {386, 390, 414, 434}) {
     m.griglia.at(k).tipo = tipo_cella::marcatore_montagna;
     m.griglia.at(k).montagna = 1;
@@ -360,8 +360,8 @@ TEST(RallentamentoMemo, TunnelMarkersCountAsFree) {
 // Only the start is range-checked by the caller: an end beyond the last
 // cell fails the load before anything is stored.
 TEST(RallentamentoMemo, EndBeyondTheGridIsALoadFailure) {
-  Modello m = modello();
-  const Modello prima = m;
+  Model m = modello();
+  const Model prima = m;
   EXPECT_THROW(memo(m, Rallentamento{340000, 60, 2000, 1, 1, 0}), LoadFailure);
   EXPECT_TRUE(cambiate(prima, m).empty());
   // The last cell itself can take an end.

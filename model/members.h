@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 

@@ -116,12 +116,12 @@ double Planimetria::y(int64_t m) const {
   return y_[static_cast<size_t>(m)];
 }
 
-Variante Planimetria::voce(int64_t m, int c) const {
+Variant Planimetria::voce(int64_t m, int c) const {
   if (m < 0 || m >= punti() || c < 0 || c > 1) throw LoadFailure("plan entry outside the plan");
   if (m >= prossimo_) return {};
   const double v = c == 0 ? x_[static_cast<size_t>(m)] : y_[static_cast<size_t>(m)];
-  if (m < 2) return Variante::intero16(static_cast<int16_t>(v));
-  return Variante::doppio64(v);
+  if (m < 2) return Variant::intero16(static_cast<int16_t>(v));
+  return Variant::doppio64(v);
 }
 
 }  // namespace compactor

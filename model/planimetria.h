@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "model/errors.h"
-#include "model/variante.h"
+#include "model/variant.h"
 
 namespace compactor {
 
@@ -84,7 +84,7 @@ class Planimetria {
   double y(int64_t m) const;
 
   // Entry (m, c), c = 0 for x and 1 for y, as the file stores it.
-  Variante voce(int64_t m, int c) const;
+  Variant voce(int64_t m, int c) const;
 
   // The seeded and computed coordinates in metre order, prossimo() of each,
   // for the writer, which reads them all in one pass.

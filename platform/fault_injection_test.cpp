@@ -19,7 +19,7 @@
 #include "driver/form1.h"
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 #include "testing/faulty_files.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
@@ -33,11 +33,11 @@
 namespace compactor {
 namespace {
 
-using testing::FileGuasti;
-using Operazione = FileGuasti::Operazione;
+using testing::FailingFiles;
+using Operazione = FailingFiles::Operazione;
 
 void prepara_vecchie(const testing::TempDir& dir) {
-  for (const auto& nome : testing::kUsciteProgramma) testing::scrivi(dir / nome, testing::versione_vecchia(nome));
+  for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
 }
 
 struct Esito {
@@ -57,18 +57,18 @@ Esito form_load(const std::string& cartella, Files& files) {
 // The bytes of a clean run and the file operations it makes.
 struct Riferimento {
   std::map<std::string, std::string> nuove;  // output name -> bytes
-  std::vector<FileGuasti::Chiamata> chiamate;
+  std::vector<FailingFiles::Chiamata> chiamate;
 };
 
 const Riferimento& riferimento() {
   static const Riferimento r = [] {
     testing::TempDir dir;
     prepara_vecchie(dir);
-    FileGuasti contatore(real_files());
+    FailingFiles contatore(real_files());
     const Esito run = form_load(dir.path(), contatore);
     if (run.stato != 0) throw std::runtime_error("the clean run failed: " + run.err);
     Riferimento rif;
-    for (const auto& nome : testing::kUsciteProgramma) rif.nuove[nome] = testing::leggi(dir / nome);
+    for (const auto& nome : testing::kProgramOutputs) rif.nuove[nome] = testing::file_text(dir / nome);
     rif.chiamate = contatore.chiamate();
     return rif;
   }();
@@ -102,7 +102,7 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
   for (const auto& c : chiamate) tipi.insert(c.operazione);
   ASSERT_EQ(tipi.size(), 5u) << "a full run reads, creates, writes, commits and deletes";
 
-  const NomiFile nomi = nomi_file("", "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names("", "Orvena_Lusco", "REG 4105");
   const std::map<std::string, std::string> sorgenti = {{nome_di(nomi.linea_txt), testo_file(righe_linea())},
                                                        {nome_di(nomi.treno_txt), testo_file(righe_treno())}};
   // Index of the first read: from there on the loader has the sources.
@@ -112,14 +112,14 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
   int punti = 0;
   for (int64_t n = 1; n <= static_cast<int64_t>(chiamate.size()); ++n) {
     const auto& guasta = chiamate[static_cast<size_t>(n - 1)];
-    std::vector<FileGuasti::Commit> modi = {FileGuasti::Commit::chiusura};
-    if (guasta.operazione == Operazione::commit) modi.push_back(FileGuasti::Commit::rinomina);
+    std::vector<FailingFiles::Commit> modi = {FailingFiles::Commit::chiusura};
+    if (guasta.operazione == Operazione::commit) modi.push_back(FailingFiles::Commit::rinomina);
     for (const auto modo : modi) {
       SCOPED_TRACE("call " + std::to_string(n) + ": " + nome_operazione(guasta.operazione) + " " +
-                   nome_di(guasta.path) + (modo == FileGuasti::Commit::rinomina ? " (rename)" : ""));
+                   nome_di(guasta.path) + (modo == FailingFiles::Commit::rinomina ? " (rename)" : ""));
       testing::TempDir dir;
       prepara_vecchie(dir);
-      FileGuasti files(real_files(), n, modo);
+      FailingFiles files(real_files(), n, modo);
       const Esito run = form_load(dir.path(), files);
       ++punti;
 
@@ -131,10 +131,10 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
       for (int64_t k = 0; k + 1 < n; ++k)
         if (chiamate[static_cast<size_t>(k)].operazione == Operazione::commit)
           rinnovate.insert(nome_di(chiamate[static_cast<size_t>(k)].path));
-      for (const auto& nome : testing::elenco(dir.path())) {
-        const std::string bytes = testing::leggi(dir / nome);
+      for (const auto& nome : testing::folder_names(dir.path())) {
+        const std::string bytes = testing::file_text(dir / nome);
         if (rif.nuove.count(nome)) {
-          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : testing::versione_vecchia(nome)) << nome;
+          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
         } else if (sorgenti.count(nome)) {
           // Written by this run; once the loader has begun it deletes them
           // on every way out.
@@ -144,11 +144,11 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
           ADD_FAILURE() << "a file that is neither output nor source: " << nome;
         }
       }
-      for (const auto& nome : testing::kUsciteProgramma) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
+      for (const auto& nome : testing::kProgramOutputs) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
       // The compiled files are one set: a failure before their renames
       // (creating or writing any of them) leaves all three old.
       int compilati_nuovi = 0;
-      for (const auto& nome : testing::kUsciteProgramma)
+      for (const auto& nome : testing::kProgramOutputs)
         if (!nome.ends_with(".txt") && rinnovate.count(nome)) ++compilati_nuovi;
       if (guasta.operazione != Operazione::commit) {
         EXPECT_TRUE(compilati_nuovi == 0 || compilati_nuovi == 3) << compilati_nuovi << " of the three renewed";
@@ -178,30 +178,30 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  EXPECT_EQ(testing::attendi(pid), 4);
-  EXPECT_EQ(testing::leggi(err_path),
+  EXPECT_EQ(testing::wait_program(pid), 4);
+  EXPECT_EQ(testing::file_text(err_path),
             "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
   const Riferimento& rif = riferimento();
-  for (const auto& nome : testing::kUsciteProgramma) {
+  for (const auto& nome : testing::kProgramOutputs) {
     const bool scritta_prima = nome.ends_with(".txt");  // the three texts come before the plan
-    EXPECT_EQ(testing::leggi(dir / nome), scritta_prima ? rif.nuove.at(nome) : testing::versione_vecchia(nome)) << nome;
+    EXPECT_EQ(testing::file_text(dir / nome), scritta_prima ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
   }
-  std::vector<std::string> attesi = testing::kUsciteProgramma;
+  std::vector<std::string> attesi = testing::kProgramOutputs;
   attesi.push_back("compactor");
   attesi.push_back("err.log");
   std::sort(attesi.begin(), attesi.end());
-  EXPECT_EQ(testing::elenco(dir.path()), attesi) << "no source and no temporary file stays";
+  EXPECT_EQ(testing::folder_names(dir.path()), attesi) << "no source and no temporary file stays";
 }
 
 #if COMPACTOR_HAVE_CLI
 // A small compiled scenario R_T in `dir`: its plan, scenario and grid files.
 void compile_small_scenario(const std::string& dir) {
-  const NomiFile names = nomi_file(dir, "R", "T");
+  const FileNames names = file_names(dir, "R", "T");
   write_whole(real_files(), names.linea_txt,
               "[generale]\r\nlunghezza percorso,    1000\r\n[curve]\r\ncurvas1,  350,  150\r\n[fine]\r\n");
   write_whole(real_files(), names.treno_txt,
               "[generale]\r\nvelocita,   0,    30\r\nsegnale,   450,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
-  Modello m;
+  Model m;
   m.nome_percorso = "R";
   m.nome_treno = "T";
   int32_t with_plan = 1;
@@ -231,24 +231,24 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
       return cli::dump(o, files, out, err);
     });
   runs.emplace_back("diff", [&](Files& files, std::ostream& out, std::ostream& err) {
-    cli::OpzioniDiff o;
+    cli::DiffOptions o;
     o.a = a;
     o.b = b;
     return cli::diff(o, files, out, err);
   });
   runs.emplace_back("render", [&](Files& files, std::ostream& out, std::ostream& err) {
-    cli::OpzioniRender o;
+    cli::RenderOptions o;
     o.ingressi = {a};
     o.percorso = "R";
     o.treno = "T";
     o.uscita = picture;
-    return cli::render(o, files, out, err, cli::Avanzamento(true));
+    return cli::render(o, files, out, err, cli::Progress(true));
   });
 
   std::set<Operazione> kinds;
   int points = 0;
   for (const auto& [what, run] : runs) {
-    FileGuasti counter(real_files());
+    FailingFiles counter(real_files());
     std::ostringstream out, err;
     ASSERT_EQ(run(counter, out, err), 0) << what << ": " << err.str();
     std::filesystem::remove(picture);
@@ -258,12 +258,12 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
       SCOPED_TRACE(what + ", call " + std::to_string(n) + ": " + nome_operazione(failing.operazione) + " " +
                    failing.path);
       kinds.insert(failing.operazione);
-      FileGuasti files(real_files(), n);
+      FailingFiles files(real_files(), n);
       std::ostringstream failed_out, failed_err;
       EXPECT_EQ(run(files, failed_out, failed_err), 4);
       EXPECT_EQ(failed_err.str(), "scenario: " + failing.path + ": " + files.motivo() + "\n");
-      EXPECT_EQ(testing::elenco(dir.path()), (std::vector<std::string>{"a", "b"})) << "a picture or a temporary file";
-      EXPECT_EQ(testing::elenco(a), compiled);
+      EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"a", "b"})) << "a picture or a temporary file";
+      EXPECT_EQ(testing::folder_names(a), compiled);
       ++points;
     }
   }

@@ -18,39 +18,39 @@ namespace {
 TEST(Files, AFileAppearsOnlyWhenCommittedAndAnAbandonedOneLeavesNothing) {
   testing::TempDir dir;
   const std::string path = dir / "out.bin";
-  testing::scrivi(path, "old content that is longer");
+  testing::put_file(path, "old content that is longer");
   {
     auto out = real_files().create(path);
     out->write("new");
-    EXPECT_EQ(testing::leggi(path), "old content that is longer") << "the old file stays until commit";
+    EXPECT_EQ(testing::file_text(path), "old content that is longer") << "the old file stays until commit";
   }
-  EXPECT_EQ(testing::leggi(path), "old content that is longer");
-  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"out.bin"}) << "the temporary file is gone";
+  EXPECT_EQ(testing::file_text(path), "old content that is longer");
+  EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"out.bin"}) << "the temporary file is gone";
 
   auto out = real_files().create(path);
   out->write("new");
   out->write(std::string(3 << 20, 'b'));  // larger than the buffer
   out->commit();
-  EXPECT_EQ(testing::leggi(path).size(), 3u + (3 << 20));
-  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"out.bin"});
+  EXPECT_EQ(testing::file_text(path).size(), 3u + (3 << 20));
+  EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"out.bin"});
 }
 
 TEST(Files, SpaceAskedAheadIsAHintThatNeverChangesTheBytes) {
   testing::TempDir dir;
   const std::string path = dir / "out.bin";
   for (uint64_t riservati : {0ull, 10ull, 5ull << 20, 1ull << 62}) {
-    testing::scrivi(path, std::string(100, 'o'));
+    testing::put_file(path, std::string(100, 'o'));
     auto out = real_files().create(path);
     out->reserve(riservati);
     out->write(std::string(1 << 20, 'n'));
     out->write("tail");
     out->commit();
-    EXPECT_EQ(testing::leggi(path), std::string(1 << 20, 'n') + "tail") << riservati;
+    EXPECT_EQ(testing::file_text(path), std::string(1 << 20, 'n') + "tail") << riservati;
     struct stat st;
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_LT(static_cast<uint64_t>(st.st_blocks) * 512, 2u << 20) << "space beyond the end is given back";
   }
-  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"out.bin"});
+  EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"out.bin"});
 }
 
 TEST(Files, FailuresNameTheFileAndTheReason) {
@@ -74,7 +74,7 @@ TEST(Files, FailuresNameTheFileAndTheReason) {
 TEST(Files, AWriteTheSystemRefusesIsAFailureNotASuccess) {
   testing::TempDir dir;
   const std::string path = dir / "f.bin";
-  testing::scrivi(path, "old");
+  testing::put_file(path, "old");
   const pid_t pid = ::fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
@@ -88,17 +88,17 @@ TEST(Files, AWriteTheSystemRefusesIsAFailureNotASuccess) {
     }
     ::_exit(1);
   }
-  EXPECT_EQ(testing::attendi(pid), 0) << "1: reported as success, 2: wrong file or reason";
-  EXPECT_EQ(testing::leggi(path), "old");
-  EXPECT_EQ(testing::elenco(dir.path()), std::vector<std::string>{"f.bin"});
+  EXPECT_EQ(testing::wait_program(pid), 0) << "1: reported as success, 2: wrong file or reason";
+  EXPECT_EQ(testing::file_text(path), "old");
+  EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"f.bin"});
 }
 
 // A reader that knows how long its files can be reads no more of a longer
 // one; a listing holds the folder's regular files, those behind a link too.
 TEST(Files, ReadingAtMostAndListingAFolder) {
   testing::TempDir dir;
-  testing::scrivi(dir / "b.dat", "0123456789");
-  testing::scrivi(dir / "a.sim", "");
+  testing::put_file(dir / "b.dat", "0123456789");
+  testing::put_file(dir / "a.sim", "");
   std::filesystem::create_directory(dir / "folder.dat");
   std::filesystem::create_symlink(dir / "b.dat", dir / "link.dat");
   std::filesystem::create_symlink(dir / "gone", dir / "dangling.dat");
@@ -118,7 +118,7 @@ TEST(Files, ReadingAtMostAndListingAFolder) {
   EXPECT_THROW(files.read_at_most(dir / "folder.dat", 10), PlatformError);
 
   // The same in memory, where a folder is the first part of the names.
-  FileInMemoria memory;
+  MemoryFiles memory;
   for (const char* path : {"/d/b.dat", "/d/a.sim", "/d/sub/c.dat", "/dd/e.dat"}) memory.metti(path, "0123456789");
   EXPECT_EQ(memory.list("/d"), (std::vector<std::string>{"a.sim", "b.dat"}));
   EXPECT_EQ(memory.list("/d/"), (std::vector<std::string>{"a.sim", "b.dat"}));

@@ -34,7 +34,7 @@ TEST(FolderLock, ASecondRunWaitsABoundedTimeAndNoLockFileIsLeft) {
   });
   EXPECT_NO_THROW(FolderLock(dir.path(), std::chrono::seconds(10)));
   ends.join();
-  EXPECT_TRUE(testing::elenco(dir.path()).empty()) << "the folder holds what it held";
+  EXPECT_TRUE(testing::folder_names(dir.path()).empty()) << "the folder holds what it held";
 }
 
 TEST(FolderLock, AFolderThatIsNotThereIsAFailureWithTheSystemsReason) {

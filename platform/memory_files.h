@@ -14,7 +14,7 @@
 
 namespace compactor {
 
-class FileInMemoria : public Files {
+class MemoryFiles : public Files {
  public:
   bool exists(const std::string& path) override { return file_.count(path) != 0; }
 
@@ -55,12 +55,12 @@ class FileInMemoria : public Files {
  private:
   class Uscita : public OutputFile {
    public:
-    Uscita(FileInMemoria& files, std::string path) : files_(files), path_(std::move(path)) {}
+    Uscita(MemoryFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
     void write(std::string_view bytes) override { bytes_.append(bytes); }
     void commit() override { files_.file_[path_] = std::move(bytes_); }
 
    private:
-    FileInMemoria& files_;
+    MemoryFiles& files_;
     std::string path_;
     std::string bytes_;
   };

@@ -14,10 +14,10 @@
 
 namespace compactor {
 
-class LettoreCampi {
+class FieldReader {
  public:
   // The whole source, as its Windows-1252 bytes.
-  explicit LettoreCampi(std::string bytes);
+  explicit FieldReader(std::string bytes);
 
   // True when no byte is left to read. Every field consumes its delimiter,
   // so this turns true right after the last field of a file that ends with
@@ -62,7 +62,7 @@ class LettoreCampi {
 
   std::string dati_;
   size_t pos_ = 0;
-  std::vector<size_t> inizi_riga_;  // offset of the first byte of each line
+  std::vector<uint32_t> inizi_riga_;  // offset of the first byte of each line
   int riga_ = 0;
   int colonna_ = 0;
 };

@@ -20,7 +20,7 @@ const std::string kFine = "<eof>";
 // Runs a script of reads: T text, L 32-bit, I 16-bit, B 8-bit. Numbers come
 // back as decimal text; kFine follows the read after which the source is
 // exhausted.
-std::vector<std::string> esegui(LettoreCampi& r, const std::string& letture) {
+std::vector<std::string> esegui(FieldReader& r, const std::string& letture) {
   std::vector<std::string> out;
   for (char l : letture) {
     switch (l) {
@@ -48,7 +48,7 @@ class CampiLetti : public testing::TestWithParam<Copione> {};
 
 TEST_P(CampiLetti, ReadsTheExpectedFields) {
   const Copione& c = GetParam();
-  LettoreCampi r(c.sorgente);
+  FieldReader r(c.sorgente);
   EXPECT_EQ(esegui(r, c.letture), c.attesi);
 }
 
@@ -141,14 +141,14 @@ class LetturaFallita : public testing::TestWithParam<Guasto> {};
 
 TEST_P(LetturaFallita, LastReadIsALoadFailure) {
   const Guasto& g = GetParam();
-  LettoreCampi r(g.sorgente);
+  FieldReader r(g.sorgente);
   ASSERT_NO_THROW(esegui(r, g.letture.substr(0, g.letture.size() - 1)));
   EXPECT_THROW(esegui(r, g.letture.substr(g.letture.size() - 1)), LoadFailure);
 }
 
 // The failure names the field's line and column as an editor counts them.
 TEST(LetturaFallitaDove, NamesLineAndColumnFromOne) {
-  LettoreCampi r("velocita, 100\r\n  abc, 7\r\n");
+  FieldReader r("velocita, 100\r\n  abc, 7\r\n");
   ASSERT_NO_THROW(esegui(r, "TL"));
   try {
     r.leggi_long();
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(FailedRead, ConsumesNothing) {
-  LettoreCampi r("abc, 1\r\n");
+  FieldReader r("abc, 1\r\n");
   EXPECT_THROW(r.leggi_long(), LoadFailure);
   EXPECT_EQ(r.leggi_testo(), "abc");
   EXPECT_EQ(r.leggi_byte(), 1);
@@ -215,7 +215,7 @@ TEST(FailedRead, ConsumesNothing) {
 }
 
 TEST(FieldPosition, LineAndColumnOfEachField) {
-  LettoreCampi r("[generale]\r\n  lunghezza percorso,    334000\nsfondo uno,\t1\rX");
+  FieldReader r("[generale]\r\n  lunghezza percorso,    334000\nsfondo uno,\t1\rX");
   EXPECT_EQ(r.riga_campo(), 0);
 
   struct Atteso {
@@ -239,7 +239,7 @@ TEST(FieldPosition, LineAndColumnOfEachField) {
 }
 
 TEST(FieldPosition, QuotedLineEndsStillCountAsLines) {
-  LettoreCampi r("\"a\nb\",c\nd");
+  FieldReader r("\"a\nb\",c\nd");
   r.leggi_testo();
   r.leggi_testo();
   EXPECT_EQ(r.riga_campo(), 2);
@@ -249,7 +249,7 @@ TEST(FieldPosition, QuotedLineEndsStillCountAsLines) {
 }
 
 TEST(FieldPosition, AFailureNamesTheFieldThatFailed) {
-  LettoreCampi r("a\r\n 12abc");
+  FieldReader r("a\r\n 12abc");
   r.leggi_testo();
   try {
     r.leggi_long();
@@ -265,7 +265,7 @@ TEST(FieldPosition, AFailureNamesTheFieldThatFailed) {
 // just after its text, whatever line end closes the source.
 TEST(FieldPosition, AReadPastTheEndPointsAfterTheLastLine) {
   for (const char* fonte : {"x\r\npendenza,  1200\r\n", "x\npendenza,  1200\n", "x\rpendenza,  1200", "x\r\npendenza,  1200"}) {
-    LettoreCampi r(fonte);
+    FieldReader r(fonte);
     r.leggi_testo();
     r.leggi_testo();
     r.leggi_long();
@@ -284,7 +284,7 @@ TEST(Robustness, BinaryGarbageComesToAnEnd) {
     std::string bytes(20000, '\0');
     for (char& b : bytes)
       b = gen() % 2 ? interessanti[gen() % interessanti.size()] : static_cast<char>(gen() & 0xFF);
-    LettoreCampi r(bytes);
+    FieldReader r(bytes);
     size_t letture = 0;
     while (!r.fine_file()) {
       ASSERT_LE(++letture, bytes.size()) << "seed " << seme;
@@ -311,7 +311,7 @@ TEST(Robustness, LongLinesReadInLinearTime) {
   std::string numeri;
   for (size_t i = 0; i < kCampi; ++i) numeri += "1,";
   numeri += "\r\n";
-  LettoreCampi r(numeri);
+  FieldReader r(numeri);
   uint64_t somma = 0;
   for (size_t i = 0; i < kCampi; ++i) somma += r.leggi_byte();
   EXPECT_EQ(somma, kCampi);
@@ -321,13 +321,13 @@ TEST(Robustness, LongLinesReadInLinearTime) {
   EXPECT_TRUE(r.fine_file());
 
   const size_t n = 8u << 20;
-  LettoreCampi testo(std::string(n, 'a') + "   ,x");
+  FieldReader testo(std::string(n, 'a') + "   ,x");
   EXPECT_EQ(testo.leggi_testo().size(), n);
   EXPECT_EQ(testo.leggi_testo(), "x");
 
   const size_t z = 4u << 20;
   const std::string zeri(z, '0');
-  LettoreCampi lunghi(zeri + "42," + "0." + zeri + "5e" + std::to_string(z + 1) + "," + "0." +
+  FieldReader lunghi(zeri + "42," + "0." + zeri + "5e" + std::to_string(z + 1) + "," + "0." +
                       zeri + "25e" + std::to_string(z + 1) + "," + std::string(z, '9') + "," +
                       std::string(z, 'x'));
   EXPECT_EQ(lunghi.leggi_long(), 42);
@@ -341,7 +341,7 @@ TEST(Robustness, LongLinesReadInLinearTime) {
 TEST(Robustness, LineNumbersOfAMillionLines) {
   std::string righe;
   for (int i = 0; i < 1'000'000; ++i) righe += i % 2 ? "7\n" : "7\r\n";
-  LettoreCampi r(righe);
+  FieldReader r(righe);
   int64_t somma = 0;
   while (!r.fine_file()) somma += r.leggi_long();
   EXPECT_EQ(somma, 7'000'000);

@@ -17,7 +17,7 @@
 
 namespace compactor::testing {
 
-class FileGuasti : public Files {
+class FailingFiles : public Files {
  public:
   enum class Operazione { read, list, create, write, commit, remove };
   // How a failing commit fails.
@@ -29,7 +29,7 @@ class FileGuasti : public Files {
   };
 
   // Call `guasto` (1-based) fails; 0 lets every call through.
-  explicit FileGuasti(Files& sotto, int64_t guasto = 0, Commit commit = Commit::chiusura)
+  explicit FailingFiles(Files& sotto, int64_t guasto = 0, Commit commit = Commit::chiusura)
       : sotto_(sotto), guasto_(guasto), commit_(commit) {}
 
   // Every call that could fail, in order, the failed one included.
@@ -85,7 +85,7 @@ class FileGuasti : public Files {
  private:
   class Uscita : public OutputFile {
    public:
-    Uscita(FileGuasti& files, std::unique_ptr<OutputFile> vero, std::string path)
+    Uscita(FailingFiles& files, std::unique_ptr<OutputFile> vero, std::string path)
         : files_(files), vero_(std::move(vero)), path_(std::move(path)) {}
 
     void write(std::string_view bytes) override {
@@ -107,7 +107,7 @@ class FileGuasti : public Files {
     }
 
    private:
-    FileGuasti& files_;
+    FailingFiles& files_;
     std::unique_ptr<OutputFile> vero_;
     std::string path_;
   };

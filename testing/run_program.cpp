@@ -32,7 +32,7 @@ namespace {
 
 }  // namespace
 
-pid_t avvia(const std::vector<std::string>& argv, const std::string& cwd, const std::vector<std::string>& env) {
+pid_t start_program(const std::vector<std::string>& argv, const std::string& cwd, const std::vector<std::string>& env) {
   // Never a pid that kill() would take for a group or for everyone.
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
@@ -43,13 +43,13 @@ pid_t avvia(const std::vector<std::string>& argv, const std::string& cwd, const 
   return pid;
 }
 
-int attendi(pid_t pid) {
+int wait_program(pid_t pid) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-Esito esegui(const std::vector<std::string>& argv, const std::string& cwd, const std::vector<std::string>& env) {
+RunResult run_program(const std::vector<std::string>& argv, const std::string& cwd, const std::vector<std::string>& env) {
   TempDir capture;
   const std::string out_path = capture / "out";
   const std::string err_path = capture / "err";
@@ -58,10 +58,10 @@ Esito esegui(const std::vector<std::string>& argv, const std::string& cwd, const
   if (pid == 0)
     diventa(argv, cwd, env, ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
             ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
-  Esito e;
-  e.stato = attendi(pid);
-  e.out = leggi(out_path);
-  e.err = leggi(err_path);
+  RunResult e;
+  e.stato = wait_program(pid);
+  e.out = file_text(out_path);
+  e.err = file_text(err_path);
   return e;
 }
 

@@ -8,7 +8,7 @@
 
 namespace compactor::testing {
 
-struct Esito {
+struct RunResult {
   int stato = -1;  // exit status, or 128 + signal
   std::string out;
   std::string err;
@@ -16,15 +16,15 @@ struct Esito {
 
 // Runs `argv` with `cwd` as working directory and `env` added to the
 // environment (NAME=VALUE strings).
-Esito esegui(const std::vector<std::string>& argv, const std::string& cwd = ".",
+RunResult run_program(const std::vector<std::string>& argv, const std::string& cwd = ".",
              const std::vector<std::string>& env = {});
 
-// Starts `argv` as esegui() does, with what it says thrown away, and
+// Starts `argv` as run_program() does, with what it says thrown away, and
 // returns at once with its pid.
-pid_t avvia(const std::vector<std::string>& argv, const std::string& cwd = ".",
+pid_t start_program(const std::vector<std::string>& argv, const std::string& cwd = ".",
             const std::vector<std::string>& env = {});
 
-// Waits for a program started by avvia(): its exit status, or 128 + signal.
-int attendi(pid_t pid);
+// Waits for a program started by start_program(): its exit status, or 128 + signal.
+int wait_program(pid_t pid);
 
 }  // namespace compactor::testing

@@ -9,7 +9,7 @@
 
 namespace compactor::testing {
 
-inline session::CompileResult compila_sessione(const std::string& linea, const std::string& treno,
+inline session::CompileResult compile_in_session(const std::string& linea, const std::string& treno,
                                                bool provenienza = false, const std::string& percorso = "R",
                                                const std::string& nome_treno = "T") {
   session::CompileRequest r;

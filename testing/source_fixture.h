@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "loader/diagnostica.h"
+#include "loader/load_report.h"
 #include "loader/memorizza_dati.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 #include "platform/memory_files.h"
 
 namespace compactor::testing {
@@ -39,12 +39,12 @@ inline std::string treno_minimo() { return righe_crlf({"[generale]"}); }
 
 // Two sources in memory under the names the loader looks for, and the model
 // of route R and train T to load them into.
-struct SorgentiInMemoria {
-  FileInMemoria files;
-  NomiFile nomi = nomi_file("/r", "R", "T");
-  Modello m;
+struct SourcesInMemory {
+  MemoryFiles files;
+  FileNames nomi = file_names("/r", "R", "T");
+  Model m;
 
-  SorgentiInMemoria(std::string_view linea, std::string_view treno) {
+  SourcesInMemory(std::string_view linea, std::string_view treno) {
     files.metti(nomi.linea_txt, std::string(linea));
     files.metti(nomi.treno_txt, std::string(treno));
     m.nome_percorso = "R";
@@ -63,13 +63,13 @@ struct SorgentiInMemoria {
 
 // What a load left.
 struct EsitoCarica {
-  std::unique_ptr<Modello> m = std::make_unique<Modello>();
-  Diagnostica diagnostica;
+  std::unique_ptr<Model> m = std::make_unique<Model>();
+  LoadReport diagnostica;
   bool linea_rimasta = false;             // the line source is still there
   bool treno_rimasto = false;             // the train source is still there
   std::vector<std::string> file_rimasti;  // every file of the run still there
 
-  Modello& modello() { return *m; }
+  Model& modello() { return *m; }
   const cella& c(int64_t k) const { return m->griglia.at(k); }
 };
 
@@ -83,7 +83,7 @@ struct OpzioniCarica {
 // escape, as the loader does.
 inline EsitoCarica carica(const std::optional<std::string>& linea, const std::string& treno = treno_minimo(),
                           OpzioniCarica o = {}) {
-  SorgentiInMemoria s(linea.value_or(""), treno);
+  SourcesInMemory s(linea.value_or(""), treno);
   if (!linea) s.files.remove(s.nomi.linea_txt);
   if (!o.scrivi_treno) s.files.remove(s.nomi.treno_txt);
   s.m.con_planimetria = o.con_planimetria ? 1 : 0;

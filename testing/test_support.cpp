@@ -23,7 +23,7 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string leggi(const std::string& path) {
+std::string file_text(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::stringstream s;
@@ -31,20 +31,20 @@ std::string leggi(const std::string& path) {
   return s.str();
 }
 
-void scrivi(const std::string& path, const std::string& bytes) {
+void put_file(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
   if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
-std::vector<std::string> elenco(const std::string& dir) {
+std::vector<std::string> folder_names(const std::string& dir) {
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
-const std::vector<std::string> kUsciteProgramma = {
+const std::vector<std::string> kProgramOutputs = {
     "Orvena_Lusco_linea.dat",
     "Orvena_Lusco_REG 4105.sim",
     "Orvena_Lusco_REG 4105.dat",
@@ -53,7 +53,7 @@ const std::vector<std::string> kUsciteProgramma = {
     "Orvena_Lusco_REG 4105_note.txt",
 };
 
-std::string versione_vecchia(const std::string& nome) {
+std::string old_version(const std::string& nome) {
   return "old version of " + nome + "\r\n" + std::string(700, 'o');
 }
 

@@ -21,14 +21,14 @@ class TempDir {
   std::string path_;
 };
 
-std::string leggi(const std::string& path);
-void scrivi(const std::string& path, const std::string& bytes);
+std::string file_text(const std::string& path);
+void put_file(const std::string& path, const std::string& bytes);
 // File names in a directory, sorted.
-std::vector<std::string> elenco(const std::string& dir);
+std::vector<std::string> folder_names(const std::string& dir);
 
 // The six files a run of the program leaves beside it.
-extern const std::vector<std::string> kUsciteProgramma;
+extern const std::vector<std::string> kProgramOutputs;
 // An earlier version of an output: shorter than the new one and different.
-std::string versione_vecchia(const std::string& nome);
+std::string old_version(const std::string& nome);
 
 }  // namespace compactor::testing

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor::cli {
 

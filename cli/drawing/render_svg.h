@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor::cli {
 

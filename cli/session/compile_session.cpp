@@ -2,12 +2,12 @@
 
 #include <optional>
 
-#include "cli/session/avvisi.h"
+#include "cli/session/author_warnings.h"
 #include "cli/session/error_messages.h"
 #include "cli/session/provenance_recorder.h"
 #include "compiler/compiled_files.h"
 #include "compiler/memorizza_percorso.h"
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 #include "platform/cp1252.h"
 #include "platform/memory_files.h"
 #include "sources/source_limit.h"
@@ -15,11 +15,11 @@
 namespace compactor::session {
 namespace {
 
-Source source_of(Diagnostica::Sorgente s) {
+Source source_of(LoadReport::Sorgente s) {
   switch (s) {
-    case Diagnostica::linea: return Source::line;
-    case Diagnostica::treno: return Source::train;
-    case Diagnostica::nessuna: break;
+    case LoadReport::linea: return Source::line;
+    case LoadReport::treno: return Source::train;
+    case LoadReport::nessuna: break;
   }
   return Source::none;
 }
@@ -34,7 +34,7 @@ void place(Diagnostic& d, Source source, int line, int column, std::string line_
   d.line_text = std::move(line_text);
 }
 
-Diagnostic warning(const Avviso& a) {
+Diagnostic warning(const AuthorWarning& a) {
   Diagnostic d;
   d.severity = Severity::warning;
   place(d, source_of(a.dove.sorgente), a.dove.riga, a.dove.colonna, a.testo_riga);
@@ -43,7 +43,7 @@ Diagnostic warning(const Avviso& a) {
 }
 
 // The error the model records, placed where the loader found it.
-Diagnostic recorded_error(const Modello& m, const Diagnostica& where) {
+Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
   d.severity = Severity::error;
   d.number = m.numero_errore;
@@ -55,7 +55,7 @@ Diagnostic recorded_error(const Modello& m, const Diagnostica& where) {
   return d;
 }
 
-Diagnostic error_stop(const Modello& m, int number) {
+Diagnostic error_stop(const Model& m, int number) {
   Diagnostic d;
   d.severity = Severity::error;
   d.number = number;
@@ -89,15 +89,15 @@ CompileResult compile(CompileRequest request) {
 
   // The sources where the loader looks for them, in memory; it deletes them
   // as it reads them, as it does on disk.
-  FileInMemoria files;
-  const NomiFile nomi = nomi_file("session", request.route, request.train_name);
+  MemoryFiles files;
+  const FileNames nomi = file_names("session", request.route, request.train_name);
   files.metti(nomi.linea_txt, std::move(request.line.bytes));
   files.metti(nomi.treno_txt, std::move(request.train.bytes));
 
-  Modello& m = result.model;
+  Model& m = result.model;
   m.nome_percorso = request.route;
   m.nome_treno = request.train_name;
-  RaccoltaAvvisi warnings;
+  WarningCollector warnings;
   if (request.on_stage) warnings.avanzamento = [&](const char* stage) { request.on_stage(stage); };
   std::optional<ProvenanceRecorder> recorder;
   if (request.provenance) recorder.emplace();
@@ -105,7 +105,7 @@ CompileResult compile(CompileRequest request) {
   ProvenanceRecorder::Stamps stamps;
   std::optional<Diagnostic> error;
   try {
-    const Diagnostica where = compile_in_memory(m, request.plan ? 1 : 0, nomi, files,
+    const LoadReport where = compile_in_memory(m, request.plan ? 1 : 0, nomi, files,
                                                 {.observer = &warnings, .provenance = recorder ? &*recorder : nullptr});
     stamps = {.marks = m.griglia.dimensionata(), .codes = m.griglia.dimensionata()};
     if (m.numero_errore != 0) {
@@ -120,7 +120,12 @@ CompileResult compile(CompileRequest request) {
     error = error_stop(m, number);
   }
 
-  for (const Avviso& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
+  for (const AuthorWarning& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
+  // Loads without a word and drives nowhere: a train source without a
+  // station (an empty file, say). Told of the file, not of a line.
+  if (!error && warnings.stations() == 0)
+    result.diagnostics.push_back(warning(
+        {{LoadReport::treno, 0, 0}, "the train source holds no station: the scenario has no stop and no timetable", ""}));
   if (error) result.diagnostics.push_back(std::move(*error));
   if (recorder) result.provenance = recorder->finish(m, stamps);
   return result;
@@ -128,7 +133,7 @@ CompileResult compile(CompileRequest request) {
 
 std::vector<std::string> write_compiled(const CompileResult& result, const std::string& folder, Files& files) {
   if (!result.writable()) return {};
-  return scrivi_file_compilati(result.model, nomi_file(folder, result.route, result.train_name), files);
+  return scrivi_file_compilati(result.model, file_names(folder, result.route, result.train_name), files);
 }
 
 }  // namespace compactor::session

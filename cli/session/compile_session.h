@@ -40,7 +40,7 @@
 
 #include "cli/session/diagnostic.h"
 #include "cli/session/provenance.h"
-#include "model/modello.h"
+#include "model/model.h"
 #include "platform/files.h"
 
 namespace compactor::session {
@@ -89,7 +89,7 @@ struct CompileResult {
   Outcome outcome = Outcome::clean;
   // The run state as the program leaves it before writing: grid, stations,
   // plan, tunnels, numero_errore and posizione_errore.
-  Modello model;
+  Model model;
   // The warnings in source order (the line source first, each by line),
   // then the error when there is one.
   std::vector<Diagnostic> diagnostics;

@@ -15,9 +15,10 @@ const std::string kLinea =
     "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  150\r\n"
     "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)\r\n[fine]\r\n";
 const std::string kTreno =
-    "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n";
+    "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"
+    "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n[fine]\r\n";
 
-using testing::compila_sessione;
+using testing::compile_in_session;
 
 std::string sostituisci(std::string s, const std::string& da, const std::string& a) {
   return s.replace(s.find(da), da.size(), a);
@@ -57,7 +58,7 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
-    const CompileResult r = compila_sessione(c.linea, c.treno);
+    const CompileResult r = compile_in_session(c.linea, c.treno);
     EXPECT_EQ(r.outcome, c.esito);
     EXPECT_EQ(r.writable(), c.scrivibile);
     EXPECT_EQ(r.warning_count(), c.avvisi);
@@ -81,7 +82,7 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
 }
 
 TEST(CompileSession, AWarningIsPlacedOnItsFieldWithItsLine) {
-  const CompileResult r = compila_sessione(sostituisci(kLinea, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTreno);
+  const CompileResult r = compile_in_session(sostituisci(kLinea, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTreno);
   ASSERT_EQ(r.diagnostics.size(), 1u);
   const Diagnostic& d = r.diagnostics[0];
   EXPECT_EQ(d.severity, Severity::warning);
@@ -110,40 +111,40 @@ TEST(CompileSession, FieldSpans) {
 TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   const std::string linea = testo_file(righe_linea()), treno = testo_file(righe_treno());
   // The program's run, on the same sources.
-  FileInMemoria programma;
-  Modello m;
+  MemoryFiles programma;
+  Model m;
   m.nome_percorso = "Orvena_Lusco";
   m.nome_treno = "REG 4105";
-  const NomiFile nomi = nomi_file("/r", "Orvena_Lusco", "REG 4105");
+  const FileNames nomi = file_names("/r", "Orvena_Lusco", "REG 4105");
   programma.metti(nomi.linea_txt, linea);
   programma.metti(nomi.treno_txt, treno);
   int32_t j = 1;
   memorizza_percorso(m, j, nomi, programma);
 
-  const CompileResult risultato = compila_sessione(linea, treno, true, "Orvena_Lusco", "REG 4105");
+  const CompileResult risultato = compile_in_session(linea, treno, true, "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(risultato.outcome, Outcome::clean);
   EXPECT_EQ(risultato.warning_count(), 3u);
-  FileInMemoria scritti;
+  MemoryFiles scritti;
   const auto nomi_scritti = write_compiled(risultato, "/out", scritti);
-  const NomiFile uscita = nomi_file("/out", "Orvena_Lusco", "REG 4105");
+  const FileNames uscita = file_names("/out", "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(nomi_scritti, (std::vector<std::string>{uscita.planimetria, uscita.scenario, uscita.griglia}));
   EXPECT_TRUE(scritti.read(uscita.planimetria) == programma.read(nomi.planimetria));
   EXPECT_TRUE(scritti.read(uscita.scenario) == programma.read(nomi.scenario));
   EXPECT_TRUE(scritti.read(uscita.griglia) == programma.read(nomi.griglia));
 
   // An error stop writes nothing, even when asked.
-  const CompileResult fermata = compila_sessione(sostituisci(kLinea, "2950", "0"), kTreno);
-  FileInMemoria vuoto;
+  const CompileResult fermata = compile_in_session(sostituisci(kLinea, "2950", "0"), kTreno);
+  MemoryFiles vuoto;
   EXPECT_TRUE(write_compiled(fermata, "/out", vuoto).empty());
-  EXPECT_FALSE(vuoto.exists(nomi_file("/out", "R", "T").griglia));
+  EXPECT_FALSE(vuoto.exists(file_names("/out", "R", "T").griglia));
 }
 
 // Each compile is a function of its request: an edit in between leaves no
 // trace in the next compile of the first sources.
 TEST(CompileSession, CompilingAgainAfterAnEditIsIndependent) {
-  const CompileResult primo = compila_sessione(kLinea, kTreno, true);
-  const CompileResult modificato = compila_sessione(sostituisci(kLinea, "2950", "3950"), kTreno, true);
-  const CompileResult di_nuovo = compila_sessione(kLinea, kTreno, true);
+  const CompileResult primo = compile_in_session(kLinea, kTreno, true);
+  const CompileResult modificato = compile_in_session(sostituisci(kLinea, "2950", "3950"), kTreno, true);
+  const CompileResult di_nuovo = compile_in_session(kLinea, kTreno, true);
   EXPECT_EQ(modificato.error()->number, 16);
   EXPECT_EQ(primo.error(), nullptr);
   EXPECT_EQ(di_nuovo.error(), nullptr);

@@ -5,9 +5,9 @@
 
 namespace compactor::session {
 
-int32_t ProvenanceRecorder::record_begins(const Luogo& where, std::string_view line) {
-  const Source source = where.sorgente == Diagnostica::linea   ? Source::line
-                        : where.sorgente == Diagnostica::treno ? Source::train
+int32_t ProvenanceRecorder::record_begins(const SourcePlace& where, std::string_view line) {
+  const Source source = where.sorgente == LoadReport::linea   ? Source::line
+                        : where.sorgente == LoadReport::treno ? Source::train
                                                                : Source::none;
   const Record record{source, where.riga, where.colonna};
   // Key fields that share a line share its text: a hostile line of a
@@ -73,7 +73,7 @@ void ProvenanceRecorder::fit_cells(int64_t size) {
   p_.cells_.resize(static_cast<size_t>(std::max<int64_t>(size, 0)), nobody);
 }
 
-Provenance ProvenanceRecorder::finish(const Modello& m, Stamps stamps) {
+Provenance ProvenanceRecorder::finish(const Model& m, Stamps stamps) {
   auto& r85 = p_.rows_[85];
   r85[static_cast<size_t>(RowMember::nome)] = Provenance::kRouteName;
   p_.rows_[86][static_cast<size_t>(RowMember::nome)] = Provenance::kTrainName;

@@ -7,13 +7,13 @@
 
 #include "cli/session/provenance.h"
 #include "loader/provenance_sink.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor::session {
 
 class ProvenanceRecorder final : public ProvenanceSink {
  public:
-  int32_t record_begins(const Luogo& where, std::string_view line) override;
+  int32_t record_begins(const SourcePlace& where, std::string_view line) override;
   void cells_set(int64_t first, int64_t last, CellMembers members) override;
   void row_set(int row, RowMembers members) override;
   void profile_filled(int64_t first, int64_t last, CellMember member, int32_t giver) override;
@@ -27,7 +27,7 @@ class ProvenanceRecorder final : public ProvenanceSink {
   };
   // Credits the names and the stamps, fits the cells to the grid of `m` and
   // builds the reverse map; the recorder is spent.
-  Provenance finish(const Modello& m, Stamps stamps);
+  Provenance finish(const Model& m, Stamps stamps);
 
  private:
   void set_cells(int64_t first, int64_t last, CellMembers members, int32_t who);

@@ -15,7 +15,7 @@ namespace {
 
 CompileResult compila(const std::string& linea, const std::string& treno, const std::string& percorso = "R",
                       const std::string& nome_treno = "T") {
-  return testing::compila_sessione(linea, treno, true, percorso, nome_treno);
+  return testing::compile_in_session(linea, treno, true, percorso, nome_treno);
 }
 
 // The 1-based line of `testo` that holds `pezzo`; 0 when none does.
@@ -37,7 +37,7 @@ std::string dove(const CompileResult& r, const Origin& o) {
 
 // Every member that is not as a fresh model has it was set by someone.
 void ognuno_ha_chi_lo_ha_messo(const CompileResult& r) {
-  const Modello& m = r.model;
+  const Model& m = r.model;
   for (int64_t k = 0; k < m.griglia.dimensione(); ++k)
     for (int i = 0; i < kCellMemberCount; ++i) {
       const auto membro = static_cast<CellMember>(i);

@@ -5,7 +5,7 @@ of record, a slowdown among them.
     python3 emitters/scenario_gen/example.py [--check]
 
 The scenario is described below and written by the machinery of the carried
-scenario (genera.py): the same record writers, the same speed indicator
+scenario (generate.py): the same record writers, the same speed indicator
 boards derived from the speed limits, the same model of the loader's grid,
 which refuses to write a source that would record a load error. The files
 are what the program writes: Windows-1252 (here plain ASCII), lines ended by
@@ -19,7 +19,7 @@ import sys
 sys.dont_write_bytecode = True
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-import genera  # noqa: E402
+import generate  # noqa: E402
 
 OUT = os.path.join(HERE, "..", "..", "docs", "example")
 ROUTE = "Valdora_Pianetto"
@@ -36,7 +36,7 @@ STATIONS = [
 # hours, minutes, seconds at each station; 0, 0, 0 where the train passes
 TIMES = {0: (8, 5, 0), 9800: (8, 13, 0), 17500: (0, 0, 0), 26200: (8, 24, 0), 34500: (8, 31, 0)}
 
-EXAMPLE = genera.Scenario(
+EXAMPLE = generate.Scenario(
     length=36000,
     line_general=[
         "lunghezza percorso,    36000",
@@ -78,26 +78,26 @@ SIGNBOARDS = [(4950, "(  Cippo  )(Km 5+000)"), (9950, "(  Cippo  )(Km 10+000)"),
               (33950, "(Dev.)(I.  )")]
 # block signals between the stations, protection signals before them and
 # departure signals after them, in the carried signals' shapes
-SIGNALS = [(1050, genera.FORMA_PARTENZA), (3950, genera.FORMA_BLOCCO), (6950, genera.FORMA_BLOCCO),
-           (9050, genera.FORMA_PROTEZIONE), (9900, genera.FORMA_PARTENZA), (12950, genera.FORMA_BLOCCO),
-           (16000, genera.FORMA_BLOCCO), (19000, genera.FORMA_BLOCCO), (22000, genera.FORMA_BLOCCO),
-           (25400, genera.FORMA_PROTEZIONE), (26350, genera.FORMA_PARTENZA), (29000, genera.FORMA_BLOCCO),
-           (31500, genera.FORMA_BLOCCO), (33600, genera.FORMA_PROTEZIONE)]
+SIGNALS = [(1050, generate.FORMA_PARTENZA), (3950, generate.FORMA_BLOCCO), (6950, generate.FORMA_BLOCCO),
+           (9050, generate.FORMA_PROTEZIONE), (9900, generate.FORMA_PARTENZA), (12950, generate.FORMA_BLOCCO),
+           (16000, generate.FORMA_BLOCCO), (19000, generate.FORMA_BLOCCO), (22000, generate.FORMA_BLOCCO),
+           (25400, generate.FORMA_PROTEZIONE), (26350, generate.FORMA_PARTENZA), (29000, generate.FORMA_BLOCCO),
+           (31500, generate.FORMA_BLOCCO), (33600, generate.FORMA_PROTEZIONE)]
 CODE_DROPS = [3950, 12950, 19000]
 
 
 def texts():
-    line = genera.testo_linea(EXAMPLE, CURVES, GRADIENTS, genera.tabelle(EXAMPLE), SIGNBOARDS)
+    line = generate.testo_linea(EXAMPLE, CURVES, GRADIENTS, generate.tabelle(EXAMPLE), SIGNBOARDS)
     times = {c: {"sorgente": t} for c, t in TIMES.items()}
-    train = genera.testo_treno(EXAMPLE, times, SIGNALS, CODE_DROPS)
-    errors, _ = genera.carica(EXAMPLE, line, train)
-    genera.verifica(not errors, "the example would not load: %s" % errors[:5])
+    train = generate.testo_treno(EXAMPLE, times, SIGNALS, CODE_DROPS)
+    errors, _ = generate.carica(EXAMPLE, line, train)
+    generate.verifica(not errors, "the example would not load: %s" % errors[:5])
     return {ROUTE + "_linea.txt": line, ROUTE + "_" + TRAIN + "-.txt": train}
 
 
 def main():
     files = {name: "".join(x + "\r\n" for x in lines).encode("cp1252") for name, lines in texts().items()}
-    return genera.write_or_check(files, OUT, "--check" in sys.argv)
+    return generate.write_or_check(files, OUT, "--check" in sys.argv)
 
 
 if __name__ == "__main__":

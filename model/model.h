@@ -137,7 +137,7 @@ class TabellaMontagne {
 };
 
 // The run state: one object, owned by the entry point, passed to each step.
-struct Modello {
+struct Model {
   std::string nome_percorso;  // Windows-1252 bytes
   std::string nome_treno;     // Windows-1252 bytes
   int32_t con_planimetria = 0;

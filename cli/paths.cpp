@@ -1,4 +1,4 @@
-#include "cli/percorsi.h"
+#include "cli/paths.h"
 
 #include <filesystem>
 #include <system_error>
@@ -9,12 +9,12 @@ namespace compactor::cli {
 
 namespace fs = std::filesystem;
 
-std::string senza_barre_finali(std::string cartella) {
+std::string without_trailing_slashes(std::string cartella) {
   while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
   return cartella;
 }
 
-std::string mostra_percorso(const std::string& path) {
+std::string shown_path(const std::string& path) {
   const fs::path p(path);
   return (p.parent_path() / cp1252_to_utf8(p.filename().string())).string();
 }
@@ -30,7 +30,7 @@ std::string make_directory(const std::string& dir) {
 std::string absolute_directory(const std::string& dir) {
   std::error_code ec;
   const fs::path p = fs::absolute(dir, ec);
-  return senza_barre_finali(ec ? dir : p.lexically_normal().string());
+  return without_trailing_slashes(ec ? dir : p.lexically_normal().string());
 }
 
 bool is_directory(const std::string& path) {

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "loader/diagnostica.h"
+#include "loader/load_report.h"
 
 namespace compactor {
 
-enum class TipoRecord {
+enum class RecordKind {
   pendenza,
   curva,
   montagna,
@@ -25,23 +25,23 @@ enum class TipoRecord {
   stazione,
 };
 
-struct Luogo {
-  Diagnostica::Sorgente sorgente = Diagnostica::nessuna;
+struct SourcePlace {
+  LoadReport::Sorgente sorgente = LoadReport::nessuna;
   int riga = 0;
   int colonna = 0;
 };
 
 // Each call also gets the text of the line at `dove` as the source holds it
 // (without its line end), valid for the call only.
-class Osservatore {
+class LoadObserver {
  public:
-  virtual ~Osservatore() = default;
+  virtual ~LoadObserver() = default;
   // A key field of the record part that matched no key word and was skipped.
-  virtual void campo_ignorato(const Luogo& dove, std::string_view riga, const std::string& campo) = 0;
+  virtual void campo_ignorato(const SourcePlace& dove, std::string_view riga, const std::string& campo) = 0;
   // A record read and stored, at its first chainage.
-  virtual void record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) = 0;
+  virtual void record(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) = 0;
   // A feature stored over a tunnel marker, which it replaces.
-  virtual void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) = 0;
+  virtual void marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) = 0;
   // The compile step moves on to its next stage ("loading", "finishing", "writing").
   virtual void fase(const char* /*nome*/) {}
 };

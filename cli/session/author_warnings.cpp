@@ -1,4 +1,4 @@
-#include "cli/session/avvisi.h"
+#include "cli/session/author_warnings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,28 +12,28 @@
 namespace compactor::session {
 namespace {
 
-const char* nome_record(TipoRecord t) {
+const char* nome_record(RecordKind t) {
   switch (t) {
-    case TipoRecord::pendenza: return "gradient";
-    case TipoRecord::curva: return "curve";
-    case TipoRecord::montagna: return "tunnel";
-    case TipoRecord::indicatore_v_max: return "speed indicator board";
-    case TipoRecord::cartello: return "signboard";
-    case TipoRecord::velocita: return "speed limit";
-    case TipoRecord::aderenza: return "adhesion";
-    case TipoRecord::segnale: return "signal";
-    case TipoRecord::rallentamento: return "slowdown";
-    case TipoRecord::abbattimento: return "code drop";
-    case TipoRecord::stazione: return "station";
+    case RecordKind::pendenza: return "gradient";
+    case RecordKind::curva: return "curve";
+    case RecordKind::montagna: return "tunnel";
+    case RecordKind::indicatore_v_max: return "speed indicator board";
+    case RecordKind::cartello: return "signboard";
+    case RecordKind::velocita: return "speed limit";
+    case RecordKind::aderenza: return "adhesion";
+    case RecordKind::segnale: return "signal";
+    case RecordKind::rallentamento: return "slowdown";
+    case RecordKind::abbattimento: return "code drop";
+    case RecordKind::stazione: return "station";
   }
   return "record";
 }
 
 // Kinds whose records fill the grid forward from the one before, so that a
 // record behind its predecessor goes wrong.
-bool conta_ordine(TipoRecord t) {
-  return t == TipoRecord::pendenza || t == TipoRecord::curva || t == TipoRecord::velocita ||
-         t == TipoRecord::aderenza || t == TipoRecord::stazione;
+bool conta_ordine(RecordKind t) {
+  return t == RecordKind::pendenza || t == RecordKind::curva || t == RecordKind::velocita ||
+         t == RecordKind::aderenza || t == RecordKind::stazione;
 }
 
 std::string senza_bianchi(std::string s) {
@@ -56,7 +56,7 @@ bool chiave_con_maiuscola(const std::string& campo) {
 
 }  // namespace
 
-bool RaccoltaAvvisi::aggiungi(Kind kind, const Luogo& dove, std::string_view riga, std::string messaggio) {
+bool WarningCollector::aggiungi(Kind kind, const SourcePlace& dove, std::string_view riga, std::string messaggio) {
   const auto k = static_cast<size_t>(kind);
   if (told_[k] >= kMostOfAKind) {
     if (untold_[k].count++ == 0) {
@@ -70,7 +70,7 @@ bool RaccoltaAvvisi::aggiungi(Kind kind, const Luogo& dove, std::string_view rig
   return true;
 }
 
-void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, std::string_view linea, const std::string& campo) {
+void WarningCollector::campo_ignorato(const SourcePlace& dove, std::string_view linea, const std::string& campo) {
   const std::string testo = senza_bianchi(campo);
   // Headers, comments and empty fields are what authors write on purpose.
   if (testo.empty() || (testo.front() == '[' && testo.back() == ']')) return;
@@ -117,12 +117,13 @@ void RaccoltaAvvisi::campo_ignorato(const Luogo& dove, std::string_view linea, c
   aggiungi(Kind::unrecognised, dove, linea, messaggio);
 }
 
-void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view linea) {
+void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view linea) {
   const int fonte = dove.sorgente;
   righe_[fonte].record = dove.riga;
+  if (tipo == RecordKind::stazione) ++stations_;
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
-  if (tipo != TipoRecord::stazione && tipo != TipoRecord::curva && chainage % 50 != 0)
+  if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
     aggiungi(Kind::off_cell, dove, linea, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
                                          nome_record(tipo), chainage));
   if (!conta_ordine(tipo)) return;
@@ -134,13 +135,13 @@ void RaccoltaAvvisi::record(TipoRecord tipo, int32_t chainage, const Luogo& dove
   ultima_chainage_[chiave] = chainage;
 }
 
-void RaccoltaAvvisi::marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove,
+void WarningCollector::marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove,
                                             std::string_view linea) {
   aggiungi(Kind::marker, dove, linea, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
 }
 
-std::vector<Avviso> RaccoltaAvvisi::avvisi() const {
-  std::vector<Avviso> ordinati = avvisi_;
+std::vector<AuthorWarning> WarningCollector::avvisi() const {
+  std::vector<AuthorWarning> ordinati = avvisi_;
   for (const Surplus& s : surplus_)
     if (s.altri > 0)
       ordinati.at(s.avviso).messaggio =
@@ -156,7 +157,7 @@ std::vector<Avviso> RaccoltaAvvisi::avvisi() const {
                                     u.count, kWhat[k], kMostOfAKind),
                         u.line});
   }
-  std::stable_sort(ordinati.begin(), ordinati.end(), [](const Avviso& a, const Avviso& b) {
+  std::stable_sort(ordinati.begin(), ordinati.end(), [](const AuthorWarning& a, const AuthorWarning& b) {
     return std::tie(a.dove.sorgente, a.dove.riga) < std::tie(b.dove.sorgente, b.dove.riga);
   });
   return ordinati;

@@ -10,11 +10,11 @@ namespace compactor::cli {
 
 // A directory named on the command line, without the trailing "/" that
 // would double the separator in the file names formed from it.
-std::string senza_barre_finali(std::string cartella);
+std::string without_trailing_slashes(std::string cartella);
 
 // A path for people: its directory is the author's own text (UTF-8) and is
 // shown as given; its file name is a scenario's Windows-1252 name.
-std::string mostra_percorso(const std::string& path);
+std::string shown_path(const std::string& path);
 
 // Makes directory `dir` and its parents when they are missing. Empty when
 // `dir` is a directory afterwards; else why not, in words.

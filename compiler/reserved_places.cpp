@@ -1,10 +1,10 @@
-#include "compiler/riservati.h"
+#include "compiler/reserved_places.h"
 
 #include "compiler/codici_gara.h"
 
 namespace compactor {
 
-void timbra_riservati(Modello& m) {
+void stamp_reserved_places(Model& m) {
   stazione& riga85 = m.stazioni.at(85);
   // A loader that stopped before the route length leaves no cell 1.
   cella* cella1 = m.griglia.contiene(1) ? &m.griglia.at(1) : nullptr;

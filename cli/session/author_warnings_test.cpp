@@ -1,4 +1,4 @@
-#include "cli/session/avvisi.h"
+#include "cli/session/author_warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +8,14 @@
 namespace compactor::session {
 namespace {
 
-Luogo treno(int riga, int colonna) { return {Diagnostica::treno, riga, colonna}; }
+SourcePlace treno(int riga, int colonna) { return {LoadReport::treno, riga, colonna}; }
 
 TEST(Warnings, SurplusFieldsOnOneLineAreToldOnceWithTheirCount) {
   // A hostile line of a million surplus fields must not make a million
   // warnings, each carrying a copy of the line.
   const std::string riga = "velocita,   0,    30,  40,  41,  42";
-  RaccoltaAvvisi r;
-  r.record(TipoRecord::velocita, 0, treno(2, 12), riga);
+  WarningCollector r;
+  r.record(RecordKind::velocita, 0, treno(2, 12), riga);
   r.campo_ignorato(treno(2, 23), riga, "40");
   r.campo_ignorato(treno(2, 28), riga, "41");
   r.campo_ignorato(treno(2, 33), riga, "42");
@@ -28,12 +28,12 @@ TEST(Warnings, SurplusFieldsOnOneLineAreToldOnceWithTheirCount) {
 
 TEST(Warnings, ADecimalCommaIsToldAndSurplusAfterItOnce) {
   const std::string riga = "pendenza,  1250,   -4,5, 7, 8";
-  RaccoltaAvvisi r;
-  const Luogo dove{Diagnostica::linea, 2, 0};
-  r.record(TipoRecord::pendenza, 1250, dove, riga);
-  r.campo_ignorato({Diagnostica::linea, 2, 22}, riga, "5");
-  r.campo_ignorato({Diagnostica::linea, 2, 25}, riga, "7");
-  r.campo_ignorato({Diagnostica::linea, 2, 28}, riga, "8");
+  WarningCollector r;
+  const SourcePlace dove{LoadReport::linea, 2, 0};
+  r.record(RecordKind::pendenza, 1250, dove, riga);
+  r.campo_ignorato({LoadReport::linea, 2, 22}, riga, "5");
+  r.campo_ignorato({LoadReport::linea, 2, 25}, riga, "7");
+  r.campo_ignorato({LoadReport::linea, 2, 28}, riga, "8");
   const auto a = r.avvisi();
   ASSERT_EQ(a.size(), 2u);
   EXPECT_EQ(a[0].messaggio, "a decimal comma splits \"-4,5\": the value reads as -4 and \"5\" is skipped");
@@ -43,22 +43,22 @@ TEST(Warnings, ADecimalCommaIsToldAndSurplusAfterItOnce) {
 TEST(Warnings, OfEachKindTheFirstFiftyAreToldAndTheRestCounted) {
   // A hostile source of a million misspelt lines made a million warnings,
   // each with a copy of its line; the count is what an author needs.
-  RaccoltaAvvisi r;
+  WarningCollector r;
   const int kRighe = 1000;
   for (int k = 1; k <= kRighe; ++k) {
     r.campo_ignorato(treno(2 * k, 0), "velocitaa,  0,  30", "velocitaa");
     // and on the next line a surplus field, a kind of its own
-    r.record(TipoRecord::aderenza, k * 50, treno(2 * k + 1, 0), "aderenza,  50,  95,  7");
+    r.record(RecordKind::aderenza, k * 50, treno(2 * k + 1, 0), "aderenza,  50,  95,  7");
     r.campo_ignorato(treno(2 * k + 1, 20), "aderenza,  50,  95,  7", "7");
   }
   const auto a = r.avvisi();
-  ASSERT_EQ(a.size(), 2u * (RaccoltaAvvisi::kMostOfAKind + 1));
+  ASSERT_EQ(a.size(), 2u * (WarningCollector::kMostOfAKind + 1));
   int conteggi = 0;
   for (const auto& w : a) {
     if (w.messaggio.find("more warnings of") == std::string::npos) continue;
     ++conteggi;
-    EXPECT_GE(w.dove.riga, 2 * (RaccoltaAvvisi::kMostOfAKind + 1)) << "where the first untold one stands";
-    EXPECT_LE(w.dove.riga, 2 * (RaccoltaAvvisi::kMostOfAKind + 1) + 1);
+    EXPECT_GE(w.dove.riga, 2 * (WarningCollector::kMostOfAKind + 1)) << "where the first untold one stands";
+    EXPECT_LE(w.dove.riga, 2 * (WarningCollector::kMostOfAKind + 1) + 1);
     EXPECT_TRUE(w.messaggio == "950 more warnings of unrecognised key fields, from this line on, are not shown (the "
                                "first 50 are)" ||
                 w.messaggio == "950 more warnings of surplus fields, from this line on, are not shown (the first 50 "
@@ -72,8 +72,8 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   // The loader hands each warning the line it stands on.
   std::string linea = "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n";
   for (int i = 4; i <= 100'000; ++i) linea += "curva_" + std::to_string(i) + ",  50\r\n";
-  testing::SorgentiInMemoria s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
-  RaccoltaAvvisi r;
+  testing::SourcesInMemory s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
+  WarningCollector r;
   memorizza_dati(s.m, s.nomi, s.files, &r);
   const auto a = r.avvisi();
   // The first fifty, then one that counts the rest, at the first of them.

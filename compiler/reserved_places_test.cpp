@@ -1,4 +1,4 @@
-#include "compiler/riservati.h"
+#include "compiler/reserved_places.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ namespace {
 constexpr int16_t og_abc = 2714;
 constexpr int32_t st_abc = 34872;
 
-Modello scenario(bool con_griglia) {
-  Modello m;
+Model scenario(bool con_griglia) {
+  Model m;
   m.stazioni.at(86).nome = "a";
   m.stazioni.at(85).nome = "bc";
   if (con_griglia) m.griglia.dimensiona(150);
@@ -22,9 +22,9 @@ Modello scenario(bool con_griglia) {
 }
 
 // The number of the error stop, or "" when there is none.
-std::string stop_di(Modello& m) {
+std::string stop_di(Model& m) {
   try {
-    timbra_riservati(m);
+    stamp_reserved_places(m);
   } catch (const ErrorStop& e) {
     return e.numero();
   }
@@ -32,13 +32,13 @@ std::string stop_di(Modello& m) {
 }
 
 TEST(TimbraRiservati, StampsTheMarksAndTheCodesAndNothingElse) {
-  Modello m = scenario(true);
+  Model m = scenario(true);
   m.stazioni.at(85).inizio = 3;
   m.griglia.at(1).tipo = tipo_cella::cartello;
   m.griglia.at(1).dato3 = 9;
   m.griglia.at(1).pendenza = 100;
 
-  Modello atteso = m;
+  Model atteso = m;
   atteso.stazioni.at(85).campo7 = 610;
   atteso.stazioni.at(85).orario = st_abc;
   atteso.griglia.at(1).dato1 = 5121;
@@ -66,7 +66,7 @@ TEST(TimbraRiservati, ATakenPlaceStopsAndNothingIsStampedFromThere) {
   };
   for (const Caso& c : casi) {
     SCOPED_TRACE(c.nome);
-    Modello m = scenario(true);
+    Model m = scenario(true);
     m.stazioni.at(85).campo7 = c.campo7;
     m.griglia.at(1).dato1 = c.dato1;
     m.stazioni.at(85).orario = c.orario;
@@ -84,17 +84,17 @@ TEST(TimbraRiservati, ATakenPlaceStopsAndNothingIsStampedFromThere) {
 }
 
 TEST(TimbraRiservati, WithoutAGridOnlyRow85IsCheckedAndStamped) {
-  Modello m = scenario(false);
+  Model m = scenario(false);
   ASSERT_EQ(stop_di(m), "");
   EXPECT_EQ(m.stazioni.at(85).campo7, 610);
   EXPECT_EQ(m.stazioni.at(85).orario, st_abc);
   EXPECT_FALSE(m.griglia.dimensionata());
 
-  Modello marca = scenario(false);
+  Model marca = scenario(false);
   marca.stazioni.at(85).campo7 = 1;
   EXPECT_EQ(stop_di(marca), "1250");
 
-  Modello codice = scenario(false);
+  Model codice = scenario(false);
   codice.stazioni.at(85).orario = 1;
   EXPECT_EQ(stop_di(codice), "1251");
   EXPECT_EQ(codice.stazioni.at(85).campo7, 610);

@@ -5,7 +5,7 @@
 
 namespace compactor {
 
-struct Variante {
+struct Variant {
   // Tags as they stand on file.
   enum Tag : uint16_t { vuoto = 0, intero = 2, doppio = 5 };
 
@@ -13,8 +13,8 @@ struct Variante {
   int16_t i = 0;
   double d = 0.0;
 
-  static Variante intero16(int16_t v) { return {intero, v, 0.0}; }
-  static Variante doppio64(double v) { return {doppio, 0, v}; }
+  static Variant intero16(int16_t v) { return {intero, v, 0.0}; }
+  static Variant doppio64(double v) { return {doppio, 0, v}; }
 
   // The numeric value; an empty value counts as 0.
   double numero() const {
@@ -28,7 +28,7 @@ struct Variante {
 
 // The smaller of two tagged values, compared as numbers; on a tie the first.
 // A copy, never a reference to an argument that may be a temporary.
-inline Variante minimo(const Variante& x, const Variante& y) {
+inline Variant minimo(const Variant& x, const Variant& y) {
   return x.numero() > y.numero() ? y : x;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the five carried texts of the scenario into emitters/texts.
 
-    python3 emitters/scenario_gen/genera.py [--check]
+    python3 emitters/scenario_gen/generate.py [--check]
 
 The scenario is described once, below (stations, speed limits, trackside
 items); the line source, the train source and the timetable card are all

@@ -22,8 +22,8 @@
 #include "fuzz/reader_target.h"
 #include "testing/source_fixture.h"
 #include "loader/memorizza_dati.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 #include "sources/field_reader.h"
 
 namespace compactor::fuzz {
@@ -69,7 +69,7 @@ inline void verifica_scenario(const std::string& bytes, const Stazioni& stazioni
 }
 
 // What every load leaves, whatever the input.
-inline void verifica_modello(const Modello& m) {
+inline void verifica_modello(const Model& m) {
   verifica(errore_noto(m.numero_errore), "an error number nobody records");
   if (m.numero_errore == 0) verifica(m.griglia.dimensionata(), "a clean load without a grid");
   // A later route length line that fails (error 25) has set celle_totali
@@ -84,7 +84,7 @@ inline void verifica_modello(const Modello& m) {
 inline int lettore_campi(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const unsigned schema = data[0];
-  LettoreCampi in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  FieldReader in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   const size_t lunghezza = size - 1;
   size_t letti = 0;
   try {
@@ -152,7 +152,7 @@ inline int caricamento_treno(const uint8_t* data, size_t size) {
 // The author tool's compile session on the same sources gives the program's
 // model, and an origin for every member that is not as a fresh model has it,
 // which the record it names lists among what it set.
-SENZA_COPERTURA inline void verifica_sessione(std::string_view linea, std::string_view treno, const Modello& programma,
+SENZA_COPERTURA inline void verifica_sessione(std::string_view linea, std::string_view treno, const Model& programma,
                               bool fermata) {
   session::CompileRequest r;
   r.line = {"line", std::string(linea)};
@@ -217,7 +217,7 @@ inline int compilazione(const uint8_t* data, size_t size) {
   const std::string_view treno =
       sep == std::string_view::npos ? std::string_view() : tutto.substr(sep + kSeparatore.size());
 
-  testing::SorgentiInMemoria s(linea, treno);
+  testing::SourcesInMemory s(linea, treno);
   auto& [files, nomi, m] = s;
   // The plan is the line target's: here it would take most of every run.
   int32_t j = 0;

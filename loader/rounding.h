@@ -6,14 +6,14 @@
 #include <limits>
 
 #include "model/errors.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 
 // A float expression to a whole number, halves to even (the default
 // rounding mode), as every division by 50 is converted. The whole
 // expression is rounded once: round(x / 50 - 1) is not round(x / 50) - 1.
-inline int64_t arrotonda(double v) { return static_cast<int64_t>(std::nearbyint(v)); }
+inline int64_t round_half_even(double v) { return static_cast<int64_t>(std::nearbyint(v)); }
 
 // A value that must fit 16 bits signed, else the load fails.
 inline int16_t in_integer(int64_t v) {

@@ -9,23 +9,23 @@
 #include <string>
 #include <vector>
 
-#include "loader/osservatore.h"
+#include "loader/load_observer.h"
 
 namespace compactor::session {
 
-struct Avviso {
-  Luogo dove;
+struct AuthorWarning {
+  SourcePlace dove;
   std::string messaggio;  // UTF-8
   std::string testo_riga;  // the line as written (Windows-1252)
 };
 
-class RaccoltaAvvisi : public Osservatore {
+class WarningCollector : public LoadObserver {
  public:
   // Headers, decimal commas and surplus fields are told apart by where a
   // skipped field stands in its line.
-  void campo_ignorato(const Luogo& dove, std::string_view riga, const std::string& campo) override;
-  void record(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) override;
-  void marcatore_sostituito(TipoRecord tipo, int32_t chainage, const Luogo& dove, std::string_view riga) override;
+  void campo_ignorato(const SourcePlace& dove, std::string_view riga, const std::string& campo) override;
+  void record(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) override;
+  void marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) override;
   void fase(const char* nome) override {
     if (avanzamento) avanzamento(nome);
   }
@@ -35,21 +35,25 @@ class RaccoltaAvvisi : public Osservatore {
 
   // In source order: line source first, then train source, by line; of each
   // kind the first kMostOfAKind, then one warning that counts the rest.
-  std::vector<Avviso> avvisi() const;
+  std::vector<AuthorWarning> avvisi() const;
 
   static constexpr int kMostOfAKind = 50;
+
+  // Station records read.
+  int64_t stations() const { return stations_; }
 
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
   enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, count };
   // False when the warning is one too many of its kind and only counted.
-  bool aggiungi(Kind kind, const Luogo& dove, std::string_view riga, std::string messaggio);
+  bool aggiungi(Kind kind, const SourcePlace& dove, std::string_view riga, std::string messaggio);
 
-  std::vector<Avviso> avvisi_;
+  std::vector<AuthorWarning> avvisi_;
+  int64_t stations_ = 0;
   struct Untold {
     int64_t count = 0;
-    Luogo first;  // where the first of them stands
+    SourcePlace first;  // where the first of them stands
     std::string line;
   };
   std::array<int, static_cast<size_t>(Kind::count)> told_{};
@@ -73,7 +77,7 @@ class RaccoltaAvvisi : public Osservatore {
   };
   std::vector<Surplus> surplus_;
   // Per source and kind: the last chainage, for the order check.
-  std::map<std::pair<int, TipoRecord>, int32_t> ultima_chainage_;
+  std::map<std::pair<int, RecordKind>, int32_t> ultima_chainage_;
 };
 
 }  // namespace compactor::session

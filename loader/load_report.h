@@ -6,7 +6,7 @@
 
 namespace compactor {
 
-struct Diagnostica {
+struct LoadReport {
   enum Sorgente { nessuna, linea, treno };
   Sorgente sorgente = nessuna;
   int riga = 0;     // 1-based line of the field at fault, 0 when unknown

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "loader/diagnostica.h"
-#include "loader/osservatore.h"
+#include "loader/load_report.h"
+#include "loader/load_observer.h"
 #include "loader/provenance_sink.h"
-#include "model/modello.h"
-#include "model/nomi_file.h"
+#include "model/model.h"
+#include "model/file_names.h"
 #include "platform/files.h"
 #include "sources/field_reader.h"
 
@@ -19,22 +19,22 @@ namespace compactor {
 // (error 15), or loading ends.
 enum class Esito { continua, fine_record, fine_caricamento };
 
-struct Caricamento {
-  Caricamento(Modello& modello, const NomiFile& n, Files& f, Diagnostica& d)
+struct LoadState {
+  LoadState(Model& modello, const FileNames& n, Files& f, LoadReport& d)
       : m(modello), nomi(n), files(f), diagnostica(d) {}
 
-  Modello& m;
-  const NomiFile& nomi;
+  Model& m;
+  const FileNames& nomi;
   Files& files;
-  Diagnostica& diagnostica;
+  LoadReport& diagnostica;
 
   // The source being read, if any, and which one it is.
-  std::optional<LettoreCampi> lettore;
-  Diagnostica::Sorgente sorgente = Diagnostica::nessuna;
+  std::optional<FieldReader> lettore;
+  LoadReport::Sorgente sorgente = LoadReport::nessuna;
   std::string percorso_sorgente;
 
   // Told of what the loader accepts silently; may be null.
-  Osservatore* osservatore = nullptr;
+  LoadObserver* osservatore = nullptr;
   // Told of who sets what; may be null.
   ProvenanceSink* provenance = nullptr;
   // The record being read, as the provenance sink numbered it.
@@ -45,7 +45,7 @@ struct Caricamento {
   int32_t prossima_riga_cartello = 80;
 
   // Opens a source: reads it whole into the reader.
-  void apri(Diagnostica::Sorgente quale, const std::string& percorso);
+  void apri(LoadReport::Sorgente quale, const std::string& percorso);
   // Closes the source and deletes its file.
   void chiudi_ed_elimina();
 
@@ -66,14 +66,14 @@ struct Caricamento {
   void errore(int32_t numero, Punto dove);
   void errore(int32_t numero, int32_t posizione, Punto dove);
   // Where field `dove` of the open source stands, with its line.
-  Diagnostica luogo(Punto dove) const;
+  LoadReport luogo(Punto dove) const;
   // Notes field `dove` as the one at fault.
   void segna(Punto dove);
 
   // Tell the observer, if any.
   void ignorato(const std::string& campo);
-  void registrato(TipoRecord tipo, int32_t chainage, Punto dove);
-  void sostituito(TipoRecord tipo, int32_t chainage, Punto dove);
+  void registrato(RecordKind tipo, int32_t chainage, Punto dove);
+  void sostituito(RecordKind tipo, int32_t chainage, Punto dove);
 
   // The key field just read begins a record: tell the provenance sink.
   void record_begins() {
@@ -104,8 +104,8 @@ struct Caricamento {
 };
 
 // The line half: returns true when loading goes on with the train source.
-bool carica_linea(Caricamento& c);
+bool carica_linea(LoadState& c);
 // The train half.
-void carica_treno(Caricamento& c);
+void carica_treno(LoadState& c);
 
 }  // namespace compactor

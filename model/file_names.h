@@ -6,7 +6,7 @@
 
 namespace compactor {
 
-struct NomiFile {
+struct FileNames {
   std::string linea_txt;      // R_linea.txt, the line source
   std::string treno_txt;      // R_T-.txt, the train source
   std::string note;           // R_T_note.txt
@@ -19,6 +19,6 @@ struct NomiFile {
 
 // `cartella` without a trailing separator; the names are Windows-1252 bytes
 // and go into the file names unchanged.
-NomiFile nomi_file(const std::string& cartella, const std::string& percorso, const std::string& treno);
+FileNames file_names(const std::string& cartella, const std::string& percorso, const std::string& treno);
 
 }  // namespace compactor

@@ -1,4 +1,4 @@
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 

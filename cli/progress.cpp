@@ -1,4 +1,4 @@
-#include "cli/avanzamento.h"
+#include "cli/progress.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 
 namespace compactor::cli {
 
-Avanzamento::Avanzamento(bool quieto, int fd) : fd_(fd), attivo_(!quieto && ::isatty(fd) == 1) {}
+Progress::Progress(bool quieto, int fd) : fd_(fd), attivo_(!quieto && ::isatty(fd) == 1) {}
 
 namespace {
 
@@ -17,17 +17,17 @@ void scrivi(int fd, const std::string& testo) {
 
 }  // namespace
 
-void Avanzamento::passo(std::string_view testo) const {
+void Progress::passo(std::string_view testo) const {
   if (attivo_) scrivi(fd_, "scenario render: " + std::string(testo) + "\n");
 }
 
-void Avanzamento::fase(std::string_view nome) const {
+void Progress::fase(std::string_view nome) const {
   if (!attivo_) return;
   scrivi(fd_, "\r\033[Kscenario: " + std::string(nome) + "...");
   stage_open_ = true;
 }
 
-void Avanzamento::fine_fasi() const {
+void Progress::fine_fasi() const {
   if (!stage_open_) return;
   scrivi(fd_, "\r\033[K");
   stage_open_ = false;

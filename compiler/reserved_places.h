@@ -2,7 +2,7 @@
 #pragma once
 
 #include "compiler/compiled_format.h"
-#include "model/modello.h"
+#include "model/model.h"
 
 namespace compactor {
 
@@ -12,6 +12,6 @@ namespace compactor {
 // ErrorStop("1250") for the marks, ErrorStop("1251") for the codes, having
 // stamped nothing from the failing pair on. Without a grid only row 85 is
 // checked and stamped.
-void timbra_riservati(Modello& m);
+void stamp_reserved_places(Model& m);
 
 }  // namespace compactor

@@ -1,8 +1,8 @@
-#include "model/nomi_file.h"
+#include "model/file_names.h"
 
 namespace compactor {
 
-NomiFile nomi_file(const std::string& cartella, const std::string& percorso, const std::string& treno) {
+FileNames file_names(const std::string& cartella, const std::string& percorso, const std::string& treno) {
   // "/" is this platform's separator; everything after it is as the scenario names it.
   const std::string r = cartella + "/" + percorso;
   const std::string rt = r + "_" + treno;

@@ -8,13 +8,13 @@
 
 namespace compactor::cli {
 
-class Avanzamento {
+class Progress {
  public:
   // `fd` is where the lines go (standard error by default).
-  explicit Avanzamento(bool quieto, int fd = 2);
-  ~Avanzamento() { fine_fasi(); }
-  Avanzamento(const Avanzamento&) = delete;
-  Avanzamento& operator=(const Avanzamento&) = delete;
+  explicit Progress(bool quieto, int fd = 2);
+  ~Progress() { fine_fasi(); }
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
   bool attivo() const { return attivo_; }
   // One line "scenario render: <testo>".
   void passo(std::string_view testo) const;
