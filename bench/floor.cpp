@@ -1,9 +1,11 @@
-// The floor of a whole run: the least a program can do that leaves the same
-// files behind. It maps the reference bytes (already in the page cache, as
-// the carried texts are in the program's image), all pages at once rather
-// than a fault at a time, and writes each file with one open, one write and
-// one close; the two sources are written and then deleted, as the run does
-// with them.
+// The floor of a whole run: the least a careful program can do that leaves
+// the same files behind, with every trick the program itself uses. It maps
+// the reference bytes (already in the page cache, as the carried texts are
+// in the program's image), all pages at once rather than a fault at a time,
+// and writes each file as a careful writer does: to a temporary beside it
+// whose space is taken ahead (fallocate), with one write, then closed and
+// renamed over the target. The two sources are written and then deleted, as
+// the run does with them.
 //
 //   floor DIR (write NAME REFERENCE | delete NAME)...
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -33,8 +36,12 @@ int scrivi(const std::string& path, const std::string& riferimento) {
   ::close(in);
   if (bytes == MAP_FAILED) return fallito(riferimento);
 
-  const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  std::string temporaneo = path + ".tmp-XXXXXX";
+  const int out = ::mkstemp(temporaneo.data());
   if (out < 0) return fallito(path);
+  // As the program does: without the space taken ahead, a file system that
+  // allocates late does it for the whole file when it is renamed over.
+  if (size) ::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
   const char* p = static_cast<const char*>(bytes);
   for (size_t left = size; left > 0;) {
     const ssize_t n = ::write(out, p, left);
@@ -43,6 +50,7 @@ int scrivi(const std::string& path, const std::string& riferimento) {
     left -= static_cast<size_t>(n);
   }
   if (::close(out) != 0) return fallito(path);
+  if (::rename(temporaneo.c_str(), path.c_str()) != 0) return fallito(path);
   if (size) ::munmap(const_cast<void*>(bytes), size);
   return 0;
 }
