@@ -41,9 +41,12 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
       {"capitalised key word", kTestaLinea + "Progressiva chilometrica uno,    31100,    3050,    0\r\n[curve]\r\n[fine]\r\n",
        "[generale]\r\n[fine]\r\n", "l.txt:3:1: warning: unrecognised key field \"Progressiva chilometrica uno\""},
       {"misspelt key word", kTestaLinea + "[curve]\r\npendnza,  600,   -11\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
-       "l.txt:4:1: warning: unrecognised key field \"pendnza\""},
+       "l.txt:4:1: warning: unrecognised key field \"pendnza\": no key word matches, so it and the fields after it on "
+       "this line are skipped; did you mean \"pendenza\"?\n"},
       {"decimal comma", kTestaLinea + "[curve]\r\npendenza,  1250,   -4,5\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
        "l.txt:4:23: warning: a decimal comma splits \"-4,5\""},
+      {"decimal point", kTestaLinea + "[curve]\r\npendenza,  1250,   12.5\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
+       "l.txt:4:20: warning: a decimal point in \"12.5\": numbers are whole, and the value reads as 12\n"},
       {"surplus field", kTestaLinea + "[curve]\r\n[fine]\r\n", "[generale]\r\nvelocita,   0,    30,  40\r\n[fine]\r\n",
        "t.txt:2:24: warning: surplus field \"40\""},
       {"out of order", kTestaLinea + "[curve]\r\npendenza,  600,   -11\r\npendenza,  500,   2\r\n[fine]\r\n",
@@ -79,7 +82,8 @@ TEST(ScenarioCheck, ATrainSourceWithoutAStationIsToldOfTheFile) {
 TEST(ScenarioCheck, HeadersCommentsAndCleanSourcesAreQuietAndErrorsWin) {
   // A curve is laid out metre by metre: any chainage is as meant.
   const std::string linea =
-      kTestaLinea + "- a comment\r\n[curve]\r\ncurvad5,  2275,  130\r\n[pendenze]\r\npendenza,  0,   0\r\n[fine]\r\n";
+      kTestaLinea + "- a comment\r\n[curve]\r\ncurvad5,  2275,  130\r\n[pendenze]\r\npendenza,  0,   0\r\n"
+                    "cartello_indicatore,  2950,   (Dev.)(I.  )\r\n[fine]\r\n";  // points in a text are text
   const auto pulito = check(linea, "[generale]\r\n[segnali]\r\nvelocita,   0,    30\r\n[fine]\r\n");
   EXPECT_EQ(pulito.stato, 0) << pulito.err;
   EXPECT_NE(pulito.err.find("0 errors, 0 warnings"), std::string::npos);

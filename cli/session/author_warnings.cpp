@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <vector>
 
 #include <fmt/format.h>
 
 #include "platform/cp1252.h"
+#include "sources/key_word_hint.h"
 #include "sources/key_words.h"
 
 namespace compactor::session {
@@ -110,10 +112,21 @@ void WarningCollector::campo_ignorato(const SourcePlace& dove, std::string_view 
     return;
   }
   r.ignorata = dove.riga;
+  // Past the kind's bound only counted: no words to make.
+  if (told_[static_cast<size_t>(Kind::unrecognised)] >= kMostOfAKind) {
+    aggiungi(Kind::unrecognised, dove, linea, {});
+    return;
+  }
   std::string messaggio = fmt::format("unrecognised key field \"{}\": no key word matches, so it and the fields after it "
                                       "on this line are skipped",
                                       cp1252_to_utf8(testo));
-  if (chiave_con_maiuscola(testo)) messaggio += " (these key words are matched with their letter case)";
+  if (chiave_con_maiuscola(testo)) {
+    messaggio += " (these key words are matched with their letter case)";
+  } else {
+    const auto language = dove.sorgente == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
+    if (const std::string_view hint = nearest_key_word(language, testo); !hint.empty())
+      messaggio += fmt::format("; did you mean \"{}\"?", hint);
+  }
   aggiungi(Kind::unrecognised, dove, linea, messaggio);
 }
 
@@ -121,6 +134,7 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   const int fonte = dove.sorgente;
   righe_[fonte].record = dove.riga;
   if (tipo == RecordKind::stazione) ++stations_;
+  decimal_points(tipo, dove, linea);
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
@@ -133,6 +147,38 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
     aggiungi(Kind::out_of_order, dove, linea, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
                                          nome_record(tipo), chainage, prima->second));
   ultima_chainage_[chiave] = chainage;
+}
+
+void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line) {
+  if (line.find('.') == std::string_view::npos) return;
+  // The fields of the record's line; the key field comes first, and the
+  // text that ends a station or a signboard may hold points of its own.
+  std::vector<std::pair<size_t, size_t>> fields;
+  for (size_t begin = 0;;) {
+    const size_t comma = line.find(',', begin);
+    fields.emplace_back(begin, comma == std::string_view::npos ? line.size() : comma);
+    if (comma == std::string_view::npos) break;
+    begin = comma + 1;
+  }
+  const bool ends_in_text = kind == RecordKind::stazione || kind == RecordKind::cartello;
+  const size_t last = ends_in_text ? fields.size() - 1 : fields.size();
+  for (size_t k = 1; k < last; ++k) {
+    size_t b = fields[k].first, e = fields[k].second;
+    while (b < e && (line[b] == ' ' || line[b] == '\t')) ++b;
+    while (e > b && (line[e - 1] == ' ' || line[e - 1] == '\t')) --e;
+    const std::string_view text = line.substr(b, e - b);
+    const size_t point = text.find('.');
+    if (point == std::string_view::npos) continue;
+    const std::string_view whole = text.substr(0, point), fraction = text.substr(point + 1);
+    size_t digits = (!whole.empty() && (whole[0] == '-' || whole[0] == '+')) ? 1 : 0;
+    const bool number = whole.size() > digits && !fraction.empty() &&
+                        std::all_of(whole.begin() + static_cast<std::ptrdiff_t>(digits), whole.end(),
+                                    [](unsigned char c) { return std::isdigit(c); }) &&
+                        std::all_of(fraction.begin(), fraction.end(), [](unsigned char c) { return std::isdigit(c); });
+    if (!number) continue;
+    aggiungi(Kind::decimal_point, {place.sorgente, place.riga, static_cast<int>(b)}, line,
+             fmt::format("a decimal point in \"{}\": numbers are whole, and the value reads as {}", text, whole));
+  }
 }
 
 void WarningCollector::marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove,
@@ -148,7 +194,7 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
           fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.altri);
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
-                                          "tunnel markers replaced"};
+                                          "tunnel markers replaced", "decimal points"};
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];
     if (u.count == 0) continue;

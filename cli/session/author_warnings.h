@@ -45,7 +45,9 @@ class WarningCollector : public LoadObserver {
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
-  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, count };
+  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, count };
+  // A number written with a decimal point, which the reader cuts at the point.
+  void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line);
   // False when the warning is one too many of its kind and only counted.
   bool aggiungi(Kind kind, const SourcePlace& dove, std::string_view riga, std::string messaggio);
 
