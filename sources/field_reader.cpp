@@ -76,6 +76,15 @@ Conversione converti(std::string_view t) {
   if (grandezza >= 10) return {Esito::troppo_grande, 0.0};  // 1e10 fits no width
   if (grandezza <= -2) return {Esito::numero, 0.0};         // below 0.1 rounds to 0
 
+  // Nearly every field is a plain whole number: below 1e10 its digits make
+  // the same double exactly, without the general conversion.
+  if (fine_frazione == fine_intera && i == fine_intera) {
+    int64_t intero = 0;
+    for (size_t k = inizio_mantissa; k < fine_intera; ++k) intero = intero * 10 + (t[k] - '0');
+    const auto valore = static_cast<double>(intero);
+    return {Esito::numero, negativo ? -valore : valore};
+  }
+
   double valore = 0.0;
   const auto [fine, errore] =
       std::from_chars(t.data() + inizio_mantissa, t.data() + n, valore, std::chars_format::general);
@@ -131,9 +140,17 @@ size_t FieldReader::dopo_delimitatore(size_t p) const {
 }
 
 void FieldReader::segna_campo(size_t p) {
-  const auto dopo = std::upper_bound(inizi_riga_.begin(), inizi_riga_.end(), static_cast<uint32_t>(p));
-  riga_ = static_cast<int>(dopo - inizi_riga_.begin());
-  colonna_ = static_cast<int>(p - *(dopo - 1));
+  // Fields are read front to back: the line of the field before, or one
+  // shortly after it, without a search.
+  const auto q = static_cast<uint32_t>(p);
+  size_t riga = riga_ > 0 ? static_cast<size_t>(riga_) : 1;
+  if (inizi_riga_[riga - 1] <= q) {
+    while (riga < inizi_riga_.size() && inizi_riga_[riga] <= q) ++riga;
+  } else {
+    riga = static_cast<size_t>(std::upper_bound(inizi_riga_.begin(), inizi_riga_.end(), q) - inizi_riga_.begin());
+  }
+  riga_ = static_cast<int>(riga);
+  colonna_ = static_cast<int>(p - inizi_riga_[riga - 1]);
 }
 
 // A read past the end points just after the text of the last line, where
