@@ -137,6 +137,7 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   if (tipo == RecordKind::stazione) ++stations_;
   decimal_points(tipo, dove, linea);
   if (tipo == RecordKind::stazione) timetable(chainage, dove, linea);
+  if (tipo == RecordKind::curva) curve_direction(dove, linea);
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
@@ -181,6 +182,21 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
     aggiungi(Kind::decimal_point, {place.sorgente, place.riga, static_cast<int>(b)}, line,
              fmt::format("a decimal point in \"{}\": numbers are whole, and the value reads as {}", text, whole));
   }
+}
+
+void WarningCollector::curve_direction(const SourcePlace& place, std::string_view line) {
+  // The reader turns left for an "s" anywhere in the key word and right
+  // otherwise: "curvax5" is a right-hand curve without a word.
+  const std::string key = cp1252_lower(line.substr(0, line.find(',')));
+  const size_t at = key.find("curva");
+  if (at == std::string::npos) return;
+  const size_t letter = at + 5;
+  if (letter < key.size() && (key[letter] == 's' || key[letter] == 'd')) return;
+  std::string_view written = std::string_view(line).substr(0, line.find(','));
+  while (!written.empty() && (written.back() == ' ' || written.back() == '\t')) written.remove_suffix(1);
+  aggiungi(Kind::curve, {place.sorgente, place.riga, 0}, line,
+           fmt::format("curve \"{}\": \"curva\" is followed by s (left) or d (right); this one turns {}",
+                       cp1252_to_utf8(written), curva_s(written) ? "left" : "right"));
 }
 
 void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std::string_view line) {
@@ -234,7 +250,8 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
           fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.altri);
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
-                                          "tunnel markers replaced", "decimal points", "timetable times"};
+                                          "tunnel markers replaced", "decimal points", "timetable times",
+                                          "curve directions"};
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];
     if (u.count == 0) continue;
