@@ -44,9 +44,12 @@ Command command_check(CommandLine& app) {
                 "failure is still told, and the exit status still says 5 for warnings");
   cmd->footer(
       "Besides the errors of a compile, warns of what the loader accepts silently: unrecognised key\n"
-      "fields (a misspelt key word, a capitalised \"Progressiva\"), a decimal comma that split a number,\n"
-      "surplus fields on a line, records out of chainage order, chainages that are not multiples of 50,\n"
-      "a speed indicator board or signboard replacing a tunnel marker.\n"
+      "fields (a misspelt key word, with the nearest key word; a capitalised \"Progressiva\"), a decimal\n"
+      "comma that split a number, a decimal point, surplus fields on a line, records out of chainage order,\n"
+      "chainages that are not multiples of 50, a speed indicator board or signboard replacing a tunnel\n"
+      "marker, a curve's direction letter other than s or d, timetable times out of range or going back,\n"
+      "a line that looks like a comment but holds a key word, a train source without a station, a file\n"
+      "saved as UTF-8. Of each kind the first 50 are told, then their count.\n"
       "Example:\n"
       "  scenario check route.txt train.txt\n"
       "Exit status: 0 clean, 1 errors, 5 warnings only, 2 usage error, 4 a file could not be read.");

@@ -58,6 +58,14 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
        "it at 3100 m\n"},
       {"curve direction", kTestaLinea + "[curve]\r\ncurvax5,  1350,  150\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
        "l.txt:4:1: warning: curve \"curvax5\": \"curva\" is followed by s (left) or d (right); this one turns right\n"},
+      {"comment-like record", kTestaLinea + "[curve]\r\n# pendenza raised here,  1350,  15\r\n[fine]\r\n",
+       "[generale]\r\n[fine]\r\n",
+       "l.txt:4:1: warning: \"# pendenza raised here\" looks like a comment but holds a key word, so the line is read "
+       "as a record"},
+      {"saved as UTF-8", kTestaLinea + "[fine]\r\n",
+       "[generale]\r\nstazione,    3100, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, Piev\xC3\xA8\r\n[fine]\r\n",
+       "t.txt:2:77: warning: the file looks like UTF-8: its letters beyond ASCII (1 line) will be stored as two "
+       "characters each, \"Piev\xC3\x83\xC2\xA8\" for \"Piev\xC3\xA8\"; save it as Windows-1252"},
       {"surplus field", kTestaLinea + "[curve]\r\n[fine]\r\n", "[generale]\r\nvelocita,   0,    30,  40\r\n[fine]\r\n",
        "t.txt:2:24: warning: surplus field \"40\""},
       {"out of order", kTestaLinea + "[curve]\r\npendenza,  600,   -11\r\npendenza,  500,   2\r\n[fine]\r\n",

@@ -1,9 +1,14 @@
 #include "cli/session/compile_session.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
+
+#include <fmt/format.h>
 
 #include "cli/session/author_warnings.h"
 #include "cli/session/error_messages.h"
+#include "cli/session/utf8_sources.h"
 #include "cli/session/provenance_recorder.h"
 #include "compiler/compiled_files.h"
 #include "compiler/memorizza_percorso.h"
@@ -97,6 +102,19 @@ CompileResult compile(CompileRequest request) {
   result.route = request.route;
   result.train_name = request.train_name;
 
+  // Sources saved as UTF-8 load as garbled names; told before they are read.
+  std::vector<Diagnostic> encoding;
+  for (const auto& [source, text] : {std::pair{LoadReport::linea, &request.line.bytes},
+                                     std::pair{LoadReport::treno, &request.train.bytes}})
+    if (const auto hint = looks_like_utf8(*text))
+      encoding.push_back(warning(
+          {{source, hint->line, hint->column},
+           fmt::format("the file looks like UTF-8: its letters beyond ASCII ({} line{}) will be stored as two "
+                       "characters each, \"{}\" for \"{}\"; save it as Windows-1252 (\"Western\" in most editors) or "
+                       "convert it: iconv -f UTF-8 -t WINDOWS-1252",
+                       hint->lines, hint->lines == 1 ? "" : "s", hint->word_as_stored, hint->word_as_meant),
+           hint->line_text}));
+
   // The sources where the loader looks for them, in memory; it deletes them
   // as it reads them, as it does on disk.
   MemoryFiles files;
@@ -130,6 +148,7 @@ CompileResult compile(CompileRequest request) {
     error = error_stop(m, number);
   }
 
+  for (Diagnostic& d : encoding) result.diagnostics.push_back(std::move(d));
   for (const AuthorWarning& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
   // Loads without a word and drives nowhere: a train source without a
   // station (an empty file, say). Told of the file, not of a line.
