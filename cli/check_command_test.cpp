@@ -47,6 +47,17 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
        "l.txt:4:23: warning: a decimal comma splits \"-4,5\""},
       {"decimal point", kTestaLinea + "[curve]\r\npendenza,  1250,   12.5\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
        "l.txt:4:20: warning: a decimal point in \"12.5\": numbers are whole, and the value reads as 12\n"},
+      {"minute 75", kTestaLinea + "[fine]\r\n",
+       "[generale]\r\nstazione,    3100, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   12, 75, 0, A\r\n[fine]\r\n",
+       "t.txt:2:64: warning: station at 3100 m: the time 12, 75, 0 is out of range (hours 0 to 23, minutes and seconds "
+       "0 to 59); it counts as 47700 seconds, 13:15:00\n"},
+      {"timetable backwards", kTestaLinea + "[fine]\r\n",
+       "[generale]\r\nstazione,    3100, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   12, 15, 0, A\r\n"
+       "stazione,    6100, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   11, 15, 0, B\r\n[fine]\r\n",
+       "t.txt:3:64: warning: station at 6100 m: its time 11:15:00 is before 12:15:00, the time of the station before "
+       "it at 3100 m\n"},
+      {"curve direction", kTestaLinea + "[curve]\r\ncurvax5,  1350,  150\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
+       "l.txt:4:1: warning: curve \"curvax5\": \"curva\" is followed by s (left) or d (right); this one turns right\n"},
       {"surplus field", kTestaLinea + "[curve]\r\n[fine]\r\n", "[generale]\r\nvelocita,   0,    30,  40\r\n[fine]\r\n",
        "t.txt:2:24: warning: surplus field \"40\""},
       {"out of order", kTestaLinea + "[curve]\r\npendenza,  600,   -11\r\npendenza,  500,   2\r\n[fine]\r\n",
@@ -64,6 +75,15 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
     EXPECT_NE(e.err.find(c.avviso), std::string::npos) << c.nome << "\n" << e.err;
     EXPECT_NE(e.err.find("0 errors, 1 warning\n"), std::string::npos) << c.nome << "\n" << e.err;
   }
+}
+
+TEST(ScenarioCheck, ACurveWithoutAClassDigitIsToldAtItsKeyWord) {
+  const auto e = check(kTestaLinea + "[curve]\r\ncurvad9,  1350,  150\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n");
+  EXPECT_EQ(e.stato, 1);
+  EXPECT_NE(e.err.find("l.txt:4:1: error 103: the curve's key word holds no class digit 1 to 6 (curvas1 to curvas6 "
+                       "turn left, curvad1 to curvad6 right)\n"),
+            std::string::npos)
+      << e.err;
 }
 
 TEST(ScenarioCheck, ATrainSourceWithoutAStationIsToldOfTheFile) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <fmt/format.h>
@@ -135,6 +136,8 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   righe_[fonte].record = dove.riga;
   if (tipo == RecordKind::stazione) ++stations_;
   decimal_points(tipo, dove, linea);
+  if (tipo == RecordKind::stazione) timetable(chainage, dove, linea);
+  if (tipo == RecordKind::curva) curve_direction(dove, linea);
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
@@ -181,6 +184,59 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
   }
 }
 
+void WarningCollector::curve_direction(const SourcePlace& place, std::string_view line) {
+  // The reader turns left for an "s" anywhere in the key word and right
+  // otherwise: "curvax5" is a right-hand curve without a word.
+  const std::string key = cp1252_lower(line.substr(0, line.find(',')));
+  const size_t at = key.find("curva");
+  if (at == std::string::npos) return;
+  const size_t letter = at + 5;
+  if (letter < key.size() && (key[letter] == 's' || key[letter] == 'd')) return;
+  std::string_view written = std::string_view(line).substr(0, line.find(','));
+  while (!written.empty() && (written.back() == ' ' || written.back() == '\t')) written.remove_suffix(1);
+  aggiungi(Kind::curve, {place.sorgente, place.riga, 0}, line,
+           fmt::format("curve \"{}\": \"curva\" is followed by s (left) or d (right); this one turns {}",
+                       cp1252_to_utf8(written), curva_s(written) ? "left" : "right"));
+}
+
+void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std::string_view line) {
+  // Hours, minutes and seconds are the 15th to 17th fields of a station's
+  // line; a record spread over several lines is not looked at.
+  std::vector<size_t> starts = {0};
+  for (size_t i = 0; i < line.size() && starts.size() < 18; ++i)
+    if (line[i] == ',') starts.push_back(i + 1);
+  if (starts.size() < 18) return;
+  int64_t part[3];
+  for (int k = 0; k < 3; ++k) {
+    std::string_view f = line.substr(starts[14 + k], starts[15 + k] - 1 - starts[14 + k]);
+    while (!f.empty() && (f.front() == ' ' || f.front() == '\t')) f.remove_prefix(1);
+    while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.remove_suffix(1);
+    if (f.empty() || f.size() > 9 || !std::all_of(f.begin() + (f[0] == '-' ? 1 : 0), f.end(),
+                                                   [](unsigned char c) { return std::isdigit(c); }))
+      return;
+    part[k] = std::stoll(std::string(f));
+  }
+  const auto [h, m, sec] = part;
+  if (h == 0 && m == 0 && sec == 0) return;  // a station the train passes
+  size_t hours_at = starts[14];
+  while (hours_at < line.size() && (line[hours_at] == ' ' || line[hours_at] == '\t')) ++hours_at;
+  const SourcePlace at{place.sorgente, place.riga, static_cast<int>(hours_at)};
+  const auto clock = [](int64_t t) { return fmt::format("{:02}:{:02}:{:02}", t / 3600, t / 60 % 60, t % 60); };
+  const int64_t seconds = (h * 60 + m) * 60 + sec;
+  if (h < 0 || h > 23 || m < 0 || m > 59 || sec < 0 || sec > 59) {
+    aggiungi(Kind::timetable, at, line,
+             fmt::format("station at {} m: the time {}, {}, {} is out of range (hours 0 to 23, minutes and seconds 0 "
+                         "to 59); it counts as {} seconds{}",
+                         chainage, h, m, sec, seconds, seconds >= 0 && seconds < 86400 ? ", " + clock(seconds) : ""));
+  } else if (last_time_ >= 0 && seconds < last_time_) {
+    aggiungi(Kind::timetable, at, line,
+             fmt::format("station at {} m: its time {} is before {}, the time of the station before it at {} m",
+                         chainage, clock(seconds), clock(last_time_), last_time_at_));
+  }
+  last_time_ = seconds;
+  last_time_at_ = chainage;
+}
+
 void WarningCollector::marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove,
                                             std::string_view linea) {
   aggiungi(Kind::marker, dove, linea, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
@@ -194,7 +250,8 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
           fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.altri);
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
-                                          "tunnel markers replaced", "decimal points"};
+                                          "tunnel markers replaced", "decimal points", "timetable times",
+                                          "curve directions"};
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];
     if (u.count == 0) continue;

@@ -45,9 +45,15 @@ class WarningCollector : public LoadObserver {
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
-  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, count };
+  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, count };
   // A number written with a decimal point, which the reader cuts at the point.
   void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line);
+  // A curve whose key word does not say s or d after "curva".
+  void curve_direction(const SourcePlace& place, std::string_view line);
+  // A station's time out of range, or before the time of the timed station before it.
+  void timetable(int32_t chainage, const SourcePlace& place, std::string_view line);
+  int64_t last_time_ = -1;   // seconds of the day of the last timed station, -1 before one
+  int32_t last_time_at_ = 0;  // its chainage
   // False when the warning is one too many of its kind and only counted.
   bool aggiungi(Kind kind, const SourcePlace& dove, std::string_view riga, std::string messaggio);
 

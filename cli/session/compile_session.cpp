@@ -10,6 +10,7 @@
 #include "model/file_names.h"
 #include "platform/cp1252.h"
 #include "platform/memory_files.h"
+#include "sources/key_words.h"
 #include "sources/source_limit.h"
 
 namespace compactor::session {
@@ -49,6 +50,15 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   d.number = m.numero_errore;
   place(d, source_of(where.sorgente), where.riga, where.colonna, where.testo_riga);
   d.message = significato_errore(d.number);
+  // Error 103 has two causes; a curve whose key word holds no class digit
+  // is told as such, at its key word.
+  if (d.number == 103 && where.colonna == 0) {
+    const std::string_view text = where.testo_riga;
+    const std::string_view key = text.substr(0, text.find(','));
+    if (contiene_ignora_maiuscole(key, "curva") && classe_curva(key) == 0)
+      d.message = "the curve's key word holds no class digit 1 to 6 (curvas1 to curvas6 turn left, curvad1 to "
+                  "curvad6 right)";
+  }
   if (!where.motivo.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.motivo);
   d.position = m.posizione_errore;
   d.has_position = errore_con_posizione(d.number);
