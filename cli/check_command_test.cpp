@@ -94,6 +94,29 @@ TEST(ScenarioCheck, ACurveWithoutAClassDigitIsToldAtItsKeyWord) {
       << e.err;
 }
 
+TEST(ScenarioCheck, EveryErrorIsToldTheLaterOnesMarkedAsFoundWithTheEarlierSetAside) {
+  const std::string treno =
+      "[generale]\r\nstazione,  3125, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, A\r\n"
+      "stazione,  4000, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, B\r\n"
+      "stazione,  5025, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, C\r\n[fine]\r\n";
+  const auto e = check(kTestaLinea + "[fine]\r\n", treno);
+  EXPECT_EQ(e.stato, 1);
+  EXPECT_EQ(e.err,
+            "t.txt:2:12: error 8: a station's chainage is not a multiple of 50 (at 3125 m)\n"
+            "  stazione,  3125, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, A\n"
+            "             ^\n"
+            "t.txt:4:12: error 8: a station's chainage is not a multiple of 50 (at 5025 m) (found with the errors "
+            "above set aside)\n"
+            "  stazione,  5025, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, C\n"
+            "             ^\n"
+            "2 errors, 0 warnings\n");
+  const auto j = nlohmann::json::parse(check(kTestaLinea + "[fine]\r\n", treno, true).out);
+  ASSERT_EQ(j["errors"].size(), 2u);
+  EXPECT_EQ(j["errors"][1]["line"], 4);
+  EXPECT_EQ(j["errors"][1]["found_with_errors_before_set_aside"], true);
+  EXPECT_EQ(j["error"], 8) << "the first error stays where it was";
+}
+
 TEST(ScenarioCheck, ATrainSourceWithoutAStationIsToldOfTheFile) {
   for (const std::string treno : {"", "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n"}) {
     const auto e = check(kTestaLinea + "[fine]\r\n", treno, false, false);
