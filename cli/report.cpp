@@ -55,6 +55,7 @@ void print_json(const CompileReport& r, std::ostream& out) {
                 {"column", line ? json(d.column + 1) : json(nullptr)},
                 {"record", line ? json(cp1252_to_utf8(d.line_text)) : json(nullptr)},
                 {"position", d.has_position ? json(d.position) : json(nullptr)},
+                {"note", d.note},
                 {"found_with_errors_before_set_aside", set_aside}};
   };
   if (e) j["errors"].push_back(error_json(*e, false));
@@ -105,9 +106,11 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
       err << fmt::format("{}:{}:{}: error {}: {}{}\n", file, e->line, e->column + 1, e->number, e->message,
                          posizione_testo(*e));
       riga_e_cursore(err, e->line_text, e->column);
+      if (!e->note.empty()) err << "  note: " << e->note << "\n";
     } else {
       err << fmt::format("{}error {}: {}{}\n", file.empty() ? "" : file + ": ", e->number, e->message,
                          posizione_testo(*e));
+      if (!e->note.empty()) err << "  note: " << e->note << "\n";
     }
   }
   for (const Diagnostic& d : r.further_errors) {
@@ -115,6 +118,7 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
     err << fmt::format("{}:{}:{}: error {}: {}{} (found with the errors above set aside)\n", file, d.line,
                        d.column + 1, d.number, d.message, posizione_testo(d));
     riga_e_cursore(err, d.line_text, d.column);
+    if (!d.note.empty()) err << "  note: " << d.note << "\n";
   }
   if (!style.quiet)
     err << plural((e ? 1 : 0) + r.further_errors.size(), "error") << ", " << plural(c.warning_count(), "warning")

@@ -15,6 +15,8 @@
 #include "model/file_names.h"
 #include "platform/cp1252.h"
 #include "platform/memory_files.h"
+#include "loader/rounding.h"
+#include "model/members.h"
 #include "sources/key_words.h"
 #include "sources/source_limit.h"
 
@@ -49,6 +51,22 @@ Diagnostic warning(const AuthorWarning& a) {
 }
 
 // The error the model records, placed where the loader found it.
+// For an error of a point feature whose cell is taken: what holds the cell
+// and where the next free one is, so that the author sees what to move.
+std::string taken_cell(const Model& m, int number, int32_t position) {
+  if (number != 6 && number != 7 && number != 16 && number != 21) return {};
+  if (!m.griglia.dimensionata()) return {};
+  const int64_t k = round_half_even(position / 50.0 + 1);
+  if (!m.griglia.contiene(k) || m.griglia.at(k).tipo == tipo_cella::niente) return {};
+  std::string said = fmt::format("cell {} (from {} m) holds a {}", k, (k - 1) * 50, kind_name(m.griglia.at(k).tipo));
+  for (int64_t j = k + 1; m.griglia.contiene(j) && j <= k + 200; ++j) {
+    const uint8_t t = m.griglia.at(j).tipo;
+    if (t == tipo_cella::niente)
+      return said + fmt::format("; the next free cell is {} (from {} m, {} m further on)", j, (j - 1) * 50, (j - k) * 50);
+  }
+  return said;
+}
+
 Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
   d.severity = Severity::error;
@@ -67,6 +85,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   if (!where.motivo.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.motivo);
   d.position = m.posizione_errore;
   d.has_position = errore_con_posizione(d.number);
+  d.note = taken_cell(m, d.number, d.position);
   return d;
 }
 
