@@ -62,6 +62,7 @@ void punti_successivi(Planimetria& p, int64_t fino, double k) {
 bool sezione_generale(LoadState& c) {
   Model& m = c.m;
   for (;;) {
+    c.record_ends();
     if (c.fine_file()) return true;
     m.riga = c.testo();
     if (c.fine_file()) return true;
@@ -230,6 +231,7 @@ Esito cartello(LoadState& c) {
 bool parte_record(LoadState& c, Lavoro& w) {
   Model& m = c.m;
   for (;;) {
+    c.record_ends();
     if (!c.leggi_chiave()) return true;
     c.record_begins();
     const ChiaviLinea chiavi = chiavi_linea(m.riga);

@@ -13,6 +13,12 @@ struct LoadReport {
   int colonna = 0;  // 0-based byte offset of that field in its line
   std::string testo_riga;  // the line as written (Windows-1252)
   std::string motivo;      // for a load failure: what failed
+  // For a load failure inside a record: where the record began, its key
+  // field and its line (the failing field may stand lines later).
+  int record_riga = 0;
+  int record_colonna = 0;
+  std::string record_chiave;
+  std::string record_testo;
 };
 
 }  // namespace compactor

@@ -75,10 +75,19 @@ struct LoadState {
   void registrato(RecordKind tipo, int32_t chainage, Punto dove);
   void sostituito(RecordKind tipo, int32_t chainage, Punto dove);
 
-  // The key field just read begins a record: tell the provenance sink.
+  // The key field just read begins a record: noted for a failure inside it,
+  // and told to the provenance sink.
   void record_begins() {
+    record_at = qui();
+    record_key = m.riga;
     if (provenance) tell_record_begins();
   }
+  // No record is being read (the next key field is sought).
+  void record_ends() { record_key.clear(); }
+  // Where the record being read began, and its key field; empty between
+  // records.
+  Punto record_at{};
+  std::string record_key;
   void tell_record_begins();
   // Tells the provenance sink that riempi() has filled `member` of the
   // cells from `first` up to the one before the fill pointer `pointer`

@@ -152,6 +152,12 @@ LoadReport memorizza_dati(Model& m, const FileNames& nomi, Files& files, LoadObs
     // stays.
     c.segna(c.qui());
     diagnostica.motivo = e.what();
+    if (!c.record_key.empty() && c.lettore) {
+      diagnostica.record_riga = c.record_at.riga;
+      diagnostica.record_colonna = c.record_at.colonna;
+      diagnostica.record_chiave = c.record_key;
+      diagnostica.record_testo = c.lettore->testo_riga(c.record_at.riga);
+    }
     m.numero_errore = 25;
     elimina_sorgenti(false);
   }

@@ -247,6 +247,7 @@ Esito stazione_treno(LoadState& c, Lavoro& w) {
 bool record(LoadState& c, Lavoro& w) {
   Model& m = c.m;
   for (;;) {
+    c.record_ends();
     if (!c.leggi_chiave()) return true;
     c.record_begins();
     const ChiaviTreno chiavi = chiavi_treno(m.riga);

@@ -83,9 +83,24 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
                   "curvad6 right)";
   }
   if (!where.motivo.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.motivo);
+  // A field that failed to read belongs to the record being read: the
+  // caret goes to that record, the failing text to the note.
+  if (d.number == 25 && where.record_riga > 0 && where.record_riga != where.riga) {
+    std::string key = cp1252_to_utf8(where.record_chiave);
+    while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) key.erase(key.begin());
+    while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
+    d.message = fmt::format("the \"{}\" record of this line could not be read to its end", key);
+    d.note = cp1252_to_utf8(where.motivo);
+    const std::string& text = where.record_testo;
+    if (text.find(';') != std::string::npos)
+      d.note += "; a record's fields are separated by commas, and this line has \";\"";
+    else
+      d.note += "; a field of the record is missing, or a line break splits it";
+    place(d, source_of(where.sorgente), where.record_riga, where.record_colonna, where.record_testo);
+  }
   d.position = m.posizione_errore;
   d.has_position = errore_con_posizione(d.number);
-  d.note = taken_cell(m, d.number, d.position);
+  if (std::string taken = taken_cell(m, d.number, d.position); !taken.empty()) d.note = std::move(taken);
   return d;
 }
 
