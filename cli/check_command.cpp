@@ -6,6 +6,7 @@
 #include "cli/progress.h"
 #include "cli/command.h"
 #include "cli/report.h"
+#include "cli/session/further_errors.h"
 #include "cli/source_options.h"
 #include "model/exit_status.h"
 
@@ -21,8 +22,10 @@ struct CheckOptions {
 int check_command(const CheckOptions& o, Files& files) {
   const Progress progress(o.quiet);
   return compile_and_report({.json = o.json, .quiet = o.quiet}, progress, [&](CompileReport& report) {
-    const session::CompileResult& result =
-        report.result.emplace(compile_with_progress(compile_request(o.sources, files), progress));
+    const session::CompileRequest request = compile_request(o.sources, files);
+    const session::CompileResult& result = report.result.emplace(compile_with_progress(request, progress));
+    // The next errors, each found with the ones before it set aside.
+    if (result.error()) report.further_errors = session::further_errors(request, result);
     report.status = result.error()               ? exit_status::scenario_error
                     : result.warning_count() > 0 ? exit_status::warnings_only
                                                  : exit_status::clean;
@@ -44,9 +47,14 @@ Command command_check(CommandLine& app) {
                 "failure is still told, and the exit status still says 5 for warnings");
   cmd->footer(
       "Besides the errors of a compile, warns of what the loader accepts silently: unrecognised key\n"
-      "fields (a misspelt key word, a capitalised \"Progressiva\"), a decimal comma that split a number,\n"
-      "surplus fields on a line, records out of chainage order, chainages that are not multiples of 50,\n"
-      "a speed indicator board or signboard replacing a tunnel marker.\n"
+      "fields (a misspelt key word, with the nearest key word; a capitalised \"Progressiva\"), a decimal\n"
+      "comma that split a number, a decimal point, surplus fields on a line, records out of chainage order,\n"
+      "chainages that are not multiples of 50, a speed indicator board or signboard replacing a tunnel\n"
+      "marker, a curve's direction letter other than s or d, timetable times out of range or going back,\n"
+      "a line that looks like a comment but holds a key word, a train source without a station, a file\n"
+      "saved as UTF-8. Of each kind the first 50 are told, then their count.\n"
+      "After the first error, the next ones (up to 20 in all): each found by compiling again with the\n"
+      "records of the errors before it left out, and marked so.\n"
       "Example:\n"
       "  scenario check route.txt train.txt\n"
       "Exit status: 0 clean, 1 errors, 5 warnings only, 2 usage error, 4 a file could not be read.");

@@ -58,6 +58,14 @@ TEST(ScenarioCheck, WarnsOfWhatTheLoaderAcceptsSilently) {
        "it at 3100 m\n"},
       {"curve direction", kTestaLinea + "[curve]\r\ncurvax5,  1350,  150\r\n[fine]\r\n", "[generale]\r\n[fine]\r\n",
        "l.txt:4:1: warning: curve \"curvax5\": \"curva\" is followed by s (left) or d (right); this one turns right\n"},
+      {"comment-like record", kTestaLinea + "[curve]\r\n# pendenza raised here,  1350,  15\r\n[fine]\r\n",
+       "[generale]\r\n[fine]\r\n",
+       "l.txt:4:1: warning: \"# pendenza raised here\" looks like a comment but holds a key word, so the line is read "
+       "as a record"},
+      {"saved as UTF-8", kTestaLinea + "[fine]\r\n",
+       "[generale]\r\nstazione,    3100, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, Piev\xC3\xA8\r\n[fine]\r\n",
+       "t.txt:2:77: warning: the file looks like UTF-8: its letters beyond ASCII (1 line) will be stored as two "
+       "characters each, \"Piev\xC3\x83\xC2\xA8\" for \"Piev\xC3\xA8\"; save it as Windows-1252"},
       {"surplus field", kTestaLinea + "[curve]\r\n[fine]\r\n", "[generale]\r\nvelocita,   0,    30,  40\r\n[fine]\r\n",
        "t.txt:2:24: warning: surplus field \"40\""},
       {"out of order", kTestaLinea + "[curve]\r\npendenza,  600,   -11\r\npendenza,  500,   2\r\n[fine]\r\n",
@@ -84,6 +92,29 @@ TEST(ScenarioCheck, ACurveWithoutAClassDigitIsToldAtItsKeyWord) {
                        "turn left, curvad1 to curvad6 right)\n"),
             std::string::npos)
       << e.err;
+}
+
+TEST(ScenarioCheck, EveryErrorIsToldTheLaterOnesMarkedAsFoundWithTheEarlierSetAside) {
+  const std::string treno =
+      "[generale]\r\nstazione,  3125, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, A\r\n"
+      "stazione,  4000, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, B\r\n"
+      "stazione,  5025, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, C\r\n[fine]\r\n";
+  const auto e = check(kTestaLinea + "[fine]\r\n", treno);
+  EXPECT_EQ(e.stato, 1);
+  EXPECT_EQ(e.err,
+            "t.txt:2:12: error 8: a station's chainage is not a multiple of 50 (at 3125 m)\n"
+            "  stazione,  3125, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, A\n"
+            "             ^\n"
+            "t.txt:4:12: error 8: a station's chainage is not a multiple of 50 (at 5025 m) (found with the errors "
+            "above set aside)\n"
+            "  stazione,  5025, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, C\n"
+            "             ^\n"
+            "2 errors, 0 warnings\n");
+  const auto j = nlohmann::json::parse(check(kTestaLinea + "[fine]\r\n", treno, true).out);
+  ASSERT_EQ(j["errors"].size(), 2u);
+  EXPECT_EQ(j["errors"][1]["line"], 4);
+  EXPECT_EQ(j["errors"][1]["found_with_errors_before_set_aside"], true);
+  EXPECT_EQ(j["error"], 8) << "the first error stays where it was";
 }
 
 TEST(ScenarioCheck, ATrainSourceWithoutAStationIsToldOfTheFile) {

@@ -192,7 +192,9 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
       "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n";
   const std::string errore_16 = ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
                                 "  segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"
-                                "             ^\n";
+                                "             ^\n"
+                                "  note: cell 60 (from 2950 m) holds a signboard; the next free cell is 61 (from "
+                                "3000 m, 50 m further on)\n";
   const struct {
     const char* caso;
     std::string linea, treno;

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "cli/dump_tables.h"
+#include "model/members.h"
 #include "cli/paths.h"
 #include "cli/plan_diff.h"
 #include "platform/cp1252.h"
@@ -55,7 +56,7 @@ void confronta_griglie(const Griglia& a, const Griglia& b, Differences& d) {
       d.nota(CompiledFile::grid, [&] {
         std::string riga = fmt::format("cell {} {}: {} -> {}", k, ma[i].nome, ma[i].valore, mb[i].valore);
         const std::string_view m = ma[i].nome;
-        if (m == "tipo") riga += fmt::format(" ({} -> {})", nome_tipo(ca.tipo), nome_tipo(cb.tipo));
+        if (m == "tipo") riga += fmt::format(" ({} -> {})", kind_name(ca.tipo), kind_name(cb.tipo));
         if (m == "velocita") riga += fmt::format(" ({} -> {} km/h)", ca.velocita * 5, cb.velocita * 5);
         if (m == "pendenza") riga += fmt::format(" ({:+} -> {:+} per mille)", ca.pendenza - 100, cb.pendenza - 100);
         return riga;

@@ -88,7 +88,7 @@ std::string a_tratti(const std::vector<int>& v, std::string_view prefix = "") {
 // ---- grid ----
 
 json cella_json(int64_t k, const cella& c, const Why* why) {
-  json j = {{"cell", k}, {"from_m", k * 50}, {"kind", nome_tipo(c.tipo)}};
+  json j = {{"cell", k}, {"from_m", k * 50}, {"kind", kind_name(c.tipo)}};
   for (const Membro& m : membri(c)) j[m.nome] = m.valore;
   j["speed_kmh"] = c.velocita * 5;
   j["gradient_per_mille"] = c.pendenza - 100;
@@ -115,7 +115,7 @@ void grid_text(const std::string& title, const Griglia& g, const ChosenCells& ch
   for (int64_t k : scelte) {
     const cella& c = g.at(k);
     out << fmt::format("{:>6} {:>8}  {:<24}{:>7}{:>7}{:>7}{:>7}{:>6}{:>10}{:>9}{:>9}{:>6}{:>9}{:>+5}{:>9}\n", k,
-                       k * 50, nome_tipo(c.tipo), c.dato1, c.dato2, c.dato3, c.dato4, c.tempo, c.preavviso,
+                       k * 50, kind_name(c.tipo), c.dato1, c.dato2, c.dato3, c.dato4, c.tempo, c.preavviso,
                        c.montagna, c.velocita, c.velocita * 5, c.pendenza, c.pendenza - 100, c.aderenza);
     if (why) why->cell_text(k, out);
   }
@@ -378,23 +378,6 @@ std::optional<Intervallo> leggi_intervallo(std::string_view t, int64_t fine) {
   return i;
 }
 
-std::string nome_tipo(uint8_t tipo) {
-  switch (tipo) {
-    case tipo_cella::niente: return "nothing";
-    case tipo_cella::segnale: return "signal";
-    case tipo_cella::fine_rallentamento: return "end of slowdown";
-    case tipo_cella::inizio_rallentamento: return "start of slowdown";
-    case tipo_cella::avviso: return "warning board";
-    case tipo_cella::preavviso_avviso: return "pre-warning";
-    case tipo_cella::indicatore_v_max: return "speed indicator board";
-    case tipo_cella::fermata: return "station stop point";
-    case tipo_cella::marcatore_montagna: return "tunnel marker";
-    case tipo_cella::abbattimento: return "code drop";
-    case tipo_cella::abbattimento_senza_valore: return "code drop without value";
-    case tipo_cella::cartello: return "signboard";
-    default: return fmt::format("unknown kind {}", tipo);
-  }
-}
 
 std::string ruolo_riga(int r, const stazione& s) {
   if (s == stazione{}) return "clear";

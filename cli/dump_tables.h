@@ -27,7 +27,6 @@ struct Intervallo {
 std::optional<Intervallo> leggi_intervallo(std::string_view testo, int64_t fine);
 
 // The kind of a cell in words ("signal", "code drop", ...).
-std::string nome_tipo(uint8_t tipo);
 
 // What a row of stazioni holds: "station", "signboard text", "chainage
 // reference", "train and route" (row 84), "route" (85), "train" (86),

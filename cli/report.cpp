@@ -43,6 +43,23 @@ void print_json(const CompileReport& r, std::ostream& out) {
   j["line"] = con_riga ? json(e->line) : json(nullptr);
   j["column"] = con_riga ? json(e->column + 1) : json(nullptr);
   j["record"] = con_riga ? json(cp1252_to_utf8(e->line_text)) : json(nullptr);
+  // Every error found, the first as above and then those found with the
+  // ones before them set aside.
+  j["errors"] = json::array();
+  auto error_json = [&](const Diagnostic& d, bool set_aside) {
+    const bool line = d.source != session::Source::none && d.line > 0;
+    return json{{"number", d.number},
+                {"message", d.message},
+                {"file", d.source != session::Source::none ? json(c->source_name(d.source)) : json(nullptr)},
+                {"line", line ? json(d.line) : json(nullptr)},
+                {"column", line ? json(d.column + 1) : json(nullptr)},
+                {"record", line ? json(cp1252_to_utf8(d.line_text)) : json(nullptr)},
+                {"position", d.has_position ? json(d.position) : json(nullptr)},
+                {"note", d.note},
+                {"found_with_errors_before_set_aside", set_aside}};
+  };
+  if (e) j["errors"].push_back(error_json(*e, false));
+  for (const Diagnostic& d : r.further_errors) j["errors"].push_back(error_json(d, true));
   j["warnings"] = json::array();
   if (c)
     for (const Diagnostic& a : c->diagnostics)
@@ -89,12 +106,23 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
       err << fmt::format("{}:{}:{}: error {}: {}{}\n", file, e->line, e->column + 1, e->number, e->message,
                          posizione_testo(*e));
       riga_e_cursore(err, e->line_text, e->column);
+      if (!e->note.empty()) err << "  note: " << e->note << "\n";
     } else {
       err << fmt::format("{}error {}: {}{}\n", file.empty() ? "" : file + ": ", e->number, e->message,
                          posizione_testo(*e));
+      if (!e->note.empty()) err << "  note: " << e->note << "\n";
     }
   }
-  if (!style.quiet) err << plural(e ? 1 : 0, "error") << ", " << plural(c.warning_count(), "warning") << "\n";
+  for (const Diagnostic& d : r.further_errors) {
+    const std::string& file = c.source_name(d.source);
+    err << fmt::format("{}:{}:{}: error {}: {}{} (found with the errors above set aside)\n", file, d.line,
+                       d.column + 1, d.number, d.message, posizione_testo(d));
+    riga_e_cursore(err, d.line_text, d.column);
+    if (!d.note.empty()) err << "  note: " << d.note << "\n";
+  }
+  if (!style.quiet)
+    err << plural((e ? 1 : 0) + r.further_errors.size(), "error") << ", " << plural(c.warning_count(), "warning")
+        << "\n";
   if (c.outcome == session::Outcome::error_stop) {
     err << "nothing was written\n";
   } else {

@@ -33,6 +33,9 @@ struct CompileReport {
   // A usage or platform failure in words; empty when there is none.
   std::string failure;
   std::vector<std::string> written;  // compiled files written
+  // check: the errors found after the first, each with the ones before it
+  // set aside (see session/further_errors.h).
+  std::vector<session::Diagnostic> further_errors;
 };
 
 // How compile and check print their report: `json` one JSON object on

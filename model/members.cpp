@@ -54,4 +54,22 @@ int64_t member_value(const stazione& s, RowMember m) {
   return 0;
 }
 
+std::string kind_name(uint8_t tipo) {
+  switch (tipo) {
+    case tipo_cella::niente: return "nothing";
+    case tipo_cella::segnale: return "signal";
+    case tipo_cella::fine_rallentamento: return "end of slowdown";
+    case tipo_cella::inizio_rallentamento: return "start of slowdown";
+    case tipo_cella::avviso: return "warning board";
+    case tipo_cella::preavviso_avviso: return "pre-warning";
+    case tipo_cella::indicatore_v_max: return "speed indicator board";
+    case tipo_cella::fermata: return "station stop point";
+    case tipo_cella::marcatore_montagna: return "tunnel marker";
+    case tipo_cella::abbattimento: return "code drop";
+    case tipo_cella::abbattimento_senza_valore: return "code drop without value";
+    case tipo_cella::cartello: return "signboard";
+    default: return "unknown kind " + std::to_string(tipo);
+  }
+}
+
 }  // namespace compactor

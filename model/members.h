@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "model/model.h"
 
@@ -44,6 +45,9 @@ class MemberSet {
 
 using CellMembers = MemberSet<CellMember, kCellMemberCount>;
 using RowMembers = MemberSet<RowMember, kRowMemberCount>;
+
+// A cell's kind (tipo) in words: "signal", "signboard", "nothing".
+std::string kind_name(uint8_t tipo);
 
 const char* member_name(CellMember m);
 const char* member_name(RowMember m);

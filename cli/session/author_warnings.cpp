@@ -138,6 +138,7 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   decimal_points(tipo, dove, linea);
   if (tipo == RecordKind::stazione) timetable(chainage, dove, linea);
   if (tipo == RecordKind::curva) curve_direction(dove, linea);
+  comment_like(dove, linea);
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
@@ -182,6 +183,20 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
     aggiungi(Kind::decimal_point, {place.sorgente, place.riga, static_cast<int>(b)}, line,
              fmt::format("a decimal point in \"{}\": numbers are whole, and the value reads as {}", text, whole));
   }
+}
+
+void WarningCollector::comment_like(const SourcePlace& place, std::string_view line) {
+  // A key word is found anywhere in its field, so a line an author meant as
+  // a comment ("# pendenza raised") is a record when it holds one.
+  size_t b = 0;
+  while (b < line.size() && (line[b] == ' ' || line[b] == '\t')) ++b;
+  if (b >= line.size() || std::string_view("#/;'*%!").find(line[b]) == std::string_view::npos) return;
+  std::string_view key = line.substr(b, line.find(',') - std::min(b, line.find(',')));
+  while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
+  aggiungi(Kind::comment, {place.sorgente, place.riga, static_cast<int>(b)}, line,
+           fmt::format("\"{}\" looks like a comment but holds a key word, so the line is read as a record; a line "
+                       "that holds \"-\" is passed over",
+                       cp1252_to_utf8(key)));
 }
 
 void WarningCollector::curve_direction(const SourcePlace& place, std::string_view line) {
@@ -251,7 +266,7 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
                                           "tunnel markers replaced", "decimal points", "timetable times",
-                                          "curve directions"};
+                                          "curve directions", "comment-like records"};
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];
     if (u.count == 0) continue;

@@ -45,9 +45,11 @@ class WarningCollector : public LoadObserver {
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
-  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, count };
+  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, count };
   // A number written with a decimal point, which the reader cuts at the point.
   void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line);
+  // A record whose key field begins as a comment does.
+  void comment_like(const SourcePlace& place, std::string_view line);
   // A curve whose key word does not say s or d after "curva".
   void curve_direction(const SourcePlace& place, std::string_view line);
   // A station's time out of range, or before the time of the timed station before it.

@@ -1,15 +1,22 @@
 #include "cli/session/compile_session.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
+
+#include <fmt/format.h>
 
 #include "cli/session/author_warnings.h"
 #include "cli/session/error_messages.h"
+#include "cli/session/utf8_sources.h"
 #include "cli/session/provenance_recorder.h"
 #include "compiler/compiled_files.h"
 #include "compiler/memorizza_percorso.h"
 #include "model/file_names.h"
 #include "platform/cp1252.h"
 #include "platform/memory_files.h"
+#include "loader/rounding.h"
+#include "model/members.h"
 #include "sources/key_words.h"
 #include "sources/source_limit.h"
 
@@ -44,6 +51,22 @@ Diagnostic warning(const AuthorWarning& a) {
 }
 
 // The error the model records, placed where the loader found it.
+// For an error of a point feature whose cell is taken: what holds the cell
+// and where the next free one is, so that the author sees what to move.
+std::string taken_cell(const Model& m, int number, int32_t position) {
+  if (number != 6 && number != 7 && number != 16 && number != 21) return {};
+  if (!m.griglia.dimensionata()) return {};
+  const int64_t k = round_half_even(position / 50.0 + 1);
+  if (!m.griglia.contiene(k) || m.griglia.at(k).tipo == tipo_cella::niente) return {};
+  std::string said = fmt::format("cell {} (from {} m) holds a {}", k, (k - 1) * 50, kind_name(m.griglia.at(k).tipo));
+  for (int64_t j = k + 1; m.griglia.contiene(j) && j <= k + 200; ++j) {
+    const uint8_t t = m.griglia.at(j).tipo;
+    if (t == tipo_cella::niente)
+      return said + fmt::format("; the next free cell is {} (from {} m, {} m further on)", j, (j - 1) * 50, (j - k) * 50);
+  }
+  return said;
+}
+
 Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
   d.severity = Severity::error;
@@ -62,6 +85,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   if (!where.motivo.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.motivo);
   d.position = m.posizione_errore;
   d.has_position = errore_con_posizione(d.number);
+  d.note = taken_cell(m, d.number, d.position);
   return d;
 }
 
@@ -97,6 +121,19 @@ CompileResult compile(CompileRequest request) {
   result.route = request.route;
   result.train_name = request.train_name;
 
+  // Sources saved as UTF-8 load as garbled names; told before they are read.
+  std::vector<Diagnostic> encoding;
+  for (const auto& [source, text] : {std::pair{LoadReport::linea, &request.line.bytes},
+                                     std::pair{LoadReport::treno, &request.train.bytes}})
+    if (const auto hint = looks_like_utf8(*text))
+      encoding.push_back(warning(
+          {{source, hint->line, hint->column},
+           fmt::format("the file looks like UTF-8: its letters beyond ASCII ({} line{}) will be stored as two "
+                       "characters each, \"{}\" for \"{}\"; save it as Windows-1252 (\"Western\" in most editors) or "
+                       "convert it: iconv -f UTF-8 -t WINDOWS-1252",
+                       hint->lines, hint->lines == 1 ? "" : "s", hint->word_as_stored, hint->word_as_meant),
+           hint->line_text}));
+
   // The sources where the loader looks for them, in memory; it deletes them
   // as it reads them, as it does on disk.
   MemoryFiles files;
@@ -130,6 +167,7 @@ CompileResult compile(CompileRequest request) {
     error = error_stop(m, number);
   }
 
+  for (Diagnostic& d : encoding) result.diagnostics.push_back(std::move(d));
   for (const AuthorWarning& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
   // Loads without a word and drives nowhere: a train source without a
   // station (an empty file, say). Told of the file, not of a line.

@@ -32,6 +32,9 @@ struct Diagnostic {
   std::string line_text;
   // What is wrong, in words (UTF-8), without the number or the position.
   std::string message;
+  // What helps mend it, in words (UTF-8): what holds a taken cell and where
+  // the next free one is. Empty when there is nothing to add.
+  std::string note;
   // Errors: m.posizione_errore as the error left it, and whether this error
   // records one (errors 6, 7, 8, ...: "at 2950 m").
   int32_t position = 0;
