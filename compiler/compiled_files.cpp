@@ -110,6 +110,8 @@ void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t pu
   while (m < calcolati) {
     char* p = b.spazio(double_entry_bytes);
     const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / double_entry_bytes));
+    // Unrolled: the loop's own counting was as many instructions as the entry.
+#pragma GCC unroll 8
     for (int64_t k = 0; k < n; ++k) {
       p = metti16(p, Variant::doppio);
       p = metti64(p, std::bit_cast<uint64_t>(v[m + k]));
@@ -131,6 +133,54 @@ int64_t dimensione_coordinata(int64_t calcolati, int64_t punti) {
   const int64_t interi = std::min(calcolati, seed_points);
   return interi * static_cast<int64_t>(integer_entry_bytes) + (calcolati - interi) * static_cast<int64_t>(double_entry_bytes) +
          (punti - calcolati) * static_cast<int64_t>(empty_entry_bytes);
+}
+
+// Memory for one coordinate of every computed point, given back at the end.
+class Coordinata {
+ public:
+  explicit Coordinata(int64_t punti)
+      : bytes_(static_cast<size_t>(punti) * sizeof(double)), v_(static_cast<double*>(mappa_coordinate(bytes_))) {}
+  ~Coordinata() { libera_coordinate(v_, bytes_); }
+  Coordinata(const Coordinata&) = delete;
+  Coordinata& operator=(const Coordinata&) = delete;
+  double* get() const { return v_; }
+
+ private:
+  size_t bytes_;
+  double* v_;
+};
+
+// The entries of a plan whose last runs are not computed yet: each point is
+// computed once, its x entry laid out at once (in the shadow of the wait on
+// the point before) and its y kept for the second half. The plan's x is
+// never held, so half the memory of its coordinates is never asked for.
+void scrivi_calcolando(Blocco& b, const Planimetria& planimetria) {
+  const int64_t calcolati = planimetria.prossimo(), punti = planimetria.punti();
+  const int64_t pronti = planimetria.in_memoria();  // at least the seed
+  const double* const x = planimetria.x_in_memoria();
+  const double* const y = planimetria.y_in_memoria();
+  const Coordinata tutte_y(calcolati);
+  double* const ys = tutte_y.get();
+  std::copy(y, y + pronti, ys);
+
+  scrivi_coordinata(b, x, pronti, pronti);
+  double x2 = x[pronti - 2], x1 = x[pronti - 1], y2 = y[pronti - 2], y1 = y[pronti - 1];
+  int64_t da = pronti;
+  for (const Tratto& t : planimetria.tratti_in_attesa()) {
+    while (da < t.fino) {
+      char* p = b.spazio(double_entry_bytes);
+      const int64_t n = std::min<int64_t>(t.fino - da, static_cast<int64_t>(b.libero() / double_entry_bytes));
+      percorri_tratto(x2, x1, y2, y1, da, da + n, t.k, [&p, ys](int64_t i, double xi, double yi) {
+        p = metti16(p, Variant::doppio);
+        p = metti64(p, std::bit_cast<uint64_t>(xi));
+        ys[i] = yi;
+      });
+      b.avanza(static_cast<size_t>(n) * double_entry_bytes);
+      da += n;
+    }
+  }
+  scrivi_coordinata(b, nullptr, 0, punti - calcolati);  // the empty x entries
+  scrivi_coordinata(b, ys, calcolati, punti);
 }
 
 // Collects a structure's bytes in a string, for bytes_*.
@@ -167,8 +217,12 @@ void scrivi_planimetria(const Planimetria& planimetria, OutputFile& out) {
   const int64_t calcolati = planimetria.prossimo();
   out.reserve(2 * static_cast<uint64_t>(dimensione_coordinata(calcolati, planimetria.punti())));
   Blocco b(out);
-  scrivi_coordinata(b, planimetria.tutti_x(), calcolati, planimetria.punti());
-  scrivi_coordinata(b, planimetria.tutti_y(), calcolati, planimetria.punti());
+  if (planimetria.tratti_in_attesa().empty()) {
+    scrivi_coordinata(b, planimetria.tutti_x(), calcolati, planimetria.punti());
+    scrivi_coordinata(b, planimetria.tutti_y(), calcolati, planimetria.punti());
+  } else {
+    scrivi_calcolando(b, planimetria);
+  }
   b.svuota();
 }
 

@@ -27,36 +27,8 @@ struct Lavoro {
 };
 
 // The points of the plan from its index through `fino`, each continuing the
-// last step; with k not 0 each step also turns by about k radians. The last
-// two points ride along in registers: the same operations in the same order
-// as reading them back from the plan, without the wait on each store.
-void punti_successivi(Planimetria& p, int64_t fino, double k) {
-  p.prolunga(fino, [k](double* x, double* y, int64_t da, int64_t a) {
-    double x2 = x[da - 2], x1 = x[da - 1];
-    double y2 = y[da - 2], y1 = y[da - 1];
-    // k in a register of its own: the stores cannot be taken to change it.
-    const double kk = k;
-    if (kk == 0.0) {
-      for (int64_t i = da; i < a; ++i) {
-        const double d0 = x1 - x2;
-        const double d1 = y1 - y2;
-        x2 = x1;
-        y2 = y1;
-        x[i] = x1 = x1 + d0;
-        y[i] = y1 = y1 + d1;
-      }
-    } else {
-      for (int64_t i = da; i < a; ++i) {
-        const double d0 = x1 - x2;
-        const double d1 = y1 - y2;
-        x2 = x1;
-        y2 = y1;
-        x[i] = x1 = x1 + (d0 + kk * d1);
-        y[i] = y1 = y1 + (d1 - kk * d0);
-      }
-    }
-  });
-}
+// last step; with k not 0 each step also turns by about k radians.
+void punti_successivi(Planimetria& p, int64_t fino, double k) { p.prolunga_tratto(fino, k); }
 
 // General section: returns false when loading ends.
 bool sezione_generale(LoadState& c) {

@@ -51,6 +51,51 @@ struct MemoriaCoordinate {
   }
 };
 
+// A run of points, each continuing the last step up to (not including)
+// `fino`, with k not 0 each step also turning by about k radians.
+struct Tratto {
+  int64_t fino;
+  double k;
+};
+
+// The points da to a - 1 of a run of curvature k, from the two before them,
+// given in (x2, y2) and (x1, y1), which move along: punto(i, x, y) is told
+// each. The last two points ride along in registers: the same operations in
+// the same order as reading them back from the plan, without the wait on
+// each store.
+template <typename Punto>
+inline void percorri_tratto(double& x2_, double& x1_, double& y2_, double& y1_, int64_t da, int64_t a, double k,
+                            Punto&& punto) {
+  double x2 = x2_, x1 = x1_, y2 = y2_, y1 = y1_;
+  // k in a register of its own: the stores cannot be taken to change it.
+  const double kk = k;
+  if (kk == 0.0) {
+    for (int64_t i = da; i < a; ++i) {
+      const double d0 = x1 - x2;
+      const double d1 = y1 - y2;
+      x2 = x1;
+      y2 = y1;
+      x1 = x1 + d0;
+      y1 = y1 + d1;
+      punto(i, x1, y1);
+    }
+  } else {
+    for (int64_t i = da; i < a; ++i) {
+      const double d0 = x1 - x2;
+      const double d1 = y1 - y2;
+      x2 = x1;
+      y2 = y1;
+      x1 = x1 + (d0 + kk * d1);
+      y1 = y1 + (d1 - kk * d0);
+      punto(i, x1, y1);
+    }
+  }
+  x2_ = x2;
+  x1_ = x1;
+  y2_ = y2;
+  y1_ = y1;
+}
+
 class Planimetria {
  public:
   bool dimensionata() const { return metri_totali_ >= 0; }
@@ -79,6 +124,17 @@ class Planimetria {
   template <typename Passo>
   void prolunga(int64_t fino, Passo&& passo);
 
+  // The same with the standard step of curvature k (percorri_tratto), whose
+  // points are only computed when first read: the writer computes them
+  // itself as it lays out their entries, so that they are never held twice.
+  void prolunga_tratto(int64_t fino, double k);
+  // The runs recorded and not yet computed, in order; the points before the
+  // first of them are held (in_memoria() of each coordinate).
+  const std::vector<Tratto>& tratti_in_attesa() const { return in_attesa_; }
+  int64_t in_memoria() const { return static_cast<int64_t>(x_.size()); }
+  const double* x_in_memoria() const { return x_.data(); }
+  const double* y_in_memoria() const { return y_.data(); }
+
   // Coordinates of a seeded or computed point m (m < prossimo()).
   double x(int64_t m) const;
   double y(int64_t m) const;
@@ -88,22 +144,40 @@ class Planimetria {
 
   // The seeded and computed coordinates in metre order, prossimo() of each,
   // for the writer, which reads them all in one pass.
-  const double* tutti_x() const { return x_.data(); }
-  const double* tutti_y() const { return y_.data(); }
+  const double* tutti_x() const {
+    completa();
+    return x_.data();
+  }
+  const double* tutti_y() const {
+    completa();
+    return y_.data();
+  }
 
  private:
+  // Computes the runs still waiting.
+  void completa() const {
+    if (!in_attesa_.empty()) calcola_in_attesa();
+  }
+  void calcola_in_attesa() const;
+  // Room for every point of the plan in each coordinate.
+  void riserva() const;
+
   int32_t metri_totali_ = -1;
   bool seminata_ = false;
   int64_t prossimo_ = 0;
-  std::vector<double, MemoriaCoordinate<double>> x_, y_;
+  // Computed on first reading: what is read is the same either way.
+  mutable std::vector<double, MemoriaCoordinate<double>> x_, y_;
+  mutable std::vector<Tratto> in_attesa_;
 };
 
 template <typename Passo>
 void Planimetria::prolunga(int64_t fino, Passo&& passo) {
   if (fino < prossimo_) return;
   if (!seminata_) throw LoadFailure("plan point outside the plan");
+  completa();
   const int64_t ultimo = std::min(fino, punti() - 1);
   if (ultimo >= prossimo_) {
+    riserva();
     x_.resize(static_cast<size_t>(ultimo) + 1);
     y_.resize(static_cast<size_t>(ultimo) + 1);
     passo(x_.data(), y_.data(), prossimo_, ultimo + 1);
