@@ -9,6 +9,9 @@
 
 #include "fuzz/targets.h"
 #include "fuzz/reader_target.h"
+#ifdef COMPACTOR_HAVE_CLI
+#include "fuzz/message_reader_target.h"
+#endif
 #include "testing/test_support.h"
 
 namespace compactor {
@@ -29,6 +32,9 @@ const Target kTarget[] = {
     {"train_loading", fuzz::caricamento_treno},
     {"compile", fuzz::compilazione},
     {"compiled_reader", fuzz::compiled_reader},
+#ifdef COMPACTOR_HAVE_CLI
+    {"message_reader", fuzz::message_reader},
+#endif
 };
 
 // Every input of a target's corpus and regressions; a target aborts on a

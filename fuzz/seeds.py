@@ -52,6 +52,16 @@ def write(target, data):
     (folder / hashlib.sha1(data).hexdigest()).write_bytes(data)
 
 
+def framed(body):
+    return b"Content-Length: %d\r\n\r\n" % len(body) + body
+
+
+def message_seeds():
+    initialize = b'{"jsonrpc":"2.0","id":1,"method":"initialize","params":{}}'
+    typed = b"Content-Length: 2\r\nContent-Type: application/vscode-jsonrpc; charset=utf-8\r\n\r\n{}"
+    return [framed(initialize), typed + framed(b"[1]"), b"Content-Length: 99999999999999\r\n\r\n"]
+
+
 def main():
     linea, treno = carried("linea.txt"), carried("treno.txt")
     line_records, train_records = record_lines()
@@ -80,6 +90,9 @@ def main():
         write("compile", data + SEPARATOR + small_train + crlf("[fine]"))
     for data in trains[1:]:
         write("compile", crlf("[generale]", "lunghezza percorso,    20000", "[fine]") + SEPARATOR + data)
+    # The language server's framing: whole messages, two in a row, a refused length.
+    for data in message_seeds():
+        write("message_reader", data)
 
 
 def compiled_seeds():
