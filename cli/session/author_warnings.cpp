@@ -139,6 +139,11 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   if (tipo == RecordKind::stazione) timetable(chainage, dove, linea);
   if (tipo == RecordKind::curva) curve_direction(dove, linea);
   comment_like(dove, linea);
+  if (const int64_t length = route_length ? route_length() : 0; length > 0 && chainage > length)
+    aggiungi(Kind::past_end, dove, linea,
+             fmt::format("{} at {} m is past the route's end at {} m: the grid's 7000 m beyond the end take it "
+                         "without an error; is the chainage or the route length (lunghezza percorso) wrong?",
+                         nome_record(tipo), chainage, length));
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
@@ -266,7 +271,9 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
                                           "tunnel markers replaced", "decimal points", "timetable times",
-                                          "curve directions", "comment-like records"};
+                                          "curve directions", "comment-like records",
+                                          "records past the route's end"};
+  static_assert(std::size(kWhat) == static_cast<size_t>(Kind::count));
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];
     if (u.count == 0) continue;

@@ -33,6 +33,11 @@ class WarningCollector : public LoadObserver {
   // Told of each stage of the compile, when set.
   std::function<void(const char*)> avanzamento;
 
+  // The route's length as read so far, 0 while unknown; when set, a record
+  // past the route's end (inside the 7000 m the grid adds, where the loader
+  // takes it without an error) is told.
+  std::function<int64_t()> route_length;
+
   // In source order: line source first, then train source, by line; of each
   // kind the first kMostOfAKind, then one warning that counts the rest.
   std::vector<AuthorWarning> avvisi() const;
@@ -45,7 +50,7 @@ class WarningCollector : public LoadObserver {
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
-  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, count };
+  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, past_end, count };
   // A number written with a decimal point, which the reader cuts at the point.
   void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line);
   // A record whose key field begins as a comment does.
