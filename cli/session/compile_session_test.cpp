@@ -121,6 +121,32 @@ TEST(CompileSession, ARecordPastTheRoutesEndIsTold) {
   }
 }
 
+TEST(CompileSession, ASlowdownTheLoaderStoresOtherwiseThanWrittenIsTold) {
+  const struct {
+    const char* slowdown;
+    int column;      // -1: no warning
+    const char* words;
+  } casi[] = {
+      {"rallentamento,  5000,  60,  1000,  1,  1,  0", -1, ""},
+      {"rallentamento,  5000,  34000,  1000,  1,  1,  0", 23, "the speed 34000 does not fit 16 bits and is stored as -31536"},
+      {"rallentamento,  5000,  60,  10,  1,  1,  0", 28,
+       "its end at 5010 m falls in the start's cell, so no end mark is stored and the codes after the start run on "
+       "to the route's end; a length of at least 50 m puts the end in the next cell"},
+      {"rallentamento,  5000,  60,  50,  1,  1,  0", -1, ""},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.slowdown);
+    const CompileResult r = compile_in_session(kLinea, sostituisci(kTreno, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
+    ASSERT_EQ(r.error(), nullptr);
+    ASSERT_EQ(r.warning_count(), c.column < 0 ? 0u : 1u);
+    if (c.column < 0) continue;
+    const Diagnostic& d = r.diagnostics[0];
+    EXPECT_EQ(d.line, 5);
+    EXPECT_EQ(d.column, c.column);
+    EXPECT_NE(d.message.find(c.words), std::string::npos) << d.message;
+  }
+}
+
 TEST(CompileSession, FieldSpans) {
   const struct {
     const char* riga;
