@@ -138,7 +138,13 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   decimal_points(tipo, dove, linea);
   if (tipo == RecordKind::stazione) timetable(chainage, dove, linea);
   if (tipo == RecordKind::curva) curve_direction(dove, linea);
+  if (tipo == RecordKind::rallentamento) slowdown(chainage, dove, linea);
   comment_like(dove, linea);
+  if (const int64_t length = route_length ? route_length() : 0; length > 0 && chainage > length)
+    aggiungi(Kind::past_end, dove, linea,
+             fmt::format("{} at {} m is past the route's end at {} m: the grid's 7000 m beyond the end take it "
+                         "without an error; is the chainage or the route length (lunghezza percorso) wrong?",
+                         nome_record(tipo), chainage, length));
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
@@ -252,6 +258,39 @@ void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std
   last_time_at_ = chainage;
 }
 
+void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std::string_view line) {
+  // Speed and length are the 2nd and 3rd fields of the record's line; a
+  // record spread over several lines is not looked at.
+  std::vector<size_t> starts = {0};
+  for (size_t i = 0; i < line.size() && starts.size() < 5; ++i)
+    if (line[i] == ',') starts.push_back(i + 1);
+  if (starts.size() < 4) return;
+  const auto field = [&](int k, int64_t& value, size_t& at) {
+    const size_t end = static_cast<size_t>(k) + 1 < starts.size() ? starts[static_cast<size_t>(k) + 1] - 1 : line.size();
+    std::string_view f = line.substr(starts[static_cast<size_t>(k)], end - starts[static_cast<size_t>(k)]);
+    at = starts[static_cast<size_t>(k)];
+    while (!f.empty() && (f.front() == ' ' || f.front() == '\t')) f.remove_prefix(1), ++at;
+    while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.remove_suffix(1);
+    if (f.empty() || f.size() > 9 || !std::all_of(f.begin() + (f[0] == '-' ? 1 : 0), f.end(),
+                                                   [](unsigned char c) { return std::isdigit(c); }))
+      return false;
+    value = std::stoll(std::string(f));
+    return true;
+  };
+  int64_t speed = 0, length = 0;
+  size_t speed_at = 0, length_at = 0;
+  if (field(2, speed, speed_at) && (speed < -32768 || speed > 32767))
+    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(speed_at)}, line,
+             fmt::format("slowdown at {} m: the speed {} does not fit 16 bits and is stored as {}", chainage, speed,
+                         static_cast<int16_t>(static_cast<uint16_t>(speed & 0xffff))));
+  if (field(3, length, length_at) && length >= 0 && chainage >= 0 && chainage / 50 == (chainage + length) / 50)
+    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(length_at)}, line,
+             fmt::format("slowdown at {} m: its end at {} m falls in the start's cell, so no end mark is stored and "
+                         "the codes after the start run on to the route's end; a length of at least {} m puts the end "
+                         "in the next cell",
+                         chainage, chainage + length, 50 - chainage % 50));
+}
+
 void WarningCollector::marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove,
                                             std::string_view linea) {
   aggiungi(Kind::marker, dove, linea, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
@@ -266,7 +305,9 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
                                           "tunnel markers replaced", "decimal points", "timetable times",
-                                          "curve directions", "comment-like records"};
+                                          "curve directions", "comment-like records",
+                                          "records past the route's end", "slowdowns"};
+  static_assert(std::size(kWhat) == static_cast<size_t>(Kind::count));
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];
     if (u.count == 0) continue;

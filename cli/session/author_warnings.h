@@ -33,6 +33,11 @@ class WarningCollector : public LoadObserver {
   // Told of each stage of the compile, when set.
   std::function<void(const char*)> avanzamento;
 
+  // The route's length as read so far, 0 while unknown; when set, a record
+  // past the route's end (inside the 7000 m the grid adds, where the loader
+  // takes it without an error) is told.
+  std::function<int64_t()> route_length;
+
   // In source order: line source first, then train source, by line; of each
   // kind the first kMostOfAKind, then one warning that counts the rest.
   std::vector<AuthorWarning> avvisi() const;
@@ -45,7 +50,7 @@ class WarningCollector : public LoadObserver {
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
-  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, count };
+  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, past_end, slowdown, count };
   // A number written with a decimal point, which the reader cuts at the point.
   void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line);
   // A record whose key field begins as a comment does.
@@ -54,6 +59,8 @@ class WarningCollector : public LoadObserver {
   void curve_direction(const SourcePlace& place, std::string_view line);
   // A station's time out of range, or before the time of the timed station before it.
   void timetable(int32_t chainage, const SourcePlace& place, std::string_view line);
+  // A slowdown whose speed wraps to 16 bits, or whose end falls in its start's cell.
+  void slowdown(int32_t chainage, const SourcePlace& place, std::string_view line);
   int64_t last_time_ = -1;   // seconds of the day of the last timed station, -1 before one
   int32_t last_time_at_ = 0;  // its chainage
   // False when the warning is one too many of its kind and only counted.

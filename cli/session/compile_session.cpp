@@ -161,6 +161,9 @@ CompileResult compile(CompileRequest request) {
   m.nome_treno = request.train_name;
   WarningCollector warnings;
   if (request.on_stage) warnings.avanzamento = [&](const char* stage) { request.on_stage(stage); };
+  // Row 84 holds the route length once its line is read; the grid is sized
+  // by it at the same time.
+  warnings.route_length = [&m]() -> int64_t { return m.metri_totali > 0 ? m.stazioni.at(84).fine : 0; };
   std::optional<ProvenanceRecorder> recorder;
   if (request.provenance) recorder.emplace();
 

@@ -1,5 +1,6 @@
 #include "cli/session/compile_session.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "compiler/memorizza_percorso.h"
@@ -94,6 +95,56 @@ TEST(CompileSession, AWarningIsPlacedOnItsFieldWithItsLine) {
   EXPECT_EQ(d.column_end, 23);
   EXPECT_EQ(d.line_text, "pendenza,  1250,   -4,5");
   EXPECT_EQ(d.message, "a decimal comma splits \"-4,5\": the value reads as -4 and \"5\" is skipped");
+}
+
+TEST(CompileSession, ARecordPastTheRoutesEndIsTold) {
+  // The route is 10000 m; the grid runs 7000 m further and takes records
+  // there without an error.
+  const struct {
+    const char* signal_at;
+    bool told;
+  } casi[] = {{"9950", false}, {"10000", false}, {"10050", true}, {"15000", true}};
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.signal_at);
+    const CompileResult r = compile_in_session(kLinea, sostituisci(kTreno, "3950", c.signal_at));
+    ASSERT_EQ(r.error(), nullptr);
+    ASSERT_EQ(r.warning_count(), c.told ? 1u : 0u);
+    if (!c.told) continue;
+    const Diagnostic& d = r.diagnostics[0];
+    EXPECT_EQ(d.source, Source::train);
+    EXPECT_EQ(d.line, 3);
+    EXPECT_EQ(d.column, 11);
+    EXPECT_EQ(d.message, fmt::format("signal at {} m is past the route's end at 10000 m: the grid's 7000 m beyond the "
+                                     "end take it without an error; is the chainage or the route length (lunghezza "
+                                     "percorso) wrong?",
+                                     c.signal_at));
+  }
+}
+
+TEST(CompileSession, ASlowdownTheLoaderStoresOtherwiseThanWrittenIsTold) {
+  const struct {
+    const char* slowdown;
+    int column;      // -1: no warning
+    const char* words;
+  } casi[] = {
+      {"rallentamento,  5000,  60,  1000,  1,  1,  0", -1, ""},
+      {"rallentamento,  5000,  34000,  1000,  1,  1,  0", 23, "the speed 34000 does not fit 16 bits and is stored as -31536"},
+      {"rallentamento,  5000,  60,  10,  1,  1,  0", 28,
+       "its end at 5010 m falls in the start's cell, so no end mark is stored and the codes after the start run on "
+       "to the route's end; a length of at least 50 m puts the end in the next cell"},
+      {"rallentamento,  5000,  60,  50,  1,  1,  0", -1, ""},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.slowdown);
+    const CompileResult r = compile_in_session(kLinea, sostituisci(kTreno, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
+    ASSERT_EQ(r.error(), nullptr);
+    ASSERT_EQ(r.warning_count(), c.column < 0 ? 0u : 1u);
+    if (c.column < 0) continue;
+    const Diagnostic& d = r.diagnostics[0];
+    EXPECT_EQ(d.line, 5);
+    EXPECT_EQ(d.column, c.column);
+    EXPECT_NE(d.message.find(c.words), std::string::npos) << d.message;
+  }
 }
 
 TEST(CompileSession, FieldSpans) {
