@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "sources/line_fields.h"
+
 namespace compactor {
 namespace {
 
 std::string folded(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  std::string out(s);
+  std::string out(without_blanks(s));
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
 }

@@ -11,6 +11,7 @@
 #include "platform/cp1252.h"
 #include "sources/key_word_hint.h"
 #include "sources/key_words.h"
+#include "sources/line_fields.h"
 
 namespace compactor::session {
 namespace {
@@ -37,13 +38,6 @@ const char* nome_record(RecordKind t) {
 bool conta_ordine(RecordKind t) {
   return t == RecordKind::pendenza || t == RecordKind::curva || t == RecordKind::velocita ||
          t == RecordKind::aderenza || t == RecordKind::stazione;
-}
-
-std::string senza_bianchi(std::string s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
-  size_t i = 0;
-  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-  return s.substr(i);
 }
 
 bool solo_cifre(const std::string& s) {
@@ -74,7 +68,7 @@ bool WarningCollector::aggiungi(Kind kind, const SourcePlace& dove, std::string_
 }
 
 void WarningCollector::campo_ignorato(const SourcePlace& dove, std::string_view linea, const std::string& campo) {
-  const std::string testo = senza_bianchi(campo);
+  const std::string testo(without_blanks(campo));
   // Headers, comments and empty fields are what authors write on purpose.
   if (testo.empty() || (testo.front() == '[' && testo.back() == ']')) return;
   Righe& r = righe_[dove.sorgente];
@@ -161,22 +155,13 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
 
 void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line) {
   if (line.find('.') == std::string_view::npos) return;
-  // The fields of the record's line; the key field comes first, and the
-  // text that ends a station or a signboard may hold points of its own.
-  std::vector<std::pair<size_t, size_t>> fields;
-  for (size_t begin = 0;;) {
-    const size_t comma = line.find(',', begin);
-    fields.emplace_back(begin, comma == std::string_view::npos ? line.size() : comma);
-    if (comma == std::string_view::npos) break;
-    begin = comma + 1;
-  }
+  // The key field comes first, and the text that ends a station or a
+  // signboard may hold points of its own.
+  const std::vector<LineField> fields = line_fields(line);
   const bool ends_in_text = kind == RecordKind::stazione || kind == RecordKind::cartello;
   const size_t last = ends_in_text ? fields.size() - 1 : fields.size();
   for (size_t k = 1; k < last; ++k) {
-    size_t b = fields[k].first, e = fields[k].second;
-    while (b < e && (line[b] == ' ' || line[b] == '\t')) ++b;
-    while (e > b && (line[e - 1] == ' ' || line[e - 1] == '\t')) --e;
-    const std::string_view text = line.substr(b, e - b);
+    const std::string_view text = fields[k].text;
     const size_t point = text.find('.');
     if (point == std::string_view::npos) continue;
     const std::string_view whole = text.substr(0, point), fraction = text.substr(point + 1);
@@ -186,7 +171,7 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
                                     [](unsigned char c) { return std::isdigit(c); }) &&
                         std::all_of(fraction.begin(), fraction.end(), [](unsigned char c) { return std::isdigit(c); });
     if (!number) continue;
-    aggiungi(Kind::decimal_point, {place.sorgente, place.riga, static_cast<int>(b)}, line,
+    aggiungi(Kind::decimal_point, {place.sorgente, place.riga, static_cast<int>(fields[k].at)}, line,
              fmt::format("a decimal point in \"{}\": numbers are whole, and the value reads as {}", text, whole));
   }
 }
@@ -194,27 +179,23 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
 void WarningCollector::comment_like(const SourcePlace& place, std::string_view line) {
   // A key word is found anywhere in its field, so a line an author meant as
   // a comment ("# pendenza raised") is a record when it holds one.
-  size_t b = 0;
-  while (b < line.size() && (line[b] == ' ' || line[b] == '\t')) ++b;
-  if (b >= line.size() || std::string_view("#/;'*%!").find(line[b]) == std::string_view::npos) return;
-  std::string_view key = line.substr(b, line.find(',') - std::min(b, line.find(',')));
-  while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
-  aggiungi(Kind::comment, {place.sorgente, place.riga, static_cast<int>(b)}, line,
+  const LineField key = line_fields(line).front();
+  if (key.text.empty() || std::string_view("#/;'*%!").find(key.text.front()) == std::string_view::npos) return;
+  aggiungi(Kind::comment, {place.sorgente, place.riga, static_cast<int>(key.at)}, line,
            fmt::format("\"{}\" looks like a comment but holds a key word, so the line is read as a record; a line "
                        "that holds \"-\" is passed over",
-                       cp1252_to_utf8(key)));
+                       cp1252_to_utf8(key.text)));
 }
 
 void WarningCollector::curve_direction(const SourcePlace& place, std::string_view line) {
   // The reader turns left for an "s" anywhere in the key word and right
   // otherwise: "curvax5" is a right-hand curve without a word.
-  const std::string key = cp1252_lower(line.substr(0, line.find(',')));
+  const std::string_view written = line_fields(line).front().text;
+  const std::string key = cp1252_lower(written);
   const size_t at = key.find("curva");
   if (at == std::string::npos) return;
   const size_t letter = at + 5;
   if (letter < key.size() && (key[letter] == 's' || key[letter] == 'd')) return;
-  std::string_view written = std::string_view(line).substr(0, line.find(','));
-  while (!written.empty() && (written.back() == ' ' || written.back() == '\t')) written.remove_suffix(1);
   aggiungi(Kind::curve, {place.sorgente, place.riga, 0}, line,
            fmt::format("curve \"{}\": \"curva\" is followed by s (left) or d (right); this one turns {}",
                        cp1252_to_utf8(written), curva_s(written) ? "left" : "right"));
@@ -223,25 +204,14 @@ void WarningCollector::curve_direction(const SourcePlace& place, std::string_vie
 void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std::string_view line) {
   // Hours, minutes and seconds are the 15th to 17th fields of a station's
   // line; a record spread over several lines is not looked at.
-  std::vector<size_t> starts = {0};
-  for (size_t i = 0; i < line.size() && starts.size() < 18; ++i)
-    if (line[i] == ',') starts.push_back(i + 1);
-  if (starts.size() < 18) return;
-  int64_t part[3];
-  for (int k = 0; k < 3; ++k) {
-    std::string_view f = line.substr(starts[14 + k], starts[15 + k] - 1 - starts[14 + k]);
-    while (!f.empty() && (f.front() == ' ' || f.front() == '\t')) f.remove_prefix(1);
-    while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.remove_suffix(1);
-    if (f.empty() || f.size() > 9 || !std::all_of(f.begin() + (f[0] == '-' ? 1 : 0), f.end(),
-                                                   [](unsigned char c) { return std::isdigit(c); }))
-      return;
-    part[k] = std::stoll(std::string(f));
-  }
-  const auto [h, m, sec] = part;
+  const std::vector<LineField> fields = line_fields(line);
+  if (fields.size() < 18) return;
+  const auto h_read = whole_number(fields[14].text), m_read = whole_number(fields[15].text),
+             s_read = whole_number(fields[16].text);
+  if (!h_read || !m_read || !s_read) return;
+  const int64_t h = *h_read, m = *m_read, sec = *s_read;
   if (h == 0 && m == 0 && sec == 0) return;  // a station the train passes
-  size_t hours_at = starts[14];
-  while (hours_at < line.size() && (line[hours_at] == ' ' || line[hours_at] == '\t')) ++hours_at;
-  const SourcePlace at{place.sorgente, place.riga, static_cast<int>(hours_at)};
+  const SourcePlace at{place.sorgente, place.riga, static_cast<int>(fields[14].at)};
   const auto clock = [](int64_t t) { return fmt::format("{:02}:{:02}:{:02}", t / 3600, t / 60 % 60, t % 60); };
   const int64_t seconds = (h * 60 + m) * 60 + sec;
   if (h < 0 || h > 23 || m < 0 || m > 59 || sec < 0 || sec > 59) {
@@ -261,34 +231,19 @@ void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std
 void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std::string_view line) {
   // Speed and length are the 2nd and 3rd fields of the record's line; a
   // record spread over several lines is not looked at.
-  std::vector<size_t> starts = {0};
-  for (size_t i = 0; i < line.size() && starts.size() < 5; ++i)
-    if (line[i] == ',') starts.push_back(i + 1);
-  if (starts.size() < 4) return;
-  const auto field = [&](int k, int64_t& value, size_t& at) {
-    const size_t end = static_cast<size_t>(k) + 1 < starts.size() ? starts[static_cast<size_t>(k) + 1] - 1 : line.size();
-    std::string_view f = line.substr(starts[static_cast<size_t>(k)], end - starts[static_cast<size_t>(k)]);
-    at = starts[static_cast<size_t>(k)];
-    while (!f.empty() && (f.front() == ' ' || f.front() == '\t')) f.remove_prefix(1), ++at;
-    while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.remove_suffix(1);
-    if (f.empty() || f.size() > 9 || !std::all_of(f.begin() + (f[0] == '-' ? 1 : 0), f.end(),
-                                                   [](unsigned char c) { return std::isdigit(c); }))
-      return false;
-    value = std::stoll(std::string(f));
-    return true;
-  };
-  int64_t speed = 0, length = 0;
-  size_t speed_at = 0, length_at = 0;
-  if (field(2, speed, speed_at) && (speed < -32768 || speed > 32767))
-    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(speed_at)}, line,
-             fmt::format("slowdown at {} m: the speed {} does not fit 16 bits and is stored as {}", chainage, speed,
-                         static_cast<int16_t>(static_cast<uint16_t>(speed & 0xffff))));
-  if (field(3, length, length_at) && length >= 0 && chainage >= 0 && chainage / 50 == (chainage + length) / 50)
-    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(length_at)}, line,
+  const std::vector<LineField> fields = line_fields(line);
+  if (fields.size() < 4) return;
+  const auto speed = whole_number(fields[2].text), length = whole_number(fields[3].text);
+  if (speed && (*speed < -32768 || *speed > 32767))
+    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(fields[2].at)}, line,
+             fmt::format("slowdown at {} m: the speed {} does not fit 16 bits and is stored as {}", chainage, *speed,
+                         static_cast<int16_t>(static_cast<uint16_t>(*speed & 0xffff))));
+  if (length && *length >= 0 && chainage >= 0 && chainage / 50 == (chainage + *length) / 50)
+    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(fields[3].at)}, line,
              fmt::format("slowdown at {} m: its end at {} m falls in the start's cell, so no end mark is stored and "
                          "the codes after the start run on to the route's end; a length of at least {} m puts the end "
                          "in the next cell",
-                         chainage, chainage + length, 50 - chainage % 50));
+                         chainage, chainage + *length, 50 - chainage % 50));
 }
 
 void WarningCollector::marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove,

@@ -18,6 +18,7 @@
 #include "loader/rounding.h"
 #include "model/members.h"
 #include "sources/key_words.h"
+#include "sources/line_fields.h"
 #include "sources/source_limit.h"
 
 namespace compactor::session {
@@ -50,7 +51,6 @@ Diagnostic warning(const AuthorWarning& a) {
   return d;
 }
 
-// The error the model records, placed where the loader found it.
 // For an error of a point feature whose cell is taken: what holds the cell
 // and where the next free one is, so that the author sees what to move.
 std::string taken_cell(const Model& m, int number, int32_t position) {
@@ -67,6 +67,7 @@ std::string taken_cell(const Model& m, int number, int32_t position) {
   return said;
 }
 
+// The error the model records, placed where the loader found it.
 Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
   d.severity = Severity::error;
@@ -76,8 +77,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   // Error 103 has two causes; a curve whose key word holds no class digit
   // is told as such, at its key word.
   if (d.number == 103 && where.colonna == 0) {
-    const std::string_view text = where.testo_riga;
-    const std::string_view key = text.substr(0, text.find(','));
+    const std::string_view key = line_fields(where.testo_riga).front().text;
     if (contiene_ignora_maiuscole(key, "curva") && classe_curva(key) == 0)
       d.message = "the curve's key word holds no class digit 1 to 6 (curvas1 to curvas6 turn left, curvad1 to "
                   "curvad6 right)";
@@ -86,10 +86,8 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   // A field that failed to read belongs to the record being read: the
   // caret goes to that record, the failing text to the note.
   if (d.number == 25 && where.record_riga > 0 && where.record_riga != where.riga) {
-    std::string key = cp1252_to_utf8(where.record_chiave);
-    while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) key.erase(key.begin());
-    while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
-    d.message = fmt::format("the \"{}\" record of this line could not be read to its end", key);
+    d.message = fmt::format("the \"{}\" record of this line could not be read to its end",
+                            cp1252_to_utf8(without_blanks(where.record_chiave)));
     d.note = cp1252_to_utf8(where.motivo);
     const std::string& text = where.record_testo;
     if (text.find(';') != std::string::npos)
