@@ -29,6 +29,21 @@ void riga_e_cursore(std::ostream& err, const std::string& riga, int colonna) {
 
 std::string posizione_testo(const Diagnostic& d) { return d.has_position ? fmt::format(" (at {} m)", d.position) : ""; }
 
+// An error where it stands: on its line with a caret under its field, or of
+// its file (or of none) when it has no line; then its note, if any.
+void print_error(const session::CompileResult& c, const Diagnostic& e, std::string_view suffix, std::ostream& err) {
+  const std::string& file = c.source_name(e.source);
+  if (!file.empty() && e.line > 0) {
+    err << fmt::format("{}:{}:{}: error {}: {}{}{}\n", file, e.line, e.column + 1, e.number, e.message,
+                       posizione_testo(e), suffix);
+    riga_e_cursore(err, e.line_text, e.column);
+  } else {
+    err << fmt::format("{}error {}: {}{}{}\n", file.empty() ? "" : file + ": ", e.number, e.message,
+                       posizione_testo(e), suffix);
+  }
+  if (!e.note.empty()) err << "  note: " << e.note << "\n";
+}
+
 void print_json(const CompileReport& r, std::ostream& out) {
   const session::CompileResult* c = r.result ? &*r.result : nullptr;
   const Diagnostic* e = c ? c->error() : nullptr;
@@ -100,26 +115,8 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
     riga_e_cursore(err, a.line_text, a.column);
   }
   const Diagnostic* e = c.error();
-  if (e) {
-    const std::string& file = c.source_name(e->source);
-    if (!file.empty() && e->line > 0) {
-      err << fmt::format("{}:{}:{}: error {}: {}{}\n", file, e->line, e->column + 1, e->number, e->message,
-                         posizione_testo(*e));
-      riga_e_cursore(err, e->line_text, e->column);
-      if (!e->note.empty()) err << "  note: " << e->note << "\n";
-    } else {
-      err << fmt::format("{}error {}: {}{}\n", file.empty() ? "" : file + ": ", e->number, e->message,
-                         posizione_testo(*e));
-      if (!e->note.empty()) err << "  note: " << e->note << "\n";
-    }
-  }
-  for (const Diagnostic& d : r.further_errors) {
-    const std::string& file = c.source_name(d.source);
-    err << fmt::format("{}:{}:{}: error {}: {}{} (found with the errors above set aside)\n", file, d.line,
-                       d.column + 1, d.number, d.message, posizione_testo(d));
-    riga_e_cursore(err, d.line_text, d.column);
-    if (!d.note.empty()) err << "  note: " << d.note << "\n";
-  }
+  if (e) print_error(c, *e, "", err);
+  for (const Diagnostic& d : r.further_errors) print_error(c, d, " (found with the errors above set aside)", err);
   if (!style.quiet)
     err << plural((e ? 1 : 0) + r.further_errors.size(), "error") << ", " << plural(c.warning_count(), "warning")
         << "\n";
