@@ -21,6 +21,18 @@ namespace {
 
 std::string reason() { return std::strerror(errno); }
 
+// All of `bytes` to `fd`, however many calls the system takes.
+void write_all(int fd, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw PlatformError(path, "cannot write: " + reason());
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
 // The temporary beside `path`: its name and ".tmp-" and six characters;
 // a name too long to take them is shortened first, as a file name may be
 // at most 255 bytes.
@@ -63,7 +75,10 @@ class PosixOutputFile : public OutputFile {
 
   // Straight to the system: the writers hand over whole files or large
   // blocks, so gathering them here would only copy them.
-  void write(std::string_view bytes) override { write_all(bytes); }
+  void write(std::string_view bytes) override {
+    write_all(fd_, bytes, path_);
+    scritti_ += bytes.size();
+  }
 
   // A file system that allocates space only when data goes to disk does so
   // for the whole file, and waits for it, when the file is renamed over an
@@ -93,18 +108,6 @@ class PosixOutputFile : public OutputFile {
   }
 
  private:
-  void write_all(std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throw PlatformError(path_, "cannot write: " + reason());
-      }
-      bytes.remove_prefix(static_cast<size_t>(n));
-      scritti_ += static_cast<uint64_t>(n);
-    }
-  }
-
   std::string path_;
   std::string temp_;
   std::optional<RemovedOnSignal> on_signal_;
@@ -125,16 +128,7 @@ class ThroughOutputFile : public OutputFile {
   ~ThroughOutputFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
-  void write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throw PlatformError(path_, "cannot write: " + reason());
-      }
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
-  }
+  void write(std::string_view bytes) override { write_all(fd_, bytes, path_); }
   void finish() override {
     if (fd_ < 0) return;
     const int fd = fd_;
