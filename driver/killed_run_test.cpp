@@ -48,17 +48,36 @@ constexpr int kRun = 60;  // each run of the sanitized program is many times slo
 constexpr int kRun = 200;
 #endif
 
-TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeNoOutput) {
+// The program in a directory of its own, with the outputs of one whole run
+// (the new versions) and how long that run took.
+struct ProgramAndItsRun {
   testing::TempDir dir;
-  const std::string program = dir / "compactor";
-  fs::copy_file(COMPACTOR_BINARY, program);
-
-  // The new versions, and how long a whole run takes.
-  const auto inizio = Orologio::now();
-  ASSERT_EQ(testing::wait_program(avvia(program)), 0);
-  const auto durata = Orologio::now() - inizio;
+  std::string program = dir / "compactor";
+  Orologio::duration durata{};
   std::map<std::string, std::string> nuove;
-  for (const auto& nome : testing::kProgramOutputs) nuove[nome] = testing::file_text(dir / nome);
+
+  // False when the whole run fails.
+  bool prepare() {
+    fs::copy_file(COMPACTOR_BINARY, program);
+    const auto inizio = Orologio::now();
+    if (testing::wait_program(avvia(program)) != 0) return false;
+    durata = Orologio::now() - inizio;
+    for (const auto& nome : testing::kProgramOutputs) nuove[nome] = testing::file_text(dir / nome);
+    return true;
+  }
+  // The directory as before a run over an older version: the old outputs
+  // and nothing else beside the program.
+  void old_outputs() const {
+    for (const auto& nome : testing::folder_names(dir.path()))
+      if (nome != "compactor") fs::remove(dir / nome);
+    for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
+  }
+};
+
+TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeNoOutput) {
+  ProgramAndItsRun p;
+  ASSERT_TRUE(p.prepare());
+  const auto& [dir, program, durata, nuove] = p;
   const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", testo_file(righe_linea())},
                                                        {"Orvena_Lusco_REG 4105-.txt", testo_file(righe_treno())}};
 
@@ -72,9 +91,7 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
   int uccise = 0, miste = 0, con_temporanei = 0;
   for (int run = 0; run < kRun; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
-    for (const auto& nome : testing::folder_names(dir.path()))
-      if (nome != "compactor") fs::remove(dir / nome);
-    for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
+    p.old_outputs();
 
     const pid_t pid = avvia(program);
     // Every other run is killed at any moment, the rest while a compiled
@@ -134,14 +151,9 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
 // source is left, the compiled files are one set (all old or all new), and
 // the exit status says which signal ended it.
 TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
-  testing::TempDir dir;
-  const std::string program = dir / "compactor";
-  fs::copy_file(COMPACTOR_BINARY, program);
-  const auto inizio = Orologio::now();
-  ASSERT_EQ(testing::wait_program(avvia(program)), 0);
-  const auto durata = Orologio::now() - inizio;
-  std::map<std::string, std::string> nuove;
-  for (const auto& nome : testing::kProgramOutputs) nuove[nome] = testing::file_text(dir / nome);
+  ProgramAndItsRun p;
+  ASSERT_TRUE(p.prepare());
+  const auto& [dir, program, durata, nuove] = p;
 
   const unsigned seme = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seme));
@@ -153,9 +165,7 @@ TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
   int interrotte = 0;
   for (int run = 0; run < kRun / 2; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
-    for (const auto& nome : testing::folder_names(dir.path()))
-      if (nome != "compactor") fs::remove(dir / nome);
-    for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
+    p.old_outputs();
 
     const int segnale = segnali[run % 3];
     const pid_t pid = avvia(program);
