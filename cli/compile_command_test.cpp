@@ -59,7 +59,7 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   const std::string altrove = s.dir / "citt\u00e0 out";
   const auto accentato = s.scenario({"compile", s.linea, s.treno, "--route", "R\u00e0", "--train", "T", "--out", altrove + "/"});
   ASSERT_EQ(accentato.stato, 0) << accentato.err;
-  EXPECT_NE(accentato.out.find("wrote " + altrove + "/R\u00e0_T.dat\n"), std::string::npos) << accentato.out;
+  EXPECT_NE(accentato.out.find("wrote " + altrove + kPathSeparator + "R\u00e0_T.dat\n"), std::string::npos) << accentato.out;
 }
 
 TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
@@ -244,13 +244,14 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
   const auto failure = blocked.compile({"--quiet"});
   EXPECT_EQ(failure.stato, 4);
   EXPECT_EQ(failure.out, "");
-  EXPECT_EQ(failure.err.rfind("scenario: " + (blocked.dir / "out/R_T 1.sim"), 0), 0u) << failure.err;
+  EXPECT_EQ(failure.err.rfind("scenario: " + (blocked.dir / "out") + kPathSeparator + "R_T 1.sim", 0), 0u) << failure.err;
   EXPECT_EQ(failure.err.find('\n'), failure.err.size() - 1) << failure.err;
 }
 
 // Progress goes to a terminal only, and not with --quiet.
 TEST(ScenarioCompile, ProgressOnATerminalOnly) {
-  if (!std::filesystem::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to give the tool a terminal";
+  if (!testing::posix_system() || !std::filesystem::exists("/usr/bin/script"))
+    GTEST_SKIP() << "no script(1) to give the tool a terminal";
   Sorgenti s;
   auto sotto_terminale = [&](const std::string& comando, const std::string& extra) {
     std::string riga = std::string("'") + SCENARIO_BINARY + "' " + comando + " '" + s.linea + "' '" + s.treno + "' ";

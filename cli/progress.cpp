@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "platform/console.h"
+
 namespace compactor::cli {
 
-Progress::Progress(bool quieto, int fd) : fd_(fd), attivo_(!quieto && ::isatty(fd) == 1) {}
+Progress::Progress(bool quieto, int fd) : fd_(fd), attivo_(!quieto && is_terminal(fd)) {}
 
 namespace {
 

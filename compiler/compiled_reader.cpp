@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
 #include <set>
 
 #include <fmt/format.h>
@@ -11,11 +10,11 @@
 #include "compiler/codici_gara.h"
 #include "compiler/compiled_format.h"
 #include "platform/cp1252.h"
+#include "platform/path_separator.h"
 
 namespace compactor {
 namespace {
 
-namespace fs = std::filesystem;
 namespace layout = compiled_format;
 
 // Why a file is not what it claims to be; the public functions add the
@@ -248,7 +247,7 @@ bool finisce_con(const std::string& s, std::string_view fine) {
   return cp1252_lower(std::string_view(s).substr(s.size() - fine.size())) == fine;
 }
 
-std::string nome_in(const fs::path& p) { return p.filename().string(); }
+std::string nome_in(const std::string& p) { return std::string(file_name_part(p)); }
 
 // Names compared as a system that ignores letter case would find them.
 bool same_name(const std::string& a, const std::string& b) { return cp1252_lower(a) == cp1252_lower(b); }
@@ -347,10 +346,10 @@ FileCompilato leggi_file(const std::string& path, Files& files) {
 
 std::vector<FileScenario> scenari_in(const std::string& cartella, const std::string& percorso,
                                      const std::string& treno, Files& files) {
-  const auto percorso_di = [&](const std::string& r) { return r.empty() ? std::string() : cartella + "/" + r + "_linea.dat"; };
+  const auto percorso_di = [&](const std::string& r) { return r.empty() ? std::string() : cartella + kPathSeparator + r + "_linea.dat"; };
   if (!percorso.empty() && !treno.empty()) {
     const std::string rt = percorso + "_" + treno;
-    return {{rt, percorso_di(percorso), cartella + "/" + rt + ".sim", cartella + "/" + rt + ".dat"}};
+    return {{rt, percorso_di(percorso), cartella + kPathSeparator + rt + ".sim", cartella + kPathSeparator + rt + ".dat"}};
   }
 
   std::set<std::string> nomi;  // R_T of every .sim and grid .dat
@@ -375,7 +374,7 @@ std::vector<FileScenario> scenari_in(const std::string& cartella, const std::str
       for (const std::string& candidato : percorsi)
         if (rt.size() > candidato.size() + 1 && rt.starts_with(candidato + "_") && candidato.size() > r.size())
           r = candidato;
-    trovati.push_back({rt, percorso_di(r), cartella + "/" + rt + ".sim", cartella + "/" + rt + ".dat"});
+    trovati.push_back({rt, percorso_di(r), cartella + kPathSeparator + rt + ".sim", cartella + kPathSeparator + rt + ".dat"});
   }
   return trovati;
 }

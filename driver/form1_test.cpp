@@ -167,7 +167,7 @@ std::string abbattimento_in_cella_1(std::string treno) {
 }
 
 int form_load(Files& files, std::ostream& err) {
-  ::unsetenv("DISPLAY");  // runs in this process never open the window
+  testing::hide_display();  // runs in this process never open the window
   return Form_Load(TrenoAlterato::kCartella, files, err);
 }
 

@@ -1,10 +1,13 @@
 #include "model/file_names.h"
 
+#include "platform/path_separator.h"
+
 namespace compactor {
 
 FileNames file_names(const std::string& cartella, const std::string& percorso, const std::string& treno) {
-  // "/" is this platform's separator; everything after it is as the scenario names it.
-  const std::string r = cartella + "/" + percorso;
+  // Joined with this platform's separator; everything after it is as the
+  // scenario names it.
+  const std::string r = cartella + kPathSeparator + percorso;
   const std::string rt = r + "_" + treno;
   return {
       .linea_txt = r + "_linea.txt",
