@@ -35,8 +35,8 @@ struct Texts {
 };
 
 const Texts& portata() {
-  static const Texts f{file_names("/carried", "Orvena_Lusco", "REG 4105"), file_text_(line_lines()),
-                       file_text_(train_lines())};
+  static const Texts f{file_names("/carried", "Orvena_Lusco", "REG 4105"), joined_lines(line_lines()),
+                       joined_lines(train_lines())};
   return f;
 }
 

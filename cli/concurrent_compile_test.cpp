@@ -24,8 +24,8 @@ struct Sources {
   std::string linea = dir / "route.txt";
   std::string treno = dir / "train.txt";
   Sources() {
-    testing::put_file(linea, file_text_(line_lines()));
-    testing::put_file(treno, file_text_(train_lines()));
+    testing::put_file(linea, joined_lines(line_lines()));
+    testing::put_file(treno, joined_lines(train_lines()));
   }
 };
 
@@ -56,7 +56,7 @@ TEST(ConcurrentCompile, TwoRunsIntoTwoDirectoriesAtOnceGiveWhatEachGivesAlone) {
     EXPECT_TRUE(compilati(a) == soli) << "the first of two runs at once differs from a run alone";
     EXPECT_TRUE(compilati(b) == soli) << "the second of two runs at once differs from a run alone";
   }
-  EXPECT_EQ(testing::file_text(s.linea), file_text_(line_lines())) << "the author's source is untouched";
+  EXPECT_EQ(testing::file_text(s.linea), joined_lines(line_lines())) << "the author's source is untouched";
 }
 
 TEST(ConcurrentCompile, TwoRunsIntoOneDirectoryLeaveOneWholeSetOfEither) {

@@ -25,7 +25,7 @@ using testing::TempDir;
 CompiledScenario scenario_base(const std::string& treno = "T") {
   CompiledScenario s;
   s.with_scenario = s.with_grid = s.con_planimetria = true;
-  s.griglia.size_for(160);
+  s.griglia.resize(160);
   for (int64_t k = 0; k <= s.griglia.ultima(); ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
   s.griglia.at(1).dato1 = 5121;
   s.griglia.at(1).dato2 = plain_code(treno, "R");
@@ -37,7 +37,7 @@ CompiledScenario scenario_base(const std::string& treno = "T") {
   s.stazioni.at(85).campo7 = 610;
   s.stazioni.at(85).orario = weighted_code(treno, "R");
   s.stazioni.at(86).nome = treno;
-  s.planimetria.size_for(8000);
+  s.planimetria.resize(8000);
   s.planimetria.seed();
   for (const auto& [x, y] : {std::pair{0.0, 2.0}, {1.0, 2.0}, {2.0, 2.0}}) s.planimetria.add(x, y);
   return s;
@@ -53,7 +53,7 @@ void write_scenario(const std::string& dir, const std::string& rt, const Compile
 Planimetria pianta_con(std::optional<std::pair<double, double>> punto, int64_t m) {
   const Planimetria base = scenario_base().planimetria;
   Planimetria p;
-  p.size_for(base.metri_totali());
+  p.resize(base.metri_totali());
   p.seed();
   for (int64_t i = 2; i < base.next(); ++i) {
     if (i == m && !punto) break;
@@ -80,7 +80,7 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
       {"a longer grid",
        [](CompiledScenario& s) {
          Griglia g;
-         g.size_for(161);
+         g.resize(161);
          for (int64_t k = 0; k <= 160; ++k) g.at(k) = s.griglia.at(k);
          s.griglia = g;
        },
@@ -134,7 +134,7 @@ TEST(ScenarioDiff, AllDifferencesAreCountedButOnlyTheFirstAreKept) {
 Planimetria pianta_dritta(int32_t metres, int64_t fino,
                           const std::function<std::pair<double, double>(int64_t)>& sposta = {}) {
   Planimetria p;
-  p.size_for(metres);
+  p.resize(metres);
   p.seed();
   for (int64_t m = 2; m <= fino; ++m) {
     const auto [dx, dy] = sposta ? sposta(m) : std::pair{0.0, 0.0};

@@ -25,7 +25,7 @@ using testing::TempDir;
 // A plan through the given points after the seed (0, 0), (0, 1).
 Planimetria pianta(const std::vector<std::pair<double, double>>& points, int32_t metres) {
   Planimetria p;
-  p.size_for(metres);
+  p.resize(metres);
   p.seed();
   for (const auto& [x, y] : points) p.add(x, y);
   return p;
@@ -39,7 +39,7 @@ struct Scenario {
   TempDir dir;
   Scenario() {
     Griglia g;
-    g.size_for(20);
+    g.resize(20);
     for (int64_t k = 0; k <= 20; ++k) g.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
     g.at(1).dato1 = 5121;
     g.at(1).dato2 = 2758;  // the plain code of "T" and "R"
@@ -240,7 +240,7 @@ TEST(ScenarioDump, TheTurnOfAPlanCountsEveryBendAlongIt) {
     EXPECT_NEAR(r.lunghezza, c.lunghezza, 1e-12);
   }
   Planimetria mai_seminata;
-  mai_seminata.size_for(12);
+  mai_seminata.resize(12);
   EXPECT_EQ(summarise(mai_seminata).points, 0);
 }
 
@@ -283,8 +283,8 @@ TEST(ScenarioDump, ACompiledSignalShowsInItsCell) {
 TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   TempDir dir;
   for (const auto& [nome, lines] : {std::pair{"linea.txt", &line_lines()}, std::pair{"treno.txt", &train_lines()}})
-    testing::put_file(dir / nome, file_text_(*lines));
-  const std::string treno = file_text_(train_lines());
+    testing::put_file(dir / nome, joined_lines(*lines));
+  const std::string treno = joined_lines(train_lines());
   const std::string signal_line = std::to_string(std::count(treno.begin(), treno.begin() + treno.find("segnale,   29850"), '\n') + 1);
   const std::vector<std::string> sorgenti = {SCENARIO_BINARY, "dump",    "--line",  "linea.txt", "--train-source",
                                              "treno.txt",     "--route", "Orvena_Lusco", "--train", "REG 4105"};

@@ -65,14 +65,14 @@ TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
     EXPECT_EQ(testing::folder_names(dir / c.folder), names);
     EXPECT_EQ(e.out, stampati);
     for (const auto& t : kTexts)
-      EXPECT_EQ(testing::file_text(dir / c.folder + "/" + t.nome), file_text_(t.lines())) << t.nome;
+      EXPECT_EQ(testing::file_text(dir / c.folder + "/" + t.nome), joined_lines(t.lines())) << t.nome;
   }
 }
 
 TEST(ScenarioExport, TheTrainSourceAndTheNotesCarryWindows1252Characters) {
   // Without them the byte comparison above would not reach the code page.
   for (auto lines : {&train_lines, &note_lines}) {
-    const std::string bytes = file_text_(lines());
+    const std::string bytes = joined_lines(lines());
     EXPECT_TRUE(std::any_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; }));
   }
 }
@@ -88,7 +88,7 @@ TEST(ScenarioExport, AnAuthorsEditedTextsAreReplacedOnlyWithForce) {
   EXPECT_EQ(testing::file_text(treno), "my edits\r\n");
   const auto forced = scenario({"export", "x", "--force"}, dir.path());
   EXPECT_EQ(forced.status, 0) << forced.err;
-  EXPECT_EQ(testing::file_text(treno), file_text_(train_lines()));
+  EXPECT_EQ(testing::file_text(treno), joined_lines(train_lines()));
 }
 
 TEST(ScenarioExport, ADirectoryThatCannotBeMadeIsAUsageError) {

@@ -91,7 +91,7 @@ TEST(CodiciGara, WhichNameChangesChangeTheCodes) {
 
 TEST(CodiciGara, LeaveTheCodeTextInRigaAndChangeNothingElse) {
   Model m = con_nomi("Treno", "LINEA");
-  m.griglia.size_for(10);
+  m.griglia.resize(10);
   const auto stazioni_prima = m.stazioni.all();
   const auto griglia_prima = m.griglia.celle();
   codice_gara_og(m);

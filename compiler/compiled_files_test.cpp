@@ -18,7 +18,7 @@ std::string bytes(std::initializer_list<int> values) {
 
 TEST(GridFile, CellsAreFifteenLittleEndianBytesInMemberOrder) {
   Griglia g;
-  g.size_for(2);
+  g.resize(2);
   cella& c = g.at(1);
   c.tipo = 1;
   c.dato1 = 5121;
@@ -75,7 +75,7 @@ TEST(ScenarioFile, RowsAreThirtyFourBytesPlusTheName) {
 
 TEST(PlanFile, TagsFollowTheSeedTheComputedPointsAndTheEmptyTail) {
   Planimetria p;
-  p.size_for(4);  // entries 0..4 per coordinate
+  p.resize(4);  // entries 0..4 per coordinate
   p.seed();
   p.add(0.5, 2.0);
 
@@ -92,11 +92,11 @@ TEST(PlanFile, TagsFollowTheSeedTheComputedPointsAndTheEmptyTail) {
 
 TEST(PlanFile, AnUnseededPlanIsAllEmptyAndAComplete341000MetrePlanHasTheKnownSize) {
   Planimetria p;
-  p.size_for(3);
+  p.resize(3);
   EXPECT_EQ(plan_bytes(p), std::string(16, '\0'));
 
   // Computed up to metri_totali - 2: each coordinate takes 10 * metri_totali - 18 bytes.
-  p.size_for(341000);
+  p.resize(341000);
   p.seed();
   for (int64_t m = 2; m <= 341000 - 2; ++m) p.add(0.0, static_cast<double>(m));
   EXPECT_EQ(plan_bytes(p).size(), 6819964u);
@@ -121,7 +121,7 @@ TEST(PlanFile, APlanComputedWhileWrittenHasTheBytesOfThePlanComputedFirst) {
   };
   for (const Case& c : cases) {
     Planimetria scritta;
-    scritta.size_for(c.metres);
+    scritta.resize(c.metres);
     scritta.seed();
     for (size_t i = 0; i < c.tratti.size(); ++i) {
       scritta.extend_stretch(c.tratti[i].first, c.tratti[i].second);
@@ -149,7 +149,7 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
   // Unseeded, seeded only, partly and fully computed plans.
   for (int64_t calcolati : {-1, 0, 1, 500, 998}) {
     Planimetria p;
-    p.size_for(1000);
+    p.resize(1000);
     if (calcolati >= 0) p.seed();
     for (int64_t m = 2; m < 2 + calcolati; ++m) p.add(1.5, static_cast<double>(m));
     Counter c;
@@ -157,7 +157,7 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
     EXPECT_EQ(c.riservati, c.written) << calcolati << " points computed";
   }
   Griglia g;
-  g.size_for(6680);
+  g.resize(6680);
   Counter c;
   write_grid(g, c);
   EXPECT_EQ(c.riservati, c.written);
@@ -166,8 +166,8 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
 TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {
   testing::TempDir dir;
   Model m;
-  m.griglia.size_for(1);
-  m.planimetria.size_for(2);
+  m.griglia.resize(1);
+  m.planimetria.resize(2);
   const FileNames names = file_names(dir.path(), "R", "T 1");
 
   testing::put_file(names.griglia, std::string(1000, 'x'));

@@ -63,7 +63,7 @@ Griglia decodifica_griglia(std::string_view bytes) {
   if (celle > static_cast<size_t>(layout::most_cells))
     difetto(fmt::format("{} cells, more than the longest route has ({})", celle, layout::most_cells));
   Griglia g;
-  g.size_for(static_cast<int32_t>(celle - 1));
+  g.resize(static_cast<int32_t>(celle - 1));
   Byte in(bytes);
   for (size_t k = 0; k < celle; ++k) {
     cella& c = g.at(static_cast<int64_t>(k));
@@ -203,7 +203,7 @@ Planimetria decodifica_planimetria(std::string_view bytes) {
     difetto(fmt::format("the x half has {} and the y half {} computed points", points(fx), points(fy)));
 
   Planimetria p;
-  p.size_for(static_cast<int32_t>(n - 1));
+  p.resize(static_cast<int32_t>(n - 1));
   if (!fx.seeded) return p;
   // Offsets of the entries: the seed's integers, then the computed doubles,
   // then the empty entries; the y half starts at `meta`.

@@ -21,7 +21,7 @@ using testing::TempDir;
 
 Griglia griglia_di_prova() {
   Griglia g;
-  g.size_for(6);
+  g.resize(6);
   g.at(1) = {.tipo = 0, .dato1 = 5121, .dato2 = 2622};  // the plain code of "T 1" and "R"
   g.at(3) = {1, 42, 11, -1, 8, 101, 0, 2, 24, 95, 255};
   g.at(4) = {.tipo = 14, .dato1 = 80, .dato2 = -32768, .dato4 = 32767, .preavviso = 81};
@@ -52,7 +52,7 @@ Stazioni stazioni_di_prova() {
 // leaves it unseeded.
 Planimetria planimetria_di_prova(int32_t metres, int calcolati) {
   Planimetria p;
-  p.size_for(metres);
+  p.resize(metres);
   if (calcolati < 0) return p;
   p.seed();
   for (int i = 0; i < calcolati; ++i) p.add(0.25 * i - 1e-9, 2.0 + i * 1.000001);
@@ -233,7 +233,7 @@ TEST(CompiledReader, TheLargestFilesAreThoseOfTheLongestRoute) {
   EXPECT_EQ(layout::most_plan_entries, metres + 1);
 
   Griglia g;
-  g.size_for(static_cast<int32_t>(ultima_cella(metres)));
+  g.resize(static_cast<int32_t>(ultima_cella(metres)));
   g.at(1).dato1 = mark_grid;
   const std::string griglia = grid_bytes(g);
   EXPECT_EQ(static_cast<int64_t>(griglia.size()), layout::largest_grid_file);
@@ -241,7 +241,7 @@ TEST(CompiledReader, TheLargestFilesAreThoseOfTheLongestRoute) {
 
   // Every entry computed: the plan file at its largest.
   Planimetria p;
-  p.size_for(static_cast<int32_t>(metres));
+  p.resize(static_cast<int32_t>(metres));
   p.seed();
   p.extend(metres, [](double* x, double* y, int64_t da, int64_t a) {
     for (int64_t m = da; m < a; ++m) x[m] = y[m] = static_cast<double>(m);
@@ -336,7 +336,7 @@ TEST(CompiledReader, TheFilesOfAScenarioMustBeOneRoute) {
       {"a grid of another route length",
        [](FileSet& i) {
          Griglia g = griglia_di_prova();
-         g.size_for(7);
+         g.resize(7);
          g.at(1) = griglia_di_prova().at(1);
          i.files.put(i.names.griglia, grid_bytes(g));
        },

@@ -29,7 +29,7 @@ struct Case {
 
 Model griglia_con(const std::vector<Laying>& celle, int32_t ultima) {
   Model m;
-  m.griglia.size_for(ultima);
+  m.griglia.resize(ultima);
   for (const Laying& p : celle) {
     cella& c = m.griglia.at(p.k);
     c.tipo = p.tipo;

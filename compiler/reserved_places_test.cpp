@@ -17,7 +17,7 @@ Model scenario(bool with_grid) {
   Model m;
   m.stazioni.at(86).nome = "a";
   m.stazioni.at(85).nome = "bc";
-  if (with_grid) m.griglia.size_for(150);
+  if (with_grid) m.griglia.resize(150);
   return m;
 }
 

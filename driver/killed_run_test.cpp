@@ -78,8 +78,8 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
   ProgramAndItsRun p;
   ASSERT_TRUE(p.prepare());
   const auto& [dir, program, durata, nuove] = p;
-  const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", file_text_(line_lines())},
-                                                       {"Orvena_Lusco_REG 4105-.txt", file_text_(train_lines())}};
+  const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", joined_lines(line_lines())},
+                                                       {"Orvena_Lusco_REG 4105-.txt", joined_lines(train_lines())}};
 
   const unsigned seme = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seme));

@@ -15,7 +15,7 @@ bool ascii(std::string_view s) {
 
 }  // namespace
 
-std::string file_text_(const LineTable& lines) {
+std::string joined_lines(const LineTable& lines) {
   // Only the exact marker ends the table: case and blanks count.
   const auto fine = std::find(lines.begin(), lines.end(), marcatore_fine);
   if (fine == lines.end()) throw std::logic_error("carried text without its end marker");
@@ -39,7 +39,7 @@ std::string file_text_(const LineTable& lines) {
 }
 
 void write_text(const LineTable& lines, const std::string& path, Files& files) {
-  write_whole(files, path, file_text_(lines));
+  write_whole(files, path, joined_lines(lines));
 }
 
 }  // namespace compactor

@@ -12,7 +12,7 @@ namespace compactor {
 // The bytes of the file: throws std::logic_error when the table has no end
 // marker in its 1001 slots or a line the code page cannot hold, both faults
 // of the program, not of the run.
-std::string file_text_(const LineTable& lines);
+std::string joined_lines(const LineTable& lines);
 
 // Replaces `path` whole with the text.
 void write_text(const LineTable& lines, const std::string& path, Files& files);

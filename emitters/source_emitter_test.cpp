@@ -30,18 +30,18 @@ TEST(SourceEmitter, WritesEachLineWithCrLfUpToTheExactMarker) {
        "trailing  \r\nvelocit\xE0 \xE8\xF2\xF9\r\n"},
       {tabella({marcatore_fine}), ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(file_text_(c.lines), c.file);
+  for (const auto& c : cases) EXPECT_EQ(joined_lines(c.lines), c.file);
 }
 
 TEST(SourceEmitter, ATableWithoutItsMarkerIsAProgrammingError) {
   LineTable piena;
   piena.fill("riga");
-  EXPECT_THROW(file_text_(piena), std::logic_error);
+  EXPECT_THROW(joined_lines(piena), std::logic_error);
   LineTable last = piena;
   last[1000] = marcatore_fine;  // the last slot still closes the table
-  EXPECT_EQ(file_text_(last).size(), 1000u * 6);
-  EXPECT_THROW(file_text_(tabella({"\xE2\x82", marcatore_fine})), std::logic_error) << "broken UTF-8";
-  EXPECT_THROW(file_text_(tabella({"\xE4\xB8\x80", marcatore_fine})), std::logic_error) << "not in the code page";
+  EXPECT_EQ(joined_lines(last).size(), 1000u * 6);
+  EXPECT_THROW(joined_lines(tabella({"\xE2\x82", marcatore_fine})), std::logic_error) << "broken UTF-8";
+  EXPECT_THROW(joined_lines(tabella({"\xE4\xB8\x80", marcatore_fine})), std::logic_error) << "not in the code page";
 }
 
 TEST(SourceEmitter, ReplacesAnOlderLongerFileWhole) {
@@ -65,8 +65,8 @@ TEST(Emitters, WriteTheFiveTextsUnderTheScenarioNames) {
             (std::vector<std::string>{"Orvena_Lusco_REG 4105-.txt", "Orvena_Lusco_REG 4105_note.txt",
                                       "Orvena_Lusco_REG 4105_rallentamenti.txt",
                                       "Orvena_Lusco_REG 4105_scheda_treno.txt", "Orvena_Lusco_linea.txt"}));
-  EXPECT_EQ(testing::file_text(names.line_txt), file_text_(line_lines()));
-  EXPECT_EQ(testing::file_text(names.scheda), file_text_(card_lines()));
+  EXPECT_EQ(testing::file_text(names.line_txt), joined_lines(line_lines()));
+  EXPECT_EQ(testing::file_text(names.scheda), joined_lines(card_lines()));
 }
 
 }  // namespace

@@ -53,8 +53,8 @@ bool sezione_generale(LoadState& c) {
       }
       m.metri_totali = in_long(metri_del_percorso(lunghezza));
       m.celle_totali = in_long(ultima_cella(m.metri_totali));
-      m.griglia.size_for(m.celle_totali);
-      if (m.con_planimetria != 0) m.planimetria.size_for(m.metri_totali);
+      m.griglia.resize(m.celle_totali);
+      if (m.con_planimetria != 0) m.planimetria.resize(m.metri_totali);
     }
     const std::array<std::pair<bool, int>, 3> riferimenti = {
         {{keys.progressiva_tre, 81}, {keys.progressiva_due, 82}, {keys.progressiva_uno, 83}}};

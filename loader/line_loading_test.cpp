@@ -40,7 +40,7 @@ int column(const std::string& riga, const std::string& campo) {
 void expected_after_error(const LoadOutcome& e, int32_t numero, int riga, int col) {
   EXPECT_EQ(e.m->numero_errore, numero);
   EXPECT_EQ(e.diagnostic.source, LoadReport::linea);
-  EXPECT_EQ(e.diagnostic.riga, riga);
+  EXPECT_EQ(e.diagnostic.line, riga);
   EXPECT_EQ(e.diagnostic.column, col);
 }
 
@@ -570,7 +570,7 @@ TEST(LinePlan, CurveRunningPastThePlanIsError25) {
   EXPECT_EQ(e.m->posizione_errore, 0);
   EXPECT_EQ(e.m->planimetria.next(), 10001);  // up to the last point of the plan
   EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
-  EXPECT_EQ(e.diagnostic.riga, 5);
+  EXPECT_EQ(e.diagnostic.line, 5);
   entrambe_eliminate(e);
 }
 
@@ -607,7 +607,7 @@ TEST(LineaMontagne, EightyFirstTunnelIsError25WithTheFirstEightyStored) {
   EXPECT_EQ(e.m->griglia.at(1609).montagna, 1);  // the 80th tunnel's last cell
   EXPECT_EQ(e.m->griglia.at(1620).montagna, 0);  // the 81st stores no cell
   EXPECT_EQ(e.m->griglia.at(11).tipo, 0);
-  EXPECT_EQ(e.diagnostic.riga, 4 + 80);
+  EXPECT_EQ(e.diagnostic.line, 4 + 80);
   entrambe_eliminate(e);
 }
 
@@ -725,7 +725,7 @@ TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
   // The 82nd fails on its row; its cell was marked first.
   EXPECT_EQ(m.griglia.at(165).tipo, tipo_cella::cartello);
   EXPECT_EQ(m.griglia.at(165).dato1, -1);
-  EXPECT_EQ(e.diagnostic.riga, 4 + 81);
+  EXPECT_EQ(e.diagnostic.line, 4 + 81);
   entrambe_eliminate(e);
 }
 

@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
 Model griglia_di(int32_t celle) {
   Model m;
   m.celle_totali = celle;
-  m.griglia.size_for(celle);
+  m.griglia.resize(celle);
   return m;
 }
 

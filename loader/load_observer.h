@@ -27,7 +27,7 @@ enum class RecordKind {
 
 struct SourcePlace {
   LoadReport::Source source = LoadReport::no_source;
-  int riga = 0;
+  int line = 0;
   int column = 0;
 };
 

@@ -45,13 +45,13 @@ struct LoadState {
   int32_t next_board_row = 80;
 
   // Opens a source: reads it whole into the reader.
-  void open(LoadReport::Source which, const std::string& percorso);
+  void open(LoadReport::Source which, const std::string& path);
   // Closes the source and deletes its file.
   void close_and_delete();
 
   // Where a field stands in the source being read.
   struct Place {
-    int riga = 0;
+    int line = 0;
     int column = 0;
   };
   // The field last read.

@@ -36,9 +36,9 @@ LoadState::Place LoadState::here() const {
 LoadReport LoadState::place_of(Place where) const {
   LoadReport d;
   d.source = source;
-  d.riga = where.riga;
+  d.line = where.line;
   d.column = where.column;
-  if (reader) d.line_text = reader->line_text(where.riga);
+  if (reader) d.line_text = reader->line_text(where.line);
   return d;
 }
 
@@ -87,16 +87,16 @@ bool LoadState::inside(int32_t chainage, int64_t margin, Place where) {
 
 void LoadState::skipped(const std::string& campo) {
   const Place where = here();
-  if (observer) observer->skipped_field({source, where.riga, where.column}, reader->line_view(where.riga), campo);
+  if (observer) observer->skipped_field({source, where.line, where.column}, reader->line_view(where.line), campo);
 }
 
 void LoadState::recorded(RecordKind tipo, int32_t chainage, Place where) {
-  if (observer) observer->record(tipo, chainage, {source, where.riga, where.column}, reader->line_view(where.riga));
+  if (observer) observer->record(tipo, chainage, {source, where.line, where.column}, reader->line_view(where.line));
 }
 
 void LoadState::tell_record_begins() {
   const Place where = here();
-  record = provenance->record_begins({source, where.riga, where.column}, reader->line_view(where.riga));
+  record = provenance->record_begins({source, where.line, where.column}, reader->line_view(where.line));
 }
 
 void LoadState::read_into_row(int r, RowMember member) {
@@ -114,7 +114,7 @@ void LoadState::read_into_row(int r, RowMember member) {
 
 void LoadState::sostituito(RecordKind tipo, int32_t chainage, Place where) {
   if (observer)
-    observer->marker_replaced(tipo, chainage, {source, where.riga, where.column}, reader->line_view(where.riga));
+    observer->marker_replaced(tipo, chainage, {source, where.line, where.column}, reader->line_view(where.line));
 }
 
 LoadReport memorizza_dati(Model& m, const FileNames& names, Files& files, LoadObserver* observer,
@@ -153,10 +153,10 @@ LoadReport memorizza_dati(Model& m, const FileNames& names, Files& files, LoadOb
     c.mark(c.here());
     diagnostic.reason = e.what();
     if (!c.record_key.empty() && c.reader) {
-      diagnostic.record_line = c.record_at.riga;
+      diagnostic.record_line = c.record_at.line;
       diagnostic.record_column = c.record_at.column;
       diagnostic.record_key_field = c.record_key;
-      diagnostic.record_text = c.reader->line_text(c.record_at.riga);
+      diagnostic.record_text = c.reader->line_text(c.record_at.line);
     }
     m.numero_errore = 25;
     delete_sources(false);

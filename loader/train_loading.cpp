@@ -105,8 +105,8 @@ Flow aderenza(LoadState& c, Work& w) {
 Flow stop_after_error(LoadState& c, int32_t error_before, int32_t posizione, LoadState::Place where) {
   const LoadReport prima = c.diagnostic;
   c.stop(c.m.numero_errore, posizione, where);
-  if (error_before > 0 && prima.source == LoadReport::linea && prima.riga > 0)
-    c.diagnostic.reason = "recorded by the line source at line " + std::to_string(prima.riga) + " (\"" +
+  if (error_before > 0 && prima.source == LoadReport::linea && prima.line > 0)
+    c.diagnostic.reason = "recorded by the line source at line " + std::to_string(prima.line) + " (\"" +
                            prima.line_text + "\"); train loading stops at its first signal or slowdown";
   return Flow::end_of_load;
 }

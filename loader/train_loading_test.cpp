@@ -150,7 +150,7 @@ TEST(TrenoAderenza, PointerPastTheGridIsALoadFailure) {
     EXPECT_EQ(e.c(kCells - 1).aderenza, 1);
     EXPECT_EQ(e.c(kCells).aderenza, 1);
     EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
-    EXPECT_EQ(e.diagnostic.riga, static_cast<int>(lines.size()) + 1);
+    EXPECT_EQ(e.diagnostic.line, static_cast<int>(lines.size()) + 1);
   }
 }
 
@@ -248,7 +248,7 @@ TEST(TrenoSorgente, MissingIsALoadFailureThatKeepsTheLineData) {
   EXPECT_EQ(e.m->numero_errore, 25);
   EXPECT_EQ(e.m->posizione_errore, 340901);
   EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
-  EXPECT_EQ(e.diagnostic.riga, 0);
+  EXPECT_EQ(e.diagnostic.line, 0);
   EXPECT_FALSE(e.line_left);
   EXPECT_FALSE(e.train_left);
   EXPECT_EQ(e.c(11).pendenza, 100);
@@ -525,7 +525,7 @@ TEST_P(TrenoArresti, LeaveWhatWasStoredAndNoSource) {
   EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);
   EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
   const size_t colpa = a.colpa == SIZE_MAX ? a.lines.size() - 1 : a.colpa;
-  EXPECT_EQ(e.diagnostic.riga, static_cast<int>(colpa) + 3);
+  EXPECT_EQ(e.diagnostic.line, static_cast<int>(colpa) + 3);
   EXPECT_EQ(e.diagnostic.line_text, a.lines[colpa]);
   a.check(e);
 }
@@ -744,7 +744,7 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(e.m->stazioni.at(84).posizione, 0);
                  EXPECT_EQ(e.c(100).velocita, 0);  // no tails after a stop
                  EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
-                 EXPECT_EQ(e.diagnostic.riga, 5);
+                 EXPECT_EQ(e.diagnostic.line, 5);
                  // ... and the record that recorded the error is named
                  EXPECT_NE(e.diagnostic.reason.find("line source at line"), std::string::npos);
                  EXPECT_NE(e.diagnostic.reason.find("pendenza,  340901,  0"), std::string::npos);
@@ -772,7 +772,7 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(e.c(19).velocita, 6);
                  EXPECT_EQ(e.c(20).velocita, 0);
                  EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
-                 EXPECT_EQ(e.diagnostic.riga, 3);
+                 EXPECT_EQ(e.diagnostic.line, 3);
                  EXPECT_EQ(e.diagnostic.line_text, "velocita,  1000,  1280");
                }},
         Dopo15{"without_signals_the_tails_run",

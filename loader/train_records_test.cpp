@@ -19,7 +19,7 @@ constexpr int32_t kCells = 6820;
 Model model() {
   Model m;
   m.celle_totali = kCells;
-  m.griglia.size_for(kCells);
+  m.griglia.resize(kCells);
   return m;
 }
 

@@ -91,7 +91,7 @@ class Griglia {
   // Upper bound (index of the last cell); -1 when not dimensioned.
   int64_t ultima() const { return static_cast<int64_t>(celle_.size()) - 1; }
   int64_t size() const { return static_cast<int64_t>(celle_.size()); }
-  void size_for(int32_t celle_totali);
+  void resize(int32_t celle_totali);
   void libera() { std::vector<cella>().swap(celle_); }
 
   bool contains(int64_t k) const { return k >= 0 && k < size(); }

@@ -72,7 +72,7 @@ void free_coordinates(void* p, size_t bytes) noexcept {
   ::munmap(p, dimensione_mappa(bytes));
 }
 
-void Planimetria::size_for(int32_t metri_totali) {
+void Planimetria::resize(int32_t metri_totali) {
   if (metri_totali < 0) throw LoadFailure("plan of negative length");
   metri_totali_ = metri_totali;
   seeded_ = false;

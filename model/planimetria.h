@@ -104,7 +104,7 @@ class Planimetria {
   int64_t points() const { return sized() ? int64_t{metri_totali_} + 1 : 0; }
 
   // Re-dimensions to 0..metri_totali and clears every entry.
-  void size_for(int32_t metri_totali);
+  void resize(int32_t metri_totali);
   // Drops the plan (not dimensioned).
   void libera();
 

@@ -103,8 +103,8 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
   ASSERT_EQ(tipi.size(), 5u) << "a full run reads, creates, writes, commits and deletes";
 
   const FileNames names = file_names("", "Orvena_Lusco", "REG 4105");
-  const std::map<std::string, std::string> sorgenti = {{name_of(names.line_txt), file_text_(line_lines())},
-                                                       {name_of(names.train_txt), file_text_(train_lines())}};
+  const std::map<std::string, std::string> sorgenti = {{name_of(names.line_txt), joined_lines(line_lines())},
+                                                       {name_of(names.train_txt), joined_lines(train_lines())}};
   // Index of the first read: from there on the loader has the sources.
   int64_t first_read = 0;
   while (calls[static_cast<size_t>(first_read)].operation != Operation::read) ++first_read;

@@ -42,7 +42,7 @@ TEST(RenderData, WithoutReferencesTheReadingIsTheChainage) {
 TEST(RenderData, TicksFallEveryTenKilometresOfReadingAndChangesAreListed) {
   Stazioni s = riferimenti_portati();
   Griglia g;
-  g.size_for(6820);
+  g.resize(6820);
   const RouteData d = route_data(s, g);
 
   std::vector<std::pair<int32_t, int64_t>> tacche;
@@ -73,7 +73,7 @@ TEST(RenderData, FeaturesComeFromTheGridAndTheTable) {
   s.at(85).nome = "Citt\xE0";
   s.at(86).nome = "R 1";
   Griglia g;
-  g.size_for(180);
+  g.resize(180);
   // Two stations: a timed stop and a place the train passes.
   s.at(1).posizione = 0, s.at(1).tipo = 8, s.at(1).orario = 8 * 3600, s.at(1).nome = "Alfa";
   s.at(2).posizione = 1500, s.at(2).tipo = 28, s.at(2).nome = " Beta ";
@@ -134,7 +134,7 @@ TEST(RenderData, StationsStopAtTheSignboardRows) {
   Stazioni s;
   s.at(84).fine = 1000;
   Griglia g;
-  g.size_for(160);
+  g.resize(160);
   for (int r = 1; r <= 3; ++r) s.at(r).posizione = r * 100, s.at(r).nome = "S";
   s.at(4).nome = "(Cippo)";  // a signboard row met from below
   g.at(3) = {.tipo = tipo_cella::cartello, .dato1 = 4};

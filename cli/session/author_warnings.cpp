@@ -72,11 +72,11 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
   // Headers, comments and empty fields are what authors write on purpose.
   if (text.empty() || (text.front() == '[' && text.back() == ']')) return;
   Lines& r = righe_[where.source];
-  if (r.ignored == where.riga) return;  // told with the key field before it
-  if (r.record == where.riga) {
+  if (r.ignored == where.line) return;  // told with the key field before it
+  if (r.record == where.line) {
     // Only the field right after the record can be the rest of its last number.
-    const bool first = r.after_record != where.riga;
-    r.after_record = where.riga;
+    const bool first = r.after_record != where.line;
+    r.after_record = where.line;
     const auto col = static_cast<size_t>(where.column);
     const bool dopo_virgola_di_numero = col >= 2 && col <= linea.size() && linea[col - 1] == ',' &&
                                         std::isdigit(static_cast<unsigned char>(linea[col - 2]));
@@ -90,11 +90,11 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
                                  numero, text, numero, text));
       return;
     }
-    if (r.surplus == where.riga) {
+    if (r.surplus == where.line) {
       if (r.which_surplus != SIZE_MAX) ++surplus_.at(r.which_surplus).altri;
       return;
     }
-    r.surplus = where.riga;
+    r.surplus = where.line;
     const std::string campo = cp1252_to_utf8(text);
     const size_t avviso = avvisi_.size();
     if (add(Kind::surplus, where, linea,
@@ -106,7 +106,7 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
     }
     return;
   }
-  r.ignored = where.riga;
+  r.ignored = where.line;
   // Past the kind's bound only counted: no words to make.
   if (told_[static_cast<size_t>(Kind::unrecognised)] >= kMostOfAKind) {
     add(Kind::unrecognised, where, linea, {});
@@ -127,7 +127,7 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
 
 void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePlace& where, std::string_view linea) {
   const int fonte = where.source;
-  righe_[fonte].record = where.riga;
+  righe_[fonte].record = where.line;
   if (tipo == RecordKind::stazione) ++stations_;
   decimal_points(tipo, where, linea);
   if (tipo == RecordKind::stazione) timetable(chainage, where, linea);
@@ -171,7 +171,7 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
                                     [](unsigned char c) { return std::isdigit(c); }) &&
                         std::all_of(fraction.begin(), fraction.end(), [](unsigned char c) { return std::isdigit(c); });
     if (!number) continue;
-    add(Kind::decimal_point, {place.source, place.riga, static_cast<int>(fields[k].at)}, line,
+    add(Kind::decimal_point, {place.source, place.line, static_cast<int>(fields[k].at)}, line,
              fmt::format("a decimal point in \"{}\": numbers are whole, and the value reads as {}", text, whole));
   }
 }
@@ -181,7 +181,7 @@ void WarningCollector::comment_like(const SourcePlace& place, std::string_view l
   // a comment ("# pendenza raised") is a record when it holds one.
   const LineField key = line_fields(line).front();
   if (key.text.empty() || std::string_view("#/;'*%!").find(key.text.front()) == std::string_view::npos) return;
-  add(Kind::comment, {place.source, place.riga, static_cast<int>(key.at)}, line,
+  add(Kind::comment, {place.source, place.line, static_cast<int>(key.at)}, line,
            fmt::format("\"{}\" looks like a comment but holds a key word, so the line is read as a record; a line "
                        "that holds \"-\" is passed over",
                        cp1252_to_utf8(key.text)));
@@ -196,7 +196,7 @@ void WarningCollector::curve_direction(const SourcePlace& place, std::string_vie
   if (at == std::string::npos) return;
   const size_t letter = at + 5;
   if (letter < key.size() && (key[letter] == 's' || key[letter] == 'd')) return;
-  add(Kind::curve, {place.source, place.riga, 0}, line,
+  add(Kind::curve, {place.source, place.line, 0}, line,
            fmt::format("curve \"{}\": \"curva\" is followed by s (left) or d (right); this one turns {}",
                        cp1252_to_utf8(written), curva_s(written) ? "left" : "right"));
 }
@@ -211,7 +211,7 @@ void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std
   if (!h_read || !m_read || !s_read) return;
   const int64_t h = *h_read, m = *m_read, sec = *s_read;
   if (h == 0 && m == 0 && sec == 0) return;  // a station the train passes
-  const SourcePlace at{place.source, place.riga, static_cast<int>(fields[14].at)};
+  const SourcePlace at{place.source, place.line, static_cast<int>(fields[14].at)};
   const auto clock = [](int64_t t) { return fmt::format("{:02}:{:02}:{:02}", t / 3600, t / 60 % 60, t % 60); };
   const int64_t seconds = (h * 60 + m) * 60 + sec;
   if (h < 0 || h > 23 || m < 0 || m > 59 || sec < 0 || sec > 59) {
@@ -235,11 +235,11 @@ void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std:
   if (fields.size() < 4) return;
   const auto speed = whole_number(fields[2].text), length = whole_number(fields[3].text);
   if (speed && (*speed < -32768 || *speed > 32767))
-    add(Kind::slowdown, {place.source, place.riga, static_cast<int>(fields[2].at)}, line,
+    add(Kind::slowdown, {place.source, place.line, static_cast<int>(fields[2].at)}, line,
              fmt::format("slowdown at {} m: the speed {} does not fit 16 bits and is stored as {}", chainage, *speed,
                          static_cast<int16_t>(static_cast<uint16_t>(*speed & 0xffff))));
   if (length && *length >= 0 && chainage >= 0 && chainage / 50 == (chainage + *length) / 50)
-    add(Kind::slowdown, {place.source, place.riga, static_cast<int>(fields[3].at)}, line,
+    add(Kind::slowdown, {place.source, place.line, static_cast<int>(fields[3].at)}, line,
              fmt::format("slowdown at {} m: its end at {} m falls in the start's cell, so no end mark is stored and "
                          "the codes after the start run on to the route's end; a length of at least {} m puts the end "
                          "in the next cell",
@@ -272,7 +272,7 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
                         u.line});
   }
   std::stable_sort(ordinati.begin(), ordinati.end(), [](const AuthorWarning& a, const AuthorWarning& b) {
-    return std::tie(a.where.source, a.where.riga) < std::tie(b.where.source, b.where.riga);
+    return std::tie(a.where.source, a.where.line) < std::tie(b.where.source, b.where.line);
   });
   return ordinati;
 }

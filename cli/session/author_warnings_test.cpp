@@ -57,8 +57,8 @@ TEST(Warnings, OfEachKindTheFirstFiftyAreToldAndTheRestCounted) {
   for (const auto& w : a) {
     if (w.message.find("more warnings of") == std::string::npos) continue;
     ++conteggi;
-    EXPECT_GE(w.where.riga, 2 * (WarningCollector::kMostOfAKind + 1)) << "where the first untold one stands";
-    EXPECT_LE(w.where.riga, 2 * (WarningCollector::kMostOfAKind + 1) + 1);
+    EXPECT_GE(w.where.line, 2 * (WarningCollector::kMostOfAKind + 1)) << "where the first untold one stands";
+    EXPECT_LE(w.where.line, 2 * (WarningCollector::kMostOfAKind + 1) + 1);
     EXPECT_TRUE(w.message == "950 more warnings of unrecognised key fields, from this line on, are not shown (the "
                                "first 50 are)" ||
                 w.message == "950 more warnings of surplus fields, from this line on, are not shown (the first 50 "
@@ -79,7 +79,7 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   // The first fifty, then one that counts the rest, at the first of them.
   ASSERT_EQ(a.size(), 51u);
   for (size_t k = 0; k < a.size(); ++k) {
-    const int riga = a[k].where.riga;
+    const int riga = a[k].where.line;
     EXPECT_EQ(riga, static_cast<int>(k) + 4);
     EXPECT_EQ(a[k].line_text, "curva_" + std::to_string(riga) + ",  50") << riga;
   }

@@ -46,7 +46,7 @@ void place(Diagnostic& d, Source source, int line, int column, std::string line_
 Diagnostic warning(const AuthorWarning& a) {
   Diagnostic d;
   d.severity = Severity::warning;
-  place(d, source_of(a.where.source), a.where.riga, a.where.column, a.line_text);
+  place(d, source_of(a.where.source), a.where.line, a.where.column, a.line_text);
   d.message = a.message;
   return d;
 }
@@ -72,7 +72,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
   d.severity = Severity::error;
   d.number = m.numero_errore;
-  place(d, source_of(where.source), where.riga, where.column, where.line_text);
+  place(d, source_of(where.source), where.line, where.column, where.line_text);
   d.message = error_meaning(d.number);
   // Error 103 has two causes; a curve whose key word holds no class digit
   // is told as such, at its key word.
@@ -85,7 +85,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   if (!where.reason.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.reason);
   // A field that failed to read belongs to the record being read: the
   // caret goes to that record, the failing text to the note.
-  if (d.number == 25 && where.record_line > 0 && where.record_line != where.riga) {
+  if (d.number == 25 && where.record_line > 0 && where.record_line != where.line) {
     d.message = fmt::format("the \"{}\" record of this line could not be read to its end",
                             cp1252_to_utf8(without_blanks(where.record_key_field)));
     d.note = cp1252_to_utf8(where.reason);

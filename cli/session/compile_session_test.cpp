@@ -160,7 +160,7 @@ TEST(CompileSession, FieldSpans) {
 // The session writes the bytes the program writes from the same sources,
 // and only when asked.
 TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
-  const std::string linea = file_text_(line_lines()), treno = file_text_(train_lines());
+  const std::string linea = joined_lines(line_lines()), treno = joined_lines(train_lines());
   // The program's run, on the same sources.
   MemoryFiles program;
   Model m;

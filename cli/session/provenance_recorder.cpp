@@ -9,7 +9,7 @@ int32_t ProvenanceRecorder::record_begins(const SourcePlace& where, std::string_
   const Source source = where.source == LoadReport::linea   ? Source::line
                         : where.source == LoadReport::treno ? Source::train
                                                                : Source::none;
-  const Record record{source, where.riga, where.column};
+  const Record record{source, where.line, where.column};
   // Key fields that share a line share its text: a hostile line of a
   // million key fields is kept once.
   int32_t text = static_cast<int32_t>(p_.texts_.size());

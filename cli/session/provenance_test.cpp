@@ -230,8 +230,8 @@ TEST(Provenance, EachRecordKnowsTheCellsAndRowsItSet) {
 class ProvenanceCarried : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    linea_ = new std::string(file_text_(line_lines()));
-    treno_ = new std::string(file_text_(train_lines()));
+    linea_ = new std::string(joined_lines(line_lines()));
+    treno_ = new std::string(joined_lines(train_lines()));
     r_ = new CompileResult(compila(*linea_, *treno_, "Orvena_Lusco", "REG 4105"));
   }
   static void TearDownTestSuite() {
