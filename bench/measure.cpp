@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   ::clock_gettime(CLOCK_MONOTONIC, &t1);
   const long long us = (t1.tv_sec - t0.tv_sec) * 1000000LL + (t1.tv_nsec - t0.tv_nsec) / 1000;
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  const long long cpu = (ru.ru_utime.tv_sec + ru.ru_estimate.tv_sec) * 1000000LL + ru.ru_utime.tv_usec + ru.ru_estimate.tv_usec;
+  const long long cpu = (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000000LL + ru.ru_utime.tv_usec + ru.ru_stime.tv_usec;
   std::printf("%lld %ld %d %lld\n", us, ru.ru_maxrss, code, cpu);
   return 0;
 }
