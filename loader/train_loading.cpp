@@ -29,7 +29,7 @@ struct Work {
 };
 
 // A speed in units of 5 km/h; the load fails outside 0 to 255.
-uint8_t velocita_cella(int32_t velocita) {
+uint8_t speed_cell(int32_t velocita) {
   const int64_t v = round_half_even(velocita / 5.0);
   if (v < 0 || v > 255) throw LoadFailure("speed " + std::to_string(velocita) + " km/h does not fit a cell");
   return static_cast<uint8_t>(v);
@@ -60,7 +60,7 @@ void charged_to(LoadState& c, const LoadReport& record, F f) {
 void apply_speed(LoadState& c, Work& w, int64_t up_to) {
   const int64_t first = w.speed_pointer;
   charged_to(c, w.from_speed, [&] {
-    fill(c.m.griglia, w.speed_pointer, up_to, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
+    fill(c.m.griglia, w.speed_pointer, up_to, [&](cella& k) { k.velocita = speed_cell(w.velocita); });
   });
   c.profile_filled(first, w.speed_pointer, CellMember::velocita, w.speed_giver);
 }
@@ -160,7 +160,7 @@ Flow abbattimento(LoadState& c) {
   return Flow::go_on;
 }
 
-Flow stazione_treno(LoadState& c, Work& w) {
+Flow train_station(LoadState& c, Work& w) {
   Model& m = c.m;
   FieldReader& in = *c.reader;
   const int32_t i = w.station_line;
@@ -284,7 +284,7 @@ bool record(LoadState& c, Work& w) {
     apply(keys.segnale, [&] { return segnale(c); });
     apply(keys.rallentamento, [&] { return rallentamento(c); });
     apply(keys.abbattimento, [&] { return abbattimento(c); });
-    apply(keys.stazione, [&] { return stazione_treno(c, w); });
+    apply(keys.stazione, [&] { return train_station(c, w); });
     if (outcome == Flow::end_of_record) return true;
     if (outcome == Flow::end_of_load) return false;
   }

@@ -128,12 +128,12 @@ class TunnelTable {
   static constexpr int places = 81;
   int32_t& at(int64_t n) {
     if (n < 0 || n >= places) throw LoadFailure("tunnel " + std::to_string(n) + " outside the tunnel table");
-    return valori_[static_cast<size_t>(n)];
+    return values_[static_cast<size_t>(n)];
   }
   int32_t at(int64_t n) const { return const_cast<TunnelTable*>(this)->at(n); }
 
  private:
-  std::array<int32_t, places> valori_{};
+  std::array<int32_t, places> values_{};
 };
 
 // The run state: one object, owned by the entry point, passed to each step.
