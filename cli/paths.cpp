@@ -11,13 +11,13 @@ namespace compactor::cli {
 
 namespace fs = std::filesystem;
 
-std::string without_trailing_slashes(std::string cartella) {
-  while (cartella.size() > 1 && (cartella.back() == '/' || cartella.back() == kPathSeparator)) {
-    // "C:\" is a drive's root; "C:" would be the drive's current folder.
-    if (cartella.size() == 3 && cartella[1] == ':') break;
-    cartella.pop_back();
+std::string without_trailing_slashes(std::string folder) {
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kPathSeparator)) {
+    // "C:\\" is a drive's root; "C:" would be the drive's current folder.
+    if (folder.size() == 3 && folder[1] == ':') break;
+    folder.pop_back();
   }
-  return cartella;
+  return folder;
 }
 
 std::string shown_path(const std::string& path) {

@@ -10,27 +10,27 @@ namespace {
 
 namespace tc = tipo_cella;
 
-struct Posa {
+struct Laying {
   int64_t k;
   uint8_t tipo;
   int16_t dato1 = 0;
 };
 
 // One grid before the pass and what must hold after it.
-struct Caso {
+struct Case {
   const char* nome;
-  std::vector<Posa> celle;
+  std::vector<Laying> celle;
   std::vector<int64_t> a_180{};             // cells holding a drop to 180 afterwards
-  std::map<int64_t, int16_t> altri_codici{};  // drops left with another code
+  std::map<int64_t, int16_t> other_codes{};  // drops left with another code
   int32_t errore = 0;
   int32_t posizione = 0;
-  int32_t ultima = 200;
+  int32_t last = 200;
 };
 
-Model griglia_con(const std::vector<Posa>& celle, int32_t ultima) {
+Model grid_with(const std::vector<Laying>& celle, int32_t last) {
   Model m;
-  m.griglia.dimensiona(ultima);
-  for (const Posa& p : celle) {
+  m.griglia.resize(last);
+  for (const Laying& p : celle) {
     cella& c = m.griglia.at(p.k);
     c.tipo = p.tipo;
     c.dato1 = p.dato1;
@@ -40,30 +40,30 @@ Model griglia_con(const std::vector<Posa>& celle, int32_t ultima) {
 
 // Every drop (kind 12) in the grid with its code.
 std::map<int64_t, int16_t> abbattimenti(const Model& m) {
-  std::map<int64_t, int16_t> trovati;
-  for (int64_t k = 0; k <= m.griglia.ultima(); ++k) {
-    if (m.griglia.at(k).tipo == tc::abbattimento) trovati[k] = m.griglia.at(k).dato1;
+  std::map<int64_t, int16_t> found;
+  for (int64_t k = 0; k <= m.griglia.last(); ++k) {
+    if (m.griglia.at(k).tipo == tc::abbattimento) found[k] = m.griglia.at(k).dato1;
   }
-  return trovati;
+  return found;
 }
 
-void verifica(const std::vector<Caso>& casi) {
-  for (const Caso& caso : casi) {
-    SCOPED_TRACE(caso.nome);
-    Model m = griglia_con(caso.celle, caso.ultima);
-    ASSERT_NO_THROW(passo_finale(m));
-    std::map<int64_t, int16_t> attesi = caso.altri_codici;
-    for (int64_t k : caso.a_180) attesi[k] = 180;
-    EXPECT_EQ(abbattimenti(m), attesi);
-    EXPECT_EQ(m.numero_errore, caso.errore);
-    EXPECT_EQ(m.posizione_errore, caso.posizione);
+void check(const std::vector<Case>& cases) {
+  for (const Case& c_ : cases) {
+    SCOPED_TRACE(c_.nome);
+    Model m = grid_with(c_.celle, c_.last);
+    ASSERT_NO_THROW(finishing_pass(m));
+    std::map<int64_t, int16_t> expected_ = c_.other_codes;
+    for (int64_t k : c_.a_180) expected_[k] = 180;
+    EXPECT_EQ(abbattimenti(m), expected_);
+    EXPECT_EQ(m.numero_errore, c_.errore);
+    EXPECT_EQ(m.posizione_errore, c_.posizione);
   }
 }
 
 // Slowdowns of 120 km/h get no drops inside, which leaves the drops before
 // the start alone in the grid.
-TEST(PassoFinale, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
-  verifica({
+TEST(FinishingPass, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
+  check({
       {"start in cell 1", {{1, tc::inizio_rallentamento, 120}, {3, tc::fine_rallentamento, 120}}, {}},
       {"start in cell 7", {{7, tc::inizio_rallentamento, 120}, {9, tc::fine_rallentamento, 120}}, {}},
       {"start in cell 8", {{8, tc::inizio_rallentamento, 120}, {10, tc::fine_rallentamento, 120}}, {3}},
@@ -76,10 +76,10 @@ TEST(PassoFinale, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
 }
 
 // Start in cell 40: the windows are 35-33, 29-27 and 22-20.
-TEST(PassoFinale, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
-  const Posa inizio{40, tc::inizio_rallentamento, 120};
-  const Posa fine{42, tc::fine_rallentamento, 120};
-  verifica({
+TEST(FinishingPass, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
+  const Laying inizio{40, tc::inizio_rallentamento, 120};
+  const Laying fine{42, tc::fine_rallentamento, 120};
+  check({
       {"ideal cell taken", {inizio, fine, {35, tc::cartello}}, {34, 29, 22}},
       {"two cells taken", {inizio, fine, {35, tc::cartello}, {34, tc::segnale}}, {33, 29, 22}},
       {"tunnel marker replaced", {inizio, fine, {35, tc::marcatore_montagna}}, {35, 29, 22}},
@@ -100,10 +100,10 @@ TEST(PassoFinale, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
 }
 
 // A board in cell 30 and a signal in cell 25, with cells 24 and 23 ahead of it.
-TEST(PassoFinale, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
-  const Posa avviso{30, tc::avviso, 60};
-  const Posa segnale{25, tc::segnale};
-  verifica({
+TEST(FinishingPass, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
+  const Laying avviso{30, tc::avviso, 60};
+  const Laying segnale{25, tc::segnale};
+  check({
       {"cell ahead free", {avviso, segnale}, {24}},
       {"tunnel marker ahead replaced", {avviso, segnale, {24, tc::marcatore_montagna}}, {24}},
       {"cell ahead taken", {avviso, segnale, {24, tc::cartello}}, {23}},
@@ -131,8 +131,8 @@ TEST(PassoFinale, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
   });
 }
 
-TEST(PassoFinale, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
-  verifica({
+TEST(FinishingPass, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
+  check({
       {"every signal within 20 cells",
        {{40, tc::avviso}, {39, tc::segnale}, {30, tc::segnale}, {20, tc::segnale}},
        {38, 29, 19}},
@@ -146,8 +146,8 @@ TEST(PassoFinale, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
 
 // The second board finds the first board's drop in the cell ahead and takes
 // the cell before it.
-TEST(PassoFinale, MarksMadeEarlierInThePassAreSeenLater) {
-  verifica({
+TEST(FinishingPass, MarksMadeEarlierInThePassAreSeenLater) {
+  check({
       {"two boards after one signal",
        {{30, tc::avviso}, {35, tc::avviso}, {25, tc::segnale}},
        {24, 23}},
@@ -156,10 +156,10 @@ TEST(PassoFinale, MarksMadeEarlierInThePassAreSeenLater) {
 
 // Start in cell 50, end in cell 90: drops due in 58, 66, 74, 82 and 90, plus
 // the three before the start in 45, 39 and 32.
-TEST(PassoFinale, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) {
-  const Posa inizio{50, tc::inizio_rallentamento, 105};
-  const Posa fine{90, tc::fine_rallentamento, 105};
-  verifica({
+TEST(FinishingPass, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) {
+  const Laying inizio{50, tc::inizio_rallentamento, 105};
+  const Laying fine{90, tc::fine_rallentamento, 105};
+  check({
       {"all free: the one due on the end cell goes before it", {inizio, fine}, {32, 39, 45, 58, 66, 74, 82, 89}},
       {"ideal cell taken: one before, and the count restarts there",
        {inizio, fine, {58, tc::cartello}},
@@ -179,18 +179,18 @@ TEST(PassoFinale, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) 
   });
 }
 
-TEST(PassoFinale, OnlySlowdownsBelow110GetDropsInside) {
-  verifica({
+TEST(FinishingPass, OnlySlowdownsBelow110GetDropsInside) {
+  check({
       {"109", {{50, tc::inizio_rallentamento, 109}, {70, tc::fine_rallentamento, 109}}, {32, 39, 45, 58, 66}},
       {"110", {{50, tc::inizio_rallentamento, 110}, {70, tc::fine_rallentamento, 110}}, {32, 39, 45}},
   });
 }
 
 // Start in cell 50, end in cell 70; at 120 km/h the end is found without drops.
-TEST(PassoFinale, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
-  const Posa inizio{50, tc::inizio_rallentamento, 120};
-  const Posa fine{70, tc::fine_rallentamento, 120};
-  verifica({
+TEST(FinishingPass, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
+  const Laying inizio{50, tc::inizio_rallentamento, 120};
+  const Laying fine{70, tc::fine_rallentamento, 120};
+  check({
       {"signal 5 cells after", {inizio, fine, {75, tc::segnale}}, {32, 39, 45, 74}},
       {"signal 12 cells after", {inizio, fine, {82, tc::segnale}}, {32, 39, 45, 81}},
       {"signal 13 cells after", {inizio, fine, {83, tc::segnale}}, {32, 39, 45}},
@@ -213,8 +213,8 @@ TEST(PassoFinale, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
 
 // A grid of cells 0 to 60; a slowdown whose end the loader could not store
 // runs to the last cell. Any read past it would throw.
-TEST(PassoFinale, ScansStopAtTheGridsLastCell) {
-  verifica({
+TEST(FinishingPass, ScansStopAtTheGridsLastCell) {
+  check({
       {"no end cell: the last cell ends the slowdown",
        {{50, tc::inizio_rallentamento, 105}, {60, tc::segnale}},
        {32, 39, 45, 58, 59},
@@ -253,9 +253,9 @@ TEST(PassoFinale, ScansStopAtTheGridsLastCell) {
   });
 }
 
-TEST(PassoFinale, ARecordedErrorReplacesTheEarlierOne) {
+TEST(FinishingPass, ARecordedErrorReplacesTheEarlierOne) {
   // Error 12 for the start in cell 40 comes first, error 13 inside it later.
-  Model m = griglia_con({{40, tc::inizio_rallentamento, 105},
+  Model m = grid_with({{40, tc::inizio_rallentamento, 105},
                            {60, tc::fine_rallentamento, 105},
                            {35, tc::cartello},
                            {34, tc::cartello},
@@ -266,13 +266,13 @@ TEST(PassoFinale, ARecordedErrorReplacesTheEarlierOne) {
                           200);
   m.numero_errore = 6;
   m.posizione_errore = 1234;
-  passo_finale(m);
+  finishing_pass(m);
   EXPECT_EQ(m.numero_errore, 13);
   EXPECT_EQ(m.posizione_errore, 48 * 50);
 }
 
-TEST(PassoFinale, WithoutBoardsOrStartsNothingChanges) {
-  Model m = griglia_con({{30, tc::segnale},
+TEST(FinishingPass, WithoutBoardsOrStartsNothingChanges) {
+  Model m = grid_with({{30, tc::segnale},
                            {29, tc::abbattimento, 270},
                            {40, tc::marcatore_montagna},
                            {45, tc::fine_rallentamento, 60},
@@ -280,20 +280,20 @@ TEST(PassoFinale, WithoutBoardsOrStartsNothingChanges) {
                            {60, tc::fermata}},
                           200);
   m.griglia.at(41).preavviso = 81;
-  const std::vector<cella> prima = m.griglia.celle();
-  passo_finale(m);
-  EXPECT_EQ(m.griglia.celle(), prima);
+  const std::vector<cella> before = m.griglia.celle();
+  finishing_pass(m);
+  EXPECT_EQ(m.griglia.celle(), before);
   EXPECT_EQ(m.numero_errore, 0);
 }
 
-TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
-  Model m = griglia_con({{30, tc::avviso}, {25, tc::segnale}, {24, tc::marcatore_montagna}}, 200);
+TEST(FinishingPass, ADropKeepsTheTrackMembersOfItsCell) {
+  Model m = grid_with({{30, tc::avviso}, {25, tc::segnale}, {24, tc::marcatore_montagna}}, 200);
   cella& c = m.griglia.at(24);
   c.dato2 = 7;
   c.montagna = 2;
   c.velocita = 24;
   c.pendenza = 112;
-  passo_finale(m);
+  finishing_pass(m);
   EXPECT_EQ(c.tipo, tc::abbattimento);
   EXPECT_EQ(c.dato1, 180);
   EXPECT_EQ(c.dato2, 7);
@@ -302,11 +302,11 @@ TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
   EXPECT_EQ(c.pendenza, 112);
 }
 
-TEST(PassoFinale, WithoutAGridNothingHappens) {
+TEST(FinishingPass, WithoutAGridNothingHappens) {
   Model m;
   m.numero_errore = 101;
-  ASSERT_NO_THROW(passo_finale(m));
-  EXPECT_FALSE(m.griglia.dimensionata());
+  ASSERT_NO_THROW(finishing_pass(m));
+  EXPECT_FALSE(m.griglia.sized());
   EXPECT_EQ(m.numero_errore, 101);
 }
 

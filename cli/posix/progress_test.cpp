@@ -12,25 +12,25 @@ namespace compactor {
 namespace {
 
 TEST(Progress, ProgressGoesOnlyToATerminalAndNotWithQuiet) {
-  const int padrone = ::posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(padrone, 0);
-  ASSERT_EQ(::grantpt(padrone), 0);
-  ASSERT_EQ(::unlockpt(padrone), 0);
-  const int terminale = ::open(::ptsname(padrone), O_RDWR | O_NOCTTY);
-  ASSERT_GE(terminale, 0);
+  const int owner = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(owner, 0);
+  ASSERT_EQ(::grantpt(owner), 0);
+  ASSERT_EQ(::unlockpt(owner), 0);
+  const int terminal = ::open(::ptsname(owner), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
 
-  cli::Progress(false, terminale).passo("drawing...");
+  cli::Progress(false, terminal).step("drawing...");
   char buf[128] = {};
-  const auto n = ::read(padrone, buf, sizeof buf - 1);
+  const auto n = ::read(owner, buf, sizeof buf - 1);
   ASSERT_GT(n, 0);
   EXPECT_NE(std::string(buf, static_cast<size_t>(n)).find("scenario render: drawing..."), std::string::npos);
-  EXPECT_TRUE(cli::Progress(false, terminale).attivo());
-  EXPECT_FALSE(cli::Progress(true, terminale).attivo()) << "--quiet";
+  EXPECT_TRUE(cli::Progress(false, terminal).active());
+  EXPECT_FALSE(cli::Progress(true, terminal).active()) << "--quiet";
 
-  int tubo[2];
-  ASSERT_EQ(::pipe(tubo), 0);
-  EXPECT_FALSE(cli::Progress(false, tubo[1]).attivo()) << "a pipe is not a terminal";
-  for (const int fd : {padrone, terminale, tubo[0], tubo[1]}) ::close(fd);
+  int pipe_[2];
+  ASSERT_EQ(::pipe(pipe_), 0);
+  EXPECT_FALSE(cli::Progress(false, pipe_[1]).active()) << "a pipe is not a terminal";
+  for (const int fd : {owner, terminal, pipe_[0], pipe_[1]}) ::close(fd);
 }
 
 }  // namespace

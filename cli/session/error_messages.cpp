@@ -5,13 +5,13 @@
 namespace compactor::session {
 namespace {
 
-struct Voce {
-  const char* testo;
+struct Entry {
+  const char* text;
   bool posizione;
 };
 
-const std::map<int, Voce>& tabella() {
-  static const std::map<int, Voce> t = {
+const std::map<int, Entry>& table() {
+  static const std::map<int, Entry> t = {
       {1, {"the route length is over 1,000,000 m", false}},
       {2, {"a chainage reference is not a multiple of 50", false}},
       {3, {"the start of the signal repetition is not a multiple of 50", false}},
@@ -46,14 +46,14 @@ const std::map<int, Voce>& tabella() {
 
 }  // namespace
 
-std::string significato_errore(int numero) {
-  const auto it = tabella().find(numero);
-  return it == tabella().end() ? std::string() : it->second.testo;
+std::string error_meaning(int numero) {
+  const auto it = table().find(numero);
+  return it == table().end() ? std::string() : it->second.text;
 }
 
-bool errore_con_posizione(int numero) {
-  const auto it = tabella().find(numero);
-  return it != tabella().end() && it->second.posizione;
+bool error_with_position(int numero) {
+  const auto it = table().find(numero);
+  return it != table().end() && it->second.posizione;
 }
 
 }  // namespace compactor::session

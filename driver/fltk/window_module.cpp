@@ -31,7 +31,7 @@ bool open_display() {
 
 extern "C" {
 
-__attribute__((visibility("default"))) void* compactor_apri_finestra() {
+__attribute__((visibility("default"))) void* compactor_open_window() {
   if (!open_display()) return nullptr;
   auto* window = new Fl_Window(280, 179, "Form1");
   auto* label = new Fl_Box(64, 64, 177, 53, "Attendere");
@@ -51,32 +51,32 @@ __attribute__((visibility("default"))) void* compactor_apri_finestra() {
   return window;
 }
 
-__attribute__((visibility("default"))) int compactor_finestra_visibile(void* finestra) {
-  return finestra != nullptr && static_cast<Fl_Window*>(finestra)->visible();
+__attribute__((visibility("default"))) int compactor_window_visible(void* window) {
+  return window != nullptr && static_cast<Fl_Window*>(window)->visible();
 }
 
-__attribute__((visibility("default"))) void compactor_chiudi_finestra(void* finestra) {
-  if (finestra == nullptr) return;
-  auto* window = static_cast<Fl_Window*>(finestra);
+__attribute__((visibility("default"))) void compactor_close_window(void* handle) {
+  if (handle == nullptr) return;
+  auto* window = static_cast<Fl_Window*>(handle);
   window->hide();
   Fl::flush();
   delete window;
 }
 
-__attribute__((visibility("default"))) int compactor_mostra_messaggio(const char* testo) {
+__attribute__((visibility("default"))) int compactor_show_message(const char* text) {
   if (!open_display()) return 0;
   // No caption of its own: the box carries the application's title.
   fl_message_title_default("compactor");
   fl_close = "OK";
   // No icon: only the text and the one button.
   fl_message_icon()->hide();
-  fl_message("%s", testo);
+  fl_message("%s", text);
   return 1;
 }
 
 }  // extern "C"
 
-static_assert(std::is_same_v<decltype(compactor_apri_finestra), ApriFinestraFn>);
-static_assert(std::is_same_v<decltype(compactor_finestra_visibile), FinestraVisibileFn>);
-static_assert(std::is_same_v<decltype(compactor_chiudi_finestra), ChiudiFinestraFn>);
-static_assert(std::is_same_v<decltype(compactor_mostra_messaggio), MostraMessaggioFn>);
+static_assert(std::is_same_v<decltype(compactor_open_window), OpenWindowFn>);
+static_assert(std::is_same_v<decltype(compactor_window_visible), WindowVisibleFn>);
+static_assert(std::is_same_v<decltype(compactor_close_window), CloseWindowFn>);
+static_assert(std::is_same_v<decltype(compactor_show_message), ShowMessageFn>);

@@ -9,7 +9,7 @@
 
 namespace compactor {
 
-std::string cartella_programma() {
+std::string program_folder() {
   std::wstring buf(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));

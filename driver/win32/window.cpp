@@ -50,7 +50,7 @@ void smaltisci_messaggi() {
 
 }  // namespace
 
-bool display_disponibile() {
+bool display_available() {
   // A service or a console over SSH runs on a window station that no one
   // sees: a window there would never be looked at, and a message box would
   // wait for an OK no one can press.
@@ -61,8 +61,8 @@ bool display_disponibile() {
          (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-Finestra::Finestra() {
-  if (!display_disponibile() || !registra_classe()) return;
+Window::Window() {
+  if (!display_available() || !registra_classe()) return;
   const DWORD stile = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT area{0, 0, 280, 179};  // the client area, 4200 x 2688 twips
   ::AdjustWindowRectEx(&area, stile, FALSE, 0);
@@ -78,26 +78,26 @@ Finestra::Finestra() {
   ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   smaltisci_messaggi();
   ::GdiFlush();
-  finestra_ = form;
+  window_ = form;
 }
 
-Finestra::~Finestra() {
-  auto* form = static_cast<Form1*>(finestra_);
+Window::~Window() {
+  auto* form = static_cast<Form1*>(window_);
   if (form == nullptr) return;
   ::DestroyWindow(form->finestra);
   if (form->font != nullptr) ::DeleteObject(form->font);
   delete form;
 }
 
-bool Finestra::visibile() const {
-  const auto* form = static_cast<const Form1*>(finestra_);
+bool Window::visible() const {
+  const auto* form = static_cast<const Form1*>(window_);
   return form != nullptr && ::IsWindowVisible(form->finestra);
 }
 
-bool Finestra::mostra_messaggio(const std::string& testo) {
-  if (!display_disponibile()) return false;
+bool Window::show_message(const std::string& text) {
+  if (!display_available()) return false;
   // No icon, one OK button, modal to the run's windows.
-  return ::MessageBoxW(nullptr, windows::widen_part(testo).c_str(), kTitolo, MB_OK | MB_TASKMODAL) == IDOK;
+  return ::MessageBoxW(nullptr, windows::widen_part(text).c_str(), kTitolo, MB_OK | MB_TASKMODAL) == IDOK;
 }
 
 }  // namespace compactor

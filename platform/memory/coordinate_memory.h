@@ -13,7 +13,7 @@ namespace compactor {
 // A smaller array of 64 KiB or more is mapped in small pages taken in one
 // call. Smaller ones come from the heap. (On Windows, an array of 64 KiB or
 // more is one allocation of whole pages of its own.)
-void* mappa_coordinate(std::size_t bytes);
-void libera_coordinate(void* p, std::size_t bytes) noexcept;
+void* map_coordinates(std::size_t bytes);
+void free_coordinates(void* p, std::size_t bytes) noexcept;
 
 }  // namespace compactor

@@ -41,16 +41,16 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
   testing::TempDir clean;
   const std::string clean_program = clean / "compactor";
   std::filesystem::copy_file(COMPACTOR_BINARY, clean_program);
-  ASSERT_EQ(testing::run_program({clean_program}, "/", {"DISPLAY="}).stato, 0);
+  ASSERT_EQ(testing::run_program({clean_program}, "/", {"DISPLAY="}).status, 0);
   for (const auto& nome : testing::kProgramOutputs) {
-    const bool scritta_prima = nome.ends_with(".txt");  // the three texts come before the plan
-    EXPECT_EQ(testing::file_text(dir / nome), scritta_prima ? testing::file_text(clean / nome) : testing::old_version(nome)) << nome;
+    const bool written_before = nome.ends_with(".txt");  // the three texts how before the plan
+    EXPECT_EQ(testing::file_text(dir / nome), written_before ? testing::file_text(clean / nome) : testing::old_version(nome)) << nome;
   }
-  std::vector<std::string> attesi = testing::kProgramOutputs;
-  attesi.push_back("compactor");
-  attesi.push_back("err.log");
-  std::sort(attesi.begin(), attesi.end());
-  EXPECT_EQ(testing::folder_names(dir.path()), attesi) << "no source and no temporary file stays";
+  std::vector<std::string> expected_ = testing::kProgramOutputs;
+  expected_.push_back("compactor");
+  expected_.push_back("err.log");
+  std::sort(expected_.begin(), expected_.end());
+  EXPECT_EQ(testing::folder_names(dir.path()), expected_) << "no source and no temporary file stays";
 }
 
 }  // namespace

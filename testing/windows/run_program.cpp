@@ -113,7 +113,7 @@ RunResult run_program(const std::vector<std::string>& argv, const std::string& c
   const std::string out_path = capture / "out";
   const std::string err_path = capture / "err";
   RunResult r;
-  r.stato = wait_program(static_cast<pid_t>(reinterpret_cast<intptr_t>(
+  r.status = wait_program(static_cast<pid_t>(reinterpret_cast<intptr_t>(
       start(argv, cwd, env, windows::wide_path(out_path), windows::wide_path(err_path)))));
   r.out = file_text(out_path);
   r.err = file_text(err_path);

@@ -11,19 +11,19 @@ namespace compactor {
 namespace {
 
 // Smaller arrays come from the heap.
-constexpr std::size_t kMappata = std::size_t{64} << 10;
+constexpr std::size_t kMapped = std::size_t{64} << 10;
 
 }  // namespace
 
-void* mappa_coordinate(std::size_t bytes) {
-  if (bytes < kMappata) return ::operator new(bytes);
+void* map_coordinates(std::size_t bytes) {
+  if (bytes < kMapped) return ::operator new(bytes);
   void* p = ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   if (p == nullptr) throw std::bad_alloc();
   return p;
 }
 
-void libera_coordinate(void* p, std::size_t bytes) noexcept {
-  if (bytes < kMappata) {
+void free_coordinates(void* p, std::size_t bytes) noexcept {
+  if (bytes < kMapped) {
     ::operator delete(p);
     return;
   }
