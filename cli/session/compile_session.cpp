@@ -67,6 +67,25 @@ std::string taken_cell(const Model& m, int number, int32_t position) {
   return said;
 }
 
+// For a station whose zone comes too close to the one before (error 22):
+// where the one before stands, and whether they are simply out of order.
+std::string station_gap(const Model& m, int number, int32_t position) {
+  if (number != 22) return {};
+  // Stations fill the rows from 1 on; the failing one is the last of them
+  // (the signboards' rows, further down the table, are apart).
+  const auto filled = [&](int r) { return !(m.stazioni.at(r) == stazione{}); };
+  int row = 1;
+  while (row + 1 < Stazioni::rows && filled(row + 1)) ++row;
+  if (row < 2 || m.stazioni.at(row).posizione != position) return {};
+  const stazione& here = m.stazioni.at(row);
+  const stazione& before = m.stazioni.at(row - 1);
+  if (before.posizione >= here.posizione)
+    return fmt::format("stations come in chainage order: the one before is at {} m", before.posizione);
+  return fmt::format("the zone of the station before (at {} m) ends at {} m and this one's starts at {} m; a zone "
+                     "starts at least 350 m after the one before ends, so at {} m or later",
+                     before.posizione, before.fine, here.inizio, int64_t{before.fine} + 350);
+}
+
 // The error the model records, placed where the loader found it.
 Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
@@ -99,6 +118,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   d.position = m.posizione_errore;
   d.has_position = error_with_position(d.number);
   if (std::string taken = taken_cell(m, d.number, d.position); !taken.empty()) d.note = std::move(taken);
+  if (std::string gap = station_gap(m, d.number, d.position); !gap.empty()) d.note = std::move(gap);
   return d;
 }
 
@@ -184,7 +204,7 @@ CompileResult compile(CompileRequest request) {
   }
 
   for (Diagnostic& d : encoding) result.diagnostics.push_back(std::move(d));
-  for (const AuthorWarning& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
+  for (const AuthorWarning& a : warnings.warnings()) result.diagnostics.push_back(warning(a));
   // Loads without a word and drives nowhere: a train source without a
   // station (an empty file, say). Told of the file, not of a line.
   if (!error && warnings.stations() == 0)
