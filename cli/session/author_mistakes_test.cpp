@@ -111,6 +111,9 @@ TEST(AuthorMistakes, EachIsToldAtItsFieldInWordsThatSayWhatHappened) {
       {"semicolons for commas", Source::train, "segnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0",
        "segnale;   3950;   2; 4; 1;  0; 0;    2;  2;1;0; 0", Severity::error, 25, 4, 0,
        "a record's fields are separated by commas, and this line has \";\""},
+      {"a field missing", Source::train, "2,1,0, 0\r\n", "2,1,0\r\n", Severity::error, 25, 4, 0,
+       "the \"segnale\" record of this line could not be read to its end: its line holds 10 of its 11 fields, and "
+       "the next one, the time value, was looked for on the line after"},
       {"a taken cell", Source::train, "3950", "2950", Severity::error, 16, 4, 11,
        "cell 60 (from 2950 m) holds a signboard; the next free cell is 61 (from 3000 m, 50 m further on)"},
       {"a station out of order", Source::train, "stazione,    6000", "stazione,       0", Severity::error, 22, 6, 16,
