@@ -5,6 +5,7 @@
 #include "cli/lsp/json_rpc.h"
 #include "cli/lsp/pairing.h"
 #include "cli/lsp/source_features.h"
+#include "cli/session/further_errors.h"
 #include "cli/session/scenario_names.h"
 #include "loader/rounding.h"
 #include "sources/source_limit.h"
@@ -129,8 +130,20 @@ json Server::request(const std::string& method, const json& params) {
     const auto c = compiled_.find(uri);
     if (doc == nullptr || c == compiled_.end()) return nullptr;
     const auto& position = params.at("position");
-    const std::string text = hover_text(*c->second.result, c->second.source, doc->source.bytes,
-                                        position.at("line").get<int>(), position.at("character").get<int>());
+    const int line = position.at("line").get<int>(), character = position.at("character").get<int>();
+    std::string text = hover_text(*c->second.result, c->second.source, doc->source.bytes, line, character);
+    const session::Diagnostic* stop = c->second.result->error();
+    if (text.empty() && stop != nullptr && stop->line > 0 && !c->second.last_loaded)
+      c->second.last_loaded = std::make_shared<const session::CompileResult>(
+          session::compiled_past_errors(*c->second.request, *c->second.result));
+    if (text.empty() && stop != nullptr && stop->line > 0) {
+      // Loading stops short of this record now: what the last compile that
+      // got past it made.
+      text = hover_text(*c->second.last_loaded, c->second.source, doc->source.bytes, line, character);
+      if (!text.empty())
+        text = fmt::format("*Loading now stops at line {} (error {}); this is what the record makes past it.*\n\n{}",
+                           stop->line, stop->number, text);
+    }
     if (text.empty()) return nullptr;
     return {{"contents", {{"kind", "markdown"}, {"value", text}}}};
   }
@@ -216,6 +229,7 @@ void Server::compile_for(const std::string& uri, std::vector<json>& out) {
   std::string problem;
   request.route = session::scenario_name(p.route.empty() ? "R" : p.route, "route", problem).value_or("R");
   request.train_name = session::scenario_name(p.train.empty() ? "T" : p.train, "train", problem).value_or("T");
+  auto compiled_from = std::make_shared<const session::CompileRequest>(request);
   auto result = std::make_shared<const session::CompileResult>(session::compile(std::move(request)));
 
   // Every open document of the pair gets the result and its diagnostics.
@@ -226,7 +240,11 @@ void Server::compile_for(const std::string& uri, std::vector<json>& out) {
     if (other.path == p.train_path && (!is_line || !alone)) s = session::Source::train;
     if (other_uri == uri) s = is_line ? session::Source::line : session::Source::train;
     if (s == session::Source::none) continue;
-    compiled_[other_uri] = {result, s};
+    Compiled& c = compiled_[other_uri];
+    c.result = result;
+    c.request = compiled_from;
+    c.source = s;
+    c.last_loaded = nullptr;  // made again when a hover needs it
     dirty_.erase(other_uri);
     published[other_uri] = json::array();
   }

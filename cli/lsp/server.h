@@ -48,6 +48,11 @@ class Server {
   struct Compiled {
     std::shared_ptr<const compactor::session::CompileResult> result;
     compactor::session::Source source = compactor::session::Source::none;
+    // The result's request compiled past its errors, for a hover on a
+    // record that an error stops short of; made when first needed.
+    std::shared_ptr<const compactor::session::CompileResult> last_loaded;
+    // What the result was compiled from.
+    std::shared_ptr<const compactor::session::CompileRequest> request;
   };
 
   nlohmann::json request(const std::string& method, const nlohmann::json& params);

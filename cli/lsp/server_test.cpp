@@ -123,6 +123,13 @@ TEST(LanguageServer, HoverTellsWhatTheCompilerMadeOfARecordAndTheFieldsOfAKeyWor
   EXPECT_NE(fields.find("**segnale** (signal)"), std::string::npos) << fields;
   EXPECT_NE(fields.find("- chainage (m)"), std::string::npos) << fields;
   EXPECT_EQ(hover(5000, 0), "");
+
+  // With loading stopped at a station before it, the signal is told as it
+  // would load past the error.
+  s.change(kTrainPath, replaced(carried_train(), "3100, 12,  400", "3100, 12,  450"), 2);
+  const std::string past = hover(115, 12);
+  EXPECT_EQ(past.rfind("*Loading now stops at line 54 (error 9)", 0), 0u) << past;
+  EXPECT_NE(past.find("cell 598 (from m 29850), signal: tipo 1, dato1 42, dato2 11"), std::string::npos) << past;
 }
 
 TEST(LanguageServer, OutlineFoldsAndCompletion) {
