@@ -2,8 +2,14 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
+#include "platform/cp1252.h"
+
+#include "cli/lsp/formatting.h"
 #include "cli/lsp/json_rpc.h"
 #include "cli/lsp/pairing.h"
+#include "cli/lsp/quick_fix.h"
 #include "cli/lsp/source_features.h"
 #include "cli/session/further_errors.h"
 #include "cli/session/scenario_names.h"
@@ -100,6 +106,8 @@ json Server::request(const std::string& method, const json& params) {
               {"hoverProvider", true},
               {"documentSymbolProvider", true},
               {"foldingRangeProvider", true},
+              {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+              {"documentFormattingProvider", true},
               {"completionProvider", {{"triggerCharacters", json::array()}}}}},
             {"serverInfo", {{"name", "scenario"}, {"version", COMPACTOR_VERSION}}}};
   }
@@ -146,6 +154,35 @@ json Server::request(const std::string& method, const json& params) {
     }
     if (text.empty()) return nullptr;
     return {{"contents", {{"kind", "markdown"}, {"value", text}}}};
+  }
+  if (method == "textDocument/formatting") {
+    // A character the code page lacks stands as "?" in the bytes: writing
+    // them back would lose it.
+    if (doc == nullptr || !doc->source.missing.empty()) return json::array();
+    const bool line = doc->path.ends_with("_linea.txt");
+    const std::string& before = doc->source.bytes;
+    const std::string after =
+        formatted(before, line ? compactor::SourceLanguage::line : compactor::SourceLanguage::train);
+    if (after == before) return json::array();
+    const int lines = static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+    return json::array({{{"range", {{"start", {{"line", 0}, {"character", 0}}},
+                                    {"end", {{"line", lines + 1}, {"character", 0}}}}},
+                         {"newText", compactor::cp1252_to_utf8(after)}}});
+  }
+  if (method == "textDocument/codeAction") {
+    json actions = json::array();
+    if (doc == nullptr) return actions;
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    for (const json& d : params.at("context").at("diagnostics"))
+      if (auto fix = quick_fix(doc->source.bytes, d)) {
+        json edit = {{"range", fix->range}, {"newText", fix->text}};
+        actions.push_back({{"title", fix->title},
+                           {"kind", "quickfix"},
+                           {"diagnostics", json::array({d})},
+                           {"isPreferred", true},
+                           {"edit", {{"changes", {{uri, json::array({edit})}}}}}});
+      }
+    return actions;
   }
   throw std::out_of_range(method);
 }

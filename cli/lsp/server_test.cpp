@@ -182,6 +182,58 @@ TEST(LanguageServer, ACharacterTheCodePageLacksIsToldWhereTheEditorHasIt) {
   EXPECT_NE(d[0].at("message").get<std::string>().find("U+0141"), std::string::npos);
 }
 
+TEST(LanguageServer, SureFixesOfWarningsAreCodeActions) {
+  Session s;
+  s.result("initialize", json::object());
+  const std::string path = "/elsewhere/Solo_linea.txt";
+  const std::string text =
+      "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\npendnza,  600,  1\r\npendenza,  1250,   -4,5\r\n"
+      "Montagna,  2000,  2500,  1\r\n[fine]\r\n";
+  s.open(path, text);
+  const json diagnostics = s.diagnostics_of(path).at("diagnostics");
+  const struct {
+    int line;
+    const char* title;
+    const char* replaced;
+    const char* by;
+  } fixes[] = {{3, "write \"pendenza\"", "pendnza", "pendenza"},
+               {4, "write the whole number -4", "-4,5", "-4"}};
+  for (const auto& f : fixes) {
+    SCOPED_TRACE(f.title);
+    json on_line = json::array();
+    for (const json& d : diagnostics)
+      if (d.at("range").at("start").at("line") == f.line) on_line.push_back(d);
+    ASSERT_FALSE(on_line.empty()) << diagnostics.dump(1);
+    const json actions = s.result("textDocument/codeAction", {{"textDocument", {{"uri", uri_of_path(path)}}},
+                                                              {"range", on_line[0].at("range")},
+                                                              {"context", {{"diagnostics", on_line}}}});
+    ASSERT_EQ(actions.size(), 1u) << actions.dump(1);
+    EXPECT_EQ(actions[0].at("title"), f.title);
+    const json edit = actions[0].at("edit").at("changes").at(uri_of_path(path)).at(0);
+    EXPECT_EQ(edit.at("newText"), f.by);
+    // The edit's range covers exactly the text it replaces.
+    const std::string line_text = text.substr(0, text.size());
+    size_t start = 0;
+    for (int k = 0; k < f.line; ++k) start = line_text.find('\n', start) + 1;
+    const size_t a = edit.at("range").at("start").at("character"), b = edit.at("range").at("end").at("character");
+    EXPECT_EQ(line_text.substr(start + a, b - a), f.replaced);
+  }
+}
+
+TEST(LanguageServer, FormattingGivesBackTheCarriedLayout) {
+  Session s;
+  s.result("initialize", json::object());
+  const std::string carried = utf8(compactor::joined_lines(compactor::line_lines()));
+  s.open(kLinePath, replaced(replaced(carried, "curvas1,  1350,  150", "curvas1,1350,     150"), "[curve]", "[curve]"));
+  const json edits = s.result("textDocument/formatting",
+                              {{"textDocument", {{"uri", uri_of_path(kLinePath)}}}, {"options", json::object()}});
+  ASSERT_EQ(edits.size(), 1u);
+  EXPECT_EQ(edits[0].at("range").at("start"), json::parse(R"({"line":0,"character":0})"));
+  EXPECT_EQ(edits[0].at("newText"), carried);
+  s.change(kLinePath, carried, 2);
+  EXPECT_TRUE(s.result("textDocument/formatting", {{"textDocument", {{"uri", uri_of_path(kLinePath)}}}}).empty());
+}
+
 TEST(LanguageServer, WhatAClientGetsWrongIsAnsweredByTheProtocolsErrors) {
   compactor::MemoryFiles files;
   Server server(files);
