@@ -204,7 +204,7 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
     else general_.push_back(r);
   }
   size_t n_stations = 0, n_boards = 0;
-  for (int r = 0; r < Stazioni::lines; ++r) {
+  for (int r = 0; r < Stazioni::rows; ++r) {
     const std::string role = line_role(r, t.at(r));
     n_stations += role == "station";
     n_boards += role == "signboard text";
@@ -347,9 +347,9 @@ ChosenCells choose_cells(const Griglia& g, const std::string& range) {
 
 std::vector<int> choose_rows(const Stazioni& t, const std::string& range) {
   std::vector<int> chosen;
-  const Range i = range.empty() ? Range{0, Stazioni::lines - 1}
-                                     : read_range(range, Stazioni::lines - 1).value_or(Range{1, 0});
-  for (int64_t r = i.first; r <= std::min<int64_t>(i.last, Stazioni::lines - 1); ++r)
+  const Range i = range.empty() ? Range{0, Stazioni::rows - 1}
+                                     : read_range(range, Stazioni::rows - 1).value_or(Range{1, 0});
+  for (int64_t r = i.first; r <= std::min<int64_t>(i.last, Stazioni::rows - 1); ++r)
     if (!range.empty() || line_role(static_cast<int>(r), t.at(r)) != "clear") chosen.push_back(static_cast<int>(r));
   return chosen;
 }

@@ -70,12 +70,14 @@ Flow velocita(LoadState& c, Work& w) {
   const int32_t p = c.numero();
   const auto where = c.here();
   const int32_t s = c.numero();
+  // A speed that does not fit a cell is told at the speed.
+  const auto speed_where = c.here();
   if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t n = round_half_even(p / 50.0);
   // Unlike adhesion, the speed fill stops at the last cell.
   if (n > 0 && w.speed_pointer < m.celle_totali) apply_speed(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
-  w.from_speed = c.place_of(where);
+  w.from_speed = c.place_of(speed_where);
   w.speed_giver = c.record;
   c.recorded(RecordKind::velocita, p, where);
   return Flow::go_on;

@@ -24,7 +24,7 @@ void Planimetria::reserve() const {
   y_.reserve(static_cast<size_t>(points()));
 }
 
-void Planimetria::free_cell() {
+void Planimetria::release() {
   total_metres_ = -1;
   seeded_ = false;
   next_ = 0;

@@ -98,7 +98,7 @@ class Planimetria {
   // Re-dimensions to 0..metri_totali and clears every entry.
   void resize(int32_t metri_totali);
   // Drops the plan (not dimensioned).
-  void free_cell();
+  void release();
 
   // Points 0 = (0, 0) and 1 = (0, 1), as 16-bit integers.
   void seed();
