@@ -1,0 +1,64 @@
+#include "cli/view/routes.h"
+
+#include <charconv>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "cli/drawing/render_svg.h"
+#include "cli/view/page_files.h"
+
+namespace compactor::view {
+namespace {
+
+constexpr const char* kJson = "application/json; charset=utf-8";
+constexpr const char* kText = "text/plain; charset=utf-8";
+
+Response json_response(const nlohmann::json& j) {
+  return {200, kJson, j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
+}
+
+std::optional<int64_t> whole_number(std::string_view t) {
+  int64_t v = 0;
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (ec != std::errc{} || end != t.data() + t.size() || t.empty()) return std::nullopt;
+  return v;
+}
+
+const char* content_type(std::string_view name) {
+  if (name.ends_with(".html")) return "text/html; charset=utf-8";
+  if (name.ends_with(".js")) return "text/javascript; charset=utf-8";
+  if (name.ends_with(".css")) return "text/css; charset=utf-8";
+  return "application/octet-stream";
+}
+
+Response drawing(const Scene& scene) {
+  const session::CompileResult& r = *scene.shown;
+  std::string warning;
+  if (const session::Diagnostic* e = r.error()) warning = fmt::format("Loading stopped with error {}. Drawn from what was loaded.", e->number);
+  return {200, "image/svg+xml",
+          cli::disegna_scenario(r.model.stazioni, r.model.griglia, r.model.planimetria, warning)};
+}
+
+}  // namespace
+
+Response answer(const Scene& scene, const Request& request) {
+  const std::string_view target = request.target;
+  const std::string_view path = target.substr(0, target.find('?'));
+  if (path == "/" || path == "/index.html") return {200, content_type(".html"), std::string(*page_file("index.html"))};
+  if (path == "/state") return json_response(state_json(scene));
+  if (path == "/drawing") return drawing(scene);
+  if (path.starts_with("/cell/")) {
+    const auto k = whole_number(path.substr(6));
+    if (!k) return {400, kText, "a cell is a whole number: /cell/598\n"};
+    const auto j = cell_json(scene, *k);
+    if (!j) return {404, kText, fmt::format("no cell {}: the grid has cells 0 to {}\n", *k, scene.shown->model.griglia.ultima())};
+    return json_response(*j);
+  }
+  const std::string_view name = path.substr(1);
+  if (name.find('/') == std::string_view::npos && name != "index.html")
+    if (const auto file = page_file(name)) return {200, content_type(name), std::string(*file)};
+  return {404, kText, "not found\n"};
+}
+
+}  // namespace compactor::view
