@@ -21,8 +21,8 @@
 
 namespace {
 
-int fallito(const std::string& che_cosa) {
-  std::fprintf(stderr, "floor: %s: %s\n", che_cosa.c_str(), std::strerror(errno));
+int fallito(const std::string& what) {
+  std::fprintf(stderr, "floor: %s: %s\n", what.c_str(), std::strerror(errno));
   return 4;
 }
 

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: gen_route METRES LINE_SOURCE TRAIN_SOURCE\n");
     return 2;
   }
-  const auto s = compactor::bench::sorgenti_generate(std::atoi(argv[1]));
+  const auto s = compactor::bench::generated_sources(std::atoi(argv[1]));
   if (!scrivi(argv[2], s.linea) || !scrivi(argv[3], s.treno)) {
     std::perror("gen_route");
     return 4;

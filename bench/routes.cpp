@@ -16,10 +16,10 @@ std::string linea(int32_t lunghezza) {
                   "sfondo uno,    1\r\nsfondo due,    0\r\nsfondo tre,    0\r\n"
                   "ripetizione segnali 9 codici,    8000,    " +
                   n(lunghezza / 100 * 50) + "\r\n[curve]\r\n";
-  int classe = 0;
-  for (int64_t c = 1350; c + 400 < lunghezza; c += 1000, ++classe)
-    s += std::string("curva") + (classe % 2 ? "s" : "d") + n(1 + classe % 6) + ",  " + n(c) + ",  " +
-         n(150 + classe % 4 * 50) + "\r\n";
+  int class_ = 0;
+  for (int64_t c = 1350; c + 400 < lunghezza; c += 1000, ++class_)
+    s += std::string("curva") + (class_ % 2 ? "s" : "d") + n(1 + class_ % 6) + ",  " + n(c) + ",  " +
+         n(150 + class_ % 4 * 50) + "\r\n";
   s += "[pendenze]\r\n";
   for (int64_t c = 0; c < lunghezza; c += 500) s += "pendenza,  " + n(c) + ",   " + n(c / 500 % 23 - 11) + "\r\n";
   s += "[gallerie]\r\n";
@@ -60,6 +60,6 @@ std::string treno(int32_t lunghezza) {
 
 }  // namespace
 
-Sorgenti sorgenti_generate(int32_t lunghezza) { return {linea(lunghezza), treno(lunghezza)}; }
+Sources generated_sources(int32_t lunghezza) { return {linea(lunghezza), treno(lunghezza)}; }
 
 }  // namespace compactor::bench

@@ -7,7 +7,7 @@
 
 namespace compactor::bench {
 
-struct Sorgenti {
+struct Sources {
   std::string linea;  // the line source, CR LF lines
   std::string treno;  // the train source
 };
@@ -16,6 +16,6 @@ struct Sorgenti {
 // curve, two gradients and a signal; speed limits, code drops, speed
 // indicator boards, stations, tunnels, signboards and slowdowns follow at
 // wider spacings, the table-bound ones capped at what their tables hold.
-Sorgenti sorgenti_generate(int32_t lunghezza);
+Sources generated_sources(int32_t lunghezza);
 
 }  // namespace compactor::bench

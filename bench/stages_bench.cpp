@@ -29,23 +29,23 @@ namespace compactor::bench {
 namespace {
 
 // The two sources of a scenario and where a run keeps them.
-struct Fonti {
-  FileNames nomi;
+struct Texts {
+  FileNames names;
   std::string linea, treno;
 };
 
-const Fonti& portata() {
-  static const Fonti f{file_names("/carried", "Orvena_Lusco", "REG 4105"), testo_file(righe_linea()),
-                       testo_file(righe_treno())};
+const Texts& portata() {
+  static const Texts f{file_names("/carried", "Orvena_Lusco", "REG 4105"), joined_lines(line_lines()),
+                       joined_lines(train_lines())};
   return f;
 }
 
-const Fonti& generata(int64_t metri) {
-  static std::map<int64_t, Fonti> cache;
-  auto it = cache.find(metri);
+const Texts& generata(int64_t metres) {
+  static std::map<int64_t, Texts> cache;
+  auto it = cache.find(metres);
   if (it == cache.end()) {
-    Sorgenti s = sorgenti_generate(static_cast<int32_t>(metri));
-    it = cache.emplace(metri, Fonti{file_names("/route", "R", "T 1"), std::move(s.linea), std::move(s.treno)}).first;
+    Sources s = generated_sources(static_cast<int32_t>(metres));
+    it = cache.emplace(metres, Texts{file_names("/route", "R", "T 1"), std::move(s.linea), std::move(s.treno)}).first;
   }
   return it->second;
 }
@@ -60,50 +60,50 @@ Model nuovo_modello() {
 }
 
 // The model after the line half, and the next free signboard row it left.
-struct DopoLinea {
+struct AfterLine {
   Model m;
   int32_t riga_cartello = 80;
 };
 
-DopoLinea dopo_linea(const Fonti& f) {
+AfterLine dopo_linea(const Texts& f) {
   MemoryFiles files;
-  files.metti(f.nomi.linea_txt, f.linea);
-  DopoLinea d{nuovo_modello()};
-  LoadReport diagnostica;
-  LoadState c{d.m, f.nomi, files, diagnostica};
-  if (!carica_linea(c)) std::abort();
-  d.riga_cartello = c.prossima_riga_cartello;
+  files.put(f.names.line_txt, f.linea);
+  AfterLine d{nuovo_modello()};
+  LoadReport diagnostic;
+  LoadState c{d.m, f.names, files, diagnostic};
+  if (!load_line(c)) std::abort();
+  d.riga_cartello = c.next_board_row;
   return d;
 }
 
 // The model as the loader leaves it.
-Model caricato(const Fonti& f) {
+Model caricato(const Texts& f) {
   MemoryFiles files;
-  files.metti(f.nomi.linea_txt, f.linea);
-  files.metti(f.nomi.treno_txt, f.treno);
+  files.put(f.names.line_txt, f.linea);
+  files.put(f.names.train_txt, f.treno);
   Model m = nuovo_modello();
-  memorizza_dati(m, f.nomi, files);
+  memorizza_dati(m, f.names, files);
   if (m.numero_errore != 0) std::abort();
   return m;
 }
 
 // The model as the writer gets it: loaded, finished, stamped. Built once a
 // scenario: a 1,000 km model takes longer than the writing it is for.
-const Model& finito(const Fonti& f) {
-  static std::map<const Fonti*, Model> cache;
+const Model& finito(const Texts& f) {
+  static std::map<const Texts*, Model> cache;
   auto it = cache.find(&f);
   if (it == cache.end()) {
     Model m = caricato(f);
-    passo_finale(m);
+    finishing_pass(m);
     stamp_reserved_places(m);
     it = cache.emplace(&f, std::move(m)).first;
   }
   return it->second;
 }
 
-void per_km(benchmark::State& state, int64_t metri) {
+void per_km(benchmark::State& state, int64_t metres) {
   state.counters["per_km"] =
-      benchmark::Counter(static_cast<double>(metri) / 1000.0,
+      benchmark::Counter(static_cast<double>(metres) / 1000.0,
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
@@ -111,41 +111,41 @@ void per_km(benchmark::State& state, int64_t metri) {
 
 void BM_EmitTexts(benchmark::State& state) {
   testing::TempDir dir;
-  const FileNames nomi = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
+  const FileNames names = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
   for (auto _ : state) {
-    dati_linea(nomi, real_files());
-    dati_treno(nomi, real_files());
-    dati_note(nomi, real_files());
-    dati_rallentamenti(nomi, real_files());
-    dati_scheda(nomi, real_files());
+    dati_linea(names, real_files());
+    dati_treno(names, real_files());
+    dati_note(names, real_files());
+    dati_rallentamenti(names, real_files());
+    dati_scheda(names, real_files());
   }
 }
 BENCHMARK(BM_EmitTexts)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadSources(benchmark::State& state) {
   testing::TempDir dir;
-  const FileNames nomi = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
-  dati_linea(nomi, real_files());
-  dati_treno(nomi, real_files());
+  const FileNames names = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
+  dati_linea(names, real_files());
+  dati_treno(names, real_files());
   for (auto _ : state) {
-    for (const std::string* path : {&nomi.linea_txt, &nomi.treno_txt}) {
-      FieldReader lettore(real_files().read(*path));
-      while (!lettore.fine_file()) benchmark::DoNotOptimize(lettore.leggi_testo());
+    for (const std::string* path : {&names.line_txt, &names.train_txt}) {
+      FieldReader reader(real_files().read(*path));
+      while (!reader.end_of_file()) benchmark::DoNotOptimize(reader.read_text());
     }
   }
 }
 BENCHMARK(BM_ReadSources)->Unit(benchmark::kMicrosecond);
 
-void line_loading(benchmark::State& state, const Fonti& f) {
+void line_loading(benchmark::State& state, const Texts& f) {
   MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
-    files.metti(f.nomi.linea_txt, f.linea);
+    files.put(f.names.line_txt, f.linea);
     Model m = nuovo_modello();
-    LoadReport diagnostica;
-    LoadState c{m, f.nomi, files, diagnostica};
+    LoadReport diagnostic;
+    LoadState c{m, f.names, files, diagnostic};
     state.ResumeTiming();
-    benchmark::DoNotOptimize(carica_linea(c));
+    benchmark::DoNotOptimize(load_line(c));
   }
 }
 
@@ -153,18 +153,18 @@ void BM_LineLoading(benchmark::State& state) { line_loading(state, portata()); }
 BENCHMARK(BM_LineLoading)->Unit(benchmark::kMicrosecond);
 
 void BM_TrainLoading(benchmark::State& state) {
-  const Fonti& f = portata();
-  const DopoLinea base = dopo_linea(f);
+  const Texts& f = portata();
+  const AfterLine base = dopo_linea(f);
   MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
-    files.metti(f.nomi.treno_txt, f.treno);
+    files.put(f.names.train_txt, f.treno);
     Model m = base.m;
-    LoadReport diagnostica;
-    LoadState c{m, f.nomi, files, diagnostica};
-    c.prossima_riga_cartello = base.riga_cartello;
+    LoadReport diagnostic;
+    LoadState c{m, f.names, files, diagnostic};
+    c.next_board_row = base.riga_cartello;
     state.ResumeTiming();
-    carica_treno(c);
+    load_train(c);
     benchmark::DoNotOptimize(m.numero_errore);
   }
 }
@@ -176,7 +176,7 @@ void BM_FinishingPass(benchmark::State& state) {
     state.PauseTiming();
     Model m = base;
     state.ResumeTiming();
-    passo_finale(m);
+    finishing_pass(m);
     stamp_reserved_places(m);
     benchmark::DoNotOptimize(m.griglia.celle().data());
   }
@@ -198,19 +198,19 @@ void write_file(benchmark::State& state, Scrivi scrivi) {
 
 void BM_WritePlanFile(benchmark::State& state) {
   const Model& m = finito(portata());
-  write_file(state, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
+  write_file(state, [&](OutputFile& out) { write_plan(m.planimetria, out); });
 }
 BENCHMARK(BM_WritePlanFile)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteScenarioFile(benchmark::State& state) {
   const Model& m = finito(portata());
-  write_file(state, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
+  write_file(state, [&](OutputFile& out) { write_stations(m.stazioni, out); });
 }
 BENCHMARK(BM_WriteScenarioFile)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteGridFile(benchmark::State& state) {
   const Model& m = finito(portata());
-  write_file(state, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
+  write_file(state, [&](OutputFile& out) { write_grid(m.griglia, out); });
 }
 BENCHMARK(BM_WriteGridFile)->Unit(benchmark::kMicrosecond);
 
@@ -218,7 +218,7 @@ BENCHMARK(BM_WriteGridFile)->Unit(benchmark::kMicrosecond);
 // five texts, compile, three files.
 void BM_WholeRun(benchmark::State& state) {
   testing::TempDir dir;
-  struct Nulla : std::streambuf {
+  struct Nothing : std::streambuf {
   } nulla;
   std::ostream err(&nulla);
   for (auto _ : state)
@@ -229,15 +229,15 @@ BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
 // --- Generated routes: the cost per kilometre.
 
 void BM_RouteLoading(benchmark::State& state) {
-  const Fonti& f = generata(state.range(0));
+  const Texts& f = generata(state.range(0));
   MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
-    files.metti(f.nomi.linea_txt, f.linea);
-    files.metti(f.nomi.treno_txt, f.treno);
+    files.put(f.names.line_txt, f.linea);
+    files.put(f.names.train_txt, f.treno);
     Model m = nuovo_modello();
     state.ResumeTiming();
-    memorizza_dati(m, f.nomi, files);
+    memorizza_dati(m, f.names, files);
     if (m.numero_errore != 0) state.SkipWithError("the route did not load");
   }
   per_km(state, state.range(0));
@@ -246,24 +246,24 @@ BENCHMARK(BM_RouteLoading)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benc
 
 void BM_RouteWritePlan(benchmark::State& state) {
   const Model& m = finito(generata(state.range(0)));
-  write_file(state, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
+  write_file(state, [&](OutputFile& out) { write_plan(m.planimetria, out); });
   per_km(state, state.range(0));
 }
 BENCHMARK(BM_RouteWritePlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 // Sources on disk to three compiled files, as `scenario compile` does it.
 void BM_RouteCompile(benchmark::State& state) {
-  const Fonti& f = generata(state.range(0));
+  const Texts& f = generata(state.range(0));
   testing::TempDir dir;
-  const FileNames nomi = file_names(dir.path(), "R", "T 1");
+  const FileNames names = file_names(dir.path(), "R", "T 1");
   for (auto _ : state) {
     state.PauseTiming();
-    write_whole(real_files(), nomi.linea_txt, f.linea);
-    write_whole(real_files(), nomi.treno_txt, f.treno);
+    write_whole(real_files(), names.line_txt, f.linea);
+    write_whole(real_files(), names.train_txt, f.treno);
     Model m = nuovo_modello();
     state.ResumeTiming();
     int32_t j = 1;
-    memorizza_percorso(m, j, nomi, real_files());
+    memorizza_percorso(m, j, names, real_files());
     if (m.numero_errore != 0) state.SkipWithError("the route did not compile");
   }
   per_km(state, state.range(0));
@@ -274,7 +274,7 @@ BENCHMARK(BM_RouteCompile)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benc
 // what dump --why, the live page and the language server pay with the
 // provenance (Arg 1).
 
-void session_compile(benchmark::State& state, const Fonti& f, bool provenance) {
+void session_compile(benchmark::State& state, const Texts& f, bool provenance) {
   for (auto _ : state) {
     session::CompileRequest r;
     r.line = {"line", f.linea};

@@ -34,7 +34,7 @@ struct Compiled {
     testing::put_file(dir / "train.txt", kTrain);
     for (const auto& [line, out] : {std::pair{"line.txt", "good"}, {"line.txt", "bad"}, {"long.txt", "longer"}}) {
       const auto c = run({"compile", line, "train.txt", "--route", "R", "--train", "T", "--out", out});
-      if (c.stato != 0) throw std::runtime_error("compile: " + c.err);
+      if (c.status != 0) throw std::runtime_error("compile: " + c.err);
     }
   }
   testing::RunResult run(std::vector<std::string> args) const {
@@ -59,9 +59,9 @@ TEST(BadCompiledFile, DumpDiffAndRenderGiveOneStatusAndNameTheFile) {
        false, "2408 bytes is not a whole number of 15-byte cells"},
       {"a scenario file whose code is not that of its names", "R_T.sim",
        [](const Compiled& c) {
-         Stazioni t = leggi_stazioni(testing::file_text(c.dir / "bad/R_T.sim"));
+         Stazioni t = read_stations(testing::file_text(c.dir / "bad/R_T.sim"));
          t.at(86).nome = "U";
-         testing::put_file(c.dir / "bad/R_T.sim", bytes_stazioni(t));
+         testing::put_file(c.dir / "bad/R_T.sim", station_bytes(t));
        },
        false, "row 85 holds the code 34906 where the names it carries .* give 34907"},
       {"the plan's bytes under the grid's name", "R_T.dat",
@@ -91,18 +91,18 @@ TEST(BadCompiledFile, DumpDiffAndRenderGiveOneStatusAndNameTheFile) {
     const std::string one_line = "scenario: bad compiled file: " + (compiled.dir / path) + ": " + c.why + "\n";
 
     const auto dump = compiled.run({"dump", path});
-    EXPECT_EQ(dump.stato, c.sound_alone ? 0 : 6) << dump.err;
+    EXPECT_EQ(dump.status, c.sound_alone ? 0 : 6) << dump.err;
     if (!c.sound_alone) {
       EXPECT_THAT(dump.err, MatchesRegex("scenario: bad compiled file: " + path + ": " + c.why + "\n"));
     }
 
     const auto diff = compiled.run({"diff", compiled.dir / "good", compiled.dir / "bad"});
-    EXPECT_EQ(diff.stato, 6) << diff.out << diff.err;
+    EXPECT_EQ(diff.status, 6) << diff.out << diff.err;
     EXPECT_THAT(diff.err, MatchesRegex(one_line));
     EXPECT_EQ(diff.out, "");
 
     const auto render = compiled.run({"render", compiled.dir / "bad", "--route", "R", "--train", "T", "-o", "x.svg"});
-    EXPECT_EQ(render.stato, 6) << render.err;
+    EXPECT_EQ(render.status, 6) << render.err;
     EXPECT_THAT(render.err, MatchesRegex(one_line));
     EXPECT_FALSE(std::filesystem::exists(compiled.dir / "x.svg"));
   }

@@ -15,7 +15,7 @@ namespace compactor::cli {
 // and any other exception that escapes too (4), never an abort.
 struct Command {
   Subcommand* sub;
-  std::function<int()> azione;
+  std::function<int()> action;
 };
 
 // A command line that cannot work, in words.

@@ -34,7 +34,7 @@ int compile_command(const CompileOptions& o, Files& files) {
     request.plan = !o.no_plan;
     const session::CompileResult& result = report.result.emplace(compile_with_progress(std::move(request), progress));
     if (result.writable()) {
-      progress.fase("writing");
+      progress.stage("writing");
       // Another compile into the same folder finishes its set first.
       const FolderLock lock(folder);
       report.written = session::write_compiled(result, folder, files);

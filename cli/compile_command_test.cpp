@@ -11,16 +11,16 @@ namespace {
 
 using testing::TempDir;
 
-const std::string kLinea =
+const std::string kLine =
     "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  150\r\n"
     "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)\r\n[fine]\r\n";
-const std::string kTreno = "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n";
+const std::string kTrain = "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n";
 
-struct Sorgenti {
+struct Sources {
   TempDir dir;
   std::string linea = dir / "my route.txt";
   std::string treno = dir / "my train.txt";
-  Sorgenti(const std::string& l = kLinea, const std::string& t = kTreno) {
+  Sources(const std::string& l = kLine, const std::string& t = kTrain) {
     testing::put_file(linea, l);
     testing::put_file(treno, t);
   }
@@ -36,18 +36,18 @@ struct Sorgenti {
 };
 
 TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouched) {
-  Sorgenti s;
+  Sources s;
   const auto e = s.compile();
-  ASSERT_EQ(e.stato, 0) << e.err;
+  ASSERT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(testing::folder_names(s.dir / "out"), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
-  EXPECT_EQ(testing::file_text(s.linea), kLinea);
-  EXPECT_EQ(testing::file_text(s.treno), kTreno);
+  EXPECT_EQ(testing::file_text(s.linea), kLine);
+  EXPECT_EQ(testing::file_text(s.treno), kTrain);
   // 10000 m + 7000: 341 cells and 17001 plan entries a coordinate.
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_T 1.dat"), 341u * 15);
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_linea.dat"), 2u * (10 * 17000 - 18));
 
   const auto senza = s.compile({"--no-plan", "--json"});
-  ASSERT_EQ(senza.stato, 0) << senza.err;
+  ASSERT_EQ(senza.status, 0) << senza.err;
   const auto j = nlohmann::json::parse(senza.out);
   EXPECT_EQ(j["version"], COMPACTOR_VERSION);
   EXPECT_EQ(j["error"], 0);
@@ -58,27 +58,27 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   // The author's directory is shown as given, the file names in UTF-8.
   const std::string altrove = s.dir / "citt\u00e0 out";
   const auto accentato = s.scenario({"compile", s.linea, s.treno, "--route", "R\u00e0", "--train", "T", "--out", altrove + "/"});
-  ASSERT_EQ(accentato.stato, 0) << accentato.err;
+  ASSERT_EQ(accentato.status, 0) << accentato.err;
   EXPECT_NE(accentato.out.find("wrote " + altrove + "/R\u00e0_T.dat\n"), std::string::npos) << accentato.out;
 }
 
 TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
   // The signal falls on the signboard's cell.
-  std::string treno = kTreno;
+  std::string treno = kTrain;
   treno.replace(treno.find("3950"), 4, "2950");
-  Sorgenti s(kLinea, treno);
+  Sources s(kLine, treno);
 
-  const auto testo = s.compile();
-  EXPECT_EQ(testo.stato, 1);
-  EXPECT_NE(testo.err.find(s.treno + ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
+  const auto text = s.compile();
+  EXPECT_EQ(text.status, 1);
+  EXPECT_NE(text.err.find(s.treno + ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
                            "  segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"
                            "             ^\n"),
             std::string::npos)
-      << testo.err;
-  EXPECT_NE(testo.err.find("1 error, 0 warnings"), std::string::npos) << testo.err;
+      << text.err;
+  EXPECT_NE(text.err.find("1 error, 0 warnings"), std::string::npos) << text.err;
 
   const auto e = s.compile({"--json"});
-  EXPECT_EQ(e.stato, 1);
+  EXPECT_EQ(e.status, 1);
   const auto j = nlohmann::json::parse(e.out);
   EXPECT_EQ(j["error"], 16);
   EXPECT_EQ(j["position"], 2950);
@@ -92,61 +92,61 @@ TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
 }
 
 TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
-  Sorgenti s;
-  EXPECT_EQ(s.scenario({"compile", s.linea}).stato, 2);
-  EXPECT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "a/b", "--train", "T", "--out", "o"}).stato, 2);
-  EXPECT_EQ(s.scenario({"frobnicate"}).stato, 2);
-  EXPECT_EQ(s.scenario({"--version"}).stato, 0);
+  Sources s;
+  EXPECT_EQ(s.scenario({"compile", s.linea}).status, 2);
+  EXPECT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "a/b", "--train", "T", "--out", "o"}).status, 2);
+  EXPECT_EQ(s.scenario({"frobnicate"}).status, 2);
+  EXPECT_EQ(s.scenario({"--version"}).status, 0);
 
   // Sources under the names the program reads (R_linea.txt, R_T-.txt) in
   // the output directory itself: the compile works in memory and leaves
   // them as they are.
-  Sorgenti clash;
+  Sources clash;
   const std::string linea = clash.dir / "R_linea.txt", treno = clash.dir / "R_T-.txt";
   std::filesystem::rename(clash.linea, linea);
   std::filesystem::rename(clash.treno, treno);
   const auto e = clash.scenario({"compile", linea, treno, "--route", "R", "--train", "T", "--out", clash.dir.path()});
-  EXPECT_EQ(e.stato, 0) << e.err;
-  EXPECT_EQ(testing::file_text(linea), kLinea);
-  EXPECT_EQ(testing::file_text(treno), kTreno);
+  EXPECT_EQ(e.status, 0) << e.err;
+  EXPECT_EQ(testing::file_text(linea), kLine);
+  EXPECT_EQ(testing::file_text(treno), kTrain);
   EXPECT_EQ(testing::folder_names(clash.dir.path()),
             (std::vector<std::string>{"R_T-.txt", "R_T.dat", "R_T.sim", "R_linea.dat", "R_linea.txt"}));
 
   // A signboard at chainage 0 lands in cell 1, a reserved place.
-  Sorgenti stop("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n",
-                kTreno);
+  Sources stop("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n",
+                kTrain);
   const auto fermata = stop.compile({"--json"});
-  EXPECT_EQ(fermata.stato, 3);
+  EXPECT_EQ(fermata.status, 3);
   EXPECT_EQ(nlohmann::json::parse(fermata.out)["error"], 1250);
   EXPECT_EQ(nlohmann::json::parse(fermata.out)["message"],
             "a reserved place (row 85 campo7 or cell 1 dato1) is already taken");
   EXPECT_FALSE(std::filesystem::exists(stop.dir / "out/R_T 1.dat")) << "nothing is written after the stop";
   // The number once, then its meaning.
-  const auto testo = stop.compile();
-  EXPECT_EQ(testo.stato, 3);
-  EXPECT_EQ(testo.err,
+  const auto text = stop.compile();
+  EXPECT_EQ(text.status, 3);
+  EXPECT_EQ(text.err,
             "error 1250: a reserved place (row 85 campo7 or cell 1 dato1) is already taken\n"
             "1 error, 0 warnings\nnothing was written\n");
 
   // The stop keeps the position recorded before it, and leaves no working
   // copy of a source the loader never reached (two signboards in one cell
   // end loading before the train source).
-  for (const auto& [righe, posizione] : {std::pair{"cartello_indicatore,  0,   (X)\r\npendenza,  99999,  0\r\n", 99999},
+  for (const auto& [lines, posizione] : {std::pair{"cartello_indicatore,  0,   (X)\r\npendenza,  99999,  0\r\n", 99999},
                                          std::pair{"cartello_indicatore,  0,   (X)\r\ncartello_indicatore,  0,   (Y)\r\n", 0}}) {
-    Sorgenti dopo(std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n") + righe + "[fine]\r\n",
+    Sources dopo(std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n") + lines + "[fine]\r\n",
                   "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
     const auto e = dopo.compile({"--json"});
-    EXPECT_EQ(e.stato, 3) << righe << e.err;
+    EXPECT_EQ(e.status, 3) << lines << e.err;
     const auto j = nlohmann::json::parse(e.out);
-    EXPECT_EQ(j["error"], 1250) << righe;
-    EXPECT_EQ(j["position"], posizione) << righe;
-    EXPECT_EQ(testing::folder_names(dopo.dir / "out"), std::vector<std::string>{}) << righe;
+    EXPECT_EQ(j["error"], 1250) << lines;
+    EXPECT_EQ(j["position"], posizione) << lines;
+    EXPECT_EQ(testing::folder_names(dopo.dir / "out"), std::vector<std::string>{}) << lines;
   }
 
-  Sorgenti blocked;
+  Sources blocked;
   std::filesystem::create_directories(blocked.dir / "out/R_T 1.sim/x");
   const auto platform = blocked.compile();
-  EXPECT_EQ(platform.stato, 4);
+  EXPECT_EQ(platform.status, 4);
   EXPECT_NE(platform.err.find("R_T 1.sim"), std::string::npos) << platform.err;
 }
 
@@ -155,12 +155,12 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
 TEST(ScenarioCompile, AnErrorOfTheFinishingPassNamesNoSourceLine) {
   // Cells 407 to 409, where the first drop before the slowdown at 414 goes,
   // are taken; the last record lies beyond the grid (error 15).
-  Sorgenti s("[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
+  Sources s("[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
              "[generale]\r\nvelocita,   0,    100\r\nrallentamento,  20650,  60,  1000,  1,  1,  0\r\n"
              "abbattimento,  20350,  270\r\nabbattimento,  20400,  270\r\nabbattimento,  20450,  270\r\n"
              "abbattimento,  99999,  270\r\n[fine]\r\n");
   const auto e = s.compile({"--json"});
-  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.status, 1) << e.err;
   const auto j = nlohmann::json::parse(e.out);
   EXPECT_EQ(j["error"], 12);
   EXPECT_EQ(j["position"], 414 * 50);
@@ -172,9 +172,9 @@ TEST(ScenarioCompile, AnErrorOfTheFinishingPassNamesNoSourceLine) {
 // Loading that stops before the route length leaves no grid: nothing is
 // finished or written, and the error is reported.
 TEST(ScenarioCompile, WithoutAGridNothingIsWritten) {
-  Sorgenti s("[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTreno);
+  Sources s("[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTrain);
   const auto e = s.compile({"--json"});
-  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.status, 1) << e.err;
   const auto j = nlohmann::json::parse(e.out);
   EXPECT_NE(j["error"], 0);
   EXPECT_TRUE(j["written"].empty());
@@ -185,9 +185,9 @@ TEST(ScenarioCompile, WithoutAGridNothingIsWritten) {
 // error stop and a failure are told as without it; warnings, the count and
 // the files written are not. The exit status is the same either way.
 TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
-  std::string segnale_occupato = kTreno;  // the signal falls on the signboard's cell
+  std::string segnale_occupato = kTrain;  // the signal falls on the signboard's cell
   segnale_occupato.replace(segnale_occupato.find("3950"), 4, "2950");
-  const std::string avviso = kLinea.substr(0, kLinea.find("[fine]")) + "pendnza,  600,  1\r\n[fine]\r\n";
+  const std::string avviso = kLine.substr(0, kLine.find("[fine]")) + "pendnza,  600,  1\r\n[fine]\r\n";
   const std::string fermata =
       "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n";
   const std::string errore_16 = ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
@@ -199,25 +199,25 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
     const char* caso;
     std::string linea, treno;
     std::vector<std::string> args;  // after the command and the two sources
-    int stato;
+    int status;
     std::string err;  // with "TRAIN" for the train source's path
-  } casi[] = {
-      {"clean compile", kLinea, kTreno, {"compile"}, 0, ""},
-      {"compile with a warning", avviso, kTreno, {"compile"}, 0, ""},
-      {"compile with an error", kLinea, segnale_occupato, {"compile"}, 1,
+  } cases[] = {
+      {"clean compile", kLine, kTrain, {"compile"}, 0, ""},
+      {"compile with a warning", avviso, kTrain, {"compile"}, 0, ""},
+      {"compile with an error", kLine, segnale_occupato, {"compile"}, 1,
        "TRAIN" + errore_16 + "the compiled files were written from what was loaded\n"},
-      {"the error stop", fermata, kTreno, {"compile"}, 3,
+      {"the error stop", fermata, kTrain, {"compile"}, 3,
        "error 1250: a reserved place (row 85 campo7 or cell 1 dato1) is already taken\nnothing was written\n"},
-      {"check with a warning", avviso, kTreno, {"check"}, 5, ""},
-      {"check with an error", kLinea, segnale_occupato, {"check"}, 1, "TRAIN" + errore_16},
-      {"render of sources with an error", kLinea, segnale_occupato,
+      {"check with a warning", avviso, kTrain, {"check"}, 5, ""},
+      {"check with an error", kLine, segnale_occupato, {"check"}, 1, "TRAIN" + errore_16},
+      {"render of sources with an error", kLine, segnale_occupato,
        {"render", "--route", "R", "--train", "T", "-o", "r.svg"}, 1,
        "scenario: error 16 at 2950 m: a signal's cell is already taken (train source, line 3)\n"
        "scenario: the picture was drawn from what was loaded before the error\n"},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.caso);
-    Sorgenti s(c.linea, c.treno);
+    Sources s(c.linea, c.treno);
     std::vector<std::string> args = {c.args[0]};
     if (c.args[0] == "render") args.insert(args.end(), {"--line", s.linea, "--train-source", s.treno});
     else args.insert(args.end(), {s.linea, s.treno});
@@ -225,7 +225,7 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
     if (c.args[0] == "compile") args.insert(args.end(), {"--route", "R", "--train", "T 1", "--out", s.dir / "out"});
     args.push_back("--quiet");
     const auto e = s.scenario(args);
-    EXPECT_EQ(e.stato, c.stato) << e.err;
+    EXPECT_EQ(e.status, c.status) << e.err;
     EXPECT_EQ(e.out, "");
     std::string err = c.err;
     if (const size_t at = err.find("TRAIN"); at != std::string::npos) err.replace(at, 5, s.treno);
@@ -239,10 +239,10 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
     EXPECT_EQ(quiet_json.out, s.scenario(args).out);
   }
 
-  Sorgenti blocked;
+  Sources blocked;
   std::filesystem::create_directories(blocked.dir / "out/R_T 1.sim/x");
   const auto failure = blocked.compile({"--quiet"});
-  EXPECT_EQ(failure.stato, 4);
+  EXPECT_EQ(failure.status, 4);
   EXPECT_EQ(failure.out, "");
   EXPECT_EQ(failure.err.rfind("scenario: " + (blocked.dir / "out/R_T 1.sim"), 0), 0u) << failure.err;
   EXPECT_EQ(failure.err.find('\n'), failure.err.size() - 1) << failure.err;
@@ -251,14 +251,14 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
 // Progress goes to a terminal only, and not with --quiet.
 TEST(ScenarioCompile, ProgressOnATerminalOnly) {
   if (!std::filesystem::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to give the tool a terminal";
-  Sorgenti s;
+  Sources s;
   auto sotto_terminale = [&](const std::string& comando, const std::string& extra) {
     std::string riga = std::string("'") + SCENARIO_BINARY + "' " + comando + " '" + s.linea + "' '" + s.treno + "' ";
     if (comando == "compile") riga += "--route R --train T --out '" + (s.dir / "out") + "' ";
     return testing::run_program({"/usr/bin/script", "-qec", riga + extra, "/dev/null"}, s.dir.path());
   };
   const auto a_terminale = sotto_terminale("compile", "");
-  EXPECT_EQ(a_terminale.stato, 0) << a_terminale.out;
+  EXPECT_EQ(a_terminale.status, 0) << a_terminale.out;
   EXPECT_NE(a_terminale.out.find("scenario: loading..."), std::string::npos) << a_terminale.out;
   EXPECT_NE(a_terminale.out.find("scenario: writing..."), std::string::npos) << a_terminale.out;
   const auto quieto = sotto_terminale("compile", "--quiet");
@@ -274,23 +274,23 @@ TEST(ScenarioCompile, ProgressOnATerminalOnly) {
   testing::put_file(s.linea,
                   "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n");
   const auto fermata = sotto_terminale("compile", "");
-  EXPECT_EQ(fermata.stato, 3) << fermata.out;
-  const size_t messaggio = fermata.out.find("error 1250:");
-  ASSERT_NE(messaggio, std::string::npos) << fermata.out;
-  EXPECT_TRUE(messaggio == 0 || fermata.out[messaggio - 1] == '\n' || fermata.out.compare(messaggio - 4, 4, "\r\033[K") == 0)
+  EXPECT_EQ(fermata.status, 3) << fermata.out;
+  const size_t message = fermata.out.find("error 1250:");
+  ASSERT_NE(message, std::string::npos) << fermata.out;
+  EXPECT_TRUE(message == 0 || fermata.out[message - 1] == '\n' || fermata.out.compare(message - 4, 4, "\r\033[K") == 0)
       << fermata.out;
 }
 
 // The finishing pass reaches the grid file: drops before, inside and after
 // a slowdown and ahead of a signal before its warning board.
 TEST(ScenarioCompile, ASlowdownGetsItsCodeDropsInTheGridFile) {
-  Sorgenti s("[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
+  Sources s("[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
              "[generale]\r\nvelocita,   0,    100\r\n"
              "segnale,   19200,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"   // cell 385, before the board at 390
              "segnale,   21950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"   // cell 440, after the end at 434
              "rallentamento,  20650,  60,  1000,  1,  1,  0\r\n[fine]\r\n");
   const auto e = s.compile();
-  ASSERT_EQ(e.stato, 0) << e.err;
+  ASSERT_EQ(e.status, 0) << e.err;
   const std::string dat = testing::file_text(s.dir / "out/R_T 1.dat");
   auto tipo = [&](int k) { return static_cast<int>(static_cast<unsigned char>(dat[k * 15])); };
   auto dato1 = [&](int k) {
@@ -328,10 +328,10 @@ TEST(ScenarioCompile, ALongRouteGivesTheFileSizesAndCellsItsRecordsCallFor) {
   for (int c = 5050; c < 319000; c += 8000)
     treno += "segnale,   " + std::to_string(c) + ",   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n";
   treno += "segnale,   29850,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\nabbattimento,    7050,   270\r\n[fine]\r\n";
-  Sorgenti s(linea, treno);
+  Sources s(linea, treno);
 
   const auto e = s.compile({"--json"});
-  ASSERT_EQ(e.stato, 0) << e.out << e.err;
+  ASSERT_EQ(e.status, 0) << e.out << e.err;
   const std::string dat = testing::file_text(s.dir / "out/R_T 1.dat");
   ASSERT_EQ(dat.size(), (327000u / 50 + 1) * 15);
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_linea.dat"), 2u * (10 * 327000 - 18));

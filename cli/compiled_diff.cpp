@@ -15,45 +15,45 @@ namespace compactor::cli {
 namespace {
 
 void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differences& d) {
-  for (int r = 0; r < Stazioni::righe; ++r) {
+  for (int r = 0; r < Stazioni::lines; ++r) {
     const stazione& sa = a.at(r);
     const stazione& sb = b.at(r);
     if (sa == sb) continue;
-    const auto ma = membri(sa), mb = membri(sb);
-    const bool stazione_a = ruolo_riga(r, sa) == "station" || ruolo_riga(r, sb) == "station";
+    const auto ma = members(sa), mb = members(sb);
+    const bool stazione_a = line_role(r, sa) == "station" || line_role(r, sb) == "station";
     for (size_t i = 0; i < ma.size(); ++i) {
       if (ma[i].valore == mb[i].valore) continue;
-      d.nota(CompiledFile::scenario, [&] {
+      d.note(CompiledFile::scenario, [&] {
         std::string riga = fmt::format("row {} {}: {} -> {}", r, ma[i].nome, ma[i].valore, mb[i].valore);
-        const std::string senso = significato(r, ma[i].nome);
+        const std::string senso = meaning(r, ma[i].nome);
         if (!senso.empty()) riga += " (" + senso + ")";
         else if (stazione_a && std::string_view(ma[i].nome) == "orario")
-          riga += fmt::format(" ({} -> {})", ora(sa.orario), ora(sb.orario));
+          riga += fmt::format(" ({} -> {})", now(sa.orario), now(sb.orario));
         return riga;
       });
     }
     if (sa.nome != sb.nome)
-      d.nota(CompiledFile::scenario, [&] {
+      d.note(CompiledFile::scenario, [&] {
         std::string riga =
             fmt::format("row {} nome: \"{}\" -> \"{}\"", r, cp1252_to_utf8(sa.nome), cp1252_to_utf8(sb.nome));
-        const std::string senso = significato(r, "nome");
+        const std::string senso = meaning(r, "nome");
         return senso.empty() ? riga : riga + " (" + senso + ")";
       });
   }
 }
 
 void confronta_griglie(const Griglia& a, const Griglia& b, Differences& d) {
-  if (a.dimensione() != b.dimensione())
-    d.nota(CompiledFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.dimensione(), b.dimensione()); });
-  const int64_t comuni = std::min(a.dimensione(), b.dimensione());
+  if (a.size() != b.size())
+    d.note(CompiledFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.size(), b.size()); });
+  const int64_t comuni = std::min(a.size(), b.size());
   for (int64_t k = 0; k < comuni; ++k) {
     const cella& ca = a.at(k);
     const cella& cb = b.at(k);
     if (ca == cb) continue;
-    const auto ma = membri(ca), mb = membri(cb);
+    const auto ma = members(ca), mb = members(cb);
     for (size_t i = 0; i < ma.size(); ++i) {
       if (ma[i].valore == mb[i].valore) continue;
-      d.nota(CompiledFile::grid, [&] {
+      d.note(CompiledFile::grid, [&] {
         std::string riga = fmt::format("cell {} {}: {} -> {}", k, ma[i].nome, ma[i].valore, mb[i].valore);
         const std::string_view m = ma[i].nome;
         if (m == "tipo") riga += fmt::format(" ({} -> {})", kind_name(ca.tipo), kind_name(cb.tipo));
@@ -67,24 +67,24 @@ void confronta_griglie(const Griglia& a, const Griglia& b, Differences& d) {
 
 }  // namespace
 
-void compare_scenarios(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
-               const ScenarioCompilato& b, Differences& d, bool entry_by_entry) {
+void compare_scenarios(const FileScenario& fa, const CompiledScenario& a, const FileScenario& fb,
+               const CompiledScenario& b, Differences& d, bool entry_by_entry) {
   const struct {
     CompiledFile which;
     bool in_a, in_b;
     const std::string &path_a, &path_b;
-  } file[] = {{CompiledFile::scenario, a.con_scenario, b.con_scenario, fa.scenario, fb.scenario},
-              {CompiledFile::grid, a.con_griglia, b.con_griglia, fa.griglia, fb.griglia},
+  } file[] = {{CompiledFile::scenario, a.with_scenario, b.with_scenario, fa.scenario, fb.scenario},
+              {CompiledFile::grid, a.with_grid, b.with_grid, fa.griglia, fb.griglia},
               {CompiledFile::plan, a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
   for (const auto& f : file) {
     auto manca = [](const std::string& assente, const std::string& presente) {
       return fmt::format("missing file: {} (present: {})", shown_path(assente), shown_path(presente));
     };
-    if (f.in_a && !f.in_b) d.nota(f.which, [&] { return manca(f.path_b, f.path_a); });
-    if (!f.in_a && f.in_b) d.nota(f.which, [&] { return manca(f.path_a, f.path_b); });
+    if (f.in_a && !f.in_b) d.note(f.which, [&] { return manca(f.path_b, f.path_a); });
+    if (!f.in_a && f.in_b) d.note(f.which, [&] { return manca(f.path_a, f.path_b); });
   }
-  if (a.con_scenario && b.con_scenario) confronta_stazioni(a.stazioni, b.stazioni, d);
-  if (a.con_griglia && b.con_griglia) confronta_griglie(a.griglia, b.griglia, d);
+  if (a.with_scenario && b.with_scenario) confronta_stazioni(a.stazioni, b.stazioni, d);
+  if (a.with_grid && b.with_grid) confronta_griglie(a.griglia, b.griglia, d);
   if (a.con_planimetria && b.con_planimetria) compare_plans(a.planimetria, b.planimetria, entry_by_entry, d);
 }
 

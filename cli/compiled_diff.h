@@ -18,24 +18,24 @@ enum class CompiledFile { scenario, grid, plan };
 // Every difference counted, by file; the first few lines kept in words.
 class Differences {
  public:
-  explicit Differences(size_t massimo) : massimo_(massimo) {}
-  // One difference in `file`; `testo` makes its words, only when they are
+  explicit Differences(size_t most) : massimo_(most) {}
+  // One difference in `file`; `text` makes its words, only when they are
   // kept.
   template <typename F>
-  void nota(CompiledFile file, F&& testo) {
-    nota(file, 1, std::forward<F>(testo));
+  void note(CompiledFile file, F&& text) {
+    note(file, 1, std::forward<F>(text));
   }
   // One line that stands for `count` differences (a run of plan entries).
   template <typename F>
-  void nota(CompiledFile file, int64_t count, F&& testo) {
+  void note(CompiledFile file, int64_t count, F&& text) {
     totale_ += count;
     by_file_[static_cast<size_t>(file)] += count;
     if (prime_.size() < massimo_) {
-      prime_.push_back(testo());
+      prime_.push_back(text());
       shown_ += count;
     }
   }
-  int64_t totale() const { return totale_; }
+  int64_t total() const { return totale_; }
   int64_t in_file(CompiledFile file) const { return by_file_[static_cast<size_t>(file)]; }
   // Differences that no kept line stands for.
   int64_t not_shown() const { return totale_ - shown_; }
@@ -54,7 +54,7 @@ class Differences {
 // A difference is a member of a row or of a cell, or an entry of the plan
 // (a metre whose x or y differs). Consecutive differing plan entries are one
 // line, their run, unless `entry_by_entry`.
-void compare_scenarios(const FileScenario& fa, const ScenarioCompilato& a, const FileScenario& fb,
-               const ScenarioCompilato& b, Differences& d, bool entry_by_entry = false);
+void compare_scenarios(const FileScenario& fa, const CompiledScenario& a, const FileScenario& fb,
+               const CompiledScenario& b, Differences& d, bool entry_by_entry = false);
 
 }  // namespace compactor::cli

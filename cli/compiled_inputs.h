@@ -15,7 +15,7 @@ namespace compactor::cli {
 // `inputs` name; the names are UTF-8. Throws UsageError for inputs that do
 // not name one scenario, PlatformError for a file that cannot be read, and
 // lets a bad compiled file escape as the reader throws it.
-ScenarioCompilato read_compiled_inputs(const std::vector<std::string>& inputs, const std::string& route,
+CompiledScenario read_compiled_inputs(const std::vector<std::string>& inputs, const std::string& route,
                                        const std::string& train, Files& files);
 
 }  // namespace compactor::cli

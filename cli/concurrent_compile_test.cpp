@@ -16,20 +16,20 @@
 namespace compactor {
 namespace {
 
-const std::vector<std::string> kCompilati = {"R_T 1.dat", "R_T 1.sim", "R_linea.dat"};
+const std::vector<std::string> kCompiled = {"R_T 1.dat", "R_T 1.sim", "R_linea.dat"};
 
 // The carried scenario as an author's two sources.
-struct Sorgenti {
+struct Sources {
   testing::TempDir dir;
   std::string linea = dir / "route.txt";
   std::string treno = dir / "train.txt";
-  Sorgenti() {
-    testing::put_file(linea, testo_file(righe_linea()));
-    testing::put_file(treno, testo_file(righe_treno()));
+  Sources() {
+    testing::put_file(linea, joined_lines(line_lines()));
+    testing::put_file(treno, joined_lines(train_lines()));
   }
 };
 
-pid_t compila(const Sorgenti& s, const std::string& out) {
+pid_t compila(const Sources& s, const std::string& out) {
   return testing::start_program({SCENARIO_BINARY, "compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", out});
 }
 
@@ -42,10 +42,10 @@ std::map<std::string, std::string> compilati(const std::string& dir) {
 }
 
 TEST(ConcurrentCompile, TwoRunsIntoTwoDirectoriesAtOnceGiveWhatEachGivesAlone) {
-  Sorgenti s;
+  Sources s;
   ASSERT_EQ(wait_program(compila(s, s.dir / "alone")), 0);
   const auto soli = compilati(s.dir / "alone");
-  ASSERT_EQ(soli.size(), kCompilati.size());
+  ASSERT_EQ(soli.size(), kCompiled.size());
 
   for (int volta = 0; volta < 3; ++volta) {
     SCOPED_TRACE("round " + std::to_string(volta));
@@ -56,13 +56,13 @@ TEST(ConcurrentCompile, TwoRunsIntoTwoDirectoriesAtOnceGiveWhatEachGivesAlone) {
     EXPECT_TRUE(compilati(a) == soli) << "the first of two runs at once differs from a run alone";
     EXPECT_TRUE(compilati(b) == soli) << "the second of two runs at once differs from a run alone";
   }
-  EXPECT_EQ(testing::file_text(s.linea), testo_file(righe_linea())) << "the author's source is untouched";
+  EXPECT_EQ(testing::file_text(s.linea), joined_lines(line_lines())) << "the author's source is untouched";
 }
 
 TEST(ConcurrentCompile, TwoRunsIntoOneDirectoryLeaveOneWholeSetOfEither) {
   // Two scenarios of the same names that differ in all three files.
-  Sorgenti s;
-  Sorgenti altra;
+  Sources s;
+  Sources altra;
   std::string linea = testing::file_text(altra.linea), treno = testing::file_text(altra.treno);
   const size_t curva = linea.find("curvas1,  1350,"), velocita = treno.find("velocita,    1000,    95");
   ASSERT_NE(curva, std::string::npos);
@@ -89,11 +89,11 @@ TEST(ConcurrentCompile, TwoRunsIntoOneDirectoryLeaveOneWholeSetOfEither) {
 
 // Another program that opens a file, tells that it has, and on a word reads
 // it whole through the descriptor it opened and saves what it saw.
-struct Lettore {
+struct Reader {
   pid_t pid = -1;
   int a_lui = -1;
 
-  Lettore(const std::string& path, const std::string& visto) {
+  Reader(const std::string& path, const std::string& visto) {
     int pronto[2], via[2];
     if (::pipe(pronto) != 0 || ::pipe(via) != 0) throw std::runtime_error("pipe");
     pid = ::fork();
@@ -126,19 +126,19 @@ struct Lettore {
 };
 
 TEST(ConcurrentCompile, ARunWhileAnotherProgramReadsAnOutputReplacesItAndTheReaderKeepsTheOldBytes) {
-  Sorgenti s;
+  Sources s;
   ASSERT_EQ(wait_program(compila(s, s.dir / "alone")), 0);
   const auto soli = compilati(s.dir / "alone");
 
   const std::string out = s.dir / "out";
   std::filesystem::create_directory(out);
-  for (const auto& nome : kCompilati) {
+  for (const auto& nome : kCompiled) {
     SCOPED_TRACE(nome);
     const std::string vecchio = "old " + nome + std::string(100000, 'o');
     testing::put_file(out + "/" + nome, vecchio);
-    Lettore lettore(out + "/" + nome, s.dir / "seen");
+    Reader reader(out + "/" + nome, s.dir / "seen");
     ASSERT_EQ(wait_program(compila(s, out)), 0);
-    ASSERT_EQ(lettore.leggi(), 0);
+    ASSERT_EQ(reader.leggi(), 0);
     EXPECT_TRUE(testing::file_text(s.dir / "seen") == vecchio) << "the reader saw other bytes than the ones it opened";
     EXPECT_TRUE(compilati(out) == soli) << "the run next to a reader differs from a run alone";
   }

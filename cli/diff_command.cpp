@@ -19,36 +19,36 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kUguali = 0, kDiversi = 1, kUso = 2;
+constexpr int kEqual = 0, kDifferent = 1, kUsage = 2;
 
 // The one scenario of a directory, or a message why there is none.
-std::optional<FileScenario> scegli(const std::string& cartella, const std::string& percorso, const std::string& treno,
+std::optional<FileScenario> scegli(const std::string& folder, const std::string& percorso, const std::string& treno,
                                    Files& files, std::ostream& err) {
-  const auto trovati = scenari_in(cartella, percorso, treno, files);
+  const auto trovati = scenarios_in(folder, percorso, treno, files);
   if (trovati.size() == 1) return trovati.front();
   if (trovati.empty()) {
-    tell(err, fmt::format("no compiled scenario in {}{}", cartella,
+    tell(err, fmt::format("no compiled scenario in {}{}", folder,
                           percorso.empty() && treno.empty() ? "" : " with that route and train"));
     return std::nullopt;
   }
-  std::vector<std::string> nomi;
-  for (const auto& f : trovati) nomi.push_back(cp1252_to_utf8(f.nome));
-  tell(err, fmt::format("{} holds {} scenarios ({}); choose one with --route R --train T", cartella, trovati.size(),
-                        fmt::join(nomi, ", ")));
+  std::vector<std::string> names;
+  for (const auto& f : trovati) names.push_back(cp1252_to_utf8(f.nome));
+  tell(err, fmt::format("{} holds {} scenarios ({}); choose one with --route R --train T", folder, trovati.size(),
+                        fmt::join(names, ", ")));
   return std::nullopt;
 }
 
 
 // "R_T.dat: 3 differences", a line for each file found on either side, in
 // the order they are compared, named as in A.
-void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const ScenarioCompilato& a,
-                          const ScenarioCompilato& b, const Differences& d, std::ostream& out) {
+void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const CompiledScenario& a,
+                          const CompiledScenario& b, const Differences& d, std::ostream& out) {
   const struct {
     CompiledFile which;
     bool found;
     const std::string& path;
-  } file[] = {{CompiledFile::scenario, a.con_scenario || b.con_scenario, fa.scenario.empty() ? fb.scenario : fa.scenario},
-              {CompiledFile::grid, a.con_griglia || b.con_griglia, fa.griglia.empty() ? fb.griglia : fa.griglia},
+  } file[] = {{CompiledFile::scenario, a.with_scenario || b.with_scenario, fa.scenario.empty() ? fb.scenario : fa.scenario},
+              {CompiledFile::grid, a.with_grid || b.with_grid, fa.griglia.empty() ? fb.griglia : fa.griglia},
               {CompiledFile::plan, a.con_planimetria || b.con_planimetria,
                fa.planimetria.empty() ? fb.planimetria : fa.planimetria}};
   for (const auto& f : file) {
@@ -61,47 +61,47 @@ void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const 
 
 // The whole comparison; a bad or unreadable file escapes to diff().
 int compare_folders(const DiffOptions& o, Files& files, std::ostream& out, std::ostream& err) {
-  if (o.massimo < 0) {
+  if (o.most < 0) {
     tell(err, "--max wants a number of lines, 0 or more");
-    return kUso;
+    return kUsage;
   }
   // File names on disk are Windows-1252, as the compile writes them.
   const auto percorso = utf8_to_cp1252(o.percorso);
   const auto treno = utf8_to_cp1252(o.treno);
   if (!percorso || !treno) {
     tell(err, "the route and train names must be Windows-1252 characters");
-    return kUso;
+    return kUsage;
   }
   auto fa = scegli(o.a, *percorso, *treno, files, err);
   auto fb = scegli(o.b, *percorso, *treno, files, err);
-  if (!fa || !fb) return kUso;
+  if (!fa || !fb) return kUsage;
   // A plan file found on one side only names the one missing on the other.
   if (fa->planimetria.empty() && !fb->planimetria.empty())
     fa->planimetria = o.a + "/" + fs::path(fb->planimetria).filename().string();
   if (fb->planimetria.empty() && !fa->planimetria.empty())
     fb->planimetria = o.b + "/" + fs::path(fa->planimetria).filename().string();
 
-  const ScenarioCompilato a = leggi_scenario(existing_files(*fa, files), files);
-  const ScenarioCompilato b = leggi_scenario(existing_files(*fb, files), files);
-  if (!a.con_scenario && !a.con_griglia && !b.con_scenario && !b.con_griglia) {
+  const CompiledScenario a = read_scenario(existing_files(*fa, files), files);
+  const CompiledScenario b = read_scenario(existing_files(*fb, files), files);
+  if (!a.with_scenario && !a.with_grid && !b.with_scenario && !b.with_grid) {
     tell(err, fmt::format("no compiled files of {} in {} or {}", cp1252_to_utf8(fa->nome), o.a, o.b));
-    return kUso;
+    return kUsage;
   }
 
-  Differences d(static_cast<size_t>(o.massimo));
+  Differences d(static_cast<size_t>(o.most));
   compare_scenarios(*fa, a, *fb, b, d, o.all);
   if (fa->nome != fb->nome)
     out << fmt::format("comparing {} in {} with {} in {}\n", cp1252_to_utf8(fa->nome), o.a, cp1252_to_utf8(fb->nome),
                        o.b);
-  if (d.totale() == 0) {
+  if (d.total() == 0) {
     out << "identical\n";
-    return kUguali;
+    return kEqual;
   }
   print_counts_by_file(*fa, *fb, a, b, d, out);
   for (const std::string& riga : d.prime()) out << riga << "\n";
   if (d.not_shown() > 0) out << fmt::format("... and {} more\n", d.not_shown());
-  out << plural(static_cast<size_t>(d.totale()), "difference") << "\n";
-  return kDiversi;
+  out << plural(static_cast<size_t>(d.total()), "difference") << "\n";
+  return kDifferent;
 }
 
 }  // namespace
@@ -122,7 +122,7 @@ Command command_diff(CommandLine& app) {
   cmd->add_option("--route", opz->percorso,
                   "route name R: compare R_T.sim, R_T.dat and R_linea.dat when a directory holds several scenarios");
   cmd->add_option("--train", opz->treno, "train name T, with --route or alone");
-  cmd->add_option("--max", opz->massimo, "print at most this many lines of differences (all are counted)")
+  cmd->add_option("--max", opz->most, "print at most this many lines of differences (all are counted)")
       ->default_val(20);
   cmd->add_flag("--all", opz->all, "list the plan entry by entry instead of by runs of differing entries");
   cmd->footer(

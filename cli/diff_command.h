@@ -14,7 +14,7 @@ struct DiffOptions {
   std::string a, b;      // the two directories
   std::string percorso;  // --route (UTF-8), empty for any
   std::string treno;     // --train
-  int64_t massimo = 20;  // --max
+  int64_t most = 20;  // --max
   bool all = false;      // --all: the plan entry by entry
 };
 

@@ -22,10 +22,10 @@ using testing::TempDir;
 // A small scenario of route R and train `treno`, 1000 m long: a signal in
 // cell 12, one station, the route-wide rows and a plan of three computed
 // points.
-ScenarioCompilato scenario_base(const std::string& treno = "T") {
-  ScenarioCompilato s;
-  s.con_scenario = s.con_griglia = s.con_planimetria = true;
-  s.griglia.dimensiona(160);
+CompiledScenario scenario_base(const std::string& treno = "T") {
+  CompiledScenario s;
+  s.with_scenario = s.with_grid = s.con_planimetria = true;
+  s.griglia.resize(160);
   for (int64_t k = 0; k <= s.griglia.ultima(); ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
   s.griglia.at(1).dato1 = 5121;
   s.griglia.at(1).dato2 = plain_code(treno, "R");
@@ -37,27 +37,27 @@ ScenarioCompilato scenario_base(const std::string& treno = "T") {
   s.stazioni.at(85).campo7 = 610;
   s.stazioni.at(85).orario = weighted_code(treno, "R");
   s.stazioni.at(86).nome = treno;
-  s.planimetria.dimensiona(8000);
-  s.planimetria.semina();
-  for (const auto& [x, y] : {std::pair{0.0, 2.0}, {1.0, 2.0}, {2.0, 2.0}}) s.planimetria.aggiungi(x, y);
+  s.planimetria.resize(8000);
+  s.planimetria.seed();
+  for (const auto& [x, y] : {std::pair{0.0, 2.0}, {1.0, 2.0}, {2.0, 2.0}}) s.planimetria.add(x, y);
   return s;
 }
 
-void scrivi_scenario(const std::string& dir, const std::string& rt, const ScenarioCompilato& s) {
-  testing::put_file(dir + "/" + rt + ".sim", bytes_stazioni(s.stazioni));
-  testing::put_file(dir + "/" + rt + ".dat", bytes_griglia(s.griglia));
-  testing::put_file(dir + "/R_linea.dat", bytes_planimetria(s.planimetria));
+void write_scenario(const std::string& dir, const std::string& rt, const CompiledScenario& s) {
+  testing::put_file(dir + "/" + rt + ".sim", station_bytes(s.stazioni));
+  testing::put_file(dir + "/" + rt + ".dat", grid_bytes(s.griglia));
+  testing::put_file(dir + "/R_linea.dat", plan_bytes(s.planimetria));
 }
 
 // The same plan with the point at metre `m` moved, or cut short before it.
 Planimetria pianta_con(std::optional<std::pair<double, double>> punto, int64_t m) {
   const Planimetria base = scenario_base().planimetria;
   Planimetria p;
-  p.dimensiona(base.metri_totali());
-  p.semina();
-  for (int64_t i = 2; i < base.prossimo(); ++i) {
+  p.resize(base.metri_totali());
+  p.seed();
+  for (int64_t i = 2; i < base.next(); ++i) {
     if (i == m && !punto) break;
-    p.aggiungi(i == m ? punto->first : base.x(i), i == m ? punto->second : base.y(i));
+    p.add(i == m ? punto->first : base.x(i), i == m ? punto->second : base.y(i));
   }
   return p;
 }
@@ -65,54 +65,54 @@ Planimetria pianta_con(std::optional<std::pair<double, double>> punto, int64_t m
 TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
   const struct {
     const char* caso;
-    std::function<void(ScenarioCompilato&)> cambia;
+    std::function<void(CompiledScenario&)> cambia;
     std::string prima;  // the first difference in words
     int64_t quante;
-  } casi[] = {
-      {"identical", [](ScenarioCompilato&) {}, "", 0},
-      {"a cell value", [](ScenarioCompilato& s) { s.griglia.at(12).dato1 = 41; }, "cell 12 dato1: 42 -> 41", 1},
-      {"a cell's kind", [](ScenarioCompilato& s) { s.griglia.at(12).tipo = 0; },
+  } cases[] = {
+      {"identical", [](CompiledScenario&) {}, "", 0},
+      {"a cell value", [](CompiledScenario& s) { s.griglia.at(12).dato1 = 41; }, "cell 12 dato1: 42 -> 41", 1},
+      {"a cell's kind", [](CompiledScenario& s) { s.griglia.at(12).tipo = 0; },
        "cell 12 tipo: 1 -> 0 (signal -> nothing)", 1},
-      {"a speed", [](ScenarioCompilato& s) { s.griglia.at(3).velocita = 20; },
+      {"a speed", [](CompiledScenario& s) { s.griglia.at(3).velocita = 20; },
        "cell 3 velocita: 24 -> 20 (120 -> 100 km/h)", 1},
-      {"a gradient", [](ScenarioCompilato& s) { s.griglia.at(4).pendenza = 89; },
+      {"a gradient", [](CompiledScenario& s) { s.griglia.at(4).pendenza = 89; },
        "cell 4 pendenza: 100 -> 89 (+0 -> -11 per mille)", 1},
       {"a longer grid",
-       [](ScenarioCompilato& s) {
+       [](CompiledScenario& s) {
          Griglia g;
-         g.dimensiona(161);
+         g.resize(161);
          for (int64_t k = 0; k <= 160; ++k) g.at(k) = s.griglia.at(k);
          s.griglia = g;
        },
        "grid: 161 -> 162 cells", 1},
-      {"a route-wide value", [](ScenarioCompilato& s) { s.stazioni.at(85).orario = 34900; },
+      {"a route-wide value", [](CompiledScenario& s) { s.stazioni.at(85).orario = 34900; },
        "row 85 orario: 34906 -> 34900 (weighted scenario code)", 1},
-      {"the route length", [](ScenarioCompilato& s) { s.stazioni.at(84).fine = 2000; },
+      {"the route length", [](CompiledScenario& s) { s.stazioni.at(84).fine = 2000; },
        "row 84 fine: 1000 -> 2000 (route length (m))", 1},
-      {"a station's time", [](ScenarioCompilato& s) { s.stazioni.at(1).orario = 43920; },
+      {"a station's time", [](CompiledScenario& s) { s.stazioni.at(1).orario = 43920; },
        "row 1 orario: 43910 -> 43920 (12:11:50 -> 12:12:00)", 1},
-      {"a station's name", [](ScenarioCompilato& s) { s.stazioni.at(1).nome = "Citt\xE0 Bassa"; },
+      {"a station's name", [](CompiledScenario& s) { s.stazioni.at(1).nome = "Citt\xE0 Bassa"; },
        "row 1 nome: \"Città Alta\" -> \"Città Bassa\"", 1},
-      {"a route name", [](ScenarioCompilato& s) { s.stazioni.at(85).nome = "S"; },
+      {"a route name", [](CompiledScenario& s) { s.stazioni.at(85).nome = "S"; },
        "row 85 nome: \"R\" -> \"S\" (route name)", 1},
-      {"a plan point", [](ScenarioCompilato& s) { s.planimetria = pianta_con(std::pair{1.5, 2.0}, 3); },
+      {"a plan point", [](CompiledScenario& s) { s.planimetria = pianta_con(std::pair{1.5, 2.0}, 3); },
        "plan metre 3: x 1 -> 1.5", 1},
-      {"a plan cut short", [](ScenarioCompilato& s) { s.planimetria = pianta_con(std::nullopt, 4); },
+      {"a plan cut short", [](CompiledScenario& s) { s.planimetria = pianta_con(std::nullopt, 4); },
        "plan metre 4: x 2 -> empty, y 2 -> empty", 1},
-      {"a missing file", [](ScenarioCompilato& s) { s.con_scenario = false; },
+      {"a missing file", [](CompiledScenario& s) { s.with_scenario = false; },
        "missing file: b/R_T.sim (present: a/R_T.sim)", 1},
-      {"a missing plan", [](ScenarioCompilato& s) { s.con_planimetria = false; },
+      {"a missing plan", [](CompiledScenario& s) { s.con_planimetria = false; },
        "missing file: b/R_linea.dat (present: a/R_linea.dat)", 1},
   };
   const FileScenario fa{"R_T", "a/R_linea.dat", "a/R_T.sim", "a/R_T.dat"};
   const FileScenario fb{"R_T", "b/R_linea.dat", "b/R_T.sim", "b/R_T.dat"};
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.caso);
-    ScenarioCompilato b = scenario_base();
+    CompiledScenario b = scenario_base();
     c.cambia(b);
     Differences d(20);
     compare_scenarios(fa, scenario_base(), fb, b, d);
-    EXPECT_EQ(d.totale(), c.quante);
+    EXPECT_EQ(d.total(), c.quante);
     if (c.quante > 0) {
       ASSERT_FALSE(d.prime().empty());
       EXPECT_EQ(d.prime().front(), c.prima);
@@ -121,24 +121,24 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
 }
 
 TEST(ScenarioDiff, AllDifferencesAreCountedButOnlyTheFirstAreKept) {
-  ScenarioCompilato b = scenario_base();
+  CompiledScenario b = scenario_base();
   for (int64_t k = 0; k < 5; ++k) b.griglia.at(k).aderenza = 90;
   Differences d(2);
   compare_scenarios({}, scenario_base(), {}, b, d);
-  EXPECT_EQ(d.totale(), 5);
+  EXPECT_EQ(d.total(), 5);
   EXPECT_EQ(d.prime(), (std::vector<std::string>{"cell 0 aderenza: 95 -> 90", "cell 1 aderenza: 95 -> 90"}));
 }
 
-// A straight plan of 0..`metri` metres, computed up to `fino`, each point
+// A straight plan of 0..`metres` metres, computed up to `fino`, each point
 // moved by `sposta`.
-Planimetria pianta_dritta(int32_t metri, int64_t fino,
+Planimetria pianta_dritta(int32_t metres, int64_t fino,
                           const std::function<std::pair<double, double>(int64_t)>& sposta = {}) {
   Planimetria p;
-  p.dimensiona(metri);
-  p.semina();
+  p.resize(metres);
+  p.seed();
   for (int64_t m = 2; m <= fino; ++m) {
     const auto [dx, dy] = sposta ? sposta(m) : std::pair{0.0, 0.0};
-    p.aggiungi(0.0 + dx, static_cast<double>(m) + dy);
+    p.add(0.0 + dx, static_cast<double>(m) + dy);
   }
   return p;
 }
@@ -153,9 +153,9 @@ TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
     const char* caso;
     Planimetria b;
     bool entry_by_entry;
-    std::vector<std::string> righe;
+    std::vector<std::string> lines;
     int64_t quante;
-  } casi[] = {
+  } cases[] = {
       {"a stretch moved",
        pianta_dritta(50, 50, [](int64_t m) { return m >= 10 && m <= 19 ? std::pair{(m - 9) * 0.5, -0.3} : std::pair{0.0, 0.0}; }),
        false, {"plan metres 10-19: 10 entries differ, largest |dx| 5.0 m, |dy| 0.3 m"}, 10},
@@ -180,12 +180,12 @@ TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
       {"entry by entry", pianta_dritta(50, 50, entro(10, 12, {0.5, 0.0})), true,
        {"plan metre 10: x 0 -> 0.5", "plan metre 11: x 0 -> 0.5", "plan metre 12: x 0 -> 0.5"}, 3},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.caso);
     Differences d(20);
     compare_plans(pianta_dritta(50, 50), c.b, c.entry_by_entry, d);
-    EXPECT_EQ(d.prime(), c.righe);
-    EXPECT_EQ(d.totale(), c.quante);
+    EXPECT_EQ(d.prime(), c.lines);
+    EXPECT_EQ(d.total(), c.quante);
     EXPECT_EQ(d.in_file(CompiledFile::plan), c.quante);
     EXPECT_EQ(d.not_shown(), 0);
   }
@@ -197,32 +197,32 @@ TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
 }
 
 TEST(ScenarioDiff, ALineStandsForEveryDifferenceOfItsRun) {
-  ScenarioCompilato b = scenario_base();
+  CompiledScenario b = scenario_base();
   b.griglia.at(12).dato1 = 41;
   b.planimetria = pianta_dritta(7999, 7999, [](int64_t m) { return std::pair{m >= 100 ? 1.0 : 0.0, 0.0}; });
-  ScenarioCompilato a = scenario_base();
+  CompiledScenario a = scenario_base();
   a.planimetria = pianta_dritta(7999, 7999);
   Differences d(1);
   compare_scenarios({}, a, {}, b, d);
   EXPECT_EQ(d.prime(), std::vector<std::string>{"cell 12 dato1: 42 -> 41"});
-  EXPECT_EQ(d.totale(), 1 + 7900);
+  EXPECT_EQ(d.total(), 1 + 7900);
   EXPECT_EQ(d.not_shown(), 7900) << "the run not shown counts every entry";
   EXPECT_EQ(d.in_file(CompiledFile::grid), 1);
   EXPECT_EQ(d.in_file(CompiledFile::scenario), 0);
 }
 
 TEST(ScenarioDiff, DistancesAreShownToATenthOfAMetreAndNeverAsZero) {
-  const std::pair<double, const char*> casi[] = {
+  const std::pair<double, const char*> cases[] = {
       {0.0, "0"}, {12.44, "12.4"}, {339.46, "339.5"}, {0.06, "0.1"}, {0.004, "0.004"}, {1.2e-9, "1.2e-09"}, {std::nan(""), "nan"},
   };
-  for (const auto& [metri, testo] : casi) EXPECT_EQ(metres_text(metri), testo) << metri;
+  for (const auto& [metres, text] : cases) EXPECT_EQ(metres_text(metres), text) << metres;
 }
 
-struct DueCartelle {
+struct TwoFolders {
   TempDir a, b;
-  DueCartelle() {
-    scrivi_scenario(a.path(), "R_T", scenario_base());
-    scrivi_scenario(b.path(), "R_T", scenario_base());
+  TwoFolders() {
+    write_scenario(a.path(), "R_T", scenario_base());
+    write_scenario(b.path(), "R_T", scenario_base());
   }
   testing::RunResult diff(std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {SCENARIO_BINARY, "diff", a.path(), b.path()};
@@ -232,60 +232,60 @@ struct DueCartelle {
 };
 
 TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
-  DueCartelle d;
+  TwoFolders d;
   auto e = d.diff();
-  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(e.out, "identical\n");
 
-  ScenarioCompilato b = scenario_base();
+  CompiledScenario b = scenario_base();
   b.griglia.at(12).dato1 = 41;
-  scrivi_scenario(d.b.path(), "R_T", b);
+  write_scenario(d.b.path(), "R_T", b);
   e = d.diff();
-  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.status, 1) << e.err;
   EXPECT_EQ(e.out, "R_T.sim: identical\nR_T.dat: 1 difference\nR_linea.dat: identical\ncell 12 dato1: 42 -> 41\n1 difference\n");
 
   std::filesystem::remove(d.b / "R_linea.dat");
   b.stazioni.at(84).inizio = 1;
-  testing::put_file(d.b / "R_T.sim", bytes_stazioni(b.stazioni));
+  testing::put_file(d.b / "R_T.sim", station_bytes(b.stazioni));
   e = d.diff({"--max", "1"});
-  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.status, 1) << e.err;
   EXPECT_EQ(e.out, "R_T.sim: 1 difference\nR_T.dat: 1 difference\nR_linea.dat: 1 difference\nmissing file: " +
                        (d.b / "R_linea.dat") + " (present: " + (d.a / "R_linea.dat") +
                        ")\n... and 2 more\n3 differences\n");
 }
 
 TEST(ScenarioDiff, SeveralScenariosNeedARouteAndATrain) {
-  DueCartelle d;
-  ScenarioCompilato u = scenario_base("U");
+  TwoFolders d;
+  CompiledScenario u = scenario_base("U");
   u.griglia.at(12).dato1 = 7;
-  scrivi_scenario(d.a.path(), "R_U", u);
+  write_scenario(d.a.path(), "R_U", u);
 
   auto e = d.diff();
-  EXPECT_EQ(e.stato, 2);
+  EXPECT_EQ(e.status, 2);
   EXPECT_THAT(e.err, HasSubstr("holds 2 scenarios (R_T, R_U); choose one with --route R --train T"));
   e = d.diff({"--route", "R", "--train", "T"});
-  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(e.status, 0) << e.err;
   e = d.diff({"--train", "U"});
-  EXPECT_EQ(e.stato, 2) << "B has no R_U";
+  EXPECT_EQ(e.status, 2) << "B has no R_U";
   EXPECT_THAT(e.err, HasSubstr("no compiled scenario in " + d.b.path()));
   e = d.diff({"--route", "R", "--train", "U"});
-  EXPECT_EQ(e.stato, 1);
+  EXPECT_EQ(e.status, 1);
   EXPECT_THAT(e.out, HasSubstr("missing file: " + (d.b / "R_U.sim")));
 }
 
 TEST(ScenarioDiff, ABadFileHasItsOwnStatusAndAMissingDirectoryIsAUsageError) {
-  DueCartelle d;
+  TwoFolders d;
   testing::put_file(d.b / "R_T.dat", "not a grid");
   auto e = d.diff();
-  EXPECT_EQ(e.stato, 6);
+  EXPECT_EQ(e.status, 6);
   EXPECT_EQ(e.err, "scenario: bad compiled file: " + (d.b / "R_T.dat") +
                        ": 10 bytes is not a whole number of 15-byte cells\n");
   EXPECT_EQ(e.out, "");
 
   e = testing::run_program({SCENARIO_BINARY, "diff", d.a.path(), d.a / "nowhere"});
-  EXPECT_EQ(e.stato, 2);
+  EXPECT_EQ(e.status, 2);
   e = d.diff({"--max", "-1"});
-  EXPECT_EQ(e.stato, 2);
+  EXPECT_EQ(e.status, 2);
 }
 
 // A longer curve moves the rest of the route: the diff says where and how
@@ -301,10 +301,10 @@ TEST(ScenarioDiff, ACurveChangedIsOneRunOfThePlan) {
     const auto c = testing::run_program({SCENARIO_BINARY, "compile", std::string(out) + ".txt", "train.txt", "--route", "R",
                                     "--train", "T 1", "--out", out, "--quiet"},
                                    dir.path());
-    ASSERT_EQ(c.stato, 0) << c.err;
+    ASSERT_EQ(c.status, 0) << c.err;
   }
   auto e = testing::run_program({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
-  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.status, 1) << e.err;
   EXPECT_EQ(e.out,
             "R_T 1.sim: identical\n"
             "R_T 1.dat: identical\n"
@@ -313,7 +313,7 @@ TEST(ScenarioDiff, ACurveChangedIsOneRunOfThePlan) {
             "15498 differences\n");
 
   e = testing::run_program({SCENARIO_BINARY, "diff", "one", "two", "--all", "--max", "2"}, dir.path());
-  EXPECT_EQ(e.stato, 1) << e.err;
+  EXPECT_EQ(e.status, 1) << e.err;
   EXPECT_EQ(e.out,
             "R_T 1.sim: identical\n"
             "R_T 1.dat: identical\n"
@@ -335,10 +335,10 @@ TEST(ScenarioDiff, TwoCompilesOfTheSameSourcesAreIdentical) {
     const auto c = testing::run_program(
         {SCENARIO_BINARY, "compile", "line.txt", "train.txt", "--route", "R", "--train", "T 1", "--out", out},
         dir.path());
-    ASSERT_EQ(c.stato, 0) << c.err;
+    ASSERT_EQ(c.status, 0) << c.err;
   }
   const auto e = testing::run_program({SCENARIO_BINARY, "diff", "one", "two"}, dir.path());
-  EXPECT_EQ(e.stato, 0) << e.out << e.err;
+  EXPECT_EQ(e.status, 0) << e.out << e.err;
   EXPECT_EQ(e.out, "identical\n");
 }
 

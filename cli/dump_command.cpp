@@ -20,53 +20,53 @@ using nlohmann::json;
 
 // A range option given for a kind of table it does not apply to, or not a
 // range: a usage error.
-void check_ranges(const OpzioniDump& o, bool grid, bool rows, bool plan) {
+void check_ranges(const DumpOptions& o, bool grid, bool rows, bool plan) {
   const struct {
     const std::string& value;
     const char* option;
     bool applies;
     const char* file;
   } ranges[] = {{o.celle, "--cells", grid, "a grid file (R_T.dat)"},
-                {o.righe, "--rows", rows, "a scenario file (R_T.sim)"},
-                {o.punti, "--points", plan, "a plan file (R_linea.dat)"}};
+                {o.lines, "--rows", rows, "a scenario file (R_T.sim)"},
+                {o.points, "--points", plan, "a plan file (R_linea.dat)"}};
   for (const auto& r : ranges) {
     if (r.value.empty()) continue;
     if (!r.applies) throw UsageError(fmt::format("{} applies to {}", r.option, r.file));
-    if (!leggi_intervallo(r.value, 0))
+    if (!read_range(r.value, 0))
       throw UsageError(fmt::format("{} wants a range A:B, A, A: or :B of whole numbers, not \"{}\"", r.option, r.value));
   }
 }
 
 // A bad or unreadable file escapes to dump().
-int dump_file(const OpzioniDump& o, Files& files, std::ostream& out) {
+int dump_file(const DumpOptions& o, Files& files, std::ostream& out) {
   if (o.why)
     throw UsageError("--why names the records that set each member: give the sources (--line and --train-source)");
-  const TipoFile tipo = tipo_da_nome(o.file);
-  check_ranges(o, tipo == TipoFile::griglia, tipo == TipoFile::scenario, tipo == TipoFile::planimetria);
-  const FileCompilato f = leggi_file(o.file, files);
+  const FileKind tipo = kind_from_name(o.file);
+  check_ranges(o, tipo == FileKind::griglia, tipo == FileKind::scenario, tipo == FileKind::planimetria);
+  const CompiledFile f = read_file(o.file, files);
 
   json j = {{"file", o.file}};
   switch (tipo) {
-    case TipoFile::griglia: {
+    case FileKind::griglia: {
       const ChosenCells chosen = choose_cells(f.griglia, o.celle);
       if (!o.json) grid_text("grid file " + o.file, f.griglia, chosen, nullptr, out);
       else j.update(grid_json(f.griglia, chosen, nullptr));
       break;
     }
-    case TipoFile::scenario: {
-      const std::vector<int> chosen = choose_rows(f.stazioni, o.righe);
+    case FileKind::scenario: {
+      const std::vector<int> chosen = choose_rows(f.stazioni, o.lines);
       if (!o.json) {
         rows_text("scenario file " + o.file, f.stazioni, chosen, nullptr, out);
-        if (!o.righe.empty() && chosen.empty()) out << "no rows in that range: the rows are 0 to 86\n";
+        if (!o.lines.empty() && chosen.empty()) out << "no rows in that range: the rows are 0 to 86\n";
       } else {
         j.update(rows_json(f.stazioni, chosen, nullptr));
       }
       break;
     }
-    case TipoFile::planimetria: {
-      const auto punti = o.punti.empty() ? std::nullopt : leggi_intervallo(o.punti, f.planimetria.punti() - 1);
-      if (!o.json) plan_text("plan file " + o.file, f.planimetria, punti, out);
-      else j.update(plan_json(f.planimetria, punti));
+    case FileKind::planimetria: {
+      const auto points = o.points.empty() ? std::nullopt : read_range(o.points, f.planimetria.points() - 1);
+      if (!o.json) plan_text("plan file " + o.file, f.planimetria, points, out);
+      else j.update(plan_json(f.planimetria, points));
       break;
     }
   }
@@ -76,7 +76,7 @@ int dump_file(const OpzioniDump& o, Files& files, std::ostream& out) {
 
 // The grid and the rows (and, with --points, the plan) that two sources
 // compile to, shown as their compiled files would be.
-int dump_sources(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err) {
+int dump_sources(const DumpOptions& o, Files& files, std::ostream& out, std::ostream& err) {
   if (!o.file.empty()) throw UsageError("give either a compiled file or --line and --train-source, not both");
   if (o.sources.line.empty() || o.sources.train.empty())
     throw UsageError("--line and --train-source go together: give both sources");
@@ -92,10 +92,10 @@ int dump_sources(const OpzioniDump& o, Files& files, std::ostream& out, std::ost
   const Model& m = result.model;
 
   // Without a range, the two tables of a compile; a range picks its table.
-  const bool any_range = !o.celle.empty() || !o.righe.empty() || !o.punti.empty();
-  const bool grid = (!any_range || !o.celle.empty()) && m.griglia.dimensionata();
-  const bool rows = !any_range || !o.righe.empty();
-  const bool plan = !o.punti.empty() && m.planimetria.dimensionata();
+  const bool any_range = !o.celle.empty() || !o.lines.empty() || !o.points.empty();
+  const bool grid = (!any_range || !o.celle.empty()) && m.griglia.sized();
+  const bool rows = !any_range || !o.lines.empty();
+  const bool plan = !o.points.empty() && m.planimetria.sized();
   const std::string compiled = fmt::format("compiled from {} and {}", o.sources.line, o.sources.train);
 
   const session::Diagnostic* e = result.error();
@@ -103,14 +103,14 @@ int dump_sources(const OpzioniDump& o, Files& files, std::ostream& out, std::ost
     json j = {{"line_source", o.sources.line}, {"train_source", o.sources.train}};
     j["error"] = e ? json{{"number", e->number}, {"message", e->message}} : json(nullptr);
     if (grid) j["grid"] = grid_json(m.griglia, choose_cells(m.griglia, o.celle), with_why);
-    if (rows) j["scenario"] = rows_json(m.stazioni, choose_rows(m.stazioni, o.righe), with_why);
-    if (plan) j["plan"] = plan_json(m.planimetria, leggi_intervallo(o.punti, m.planimetria.punti() - 1));
+    if (rows) j["scenario"] = rows_json(m.stazioni, choose_rows(m.stazioni, o.lines), with_why);
+    if (plan) j["plan"] = plan_json(m.planimetria, read_range(o.points, m.planimetria.points() - 1));
     write_json(out, j, 2);
   } else {
     if (grid) grid_text("grid " + compiled, m.griglia, choose_cells(m.griglia, o.celle), with_why, out);
     if (grid && rows) out << "\n";
-    if (rows) rows_text("scenario " + compiled, m.stazioni, choose_rows(m.stazioni, o.righe), with_why, out);
-    if (plan) plan_text("plan " + compiled, m.planimetria, leggi_intervallo(o.punti, m.planimetria.punti() - 1), out);
+    if (rows) rows_text("scenario " + compiled, m.stazioni, choose_rows(m.stazioni, o.lines), with_why, out);
+    if (plan) plan_text("plan " + compiled, m.planimetria, read_range(o.points, m.planimetria.points() - 1), out);
   }
   if (!e) return exit_status::clean;
   tell(err, fmt::format("error {}: {}", e->number, e->message));
@@ -120,7 +120,7 @@ int dump_sources(const OpzioniDump& o, Files& files, std::ostream& out, std::ost
 
 }  // namespace
 
-int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err) {
+int dump(const DumpOptions& o, Files& files, std::ostream& out, std::ostream& err) {
   try {
     const bool from_sources = !o.sources.line.empty() || !o.sources.train.empty();
     if (from_sources) return dump_sources(o, files, out, err);
@@ -133,7 +133,7 @@ int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& er
 }
 
 Command command_dump(CommandLine& app) {
-  auto opz = std::make_shared<OpzioniDump>();
+  auto opz = std::make_shared<DumpOptions>();
   auto* cmd = app.add_subcommand(
       "dump", "Decode one compiled file (grid, scenario or plan), or what two sources compile to, for people or programs");
   cmd->add_option("FILE", opz->file,
@@ -147,8 +147,8 @@ Command command_dump(CommandLine& app) {
   cmd->add_flag("--json", opz->json, "print one JSON object instead of tables");
   cmd->add_option("--cells", opz->celle,
                   "grid: list every cell of the range A:B (also A, A: or :B) instead of the cells with a feature");
-  cmd->add_option("--rows", opz->righe, "scenario: list every row of the range A:B (0 to 86), clear rows included");
-  cmd->add_option("--points", opz->punti, "plan: also list the entries of metres A:B");
+  cmd->add_option("--rows", opz->lines, "scenario: list every row of the range A:B (0 to 86), clear rows included");
+  cmd->add_option("--points", opz->points, "plan: also list the entries of metres A:B");
   cmd->add_flag("--why", opz->why,
                 "with the sources: under each member of a cell or row, the record (file:line: text) that set it");
   cmd->footer(

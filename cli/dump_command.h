@@ -11,13 +11,13 @@
 
 namespace compactor::cli {
 
-struct OpzioniDump {
+struct DumpOptions {
   std::string file;   // a compiled file; empty with the sources
   SourceOptions sources;  // --line, --train-source, --route, --train
   bool json = false;
   std::string celle;  // --cells range, empty when not given
-  std::string righe;  // --rows range
-  std::string punti;  // --points range
+  std::string lines;  // --rows range
+  std::string points;  // --points range
   bool why = false;   // --why: the record that set each member (sources only)
 };
 
@@ -25,6 +25,6 @@ struct OpzioniDump {
 // through `files`; returns the exit status: 0, 1 a scenario error in the
 // sources (still shown from what loaded), 2 usage, 4 a file that cannot be
 // read, 6 a bad compiled file.
-int dump(const OpzioniDump& o, Files& files, std::ostream& out, std::ostream& err);
+int dump(const DumpOptions& o, Files& files, std::ostream& out, std::ostream& err);
 
 }  // namespace compactor::cli

@@ -23,11 +23,11 @@ using ::testing::Not;
 using testing::TempDir;
 
 // A plan through the given points after the seed (0, 0), (0, 1).
-Planimetria pianta(const std::vector<std::pair<double, double>>& punti, int32_t metri) {
+Planimetria pianta(const std::vector<std::pair<double, double>>& points, int32_t metres) {
   Planimetria p;
-  p.dimensiona(metri);
-  p.semina();
-  for (const auto& [x, y] : punti) p.aggiungi(x, y);
+  p.resize(metres);
+  p.seed();
+  for (const auto& [x, y] : points) p.add(x, y);
   return p;
 }
 
@@ -39,7 +39,7 @@ struct Scenario {
   TempDir dir;
   Scenario() {
     Griglia g;
-    g.dimensiona(20);
+    g.resize(20);
     for (int64_t k = 0; k <= 20; ++k) g.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
     g.at(1).dato1 = 5121;
     g.at(1).dato2 = 2758;  // the plain code of "T" and "R"
@@ -70,9 +70,9 @@ struct Scenario {
     t.at(86).campo11 = 11;
     t.at(86).campo12 = 50;
 
-    testing::put_file(dir / "R_T.dat", bytes_griglia(g));
-    testing::put_file(dir / "R_T.sim", bytes_stazioni(t));
-    testing::put_file(dir / "R_linea.dat", bytes_planimetria(pianta({{0, 2}, {1, 2}, {2, 2}}, 6)));
+    testing::put_file(dir / "R_T.dat", grid_bytes(g));
+    testing::put_file(dir / "R_T.sim", station_bytes(t));
+    testing::put_file(dir / "R_linea.dat", plan_bytes(pianta({{0, 2}, {1, 2}, {2, 2}}, 6)));
   }
   testing::RunResult dump(std::vector<std::string> args) {
     args.insert(args.begin(), {SCENARIO_BINARY, "dump"});
@@ -81,7 +81,7 @@ struct Scenario {
   nlohmann::json json(std::vector<std::string> args) {
     args.push_back("--json");
     const auto e = dump(args);
-    EXPECT_EQ(e.stato, 0) << e.err;
+    EXPECT_EQ(e.status, 0) << e.err;
     return nlohmann::json::parse(e.out);
   }
 };
@@ -93,9 +93,9 @@ std::string a_capo(std::string r) {
   return r;
 }
 
-struct CasoDump {
+struct DumpCase {
   std::vector<std::string> args;
-  int stato;
+  int status;
   std::vector<std::string> dice;     // regular expressions the output matches
   std::vector<std::string> non_dice; // ... and does not
   std::string errore;                // part of standard error
@@ -105,7 +105,7 @@ TEST(ScenarioDump, TablesForPeople) {
   Scenario s;
   testing::put_file(s.dir / "short_T.dat", testing::file_text(s.dir / "R_T.dat").substr(1));
   testing::put_file(s.dir / "notes.txt", "not compiled");
-  const CasoDump casi[] = {
+  const DumpCase cases[] = {
       {{"R_T.dat"},
        0,
        {R"(21 cells \(0 to 20\), 5 with a feature)",
@@ -148,10 +148,10 @@ TEST(ScenarioDump, TablesForPeople) {
       {{"R_T.dat", "--rows", "1"}, 2, {}, {"."}, "--rows applies to a scenario file"},
       {{"missing.dat"}, 2, {}, {"."}, "missing.dat"},
   };
-  for (const CasoDump& c : casi) {
+  for (const DumpCase& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     const auto e = s.dump(c.args);
-    EXPECT_EQ(e.stato, c.stato) << e.err;
+    EXPECT_EQ(e.status, c.status) << e.err;
     for (const auto& r : c.dice) EXPECT_THAT(e.out, ContainsRegex(a_capo(r)));
     for (const auto& r : c.non_dice) EXPECT_THAT(e.out, Not(ContainsRegex(a_capo(r))));
     EXPECT_THAT(e.err, HasSubstr(c.errore));
@@ -160,11 +160,11 @@ TEST(ScenarioDump, TablesForPeople) {
 
 TEST(ScenarioDump, GridAsJson) {
   Scenario s;
-  const auto tutte = s.json({"R_T.dat"});
-  EXPECT_EQ(tutte["type"], "grid");
-  EXPECT_EQ(tutte["cell_count"], 21);
+  const auto all = s.json({"R_T.dat"});
+  EXPECT_EQ(all["type"], "grid");
+  EXPECT_EQ(all["cell_count"], 21);
   std::vector<int> indici;
-  for (const auto& c : tutte["cells"]) indici.push_back(c["cell"]);
+  for (const auto& c : all["cells"]) indici.push_back(c["cell"]);
   EXPECT_EQ(indici, (std::vector<int>{1, 10, 12, 15, 16}));
 
   const auto una = s.json({"R_T.dat", "--cells", "12"});
@@ -221,9 +221,9 @@ TEST(ScenarioDump, TheTurnOfAPlanCountsEveryBendAlongIt) {
   const double pi = std::numbers::pi;
   const struct {
     const char* caso;
-    std::vector<std::pair<double, double>> punti;
-    double svolta, lunghezza;
-  } casi[] = {
+    std::vector<std::pair<double, double>> points;
+    double turn, lunghezza;
+  } cases[] = {
       {"straight on", {{0, 2}, {0, 3}}, 0, 3},
       {"a right angle toward +x", {{0, 2}, {1, 2}}, pi / 2, 3},
       {"a right angle toward -x", {{0, 2}, {-1, 2}}, -pi / 2, 3},
@@ -231,32 +231,32 @@ TEST(ScenarioDump, TheTurnOfAPlanCountsEveryBendAlongIt) {
       {"a whole loop", {{1, 1}, {1, 0}, {0, 0}, {0, 1}}, 2 * pi, 5},
       {"a loop and a quarter the other way", {{-1, 1}, {-1, 0}, {0, 0}, {0, 1}, {0, 2}, {-1, 2}}, -2.5 * pi, 7},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.caso);
-    const RiassuntoPlanimetria r = riassumi(pianta(c.punti, 12));
-    EXPECT_EQ(r.voci, 13);
-    EXPECT_EQ(r.punti, static_cast<int64_t>(c.punti.size()) + 2);
-    EXPECT_NEAR(r.svolta, c.svolta, 1e-12);
+    const PlanSummary r = summarise(pianta(c.points, 12));
+    EXPECT_EQ(r.entries, 13);
+    EXPECT_EQ(r.points, static_cast<int64_t>(c.points.size()) + 2);
+    EXPECT_NEAR(r.turn, c.turn, 1e-12);
     EXPECT_NEAR(r.lunghezza, c.lunghezza, 1e-12);
   }
   Planimetria mai_seminata;
-  mai_seminata.dimensiona(12);
-  EXPECT_EQ(riassumi(mai_seminata).punti, 0);
+  mai_seminata.resize(12);
+  EXPECT_EQ(summarise(mai_seminata).points, 0);
 }
 
 TEST(ScenarioDump, RangesOfCellsAndRows) {
   const struct {
-    const char* testo;
+    const char* text;
     std::optional<std::pair<int64_t, int64_t>> atteso;
-  } casi[] = {{"3:7", {{3, 7}}}, {"5", {{5, 5}}}, {"4:", {{4, 99}}}, {":6", {{0, 6}}}, {"120:", {{120, 99}}},
+  } cases[] = {{"3:7", {{3, 7}}}, {"5", {{5, 5}}}, {"4:", {{4, 99}}}, {":6", {{0, 6}}}, {"120:", {{120, 99}}},
               {"", {}},          {":", {}},       {"7:3", {}},      {"-1:2", {}},     {"a", {}},
               {"1:2:3", {}},     {"+1", {}},      {" 1", {}}};
-  for (const auto& c : casi) {
-    SCOPED_TRACE(c.testo);
-    const auto i = leggi_intervallo(c.testo, 99);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto i = read_range(c.text, 99);
     ASSERT_EQ(i.has_value(), c.atteso.has_value());
     if (i) {
-      EXPECT_EQ(std::make_pair(i->primo, i->ultimo), *c.atteso);
+      EXPECT_EQ(std::make_pair(i->first, i->last), *c.atteso);
     }
   }
 }
@@ -269,9 +269,9 @@ TEST(ScenarioDump, ACompiledSignalShowsInItsCell) {
                   "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
   const auto c = testing::run_program(
       {SCENARIO_BINARY, "compile", "line.txt", "train.txt", "--route", "R", "--train", "T", "--out", "out"}, dir.path());
-  ASSERT_EQ(c.stato, 0) << c.err;
+  ASSERT_EQ(c.status, 0) << c.err;
   const auto e = testing::run_program({SCENARIO_BINARY, "dump", "out/R_T.dat", "--cells", "80", "--json"}, dir.path());
-  ASSERT_EQ(e.stato, 0) << e.err;
+  ASSERT_EQ(e.status, 0) << e.err;
   const auto j = nlohmann::json::parse(e.out);
   EXPECT_EQ(j["cells"][0]["kind"], "signal");
   EXPECT_EQ(j["cells"][0]["dato1"], 42);
@@ -282,10 +282,10 @@ TEST(ScenarioDump, ACompiledSignalShowsInItsCell) {
 // and with --why the record under each member.
 TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   TempDir dir;
-  for (const auto& [nome, righe] : {std::pair{"linea.txt", &righe_linea()}, std::pair{"treno.txt", &righe_treno()}})
-    testing::put_file(dir / nome, testo_file(*righe));
-  const std::string treno = testo_file(righe_treno());
-  const std::string riga_segnale = std::to_string(std::count(treno.begin(), treno.begin() + treno.find("segnale,   29850"), '\n') + 1);
+  for (const auto& [nome, lines] : {std::pair{"linea.txt", &line_lines()}, std::pair{"treno.txt", &train_lines()}})
+    testing::put_file(dir / nome, joined_lines(*lines));
+  const std::string treno = joined_lines(train_lines());
+  const std::string signal_line = std::to_string(std::count(treno.begin(), treno.begin() + treno.find("segnale,   29850"), '\n') + 1);
   const std::vector<std::string> sorgenti = {SCENARIO_BINARY, "dump",    "--line",  "linea.txt", "--train-source",
                                              "treno.txt",     "--route", "Orvena_Lusco", "--train", "REG 4105"};
   auto dump = [&](std::vector<std::string> extra) {
@@ -294,12 +294,12 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
     return testing::run_program(args, dir.path());
   };
 
-  const auto testo = dump({"--cells", "598:598", "--why"});
-  ASSERT_EQ(testo.stato, 0) << testo.err;
-  EXPECT_THAT(testo.out, HasSubstr("\n   598    29900  signal "));
-  EXPECT_THAT(testo.out, HasSubstr("\n          tipo, dato1, dato2, dato3, dato4, tempo: treno.txt:" + riga_segnale +
+  const auto text = dump({"--cells", "598:598", "--why"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_THAT(text.out, HasSubstr("\n   598    29900  signal "));
+  EXPECT_THAT(text.out, HasSubstr("\n          tipo, dato1, dato2, dato3, dato4, tempo: treno.txt:" + signal_line +
                                    ": segnale,   29850,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"));
-  EXPECT_THAT(testo.out, Not(HasSubstr("scenario compiled from"))) << "a range picks its table";
+  EXPECT_THAT(text.out, Not(HasSubstr("scenario compiled from"))) << "a range picks its table";
   EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"linea.txt", "treno.txt"})) << "nothing written";
 
   const auto j = nlohmann::json::parse(dump({"--cells", "590:598", "--why", "--json"}).out);
@@ -307,17 +307,17 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   ASSERT_EQ(celle.size(), 9u);
   for (const char* m : {"dato1", "dato2", "dato3", "dato4"}) {
     EXPECT_EQ(celle[8]["why"][m]["file"], "treno.txt") << m;
-    EXPECT_EQ(celle[8]["why"][m]["line"], std::stoi(riga_segnale)) << m;
+    EXPECT_EQ(celle[8]["why"][m]["line"], std::stoi(signal_line)) << m;
   }
   for (const size_t i : {0, 2, 4, 6}) {
-    EXPECT_EQ(celle[i]["why"]["preavviso"]["line"], std::stoi(riga_segnale)) << "cell " << celle[i]["cell"];
+    EXPECT_EQ(celle[i]["why"]["preavviso"]["line"], std::stoi(signal_line)) << "cell " << celle[i]["cell"];
     EXPECT_EQ(celle[i]["why"]["preavviso"]["record"], "segnale,   29850,   2, 4, 1,  0, 0,    2,  2,1,0, 0");
   }
   EXPECT_EQ(celle[1]["why"].count("preavviso"), 0u) << "cell 591 has no approach code";
 
   // Rows: the station's line under its row, the names and marks in words.
-  const auto righe = dump({"--rows", "1:1", "--why"});
-  EXPECT_THAT(righe.out, HasSubstr("treno.txt:" + std::to_string(std::count(treno.begin(), treno.begin() + treno.find("stazione,"), '\n') + 1) + ": stazione,"));
+  const auto lines = dump({"--rows", "1:1", "--why"});
+  EXPECT_THAT(lines.out, HasSubstr("treno.txt:" + std::to_string(std::count(treno.begin(), treno.begin() + treno.find("stazione,"), '\n') + 1) + ": stazione,"));
   const auto generali = nlohmann::json::parse(dump({"--rows", "85:85", "--why", "--json"}).out);
   EXPECT_EQ(generali["scenario"]["rows"][0]["why"]["nome"]["origin"], "route name");
   EXPECT_EQ(generali["scenario"]["rows"][0]["why"]["campo7"]["origin"], "mark");
@@ -325,9 +325,9 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   EXPECT_FALSE(generali.contains("grid"));
 
   // Without a range, both tables, as the two compiled files would show them.
-  const auto tutto = dump({});
-  EXPECT_THAT(tutto.out, HasSubstr("grid compiled from linea.txt and treno.txt: 6821 cells"));
-  EXPECT_THAT(tutto.out, HasSubstr("scenario compiled from linea.txt and treno.txt: 87 rows"));
+  const auto everything = dump({});
+  EXPECT_THAT(everything.out, HasSubstr("grid compiled from linea.txt and treno.txt: 6821 cells"));
+  EXPECT_THAT(everything.out, HasSubstr("scenario compiled from linea.txt and treno.txt: 87 rows"));
 }
 
 TEST(ScenarioDump, FromTheSourcesUsageAndScenarioErrors) {
@@ -345,9 +345,9 @@ TEST(ScenarioDump, FromTheSourcesUsageAndScenarioErrors) {
   const struct {
     std::vector<std::string> args;
     bool con_sorgenti;
-    int stato;
+    int status;
     std::string errore;
-  } casi[] = {
+  } cases[] = {
       {{"R_T.dat", "--why"}, false, 2, "scenario: --why names the records"},
       {{"R_T.dat"}, true, 2, "scenario: give either a compiled file or --line and --train-source"},
       {{"--line", "l.txt", "--route", "R", "--train", "T"}, false, 2, "scenario: --line and --train-source go together"},
@@ -356,9 +356,9 @@ TEST(ScenarioDump, FromTheSourcesUsageAndScenarioErrors) {
       {{}, false, 2, "scenario: give a compiled file, or the sources"},
       {{"--cells", "60", "--why"}, true, 1, "scenario: error 16: a signal's cell is already taken\n"},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     const auto e = con(c.args, c.con_sorgenti);
-    EXPECT_EQ(e.stato, c.stato) << ::testing::PrintToString(c.args) << e.err;
+    EXPECT_EQ(e.status, c.status) << ::testing::PrintToString(c.args) << e.err;
     EXPECT_THAT(e.err, HasSubstr(c.errore)) << ::testing::PrintToString(c.args);
   }
   // A scenario error still shows what loaded.

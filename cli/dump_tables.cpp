@@ -22,13 +22,13 @@ namespace {
 using nlohmann::json;
 
 // The members of rows 81 to 86 that carry a value, in the order people read them.
-struct Senso {
+struct Direction {
   int da, a;
-  const char* membro;
-  const char* chiave;      // JSON key
-  const char* etichetta;   // words
+  const char* member;
+  const char* key;      // JSON key
+  const char* label;   // words
 };
-constexpr Senso kSensi[] = {
+constexpr Direction kDirections[] = {
     {81, 83, "inizio", "takes_effect_at_m", "takes effect at (m)"},
     {81, 83, "fine", "reference_m", "reference value (m)"},
     {81, 83, "posizione", "flag", "flag"},
@@ -51,9 +51,9 @@ constexpr Senso kSensi[] = {
     {86, 86, "campo12", "start_seconds", "start clock seconds"},
 };
 
-const Senso* senso(int r, std::string_view membro) {
-  for (const Senso& s : kSensi)
-    if (r >= s.da && r <= s.a && membro == s.membro) return &s;
+const Direction* senso(int r, std::string_view member) {
+  for (const Direction& s : kDirections)
+    if (r >= s.da && r <= s.a && member == s.member) return &s;
   return nullptr;
 }
 
@@ -64,7 +64,7 @@ std::optional<int64_t> numero(std::string_view t) {
   return v;
 }
 
-std::string testo(const std::string& cp1252) { return cp1252_to_utf8(cp1252); }
+std::string text(const std::string& cp1252) { return cp1252_to_utf8(cp1252); }
 
 // Anything a cell holds besides its track values.
 bool con_elemento(const cella& c) {
@@ -89,7 +89,7 @@ std::string a_tratti(const std::vector<int>& v, std::string_view prefix = "") {
 
 json cella_json(int64_t k, const cella& c, const Why* why) {
   json j = {{"cell", k}, {"from_m", k * 50}, {"kind", kind_name(c.tipo)}};
-  for (const Membro& m : membri(c)) j[m.nome] = m.valore;
+  for (const Member& m : members(c)) j[m.nome] = m.valore;
   j["speed_kmh"] = c.velocita * 5;
   j["gradient_per_mille"] = c.pendenza - 100;
   if (why) j["why"] = why->cell_json(k);
@@ -102,7 +102,7 @@ void grid_text(const std::string& title, const Griglia& g, const ChosenCells& ch
                std::ostream& out) {
   const std::vector<int64_t>& scelte = chosen.cells;
   const bool intervallo = chosen.range;
-  out << fmt::format("{}: {} cells (0 to {}), {} with a feature\n", title, g.dimensione(), g.ultima(),
+  out << fmt::format("{}: {} cells (0 to {}), {} with a feature\n", title, g.size(), g.ultima(),
                      chosen.with_feature);
   if (scelte.empty()) {
     out << (intervallo ? fmt::format("no cells in that range: the grid has cells 0 to {}\n", g.ultima())
@@ -127,21 +127,21 @@ namespace {
 // ---- scenario ----
 
 json riga_json(int r, const stazione& s, const Why* why) {
-  json j = {{"row", r}, {"role", ruolo_riga(r, s)}};
-  for (const Membro& m : membri(s)) j[m.nome] = m.valore;
-  j["nome"] = testo(s.nome);
+  json j = {{"row", r}, {"role", line_role(r, s)}};
+  for (const Member& m : members(s)) j[m.nome] = m.valore;
+  j["nome"] = text(s.nome);
   json senso_riga = json::object();
   const std::string ruolo = j["role"];
   if (ruolo == "station") {
-    senso_riga = {{"name", testo(s.nome)}, {"position_m", s.posizione}, {"zone_start_m", s.inizio},
-                  {"zone_end_m", s.fine}, {"time", ora(s.orario)}};
+    senso_riga = {{"name", text(s.nome)}, {"position_m", s.posizione}, {"zone_start_m", s.inizio},
+                  {"zone_end_m", s.fine}, {"time", now(s.orario)}};
   } else if (ruolo == "signboard text") {
-    senso_riga = {{"text", testo(s.nome)}};
+    senso_riga = {{"text", text(s.nome)}};
   } else if (r >= 81) {
     const json membri_json = j;
-    for (const Senso& x : kSensi)
-      if (r >= x.da && r <= x.a) senso_riga[x.chiave] = membri_json[x.membro];
-    if (r == 86) senso_riga["start_clock"] = ora(s.campo10 * 3600 + s.campo11 * 60 + s.campo12);
+    for (const Direction& x : kDirections)
+      if (r >= x.da && r <= x.a) senso_riga[x.key] = membri_json[x.member];
+    if (r == 86) senso_riga["start_clock"] = now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12);
   }
   j["meaning"] = senso_riga;
   if (why) j["why"] = why->row_json(r);
@@ -151,40 +151,40 @@ json riga_json(int r, const stazione& s, const Why* why) {
 // "label = value, ..." of a route-wide row, then any member it should leave clear.
 std::string riga_generale(int r, const stazione& s) {
   std::vector<std::string> parti;
-  for (const Senso& x : kSensi) {
+  for (const Direction& x : kDirections) {
     if (r < x.da || r > x.a) continue;
-    if (std::string_view(x.membro) == "nome") {
-      parti.push_back(fmt::format("{} = \"{}\"", x.etichetta, testo(s.nome)));
+    if (std::string_view(x.member) == "nome") {
+      parti.push_back(fmt::format("{} = \"{}\"", x.label, text(s.nome)));
       continue;
     }
-    for (const Membro& m : membri(s))
-      if (x.membro == std::string_view(m.nome)) parti.push_back(fmt::format("{} = {}", x.etichetta, m.valore));
+    for (const Member& m : members(s))
+      if (x.member == std::string_view(m.nome)) parti.push_back(fmt::format("{} = {}", x.label, m.valore));
   }
-  if (r == 86) parti.push_back("start clock = " + ora(s.campo10 * 3600 + s.campo11 * 60 + s.campo12));
-  for (const Membro& m : membri(s))
+  if (r == 86) parti.push_back("start clock = " + now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12));
+  for (const Member& m : members(s))
     if (m.valore != 0 && !senso(r, m.nome)) parti.push_back(fmt::format("(also {} = {})", m.nome, m.valore));
-  if (!s.nome.empty() && !senso(r, "nome")) parti.push_back(fmt::format("(also nome = \"{}\")", testo(s.nome)));
+  if (!s.nome.empty() && !senso(r, "nome")) parti.push_back(fmt::format("(also nome = \"{}\")", text(s.nome)));
   return fmt::format("{}", fmt::join(parti, ", "));
 }
 
 // What the columns c4 to c13 hold, in the words of the source reference;
 // columns that say the same are told once ("c4, c7-c13 (campo4, ...)").
 std::string campi_stazione() {
-  struct Gruppo {
+  struct Group {
     const FieldInfo* campo;
     std::vector<int> colonne;
   };
-  std::vector<Gruppo> gruppi;
+  std::vector<Group> gruppi;
   for (int k = 4; k <= 13; ++k) {
     const FieldInfo* f = field_with_member(station_record(), "campo" + std::to_string(k));
     if (!f) continue;
     auto g = std::find_if(gruppi.begin(), gruppi.end(),
-                          [&](const Gruppo& x) { return x.campo->name == f->name && x.campo->meaning == f->meaning; });
+                          [&](const Group& x) { return x.campo->name == f->name && x.campo->meaning == f->meaning; });
     if (g == gruppi.end()) gruppi.push_back({f, {k}});
     else g->colonne.push_back(k);
   }
   std::string s;
-  for (const Gruppo& g : gruppi) {
+  for (const Group& g : gruppi) {
     s += fmt::format("  {} ({}): {}; {}\n", a_tratti(g.colonne, "c"), a_tratti(g.colonne, "campo"), g.campo->name,
                      g.campo->meaning);
   }
@@ -197,15 +197,15 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
                std::ostream& out) {
   std::vector<int> stazioni, cartelli, generali, vuote;
   for (int r : scelte) {
-    const std::string ruolo = ruolo_riga(r, t.at(r));
+    const std::string ruolo = line_role(r, t.at(r));
     if (ruolo == "station") stazioni.push_back(r);
     else if (ruolo == "signboard text") cartelli.push_back(r);
     else if (ruolo == "clear") vuote.push_back(r);
     else generali.push_back(r);
   }
   size_t n_stazioni = 0, n_cartelli = 0;
-  for (int r = 0; r < Stazioni::righe; ++r) {
-    const std::string ruolo = ruolo_riga(r, t.at(r));
+  for (int r = 0; r < Stazioni::lines; ++r) {
+    const std::string ruolo = line_role(r, t.at(r));
     n_stazioni += ruolo == "station";
     n_cartelli += ruolo == "signboard text";
   }
@@ -221,8 +221,8 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
       const stazione& s = t.at(r);
       out << fmt::format(
           "{:>4}  {:<22}{:>5}{:>10}{:>10}{:>10}{:>5}{:>5}{:>5}{:>7}{:>7}{:>5}{:>6}{:>6}{:>6}{:>5}  {} ({} s)\n", r,
-          testo(s.nome), s.tipo, s.posizione, s.inizio, s.fine, s.campo4, s.campo5, s.campo6, s.campo7, s.campo8,
-          s.campo9, s.campo10, s.campo11, s.campo12, s.campo13, ora(s.orario), s.orario);
+          text(s.nome), s.tipo, s.posizione, s.inizio, s.fine, s.campo4, s.campo5, s.campo6, s.campo7, s.campo8,
+          s.campo9, s.campo10, s.campo11, s.campo12, s.campo13, now(s.orario), s.orario);
       if (why) why->row_text(r, out);
     }
     out << campi_stazione();
@@ -230,7 +230,7 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
   if (!cartelli.empty()) {
     out << "\nSignboard texts\n";
     for (int r : cartelli) {
-      out << fmt::format("{:>4}  {}\n", r, testo(t.at(r).nome));
+      out << fmt::format("{:>4}  {}\n", r, text(t.at(r).nome));
       if (why) why->row_text(r, out);
     }
   }
@@ -239,12 +239,12 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
     for (int r : generali) {
       const stazione& s = t.at(r);
       if (r >= 81) {
-        out << fmt::format("{:>4}  {}: {}\n", r, ruolo_riga(r, s), riga_generale(r, s));
+        out << fmt::format("{:>4}  {}: {}\n", r, line_role(r, s), riga_generale(r, s));
       } else {
         std::vector<std::string> parti;
-        for (const Membro& m : membri(s))
+        for (const Member& m : members(s))
           if (m.valore != 0) parti.push_back(fmt::format("{} = {}", m.nome, m.valore));
-        if (!s.nome.empty()) parti.push_back(fmt::format("nome = \"{}\"", testo(s.nome)));
+        if (!s.nome.empty()) parti.push_back(fmt::format("nome = \"{}\"", text(s.nome)));
         out << fmt::format("{:>4}  unused row, yet not clear: {}\n", r, fmt::join(parti, ", "));
       }
       if (why) why->row_text(r, out);
@@ -269,46 +269,46 @@ json voce_json(const Variant& v) { return v.tag == Variant::vuoto ? json(nullptr
 
 }  // namespace
 
-void plan_text(const std::string& title, const Planimetria& p, const std::optional<Intervallo>& punti,
+void plan_text(const std::string& title, const Planimetria& p, const std::optional<Range>& points,
                std::ostream& out) {
-  const RiassuntoPlanimetria r = riassumi(p);
-  out << fmt::format("{}: {} entries a coordinate (metres 0 to {})\n", title, r.voci, r.voci - 1);
-  if (r.punti == 0) {
+  const PlanSummary r = summarise(p);
+  out << fmt::format("{}: {} entries a coordinate (metres 0 to {})\n", title, r.entries, r.entries - 1);
+  if (r.points == 0) {
     out << "no points: the plan was never seeded (loading stopped before the route's records)\n";
   } else {
-    out << fmt::format("points: 0 and 1 seeded, {} computed (2 to {}), {} empty entries after them\n", r.punti - 2,
-                       r.punti - 1, r.voci - r.punti);
+    out << fmt::format("points: 0 and 1 seeded, {} computed (2 to {}), {} empty entries after them\n", r.points - 2,
+                       r.points - 1, r.entries - r.points);
     out << fmt::format("bounding box: x {:.3f} to {:.3f} m, y {:.3f} to {:.3f} m\n", r.x_min, r.x_max, r.y_min,
                        r.y_max);
-    out << fmt::format("last point: ({:.3f}, {:.3f}) at metre {}\n", p.x(r.punti - 1), p.y(r.punti - 1),
-                       r.punti - 1);
-    out << fmt::format("total turn: {:.6f} rad ({:.3f} degrees; + turns from +y toward +x)\n", r.svolta,
-                       r.svolta * 180 / std::numbers::pi);
+    out << fmt::format("last point: ({:.3f}, {:.3f}) at metre {}\n", p.x(r.points - 1), p.y(r.points - 1),
+                       r.points - 1);
+    out << fmt::format("total turn: {:.6f} rad ({:.3f} degrees; + turns from +y toward +x)\n", r.turn,
+                       r.turn * 180 / std::numbers::pi);
     out << fmt::format("length along the points: {:.3f} m\n", r.lunghezza);
   }
-  if (!punti) return;
+  if (!points) return;
   out << fmt::format("\n{:>8}  {:>20}  {:>20}\n", "metre", "x", "y");
-  for (int64_t m = punti->primo; m <= std::min(punti->ultimo, r.voci - 1); ++m) {
-    out << fmt::format("{:>8}  {:>20}  {:>20}\n", m, testo_voce(p.voce(m, 0)), testo_voce(p.voce(m, 1)));
+  for (int64_t m = points->first; m <= std::min(points->last, r.entries - 1); ++m) {
+    out << fmt::format("{:>8}  {:>20}  {:>20}\n", m, variant_text(p.entry(m, 0)), variant_text(p.entry(m, 1)));
   }
-  if (punti->primo > r.voci - 1) out << fmt::format("no entries in that range: the plan has metres 0 to {}\n", r.voci - 1);
+  if (points->first > r.entries - 1) out << fmt::format("no entries in that range: the plan has metres 0 to {}\n", r.entries - 1);
 }
 
-json plan_json(const Planimetria& p, const std::optional<Intervallo>& punti) {
-  const RiassuntoPlanimetria r = riassumi(p);
-  json j = {{"type", "plan"}, {"entries_per_coordinate", r.voci}, {"seeded", r.punti > 0}, {"points", r.punti}};
-  if (r.punti > 0) {
-    j["computed"] = r.punti - 2;
+json plan_json(const Planimetria& p, const std::optional<Range>& points) {
+  const PlanSummary r = summarise(p);
+  json j = {{"type", "plan"}, {"entries_per_coordinate", r.entries}, {"seeded", r.points > 0}, {"points", r.points}};
+  if (r.points > 0) {
+    j["computed"] = r.points - 2;
     j["bounding_box"] = {{"x_min", r.x_min}, {"x_max", r.x_max}, {"y_min", r.y_min}, {"y_max", r.y_max}};
-    j["last_point"] = {{"metre", r.punti - 1}, {"x", p.x(r.punti - 1)}, {"y", p.y(r.punti - 1)}};
-    j["total_turn_rad"] = r.svolta;
-    j["total_turn_deg"] = r.svolta * 180 / std::numbers::pi;
+    j["last_point"] = {{"metre", r.points - 1}, {"x", p.x(r.points - 1)}, {"y", p.y(r.points - 1)}};
+    j["total_turn_rad"] = r.turn;
+    j["total_turn_deg"] = r.turn * 180 / std::numbers::pi;
     j["length_m"] = r.lunghezza;
   }
-  if (punti) {
+  if (points) {
     j["entries"] = json::array();
-    for (int64_t m = punti->primo; m <= std::min(punti->ultimo, r.voci - 1); ++m) {
-      const Variant x = p.voce(m, 0), y = p.voce(m, 1);
+    for (int64_t m = points->first; m <= std::min(points->last, r.entries - 1); ++m) {
+      const Variant x = p.entry(m, 0), y = p.entry(m, 1);
       j["entries"].push_back(
           {{"metre", m}, {"x", voce_json(x)}, {"y", voce_json(y)}, {"x_tag", tag_nome(x.tag)}, {"y_tag", tag_nome(y.tag)}});
     }
@@ -317,7 +317,7 @@ json plan_json(const Planimetria& p, const std::optional<Intervallo>& punti) {
 }
 
 json grid_json(const Griglia& g, const ChosenCells& chosen, const Why* why) {
-  json j = {{"type", "grid"}, {"cell_count", g.dimensione()}, {"with_feature", chosen.with_feature}};
+  json j = {{"type", "grid"}, {"cell_count", g.size()}, {"with_feature", chosen.with_feature}};
   j["cells"] = json::array();
   for (int64_t k : chosen.cells) j["cells"].push_back(cella_json(k, g.at(k), why));
   return j;
@@ -333,53 +333,53 @@ json rows_json(const Stazioni& t, const std::vector<int>& chosen, const Why* why
 ChosenCells choose_cells(const Griglia& g, const std::string& range) {
   ChosenCells chosen;
   chosen.range = !range.empty();
-  for (int64_t k = 0; k < g.dimensione(); ++k)
+  for (int64_t k = 0; k < g.size(); ++k)
     if (con_elemento(g.at(k))) ++chosen.with_feature;
   if (range.empty()) {
-    for (int64_t k = 0; k < g.dimensione(); ++k)
+    for (int64_t k = 0; k < g.size(); ++k)
       if (con_elemento(g.at(k))) chosen.cells.push_back(k);
   } else {
-    const Intervallo i = leggi_intervallo(range, g.ultima()).value_or(Intervallo{1, 0});
-    for (int64_t k = i.primo; k <= std::min(i.ultimo, g.ultima()); ++k) chosen.cells.push_back(k);
+    const Range i = read_range(range, g.ultima()).value_or(Range{1, 0});
+    for (int64_t k = i.first; k <= std::min(i.last, g.ultima()); ++k) chosen.cells.push_back(k);
   }
   return chosen;
 }
 
 std::vector<int> choose_rows(const Stazioni& t, const std::string& range) {
   std::vector<int> chosen;
-  const Intervallo i = range.empty() ? Intervallo{0, Stazioni::righe - 1}
-                                     : leggi_intervallo(range, Stazioni::righe - 1).value_or(Intervallo{1, 0});
-  for (int64_t r = i.primo; r <= std::min<int64_t>(i.ultimo, Stazioni::righe - 1); ++r)
-    if (!range.empty() || ruolo_riga(static_cast<int>(r), t.at(r)) != "clear") chosen.push_back(static_cast<int>(r));
+  const Range i = range.empty() ? Range{0, Stazioni::lines - 1}
+                                     : read_range(range, Stazioni::lines - 1).value_or(Range{1, 0});
+  for (int64_t r = i.first; r <= std::min<int64_t>(i.last, Stazioni::lines - 1); ++r)
+    if (!range.empty() || line_role(static_cast<int>(r), t.at(r)) != "clear") chosen.push_back(static_cast<int>(r));
   return chosen;
 }
 
-std::optional<Intervallo> leggi_intervallo(std::string_view t, int64_t fine) {
+std::optional<Range> read_range(std::string_view t, int64_t fine) {
   const size_t due = t.find(':');
   if (due == std::string_view::npos) {
     const auto v = numero(t);
     if (!v) return std::nullopt;
-    return Intervallo{*v, *v};
+    return Range{*v, *v};
   }
   const std::string_view a = t.substr(0, due), b = t.substr(due + 1);
   if (a.empty() && b.empty()) return std::nullopt;
-  Intervallo i{0, fine};
+  Range i{0, fine};
   if (!a.empty()) {
     const auto v = numero(a);
     if (!v) return std::nullopt;
-    i.primo = *v;
+    i.first = *v;
   }
   if (!b.empty()) {
     const auto v = numero(b);
     if (!v) return std::nullopt;
-    i.ultimo = *v;
-    if (!a.empty() && i.primo > i.ultimo) return std::nullopt;
+    i.last = *v;
+    if (!a.empty() && i.first > i.last) return std::nullopt;
   }
   return i;
 }
 
 
-std::string ruolo_riga(int r, const stazione& s) {
+std::string line_role(int r, const stazione& s) {
   if (s == stazione{}) return "clear";
   if (r == 0) return "unused";
   if (r <= 80) {
@@ -392,8 +392,8 @@ std::string ruolo_riga(int r, const stazione& s) {
   return r == 85 ? "route" : "train";
 }
 
-std::vector<Membro> membri(const cella& c) {
-  std::vector<Membro> v;
+std::vector<Member> members(const cella& c) {
+  std::vector<Member> v;
   for (int i = 0; i < kCellMemberCount; ++i) {
     const auto m = static_cast<CellMember>(i);
     v.push_back({member_name(m), member_value(c, m)});
@@ -401,8 +401,8 @@ std::vector<Membro> membri(const cella& c) {
   return v;
 }
 
-std::vector<Membro> membri(const stazione& s) {
-  std::vector<Membro> v;
+std::vector<Member> members(const stazione& s) {
+  std::vector<Member> v;
   for (int i = 0; i < kRowMemberCount; ++i) {
     const auto m = static_cast<RowMember>(i);
     if (m != RowMember::nome) v.push_back({member_name(m), member_value(s, m)});
@@ -410,17 +410,17 @@ std::vector<Membro> membri(const stazione& s) {
   return v;
 }
 
-std::string significato(int r, std::string_view membro) {
-  const Senso* s = senso(r, membro);
-  return s ? s->etichetta : "";
+std::string meaning(int r, std::string_view member) {
+  const Direction* s = senso(r, member);
+  return s ? s->label : "";
 }
 
-std::string ora(int32_t secondi) {
+std::string now(int32_t secondi) {
   if (secondi < 0) return fmt::format("{} s", secondi);
   return fmt::format("{:02}:{:02}:{:02}", secondi / 3600, secondi / 60 % 60, secondi % 60);
 }
 
-std::string testo_voce(const Variant& v) {
+std::string variant_text(const Variant& v) {
   switch (v.tag) {
     case Variant::intero: return fmt::format("{} (integer)", v.i);
     case Variant::doppio: return fmt::format("{}", v.d);
@@ -428,15 +428,15 @@ std::string testo_voce(const Variant& v) {
   }
 }
 
-RiassuntoPlanimetria riassumi(const Planimetria& p) {
-  RiassuntoPlanimetria r;
-  r.voci = p.punti();
-  r.punti = p.seminata() ? p.prossimo() : 0;
-  if (r.punti == 0) return r;
+PlanSummary summarise(const Planimetria& p) {
+  PlanSummary r;
+  r.entries = p.points();
+  r.points = p.seeded() ? p.next() : 0;
+  if (r.points == 0) return r;
   r.x_min = r.x_max = p.x(0);
   r.y_min = r.y_max = p.y(0);
   double rotta_prima = 0;
-  for (int64_t m = 1; m < r.punti; ++m) {
+  for (int64_t m = 1; m < r.points; ++m) {
     const double x = p.x(m), y = p.y(m);
     r.x_min = std::min(r.x_min, x);
     r.x_max = std::max(r.x_max, x);
@@ -447,7 +447,7 @@ RiassuntoPlanimetria riassumi(const Planimetria& p) {
     // Heading measured from +y toward +x; the turn sums the step-to-step
     // changes, so a route that winds past half a turn is counted whole.
     const double rotta = std::atan2(dx, dy);
-    if (m >= 2) r.svolta += std::remainder(rotta - rotta_prima, 2 * std::numbers::pi);
+    if (m >= 2) r.turn += std::remainder(rotta - rotta_prima, 2 * std::numbers::pi);
     rotta_prima = rotta;
   }
   return r;

@@ -18,7 +18,7 @@ const std::string kTrain = kExample + "Valdora_Pianetto_REG 2201-.txt";
 
 TEST(ExampleScenario, ChecksWithoutErrorOrWarning) {
   const auto e = testing::run_program({SCENARIO_BINARY, "check", kLine, kTrain});
-  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(e.err, "0 errors, 0 warnings\n");
 }
 
@@ -26,7 +26,7 @@ TEST(ExampleScenario, CompilesIntoTheThreeFiles) {
   testing::TempDir out;
   const auto e = testing::run_program({SCENARIO_BINARY, "compile", kLine, kTrain, "--route", "Valdora_Pianetto", "--train",
                                   "REG 2201", "--out", out.path(), "--quiet"});
-  ASSERT_EQ(e.stato, 0) << e.err;
+  ASSERT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(testing::folder_names(out.path()), (std::vector<std::string>{"Valdora_Pianetto_REG 2201.dat",
                                                                   "Valdora_Pianetto_REG 2201.sim",
                                                                   "Valdora_Pianetto_linea.dat"}));

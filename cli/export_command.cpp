@@ -31,25 +31,25 @@ Command command_export(CommandLine& app) {
       "  scenario compile carried/Orvena_Lusco_linea.txt \"carried/Orvena_Lusco_REG 4105-.txt\" \\\n"
       "      --route Orvena_Lusco --train \"REG 4105\" --out compiled");
   return {cmd, [opz] {
-            const std::string& cartella = opz->folder;
-            if (const std::string why = make_directory(cartella); !why.empty())
-              throw UsageError(fmt::format("cannot use \"{}\" as a directory: {}", cartella, why));
-            const std::string dir = without_trailing_slashes(cartella);
-            const FileNames nomi = file_names(dir, "Orvena_Lusco", "REG 4105");
+            const std::string& folder = opz->folder;
+            if (const std::string why = make_directory(folder); !why.empty())
+              throw UsageError(fmt::format("cannot use \"{}\" as a directory: {}", folder, why));
+            const std::string dir = without_trailing_slashes(folder);
+            const FileNames names = file_names(dir, "Orvena_Lusco", "REG 4105");
             Files& files = real_files();
             // Exported texts are where authors start editing: never replaced unasked.
             if (!opz->force) {
-              for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
+              for (const auto* f : {&names.line_txt, &names.train_txt, &names.note, &names.rallentamenti, &names.scheda})
                 if (std::filesystem::symlink_status(*f).type() != std::filesystem::file_type::not_found)
                   throw UsageError(fmt::format("{} is already there; nothing was written (--force replaces it)",
                                                shown_path(*f)));
             }
-            dati_linea(nomi, files);
-            dati_treno(nomi, files);
-            dati_note(nomi, files);
-            dati_rallentamenti(nomi, files);
-            dati_scheda(nomi, files);
-            for (const auto* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda})
+            dati_linea(names, files);
+            dati_treno(names, files);
+            dati_note(names, files);
+            dati_rallentamenti(names, files);
+            dati_scheda(names, files);
+            for (const auto* f : {&names.line_txt, &names.train_txt, &names.note, &names.rallentamenti, &names.scheda})
               std::cout << shown_path(*f) << "\n";
             return exit_status::clean;
           }};

@@ -20,8 +20,8 @@ namespace {
 struct Hostile : ::testing::Test {
   testing::TempDir dir;
   Hostile() {
-    testing::put_file(dir / "line.txt", testing::linea_con(10000));
-    testing::put_file(dir / "train.txt", testing::treno_minimo());
+    testing::put_file(dir / "line.txt", testing::line_with(10000));
+    testing::put_file(dir / "train.txt", testing::minimal_train());
     EXPECT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", dir / "zero.txt");
     // Sparse: 64 MiB and one byte that take no room on the disk.
@@ -55,7 +55,7 @@ TEST_F(Hostile, ASourceThatIsNotARegularFileOfBoundedSizeIsRefused) {
     };
     for (const auto& command : commands) {
       const auto e = scenario(command);
-      EXPECT_EQ(e.stato, 4) << command[0] << " " << s.source << ": " << e.err;
+      EXPECT_EQ(e.status, 4) << command[0] << " " << s.source << ": " << e.err;
       EXPECT_NE(e.err.find(s.source), std::string::npos) << e.err;
       EXPECT_NE(e.err.find(s.reason), std::string::npos) << e.err;
     }
@@ -65,7 +65,7 @@ TEST_F(Hostile, ASourceThatIsNotARegularFileOfBoundedSizeIsRefused) {
 }
 
 TEST_F(Hostile, ACompiledFileThatIsALinkToADeviceIsRefused) {
-  ASSERT_EQ(scenario({"compile", "line.txt", "train.txt", "--route", "R", "--train", "T", "--out", "out"}).stato, 0);
+  ASSERT_EQ(scenario({"compile", "line.txt", "train.txt", "--route", "R", "--train", "T", "--out", "out"}).status, 0);
   std::filesystem::remove(dir / "out/R_T.dat");
   std::filesystem::create_symlink("/dev/zero", dir / "out/R_T.dat");
   for (const std::vector<std::string>& command :
@@ -73,7 +73,7 @@ TEST_F(Hostile, ACompiledFileThatIsALinkToADeviceIsRefused) {
         {"render", "out", "--route", "R", "--train", "T", "-o", "r.svg"},
         {"dump", "out/R_T.dat"}}) {
     const auto e = scenario(command);
-    EXPECT_EQ(e.stato, 4) << command[0] << ": " << e.err;
+    EXPECT_EQ(e.status, 4) << command[0] << ": " << e.err;
     EXPECT_NE(e.err.find("R_T.dat"), std::string::npos) << e.err;
     EXPECT_NE(e.err.find("not a regular file"), std::string::npos) << e.err;
   }
@@ -86,7 +86,7 @@ TEST_F(Hostile, AnOutputThatIsADeviceOrAFifoIsWrittenThroughNotReplaced) {
   for (const std::string target : {"/dev/null", "null.svg"}) {
     const auto e = testing::run_program({"/bin/sh", "-c", std::string(SCENARIO_BINARY) + " render " + render_to + target},
                                    dir.path());
-    EXPECT_EQ(e.stato, 0) << target << ": " << e.err;
+    EXPECT_EQ(e.status, 0) << target << ": " << e.err;
   }
   struct stat st;
   ASSERT_EQ(::stat("/dev/null", &st), 0);
@@ -97,7 +97,7 @@ TEST_F(Hostile, AnOutputThatIsADeviceOrAFifoIsWrittenThroughNotReplaced) {
       {"/bin/sh", "-c", "cat fifo.txt > got.svg & " + std::string(SCENARIO_BINARY) + " render " + render_to +
                             "fifo.txt; status=$?; wait; exit $status"},
       dir.path());
-  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(e.status, 0) << e.err;
   EXPECT_NE(testing::file_text(dir / "got.svg").find("</svg>"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo.txt"));
   for (const auto& name : testing::folder_names(dir.path()))
@@ -105,12 +105,12 @@ TEST_F(Hostile, AnOutputThatIsADeviceOrAFifoIsWrittenThroughNotReplaced) {
 }
 
 TEST_F(Hostile, AStandardOutputThatCannotBeWrittenIsAFailure) {
-  ASSERT_EQ(scenario({"compile", "line.txt", "train.txt", "--route", "R", "--train", "T", "--out", "out"}).stato, 0);
+  ASSERT_EQ(scenario({"compile", "line.txt", "train.txt", "--route", "R", "--train", "T", "--out", "out"}).status, 0);
   const std::string tool = SCENARIO_BINARY;
   for (const std::string command : {"dump out/R_T.dat", "dump out/R_T.dat --json", "check line.txt train.txt --json",
                                     "render out --route R --train T -o -", "export texts", "--help"}) {
     const auto e = testing::run_program({"/bin/sh", "-c", tool + " " + command + " > /dev/full"}, dir.path());
-    EXPECT_EQ(e.stato, 4) << command << ": " << e.err;
+    EXPECT_EQ(e.status, 4) << command << ": " << e.err;
     EXPECT_NE(e.err.find("cannot write to standard output: No space left on device"), std::string::npos) << e.err;
   }
 }
@@ -120,7 +120,7 @@ TEST_F(Hostile, ANameThatFitsAFileNameCompilesThoughItsTemporaryWouldNot) {
   // temporary, 11 bytes longer, is shortened to fit.
   const std::string train(245, 'a');
   const auto e = scenario({"compile", "line.txt", "train.txt", "--route", "R", "--train", train, "--out", "out"});
-  EXPECT_EQ(e.stato, 0) << e.err;
+  EXPECT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(testing::folder_names(dir / "out"),
             (std::vector<std::string>{"R_" + train + ".dat", "R_" + train + ".sim", "R_linea.dat"}));
 }

@@ -9,9 +9,9 @@ namespace compactor::cli {
 
 namespace fs = std::filesystem;
 
-std::string without_trailing_slashes(std::string cartella) {
-  while (cartella.size() > 1 && cartella.back() == '/') cartella.pop_back();
-  return cartella;
+std::string without_trailing_slashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
 }
 
 std::string shown_path(const std::string& path) {

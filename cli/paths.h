@@ -10,7 +10,7 @@ namespace compactor::cli {
 
 // A directory named on the command line, without the trailing "/" that
 // would double the separator in the file names formed from it.
-std::string without_trailing_slashes(std::string cartella);
+std::string without_trailing_slashes(std::string folder);
 
 // A path for people: its directory is the author's own text (UTF-8) and is
 // shown as given; its file name is a scenario's Windows-1252 name.

@@ -22,8 +22,8 @@ bool empty(const Variant& v) { return v.tag == Variant::vuoto; }
 std::string entry_text(const Planimetria& a, const Planimetria& b, int64_t m) {
   std::vector<std::string> parts;
   for (int c = 0; c < 2; ++c) {
-    const Variant va = a.voce(m, c), vb = b.voce(m, c);
-    if (!same(va, vb)) parts.push_back(fmt::format("{} {} -> {}", c == 0 ? 'x' : 'y', testo_voce(va), testo_voce(vb)));
+    const Variant va = a.entry(m, c), vb = b.entry(m, c);
+    if (!same(va, vb)) parts.push_back(fmt::format("{} {} -> {}", c == 0 ? 'x' : 'y', variant_text(va), variant_text(vb)));
   }
   return fmt::format("plan metre {}: {}", m, fmt::join(parts, ", "));
 }
@@ -72,25 +72,25 @@ std::string metres_text(double metres) {
 
 void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differences& d) {
   constexpr CompiledFile plan = CompiledFile::plan;
-  if (a.punti() != b.punti())
-    d.nota(plan, [&] { return fmt::format("plan: {} -> {} entries a coordinate", a.punti(), b.punti()); });
+  if (a.points() != b.points())
+    d.note(plan, [&] { return fmt::format("plan: {} -> {} entries a coordinate", a.points(), b.points()); });
   std::optional<Run> run;
   const auto close_run = [&] {
     if (!run) return;
     if (run->entries() == 1)
-      d.nota(plan, [&] { return entry_text(a, b, run->first); });
+      d.note(plan, [&] { return entry_text(a, b, run->first); });
     else
-      d.nota(plan, run->entries(), [&] { return run->text(); });
+      d.note(plan, run->entries(), [&] { return run->text(); });
     run.reset();
   };
-  const int64_t common = std::min(a.punti(), b.punti());
+  const int64_t common = std::min(a.points(), b.points());
   for (int64_t m = 0; m < common; ++m) {
-    const Variant va[2] = {a.voce(m, 0), a.voce(m, 1)};
-    const Variant vb[2] = {b.voce(m, 0), b.voce(m, 1)};
+    const Variant va[2] = {a.entry(m, 0), a.entry(m, 1)};
+    const Variant vb[2] = {b.entry(m, 0), b.entry(m, 1)};
     if (same(va[0], vb[0]) && same(va[1], vb[1])) {
       close_run();
     } else if (entry_by_entry) {
-      d.nota(plan, [&] { return entry_text(a, b, m); });
+      d.note(plan, [&] { return entry_text(a, b, m); });
     } else {
       if (!run) run = Run{.first = m};
       run->add(m, va, vb);

@@ -8,6 +8,6 @@
 
 namespace compactor::cli {
 
-inline std::string plural(size_t n, const char* parola) { return fmt::format("{} {}{}", n, parola, n == 1 ? "" : "s"); }
+inline std::string plural(size_t n, const char* word) { return fmt::format("{} {}{}", n, word, n == 1 ? "" : "s"); }
 
 }  // namespace compactor::cli

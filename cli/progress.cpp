@@ -6,28 +6,28 @@
 
 namespace compactor::cli {
 
-Progress::Progress(bool quieto, int fd) : fd_(fd), attivo_(!quieto && ::isatty(fd) == 1) {}
+Progress::Progress(bool quieto, int fd) : fd_(fd), active_(!quieto && ::isatty(fd) == 1) {}
 
 namespace {
 
 // Progress is a courtesy: a failed write is not worth stopping for.
-void scrivi(int fd, const std::string& testo) {
-  [[maybe_unused]] const auto scritti = ::write(fd, testo.data(), testo.size());
+void scrivi(int fd, const std::string& text) {
+  [[maybe_unused]] const auto written = ::write(fd, text.data(), text.size());
 }
 
 }  // namespace
 
-void Progress::passo(std::string_view testo) const {
-  if (attivo_) scrivi(fd_, "scenario render: " + std::string(testo) + "\n");
+void Progress::step(std::string_view text) const {
+  if (active_) scrivi(fd_, "scenario render: " + std::string(text) + "\n");
 }
 
-void Progress::fase(std::string_view nome) const {
-  if (!attivo_) return;
+void Progress::stage(std::string_view nome) const {
+  if (!active_) return;
   scrivi(fd_, "\r\033[Kscenario: " + std::string(nome) + "...");
   stage_open_ = true;
 }
 
-void Progress::fine_fasi() const {
+void Progress::end_of_stages() const {
   if (!stage_open_) return;
   scrivi(fd_, "\r\033[K");
   stage_open_ = false;

@@ -12,20 +12,20 @@ class Progress {
  public:
   // `fd` is where the lines go (standard error by default).
   explicit Progress(bool quieto, int fd = 2);
-  ~Progress() { fine_fasi(); }
+  ~Progress() { end_of_stages(); }
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
-  bool attivo() const { return attivo_; }
+  bool active() const { return active_; }
   // One line "scenario render: <testo>".
-  void passo(std::string_view testo) const;
+  void step(std::string_view text) const;
   // A stage of the compile step, "scenario: <nome>...", in place of the
-  // one before on the same line; fine_fasi() clears that line, once.
-  void fase(std::string_view nome) const;
-  void fine_fasi() const;
+  // one before on the same line; end_of_stages() clears that line, once.
+  void stage(std::string_view nome) const;
+  void end_of_stages() const;
 
  private:
   int fd_;
-  bool attivo_;
+  bool active_;
   mutable bool stage_open_ = false;  // a stage line waits to be cleared
 };
 

@@ -20,7 +20,7 @@ template <typename Body>
 int reporting_read_failures(std::ostream& err, Body&& body) {
   try {
     return body();
-  } catch (const FileNonValido& e) {
+  } catch (const BadCompiledFile& e) {
     tell(err, e.what());
     return exit_status::bad_compiled_file;
   } catch (const PlatformError& e) {

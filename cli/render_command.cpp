@@ -17,19 +17,19 @@
 namespace compactor::cli {
 namespace {
 
-using Uso = UsageError;
+using Usage = UsageError;
 
 // What the picture is drawn from.
-struct Caricato {
+struct Loaded {
   Stazioni stazioni;
   Griglia griglia;
   Planimetria planimetria;
   std::string problema;  // a scenario error of the sources, in words; empty when none
 };
 
-Caricato da_compilati(const RenderOptions& o, Files& files) {
-  ScenarioCompilato compiled = read_compiled_inputs(o.ingressi, o.percorso, o.treno, files);
-  Caricato c;
+Loaded da_compilati(const RenderOptions& o, Files& files) {
+  CompiledScenario compiled = read_compiled_inputs(o.inputs, o.percorso, o.treno, files);
+  Loaded c;
   c.stazioni = std::move(compiled.stazioni);
   c.griglia = std::move(compiled.griglia);
   c.planimetria = std::move(compiled.planimetria);
@@ -42,26 +42,26 @@ std::string descrivi_errore(const session::Diagnostic& e) {
   if (e.has_position) t += fmt::format(" at {} m", e.position);
   if (!e.message.empty()) t += ": " + e.message;
   if (e.source != session::Source::none) {
-    const char* quale = e.source == session::Source::line ? "line source" : "train source";
-    t += e.line > 0 ? fmt::format(" ({}, line {})", quale, e.line) : fmt::format(" ({})", quale);
+    const char* which = e.source == session::Source::line ? "line source" : "train source";
+    t += e.line > 0 ? fmt::format(" ({}, line {})", which, e.line) : fmt::format(" ({})", which);
   }
   return t;
 }
 
-Caricato da_sorgenti(const RenderOptions& o, Files& files, const Progress& progresso) {
-  if (o.sorgente_linea.empty() || o.sorgente_treno.empty())
-    throw Uso("--line and --train-source go together: give both sources");
-  if (!o.ingressi.empty()) throw Uso("give either compiled files or --line and --train-source, not both");
-  if (o.percorso.empty() || o.treno.empty()) throw Uso("compiling sources needs --route and --train");
+Loaded da_sorgenti(const RenderOptions& o, Files& files, const Progress& progress) {
+  if (o.line_source.empty() || o.train_source.empty())
+    throw Usage("--line and --train-source go together: give both sources");
+  if (!o.inputs.empty()) throw Usage("give either compiled files or --line and --train-source, not both");
+  if (o.percorso.empty() || o.treno.empty()) throw Usage("compiling sources needs --route and --train");
 
-  progresso.passo("compiling the sources...");
-  session::CompileResult esito =
-      session::compile(compile_request({o.sorgente_linea, o.sorgente_treno, o.percorso, o.treno}, files));
-  Caricato c;
-  if (const session::Diagnostic* e = esito.error()) c.problema = descrivi_errore(*e);
-  c.stazioni = std::move(esito.model.stazioni);
-  c.griglia = std::move(esito.model.griglia);
-  c.planimetria = std::move(esito.model.planimetria);
+  progress.step("compiling the sources...");
+  session::CompileResult outcome =
+      session::compile(compile_request({o.line_source, o.train_source, o.percorso, o.treno}, files));
+  Loaded c;
+  if (const session::Diagnostic* e = outcome.error()) c.problema = descrivi_errore(*e);
+  c.stazioni = std::move(outcome.model.stazioni);
+  c.griglia = std::move(outcome.model.griglia);
+  c.planimetria = std::move(outcome.model.planimetria);
   return c;
 }
 
@@ -70,12 +70,12 @@ Caricato da_sorgenti(const RenderOptions& o, Files& files, const Progress& progr
 namespace {
 
 // The whole command; a bad or unreadable file escapes to render().
-int draw(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso) {
+int draw(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progress) {
   try {
-    if (o.uscita.empty()) throw Uso("-o OUT.svg is required");
-    const bool da_sorgente = !o.sorgente_linea.empty() || !o.sorgente_treno.empty();
-    if (!da_sorgente) progresso.passo("reading the compiled files...");
-    Caricato c = da_sorgente ? da_sorgenti(o, files, progresso) : da_compilati(o, files);
+    if (o.output.empty()) throw Usage("-o OUT.svg is required");
+    const bool da_sorgente = !o.line_source.empty() || !o.train_source.empty();
+    if (!da_sorgente) progress.step("reading the compiled files...");
+    Loaded c = da_sorgente ? da_sorgenti(o, files, progress) : da_compilati(o, files);
 
     std::string avviso;
     if (!c.problema.empty()) {
@@ -83,17 +83,17 @@ int draw(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& 
       tell(err, "the picture was drawn from what was loaded before the error");
       avviso = "Loading stopped with " + c.problema + ". Drawn from what was loaded.";
     }
-    progresso.passo("drawing...");
-    const std::string svg = disegna_scenario(c.stazioni, c.griglia, c.planimetria, avviso);
-    if (o.uscita == "-") {
+    progress.step("drawing...");
+    const std::string svg = draw_scenario(c.stazioni, c.griglia, c.planimetria, avviso);
+    if (o.output == "-") {
       out << svg;
       out.flush();
     } else {
-      write_whole(files, o.uscita, svg);
-      progresso.passo("wrote " + o.uscita);
+      write_whole(files, o.output, svg);
+      progress.step("wrote " + o.output);
     }
     return c.problema.empty() ? exit_status::clean : exit_status::scenario_error;
-  } catch (const Uso& e) {
+  } catch (const Usage& e) {
     tell(err, e.what());
     return exit_status::usage;
   }
@@ -101,31 +101,31 @@ int draw(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& 
 
 }  // namespace
 
-int render(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso) {
-  return reporting_read_failures(err, [&] { return draw(o, files, out, err, progresso); });
+int render(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progress) {
+  return reporting_read_failures(err, [&] { return draw(o, files, out, err, progress); });
 }
 
 Command command_render(CommandLine& app) {
-  struct Opzioni {
+  struct Options {
     RenderOptions o;
   };
-  auto opz = std::make_shared<Opzioni>();
+  auto opz = std::make_shared<Options>();
   auto* cmd =
       app.add_subcommand("render", "Draw the route plan and the gradient profile of a scenario as one SVG picture");
-  cmd->add_option("INPUT", opz->o.ingressi,
+  cmd->add_option("INPUT", opz->o.inputs,
                   "a directory of compiled files (with --route and --train), e.g. build; or the compiled files "
                   "themselves, e.g. \"build/R_T.sim\" \"build/R_T.dat\" build/R_linea.dat (the plan file may be "
                   "left out)");
-  cmd->add_option("-o,--output", opz->o.uscita,
+  cmd->add_option("-o,--output", opz->o.output,
                   "the SVG file to write, e.g. -o route.svg; \"-\" writes to standard output")
       ->required();
   cmd->add_option("--route", opz->o.percorso,
                   "route name: first part of the compiled files' names, e.g. --route Orvena_Lusco");
   cmd->add_option("--train", opz->o.treno,
                   "train name: second part of the scenario's file names, e.g. --train \"REG 4105\"");
-  cmd->add_option("--line", opz->o.sorgente_linea,
+  cmd->add_option("--line", opz->o.line_source,
                   "compile this line source first (with --train-source, --route, --train), e.g. --line route.txt");
-  cmd->add_option("--train-source", opz->o.sorgente_treno,
+  cmd->add_option("--train-source", opz->o.train_source,
                   "compile this train source first (with --line), e.g. --train-source train.txt");
   cmd->add_flag("-q,--quiet", opz->o.quieto,
                 "print nothing unless something went wrong: no progress lines (shown only on a terminal anyway); "
@@ -144,8 +144,8 @@ Command command_render(CommandLine& app) {
       "loaded); 2 usage error; 4 a file could not be read or written; 6 a bad compiled file (truncated,\n"
       "foreign, or not of one scenario).");
   return {cmd, [opz] {
-            const Progress progresso(opz->o.quieto);
-            return render(opz->o, real_files(), std::cout, std::cerr, progresso);
+            const Progress progress(opz->o.quieto);
+            return render(opz->o, real_files(), std::cout, std::cerr, progress);
           }};
 }
 

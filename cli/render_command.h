@@ -12,12 +12,12 @@
 namespace compactor::cli {
 
 struct RenderOptions {
-  std::vector<std::string> ingressi;  // a directory, or the compiled files themselves
-  std::string sorgente_linea;         // --line
-  std::string sorgente_treno;         // --train-source
+  std::vector<std::string> inputs;  // a directory, or the compiled files themselves
+  std::string line_source;         // --line
+  std::string train_source;         // --train-source
   std::string percorso;               // --route (UTF-8)
   std::string treno;                  // --train (UTF-8)
-  std::string uscita;                 // -o; "-" is standard output
+  std::string output;                 // -o; "-" is standard output
   bool quieto = false;
 };
 
@@ -25,6 +25,6 @@ struct RenderOptions {
 // its file (or to `out` for "-"). Returns the exit status: 0 drawn, 1 a
 // scenario error in the sources (still drawn from what loaded), 2 usage,
 // 4 a file that cannot be read or written, 6 a bad compiled file.
-int render(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progresso);
+int render(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progress);
 
 }  // namespace compactor::cli

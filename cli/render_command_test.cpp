@@ -20,12 +20,12 @@
 namespace compactor {
 namespace {
 
-using testing::Elemento;
+using testing::Element;
 using testing::TempDir;
 
 // A 20 km route: three references, three curves, three tunnels, two
 // kilometre posts and a junction board.
-const std::string kLinea =
+const std::string kLine =
     "[generale]\r\n"
     "lunghezza percorso,    20000\r\n"
     "progressiva chilometrica uno,    5000,    1000,    0\r\n"
@@ -54,7 +54,7 @@ const std::string kLinea =
     "[fine]\r\n";
 
 // Four stations (two timed stops), one slowdown, four signals.
-const std::string kTreno =
+const std::string kTrain =
     "[generale]\r\n"
     "numero vetture,    5\r\n"
     "percentuale massa frenata,    110\r\n"
@@ -87,7 +87,7 @@ struct Scenario {
   TempDir dir;
   std::string linea = dir / "route.txt";
   std::string treno = dir / "train.txt";
-  explicit Scenario(const std::string& l = kLinea, const std::string& t = kTreno) {
+  explicit Scenario(const std::string& l = kLine, const std::string& t = kTrain) {
     testing::put_file(linea, l);
     testing::put_file(treno, t);
   }
@@ -99,23 +99,23 @@ struct Scenario {
     return scenario({"render", "--line", linea, "--train-source", treno, "--route", "R", "--train", "T 1", "-o", svg});
   }
   // The model the picture must show, compiled here by the compile step itself.
-  Model modello() const {
+  Model model() const {
     TempDir lavoro;
-    const FileNames nomi = file_names(lavoro.path(), "R", "T 1");
-    testing::put_file(nomi.linea_txt, testing::file_text(linea));
-    testing::put_file(nomi.treno_txt, testing::file_text(treno));
+    const FileNames names = file_names(lavoro.path(), "R", "T 1");
+    testing::put_file(names.line_txt, testing::file_text(linea));
+    testing::put_file(names.train_txt, testing::file_text(treno));
     Model m;
     m.nome_percorso = "R";
     m.nome_treno = "T 1";
     int32_t j = 1;
-    memorizza_percorso(m, j, nomi, real_files());
+    memorizza_percorso(m, j, names, real_files());
     return m;
   }
 };
 
 double numero(const std::string& s) { return std::stod(s); }
 
-std::vector<std::pair<double, double>> punti(const std::string& attr) {
+std::vector<std::pair<double, double>> points(const std::string& attr) {
   std::vector<std::pair<double, double>> out;
   std::istringstream in(attr);
   for (std::string p; in >> p;) {
@@ -150,25 +150,25 @@ std::vector<std::array<double, 3>> gradini(const std::string& d) {
   return out;
 }
 
-int conta(const Elemento& e, std::string_view classe) {
-  return static_cast<int>(testing::con_classe(e, classe).size());
+int count(const Element& e, std::string_view class_) {
+  return static_cast<int>(testing::with_class(e, class_).size());
 }
 
 TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   Scenario s;
-  const auto esito = s.da_sorgenti("route.svg");
-  ASSERT_EQ(esito.stato, 0) << esito.err;
-  EXPECT_EQ(esito.err, "") << "no progress lines when standard error is not a terminal";
-  EXPECT_EQ(esito.out, "");
-  const Elemento svg = testing::leggi_xml(testing::file_text(s.dir / "route.svg"));
+  const auto outcome = s.da_sorgenti("route.svg");
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.err, "") << "no progress lines when standard error is not a terminal";
+  EXPECT_EQ(outcome.out, "");
+  const Element svg = testing::read_xml(testing::file_text(s.dir / "route.svg"));
   ASSERT_EQ(svg.nome, "svg");
-  const Model m = s.modello();
+  const Model m = s.model();
   ASSERT_EQ(m.numero_errore, 0);
   const int32_t L = m.stazioni.at(84).fine;
   ASSERT_EQ(L, 20000);
 
-  const Elemento* pianta = testing::con_id(svg, "plan");
-  const Elemento* profilo = testing::con_id(svg, "profile");
+  const Element* pianta = testing::with_id(svg, "plan");
+  const Element* profilo = testing::with_id(svg, "profile");
   ASSERT_NE(pianta, nullptr);
   ASSERT_NE(profilo, nullptr);
 
@@ -178,29 +178,29 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
     (m.stazioni.at(r).orario != 0 ? fermate : passaggi)++;
   EXPECT_EQ(fermate, 2);
   EXPECT_EQ(passaggi, 2);
-  for (const Elemento* pannello : {pianta, profilo}) {
-    EXPECT_EQ(conta(*pannello, "station"), fermate + passaggi);
-    EXPECT_EQ(conta(*pannello, "timed"), fermate);
-    EXPECT_EQ(conta(*pannello, "passing"), passaggi);
+  for (const Element* pannello : {pianta, profilo}) {
+    EXPECT_EQ(count(*pannello, "station"), fermate + passaggi);
+    EXPECT_EQ(count(*pannello, "timed"), fermate);
+    EXPECT_EQ(count(*pannello, "passing"), passaggi);
   }
-  std::vector<std::string> nomi;
-  for (const Elemento* t : testing::con_classe(*pianta, "station-name")) nomi.push_back(t->testo);
-  EXPECT_EQ(nomi, (std::vector<std::string>{"Alfa", "Beta", "Gamma & <Delta>", "Epsilon"}));
+  std::vector<std::string> names;
+  for (const Element* t : testing::with_class(*pianta, "station-name")) names.push_back(t->text);
+  EXPECT_EQ(names, (std::vector<std::string>{"Alfa", "Beta", "Gamma & <Delta>", "Epsilon"}));
 
   // Tunnels, signals and kilometre posts.
-  EXPECT_EQ(conta(*pianta, "tunnel"), m.numero_montagne);
+  EXPECT_EQ(count(*pianta, "tunnel"), m.numero_montagne);
   int segnali = 0;
   for (const cella& c : m.griglia.celle()) segnali += c.tipo == tipo_cella::segnale;
   EXPECT_EQ(segnali, 4);
-  EXPECT_EQ(conta(*pianta, "signal"), segnali);
-  EXPECT_EQ(conta(*pianta, "km-post"), 2);
+  EXPECT_EQ(count(*pianta, "signal"), segnali);
+  EXPECT_EQ(count(*pianta, "km-post"), 2);
   // Readings: 0 at 0; 10 km at 9000 (chainage + 1000); 0 again at 12000;
   // 10 km at 20000, counting down from 30000 - 16000 = 14 km.
-  EXPECT_EQ(conta(*pianta, "km-tick"), 4);
-  EXPECT_EQ(conta(*pianta, "km-change"), 3);
+  EXPECT_EQ(count(*pianta, "km-tick"), 4);
+  EXPECT_EQ(count(*pianta, "km-change"), 3);
 
   // The route polyline covers the plan's bounding box, to one scale for x and y.
-  const auto linea = punti(testing::con_id(*pianta, "route")->attr("points"));
+  const auto linea = points(testing::with_id(*pianta, "route")->attr("points"));
   ASSERT_EQ(linea.size(), static_cast<size_t>(L / 50 + 1)) << "one point every 50 m";
   double min_x = 1e18, max_x = -1e18, min_y = 1e18, max_y = -1e18;
   for (int64_t k = 0; k <= L; ++k) {
@@ -210,24 +210,24 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   double px0 = 1e18, px1 = -1e18, py0 = 1e18, py1 = -1e18;
   for (const auto& [x, y] : linea)
     px0 = std::min(px0, x), px1 = std::max(px1, x), py0 = std::min(py0, y), py1 = std::max(py1, y);
-  const double scala = numero(pianta->attr("data-scale"));
-  EXPECT_NEAR(px1 - px0, (max_x - min_x) * scala, 0.5);
-  EXPECT_NEAR(py1 - py0, (max_y - min_y) * scala, 0.5);
+  const double scale = numero(pianta->attr("data-scale"));
+  EXPECT_NEAR(px1 - px0, (max_x - min_x) * scale, 0.5);
+  EXPECT_NEAR(py1 - py0, (max_y - min_y) * scale, 0.5);
   EXPECT_NEAR((px1 - px0) / (py1 - py0), (max_x - min_x) / (max_y - min_y), 0.01) << "equal x and y scale";
   EXPECT_GT(std::max(px1 - px0, py1 - py0), 500) << "the route fills the panel";
   // North is up: the last point lies as far up and right of the first as on the plan.
-  EXPECT_NEAR(linea.back().first - linea.front().first, (m.planimetria.x(L) - m.planimetria.x(0)) * scala, 0.02);
-  EXPECT_NEAR(linea.front().second - linea.back().second, (m.planimetria.y(L) - m.planimetria.y(0)) * scala, 0.02);
-  ASSERT_NE(testing::con_id(*pianta, "scale-bar"), nullptr);
+  EXPECT_NEAR(linea.back().first - linea.front().first, (m.planimetria.x(L) - m.planimetria.x(0)) * scale, 0.02);
+  EXPECT_NEAR(linea.front().second - linea.back().second, (m.planimetria.y(L) - m.planimetria.y(0)) * scale, 0.02);
+  ASSERT_NE(testing::with_id(*pianta, "scale-bar"), nullptr);
 
   // The profile spans the route: one height point every 50 m, to its end.
   const double x0 = numero(profilo->attr("data-x0"));
   const double px_m = numero(profilo->attr("data-px-per-m"));
-  const auto quote = punti(testing::con_classe(*profilo, "height-line").at(0)->attr("points"));
+  const auto quote = points(testing::with_class(*profilo, "height-line").at(0)->attr("points"));
   ASSERT_EQ(quote.size(), static_cast<size_t>(L / 50 + 1));
   EXPECT_NEAR(quote.front().first, x0, 0.01);
   EXPECT_NEAR(quote.back().first, x0 + L * px_m, 0.01);
-  EXPECT_EQ(conta(*profilo, "height"), 1) << "the filled area";
+  EXPECT_EQ(count(*profilo, "height"), 1) << "the filled area";
   // Heights: +8 per mille from 1000 to 4000 m (24 m), -5 to 9000 m (-1 m),
   // +12 to 14000 m (59 m), then level. The top is at 14000 m, and the rises
   // keep their proportions on the drawing.
@@ -238,7 +238,7 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   EXPECT_DOUBLE_EQ(y_a(0), y_a(1000));
 
   // Speed steps: the grid's, in km/h, over the route.
-  const Elemento* vel = testing::con_classe(*profilo, "speed").at(0);
+  const Element* vel = testing::with_class(*profilo, "speed").at(0);
   const double y0 = numero(vel->attr("data-y0")), px_kmh = numero(vel->attr("data-px-per-kmh"));
   std::vector<std::array<int, 3>> disegnati;
   for (const auto& [a, b, y] : gradini(vel->attr("d")))
@@ -255,38 +255,38 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   }
   EXPECT_EQ(disegnati, attesi);
   EXPECT_EQ(attesi.size(), 5u);
-  EXPECT_EQ(gradini(testing::con_classe(*profilo, "adhesion").at(0)->attr("d")).size(), 2u);
+  EXPECT_EQ(gradini(testing::with_class(*profilo, "adhesion").at(0)->attr("d")).size(), 2u);
 
   // The slowdown from 7000 to 8000 m and its warning board 1200 m before.
-  const auto rall = testing::con_classe(*profilo, "slowdown");
+  const auto rall = testing::with_class(*profilo, "slowdown");
   ASSERT_EQ(rall.size(), 1u);
   EXPECT_NEAR((numero(rall[0]->attr("x")) - x0) / px_m, 7000, 1);
   EXPECT_NEAR(numero(rall[0]->attr("width")) / px_m, 1000, 1);
-  EXPECT_EQ(conta(*profilo, "warning"), 1);
+  EXPECT_EQ(count(*profilo, "warning"), 1);
 }
 
 TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
   Scenario s;
-  ASSERT_EQ(s.da_sorgenti("a.svg").stato, 0);
-  ASSERT_EQ(s.da_sorgenti("b.svg").stato, 0);
+  ASSERT_EQ(s.da_sorgenti("a.svg").status, 0);
+  ASSERT_EQ(s.da_sorgenti("b.svg").status, 0);
   const std::string a = testing::file_text(s.dir / "a.svg");
   EXPECT_EQ(a, testing::file_text(s.dir / "b.svg")) << "the same input gives the same bytes";
 
   const auto c = s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"});
-  ASSERT_EQ(c.stato, 0) << c.err;
+  ASSERT_EQ(c.status, 0) << c.err;
   const auto dir = s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "c.svg", "--quiet"});
-  ASSERT_EQ(dir.stato, 0) << dir.err;
+  ASSERT_EQ(dir.status, 0) << dir.err;
   EXPECT_EQ(testing::file_text(s.dir / "c.svg"), a);
   const auto file = s.scenario({"render", "out/R_T 1.dat", "out/R_linea.dat", "out/R_T 1.sim", "-o", "-"});
-  ASSERT_EQ(file.stato, 0) << file.err;
+  ASSERT_EQ(file.status, 0) << file.err;
   EXPECT_EQ(file.out, a) << "-o - writes the picture to standard output";
 
   // Without the plan file the profile is still drawn and the plan says why.
   const auto senza = s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "-o", "d.svg"});
-  ASSERT_EQ(senza.stato, 0) << senza.err;
-  const Elemento d = testing::leggi_xml(testing::file_text(s.dir / "d.svg"));
-  EXPECT_EQ(testing::con_id(d, "route"), nullptr);
-  EXPECT_EQ(conta(*testing::con_id(d, "profile"), "station"), 4);
+  ASSERT_EQ(senza.status, 0) << senza.err;
+  const Element d = testing::read_xml(testing::file_text(s.dir / "d.svg"));
+  EXPECT_EQ(testing::with_id(d, "route"), nullptr);
+  EXPECT_EQ(count(*testing::with_id(d, "profile"), "station"), 4);
 }
 
 // A route length below 0 m still gives a grid and a plan (here of 300 m):
@@ -295,74 +295,74 @@ TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
 TEST(ScenarioRender, ARouteShorterThanItsRunOutIsDrawnFromItsCompiledFiles) {
   Scenario s("[generale]\r\nlunghezza percorso,    -6700\r\n[curve]\r\ncurvas1,  50,  150\r\n[fine]\r\n",
              "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
-  ASSERT_EQ(s.da_sorgenti("a.svg").stato, 0);
+  ASSERT_EQ(s.da_sorgenti("a.svg").status, 0);
   const auto c = s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"});
-  ASSERT_EQ(c.stato, 0) << c.err;
+  ASSERT_EQ(c.status, 0) << c.err;
   const auto e = s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "b.svg"});
-  ASSERT_EQ(e.stato, 0) << e.err;
+  ASSERT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(testing::file_text(s.dir / "b.svg"), testing::file_text(s.dir / "a.svg"));
 }
 
 TEST(ScenarioRender, AScenarioErrorStillDrawsWhatLoadedAndSaysSo) {
   // The second signal falls on the first kilometre post's cell: error 16.
-  std::string treno = kTreno;
+  std::string treno = kTrain;
   treno.replace(treno.find("4100"), 4, "2950");
-  Scenario s(kLinea, treno);
+  Scenario s(kLine, treno);
   const auto e = s.da_sorgenti("route.svg");
-  EXPECT_EQ(e.stato, 1);
+  EXPECT_EQ(e.status, 1);
   EXPECT_NE(e.err.find("error 16 at 2950 m"), std::string::npos) << e.err;
   EXPECT_NE(e.err.find("(train source, line 24)"), std::string::npos) << e.err;
   EXPECT_NE(e.err.find("drawn from what was loaded"), std::string::npos) << e.err;
-  const Elemento svg = testing::leggi_xml(testing::file_text(s.dir / "route.svg"));
-  const Elemento* avviso = testing::con_id(svg, "load-warning");
+  const Element svg = testing::read_xml(testing::file_text(s.dir / "route.svg"));
+  const Element* avviso = testing::with_id(svg, "load-warning");
   ASSERT_NE(avviso, nullptr);
-  EXPECT_NE(avviso->testo.find("error 16"), std::string::npos);
-  EXPECT_EQ(conta(*testing::con_id(svg, "plan"), "station"), 4) << "the stations loaded before the signals";
-  EXPECT_EQ(conta(*testing::con_id(svg, "plan"), "signal"), 1);
+  EXPECT_NE(avviso->text.find("error 16"), std::string::npos);
+  EXPECT_EQ(count(*testing::with_id(svg, "plan"), "station"), 4) << "the stations loaded before the signals";
+  EXPECT_EQ(count(*testing::with_id(svg, "plan"), "signal"), 1);
 }
 
 TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
   Scenario s;
-  ASSERT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"}).stato,
+  ASSERT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"}).status,
             0);
-  ASSERT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "other"}).stato,
+  ASSERT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "other"}).status,
             0);
 
-  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1"}).stato, 2) << "no -o";
-  EXPECT_EQ(s.scenario({"render", "out", "-o", "x.svg"}).stato, 2) << "a directory needs the names";
-  EXPECT_EQ(s.scenario({"render", "--line", s.linea, "--route", "R", "--train", "T", "-o", "x.svg"}).stato, 2);
-  EXPECT_EQ(s.scenario({"render", "out/R_T 1.sim", "-o", "x.svg"}).stato, 2) << "the grid file is missing";
-  EXPECT_EQ(s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "--route", "R", "-o", "x.svg"}).stato, 2);
+  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1"}).status, 2) << "no -o";
+  EXPECT_EQ(s.scenario({"render", "out", "-o", "x.svg"}).status, 2) << "a directory needs the names";
+  EXPECT_EQ(s.scenario({"render", "--line", s.linea, "--route", "R", "--train", "T", "-o", "x.svg"}).status, 2);
+  EXPECT_EQ(s.scenario({"render", "out/R_T 1.sim", "-o", "x.svg"}).status, 2) << "the grid file is missing";
+  EXPECT_EQ(s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "--route", "R", "-o", "x.svg"}).status, 2);
   EXPECT_FALSE(std::filesystem::exists(s.dir / "x.svg"));
 
   const auto manca = s.scenario({"render", "nowhere", "--route", "R", "--train", "T 1", "-o", "x.svg"});
-  EXPECT_EQ(manca.stato, 4);
+  EXPECT_EQ(manca.status, 4);
   EXPECT_NE(manca.err.find("nowhere"), std::string::npos);
-  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 2", "-o", "x.svg"}).stato, 4)
+  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 2", "-o", "x.svg"}).status, 4)
       << "no such scenario in the directory";
-  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "no/such/dir/x.svg"}).stato, 4);
+  EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "no/such/dir/x.svg"}).status, 4);
 
   // A truncated grid file.
   const std::string griglia = testing::file_text(s.dir / "other/R_T 1.dat");
   testing::put_file(s.dir / "other/R_T 1.dat", griglia.substr(0, griglia.size() - 7));
   const auto tronco = s.scenario({"render", "other", "--route", "R", "--train", "T 1", "-o", "x.svg"});
-  EXPECT_EQ(tronco.stato, 6);
+  EXPECT_EQ(tronco.status, 6);
   EXPECT_NE(tronco.err.find("bad compiled file"), std::string::npos) << tronco.err;
 
   // A grid that does not belong to the scenario file's route.
-  const std::string altro = kLinea.substr(0, kLinea.find("20000")) + "30000" + kLinea.substr(kLinea.find("20000") + 5);
+  const std::string altro = kLine.substr(0, kLine.find("20000")) + "30000" + kLine.substr(kLine.find("20000") + 5);
   testing::put_file(s.dir / "long.txt", altro);
   ASSERT_EQ(
-      s.scenario({"compile", "long.txt", s.treno, "--route", "L", "--train", "T 1", "--out", s.dir / "long"}).stato, 0);
+      s.scenario({"compile", "long.txt", s.treno, "--route", "L", "--train", "T 1", "--out", s.dir / "long"}).status, 0);
   const auto misto = s.scenario({"render", "out/R_T 1.sim", "long/L_T 1.dat", "-o", "x.svg"});
-  EXPECT_EQ(misto.stato, 6);
+  EXPECT_EQ(misto.status, 6);
   EXPECT_NE(misto.err.find("bad compiled file"), std::string::npos) << misto.err;
   EXPECT_FALSE(std::filesystem::exists(s.dir / "x.svg"));
 }
 
 TEST(ScenarioRender, HelpExplainsEveryOptionWithAnExample) {
   const auto e = testing::run_program({SCENARIO_BINARY, "render", "--help"});
-  EXPECT_EQ(e.stato, 0);
+  EXPECT_EQ(e.status, 0);
   for (const char* o :
        {"INPUT", "--output", "--route", "--train", "--line", "--train-source", "--quiet", "Examples:", "Exit status"})
     EXPECT_NE(e.out.find(o), std::string::npos) << o;
@@ -379,17 +379,17 @@ TEST(ScenarioRender, ProgressGoesOnlyToATerminalAndNotWithQuiet) {
   const int terminale = ::open(::ptsname(padrone), O_RDWR | O_NOCTTY);
   ASSERT_GE(terminale, 0);
 
-  cli::Progress(false, terminale).passo("drawing...");
+  cli::Progress(false, terminale).step("drawing...");
   char buf[128] = {};
   const auto n = ::read(padrone, buf, sizeof buf - 1);
   ASSERT_GT(n, 0);
   EXPECT_NE(std::string(buf, static_cast<size_t>(n)).find("scenario render: drawing..."), std::string::npos);
-  EXPECT_TRUE(cli::Progress(false, terminale).attivo());
-  EXPECT_FALSE(cli::Progress(true, terminale).attivo()) << "--quiet";
+  EXPECT_TRUE(cli::Progress(false, terminale).active());
+  EXPECT_FALSE(cli::Progress(true, terminale).active()) << "--quiet";
 
   int tubo[2];
   ASSERT_EQ(::pipe(tubo), 0);
-  EXPECT_FALSE(cli::Progress(false, tubo[1]).attivo()) << "a pipe is not a terminal";
+  EXPECT_FALSE(cli::Progress(false, tubo[1]).active()) << "a pipe is not a terminal";
   for (const int fd : {padrone, terminale, tubo[0], tubo[1]}) ::close(fd);
 }
 
@@ -398,21 +398,21 @@ TEST(ScenarioRender, TheCarriedScenarioPictureMatchesItsModel) {
   if (!std::filesystem::exists(testi + "linea.txt")) GTEST_SKIP() << "the carried texts are not there";
   Scenario s(testing::file_text(testi + "linea.txt"), testing::file_text(testi + "treno.txt"));
   const auto e = s.da_sorgenti("carried.svg");
-  const Model m = s.modello();
-  ASSERT_EQ(e.stato, m.numero_errore == 0 ? 0 : 1) << e.err;
-  const Elemento svg = testing::leggi_xml(testing::file_text(s.dir / "carried.svg"));
-  const Elemento& pianta = *testing::con_id(svg, "plan");
+  const Model m = s.model();
+  ASSERT_EQ(e.status, m.numero_errore == 0 ? 0 : 1) << e.err;
+  const Element svg = testing::read_xml(testing::file_text(s.dir / "carried.svg"));
+  const Element& pianta = *testing::with_id(svg, "plan");
   int stazioni = 0, fermate = 0;
   for (int r = 1; r <= 80 && m.stazioni.at(r).inizio != m.stazioni.at(r).fine; ++r) {
     ++stazioni;
     fermate += m.stazioni.at(r).orario != 0;
   }
-  EXPECT_EQ(conta(pianta, "station"), stazioni);
-  EXPECT_EQ(conta(pianta, "timed"), fermate);
-  EXPECT_EQ(conta(pianta, "tunnel"), m.numero_montagne) << "the carried tunnels never touch";
+  EXPECT_EQ(count(pianta, "station"), stazioni);
+  EXPECT_EQ(count(pianta, "timed"), fermate);
+  EXPECT_EQ(count(pianta, "tunnel"), m.numero_montagne) << "the carried tunnels never touch";
   int segnali = 0;
   for (const cella& c : m.griglia.celle()) segnali += c.tipo == tipo_cella::segnale;
-  EXPECT_EQ(conta(pianta, "signal"), segnali);
+  EXPECT_EQ(count(pianta, "signal"), segnali);
 }
 
 }  // namespace

@@ -19,11 +19,11 @@ namespace {
 using nlohmann::json;
 using session::Diagnostic;
 
-// The source line and a caret under the byte at `colonna`; tabs are kept so
+// The source line and a caret under the byte at `column`; tabs are kept so
 // that the caret stands under its field.
-void riga_e_cursore(std::ostream& err, const std::string& riga, int colonna) {
+void riga_e_cursore(std::ostream& err, const std::string& riga, int column) {
   err << "  " << cp1252_to_utf8(riga) << "\n  ";
-  for (int i = 0; i < colonna && i < static_cast<int>(riga.size()); ++i) err << (riga[static_cast<size_t>(i)] == '\t' ? '\t' : ' ');
+  for (int i = 0; i < column && i < static_cast<int>(riga.size()); ++i) err << (riga[static_cast<size_t>(i)] == '\t' ? '\t' : ' ');
   err << "^\n";
 }
 
@@ -142,13 +142,13 @@ int compile_and_report(ReportStyle style, const Progress& progress, const std::f
     report.status = exit_status::platform;
     report.failure = fmt::format("{}: {}", e.path(), e.reason());
   }
-  progress.fine_fasi();
+  progress.end_of_stages();
   print_report(report, style, std::cout, std::cerr);
   return report.status;
 }
 
 session::CompileResult compile_with_progress(session::CompileRequest request, const Progress& progress) {
-  request.on_stage = [&progress](std::string_view stage) { progress.fase(stage); };
+  request.on_stage = [&progress](std::string_view stage) { progress.stage(stage); };
   return session::compile(std::move(request));
 }
 

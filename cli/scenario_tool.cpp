@@ -43,7 +43,7 @@ int run_command(int argc, char** argv) {
   }
   if (const std::optional<int> status = app.parse(argc, argv)) return *status;
   for (const Command& c : comandi)
-    if (c.sub->parsed()) return c.azione();
+    if (c.sub->parsed()) return c.action();
   return exit_status::usage;
 }
 

@@ -106,9 +106,9 @@ Loaded load(const Example& e) {
   Loaded out{std::make_unique<testing::SourcesInMemory>(line, train), {}};
   Model& m = out.m();
   m.con_planimetria = 1;
-  m.stazioni.pulisci();
+  m.stazioni.clean();
   session::WarningCollector warnings;
-  memorizza_dati(m, out.sources->nomi, out.sources->files, &warnings);
+  memorizza_dati(m, out.sources->names, out.sources->files, &warnings);
   out.warnings = warnings.avvisi();
   return out;
 }
@@ -127,7 +127,7 @@ void check_member(const Row& row, const std::string& probe, const std::string& w
       return;
     }
   }
-  for (const cli::Membro& x : cli::membri(row))
+  for (const cli::Member& x : cli::members(row))
     if (member == x.nome) {
       EXPECT_EQ(std::to_string(x.valore), value) << what << " " << member;
       return;
@@ -155,7 +155,7 @@ void check_loads_as(const Example& e) {
       warning_probed = true;
       const std::string words = probe.substr(8);
       bool found = false;
-      for (const auto& w : loaded.warnings) found = found || w.messaggio.find(words) != std::string::npos;
+      for (const auto& w : loaded.warnings) found = found || w.message.find(words) != std::string::npos;
       EXPECT_TRUE(found) << "no warning with \"" << words << "\"";
       continue;
     }
@@ -181,7 +181,7 @@ void check_loads_as(const Example& e) {
   }
   EXPECT_EQ(m.numero_errore, error);
   if (!warning_probed)
-    for (const auto& w : loaded.warnings) ADD_FAILURE() << "warning: " << w.messaggio;
+    for (const auto& w : loaded.warnings) ADD_FAILURE() << "warning: " << w.message;
 }
 
 TEST(SourceReference, EveryRecordsExampleLoadsAsItsDescriptionSays) {

@@ -18,7 +18,7 @@ std::string testo_del_codice(const std::string& treno, const std::string& percor
 }
 
 // Windows-1252 code, 0 to 255, of the character at 0-based index i.
-int32_t codice_carattere(const std::string& testo, size_t i) { return static_cast<unsigned char>(testo.at(i)); }
+int32_t codice_carattere(const std::string& text, size_t i) { return static_cast<unsigned char>(text.at(i)); }
 
 int16_t plain_sum(const std::string& text) {
   int16_t somma = 0;

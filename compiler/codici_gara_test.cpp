@@ -15,12 +15,12 @@ Model con_nomi(const std::string& treno, const std::string& percorso) {
   return m;
 }
 
-struct Codici {
+struct Codes {
   int16_t og;
   int32_t st;
 };
 
-Codici codici(const std::string& treno, const std::string& percorso) {
+Codes codici(const std::string& treno, const std::string& percorso) {
   Model m = con_nomi(treno, percorso);
   const int32_t st = codice_gara_st(m);
   return {codice_gara_og(m), st};
@@ -31,13 +31,13 @@ Codici codici(const std::string& treno, const std::string& percorso) {
 // Its first 24 characters sum to 2 x 1318 = 2636 (plain) and to
 // 32098 weighted by positions 1 to 24; the 25th is q.
 TEST(CodiciGara, CodesOfKnownNames) {
-  struct Caso {
+  struct Case {
     const char* nome;
     std::string treno, percorso;
     int16_t og;
     int32_t st;
   };
-  const std::vector<Caso> casi = {
+  const std::vector<Case> cases = {
       // 2636 + 113; 32098 + 25 x 113.
       {"empty names: the filler alone", "", "", 2749, 34923},
       // 97 + 98 + 99 + 2420 (first 22 filler characters);
@@ -53,9 +53,9 @@ TEST(CodiciGara, CodesOfKnownNames) {
       // The widest codes: 25 x 255 and 255 x 325; bytes count unsigned.
       {"all 0xFF", std::string(13, '\xFF'), std::string(12, '\xFF'), 6375, 82875},
   };
-  for (const Caso& c : casi) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.nome);
-    const Codici r = codici(c.treno, c.percorso);
+    const Codes r = codici(c.treno, c.percorso);
     EXPECT_EQ(r.og, c.og);
     EXPECT_EQ(r.st, c.st);
     // The same codes from the names alone, as the reader checks them.
@@ -66,12 +66,12 @@ TEST(CodiciGara, CodesOfKnownNames) {
 
 TEST(CodiciGara, WhichNameChangesChangeTheCodes) {
   const std::string venticinque = "abcdefghijklmnopqrstuvwxy";
-  struct Caso {
+  struct Case {
     const char* nome;
     std::string treno_a, percorso_a, treno_b, percorso_b;
     bool og_uguale, st_uguale;
   };
-  const std::vector<Caso> casi = {
+  const std::vector<Case> cases = {
       {"letter case", "Treno Espresso", "LINEA nord", "treno espresso", "linea NORD", true, true},
       {"accented capitals", "\xC0\xC9\x8A", "", "\xE0\xE9\x9A", "", true, true},
       {"after the 25th character", venticinque + "Z", "linea", venticinque + "k", "altra", true, true},
@@ -80,10 +80,10 @@ TEST(CodiciGara, WhichNameChangesChangeTheCodes) {
       {"names exchanged", "treno", "linea", "linea", "treno", true, false},
       {"a blank counts", "a b", "", "ab", "", false, false},
   };
-  for (const Caso& c : casi) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.nome);
-    const Codici a = codici(c.treno_a, c.percorso_a);
-    const Codici b = codici(c.treno_b, c.percorso_b);
+    const Codes a = codici(c.treno_a, c.percorso_a);
+    const Codes b = codici(c.treno_b, c.percorso_b);
     EXPECT_EQ(a.og == b.og, c.og_uguale);
     EXPECT_EQ(a.st == b.st, c.st_uguale);
   }
@@ -91,15 +91,15 @@ TEST(CodiciGara, WhichNameChangesChangeTheCodes) {
 
 TEST(CodiciGara, LeaveTheCodeTextInRigaAndChangeNothingElse) {
   Model m = con_nomi("Treno", "LINEA");
-  m.griglia.dimensiona(10);
-  const auto stazioni_prima = m.stazioni.tutte();
+  m.griglia.resize(10);
+  const auto stazioni_prima = m.stazioni.all();
   const auto griglia_prima = m.griglia.celle();
   codice_gara_og(m);
   EXPECT_EQ(m.riga, "trenolinearrttvvzzsspphhffddbbmmllqq");
   m.riga.clear();
   codice_gara_st(m);
   EXPECT_EQ(m.riga, "trenolinearrttvvzzsspphhffddbbmmllqq");
-  EXPECT_EQ(m.stazioni.tutte(), stazioni_prima);
+  EXPECT_EQ(m.stazioni.all(), stazioni_prima);
   EXPECT_EQ(m.griglia.celle(), griglia_prima);
 }
 

@@ -24,16 +24,16 @@ using compiled_format::seed_points;
 // and to keep the peak memory low.
 class Blocco {
  public:
-  static constexpr size_t kDimensione = 256 << 10;
+  static constexpr size_t kSize = 256 << 10;
 
-  explicit Blocco(OutputFile& out) : out_(out), dati_(std::make_unique_for_overwrite<char[]>(kDimensione)) {}
+  explicit Blocco(OutputFile& out) : out_(out), dati_(std::make_unique_for_overwrite<char[]>(kSize)) {}
 
-  // Room for at least n bytes (n at most kDimensione).
-  char* spazio(size_t n) {
-    if (kDimensione - usati_ < n) svuota();
+  // Room for at least n bytes (n at most kSize).
+  char* space(size_t n) {
+    if (kSize - usati_ < n) svuota();
     return dati_.get() + usati_;
   }
-  size_t libero() const { return kDimensione - usati_; }
+  size_t libero() const { return kSize - usati_; }
   void avanza(size_t n) { usati_ += n; }
   void svuota() {
     if (usati_ != 0) out_.write({dati_.get(), usati_});
@@ -99,16 +99,16 @@ void append_stazione(std::string& out, const stazione& s) {
 
 // One coordinate: the seed as 16-bit integers, the computed points as
 // doubles, the rest empty. Which is which follows from the index alone.
-void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t punti) {
+void write_coordinate(Blocco& b, const double* v, int64_t calcolati, int64_t points) {
   int64_t m = 0;
   for (; m < std::min(calcolati, seed_points); ++m) {
-    char* p = b.spazio(integer_entry_bytes);
+    char* p = b.space(integer_entry_bytes);
     p = metti16(p, Variant::intero);
     metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v[m])));
     b.avanza(integer_entry_bytes);
   }
   while (m < calcolati) {
-    char* p = b.spazio(double_entry_bytes);
+    char* p = b.space(double_entry_bytes);
     const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / double_entry_bytes));
     // Unrolled: the loop's own counting was as many instructions as the entry.
 #pragma GCC unroll 8
@@ -119,30 +119,30 @@ void scrivi_coordinata(Blocco& b, const double* v, int64_t calcolati, int64_t pu
     b.avanza(static_cast<size_t>(n) * double_entry_bytes);
     m += n;
   }
-  while (m < punti) {
-    char* p = b.spazio(empty_entry_bytes);
-    const int64_t n = std::min<int64_t>(punti - m, static_cast<int64_t>(b.libero() / empty_entry_bytes));
+  while (m < points) {
+    char* p = b.space(empty_entry_bytes);
+    const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.libero() / empty_entry_bytes));
     std::memset(p, 0, static_cast<size_t>(n) * empty_entry_bytes);  // tag 0, no value
     b.avanza(static_cast<size_t>(n) * empty_entry_bytes);
     m += n;
   }
 }
 
-// The bytes scrivi_coordinata writes.
-int64_t dimensione_coordinata(int64_t calcolati, int64_t punti) {
+// The bytes write_coordinate writes.
+int64_t dimensione_coordinata(int64_t calcolati, int64_t points) {
   const int64_t interi = std::min(calcolati, seed_points);
   return interi * static_cast<int64_t>(integer_entry_bytes) + (calcolati - interi) * static_cast<int64_t>(double_entry_bytes) +
-         (punti - calcolati) * static_cast<int64_t>(empty_entry_bytes);
+         (points - calcolati) * static_cast<int64_t>(empty_entry_bytes);
 }
 
 // Memory for one coordinate of every computed point, given back at the end.
-class Coordinata {
+class Coordinate {
  public:
-  explicit Coordinata(int64_t punti)
-      : bytes_(static_cast<size_t>(punti) * sizeof(double)), v_(static_cast<double*>(mappa_coordinate(bytes_))) {}
-  ~Coordinata() { libera_coordinate(v_, bytes_); }
-  Coordinata(const Coordinata&) = delete;
-  Coordinata& operator=(const Coordinata&) = delete;
+  explicit Coordinate(int64_t points)
+      : bytes_(static_cast<size_t>(points) * sizeof(double)), v_(static_cast<double*>(map_coordinates(bytes_))) {}
+  ~Coordinate() { free_coordinates(v_, bytes_); }
+  Coordinate(const Coordinate&) = delete;
+  Coordinate& operator=(const Coordinate&) = delete;
   double* get() const { return v_; }
 
  private:
@@ -155,22 +155,22 @@ class Coordinata {
 // the point before) and its y kept for the second half. The plan's x is
 // never held, so half the memory of its coordinates is never asked for.
 void scrivi_calcolando(Blocco& b, const Planimetria& planimetria) {
-  const int64_t calcolati = planimetria.prossimo(), punti = planimetria.punti();
-  const int64_t pronti = planimetria.in_memoria();  // at least the seed
-  const double* const x = planimetria.x_in_memoria();
-  const double* const y = planimetria.y_in_memoria();
-  const Coordinata tutte_y(calcolati);
+  const int64_t calcolati = planimetria.next(), points = planimetria.points();
+  const int64_t pronti = planimetria.stored();  // at least the seed
+  const double* const x = planimetria.x_stored();
+  const double* const y = planimetria.y_stored();
+  const Coordinate tutte_y(calcolati);
   double* const ys = tutte_y.get();
   std::copy(y, y + pronti, ys);
 
-  scrivi_coordinata(b, x, pronti, pronti);
+  write_coordinate(b, x, pronti, pronti);
   double x2 = x[pronti - 2], x1 = x[pronti - 1], y2 = y[pronti - 2], y1 = y[pronti - 1];
   int64_t da = pronti;
-  for (const Tratto& t : planimetria.tratti_in_attesa()) {
+  for (const Stretch& t : planimetria.pending_stretches()) {
     while (da < t.fino) {
-      char* p = b.spazio(double_entry_bytes);
+      char* p = b.space(double_entry_bytes);
       const int64_t n = std::min<int64_t>(t.fino - da, static_cast<int64_t>(b.libero() / double_entry_bytes));
-      percorri_tratto(x2, x1, y2, y1, da, da + n, t.k, [&p, ys](int64_t i, double xi, double yi) {
+      walk_stretch(x2, x1, y2, y1, da, da + n, t.k, [&p, ys](int64_t i, double xi, double yi) {
         p = metti16(p, Variant::doppio);
         p = metti64(p, std::bit_cast<uint64_t>(xi));
         ys[i] = yi;
@@ -179,12 +179,12 @@ void scrivi_calcolando(Blocco& b, const Planimetria& planimetria) {
       da += n;
     }
   }
-  scrivi_coordinata(b, nullptr, 0, punti - calcolati);  // the empty x entries
-  scrivi_coordinata(b, ys, calcolati, punti);
+  write_coordinate(b, nullptr, 0, points - calcolati);  // the empty x entries
+  write_coordinate(b, ys, calcolati, points);
 }
 
 // Collects a structure's bytes in a string, for bytes_*.
-class InStringa : public OutputFile {
+class IntoString : public OutputFile {
  public:
   void write(std::string_view bytes) override { bytes_.append(bytes); }
   void commit() override {}
@@ -194,77 +194,77 @@ class InStringa : public OutputFile {
 
 }  // namespace
 
-void scrivi_griglia(const Griglia& griglia, OutputFile& out) {
+void write_grid(const Griglia& griglia, OutputFile& out) {
   out.reserve(griglia.celle().size() * cell_bytes);
   Blocco b(out);
   for (const cella& c : griglia.celle()) {
-    metti_cella(b.spazio(cell_bytes), c);
+    metti_cella(b.space(cell_bytes), c);
     b.avanza(cell_bytes);
   }
   b.svuota();
 }
 
-void scrivi_stazioni(const Stazioni& stazioni, OutputFile& out) {
+void write_stations(const Stazioni& stazioni, OutputFile& out) {
   // A few kilobytes: one string, one write.
   std::string bytes;
   bytes.reserve(compiled_format::rows * compiled_format::row_bytes);
-  for (const stazione& s : stazioni.tutte()) append_stazione(bytes, s);
+  for (const stazione& s : stazioni.all()) append_stazione(bytes, s);
   out.reserve(bytes.size());
   out.write(bytes);
 }
 
-void scrivi_planimetria(const Planimetria& planimetria, OutputFile& out) {
-  const int64_t calcolati = planimetria.prossimo();
-  out.reserve(2 * static_cast<uint64_t>(dimensione_coordinata(calcolati, planimetria.punti())));
+void write_plan(const Planimetria& planimetria, OutputFile& out) {
+  const int64_t calcolati = planimetria.next();
+  out.reserve(2 * static_cast<uint64_t>(dimensione_coordinata(calcolati, planimetria.points())));
   Blocco b(out);
-  if (planimetria.tratti_in_attesa().empty()) {
-    scrivi_coordinata(b, planimetria.tutti_x(), calcolati, planimetria.punti());
-    scrivi_coordinata(b, planimetria.tutti_y(), calcolati, planimetria.punti());
+  if (planimetria.pending_stretches().empty()) {
+    write_coordinate(b, planimetria.all_x(), calcolati, planimetria.points());
+    write_coordinate(b, planimetria.all_y(), calcolati, planimetria.points());
   } else {
     scrivi_calcolando(b, planimetria);
   }
   b.svuota();
 }
 
-std::string bytes_griglia(const Griglia& griglia) {
-  InStringa s;
-  scrivi_griglia(griglia, s);
+std::string grid_bytes(const Griglia& griglia) {
+  IntoString s;
+  write_grid(griglia, s);
   return std::move(s.bytes_);
 }
 
-std::string bytes_stazioni(const Stazioni& stazioni) {
-  InStringa s;
-  scrivi_stazioni(stazioni, s);
+std::string station_bytes(const Stazioni& stazioni) {
+  IntoString s;
+  write_stations(stazioni, s);
   return std::move(s.bytes_);
 }
 
-std::string bytes_planimetria(const Planimetria& planimetria) {
-  InStringa s;
-  scrivi_planimetria(planimetria, s);
+std::string plan_bytes(const Planimetria& planimetria) {
+  IntoString s;
+  write_plan(planimetria, s);
   return std::move(s.bytes_);
 }
 
-std::vector<std::string> scrivi_file_compilati(const Model& m, const FileNames& nomi, Files& files) {
+std::vector<std::string> write_compiled_files(const Model& m, const FileNames& names, Files& files) {
   // The three files are one set: each is written whole to its temporary
   // before any is put in place, so a failure while writing (a full disk, a
   // signal) leaves the old set as it was, never a new plan beside an old grid.
-  std::vector<std::string> scritti;
+  std::vector<std::string> written;
   std::vector<std::unique_ptr<OutputFile>> pronti;
   auto scrivi = [&](const std::string& path, auto&& contenuto) {
     auto out = files.create(path);
     contenuto(*out);
     out->finish();
     pronti.push_back(std::move(out));
-    scritti.push_back(path);
+    written.push_back(path);
   };
   if (m.con_planimetria != 0)
-    scrivi(nomi.planimetria, [&](OutputFile& out) { scrivi_planimetria(m.planimetria, out); });
-  scrivi(nomi.scenario, [&](OutputFile& out) { scrivi_stazioni(m.stazioni, out); });
-  scrivi(nomi.griglia, [&](OutputFile& out) { scrivi_griglia(m.griglia, out); });
+    scrivi(names.planimetria, [&](OutputFile& out) { write_plan(m.planimetria, out); });
+  scrivi(names.scenario, [&](OutputFile& out) { write_stations(m.stazioni, out); });
+  scrivi(names.griglia, [&](OutputFile& out) { write_grid(m.griglia, out); });
   // Put in place together: an interruption waits for the last rename.
   const SignalsHeld held;
   for (auto& out : pronti) out->commit();
-  return scritti;
+  return written;
 }
 
 }  // namespace compactor

@@ -18,7 +18,7 @@ std::string bytes(std::initializer_list<int> values) {
 
 TEST(GridFile, CellsAreFifteenLittleEndianBytesInMemberOrder) {
   Griglia g;
-  g.dimensiona(2);
+  g.resize(2);
   cella& c = g.at(1);
   c.tipo = 1;
   c.dato1 = 5121;
@@ -32,7 +32,7 @@ TEST(GridFile, CellsAreFifteenLittleEndianBytesInMemberOrder) {
   c.pendenza = 89;
   c.aderenza = 255;
 
-  const std::string file = bytes_griglia(g);
+  const std::string file = grid_bytes(g);
   ASSERT_EQ(file.size(), 3u * 15);
   EXPECT_EQ(file.substr(0, 15), std::string(15, '\0'));
   EXPECT_EQ(file.substr(15, 15),
@@ -61,7 +61,7 @@ TEST(ScenarioFile, RowsAreThirtyFourBytesPlusTheName) {
   r.orario = 43910;
   s.at(85).nome = "\xE0";  // one Windows-1252 byte
 
-  const std::string file = bytes_stazioni(s);
+  const std::string file = station_bytes(s);
   ASSERT_EQ(file.size(), 87u * 34 + 12 + 1);
   EXPECT_EQ(file.substr(0, 34), std::string(34, '\0')) << "a clear row is 34 zero bytes";
   const std::string row1 = file.substr(34, 46);
@@ -75,9 +75,9 @@ TEST(ScenarioFile, RowsAreThirtyFourBytesPlusTheName) {
 
 TEST(PlanFile, TagsFollowTheSeedTheComputedPointsAndTheEmptyTail) {
   Planimetria p;
-  p.dimensiona(4);  // entries 0..4 per coordinate
-  p.semina();
-  p.aggiungi(0.5, 2.0);
+  p.resize(4);  // entries 0..4 per coordinate
+  p.seed();
+  p.add(0.5, 2.0);
 
   const std::string x = bytes({2, 0, 0, 0,                                  // int 0
                                2, 0, 0, 0,                                  // int 0
@@ -87,101 +87,101 @@ TEST(PlanFile, TagsFollowTheSeedTheComputedPointsAndTheEmptyTail) {
                                2, 0, 1, 0,                                  // int 1
                                5, 0, 0, 0, 0, 0, 0, 0, 0, 0x40,             // 2.0
                                0, 0, 0, 0});
-  EXPECT_EQ(bytes_planimetria(p), x + y);
+  EXPECT_EQ(plan_bytes(p), x + y);
 }
 
 TEST(PlanFile, AnUnseededPlanIsAllEmptyAndAComplete341000MetrePlanHasTheKnownSize) {
   Planimetria p;
-  p.dimensiona(3);
-  EXPECT_EQ(bytes_planimetria(p), std::string(16, '\0'));
+  p.resize(3);
+  EXPECT_EQ(plan_bytes(p), std::string(16, '\0'));
 
   // Computed up to metri_totali - 2: each coordinate takes 10 * metri_totali - 18 bytes.
-  p.dimensiona(341000);
-  p.semina();
-  for (int64_t m = 2; m <= 341000 - 2; ++m) p.aggiungi(0.0, static_cast<double>(m));
-  EXPECT_EQ(bytes_planimetria(p).size(), 6819964u);
+  p.resize(341000);
+  p.seed();
+  for (int64_t m = 2; m <= 341000 - 2; ++m) p.add(0.0, static_cast<double>(m));
+  EXPECT_EQ(plan_bytes(p).size(), 6819964u);
 }
 
 // The loader's runs are computed by the writer as it lays out their
 // entries; the bytes must be those of the same plan computed first, with any
 // part already held, blocks of the writer crossed and runs merged.
 TEST(PlanFile, APlanComputedWhileWrittenHasTheBytesOfThePlanComputedFirst) {
-  struct Caso {
+  struct Case {
     const char* nome;
-    int32_t metri;
+    int32_t metres;
     std::vector<std::pair<int64_t, double>> tratti;
     int letti_dopo;  // runs after which a point is read (held from then on); -1 never
   };
-  const std::vector<Caso> casi = {
+  const std::vector<Case> cases = {
       {"straight_to_the_end", 1000, {{998, 0.0}}, -1},
       {"curves_and_straights_with_an_empty_tail", 1000, {{100, 0.0}, {250, 0.002}, {260, 0.002}, {700, -0.001}}, -1},
       {"a_part_held_before_the_rest", 1000, {{100, 0.0}, {250, 0.002}, {900, 0.0}}, 1},
       {"all_held", 1000, {{500, 0.003}}, 0},
       {"across_many_blocks", 200'000, {{50'000, 0.0}, {120'000, 0.0004}, {199'998, 0.0}}, -1},
   };
-  for (const Caso& c : casi) {
+  for (const Case& c : cases) {
     Planimetria scritta;
-    scritta.dimensiona(c.metri);
-    scritta.semina();
+    scritta.resize(c.metres);
+    scritta.seed();
     for (size_t i = 0; i < c.tratti.size(); ++i) {
-      scritta.prolunga_tratto(c.tratti[i].first, c.tratti[i].second);
+      scritta.extend_stretch(c.tratti[i].first, c.tratti[i].second);
       if (static_cast<int>(i) == c.letti_dopo) (void)scritta.x(2);
     }
     Planimetria calcolata = scritta;
     (void)calcolata.x(2);  // every point computed and held
-    ASSERT_TRUE(calcolata.tratti_in_attesa().empty()) << c.nome;
-    EXPECT_EQ(bytes_planimetria(scritta), bytes_planimetria(calcolata)) << c.nome;
+    ASSERT_TRUE(calcolata.pending_stretches().empty()) << c.nome;
+    EXPECT_EQ(plan_bytes(scritta), plan_bytes(calcolata)) << c.nome;
     // Writing computes nothing into the plan itself.
-    EXPECT_EQ(scritta.tratti_in_attesa().empty(), c.letti_dopo == static_cast<int>(c.tratti.size()) - 1) << c.nome;
+    EXPECT_EQ(scritta.pending_stretches().empty(), c.letti_dopo == static_cast<int>(c.tratti.size()) - 1) << c.nome;
     EXPECT_EQ(scritta.x(c.tratti.back().first), calcolata.x(c.tratti.back().first)) << c.nome;
   }
 }
 
 // Takes note of the space asked for ahead and of the bytes written.
-struct Conteggio : OutputFile {
-  void write(std::string_view bytes) override { scritti += bytes.size(); }
+struct Counter : OutputFile {
+  void write(std::string_view bytes) override { written += bytes.size(); }
   void reserve(uint64_t bytes) override { riservati = bytes; }
   void commit() override {}
-  uint64_t scritti = 0, riservati = 0;
+  uint64_t written = 0, riservati = 0;
 };
 
 TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
   // Unseeded, seeded only, partly and fully computed plans.
   for (int64_t calcolati : {-1, 0, 1, 500, 998}) {
     Planimetria p;
-    p.dimensiona(1000);
-    if (calcolati >= 0) p.semina();
-    for (int64_t m = 2; m < 2 + calcolati; ++m) p.aggiungi(1.5, static_cast<double>(m));
-    Conteggio c;
-    scrivi_planimetria(p, c);
-    EXPECT_EQ(c.riservati, c.scritti) << calcolati << " points computed";
+    p.resize(1000);
+    if (calcolati >= 0) p.seed();
+    for (int64_t m = 2; m < 2 + calcolati; ++m) p.add(1.5, static_cast<double>(m));
+    Counter c;
+    write_plan(p, c);
+    EXPECT_EQ(c.riservati, c.written) << calcolati << " points computed";
   }
   Griglia g;
-  g.dimensiona(6680);
-  Conteggio c;
-  scrivi_griglia(g, c);
-  EXPECT_EQ(c.riservati, c.scritti);
+  g.resize(6680);
+  Counter c;
+  write_grid(g, c);
+  EXPECT_EQ(c.riservati, c.written);
 }
 
 TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {
   testing::TempDir dir;
   Model m;
-  m.griglia.dimensiona(1);
-  m.planimetria.dimensiona(2);
-  const FileNames nomi = file_names(dir.path(), "R", "T 1");
+  m.griglia.resize(1);
+  m.planimetria.resize(2);
+  const FileNames names = file_names(dir.path(), "R", "T 1");
 
-  testing::put_file(nomi.griglia, std::string(1000, 'x'));
-  testing::put_file(nomi.planimetria, "old plan");
+  testing::put_file(names.griglia, std::string(1000, 'x'));
+  testing::put_file(names.planimetria, "old plan");
   m.con_planimetria = 0;
-  auto written = scrivi_file_compilati(m, nomi, real_files());
+  auto written = write_compiled_files(m, names, real_files());
   EXPECT_EQ(written, (std::vector<std::string>{dir / "R_T 1.sim", dir / "R_T 1.dat"}));
-  EXPECT_EQ(testing::file_text(nomi.planimetria), "old plan") << "without the plan its file is left alone";
-  EXPECT_EQ(testing::file_text(nomi.griglia), std::string(30, '\0')) << "no tail of the longer old file";
+  EXPECT_EQ(testing::file_text(names.planimetria), "old plan") << "without the plan its file is left alone";
+  EXPECT_EQ(testing::file_text(names.griglia), std::string(30, '\0')) << "no tail of the longer old file";
 
   m.con_planimetria = 1;
-  written = scrivi_file_compilati(m, nomi, real_files());
+  written = write_compiled_files(m, names, real_files());
   EXPECT_EQ(written.front(), dir / "R_linea.dat");
-  EXPECT_EQ(testing::file_text(nomi.planimetria), std::string(12, '\0'));
+  EXPECT_EQ(testing::file_text(names.planimetria), std::string(12, '\0'));
   EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"R_T 1.dat", "R_T 1.sim", "R_linea.dat"}));
 }
 

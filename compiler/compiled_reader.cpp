@@ -20,11 +20,11 @@ namespace layout = compiled_format;
 
 // Why a file is not what it claims to be; the public functions add the
 // "bad compiled file" prefix and, when they know it, the path.
-struct Difetto {
-  std::string perche;
+struct Defect {
+  std::string why;
 };
 
-[[noreturn]] void difetto(std::string perche) { throw Difetto{std::move(perche)}; }
+[[noreturn]] void difetto(std::string why) { throw Defect{std::move(why)}; }
 
 // Little-endian reads at a position the caller has already checked.
 class Byte {
@@ -38,7 +38,7 @@ class Byte {
   int16_t i16() { return static_cast<int16_t>(le(2)); }
   int32_t i32() { return static_cast<int32_t>(le(4)); }
   double f64() { return std::bit_cast<double>(le(8)); }
-  std::string testo(size_t n) {
+  std::string text(size_t n) {
     std::string t(b_.substr(pos_, n));
     pos_ += n;
     return t;
@@ -63,7 +63,7 @@ Griglia decodifica_griglia(std::string_view bytes) {
   if (celle > static_cast<size_t>(layout::most_cells))
     difetto(fmt::format("{} cells, more than the longest route has ({})", celle, layout::most_cells));
   Griglia g;
-  g.dimensiona(static_cast<int32_t>(celle - 1));
+  g.resize(static_cast<int32_t>(celle - 1));
   Byte in(bytes);
   for (size_t k = 0; k < celle; ++k) {
     cella& c = g.at(static_cast<int64_t>(k));
@@ -81,9 +81,9 @@ Griglia decodifica_griglia(std::string_view bytes) {
   }
   // A foreign file of the right length: every compile stamps cell 1 (a
   // grid of one cell has none).
-  if (g.contiene(layout::marked_cell) && g.at(layout::marked_cell).dato1 != marca_griglia)
+  if (g.contains(layout::marked_cell) && g.at(layout::marked_cell).dato1 != mark_grid)
     difetto(fmt::format("cell 1 holds {} where every compiled grid has the mark {}", g.at(layout::marked_cell).dato1,
-                        marca_griglia));
+                        mark_grid));
   return g;
 }
 
@@ -114,7 +114,7 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
     const size_t lunghezza = static_cast<size_t>(n);
     if (in.resta() < lunghezza + layout::row_bytes - layout::row_head_bytes)
       difetto(fmt::format("row {} claims a name of {} bytes but only {} bytes are left", r, n, in.resta()));
-    s.nome = in.testo(lunghezza);
+    s.nome = in.text(lunghezza);
     s.campo7 = in.i16();
     s.campo8 = in.i16();
     s.campo10 = in.i16();
@@ -128,9 +128,9 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
   }
   if (in.resta() != 0) difetto(fmt::format("{} bytes left over after the 87 rows", in.resta()));
   const stazione& marked = t.at(layout::marked_row);
-  if (marked.campo7 != marca_scenario)
+  if (marked.campo7 != mark_scenario)
     difetto(fmt::format("row 85 holds {} where every compiled scenario file has the mark {}", marked.campo7,
-                        marca_scenario));
+                        mark_scenario));
   // The weighted code is stamped from the names the file carries.
   const int32_t code = weighted_code(t.at(layout::train_name_row).nome, t.at(layout::route_name_row).nome);
   if (marked.orario != code)
@@ -141,23 +141,23 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
 
 // The shape of one coordinate of the plan: seeded or not, and how many
 // points were computed after the seed.
-struct Forma {
-  bool seminata = false;
+struct Shape {
+  bool seeded = false;
   size_t calcolati = 0;
-  bool operator==(const Forma&) const = default;
+  bool operator==(const Shape&) const = default;
 };
 
 // Tags of one coordinate must read 2, 2, then 5 ..., then 0 ...; a plan
 // that was never seeded is all 0.
-Forma forma(const std::vector<uint8_t>& tag, size_t da, size_t n, char coordinata) {
-  Forma f;
+Shape forma(const std::vector<uint8_t>& tag, size_t da, size_t n, char coordinata) {
+  Shape f;
   size_t m = 0;
   if (n > 0 && tag[da] != Variant::vuoto) {
     for (; m < layout::seed_points; ++m)
       if (m >= n || tag[da + m] != Variant::intero)
         difetto(fmt::format("{}({}) should be a seed point (tag 2), {}", coordinata, m,
                             m >= n ? "but the coordinate ends" : fmt::format("found tag {}", tag[da + m])));
-    f.seminata = true;
+    f.seeded = true;
     for (; m < n && tag[da + m] == Variant::doppio; ++m) ++f.calcolati;
   }
   for (; m < n; ++m)
@@ -196,15 +196,15 @@ Planimetria decodifica_planimetria(std::string_view bytes) {
   const size_t n = tag.size() / 2;
   if (n > static_cast<size_t>(layout::most_plan_entries))
     difetto(fmt::format("{} entries a coordinate, more than the longest route has", n));
-  const Forma fx = forma(tag, 0, n, 'x');
-  const Forma fy = forma(tag, n, n, 'y');
-  const auto points = [](const Forma& f) { return f.calcolati + (f.seminata ? layout::seed_points : 0); };
+  const Shape fx = forma(tag, 0, n, 'x');
+  const Shape fy = forma(tag, n, n, 'y');
+  const auto points = [](const Shape& f) { return f.calcolati + (f.seeded ? layout::seed_points : 0); };
   if (!(fx == fy))
     difetto(fmt::format("the x half has {} and the y half {} computed points", points(fx), points(fy)));
 
   Planimetria p;
-  p.dimensiona(static_cast<int32_t>(n - 1));
-  if (!fx.seminata) return p;
+  p.resize(static_cast<int32_t>(n - 1));
+  if (!fx.seeded) return p;
   // Offsets of the entries: the seed's integers, then the computed doubles,
   // then the empty entries; the y half starts at `meta`.
   const size_t seed = layout::seed_points * layout::integer_entry_bytes;
@@ -220,27 +220,27 @@ Planimetria decodifica_planimetria(std::string_view bytes) {
       difetto(fmt::format("the seed points are ({}, {}) and ({}, {}), not (0, 0) and (0, 1)", intero(0), intero(meta),
                           intero(layout::integer_entry_bytes), intero(meta + layout::integer_entry_bytes)));
   }
-  p.semina();
+  p.seed();
   for (size_t m = 0; m < fx.calcolati; ++m) {
     const size_t off = seed + layout::double_entry_bytes * m + layout::tag_bytes;
     Byte bx(bytes.substr(off, 8)), by(bytes.substr(meta + off, 8));
-    p.aggiungi(bx.f64(), by.f64());
+    p.add(bx.f64(), by.f64());
   }
   return p;
 }
 
 template <typename F>
-auto con_prefisso(const std::string& dove, F&& decodifica) {
+auto con_prefisso(const std::string& where, F&& decodifica) {
   try {
     return decodifica();
-  } catch (const Difetto& d) {
-    throw FileNonValido("bad compiled file: " + dove + d.perche);
+  } catch (const Defect& d) {
+    throw BadCompiledFile("bad compiled file: " + where + d.why);
   }
 }
 
 // The bad compiled file `path`, and why.
 [[noreturn]] void bad_file(const std::string& path, const std::string& why) {
-  throw FileNonValido("bad compiled file: " + path + ": " + why);
+  throw BadCompiledFile("bad compiled file: " + path + ": " + why);
 }
 
 bool finisce_con(const std::string& s, std::string_view fine) {
@@ -248,7 +248,7 @@ bool finisce_con(const std::string& s, std::string_view fine) {
   return cp1252_lower(std::string_view(s).substr(s.size() - fine.size())) == fine;
 }
 
-std::string nome_in(const fs::path& p) { return p.filename().string(); }
+std::string name_in(const fs::path& p) { return p.filename().string(); }
 
 // Names compared as a system that ignores letter case would find them.
 bool same_name(const std::string& a, const std::string& b) { return cp1252_lower(a) == cp1252_lower(b); }
@@ -258,13 +258,13 @@ bool same_name(const std::string& a, const std::string& b) { return cp1252_lower
 // grid holds the plain code of its names, and the files are named after
 // them. Without a scenario file the grid and the plan must still be of one
 // length.
-void check_agreement(const FileScenario& f, const ScenarioCompilato& s) {
-  if (!s.con_scenario) {
-    if (!s.con_griglia || !s.con_planimetria) return;
-    const int64_t metres = s.planimetria.punti() - 1;
+void check_agreement(const FileScenario& f, const CompiledScenario& s) {
+  if (!s.with_scenario) {
+    if (!s.with_grid || !s.con_planimetria) return;
+    const int64_t metres = s.planimetria.points() - 1;
     const int64_t cells = ultima_cella(metres) + 1;
-    if (s.griglia.dimensione() != cells)
-      bad_file(f.griglia, fmt::format("{} cells, but the plan in {} ({} m) calls for {}", s.griglia.dimensione(),
+    if (s.griglia.size() != cells)
+      bad_file(f.griglia, fmt::format("{} cells, but the plan in {} ({} m) calls for {}", s.griglia.size(),
                                       f.planimetria, metres, cells));
     return;
   }
@@ -276,17 +276,17 @@ void check_agreement(const FileScenario& f, const ScenarioCompilato& s) {
     bad_file(path, fmt::format("its name is not \"{}\", that of the names in {} ({})", cp1252_to_utf8(expected),
                                f.scenario, names_in_words(t)));
   };
-  if (!same_name(nome_in(f.scenario), rt + ".sim")) wrong_name(f.scenario, rt + ".sim");
+  if (!same_name(name_in(f.scenario), rt + ".sim")) wrong_name(f.scenario, rt + ".sim");
 
   const int64_t length = t.at(layout::route_length_row).fine;
   const int64_t metres = metri_del_percorso(length);
-  if (s.con_griglia) {
-    if (!same_name(nome_in(f.griglia), rt + ".dat")) wrong_name(f.griglia, rt + ".dat");
+  if (s.with_grid) {
+    if (!same_name(name_in(f.griglia), rt + ".dat")) wrong_name(f.griglia, rt + ".dat");
     const int64_t cells = ultima_cella(metres) + 1;
-    if (s.griglia.dimensione() != cells)
+    if (s.griglia.size() != cells)
       bad_file(f.griglia, fmt::format("{} cells, but the route length in {} ({} m) calls for {}",
-                                      s.griglia.dimensione(), f.scenario, length, std::max<int64_t>(cells, 0)));
-    if (s.griglia.contiene(layout::marked_cell)) {
+                                      s.griglia.size(), f.scenario, length, std::max<int64_t>(cells, 0)));
+    if (s.griglia.contains(layout::marked_cell)) {
       const int16_t code = plain_code(train, route);
       const int16_t stamped = s.griglia.at(layout::marked_cell).dato2;
       if (stamped != code)
@@ -295,40 +295,40 @@ void check_agreement(const FileScenario& f, const ScenarioCompilato& s) {
     }
   }
   if (s.con_planimetria) {
-    if (!same_name(nome_in(f.planimetria), route + "_linea.dat")) wrong_name(f.planimetria, route + "_linea.dat");
-    if (s.planimetria.punti() != metres + 1)
+    if (!same_name(name_in(f.planimetria), route + "_linea.dat")) wrong_name(f.planimetria, route + "_linea.dat");
+    if (s.planimetria.points() != metres + 1)
       bad_file(f.planimetria, fmt::format("{} entries a coordinate, but the route length in {} ({} m) calls for {}",
-                                          s.planimetria.punti(), f.scenario, length, std::max<int64_t>(metres + 1, 0)));
+                                          s.planimetria.points(), f.scenario, length, std::max<int64_t>(metres + 1, 0)));
   }
 }
 
 }  // namespace
 
-TipoFile tipo_da_nome(const std::string& path) {
-  const std::string nome = nome_in(path);
-  if (finisce_con(nome, "_linea.dat")) return TipoFile::planimetria;
-  if (finisce_con(nome, ".sim")) return TipoFile::scenario;
-  if (finisce_con(nome, ".dat")) return TipoFile::griglia;
+FileKind kind_from_name(const std::string& path) {
+  const std::string nome = name_in(path);
+  if (finisce_con(nome, "_linea.dat")) return FileKind::planimetria;
+  if (finisce_con(nome, ".sim")) return FileKind::scenario;
+  if (finisce_con(nome, ".dat")) return FileKind::griglia;
   bad_file(path, "the name ends in neither .sim (scenario), _linea.dat (plan) nor .dat (grid)");
 }
 
-Griglia leggi_griglia(std::string_view bytes) {
+Griglia read_grid(std::string_view bytes) {
   return con_prefisso("", [&] { return decodifica_griglia(bytes); });
 }
 
-Stazioni leggi_stazioni(std::string_view bytes) {
+Stazioni read_stations(std::string_view bytes) {
   return con_prefisso("", [&] { return decodifica_stazioni(bytes); });
 }
 
-Planimetria leggi_planimetria(std::string_view bytes) {
+Planimetria read_plan(std::string_view bytes) {
   return con_prefisso("", [&] { return decodifica_planimetria(bytes); });
 }
 
-FileCompilato leggi_file(const std::string& path, Files& files) {
-  FileCompilato f;
-  f.tipo = tipo_da_nome(path);
-  const int64_t largest = f.tipo == TipoFile::griglia    ? layout::largest_grid_file
-                          : f.tipo == TipoFile::scenario ? layout::largest_scenario_file
+CompiledFile read_file(const std::string& path, Files& files) {
+  CompiledFile f;
+  f.tipo = kind_from_name(path);
+  const int64_t largest = f.tipo == FileKind::griglia    ? layout::largest_grid_file
+                          : f.tipo == FileKind::scenario ? layout::largest_scenario_file
                                                          : layout::largest_plan_file;
   // One byte more than the largest file tells a file that is too long.
   const std::string bytes = files.read_at_most(path, static_cast<uint64_t>(largest) + 1);
@@ -336,37 +336,37 @@ FileCompilato leggi_file(const std::string& path, Files& files) {
     if (bytes.size() > static_cast<size_t>(largest))
       difetto(fmt::format("more than {} bytes, longer than any compiled file of its kind", largest));
     switch (f.tipo) {
-      case TipoFile::griglia: f.griglia = decodifica_griglia(bytes); break;
-      case TipoFile::scenario: f.stazioni = decodifica_stazioni(bytes); break;
-      case TipoFile::planimetria: f.planimetria = decodifica_planimetria(bytes); break;
+      case FileKind::griglia: f.griglia = decodifica_griglia(bytes); break;
+      case FileKind::scenario: f.stazioni = decodifica_stazioni(bytes); break;
+      case FileKind::planimetria: f.planimetria = decodifica_planimetria(bytes); break;
     }
     return 0;
   });
   return f;
 }
 
-std::vector<FileScenario> scenari_in(const std::string& cartella, const std::string& percorso,
+std::vector<FileScenario> scenarios_in(const std::string& folder, const std::string& percorso,
                                      const std::string& treno, Files& files) {
-  const auto percorso_di = [&](const std::string& r) { return r.empty() ? std::string() : cartella + "/" + r + "_linea.dat"; };
+  const auto percorso_di = [&](const std::string& r) { return r.empty() ? std::string() : folder + "/" + r + "_linea.dat"; };
   if (!percorso.empty() && !treno.empty()) {
     const std::string rt = percorso + "_" + treno;
-    return {{rt, percorso_di(percorso), cartella + "/" + rt + ".sim", cartella + "/" + rt + ".dat"}};
+    return {{rt, percorso_di(percorso), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"}};
   }
 
-  std::set<std::string> nomi;  // R_T of every .sim and grid .dat
+  std::set<std::string> names;  // R_T of every .sim and grid .dat
   std::vector<std::string> percorsi;  // R of every plan file
-  for (const std::string& nome : files.list(cartella)) {
+  for (const std::string& nome : files.list(folder)) {
     if (nome.size() > 10 && nome.ends_with("_linea.dat")) {
       percorsi.push_back(nome.substr(0, nome.size() - 10));
     } else if (nome.size() > 4 && (nome.ends_with(".sim") || nome.ends_with(".dat"))) {
       const std::string rt = nome.substr(0, nome.size() - 4);
       // A scenario's names are R_T: other .dat files are not ours.
-      if (rt.find('_') != std::string::npos) nomi.insert(rt);
+      if (rt.find('_') != std::string::npos) names.insert(rt);
     }
   }
 
   std::vector<FileScenario> trovati;
-  for (const std::string& rt : nomi) {
+  for (const std::string& rt : names) {
     if (!percorso.empty() && !rt.starts_with(percorso + "_")) continue;
     if (!treno.empty() && !rt.ends_with("_" + treno)) continue;
     // The route is the longest R with a plan file such that the name is R_T.
@@ -375,7 +375,7 @@ std::vector<FileScenario> scenari_in(const std::string& cartella, const std::str
       for (const std::string& candidato : percorsi)
         if (rt.size() > candidato.size() + 1 && rt.starts_with(candidato + "_") && candidato.size() > r.size())
           r = candidato;
-    trovati.push_back({rt, percorso_di(r), cartella + "/" + rt + ".sim", cartella + "/" + rt + ".dat"});
+    trovati.push_back({rt, percorso_di(r), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"});
   }
   return trovati;
 }
@@ -386,11 +386,11 @@ FileScenario existing_files(FileScenario f, Files& files) {
   return f;
 }
 
-ScenarioCompilato leggi_scenario(const FileScenario& f, Files& files) {
-  ScenarioCompilato s;
-  if ((s.con_scenario = !f.scenario.empty())) s.stazioni = leggi_file(f.scenario, files).stazioni;
-  if ((s.con_griglia = !f.griglia.empty())) s.griglia = leggi_file(f.griglia, files).griglia;
-  if ((s.con_planimetria = !f.planimetria.empty())) s.planimetria = leggi_file(f.planimetria, files).planimetria;
+CompiledScenario read_scenario(const FileScenario& f, Files& files) {
+  CompiledScenario s;
+  if ((s.with_scenario = !f.scenario.empty())) s.stazioni = read_file(f.scenario, files).stazioni;
+  if ((s.with_grid = !f.griglia.empty())) s.griglia = read_file(f.griglia, files).griglia;
+  if ((s.con_planimetria = !f.planimetria.empty())) s.planimetria = read_file(f.planimetria, files).planimetria;
   check_agreement(f, s);
   return s;
 }

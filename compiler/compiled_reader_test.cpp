@@ -21,7 +21,7 @@ using testing::TempDir;
 
 Griglia griglia_di_prova() {
   Griglia g;
-  g.dimensiona(6);
+  g.resize(6);
   g.at(1) = {.tipo = 0, .dato1 = 5121, .dato2 = 2622};  // the plain code of "T 1" and "R"
   g.at(3) = {1, 42, 11, -1, 8, 101, 0, 2, 24, 95, 255};
   g.at(4) = {.tipo = 14, .dato1 = 80, .dato2 = -32768, .dato4 = 32767, .preavviso = 81};
@@ -48,24 +48,24 @@ Stazioni stazioni_di_prova() {
   return t;
 }
 
-// A plan of 0..metri metres with `calcolati` points after the seed; -1
+// A plan of 0..metres metres with `calcolati` points after the seed; -1
 // leaves it unseeded.
-Planimetria planimetria_di_prova(int32_t metri, int calcolati) {
+Planimetria planimetria_di_prova(int32_t metres, int calcolati) {
   Planimetria p;
-  p.dimensiona(metri);
+  p.resize(metres);
   if (calcolati < 0) return p;
-  p.semina();
-  for (int i = 0; i < calcolati; ++i) p.aggiungi(0.25 * i - 1e-9, 2.0 + i * 1.000001);
+  p.seed();
+  for (int i = 0; i < calcolati; ++i) p.add(0.25 * i - 1e-9, 2.0 + i * 1.000001);
   return p;
 }
 
 void EXPECT_STESSA_PLANIMETRIA(const Planimetria& a, const Planimetria& b) {
-  ASSERT_EQ(a.punti(), b.punti());
-  EXPECT_EQ(a.seminata(), b.seminata());
-  EXPECT_EQ(a.prossimo(), b.prossimo());
-  for (int64_t m = 0; m < a.punti(); ++m)
+  ASSERT_EQ(a.points(), b.points());
+  EXPECT_EQ(a.seeded(), b.seeded());
+  EXPECT_EQ(a.next(), b.next());
+  for (int64_t m = 0; m < a.points(); ++m)
     for (int c = 0; c < 2; ++c) {
-      const Variant va = a.voce(m, c), vb = b.voce(m, c);
+      const Variant va = a.entry(m, c), vb = b.entry(m, c);
       EXPECT_EQ(va.tag, vb.tag) << m << "," << c;
       EXPECT_EQ(va.numero(), vb.numero()) << m << "," << c;
     }
@@ -73,20 +73,20 @@ void EXPECT_STESSA_PLANIMETRIA(const Planimetria& a, const Planimetria& b) {
 
 TEST(CompiledReader, GridAndStationsComeBackAsTheyWereWritten) {
   const Griglia g = griglia_di_prova();
-  EXPECT_EQ(leggi_griglia(bytes_griglia(g)).celle(), g.celle());
+  EXPECT_EQ(read_grid(grid_bytes(g)).celle(), g.celle());
   const Stazioni t = stazioni_di_prova();
-  EXPECT_EQ(leggi_stazioni(bytes_stazioni(t)).tutte(), t.tutte());
+  EXPECT_EQ(read_stations(station_bytes(t)).all(), t.all());
 }
 
 TEST(CompiledReader, PlansOfEveryShapeComeBackAsTheyWereWritten) {
   const struct {
-    int32_t metri;
+    int32_t metres;
     int calcolati;
-  } casi[] = {{9, -1}, {9, 0}, {9, 5}, {9, 8}, {1, 0}, {0, -1}};
-  for (const auto& c : casi) {
-    SCOPED_TRACE(::testing::Message() << c.metri << " m, " << c.calcolati << " computed");
-    const Planimetria p = planimetria_di_prova(c.metri, c.calcolati);
-    EXPECT_STESSA_PLANIMETRIA(leggi_planimetria(bytes_planimetria(p)), p);
+  } cases[] = {{9, -1}, {9, 0}, {9, 5}, {9, 8}, {1, 0}, {0, -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.metres << " m, " << c.calcolati << " computed");
+    const Planimetria p = planimetria_di_prova(c.metres, c.calcolati);
+    EXPECT_STESSA_PLANIMETRIA(read_plan(plan_bytes(p)), p);
   }
 }
 
@@ -104,15 +104,15 @@ std::string planimetria_a_mano(const std::vector<int>& x, const std::vector<int>
   return out;
 }
 
-struct FileRotto {
+struct BrokenFile {
   const char* caso;
-  TipoFile tipo;
+  FileKind tipo;
   std::string bytes;
-  const char* perche;
+  const char* why;
 };
 
 std::string con_lunghezza_nome(int16_t n) {
-  std::string b = bytes_stazioni(stazioni_di_prova());
+  std::string b = station_bytes(stazioni_di_prova());
   b[14] = static_cast<char>(n & 0xFF);
   b[15] = static_cast<char>((n >> 8) & 0xFF);
   return b;
@@ -133,122 +133,122 @@ std::string griglia_casuale() {
 std::string stazioni_con(void (*cambia)(Stazioni&)) {
   Stazioni t = stazioni_di_prova();
   cambia(t);
-  return bytes_stazioni(t);
+  return station_bytes(t);
 }
 
-std::vector<FileRotto> file_rotti() {
-  const std::string griglia = bytes_griglia(griglia_di_prova());
-  const std::string stazioni = bytes_stazioni(stazioni_di_prova());
-  const std::string pianta = bytes_planimetria(planimetria_di_prova(9, 5));
-  const std::string testo = "[generale]\r\nlunghezza percorso,    10000\r\n[fine]\r\n";
+std::vector<BrokenFile> file_rotti() {
+  const std::string griglia = grid_bytes(griglia_di_prova());
+  const std::string stazioni = station_bytes(stazioni_di_prova());
+  const std::string pianta = plan_bytes(planimetria_di_prova(9, 5));
+  const std::string text = "[generale]\r\nlunghezza percorso,    10000\r\n[fine]\r\n";
   return {
-      {"grid truncated by one byte", TipoFile::griglia, griglia.substr(0, griglia.size() - 1), "15-byte cells"},
-      {"grid one byte too long", TipoFile::griglia, griglia + '\0', "15-byte cells"},
-      {"empty grid", TipoFile::griglia, "", "empty"},
-      {"grid longer than the longest route", TipoFile::griglia, std::string(20142 * 15, '\0'), "longest route"},
-      {"grid without its mark", TipoFile::griglia, std::string(3 * 15, '\0'), "cell 1 holds 0"},
-      {"random bytes as a grid", TipoFile::griglia, griglia_casuale(), "where every compiled grid has the mark 5121"},
-      {"scenario without its mark", TipoFile::scenario, bytes_stazioni(Stazioni{}), "row 85 holds 0"},
-      {"scenario with another code", TipoFile::scenario, stazioni_con([](Stazioni& t) { t.at(85).orario += 1; }),
+      {"grid truncated by one byte", FileKind::griglia, griglia.substr(0, griglia.size() - 1), "15-byte cells"},
+      {"grid one byte too long", FileKind::griglia, griglia + '\0', "15-byte cells"},
+      {"empty grid", FileKind::griglia, "", "empty"},
+      {"grid longer than the longest route", FileKind::griglia, std::string(20142 * 15, '\0'), "longest route"},
+      {"grid without its mark", FileKind::griglia, std::string(3 * 15, '\0'), "cell 1 holds 0"},
+      {"random bytes as a grid", FileKind::griglia, griglia_casuale(), "where every compiled grid has the mark 5121"},
+      {"scenario without its mark", FileKind::scenario, station_bytes(Stazioni{}), "row 85 holds 0"},
+      {"scenario with another code", FileKind::scenario, stazioni_con([](Stazioni& t) { t.at(85).orario += 1; }),
        "row 85 holds the code 34652 where the names it carries (route \"R\", train \"T 1\") give 34651"},
-      {"scenario with another train name", TipoFile::scenario,
+      {"scenario with another train name", FileKind::scenario,
        stazioni_con([](Stazioni& t) { t.at(86).nome = "T 2"; }), "(route \"R\", train \"T 2\") give 34654"},
-      {"scenario truncated by one byte", TipoFile::scenario, stazioni.substr(0, stazioni.size() - 1), "row 86"},
-      {"scenario cut inside a row's head", TipoFile::scenario, stazioni.substr(0, 34 + 44 + 5), "ends inside row 2"},
-      {"scenario one byte too long", TipoFile::scenario, stazioni + 'x', "1 bytes left over"},
-      {"scenario with a negative name length", TipoFile::scenario, con_lunghezza_nome(-2), "negative length -2"},
-      {"scenario with an oversized name length", TipoFile::scenario, con_lunghezza_nome(32767), "32767 bytes"},
-      {"text as a scenario", TipoFile::scenario, testo, "row 0"},
-      {"empty scenario", TipoFile::scenario, "", "ends inside row 0"},
-      {"plan truncated by one byte", TipoFile::planimetria, pianta.substr(0, pianta.size() - 1), "ends inside"},
-      {"plan one byte too long", TipoFile::planimetria, pianta + '\0', "ends inside the tag"},
-      {"text as a plan", TipoFile::planimetria, testo, "unknown tag"},
-      {"empty plan", TipoFile::planimetria, "", "empty"},
-      {"unknown tag", TipoFile::planimetria, planimetria_a_mano({2, 2, 3, 0}, {2, 2, 5, 0}), "unknown tag 3"},
-      {"odd number of entries", TipoFile::planimetria, planimetria_a_mano({2, 2, 5}, {2, 2, 5, 0}), "equal length"},
-      {"halves of different shape", TipoFile::planimetria, planimetria_a_mano({2, 2, 5, 5, 0}, {2, 2, 5, 0, 0}),
+      {"scenario truncated by one byte", FileKind::scenario, stazioni.substr(0, stazioni.size() - 1), "row 86"},
+      {"scenario cut inside a row's head", FileKind::scenario, stazioni.substr(0, 34 + 44 + 5), "ends inside row 2"},
+      {"scenario one byte too long", FileKind::scenario, stazioni + 'x', "1 bytes left over"},
+      {"scenario with a negative name length", FileKind::scenario, con_lunghezza_nome(-2), "negative length -2"},
+      {"scenario with an oversized name length", FileKind::scenario, con_lunghezza_nome(32767), "32767 bytes"},
+      {"text as a scenario", FileKind::scenario, text, "row 0"},
+      {"empty scenario", FileKind::scenario, "", "ends inside row 0"},
+      {"plan truncated by one byte", FileKind::planimetria, pianta.substr(0, pianta.size() - 1), "ends inside"},
+      {"plan one byte too long", FileKind::planimetria, pianta + '\0', "ends inside the tag"},
+      {"text as a plan", FileKind::planimetria, text, "unknown tag"},
+      {"empty plan", FileKind::planimetria, "", "empty"},
+      {"unknown tag", FileKind::planimetria, planimetria_a_mano({2, 2, 3, 0}, {2, 2, 5, 0}), "unknown tag 3"},
+      {"odd number of entries", FileKind::planimetria, planimetria_a_mano({2, 2, 5}, {2, 2, 5, 0}), "equal length"},
+      {"halves of different shape", FileKind::planimetria, planimetria_a_mano({2, 2, 5, 5, 0}, {2, 2, 5, 0, 0}),
        "x half has 4 and the y half 3"},
-      {"a computed point after an empty entry", TipoFile::planimetria,
+      {"a computed point after an empty entry", FileKind::planimetria,
        planimetria_a_mano({2, 2, 5, 0, 5}, {2, 2, 5, 0, 5}), "x(4) has tag 5"},
-      {"one seed point only", TipoFile::planimetria, planimetria_a_mano({2, 5, 0}, {2, 5, 0}), "x(1) should be a seed"},
-      {"a seed point out of place", TipoFile::planimetria, planimetria_a_mano({5, 2, 2}, {5, 2, 2}),
+      {"one seed point only", FileKind::planimetria, planimetria_a_mano({2, 5, 0}, {2, 5, 0}), "x(1) should be a seed"},
+      {"a seed point out of place", FileKind::planimetria, planimetria_a_mano({5, 2, 2}, {5, 2, 2}),
        "x(0) should be a seed"},
-      {"seed points elsewhere", TipoFile::planimetria, planimetria_a_mano({2, 2, 0}, {2, 2, 0}, 7), "(0, 7)"},
+      {"seed points elsewhere", FileKind::planimetria, planimetria_a_mano({2, 2, 0}, {2, 2, 0}, 7), "(0, 7)"},
   };
 }
 
 TEST(CompiledReader, TruncatedForeignAndInconsistentBytesAreABadCompiledFile) {
-  for (const FileRotto& f : file_rotti()) {
+  for (const BrokenFile& f : file_rotti()) {
     SCOPED_TRACE(f.caso);
     try {
       switch (f.tipo) {
-        case TipoFile::griglia: leggi_griglia(f.bytes); break;
-        case TipoFile::scenario: leggi_stazioni(f.bytes); break;
-        case TipoFile::planimetria: leggi_planimetria(f.bytes); break;
+        case FileKind::griglia: read_grid(f.bytes); break;
+        case FileKind::scenario: read_stations(f.bytes); break;
+        case FileKind::planimetria: read_plan(f.bytes); break;
       }
       ADD_FAILURE() << "accepted";
-    } catch (const FileNonValido& e) {
+    } catch (const BadCompiledFile& e) {
       EXPECT_THAT(e.what(), HasSubstr("bad compiled file: "));
-      EXPECT_THAT(e.what(), HasSubstr(f.perche));
+      EXPECT_THAT(e.what(), HasSubstr(f.why));
     }
   }
 }
 
 TEST(CompiledReader, AFileIsReadByTheKindItsNameSays) {
-  EXPECT_EQ(tipo_da_nome("d/R_linea.dat"), TipoFile::planimetria);
-  EXPECT_EQ(tipo_da_nome("d/R_T 1.sim"), TipoFile::scenario);
-  EXPECT_EQ(tipo_da_nome("R_T.DAT"), TipoFile::griglia);
-  EXPECT_THROW(tipo_da_nome("R_linea.txt"), FileNonValido);
+  EXPECT_EQ(kind_from_name("d/R_linea.dat"), FileKind::planimetria);
+  EXPECT_EQ(kind_from_name("d/R_T 1.sim"), FileKind::scenario);
+  EXPECT_EQ(kind_from_name("R_T.DAT"), FileKind::griglia);
+  EXPECT_THROW(kind_from_name("R_linea.txt"), BadCompiledFile);
 
   TempDir dir;
-  testing::put_file(dir / "R_T.dat", bytes_griglia(griglia_di_prova()));
-  testing::put_file(dir / "R_T.sim", bytes_stazioni(stazioni_di_prova()));
-  testing::put_file(dir / "R_linea.dat", bytes_planimetria(planimetria_di_prova(9, 5)));
+  testing::put_file(dir / "R_T.dat", grid_bytes(griglia_di_prova()));
+  testing::put_file(dir / "R_T.sim", station_bytes(stazioni_di_prova()));
+  testing::put_file(dir / "R_linea.dat", plan_bytes(planimetria_di_prova(9, 5)));
   Files& files = real_files();
-  EXPECT_EQ(leggi_file(dir / "R_T.dat", files).griglia.dimensione(), 7);
-  EXPECT_EQ(leggi_file(dir / "R_T.sim", files).stazioni.at(85).orario, 34651);
-  EXPECT_EQ(leggi_file(dir / "R_linea.dat", files).planimetria.prossimo(), 7);
+  EXPECT_EQ(read_file(dir / "R_T.dat", files).griglia.size(), 7);
+  EXPECT_EQ(read_file(dir / "R_T.sim", files).stazioni.at(85).orario, 34651);
+  EXPECT_EQ(read_file(dir / "R_linea.dat", files).planimetria.next(), 7);
 
   // The grid's bytes under a plan's name are no plan; the message names the file.
   std::filesystem::copy_file(dir / "R_T.dat", dir / "S_linea.dat");
-  EXPECT_THAT([&] { leggi_file(dir / "S_linea.dat", files); },
-              ::testing::ThrowsMessage<FileNonValido>(HasSubstr("bad compiled file: " + (dir / "S_linea.dat") + ": ")));
+  EXPECT_THAT([&] { read_file(dir / "S_linea.dat", files); },
+              ::testing::ThrowsMessage<BadCompiledFile>(HasSubstr("bad compiled file: " + (dir / "S_linea.dat") + ": ")));
   // A file that cannot be read is the file layer's failure, not a bad file.
-  EXPECT_THAT([&] { leggi_file(dir / "missing.sim", files); },
+  EXPECT_THAT([&] { read_file(dir / "missing.sim", files); },
               ::testing::ThrowsMessage<PlatformError>(HasSubstr("No such file")));
   std::filesystem::create_directory(dir / "dir.dat");
-  EXPECT_THROW(leggi_file(dir / "dir.dat", files), PlatformError);
+  EXPECT_THROW(read_file(dir / "dir.dat", files), PlatformError);
   // A file far beyond any compiled file is refused before it is read.
   std::filesystem::resize_file(dir / "R_T.dat", 1ull << 32);
-  EXPECT_THAT([&] { leggi_file(dir / "R_T.dat", files); },
-              ::testing::ThrowsMessage<FileNonValido>(HasSubstr("longer than")));
+  EXPECT_THAT([&] { read_file(dir / "R_T.dat", files); },
+              ::testing::ThrowsMessage<BadCompiledFile>(HasSubstr("longer than")));
 }
 
 // The limits are those of the longest route the loader takes: its grid and
 // plan are read, one cell or entry more is not.
 TEST(CompiledReader, TheLargestFilesAreThoseOfTheLongestRoute) {
   namespace layout = compiled_format;
-  const int64_t metri = metri_del_percorso(layout::longest_route_m);
-  EXPECT_EQ(layout::most_cells, ultima_cella(metri) + 1);
-  EXPECT_EQ(layout::most_plan_entries, metri + 1);
+  const int64_t metres = metri_del_percorso(layout::longest_route_m);
+  EXPECT_EQ(layout::most_cells, ultima_cella(metres) + 1);
+  EXPECT_EQ(layout::most_plan_entries, metres + 1);
 
   Griglia g;
-  g.dimensiona(static_cast<int32_t>(ultima_cella(metri)));
-  g.at(1).dato1 = marca_griglia;
-  const std::string griglia = bytes_griglia(g);
+  g.resize(static_cast<int32_t>(ultima_cella(metres)));
+  g.at(1).dato1 = mark_grid;
+  const std::string griglia = grid_bytes(g);
   EXPECT_EQ(static_cast<int64_t>(griglia.size()), layout::largest_grid_file);
-  EXPECT_EQ(leggi_griglia(griglia).dimensione(), layout::most_cells);
+  EXPECT_EQ(read_grid(griglia).size(), layout::most_cells);
 
   // Every entry computed: the plan file at its largest.
   Planimetria p;
-  p.dimensiona(static_cast<int32_t>(metri));
-  p.semina();
-  p.prolunga(metri, [](double* x, double* y, int64_t da, int64_t a) {
+  p.resize(static_cast<int32_t>(metres));
+  p.seed();
+  p.extend(metres, [](double* x, double* y, int64_t da, int64_t a) {
     for (int64_t m = da; m < a; ++m) x[m] = y[m] = static_cast<double>(m);
   });
-  const std::string pianta = bytes_planimetria(p);
+  const std::string pianta = plan_bytes(p);
   EXPECT_EQ(static_cast<int64_t>(pianta.size()), layout::largest_plan_file);
-  EXPECT_EQ(leggi_planimetria(pianta).prossimo(), layout::most_plan_entries);
+  EXPECT_EQ(read_plan(pianta).next(), layout::most_plan_entries);
 
   Stazioni t = stazioni_di_prova();
   for (int r = 1; r <= 80; ++r) t.at(r).nome = std::string(testo_massimo, 'x');
@@ -256,9 +256,9 @@ TEST(CompiledReader, TheLargestFilesAreThoseOfTheLongestRoute) {
   t.at(86).nome = std::string(testo_massimo, 't');
   t.at(85).orario = weighted_code(t.at(86).nome, t.at(85).nome);
   for (const int r : {0, 81, 82, 83, 84}) t.at(r).nome = std::string(testo_massimo, 'y');
-  const std::string stazioni = bytes_stazioni(t);
+  const std::string stazioni = station_bytes(t);
   EXPECT_EQ(static_cast<int64_t>(stazioni.size()), layout::largest_scenario_file);
-  EXPECT_EQ(leggi_stazioni(stazioni).tutte(), t.tutte());
+  EXPECT_EQ(read_stations(stazioni).all(), t.all());
 }
 
 TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
@@ -268,7 +268,7 @@ TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
   std::filesystem::create_directory(dir / "X_Y.sim");
   Files& files = real_files();
 
-  const auto tutti = scenari_in(dir.path(), "", "", files);
+  const auto tutti = scenarios_in(dir.path(), "", "", files);
   ASSERT_EQ(tutti.size(), 2u);
   EXPECT_EQ(tutti[0].nome, "A_B_T");
   EXPECT_EQ(tutti[0].planimetria, dir / "A_B_linea.dat") << "the longest route name with a plan file";
@@ -277,122 +277,122 @@ TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
   EXPECT_EQ(tutti[1].planimetria, dir / "A_linea.dat");
   EXPECT_EQ(tutti[1].scenario, dir / "A_U.sim");
 
-  const auto u = scenari_in(dir.path(), "", "U", files);
+  const auto u = scenarios_in(dir.path(), "", "U", files);
   ASSERT_EQ(u.size(), 1u);
   EXPECT_EQ(u[0].nome, "A_U");
-  EXPECT_EQ(scenari_in(dir.path(), "A_B", "", files).size(), 1u);
-  const auto chiesto = scenari_in(dir.path(), "Z", "Q", files);
+  EXPECT_EQ(scenarios_in(dir.path(), "A_B", "", files).size(), 1u);
+  const auto chiesto = scenarios_in(dir.path(), "Z", "Q", files);
   ASSERT_EQ(chiesto.size(), 1u) << "named outright, whether or not it exists";
   EXPECT_EQ(chiesto[0].scenario, dir / "Z_Q.sim");
   EXPECT_EQ(chiesto[0].planimetria, dir / "Z_linea.dat");
 
-  EXPECT_THAT([&] { scenari_in(dir / "nowhere", "", "", files); },
+  EXPECT_THAT([&] { scenarios_in(dir / "nowhere", "", "", files); },
               ::testing::ThrowsMessage<PlatformError>(HasSubstr("cannot list: No such file")));
 }
 
 // The three files of the scenario R / "T 1" in memory, the one that
 // stazioni_di_prova names.
-struct Insieme {
+struct FileSet {
   MemoryFiles files;
-  FileScenario nomi{"R_T 1", "d/R_linea.dat", "d/R_T 1.sim", "d/R_T 1.dat"};
-  Insieme() {
-    files.metti(nomi.scenario, bytes_stazioni(stazioni_di_prova()));
-    files.metti(nomi.griglia, bytes_griglia(griglia_di_prova()));
-    files.metti(nomi.planimetria, bytes_planimetria(planimetria_di_prova(300, 5)));
+  FileScenario names{"R_T 1", "d/R_linea.dat", "d/R_T 1.sim", "d/R_T 1.dat"};
+  FileSet() {
+    files.put(names.scenario, station_bytes(stazioni_di_prova()));
+    files.put(names.griglia, grid_bytes(griglia_di_prova()));
+    files.put(names.planimetria, plan_bytes(planimetria_di_prova(300, 5)));
   }
 };
 
 TEST(CompiledReader, AScenarioReadsTheFilesItHasAndNotesTheOthers) {
-  Insieme i;
-  i.files.remove(i.nomi.planimetria);
-  const FileScenario presenti = existing_files(i.nomi, i.files);
+  FileSet i;
+  i.files.remove(i.names.planimetria);
+  const FileScenario presenti = existing_files(i.names, i.files);
   EXPECT_EQ(presenti.planimetria, "");
-  EXPECT_EQ(presenti.griglia, i.nomi.griglia);
-  const ScenarioCompilato s = leggi_scenario(presenti, i.files);
-  EXPECT_TRUE(s.con_scenario);
-  EXPECT_TRUE(s.con_griglia);
+  EXPECT_EQ(presenti.griglia, i.names.griglia);
+  const CompiledScenario s = read_scenario(presenti, i.files);
+  EXPECT_TRUE(s.with_scenario);
+  EXPECT_TRUE(s.with_grid);
   EXPECT_FALSE(s.con_planimetria);
-  EXPECT_FALSE(s.planimetria.dimensionata());
+  EXPECT_FALSE(s.planimetria.sized());
   EXPECT_EQ(s.griglia.celle(), griglia_di_prova().celle());
 
-  EXPECT_THROW(leggi_scenario(i.nomi, i.files), PlatformError) << "a file named but missing";
-  i.files.metti(i.nomi.griglia, "x");
-  EXPECT_THROW(leggi_scenario(presenti, i.files), FileNonValido);
+  EXPECT_THROW(read_scenario(i.names, i.files), PlatformError) << "a file named but missing";
+  i.files.put(i.names.griglia, "x");
+  EXPECT_THROW(read_scenario(presenti, i.files), BadCompiledFile);
 }
 
 // Each file sound on its own, yet not of one scenario.
 TEST(CompiledReader, TheFilesOfAScenarioMustBeOneRoute) {
   const struct {
     const char* caso;
-    std::function<void(Insieme&)> cambia;
+    std::function<void(FileSet&)> cambia;
     std::string colpevole;  // the file the message names
-    std::string perche;     // part of the message
-  } casi[] = {
-      {"sound", [](Insieme&) {}, "", ""},
-      {"names in another letter case", [](Insieme& i) {
-         i.nomi.scenario = "d/r_t 1.SIM";
-         i.files.metti(i.nomi.scenario, i.files.read("d/R_T 1.sim"));
+    std::string why;     // part of the message
+  } cases[] = {
+      {"sound", [](FileSet&) {}, "", ""},
+      {"names in another letter case", [](FileSet& i) {
+         i.names.scenario = "d/r_t 1.SIM";
+         i.files.put(i.names.scenario, i.files.read("d/R_T 1.sim"));
        }, "", ""},
       {"a grid of another route length",
-       [](Insieme& i) {
+       [](FileSet& i) {
          Griglia g = griglia_di_prova();
-         g.dimensiona(7);
+         g.resize(7);
          g.at(1) = griglia_di_prova().at(1);
-         i.files.metti(i.nomi.griglia, bytes_griglia(g));
+         i.files.put(i.names.griglia, grid_bytes(g));
        },
        "d/R_T 1.dat", "8 cells, but the route length in d/R_T 1.sim (-6700 m) calls for 7"},
       {"a plan of another route length",
-       [](Insieme& i) { i.files.metti(i.nomi.planimetria, bytes_planimetria(planimetria_di_prova(301, 5))); },
+       [](FileSet& i) { i.files.put(i.names.planimetria, plan_bytes(planimetria_di_prova(301, 5))); },
        "d/R_linea.dat", "302 entries a coordinate, but the route length in d/R_T 1.sim (-6700 m) calls for 301"},
       {"a scenario file of another route length",
-       [](Insieme& i) {
+       [](FileSet& i) {
          Stazioni t = stazioni_di_prova();
          t.at(84).fine = 20000;
-         i.files.metti(i.nomi.scenario, bytes_stazioni(t));
+         i.files.put(i.names.scenario, station_bytes(t));
        },
        "d/R_T 1.dat", "7 cells, but the route length in d/R_T 1.sim (20000 m) calls for 541"},
       {"a grid with another code",
-       [](Insieme& i) {
+       [](FileSet& i) {
          Griglia g = griglia_di_prova();
          g.at(1).dato2 = 2426;
-         i.files.metti(i.nomi.griglia, bytes_griglia(g));
+         i.files.put(i.names.griglia, grid_bytes(g));
        },
        "d/R_T 1.dat", "cell 1 holds the code 2426 where the names in d/R_T 1.sim (route \"R\", train \"T 1\") give 2622"},
       {"a scenario file under another name",
-       [](Insieme& i) {
-         i.nomi.scenario = "d/R_T 2.sim";
-         i.files.metti(i.nomi.scenario, i.files.read("d/R_T 1.sim"));
+       [](FileSet& i) {
+         i.names.scenario = "d/R_T 2.sim";
+         i.files.put(i.names.scenario, i.files.read("d/R_T 1.sim"));
        },
        "d/R_T 2.sim", "its name is not \"R_T 1.sim\", that of the names in d/R_T 2.sim (route \"R\", train \"T 1\")"},
       {"a grid under another name",
-       [](Insieme& i) {
-         i.nomi.griglia = "d/S_T 1.dat";
-         i.files.metti(i.nomi.griglia, bytes_griglia(griglia_di_prova()));
+       [](FileSet& i) {
+         i.names.griglia = "d/S_T 1.dat";
+         i.files.put(i.names.griglia, grid_bytes(griglia_di_prova()));
        },
        "d/S_T 1.dat", "its name is not \"R_T 1.dat\""},
       {"a plan of another route",
-       [](Insieme& i) {
-         i.nomi.planimetria = "d/S_linea.dat";
-         i.files.metti(i.nomi.planimetria, bytes_planimetria(planimetria_di_prova(300, 5)));
+       [](FileSet& i) {
+         i.names.planimetria = "d/S_linea.dat";
+         i.files.put(i.names.planimetria, plan_bytes(planimetria_di_prova(300, 5)));
        },
        "d/S_linea.dat", "its name is not \"R_linea.dat\""},
       {"a grid and a plan of two lengths, without a scenario file",
-       [](Insieme& i) {
-         i.nomi.scenario.clear();
-         i.files.metti(i.nomi.planimetria, bytes_planimetria(planimetria_di_prova(2000, 5)));
+       [](FileSet& i) {
+         i.names.scenario.clear();
+         i.files.put(i.names.planimetria, plan_bytes(planimetria_di_prova(2000, 5)));
        },
        "d/R_T 1.dat", "7 cells, but the plan in d/R_linea.dat (2000 m) calls for 41"},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.caso);
-    Insieme i;
+    FileSet i;
     c.cambia(i);
     if (c.colpevole.empty()) {
-      EXPECT_NO_THROW(leggi_scenario(i.nomi, i.files));
+      EXPECT_NO_THROW(read_scenario(i.names, i.files));
       continue;
     }
-    EXPECT_THAT([&] { leggi_scenario(i.nomi, i.files); },
-                ::testing::ThrowsMessage<FileNonValido>(HasSubstr("bad compiled file: " + c.colpevole + ": " + c.perche)));
+    EXPECT_THAT([&] { read_scenario(i.names, i.files); },
+                ::testing::ThrowsMessage<BadCompiledFile>(HasSubstr("bad compiled file: " + c.colpevole + ": " + c.why)));
   }
 }
 

@@ -30,7 +30,7 @@ struct Pass {
     m.posizione_errore = static_cast<int32_t>(k * 50);
   }
 
-  void segna(int64_t k) {
+  void mark(int64_t k) {
     cella& c = g().at(k);
     c.tipo = tipo_cella::abbattimento;
     c.dato1 = codice_abbattimento;
@@ -39,13 +39,13 @@ struct Pass {
 };
 
 // A cell beyond the grid is never free: nothing is marked there.
-bool libera_dentro(const Griglia& g, int64_t k) { return g.contiene(k) && libera(g.at(k)); }
+bool libera_dentro(const Griglia& g, int64_t k) { return g.contains(k) && libera(g.at(k)); }
 
 // Marks the first free cell of `candidate`, in order; false when none is.
 bool segna_la_prima_libera(Pass& p, std::initializer_list<int64_t> candidate) {
   for (int64_t k : candidate) {
     if (libera_dentro(p.g(), k)) {
-      p.segna(k);
+      p.mark(k);
       return true;
     }
   }
@@ -97,13 +97,13 @@ int64_t percorri_rallentamento(Pass& p, int64_t i, bool con_abbattimenti) {
     ++n;
     if (con_abbattimenti && n == passo_abbattimenti) {
       if (libera_dentro(g, k)) {
-        p.segna(k);
+        p.mark(k);
         n = 0;
       } else if (libera_dentro(g, k - 1)) {
-        p.segna(k - 1);
+        p.mark(k - 1);
         n = 1;
       } else if (libera_dentro(g, k + 1)) {
-        p.segna(k + 1);
+        p.mark(k + 1);
         n = -1;
       } else {
         // n runs past 8 from here: no more drops in this slowdown.
@@ -137,8 +137,8 @@ void inizio_rallentamento(Pass& p, int64_t i) {
 
 }  // namespace
 
-void passo_finale(Model& m, ProvenanceSink* sink) {
-  if (!m.griglia.dimensionata()) return;
+void finishing_pass(Model& m, ProvenanceSink* sink) {
+  if (!m.griglia.sized()) return;
   Pass p{m, sink};
   // The last two cells are never looked at as a board or a start.
   const int64_t ultima_esaminata = m.griglia.ultima() - 2;

@@ -12,6 +12,6 @@ namespace compactor {
 // with its position and the pass goes on. Scans stop at the grid's last cell.
 // Without a grid it does nothing. The sink, when given, hears of each drop
 // placed or lowered and of the board or start that called for it.
-void passo_finale(Model& m, ProvenanceSink* sink = nullptr);
+void finishing_pass(Model& m, ProvenanceSink* sink = nullptr);
 
 }  // namespace compactor

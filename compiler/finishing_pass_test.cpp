@@ -10,16 +10,16 @@ namespace {
 
 namespace tc = tipo_cella;
 
-struct Posa {
+struct Laying {
   int64_t k;
   uint8_t tipo;
   int16_t dato1 = 0;
 };
 
 // One grid before the pass and what must hold after it.
-struct Caso {
+struct Case {
   const char* nome;
-  std::vector<Posa> celle;
+  std::vector<Laying> celle;
   std::vector<int64_t> a_180{};             // cells holding a drop to 180 afterwards
   std::map<int64_t, int16_t> altri_codici{};  // drops left with another code
   int32_t errore = 0;
@@ -27,10 +27,10 @@ struct Caso {
   int32_t ultima = 200;
 };
 
-Model griglia_con(const std::vector<Posa>& celle, int32_t ultima) {
+Model griglia_con(const std::vector<Laying>& celle, int32_t ultima) {
   Model m;
-  m.griglia.dimensiona(ultima);
-  for (const Posa& p : celle) {
+  m.griglia.resize(ultima);
+  for (const Laying& p : celle) {
     cella& c = m.griglia.at(p.k);
     c.tipo = p.tipo;
     c.dato1 = p.dato1;
@@ -47,11 +47,11 @@ std::map<int64_t, int16_t> abbattimenti(const Model& m) {
   return trovati;
 }
 
-void verifica(const std::vector<Caso>& casi) {
-  for (const Caso& caso : casi) {
+void check(const std::vector<Case>& cases) {
+  for (const Case& caso : cases) {
     SCOPED_TRACE(caso.nome);
     Model m = griglia_con(caso.celle, caso.ultima);
-    ASSERT_NO_THROW(passo_finale(m));
+    ASSERT_NO_THROW(finishing_pass(m));
     std::map<int64_t, int16_t> attesi = caso.altri_codici;
     for (int64_t k : caso.a_180) attesi[k] = 180;
     EXPECT_EQ(abbattimenti(m), attesi);
@@ -63,7 +63,7 @@ void verifica(const std::vector<Caso>& casi) {
 // Slowdowns of 120 km/h get no drops inside, which leaves the drops before
 // the start alone in the grid.
 TEST(PassoFinale, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
-  verifica({
+  check({
       {"start in cell 1", {{1, tc::inizio_rallentamento, 120}, {3, tc::fine_rallentamento, 120}}, {}},
       {"start in cell 7", {{7, tc::inizio_rallentamento, 120}, {9, tc::fine_rallentamento, 120}}, {}},
       {"start in cell 8", {{8, tc::inizio_rallentamento, 120}, {10, tc::fine_rallentamento, 120}}, {3}},
@@ -77,9 +77,9 @@ TEST(PassoFinale, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
 
 // Start in cell 40: the windows are 35-33, 29-27 and 22-20.
 TEST(PassoFinale, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
-  const Posa inizio{40, tc::inizio_rallentamento, 120};
-  const Posa fine{42, tc::fine_rallentamento, 120};
-  verifica({
+  const Laying inizio{40, tc::inizio_rallentamento, 120};
+  const Laying fine{42, tc::fine_rallentamento, 120};
+  check({
       {"ideal cell taken", {inizio, fine, {35, tc::cartello}}, {34, 29, 22}},
       {"two cells taken", {inizio, fine, {35, tc::cartello}, {34, tc::segnale}}, {33, 29, 22}},
       {"tunnel marker replaced", {inizio, fine, {35, tc::marcatore_montagna}}, {35, 29, 22}},
@@ -101,9 +101,9 @@ TEST(PassoFinale, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
 
 // A board in cell 30 and a signal in cell 25, with cells 24 and 23 ahead of it.
 TEST(PassoFinale, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
-  const Posa avviso{30, tc::avviso, 60};
-  const Posa segnale{25, tc::segnale};
-  verifica({
+  const Laying avviso{30, tc::avviso, 60};
+  const Laying segnale{25, tc::segnale};
+  check({
       {"cell ahead free", {avviso, segnale}, {24}},
       {"tunnel marker ahead replaced", {avviso, segnale, {24, tc::marcatore_montagna}}, {24}},
       {"cell ahead taken", {avviso, segnale, {24, tc::cartello}}, {23}},
@@ -132,7 +132,7 @@ TEST(PassoFinale, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
 }
 
 TEST(PassoFinale, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
-  verifica({
+  check({
       {"every signal within 20 cells",
        {{40, tc::avviso}, {39, tc::segnale}, {30, tc::segnale}, {20, tc::segnale}},
        {38, 29, 19}},
@@ -147,7 +147,7 @@ TEST(PassoFinale, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
 // The second board finds the first board's drop in the cell ahead and takes
 // the cell before it.
 TEST(PassoFinale, MarksMadeEarlierInThePassAreSeenLater) {
-  verifica({
+  check({
       {"two boards after one signal",
        {{30, tc::avviso}, {35, tc::avviso}, {25, tc::segnale}},
        {24, 23}},
@@ -157,9 +157,9 @@ TEST(PassoFinale, MarksMadeEarlierInThePassAreSeenLater) {
 // Start in cell 50, end in cell 90: drops due in 58, 66, 74, 82 and 90, plus
 // the three before the start in 45, 39 and 32.
 TEST(PassoFinale, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) {
-  const Posa inizio{50, tc::inizio_rallentamento, 105};
-  const Posa fine{90, tc::fine_rallentamento, 105};
-  verifica({
+  const Laying inizio{50, tc::inizio_rallentamento, 105};
+  const Laying fine{90, tc::fine_rallentamento, 105};
+  check({
       {"all free: the one due on the end cell goes before it", {inizio, fine}, {32, 39, 45, 58, 66, 74, 82, 89}},
       {"ideal cell taken: one before, and the count restarts there",
        {inizio, fine, {58, tc::cartello}},
@@ -180,7 +180,7 @@ TEST(PassoFinale, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) 
 }
 
 TEST(PassoFinale, OnlySlowdownsBelow110GetDropsInside) {
-  verifica({
+  check({
       {"109", {{50, tc::inizio_rallentamento, 109}, {70, tc::fine_rallentamento, 109}}, {32, 39, 45, 58, 66}},
       {"110", {{50, tc::inizio_rallentamento, 110}, {70, tc::fine_rallentamento, 110}}, {32, 39, 45}},
   });
@@ -188,9 +188,9 @@ TEST(PassoFinale, OnlySlowdownsBelow110GetDropsInside) {
 
 // Start in cell 50, end in cell 70; at 120 km/h the end is found without drops.
 TEST(PassoFinale, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
-  const Posa inizio{50, tc::inizio_rallentamento, 120};
-  const Posa fine{70, tc::fine_rallentamento, 120};
-  verifica({
+  const Laying inizio{50, tc::inizio_rallentamento, 120};
+  const Laying fine{70, tc::fine_rallentamento, 120};
+  check({
       {"signal 5 cells after", {inizio, fine, {75, tc::segnale}}, {32, 39, 45, 74}},
       {"signal 12 cells after", {inizio, fine, {82, tc::segnale}}, {32, 39, 45, 81}},
       {"signal 13 cells after", {inizio, fine, {83, tc::segnale}}, {32, 39, 45}},
@@ -214,7 +214,7 @@ TEST(PassoFinale, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
 // A grid of cells 0 to 60; a slowdown whose end the loader could not store
 // runs to the last cell. Any read past it would throw.
 TEST(PassoFinale, ScansStopAtTheGridsLastCell) {
-  verifica({
+  check({
       {"no end cell: the last cell ends the slowdown",
        {{50, tc::inizio_rallentamento, 105}, {60, tc::segnale}},
        {32, 39, 45, 58, 59},
@@ -266,7 +266,7 @@ TEST(PassoFinale, ARecordedErrorReplacesTheEarlierOne) {
                           200);
   m.numero_errore = 6;
   m.posizione_errore = 1234;
-  passo_finale(m);
+  finishing_pass(m);
   EXPECT_EQ(m.numero_errore, 13);
   EXPECT_EQ(m.posizione_errore, 48 * 50);
 }
@@ -281,7 +281,7 @@ TEST(PassoFinale, WithoutBoardsOrStartsNothingChanges) {
                           200);
   m.griglia.at(41).preavviso = 81;
   const std::vector<cella> prima = m.griglia.celle();
-  passo_finale(m);
+  finishing_pass(m);
   EXPECT_EQ(m.griglia.celle(), prima);
   EXPECT_EQ(m.numero_errore, 0);
 }
@@ -293,7 +293,7 @@ TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
   c.montagna = 2;
   c.velocita = 24;
   c.pendenza = 112;
-  passo_finale(m);
+  finishing_pass(m);
   EXPECT_EQ(c.tipo, tc::abbattimento);
   EXPECT_EQ(c.dato1, 180);
   EXPECT_EQ(c.dato2, 7);
@@ -305,8 +305,8 @@ TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
 TEST(PassoFinale, WithoutAGridNothingHappens) {
   Model m;
   m.numero_errore = 101;
-  ASSERT_NO_THROW(passo_finale(m));
-  EXPECT_FALSE(m.griglia.dimensionata());
+  ASSERT_NO_THROW(finishing_pass(m));
+  EXPECT_FALSE(m.griglia.sized());
   EXPECT_EQ(m.numero_errore, 101);
 }
 

@@ -7,35 +7,35 @@
 
 namespace compactor {
 
-LoadReport compile_in_memory(Model& m, int32_t j, const FileNames& nomi, Files& files,
+LoadReport compile_in_memory(Model& m, int32_t j, const FileNames& names, Files& files,
                               const CompileListeners& listeners) {
   m.con_planimetria = j;
   m.numero_errore = 0;
-  m.stazioni.pulisci();
-  LoadObserver* const osservatore = listeners.observer;
-  auto fase = [osservatore](const char* nome) {
-    if (osservatore) osservatore->fase(nome);
+  m.stazioni.clean();
+  LoadObserver* const observer = listeners.observer;
+  auto stage = [observer](const char* nome) {
+    if (observer) observer->stage(nome);
   };
-  fase("loading");
-  LoadReport diagnostica = memorizza_dati(m, nomi, files, osservatore, listeners.provenance);
-  if (!m.griglia.dimensionata()) return diagnostica;
-  fase("finishing");
+  stage("loading");
+  LoadReport diagnostic = memorizza_dati(m, names, files, observer, listeners.provenance);
+  if (!m.griglia.sized()) return diagnostic;
+  stage("finishing");
   const int32_t errore_caricato = m.numero_errore, posizione_caricata = m.posizione_errore;
-  passo_finale(m, listeners.provenance);
+  finishing_pass(m, listeners.provenance);
   // An error of the pass comes from the grid, not from a source record.
-  if (m.numero_errore != errore_caricato || m.posizione_errore != posizione_caricata) diagnostica = {};
+  if (m.numero_errore != errore_caricato || m.posizione_errore != posizione_caricata) diagnostic = {};
   stamp_reserved_places(m);
-  return diagnostica;
+  return diagnostic;
 }
 
-EsitoCompilazione memorizza_percorso(Model& m, int32_t& j, const FileNames& nomi, Files& files,
-                                     LoadObserver* osservatore) {
-  EsitoCompilazione esito;
-  esito.diagnostica = compile_in_memory(m, j, nomi, files, {.observer = osservatore});
-  if (!m.griglia.dimensionata()) return esito;
-  if (osservatore) osservatore->fase("writing");
-  esito.scritti = scrivi_file_compilati(m, nomi, files);
-  return esito;
+CompileOutcome memorizza_percorso(Model& m, int32_t& j, const FileNames& names, Files& files,
+                                     LoadObserver* observer) {
+  CompileOutcome outcome;
+  outcome.diagnostic = compile_in_memory(m, j, names, files, {.observer = observer});
+  if (!m.griglia.sized()) return outcome;
+  if (observer) observer->stage("writing");
+  outcome.written = write_compiled_files(m, names, files);
+  return outcome;
 }
 
 }  // namespace compactor

@@ -13,11 +13,11 @@ namespace {
 constexpr int16_t og_abc = 2714;
 constexpr int32_t st_abc = 34872;
 
-Model scenario(bool con_griglia) {
+Model scenario(bool with_grid) {
   Model m;
   m.stazioni.at(86).nome = "a";
   m.stazioni.at(85).nome = "bc";
-  if (con_griglia) m.griglia.dimensiona(150);
+  if (with_grid) m.griglia.resize(150);
   return m;
 }
 
@@ -45,26 +45,26 @@ TEST(TimbraRiservati, StampsTheMarksAndTheCodesAndNothingElse) {
   atteso.griglia.at(1).dato2 = og_abc;
 
   ASSERT_EQ(stop_di(m), "");
-  EXPECT_EQ(m.stazioni.tutte(), atteso.stazioni.tutte());
+  EXPECT_EQ(m.stazioni.all(), atteso.stazioni.all());
   EXPECT_EQ(m.griglia.celle(), atteso.griglia.celle());
 }
 
 TEST(TimbraRiservati, ATakenPlaceStopsAndNothingIsStampedFromThere) {
-  struct Caso {
+  struct Case {
     const char* nome;
     int16_t campo7, dato1;
     int32_t orario;
     int16_t dato2;
     const char* numero;
   };
-  const std::vector<Caso> casi = {
+  const std::vector<Case> cases = {
       {"row 85 campo7", 1, 0, 0, 0, "1250"},
       {"cell 1 dato1", 0, -1, 0, 0, "1250"},
       {"both marks and the codes taken: the marks are checked first", 5, 5, 5, 5, "1250"},
       {"row 85 orario", 0, 0, 7, 0, "1251"},
       {"cell 1 dato2", 0, 0, 0, 300, "1251"},
   };
-  for (const Caso& c : casi) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.nome);
     Model m = scenario(true);
     m.stazioni.at(85).campo7 = c.campo7;
@@ -88,7 +88,7 @@ TEST(TimbraRiservati, WithoutAGridOnlyRow85IsCheckedAndStamped) {
   ASSERT_EQ(stop_di(m), "");
   EXPECT_EQ(m.stazioni.at(85).campo7, 610);
   EXPECT_EQ(m.stazioni.at(85).orario, st_abc);
-  EXPECT_FALSE(m.griglia.dimensionata());
+  EXPECT_FALSE(m.griglia.sized());
 
   Model marca = scenario(false);
   marca.stazioni.at(85).campo7 = 1;

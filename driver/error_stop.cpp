@@ -8,11 +8,11 @@
 
 namespace compactor {
 
-std::string messaggio_errore(const std::string& a) { return " Errore n. " + a; }
+std::string error_message(const std::string& a) { return " Errore n. " + a; }
 
 void errore(const std::string& a) {
-  const std::string testo = messaggio_errore(a);
-  if (!Finestra::mostra_messaggio(testo)) std::cerr << testo << "\n";
+  const std::string text = error_message(a);
+  if (!Window::show_message(text)) std::cerr << text << "\n";
   std::exit(exit_status::error_stop);
 }
 

@@ -10,6 +10,6 @@ namespace compactor {
 [[noreturn]] void errore(const std::string& a);
 
 // The message the error stop shows.
-std::string messaggio_errore(const std::string& a);
+std::string error_message(const std::string& a);
 
 }  // namespace compactor

@@ -10,10 +10,10 @@ namespace compactor {
 namespace {
 
 // The two numbers the finishing step stops with.
-const std::vector<std::string> kNumeri = {"1250", "1251"};
+const std::vector<std::string> kNumbers = {"1250", "1251"};
 
 TEST(Errore, TheMessageIsABlankErroreNAndTheNumberAsGiven) {
-  for (const auto& n : kNumeri) EXPECT_EQ(messaggio_errore(n), " Errore n. " + n);
+  for (const auto& n : kNumbers) EXPECT_EQ(error_message(n), " Errore n. " + n);
 }
 
 // Without a display the message goes to standard error, alone on its line,
@@ -23,7 +23,7 @@ TEST(ErroreDeathTest, WithoutADisplaySaysTheMessageOnStandardErrorAndEndsWithSta
   // loaded must not be inherited.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   ::unsetenv("DISPLAY");
-  for (const auto& n : kNumeri) {
+  for (const auto& n : kNumbers) {
     SCOPED_TRACE(n);
     EXPECT_EXIT(errore(n), ::testing::ExitedWithCode(3), "^ Errore n\\. " + n + "\n$");
   }

@@ -18,8 +18,8 @@ namespace compactor {
 namespace {
 
 // The one scenario this build carries.
-constexpr const char* kNomePercorso = "Orvena_Lusco";
-constexpr const char* kNomeTreno = "REG 4105";
+constexpr const char* kRouteName = "Orvena_Lusco";
+constexpr const char* kTrainName = "REG 4105";
 
 // Lets the window test look at the painted window while the run holds.
 void attesa_per_test() {
@@ -29,14 +29,14 @@ void attesa_per_test() {
 
 }  // namespace
 
-int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
+int Form_Load(const std::string& folder, Files& files, std::ostream& err) {
   Model m;
-  m.nome_percorso = kNomePercorso;
-  m.nome_treno = kNomeTreno;
-  const FileNames nomi = file_names(cartella, m.nome_percorso, m.nome_treno);
+  m.nome_percorso = kRouteName;
+  m.nome_treno = kTrainName;
+  const FileNames names = file_names(folder, m.nome_percorso, m.nome_treno);
 
-  Finestra finestra;
-  if (finestra.visibile()) attesa_per_test();
+  Window finestra;
+  if (finestra.visible()) attesa_per_test();
 
   // The two sources are working copies that the load deletes; a run that
   // fails before or during the load deletes the ones it wrote itself.
@@ -51,17 +51,17 @@ int Form_Load(const std::string& cartella, Files& files, std::ostream& err) {
     }
   };
   // An interrupted run deletes them too.
-  const RemovedOnSignal line_on_signal(nomi.linea_txt), train_on_signal(nomi.treno_txt);
+  const RemovedOnSignal line_on_signal(names.line_txt), train_on_signal(names.train_txt);
   try {
-    dati_linea(nomi, files);
-    written.push_back(&nomi.linea_txt);
-    dati_treno(nomi, files);
-    written.push_back(&nomi.treno_txt);
-    dati_note(nomi, files);
-    dati_rallentamenti(nomi, files);
-    dati_scheda(nomi, files);
+    dati_linea(names, files);
+    written.push_back(&names.line_txt);
+    dati_treno(names, files);
+    written.push_back(&names.train_txt);
+    dati_note(names, files);
+    dati_rallentamenti(names, files);
+    dati_scheda(names, files);
     int32_t j = 1;
-    memorizza_percorso(m, j, nomi, files);
+    memorizza_percorso(m, j, names, files);
   } catch (const ErrorStop& stop) {
     errore(stop.numero());
   } catch (const PlatformError& e) {

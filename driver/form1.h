@@ -10,9 +10,9 @@
 namespace compactor {
 
 // Fixes the names of the build, shows the window, writes the five carried
-// texts into `cartella`, compiles the scenario and returns the exit status.
+// texts into `folder`, compiles the scenario and returns the exit status.
 // Recorded scenario errors and platform failures are reported on `err`;
 // the error stop does not return.
-int Form_Load(const std::string& cartella, Files& files, std::ostream& err);
+int Form_Load(const std::string& folder, Files& files, std::ostream& err);
 
 }  // namespace compactor

@@ -32,7 +32,7 @@ TEST(Program, OneRunLeavesTheThreeDocumentsAndTheThreeCompiledFilesNextToItself)
   ProgramInDir p;
   testing::TempDir elsewhere;
   const auto e = p.run(elsewhere.path());
-  ASSERT_EQ(e.stato, 0) << e.err;
+  ASSERT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(e.err, "");
   EXPECT_TRUE(testing::folder_names(elsewhere.path()).empty()) << "nothing lands in the working directory";
   EXPECT_EQ(testing::folder_names(p.dir.path()),
@@ -49,21 +49,21 @@ TEST(Program, OneRunLeavesTheThreeDocumentsAndTheThreeCompiledFilesNextToItself)
 
 TEST(Program, ASecondRunReplacesEveryFileWhole) {
   ProgramInDir p;
-  const auto primo = p.run();
-  ASSERT_EQ(primo.stato, 0) << primo.err;
-  std::vector<std::pair<std::string, std::string>> first;
+  const auto first = p.run();
+  ASSERT_EQ(first.status, 0) << first.err;
+  std::vector<std::pair<std::string, std::string>> outputs;
   for (const auto& name : testing::folder_names(p.dir.path()))
-    if (name != "compactor") first.emplace_back(name, testing::file_text(p.dir / name));
+    if (name != "compactor") outputs.emplace_back(name, testing::file_text(p.dir / name));
   // Lengthen every output: a second run must leave no old tail behind.
-  for (const auto& [name, bytes] : first) testing::put_file(p.dir / name, bytes + std::string(4096, '#'));
-  const auto secondo = p.run();
-  ASSERT_EQ(secondo.stato, 0) << secondo.err;
-  for (const auto& [name, bytes] : first) EXPECT_EQ(testing::file_text(p.dir / name), bytes) << name;
+  for (const auto& [name, bytes] : outputs) testing::put_file(p.dir / name, bytes + std::string(4096, '#'));
+  const auto second = p.run();
+  ASSERT_EQ(second.status, 0) << second.err;
+  for (const auto& [name, bytes] : outputs) EXPECT_EQ(testing::file_text(p.dir / name), bytes) << name;
 }
 
 TEST(Program, TwoRunsInOneFolderAtOnceBothGiveWhatARunAloneGives) {
   ProgramInDir p;
-  ASSERT_EQ(p.run().stato, 0);
+  ASSERT_EQ(p.run().status, 0);
   std::map<std::string, std::string> alone;
   for (const auto& name : testing::folder_names(p.dir.path())) alone[name] = testing::file_text(p.dir / name);
   for (int round = 0; round < 5; ++round) {
@@ -85,7 +85,7 @@ TEST(Program, AFileThatCannotBeWrittenEndsTheRunWithItsNameAndStatus4) {
   std::filesystem::create_directory(p.dir / "Orvena_Lusco_REG 4105.sim");
   std::filesystem::create_directory(p.dir / "Orvena_Lusco_REG 4105.sim/keep");
   const auto e = p.run();
-  EXPECT_EQ(e.stato, 4);
+  EXPECT_EQ(e.status, 4);
   EXPECT_NE(e.err.find("Orvena_Lusco_REG 4105.sim"), std::string::npos) << e.err;
   EXPECT_NE(e.err.find("directory"), std::string::npos) << "the system's reason: " << e.err;
   for (const auto& name : testing::folder_names(p.dir.path()))
@@ -98,36 +98,36 @@ TEST(Program, AFileThatCannotBeWrittenEndsTheRunWithItsNameAndStatus4) {
 // source altered as the loader reads it back. A committed compiled file is
 // said on standard error when asked, so that a run ending in the error stop
 // shows whether it wrote one.
-class TrenoAlterato : public Files {
+class AlteredTrain : public Files {
  public:
-  static constexpr const char* kCartella = "/program";
-  using Alterazione = std::string (*)(std::string);
+  static constexpr const char* kFolder = "/program";
+  using Alteration = std::string (*)(std::string);
 
-  explicit TrenoAlterato(Alterazione altera, bool annuncia_compilati = false)
+  explicit AlteredTrain(Alteration altera, bool annuncia_compilati = false)
       : altera_(altera), annuncia_(annuncia_compilati) {}
 
   bool exists(const std::string& path) override { return files_.exists(path); }
   std::string read(const std::string& path) override {
     std::string bytes = files_.read(path);
-    return path == nomi.treno_txt ? altera_(std::move(bytes)) : bytes;
+    return path == names.train_txt ? altera_(std::move(bytes)) : bytes;
   }
   std::string read_at_most(const std::string& path, uint64_t limit) override {
     std::string bytes = files_.read_at_most(path, limit);
-    return path == nomi.treno_txt ? altera_(std::move(bytes)) : bytes;
+    return path == names.train_txt ? altera_(std::move(bytes)) : bytes;
   }
   std::vector<std::string> list(const std::string& folder) override { return files_.list(folder); }
   std::unique_ptr<OutputFile> create(const std::string& path) override {
-    const bool compilato = path == nomi.planimetria || path == nomi.scenario || path == nomi.griglia;
-    return std::make_unique<Uscita>(files_.create(path), annuncia_ && compilato ? path : "");
+    const bool compilato = path == names.planimetria || path == names.scenario || path == names.griglia;
+    return std::make_unique<Output>(files_.create(path), annuncia_ && compilato ? path : "");
   }
   void remove(const std::string& path) override { files_.remove(path); }
 
-  const FileNames nomi = file_names(kCartella, "Orvena_Lusco", "REG 4105");
+  const FileNames names = file_names(kFolder, "Orvena_Lusco", "REG 4105");
 
  private:
-  class Uscita : public OutputFile {
+  class Output : public OutputFile {
    public:
-    Uscita(std::unique_ptr<OutputFile> vero, std::string annuncio)
+    Output(std::unique_ptr<OutputFile> vero, std::string annuncio)
         : vero_(std::move(vero)), annuncio_(std::move(annuncio)) {}
     void write(std::string_view bytes) override { vero_->write(bytes); }
     void reserve(uint64_t bytes) override { vero_->reserve(bytes); }
@@ -142,12 +142,12 @@ class TrenoAlterato : public Files {
   };
 
   MemoryFiles files_;
-  Alterazione altera_;
+  Alteration altera_;
   bool annuncia_;
 };
 
 // The line end the source uses.
-std::string fine_riga(const std::string& testo) { return testo.find("\r\n") != std::string::npos ? "\r\n" : "\n"; }
+std::string end_of_line(const std::string& text) { return text.find("\r\n") != std::string::npos ? "\r\n" : "\n"; }
 
 // The signal at 2300 m twice: the second finds its cell taken.
 std::string segnale_doppio(std::string treno) {
@@ -162,64 +162,64 @@ std::string segnale_doppio(std::string treno) {
 std::string abbattimento_in_cella_1(std::string treno) {
   const size_t fine = treno.find("[fine]");
   if (fine == std::string::npos) return treno;
-  treno.insert(fine, "abbattimento,      50,   270" + fine_riga(treno));
+  treno.insert(fine, "abbattimento,      50,   270" + end_of_line(treno));
   return treno;
 }
 
 int form_load(Files& files, std::ostream& err) {
   ::unsetenv("DISPLAY");  // runs in this process never open the window
-  return Form_Load(TrenoAlterato::kCartella, files, err);
+  return Form_Load(AlteredTrain::kFolder, files, err);
 }
 
 TEST(Form1, ARecordedScenarioErrorEndsTheRunWithStatus1AndTheCompiledFilesWritten) {
-  TrenoAlterato files(segnale_doppio);
+  AlteredTrain files(segnale_doppio);
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 1);
   EXPECT_EQ(err.str(), "compactor: scenario error 16 at 2300 m\n");
-  const FileNames& n = files.nomi;
+  const FileNames& n = files.names;
   for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.note, n.rallentamenti, n.scheda})
     EXPECT_TRUE(files.exists(path)) << path;
   // The train source is deleted where the error stops it, the line source
   // after it was read.
-  EXPECT_FALSE(files.exists(n.treno_txt));
-  EXPECT_FALSE(files.exists(n.linea_txt));
+  EXPECT_FALSE(files.exists(n.train_txt));
+  EXPECT_FALSE(files.exists(n.line_txt));
 }
 
 // Memory runs out while the train source is read back.
 std::string senza_memoria(std::string) { throw std::bad_alloc(); }
 
 TEST(Form1, RunningOutOfMemoryIsAPlatformFailureWithNothingWrittenFromWhatLoaded) {
-  TrenoAlterato files(senza_memoria);
+  AlteredTrain files(senza_memoria);
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 4);
   EXPECT_EQ(err.str(), "compactor: out of memory\n");
-  const FileNames& n = files.nomi;
-  for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.linea_txt, n.treno_txt})
+  const FileNames& n = files.names;
+  for (const auto& path : {n.planimetria, n.scenario, n.griglia, n.line_txt, n.train_txt})
     EXPECT_FALSE(files.exists(path)) << path;
 }
 
 TEST(Form1, ARunThatCannotWriteASourceLeavesNeitherSource) {
   // Where the train source is created, in a run that does not fail.
   MemoryFiles prova;
-  testing::FailingFiles conta(prova);
+  testing::FailingFiles count(prova);
   std::ostringstream ignora;
-  ASSERT_EQ(form_load(conta, ignora), 0);
-  const FileNames n = file_names(TrenoAlterato::kCartella, "Orvena_Lusco", "REG 4105");
+  ASSERT_EQ(form_load(count, ignora), 0);
+  const FileNames n = file_names(AlteredTrain::kFolder, "Orvena_Lusco", "REG 4105");
   int64_t chiamata = 0;
-  for (size_t i = 0; i < conta.chiamate().size() && chiamata == 0; ++i)
-    if (conta.chiamate()[i].operazione == testing::FailingFiles::Operazione::create &&
-        conta.chiamate()[i].path == n.treno_txt)
+  for (size_t i = 0; i < count.calls().size() && chiamata == 0; ++i)
+    if (count.calls()[i].operation == testing::FailingFiles::Operation::create &&
+        count.calls()[i].path == n.train_txt)
       chiamata = static_cast<int64_t>(i) + 1;
   ASSERT_GT(chiamata, 0);
 
-  for (int64_t guasto : {chiamata, chiamata + 1, chiamata + 2}) {  // create, write, commit
+  for (int64_t fault : {chiamata, chiamata + 1, chiamata + 2}) {  // create, write, commit
     MemoryFiles files;
-    testing::FailingFiles guasti(files, guasto);
+    testing::FailingFiles guasti(files, fault);
     std::ostringstream err;
-    EXPECT_EQ(form_load(guasti, err), 4) << guasto;
-    EXPECT_NE(err.str().find(n.treno_txt), std::string::npos) << err.str();
-    EXPECT_FALSE(files.exists(n.linea_txt)) << "call " << guasto << " left the line source";
-    EXPECT_FALSE(files.exists(n.treno_txt));
+    EXPECT_EQ(form_load(guasti, err), 4) << fault;
+    EXPECT_NE(err.str().find(n.train_txt), std::string::npos) << err.str();
+    EXPECT_FALSE(files.exists(n.line_txt)) << "call " << fault << " left the line source";
+    EXPECT_FALSE(files.exists(n.train_txt));
   }
 }
 
@@ -230,7 +230,7 @@ TEST(Form1DeathTest, ATakenReservedPlaceStopsTheRunWithStatus3BeforeAnyCompiledF
   // The message alone on standard error: no compiled file was committed.
   EXPECT_EXIT(
       {
-        TrenoAlterato files(abbattimento_in_cella_1, true);
+        AlteredTrain files(abbattimento_in_cella_1, true);
         std::ostringstream err;
         form_load(files, err);
         std::cerr << "returned: " << err.str();

@@ -22,7 +22,7 @@ namespace compactor {
 namespace {
 
 namespace fs = std::filesystem;
-using Orologio = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 
 // The program in its directory, with no window.
 pid_t avvia(const std::string& program) { return testing::start_program({program}, ".", {"DISPLAY="}); }
@@ -53,15 +53,15 @@ constexpr int kRun = 200;
 struct ProgramAndItsRun {
   testing::TempDir dir;
   std::string program = dir / "compactor";
-  Orologio::duration durata{};
+  Clock::duration durata{};
   std::map<std::string, std::string> nuove;
 
   // False when the whole run fails.
   bool prepare() {
     fs::copy_file(COMPACTOR_BINARY, program);
-    const auto inizio = Orologio::now();
+    const auto inizio = Clock::now();
     if (testing::wait_program(avvia(program)) != 0) return false;
-    durata = Orologio::now() - inizio;
+    durata = Clock::now() - inizio;
     for (const auto& nome : testing::kProgramOutputs) nuove[nome] = testing::file_text(dir / nome);
     return true;
   }
@@ -78,8 +78,8 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
   ProgramAndItsRun p;
   ASSERT_TRUE(p.prepare());
   const auto& [dir, program, durata, nuove] = p;
-  const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", testo_file(righe_linea())},
-                                                       {"Orvena_Lusco_REG 4105-.txt", testo_file(righe_treno())}};
+  const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", joined_lines(line_lines())},
+                                                       {"Orvena_Lusco_REG 4105-.txt", joined_lines(train_lines())}};
 
   const unsigned seme = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seme));
@@ -103,9 +103,9 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
       std::this_thread::sleep_for(std::chrono::microseconds(caso() % 3000));
     }
     ::kill(pid, SIGKILL);
-    const int stato = testing::wait_program(pid);
-    ASSERT_TRUE(stato == 0 || stato == 128 + SIGKILL) << stato;
-    if (stato != 0) ++uccise;
+    const int status = testing::wait_program(pid);
+    ASSERT_TRUE(status == 0 || status == 128 + SIGKILL) << status;
+    if (status != 0) ++uccise;
 
     int vecchie = 0, rinnovate = 0;
     bool temporanei = false;
@@ -175,9 +175,9 @@ TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
       attendi_scrittura(pid, dir.path());
     }
     ::kill(pid, segnale);
-    const int stato = testing::wait_program(pid);
-    ASSERT_TRUE(stato == 0 || stato == 128 + segnale) << stato;
-    if (stato != 0) ++interrotte;
+    const int status = testing::wait_program(pid);
+    ASSERT_TRUE(status == 0 || status == 128 + segnale) << status;
+    if (status != 0) ++interrotte;
 
     int compilati_nuovi = 0;
     for (const auto& nome : testing::folder_names(dir.path())) {

@@ -11,9 +11,9 @@
 int main() {
   using namespace compactor;
   install_signal_cleanup();
-  std::string cartella;
+  std::string folder;
   try {
-    cartella = cartella_programma();
+    folder = program_folder();
   } catch (const PlatformError& e) {
     std::cerr << "compactor: " << e.path() << ": " << e.reason() << "\n";
     return exit_status::platform;
@@ -21,8 +21,8 @@ int main() {
   // Two runs in one folder would write the same files at once: the second
   // waits for the first to finish.
   try {
-    const FolderLock lock(cartella);
-    return Form_Load(cartella, real_files(), std::cerr);
+    const FolderLock lock(folder);
+    return Form_Load(folder, real_files(), std::cerr);
   } catch (const PlatformError& e) {
     std::cerr << "compactor: " << e.path() << ": " << e.reason() << "\n";
     return exit_status::platform;

@@ -10,7 +10,7 @@
 
 namespace compactor {
 
-std::string cartella_programma() {
+std::string program_folder() {
   std::vector<char> buf(4096);
   for (;;) {
     const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());

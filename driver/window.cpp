@@ -11,18 +11,18 @@
 
 namespace compactor {
 
-bool display_disponibile() {
+bool display_available() {
   const char* d = std::getenv("DISPLAY");
   return d != nullptr && *d != '\0';
 }
 
 namespace {
 
-struct Modulo {
-  ApriFinestraFn* apri = nullptr;
-  FinestraVisibileFn* visibile = nullptr;
-  ChiudiFinestraFn* chiudi = nullptr;
-  MostraMessaggioFn* messaggio = nullptr;
+struct Module {
+  OpenWindowFn* open = nullptr;
+  WindowVisibleFn* visible = nullptr;
+  CloseWindowFn* close = nullptr;
+  ShowMessageFn* message = nullptr;
 };
 
 template <typename Fn>
@@ -33,12 +33,12 @@ Fn* simbolo(void* handle, const char* nome) {
 // The window module, loaded once and only when a display is there. A
 // module that is missing or incomplete means no window, said once on
 // standard error; the run goes on.
-const Modulo* modulo() {
-  static const Modulo* const caricato = []() -> const Modulo* {
-    if (!display_disponibile()) return nullptr;
+const Module* modulo() {
+  static const Module* const caricato = []() -> const Module* {
+    if (!display_available()) return nullptr;
     std::string percorso;
     try {
-      percorso = cartella_programma() + "/" + kModuloFinestra;
+      percorso = program_folder() + "/" + kWindowModule;
     } catch (const PlatformError&) {
       return nullptr;
     }
@@ -47,12 +47,12 @@ const Modulo* modulo() {
       std::cerr << "compactor: no window: " << dlerror() << "\n";
       return nullptr;
     }
-    static Modulo m;
-    m.apri = simbolo<ApriFinestraFn>(handle, "compactor_apri_finestra");
-    m.visibile = simbolo<FinestraVisibileFn>(handle, "compactor_finestra_visibile");
-    m.chiudi = simbolo<ChiudiFinestraFn>(handle, "compactor_chiudi_finestra");
-    m.messaggio = simbolo<MostraMessaggioFn>(handle, "compactor_mostra_messaggio");
-    if (!m.apri || !m.visibile || !m.chiudi || !m.messaggio) {
+    static Module m;
+    m.open = simbolo<OpenWindowFn>(handle, "compactor_apri_finestra");
+    m.visible = simbolo<WindowVisibleFn>(handle, "compactor_finestra_visibile");
+    m.close = simbolo<CloseWindowFn>(handle, "compactor_chiudi_finestra");
+    m.message = simbolo<ShowMessageFn>(handle, "compactor_mostra_messaggio");
+    if (!m.open || !m.visible || !m.close || !m.message) {
       std::cerr << "compactor: no window: " << percorso << " lacks an entry point\n";
       return nullptr;
     }
@@ -63,19 +63,19 @@ const Modulo* modulo() {
 
 }  // namespace
 
-Finestra::Finestra() {
-  if (const Modulo* m = modulo()) finestra_ = m->apri();
+Window::Window() {
+  if (const Module* m = modulo()) finestra_ = m->open();
 }
 
-Finestra::~Finestra() {
-  if (finestra_ != nullptr) modulo()->chiudi(finestra_);
+Window::~Window() {
+  if (finestra_ != nullptr) modulo()->close(finestra_);
 }
 
-bool Finestra::visibile() const { return finestra_ != nullptr && modulo()->visibile(finestra_) != 0; }
+bool Window::visible() const { return finestra_ != nullptr && modulo()->visible(finestra_) != 0; }
 
-bool Finestra::mostra_messaggio(const std::string& testo) {
-  const Modulo* m = modulo();
-  return m != nullptr && m->messaggio(testo.c_str()) != 0;
+bool Window::show_message(const std::string& text) {
+  const Module* m = modulo();
+  return m != nullptr && m->message(text.c_str()) != 0;
 }
 
 }  // namespace compactor

@@ -8,25 +8,25 @@
 
 namespace compactor {
 
-class Finestra {
+class Window {
  public:
   // Shows and paints the window when a display is there.
-  Finestra();
-  ~Finestra();
-  Finestra(const Finestra&) = delete;
-  Finestra& operator=(const Finestra&) = delete;
+  Window();
+  ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
 
-  bool visibile() const;
+  bool visible() const;
 
   // The error stop's box: " Errore n. " and the number, one OK button, modal.
   // Returns after the user presses OK; false when there is no display.
-  static bool mostra_messaggio(const std::string& testo);
+  static bool show_message(const std::string& text);
 
  private:
   void* finestra_ = nullptr;  // the module's window
 };
 
 // True when DISPLAY is set, so that a window may be shown.
-bool display_disponibile();
+bool display_available();
 
 }  // namespace compactor

@@ -7,19 +7,19 @@
 extern "C" {
 
 // Shows and paints "Form1"; null when the display cannot be reached.
-using ApriFinestraFn = void* ();
+using OpenWindowFn = void* ();
 // True while the window is shown.
-using FinestraVisibileFn = int(void* finestra);
+using WindowVisibleFn = int(void* finestra);
 // Hides and frees the window.
-using ChiudiFinestraFn = void(void* finestra);
+using CloseWindowFn = void(void* finestra);
 // The error stop's modal box; 0 when the display cannot be reached.
-using MostraMessaggioFn = int(const char* testo);
+using ShowMessageFn = int(const char* text);
 
 }
 
 namespace compactor {
 
 // The module's file, beside the program.
-inline constexpr const char* kModuloFinestra = "compactor_window.so";
+inline constexpr const char* kWindowModule = "compactor_window.so";
 
 }  // namespace compactor

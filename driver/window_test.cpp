@@ -24,10 +24,10 @@ namespace compactor {
 namespace {
 
 TEST(WindowOnDisplay, ShowsForm1WithTheBoldAttendereLabel) {
-  if (!display_disponibile()) GTEST_SKIP() << "no display";
+  if (!display_available()) GTEST_SKIP() << "no display";
 #if COMPACTOR_HAVE_FLTK
-  Finestra finestra;
-  ASSERT_TRUE(finestra.visibile());
+  Window finestra;
+  ASSERT_TRUE(finestra.visible());
   Fl_Window* w = Fl::first_window();
   ASSERT_NE(w, nullptr);
   EXPECT_STREQ(w->label(), "Form1");
@@ -63,8 +63,8 @@ uint32_t canale(unsigned long pixel, unsigned long mask) {
   if (mask == 0) return 0;
   int shift = 0;
   while (((mask >> shift) & 1) == 0) ++shift;
-  const unsigned long massimo = mask >> shift;
-  return static_cast<uint32_t>(((pixel & mask) >> shift) * 255 / massimo);
+  const unsigned long most = mask >> shift;
+  return static_cast<uint32_t>(((pixel & mask) >> shift) * 255 / most);
 }
 
 // Reads window `id` of the display back; empty when it cannot.
@@ -107,7 +107,7 @@ bool scuro(uint32_t rgb) {
 // never painted is all one colour.
 TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
   const char* id = std::getenv("COMPACTOR_TEST_WINDOW_ID");
-  if (id == nullptr || !display_disponibile()) GTEST_SKIP() << "no program window to look at";
+  if (id == nullptr || !display_available()) GTEST_SKIP() << "no program window to look at";
   const Pixel p = leggi_finestra(std::strtoul(id, nullptr, 0));
   ASSERT_EQ(p.w, 280) << "window " << id << " could not be read (X error " << errore_x << ")";
   ASSERT_EQ(p.h, 179);
@@ -117,13 +117,13 @@ TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
   // The label's box. Its text is not clipped: with a wide font it runs on
   // to the right, in the same rows. Everywhere else there is only the fill.
   const int x0 = 64, y0 = 64, x1 = 64 + 177, y1 = 64 + 53;
-  int testo = 0, altro = 0, sinistra = p.w, alto = p.h;
+  int text = 0, altro = 0, sinistra = p.w, alto = p.h;
   for (int y = 0; y < p.h; ++y)
     for (int x = 0; x < p.w; ++x) {
       const uint32_t c = p.at(x, y);
       if (y >= y0 && y < y1 && x >= x0) {
         if (x < x1 && scuro(c)) {
-          ++testo;
+          ++text;
           sinistra = std::min(sinistra, x);
           alto = std::min(alto, y);
         }
@@ -135,7 +135,7 @@ TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
   EXPECT_EQ(altro, 0) << "pixels where nothing is drawn";
   // A word in 32-pixel bold letters, not a speck, starting at the box's
   // top left.
-  EXPECT_GT(testo, 200) << "dark pixels of the label's text";
+  EXPECT_GT(text, 200) << "dark pixels of the label's text";
   EXPECT_LT(sinistra, x0 + 16);
   EXPECT_LT(alto, y0 + 16);
 }
@@ -144,7 +144,7 @@ TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
 // ErrorBox.* look at it and presses OK. The program ends after OK, with
 // status 3 and nothing on standard error.
 TEST(ErrorBoxOnDisplayDeathTest, WaitsForOKAndEndsWithStatus3) {
-  if (std::getenv("COMPACTOR_TEST_ERROR_BOX") == nullptr || !display_disponibile())
+  if (std::getenv("COMPACTOR_TEST_ERROR_BOX") == nullptr || !display_available())
     GTEST_SKIP() << "only with someone to press OK";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(errore("1250"), ::testing::ExitedWithCode(3), "^$");
@@ -154,30 +154,30 @@ TEST(ErrorBoxOnDisplayDeathTest, WaitsForOKAndEndsWithStatus3) {
 // no icon left of it (the toolkit's icon sits in the first 60 columns).
 TEST(ErrorBox, ShowsTheMessageWithoutAnIcon) {
   const char* id = std::getenv("COMPACTOR_TEST_BOX_ID");
-  if (id == nullptr || !display_disponibile()) GTEST_SKIP() << "no error box to look at";
+  if (id == nullptr || !display_available()) GTEST_SKIP() << "no error box to look at";
   const Pixel p = leggi_finestra(std::strtoul(id, nullptr, 0));
   ASSERT_GT(p.w, 60) << "window " << id << " could not be read (X error " << errore_x << ")";
   const uint32_t fondo = p.at(0, 0);
   EXPECT_FALSE(scuro(fondo)) << std::hex << fondo;
-  int icona = 0, testo = 0;
+  int icona = 0, text = 0;
   for (int y = 0; y < p.h; ++y)
     for (int x = 0; x < p.w; ++x) {
       if (x < 60)
         icona += p.at(x, y) != fondo;
       else
-        testo += scuro(p.at(x, y));
+        text += scuro(p.at(x, y));
     }
   EXPECT_EQ(icona, 0) << "pixels of an icon";
-  EXPECT_GT(testo, 50) << "dark pixels of the message";
+  EXPECT_GT(text, 50) << "dark pixels of the message";
 }
 
 #endif
 
 TEST(Window, WithoutADisplayThereIsNoWindowAndTheRunGoesOn) {
-  if (display_disponibile()) GTEST_SKIP() << "a display is there";
-  Finestra finestra;
-  EXPECT_FALSE(finestra.visibile());
-  EXPECT_FALSE(Finestra::mostra_messaggio(" Errore n. 1250"));
+  if (display_available()) GTEST_SKIP() << "a display is there";
+  Window finestra;
+  EXPECT_FALSE(finestra.visible());
+  EXPECT_FALSE(Window::show_message(" Errore n. 1250"));
 }
 
 }  // namespace

@@ -9,12 +9,12 @@ namespace compactor {
 
 inline constexpr std::string_view marcatore_fine = "riferimento fine del file";
 
-using TabellaRighe = std::array<std::string_view, 1001>;
+using LineTable = std::array<std::string_view, 1001>;
 
-const TabellaRighe& righe_linea();
-const TabellaRighe& righe_treno();
-const TabellaRighe& righe_note();
-const TabellaRighe& righe_rallentamenti();
-const TabellaRighe& righe_scheda();
+const LineTable& line_lines();
+const LineTable& train_lines();
+const LineTable& note_lines();
+const LineTable& slowdown_lines();
+const LineTable& card_lines();
 
 }  // namespace compactor

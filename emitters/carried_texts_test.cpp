@@ -19,10 +19,10 @@
 namespace compactor {
 namespace {
 
-using Righe = std::vector<std::string>;
+using Lines = std::vector<std::string>;
 
-Righe righe_di(const TabellaRighe& t) {
-  Righe out;
+Lines righe_di(const LineTable& t) {
+  Lines out;
   for (auto r : t) {
     if (r == marcatore_fine) return out;
     out.emplace_back(r);
@@ -31,7 +31,7 @@ Righe righe_di(const TabellaRighe& t) {
   return out;
 }
 
-size_t fine_tabella(const TabellaRighe& t) {
+size_t fine_tabella(const LineTable& t) {
   return static_cast<size_t>(std::find(t.begin(), t.end(), marcatore_fine) - t.begin());
 }
 
@@ -42,7 +42,7 @@ std::string trim(std::string_view s) {
   return std::string(s.substr(a, b - a + 1));
 }
 
-std::vector<std::string> campi(const std::string& riga) {
+std::vector<std::string> fields(const std::string& riga) {
   std::vector<std::string> out;
   size_t start = 0;
   while (true) {
@@ -67,24 +67,24 @@ size_t caratteri(std::string_view s) {
 bool inizia(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
 // Records of one kind between two line numbers (1-based, inclusive).
-std::vector<std::vector<std::string>> record(const Righe& r, size_t da, size_t a) {
+std::vector<std::vector<std::string>> record(const Lines& r, size_t da, size_t a) {
   std::vector<std::vector<std::string>> out;
-  for (size_t i = da; i <= a; ++i) out.push_back(campi(r[i - 1]));
+  for (size_t i = da; i <= a; ++i) out.push_back(fields(r[i - 1]));
   return out;
 }
 
 // ---------------------------------------------------------------------------
 // Kilometre readings from the chainage references of the line source.
 
-struct Riferimento {
+struct Reference {
   long inizio, valore, flag;
 };
 
-std::vector<Riferimento> riferimenti(const Righe& linea) {
-  std::vector<Riferimento> out;
+std::vector<Reference> riferimenti(const Lines& linea) {
+  std::vector<Reference> out;
   for (const auto& r : linea)
     if (inizia(r, "progressiva chilometrica")) {
-      auto f = campi(r);
+      auto f = fields(r);
       out.push_back({numero(f[1]), numero(f[2]), numero(f[3])});
     }
   std::sort(out.begin(), out.end(), [](auto& a, auto& b) { return a.inizio < b.inizio; });
@@ -93,39 +93,39 @@ std::vector<Riferimento> riferimenti(const Righe& linea) {
 
 // Reading in metres at chainage c; `dopo` picks the new numbering where c is
 // exactly the point where the numbering changes.
-long lettura(const std::vector<Riferimento>& rif, long c, bool dopo = true) {
+long lettura(const std::vector<Reference>& rif, long c, bool dopo = true) {
   long v = c;
   for (const auto& x : rif)
     if (c > x.inizio || (dopo && c == x.inizio)) v = x.flag ? x.valore - c : c + x.valore;
   return v;
 }
 
-std::string km(long metri) {
+std::string km(long metres) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%ld.%03ld", metri / 1000, metri % 1000);
+  std::snprintf(buf, sizeof buf, "%ld.%03ld", metres / 1000, metres % 1000);
   return buf;
 }
 
 // ---------------------------------------------------------------------------
 
 TEST(CarriedTexts, EachTextHasItsLinesAndOnlyItsCharacters) {
-  struct Caso {
+  struct Case {
     const char* nome;
-    const TabellaRighe& (*tabella)();
-    size_t righe;
+    const LineTable& (*tabella)();
+    size_t lines;
     std::string extra;  // the only UTF-8 letters allowed beyond printable ASCII
-  } casi[] = {
-      {"line source", righe_linea, 537, ""},
-      {"train source", righe_treno, 358, "\xC3\xA0"},
-      {"notes", righe_note, 31, "\xC3\xA0\xC3\xA8\xC3\xB2\xC3\xB9"},
-      {"slowdown form", righe_rallentamenti, 46, ""},
-      {"timetable card", righe_scheda, 199, ""},
+  } cases[] = {
+      {"line source", line_lines, 537, ""},
+      {"train source", train_lines, 358, "\xC3\xA0"},
+      {"notes", note_lines, 31, "\xC3\xA0\xC3\xA8\xC3\xB2\xC3\xB9"},
+      {"slowdown form", slowdown_lines, 46, ""},
+      {"timetable card", card_lines, 199, ""},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.nome);
     const auto& t = c.tabella();
-    EXPECT_EQ(fine_tabella(t), c.righe) << "the end marker closes the table right after the last line";
-    for (size_t i = 0; i < std::min(c.righe, t.size()); ++i) {
+    EXPECT_EQ(fine_tabella(t), c.lines) << "the end marker closes the table right after the last line";
+    for (size_t i = 0; i < std::min(c.lines, t.size()); ++i) {
       std::string_view r = t[i];
       for (size_t k = 0; k < r.size(); ++k) {
         unsigned char b = static_cast<unsigned char>(r[k]);
@@ -140,7 +140,7 @@ TEST(CarriedTexts, EachTextHasItsLinesAndOnlyItsCharacters) {
   }
   // The train source uses its one accented letter only in two speed rows.
   int accentate = 0;
-  for (const auto& r : righe_di(righe_treno()))
+  for (const auto& r : righe_di(train_lines()))
     if (r.find('\xC3') != std::string::npos) {
       EXPECT_TRUE(inizia(r, "velocit\xC3\xA0,")) << r;
       ++accentate;
@@ -152,12 +152,12 @@ TEST(CarriedTexts, EachTextHasItsLinesAndOnlyItsCharacters) {
 // Line source.
 
 TEST(LineSource, SectionsGeneralRecordsAndLiteralForms) {
-  const Righe r = righe_di(righe_linea());
+  const Lines r = righe_di(line_lines());
   ASSERT_EQ(r.size(), 537u);
   const std::map<size_t, std::string> intestazioni = {{1, "[generale]"},   {10, "[curve]"},     {184, "[pendenze]"},
                                                       {436, "[montagne]"}, {452, "[cartelli]"}, {517, "[indicazioni]"},
                                                       {537, "[fine]"}};
-  for (const auto& [n, testo] : intestazioni) EXPECT_EQ(r[n - 1], testo) << "line " << n;
+  for (const auto& [n, text] : intestazioni) EXPECT_EQ(r[n - 1], text) << "line " << n;
   const char* generali[] = {
       "lunghezza percorso,    334000",
       "progressiva chilometrica uno,    31100,    3050,    0",
@@ -170,7 +170,7 @@ TEST(LineSource, SectionsGeneralRecordsAndLiteralForms) {
   };
   for (size_t i = 0; i < 8; ++i) EXPECT_EQ(r[i + 1], generali[i]);
 
-  struct Sezione {
+  struct Section {
     size_t da, a;
     const char* forma;
   } sezioni[] = {
@@ -212,7 +212,7 @@ TEST(LineSource, SectionsGeneralRecordsAndLiteralForms) {
 }
 
 TEST(LineSource, RowsDescribeAPlausibleRoute) {
-  const Righe r = righe_di(righe_linea());
+  const Lines r = righe_di(line_lines());
   ASSERT_EQ(r.size(), 537u);
   // Every chainage a multiple of 50, strictly ascending within a section.
   for (auto [da, a] : {std::pair{11, 183}, {185, 435}, {437, 451}, {453, 516}, {518, 536}}) {
@@ -248,19 +248,19 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
   EXPECT_EQ(lunga, 1900);
 
   // Gradients: -11 to 11 per mille, 0 on 92 rows, one row with a decimal comma.
-  int zeri = 0, decimali = 0, minimo = 0, massimo = 0;
+  int zeri = 0, decimali = 0, minimo = 0, most = 0;
   for (size_t i = 185; i <= 435; ++i) {
-    auto f = campi(r[i - 1]);
+    auto f = fields(r[i - 1]);
     decimali += f.size() == 4;
     long g = numero(f[2]);
     zeri += g == 0 && f.size() == 3;
     minimo = std::min<int>(minimo, g);
-    massimo = std::max<int>(massimo, g);
+    most = std::max<int>(most, g);
   }
   EXPECT_EQ(zeri, 92);
   EXPECT_EQ(decimali, 1);
   EXPECT_EQ(minimo, -11);
-  EXPECT_EQ(massimo, 11);
+  EXPECT_EQ(most, 11);
 
   // Tunnels: 9 marked ones between 8750 and 27000, then 6 plain ones between
   // 292600 and 304100; 100 to 4300 m long, at least 200 m apart.
@@ -282,17 +282,17 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
   EXPECT_EQ(tipi, (std::vector<long>{12, 12, 12, 12, 12, 12, 12, 12, 12, 2, 2, 2, 2, 2, 2}));
   EXPECT_EQ(corto, 100);
   EXPECT_EQ(lungo, 4300);
-  EXPECT_EQ(numero(campi(r[436])[1]), 8750);
-  EXPECT_EQ(numero(campi(r[444])[2]), 27000);
-  EXPECT_EQ(numero(campi(r[450])[2]), 304100);
+  EXPECT_EQ(numero(fields(r[436])[1]), 8750);
+  EXPECT_EQ(numero(fields(r[444])[2]), 27000);
+  EXPECT_EQ(numero(fields(r[450])[2]), 304100);
 
   // Speed indicator boards: 46 with both sets, 18 with the d speeds empty;
   // a striped board announces the next plain one with the same s speeds.
-  struct Tabella {
+  struct Table {
     long c;
     std::vector<std::string> f;
   };
-  std::vector<Tabella> tab;
+  std::vector<Table> tab;
   for (const auto& f : record(r, 453, 516)) tab.push_back({numero(f[1]), f});
   int piene = 0, vuote = 0;
   long slowest = 1000, fastest = 0;
@@ -314,11 +314,11 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
     if (strisce == 0) continue;
     auto dopo = std::find_if(tab.begin() + i + 1, tab.end(), [](auto& t) { return numero(t.f[5]) == 0; });
     ASSERT_NE(dopo, tab.end()) << tab[i].c;
-    long distanza = dopo->c - tab[i].c;
+    long distance = dopo->c - tab[i].c;
     if (strisce == 2) {
-      EXPECT_TRUE(distanza >= 600 && distanza <= 700) << tab[i].c;
+      EXPECT_TRUE(distance >= 600 && distance <= 700) << tab[i].c;
     } else {
-      EXPECT_TRUE(distanza >= 200 && distanza <= 350) << tab[i].c;
+      EXPECT_TRUE(distance >= 200 && distance <= 350) << tab[i].c;
     }
     for (int k : {2, 3, 4}) EXPECT_EQ(numero(f[k]), numero(dopo->f[k])) << tab[i].c;
   }
@@ -335,13 +335,13 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
   std::multiset<std::string> altri;
   int cippi = 0;
   for (const auto& f : record(r, 518, 536)) {
-    std::string testo = trim(f[2]);
+    std::string text = trim(f[2]);
     std::smatch m;
-    if (std::regex_match(testo, m, cippo)) {
+    if (std::regex_match(text, m, cippo)) {
       ++cippi;
-      EXPECT_EQ(std::stol(m[1]) * 1000 + std::stol(m[2]), lettura(rif, numero(f[1]) + 50)) << testo;
+      EXPECT_EQ(std::stol(m[1]) * 1000 + std::stol(m[2]), lettura(rif, numero(f[1]) + 50)) << text;
     } else {
-      altri.insert(testo);
+      altri.insert(text);
     }
   }
   EXPECT_EQ(cippi, 13);
@@ -355,7 +355,7 @@ TEST(LineSource, RowsDescribeAPlausibleRoute) {
 // Train source.
 
 // Fixed column widths after the key word; -1 for a field after one blank.
-const std::map<std::string, std::vector<int>> kLarghezze = {
+const std::map<std::string, std::vector<int>> kWidths = {
     {"aderenza", {8, 6}},
     {"velocita", {8, 6}},
     {"stazione", {8, 3, 5, 3, 2, 2, 3, 1, 1, 3, 1, 1, 5, 4, 2, 2, -1}},
@@ -364,20 +364,20 @@ const std::map<std::string, std::vector<int>> kLarghezze = {
 };
 
 TEST(TrainSource, SectionsGeneralRecordsAndColumns) {
-  const Righe r = righe_di(righe_treno());
+  const Lines r = righe_di(train_lines());
   ASSERT_EQ(r.size(), 358u);
   const std::map<size_t, std::string> intestazioni = {{1, "[generale]"},  {6, "[aderenze]"},       {11, "[vel_limite]"},
                                                       {52, "[stazioni]"}, {98, "[rallentamenti]"}, {99, "[segnali]"},
                                                       {279, "[codici]"},  {358, "[fine]"}};
-  for (const auto& [n, testo] : intestazioni) EXPECT_EQ(r[n - 1], testo) << "line " << n;
+  for (const auto& [n, text] : intestazioni) EXPECT_EQ(r[n - 1], text) << "line " << n;
   EXPECT_EQ(r[1], "numero vetture,    7");
   EXPECT_EQ(r[2], "percentuale massa frenata,    120");
   EXPECT_EQ(r[3], "sabbia,    200");
   EXPECT_EQ(r[4], "orologio,    12              11            50 ");
 
-  struct Sezione {
+  struct Section {
     size_t da, a;
-    std::string chiave;
+    std::string key;
   } sezioni[] = {{7, 10, "aderenza"},
                  {12, 51, "velocita"},
                  {53, 97, "stazione"},
@@ -389,9 +389,9 @@ TEST(TrainSource, SectionsGeneralRecordsAndColumns) {
       std::string riga = r[i - 1];
       if (inizia(riga, "velocit\xC3\xA0,")) riga = "velocita," + riga.substr(10);
       if (riga == "velocita,   0,    30") continue;  // the one row with a narrow chainage
-      auto f = campi(riga);
-      const auto& w = kLarghezze.at(s.chiave);
-      ASSERT_EQ(f[0], s.chiave) << "line " << i;
+      auto f = fields(riga);
+      const auto& w = kWidths.at(s.key);
+      ASSERT_EQ(f[0], s.key) << "line " << i;
       ASSERT_EQ(f.size(), w.size() + 1) << "line " << i << ": " << riga;
       for (size_t k = 0; k < w.size(); ++k) {
         const std::string& x = f[k + 1];
@@ -425,7 +425,7 @@ TEST(TrainSource, SectionsGeneralRecordsAndColumns) {
 }
 
 TEST(TrainSource, RowsDescribeAPlausibleRun) {
-  const Righe r = righe_di(righe_treno());
+  const Lines r = righe_di(train_lines());
   ASSERT_EQ(r.size(), 358u);
   for (auto [da, a] : {std::pair{7, 10}, {12, 51}, {53, 97}, {100, 278}, {280, 357}}) {
     long prec = -1;
@@ -477,7 +477,7 @@ TEST(TrainSource, RowsDescribeAPlausibleRun) {
   const std::vector<std::pair<long, long>> intervalli = {{2, 2}, {2, 5}, {0, 6}, {0, 1}, {0, 1},
                                                          {0, 2}, {0, 3}, {0, 1}, {0, 1}};
   for (size_t i = 100; i <= 278; ++i) {
-    auto f = campi(r[i - 1]);
+    auto f = fields(r[i - 1]);
     long c = numero(f[1]);
     pos_segnali.insert(c);
     for (size_t k = 0; k < intervalli.size(); ++k) {
@@ -519,14 +519,14 @@ TEST(TrainSource, RowsDescribeAPlausibleRun) {
 long round_half_even(double x) { return std::lrint(x); }  // halves to even
 
 TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
-  const Righe linea = righe_di(righe_linea());
-  const Righe treno = righe_di(righe_treno());
+  const Lines linea = righe_di(line_lines());
+  const Lines treno = righe_di(train_lines());
   long lunghezza = 0;
   std::vector<std::string> errori;
   auto errore = [&](const std::string& cosa, long c) { errori.push_back(cosa + " at " + std::to_string(c)); };
 
   for (const auto& r : linea) {
-    auto f = campi(r);
+    auto f = fields(r);
     if (inizia(r, "lunghezza percorso")) lunghezza = numero(f[1]);
     if (inizia(r, "ripetizione segnali")) {
       if (numero(f[1]) % 50 || numero(f[2]) % 50) errore("signal repetition", numero(f[1]));
@@ -538,11 +538,11 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
   const long celle = round_half_even((lunghezza + 7000) / 50.0);
   std::vector<int> tipo(static_cast<size_t>(celle) + 1, 0);
   auto libera = [&](long j) { return j >= 0 && j <= celle && (tipo[j] == 0 || tipo[j] == 11); };
-  auto nella_griglia = [&](long c, long margine) { return (c + margine) / 50.0 <= celle; };
+  auto nella_griglia = [&](long c, long margin) { return (c + margin) / 50.0 <= celle; };
   long cartelli = 0;
 
   for (const auto& r : linea) {
-    auto f = campi(r);
+    auto f = fields(r);
     if (f.size() < 2 || r[0] == '[') continue;
     long c = numero(f[1]);
     bool di_linea = inizia(r, "curva") || inizia(r, "pendenza") || inizia(r, "montagna") || inizia(r, "indicatori_v") ||
@@ -561,7 +561,7 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
   }
   for (const auto& r : linea)
     if (inizia(r, "progressiva")) {
-      auto f = campi(r);
+      auto f = fields(r);
       long fine = numero(f[2]) + (numero(f[3]) == 1 ? 100 : 0);
       if (numero(f[1]) % 50 || fine % 50) errore("chainage reference", numero(f[1]));
     }
@@ -569,7 +569,7 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
   long riga = 1, fine_prec = 0;
   const long limite = 80 - cartelli;
   for (const auto& r : treno) {
-    auto f = campi(r);
+    auto f = fields(r);
     if (f.size() < 2 || r[0] == '[') continue;
     long c = numero(f[1]);
     if (inizia(r, "velocit") || inizia(r, "aderenza") || inizia(r, "segnale") || inizia(r, "abbattimento"))
@@ -615,9 +615,9 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
 // ---------------------------------------------------------------------------
 // Timetable card.
 
-constexpr int kBarre[] = {1, 7, 13, 24, 30, 59, 76, 82};
+constexpr int kBars[] = {1, 7, 13, 24, 30, 59, 76, 82};
 
-struct RigaCorpo {
+struct BodyLine {
   size_t linea;
   std::string lim, marc, km, rs, nome, orario, rec;
   bool barra = false;
@@ -626,11 +626,11 @@ struct RigaCorpo {
   }
 };
 
-std::string campo(const std::string& riga, int k) { return riga.substr(kBarre[k] + 1, kBarre[k + 1] - kBarre[k] - 1); }
+std::string campo(const std::string& riga, int k) { return riga.substr(kBars[k] + 1, kBars[k + 1] - kBars[k] - 1); }
 
-RigaCorpo leggi_corpo(size_t n, std::string riga, bool chiusura) {
+BodyLine leggi_corpo(size_t n, std::string riga, bool chiusura) {
   if (chiusura) std::replace(riga.begin() + 2, riga.end() - 1, '_', ' ');
-  RigaCorpo out;
+  BodyLine out;
   out.linea = n;
   out.lim = trim(campo(riga, 0));
   out.marc = trim(campo(riga, 1));
@@ -645,18 +645,18 @@ RigaCorpo leggi_corpo(size_t n, std::string riga, bool chiusura) {
   return out;
 }
 
-std::vector<RigaCorpo> corpo_scheda(const Righe& s) {
-  std::vector<RigaCorpo> out;
+std::vector<BodyLine> corpo_scheda(const Lines& s) {
+  std::vector<BodyLine> out;
   for (auto [da, a, chiusura] : {std::tuple{17, 47, 0}, {68, 99, 99}, {118, 148, 0}, {167, 198, 198}})
     for (int i = da; i <= a; ++i) out.push_back(leggi_corpo(i, s[i - 1], i == chiusura));
   return out;
 }
 
 // Times of day on a row, as "hh.mm".
-std::vector<std::string> orari(const RigaCorpo& r) {
+std::vector<std::string> orari(const BodyLine& r) {
   std::vector<std::string> out;
-  static const std::regex ora(R"(\d\d\.\d\d)");
-  for (auto it = std::sregex_iterator(r.orario.begin(), r.orario.end(), ora); it != std::sregex_iterator(); ++it) {
+  static const std::regex now(R"(\d\d\.\d\d)");
+  for (auto it = std::sregex_iterator(r.orario.begin(), r.orario.end(), now); it != std::sregex_iterator(); ++it) {
     out.push_back(it->str());
     if (r.orario.find(it->str() + ".") != std::string::npos) break;  // hh.mm.ss
   }
@@ -664,7 +664,7 @@ std::vector<std::string> orari(const RigaCorpo& r) {
 }
 
 TEST(TimetableCard, FourPagesOfTheSameBuild) {
-  const Righe s = righe_di(righe_scheda());
+  const Lines s = righe_di(card_lines());
   ASSERT_EQ(s.size(), 199u);
   for (size_t n : {1, 2, 12, 49, 50, 52, 53, 63, 100, 101, 103, 113, 150, 152, 162, 199})
     EXPECT_EQ(s[n - 1], "") << "line " << n;
@@ -716,7 +716,7 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
     for (int i = da; i <= a; ++i) {
       const std::string& r = s[i - 1];
       ASSERT_EQ(r.size(), 83u) << "line " << i;
-      for (int b : kBarre) EXPECT_EQ(r[b], '|') << "line " << i << " column " << b;
+      for (int b : kBars) EXPECT_EQ(r[b], '|') << "line " << i << " column " << b;
       if (r == regola) continue;
       EXPECT_TRUE(std::regex_match(campo(r, 0), velocita)) << "line " << i;
       EXPECT_TRUE(std::regex_match(campo(r, 1), velocita)) << "line " << i;
@@ -734,7 +734,7 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
     const std::string& r = s[n - 1];
     ASSERT_EQ(r.size(), 83u);
     EXPECT_EQ(r.find(' ', 1), std::string::npos) << "line " << n;
-    for (int b : kBarre) EXPECT_EQ(r[b], '|') << "line " << n;
+    for (int b : kBars) EXPECT_EQ(r[b], '|') << "line " << n;
   }
   const auto variante =
       std::find_if(s.begin(), s.end(), [](auto& x) { return inizia(x, " | 160 | 150 |   31.100/|"); });
@@ -744,23 +744,23 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
   EXPECT_EQ(s[98].substr(59), "|_14.12___14.13__|_0.5_|");
 
   // Row kinds: stations with times, named items, spacers, reading changes.
-  const auto corpo = corpo_scheda(s);
-  ASSERT_EQ(corpo.size(), 126u);
+  const auto body = corpo_scheda(s);
+  ASSERT_EQ(body.size(), 126u);
   std::map<std::string, int> tipi;
-  for (size_t i = 0; i < corpo.size(); ++i) {
-    const auto& r = corpo[i];
+  for (size_t i = 0; i < body.size(); ++i) {
+    const auto& r = body[i];
     if (r.vuota()) {
       ++tipi["spacer"];
     } else if (!r.orario.empty()) {
       ++tipi["station"];
     } else if (!r.nome.empty()) {
-      std::string voce = r.nome.substr(0, r.nome.find_first_of(" ."));
+      std::string entry = r.nome.substr(0, r.nome.find_first_of(" ."));
       for (const char* k : {"Cippo Km", "C.C. Km", "Dev.I.", "Dev.U.", "Segn.Prot.", "Segn.Avv.", "Ponte "})
-        if (inizia(r.nome, k)) voce = k;
-      ++tipi[voce];
+        if (inizia(r.nome, k)) entry = k;
+      ++tipi[entry];
     } else {
       ASSERT_GT(i, 0u);
-      EXPECT_TRUE(corpo[i - 1].barra) << "line " << r.linea << ": a lone reading follows a changing one";
+      EXPECT_TRUE(body[i - 1].barra) << "line " << r.linea << ": a lone reading follows a changing one";
       EXPECT_TRUE(r.lim.empty() && r.marc.empty() && r.rs.empty() && r.rec.empty()) << "line " << r.linea;
       ++tipi["reading"];
     }
@@ -781,19 +781,19 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
 }
 
 TEST(TimetableCard, AgreesWithTheLineAndTheTrain) {
-  const Righe linea = righe_di(righe_linea());
-  const Righe treno = righe_di(righe_treno());
-  const Righe s = righe_di(righe_scheda());
+  const Lines linea = righe_di(line_lines());
+  const Lines treno = righe_di(train_lines());
+  const Lines s = righe_di(card_lines());
   ASSERT_EQ(s.size(), 199u);
   const auto rif = riferimenti(linea);
-  const auto corpo = corpo_scheda(s);
-  ASSERT_EQ(corpo.size(), 126u);
+  const auto body = corpo_scheda(s);
+  ASSERT_EQ(body.size(), 126u);
 
   // Readings shown on a row: the one in its field, and the new one on the
   // next row where the numbering changes.
   auto letture = [&](size_t i) {
-    std::set<std::string> out{corpo[i].km};
-    if (corpo[i].barra && i + 1 < corpo.size()) out.insert(corpo[i + 1].km);
+    std::set<std::string> out{body[i].km};
+    if (body[i].barra && i + 1 < body.size()) out.insert(body[i + 1].km);
     return out;
   };
   auto a_lettura = [&](size_t i, long c) {
@@ -803,8 +803,8 @@ TEST(TimetableCard, AgreesWithTheLineAndTheTrain) {
 
   // The readings named on the card where the numbering changes.
   std::vector<std::pair<std::string, std::string>> cambi;
-  for (size_t i = 0; i + 1 < corpo.size(); ++i)
-    if (corpo[i].barra) cambi.push_back({corpo[i].km, corpo[i + 1].km});
+  for (size_t i = 0; i + 1 < body.size(); ++i)
+    if (body[i].barra) cambi.push_back({body[i].km, body[i + 1].km});
   ASSERT_EQ(cambi.size(), 4u);
   for (size_t k = 1; k < 4; ++k) {
     EXPECT_EQ(cambi[k].first, km(lettura(rif, rif[k - 1].inizio, false)));
@@ -818,34 +818,34 @@ TEST(TimetableCard, AgreesWithTheLineAndTheTrain) {
   // Every station of the train, in order, on a row with times at the reading
   // of its chainage; the timed ones with their own time.
   std::vector<size_t> righe_staz;
-  for (size_t i = 0; i < corpo.size(); ++i)
-    if (!corpo[i].orario.empty()) righe_staz.push_back(i);
+  for (size_t i = 0; i < body.size(); ++i)
+    if (!body[i].orario.empty()) righe_staz.push_back(i);
   size_t k = 0;
   for (size_t n = 53; n <= 97; ++n) {
-    auto f = campi(treno[n - 1]);
+    auto f = fields(treno[n - 1]);
     const long c = numero(f[1]);
     const std::string nome = trim(f[17]);
-    while (k < righe_staz.size() && corpo[righe_staz[k]].nome != nome) ++k;
+    while (k < righe_staz.size() && body[righe_staz[k]].nome != nome) ++k;
     ASSERT_LT(k, righe_staz.size()) << nome << " missing from the card, or out of order";
     const size_t i = righe_staz[k];
-    EXPECT_TRUE(a_lettura(i, c)) << nome << " at " << c << " shows " << corpo[i].km;
+    EXPECT_TRUE(a_lettura(i, c)) << nome << " at " << c << " shows " << body[i].km;
     if (numero(f[14]) + numero(f[15]) > 0) {
       char hm[8];
       std::snprintf(hm, sizeof hm, "%02ld.%02ld", numero(f[14]), numero(f[15]));
-      auto o = orari(corpo[i]);
+      auto o = orari(body[i]);
       EXPECT_NE(std::find(o.begin(), o.end(), hm), o.end()) << nome << " " << hm;
       EXPECT_EQ(o.size(), n == 53 || n == 97 ? 1u : 2u) << nome << ": stops show arrival and departure";
     } else {
-      EXPECT_EQ(orari(corpo[i]).size(), 1u) << nome << ": a passing time";
+      EXPECT_EQ(orari(body[i]).size(), 1u) << nome << ": a passing time";
     }
   }
-  EXPECT_EQ(trim(s[4].substr(45, 22)), trim(campi(treno[52])[17])) << "origin in the title";
-  EXPECT_EQ(trim(s[5].substr(45, 22)), trim(campi(treno[96])[17])) << "destination in the title";
-  EXPECT_EQ(corpo.back().nome, trim(campi(treno[96])[17]));
+  EXPECT_EQ(trim(s[4].substr(45, 22)), trim(fields(treno[52])[17])) << "origin in the title";
+  EXPECT_EQ(trim(s[5].substr(45, 22)), trim(fields(treno[96])[17])) << "destination in the title";
+  EXPECT_EQ(body.back().nome, trim(fields(treno[96])[17]));
 
   // Times never go back along the card.
   std::string prima = "00.00";
-  for (const auto& r : corpo)
+  for (const auto& r : body)
     for (const auto& o : orari(r)) {
       EXPECT_LE(prima, o) << "line " << r.linea;
       prima = o;
@@ -854,21 +854,21 @@ TEST(TimetableCard, AgreesWithTheLineAndTheTrain) {
   // The speed limits of the card are the speed limit records of the train.
   std::vector<std::pair<long, std::string>> limiti_treno;
   for (size_t n = 12; n <= 51; ++n) {
-    auto f = campi(treno[n - 1]);
+    auto f = fields(treno[n - 1]);
     limiti_treno.push_back({numero(f[1]), trim(f[2])});
   }
   std::vector<size_t> righe_lim;
-  for (size_t i = 0; i < corpo.size(); ++i)
-    if (!corpo[i].lim.empty()) righe_lim.push_back(i);
+  for (size_t i = 0; i < body.size(); ++i)
+    if (!body[i].lim.empty()) righe_lim.push_back(i);
   ASSERT_EQ(righe_lim.size(), limiti_treno.size());
   for (size_t j = 0; j < righe_lim.size(); ++j) {
-    EXPECT_EQ(corpo[righe_lim[j]].lim, limiti_treno[j].second) << "line " << corpo[righe_lim[j]].linea;
+    EXPECT_EQ(body[righe_lim[j]].lim, limiti_treno[j].second) << "line " << body[righe_lim[j]].linea;
     EXPECT_TRUE(a_lettura(righe_lim[j], limiti_treno[j].first))
-        << "speed record at " << limiti_treno[j].first << " vs card " << corpo[righe_lim[j]].km;
+        << "speed record at " << limiti_treno[j].first << " vs card " << body[righe_lim[j]].km;
   }
   // The set speed never exceeds the limit in force.
   long lim = 0;
-  for (const auto& r : corpo) {
+  for (const auto& r : body) {
     if (!r.lim.empty()) lim = std::stol(r.lim);
     if (!r.marc.empty()) {
       EXPECT_LE(std::stol(r.marc), lim) << "line " << r.linea;
@@ -877,19 +877,19 @@ TEST(TimetableCard, AgreesWithTheLineAndTheTrain) {
 
   // The kilometre posts and the junction of the line source are on the card.
   for (size_t n = 518; n <= 536; ++n) {
-    auto f = campi(linea[n - 1]);
-    const std::string testo = trim(f[2]);
+    auto f = fields(linea[n - 1]);
+    const std::string text = trim(f[2]);
     const long c = numero(f[1]) + 50;
     std::string atteso;
-    if (testo.find("Cippo") != std::string::npos) atteso = "Cippo Km " + km(lettura(rif, c));
-    if (inizia(testo, "(Bivio)")) atteso = "Bivio";
+    if (text.find("Cippo") != std::string::npos) atteso = "Cippo Km " + km(lettura(rif, c));
+    if (inizia(text, "(Bivio)")) atteso = "Bivio";
     if (atteso.empty()) continue;
     bool trovato = false;
-    for (size_t i = 0; i < corpo.size(); ++i) trovato |= inizia(corpo[i].nome, atteso) && a_lettura(i, c);
-    EXPECT_TRUE(trovato) << testo;
+    for (size_t i = 0; i < body.size(); ++i) trovato |= inizia(body[i].nome, atteso) && a_lettura(i, c);
+    EXPECT_TRUE(trovato) << text;
   }
   // Every "Cippo Km" and "C.C. Km" row names its own reading.
-  for (const auto& r : corpo)
+  for (const auto& r : body)
     if (inizia(r.nome, "Cippo Km ") || inizia(r.nome, "C.C. Km ")) {
       EXPECT_EQ(r.nome.substr(r.nome.find("Km ") + 3), r.km);
     }
@@ -898,11 +898,11 @@ TEST(TimetableCard, AgreesWithTheLineAndTheTrain) {
 // ---------------------------------------------------------------------------
 
 TEST(SlowdownForm, IsTheBlankOrderForm) {
-  const Righe r = righe_di(righe_rallentamenti());
+  const Lines r = righe_di(slowdown_lines());
   ASSERT_EQ(r.size(), 46u);
   const std::string vuota = " |   |                            |            |          |         |            |";
   const std::string chiusa = " |___|____________________________|____________|__________|_________|____________|";
-  Righe attese = {
+  Lines attese = {
       "",
       std::string(31, ' ') + "Modulo M. 3",
       std::string(27, ' ') + "ORDINE DI RALLENTAMENTO",
@@ -932,13 +932,13 @@ TEST(SlowdownForm, IsTheBlankOrderForm) {
 }
 
 TEST(Notes, AreOnePieceOfItalianProse) {
-  const Righe r = righe_di(righe_note());
+  const Lines r = righe_di(note_lines());
   ASSERT_EQ(r.size(), 31u);
-  size_t totale = 0, minima = 1000, massima = 0;
+  size_t total = 0, minima = 1000, massima = 0;
   int tipiche = 0, iniziano = 0, finiscono = 0;
   for (const auto& x : r) {
     const size_t n = caratteri(x);
-    totale += n;
+    total += n;
     minima = std::min(minima, n);
     massima = std::max(massima, n);
     tipiche += n >= 90 && n <= 99;
@@ -946,7 +946,7 @@ TEST(Notes, AreOnePieceOfItalianProse) {
     finiscono += x.back() == ' ';
     EXPECT_FALSE(x.empty());
   }
-  EXPECT_EQ(totale, 3266u);
+  EXPECT_EQ(total, 3266u);
   EXPECT_EQ(minima, 11u);
   EXPECT_EQ(massima, 385u);
   EXPECT_GT(tipiche, 15) << "most lines are 90 to 99 characters long";

@@ -4,12 +4,12 @@
 
 namespace compactor {
 
-void dati_linea(const FileNames& nomi, Files& files) { scrivi_testo(righe_linea(), nomi.linea_txt, files); }
-void dati_treno(const FileNames& nomi, Files& files) { scrivi_testo(righe_treno(), nomi.treno_txt, files); }
-void dati_note(const FileNames& nomi, Files& files) { scrivi_testo(righe_note(), nomi.note, files); }
-void dati_rallentamenti(const FileNames& nomi, Files& files) {
-  scrivi_testo(righe_rallentamenti(), nomi.rallentamenti, files);
+void dati_linea(const FileNames& names, Files& files) { write_text(line_lines(), names.line_txt, files); }
+void dati_treno(const FileNames& names, Files& files) { write_text(train_lines(), names.train_txt, files); }
+void dati_note(const FileNames& names, Files& files) { write_text(note_lines(), names.note, files); }
+void dati_rallentamenti(const FileNames& names, Files& files) {
+  write_text(slowdown_lines(), names.rallentamenti, files);
 }
-void dati_scheda(const FileNames& nomi, Files& files) { scrivi_testo(righe_scheda(), nomi.scheda, files); }
+void dati_scheda(const FileNames& names, Files& files) { write_text(card_lines(), names.scheda, files); }
 
 }  // namespace compactor

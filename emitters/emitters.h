@@ -6,10 +6,10 @@
 
 namespace compactor {
 
-void dati_linea(const FileNames& nomi, Files& files);
-void dati_treno(const FileNames& nomi, Files& files);
-void dati_note(const FileNames& nomi, Files& files);
-void dati_rallentamenti(const FileNames& nomi, Files& files);
-void dati_scheda(const FileNames& nomi, Files& files);
+void dati_linea(const FileNames& names, Files& files);
+void dati_treno(const FileNames& names, Files& files);
+void dati_note(const FileNames& names, Files& files);
+void dati_rallentamenti(const FileNames& names, Files& files);
+void dati_scheda(const FileNames& names, Files& files);
 
 }  // namespace compactor

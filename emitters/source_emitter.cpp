@@ -15,22 +15,22 @@ bool ascii(std::string_view s) {
 
 }  // namespace
 
-std::string testo_file(const TabellaRighe& righe) {
+std::string joined_lines(const LineTable& lines) {
   // Only the exact marker ends the table: case and blanks count.
-  const auto fine = std::find(righe.begin(), righe.end(), marcatore_fine);
-  if (fine == righe.end()) throw std::logic_error("carried text without its end marker");
-  size_t dimensione = 0;
-  for (auto r = righe.begin(); r != fine; ++r) dimensione += r->size() + 2;
+  const auto fine = std::find(lines.begin(), lines.end(), marcatore_fine);
+  if (fine == lines.end()) throw std::logic_error("carried text without its end marker");
+  size_t size = 0;
+  for (auto r = lines.begin(); r != fine; ++r) size += r->size() + 2;
   std::string bytes;
-  bytes.reserve(dimensione);
-  for (auto r = righe.begin(); r != fine; ++r) {
+  bytes.reserve(size);
+  for (auto r = lines.begin(); r != fine; ++r) {
     // Most lines are plain ASCII, the same bytes in both encodings.
     if (ascii(*r)) {
       bytes += *r;
     } else {
       const auto linea = utf8_to_cp1252(*r);
       if (!linea)
-        throw std::logic_error("carried line " + std::to_string(r - righe.begin()) + " is not Windows-1252 text");
+        throw std::logic_error("carried line " + std::to_string(r - lines.begin()) + " is not Windows-1252 text");
       bytes += *linea;
     }
     bytes += "\r\n";
@@ -38,8 +38,8 @@ std::string testo_file(const TabellaRighe& righe) {
   return bytes;
 }
 
-void scrivi_testo(const TabellaRighe& righe, const std::string& path, Files& files) {
-  write_whole(files, path, testo_file(righe));
+void write_text(const LineTable& lines, const std::string& path, Files& files) {
+  write_whole(files, path, joined_lines(lines));
 }
 
 }  // namespace compactor

@@ -12,9 +12,9 @@ namespace compactor {
 // The bytes of the file: throws std::logic_error when the table has no end
 // marker in its 1001 slots or a line the code page cannot hold, both faults
 // of the program, not of the run.
-std::string testo_file(const TabellaRighe& righe);
+std::string joined_lines(const LineTable& lines);
 
 // Replaces `path` whole with the text.
-void scrivi_testo(const TabellaRighe& righe, const std::string& path, Files& files);
+void write_text(const LineTable& lines, const std::string& path, Files& files);
 
 }  // namespace compactor

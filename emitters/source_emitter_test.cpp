@@ -10,16 +10,16 @@
 namespace compactor {
 namespace {
 
-TabellaRighe tabella(std::initializer_list<std::string_view> righe) {
-  TabellaRighe t{};
+LineTable tabella(std::initializer_list<std::string_view> lines) {
+  LineTable t{};
   size_t i = 0;
-  for (auto r : righe) t[i++] = r;
+  for (auto r : lines) t[i++] = r;
   return t;
 }
 
 TEST(SourceEmitter, WritesEachLineWithCrLfUpToTheExactMarker) {
   struct Case {
-    TabellaRighe righe;
+    LineTable lines;
     std::string file;
   } cases[] = {
       {tabella({"", "", "a", marcatore_fine, "never"}), "\r\n\r\na\r\n"},
@@ -30,43 +30,43 @@ TEST(SourceEmitter, WritesEachLineWithCrLfUpToTheExactMarker) {
        "trailing  \r\nvelocit\xE0 \xE8\xF2\xF9\r\n"},
       {tabella({marcatore_fine}), ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(testo_file(c.righe), c.file);
+  for (const auto& c : cases) EXPECT_EQ(joined_lines(c.lines), c.file);
 }
 
 TEST(SourceEmitter, ATableWithoutItsMarkerIsAProgrammingError) {
-  TabellaRighe piena;
+  LineTable piena;
   piena.fill("riga");
-  EXPECT_THROW(testo_file(piena), std::logic_error);
-  TabellaRighe ultimo = piena;
-  ultimo[1000] = marcatore_fine;  // the last slot still closes the table
-  EXPECT_EQ(testo_file(ultimo).size(), 1000u * 6);
-  EXPECT_THROW(testo_file(tabella({"\xE2\x82", marcatore_fine})), std::logic_error) << "broken UTF-8";
-  EXPECT_THROW(testo_file(tabella({"\xE4\xB8\x80", marcatore_fine})), std::logic_error) << "not in the code page";
+  EXPECT_THROW(joined_lines(piena), std::logic_error);
+  LineTable last = piena;
+  last[1000] = marcatore_fine;  // the last slot still closes the table
+  EXPECT_EQ(joined_lines(last).size(), 1000u * 6);
+  EXPECT_THROW(joined_lines(tabella({"\xE2\x82", marcatore_fine})), std::logic_error) << "broken UTF-8";
+  EXPECT_THROW(joined_lines(tabella({"\xE4\xB8\x80", marcatore_fine})), std::logic_error) << "not in the code page";
 }
 
 TEST(SourceEmitter, ReplacesAnOlderLongerFileWhole) {
   testing::TempDir dir;
   const std::string path = dir / "f.txt";
   testing::put_file(path, std::string(5000, 'z'));
-  scrivi_testo(tabella({"one", marcatore_fine}), path, real_files());
+  write_text(tabella({"one", marcatore_fine}), path, real_files());
   EXPECT_EQ(testing::file_text(path), "one\r\n");
   EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"f.txt"}) << "no temporary file left";
 }
 
 TEST(Emitters, WriteTheFiveTextsUnderTheScenarioNames) {
   testing::TempDir dir;
-  const FileNames nomi = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
-  dati_linea(nomi, real_files());
-  dati_treno(nomi, real_files());
-  dati_note(nomi, real_files());
-  dati_rallentamenti(nomi, real_files());
-  dati_scheda(nomi, real_files());
+  const FileNames names = file_names(dir.path(), "Orvena_Lusco", "REG 4105");
+  dati_linea(names, real_files());
+  dati_treno(names, real_files());
+  dati_note(names, real_files());
+  dati_rallentamenti(names, real_files());
+  dati_scheda(names, real_files());
   EXPECT_EQ(testing::folder_names(dir.path()),
             (std::vector<std::string>{"Orvena_Lusco_REG 4105-.txt", "Orvena_Lusco_REG 4105_note.txt",
                                       "Orvena_Lusco_REG 4105_rallentamenti.txt",
                                       "Orvena_Lusco_REG 4105_scheda_treno.txt", "Orvena_Lusco_linea.txt"}));
-  EXPECT_EQ(testing::file_text(nomi.linea_txt), testo_file(righe_linea()));
-  EXPECT_EQ(testing::file_text(nomi.scheda), testo_file(righe_scheda()));
+  EXPECT_EQ(testing::file_text(names.line_txt), joined_lines(line_lines()));
+  EXPECT_EQ(testing::file_text(names.scheda), joined_lines(card_lines()));
 }
 
 }  // namespace

@@ -19,17 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Bersaglio = int (*)(const uint8_t*, size_t);
+using TargetFn = int (*)(const uint8_t*, size_t);
 
 struct Target {
   const char* nome;
-  Bersaglio corpo;
+  TargetFn body;
 };
 
 const Target kTarget[] = {
-    {"field_reader", fuzz::lettore_campi},
-    {"line_loading", fuzz::caricamento_linea},
-    {"train_loading", fuzz::caricamento_treno},
+    {"field_reader", fuzz::field_reader},
+    {"line_loading", fuzz::line_loading},
+    {"train_loading", fuzz::train_loading},
     {"compile", fuzz::compilazione},
     {"compiled_reader", fuzz::compiled_reader},
 #ifdef COMPACTOR_HAVE_CLI
@@ -41,13 +41,13 @@ const Target kTarget[] = {
 // broken promise, so the last name printed is the input at fault.
 int riproduci(const Target& t) {
   int n = 0;
-  for (const char* cartella : {"corpus", "regressions"}) {
-    const fs::path dir = fs::path(COMPACTOR_SOURCE_DIR) / "fuzz" / cartella / t.nome;
+  for (const char* folder : {"corpus", "regressions"}) {
+    const fs::path dir = fs::path(COMPACTOR_SOURCE_DIR) / "fuzz" / folder / t.nome;
     if (!fs::is_directory(dir)) continue;
     for (const auto& nome : testing::folder_names(dir.string())) {
       const std::string bytes = testing::file_text((dir / nome).string());
-      std::cout << "replaying " << cartella << "/" << t.nome << "/" << nome << std::endl;
-      t.corpo(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+      std::cout << "replaying " << folder << "/" << t.nome << "/" << nome << std::endl;
+      t.body(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
       ++n;
     }
   }

@@ -33,16 +33,16 @@ inline constexpr std::string_view kFileSeparator = "\n~~~~ file ~~~~\n";
 }
 
 // A refusal must be the reader's own, in its own words.
-inline void check_refusal(const FileNonValido& e) {
+inline void check_refusal(const BadCompiledFile& e) {
   if (std::string_view(e.what()).substr(0, 19) != "bad compiled file: ") reader_broken("a refusal in other words");
 }
 
-// Reads `bytes` as a file of one kind; what is accepted must come back whole.
+// Reads `bytes` as a file of one kind; what is accepted must how back whole.
 template <typename Read, typename Write>
 void round_trip(std::string_view bytes, Read read, Write write, const char* what) {
   try {
     if (write(read(bytes)) != bytes) reader_broken(what);
-  } catch (const FileNonValido& e) {
+  } catch (const BadCompiledFile& e) {
     check_refusal(e);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
@@ -69,18 +69,18 @@ inline void check_compiled_output(Files& files, const FileNames& names, const Mo
   scenario = existing_files(scenario, files);
   try {
     for (const std::string* path : {&scenario.scenario, &scenario.griglia, &scenario.planimetria})
-      if (!path->empty()) leggi_file(*path, files);
+      if (!path->empty()) read_file(*path, files);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     reader_broken("the reader refuses a file the compile wrote");
   }
   const int64_t length = m.stazioni.at(84).fine;
   const bool one_route = m.griglia.ultima() == ultima_cella(metri_del_percorso(length)) &&
-                         (scenario.planimetria.empty() || m.planimetria.punti() == metri_del_percorso(length) + 1);
+                         (scenario.planimetria.empty() || m.planimetria.points() == metri_del_percorso(length) + 1);
   try {
-    leggi_scenario(scenario, files);
+    read_scenario(scenario, files);
     if (!one_route) reader_broken("the reader takes files of two route lengths for one scenario");
-  } catch (const FileNonValido& e) {
+  } catch (const BadCompiledFile& e) {
     if (one_route) {
       std::fprintf(stderr, "%s\n", e.what());
       reader_broken("the reader refuses the files of one compile");
@@ -92,23 +92,23 @@ inline int compiled_reader(const uint8_t* data, size_t size) {
   const std::string_view all(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string_view> parts = split_files(all);
   for (const std::string_view bytes : parts) {
-    round_trip(bytes, leggi_griglia, bytes_griglia, "a grid not written back byte for byte");
-    round_trip(bytes, leggi_stazioni, bytes_stazioni, "a scenario file not written back byte for byte");
-    round_trip(bytes, leggi_planimetria, bytes_planimetria, "a plan not written back byte for byte");
+    round_trip(bytes, read_grid, grid_bytes, "a grid not written back byte for byte");
+    round_trip(bytes, read_stations, station_bytes, "a scenario file not written back byte for byte");
+    round_trip(bytes, read_plan, plan_bytes, "a plan not written back byte for byte");
   }
   if (parts.size() != 3) return 0;
 
   MemoryFiles files;
   const FileScenario names{"R_T", "/c/R_linea.dat", "/c/R_T.sim", "/c/R_T.dat"};
-  files.metti(names.scenario, std::string(parts[0]));
-  files.metti(names.griglia, std::string(parts[1]));
-  files.metti(names.planimetria, std::string(parts[2]));
+  files.put(names.scenario, std::string(parts[0]));
+  files.put(names.griglia, std::string(parts[1]));
+  files.put(names.planimetria, std::string(parts[2]));
   try {
-    const ScenarioCompilato s = leggi_scenario(names, files);
-    if (bytes_stazioni(s.stazioni) != parts[0] || bytes_griglia(s.griglia) != parts[1] ||
-        bytes_planimetria(s.planimetria) != parts[2])
+    const CompiledScenario s = read_scenario(names, files);
+    if (station_bytes(s.stazioni) != parts[0] || grid_bytes(s.griglia) != parts[1] ||
+        plan_bytes(s.planimetria) != parts[2])
       reader_broken("a scenario not written back byte for byte");
-  } catch (const FileNonValido& e) {
+  } catch (const BadCompiledFile& e) {
     check_refusal(e);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

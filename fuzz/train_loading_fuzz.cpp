@@ -2,5 +2,5 @@
 #include "fuzz/targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return compactor::fuzz::caricamento_treno(data, size);
+  return compactor::fuzz::train_loading(data, size);
 }

@@ -20,11 +20,11 @@
 namespace compactor {
 namespace {
 
-using testing::riga_scenario_sbagliata;
-using testing::righe_crlf;
+using testing::wrong_scenario_row;
+using testing::crlf_lines;
 using testing::SourcesInMemory;
 
-struct Compilato : SourcesInMemory {
+struct Compiled : SourcesInMemory {
   using SourcesInMemory::SourcesInMemory;
   std::string griglia, scenario, planimetria;  // the compiled files, empty when not written
   std::string fermata;                         // the number of the error stop, if the run ended there
@@ -35,43 +35,43 @@ struct Compilato : SourcesInMemory {
 
 // The whole compile step on two sources, in memory. Whatever the outcome,
 // the scenario file's rows must add up: each text behind its own length.
-std::unique_ptr<Compilato> compila(const std::string& linea, const std::string& treno) {
-  auto c = std::make_unique<Compilato>(linea, treno);
+std::unique_ptr<Compiled> compila(const std::string& linea, const std::string& treno) {
+  auto c = std::make_unique<Compiled>(linea, treno);
   int32_t j = 1;
   try {
-    memorizza_percorso(c->m, j, c->nomi, c->files);
+    memorizza_percorso(c->m, j, c->names, c->files);
   } catch (const ErrorStop& e) {
     // A record on a reserved place: the run stops and nothing is written.
     c->fermata = e.numero();
   }
-  EXPECT_FALSE(c->files.exists(c->nomi.linea_txt)) << "the line source stays behind";
+  EXPECT_FALSE(c->files.exists(c->names.line_txt)) << "the line source stays behind";
   auto letto = [&](const std::string& path) { return c->files.exists(path) ? c->files.read(path) : std::string(); };
-  c->griglia = letto(c->nomi.griglia);
-  c->scenario = letto(c->nomi.scenario);
-  c->planimetria = letto(c->nomi.planimetria);
+  c->griglia = letto(c->names.griglia);
+  c->scenario = letto(c->names.scenario);
+  c->planimetria = letto(c->names.planimetria);
   if (!c->fermata.empty()) {
     EXPECT_TRUE(c->griglia.empty() && c->scenario.empty() && c->planimetria.empty()) << "written after the error stop";
-  } else if (c->m.griglia.dimensionata()) {
-    EXPECT_EQ(c->griglia.size(), 15 * static_cast<size_t>(c->m.griglia.dimensione()));
-    EXPECT_EQ(riga_scenario_sbagliata(c->scenario, c->m.stazioni), -1)
+  } else if (c->m.griglia.sized()) {
+    EXPECT_EQ(c->griglia.size(), 15 * static_cast<size_t>(c->m.griglia.size()));
+    EXPECT_EQ(wrong_scenario_row(c->scenario, c->m.stazioni), -1)
         << "the scenario file's rows do not add up from that row on";
   }
   return c;
 }
 
-const std::string kTrenoMinimo = righe_crlf({"[generale]", "velocita,   0,    30", "[fine]"});
+const std::string kMinimalTrain = crlf_lines({"[generale]", "velocita,   0,    30", "[fine]"});
 
 std::string linea(const std::vector<std::string>& record, int32_t lunghezza = 5000) {
   std::vector<std::string> r = record;
   r.push_back("[fine]");
-  return testing::linea_con(lunghezza, r);
+  return testing::line_with(lunghezza, r);
 }
 
 std::string treno(const std::vector<std::string>& record) {
   std::vector<std::string> r = {"[generale]", "velocita,   0,    30"};
   r.insert(r.end(), record.begin(), record.end());
   r.push_back("[fine]");
-  return righe_crlf(r);
+  return crlf_lines(r);
 }
 
 std::string stazione(int32_t posizione, const std::string& nome) {
@@ -81,26 +81,26 @@ std::string stazione(int32_t posizione, const std::string& nome) {
 // ---- Texts and the 2-byte length in front of them on file ----
 
 TEST(HostileInput, ATextLongerThanTheFileFormatsLengthIsError25NeverAWrappedLength) {
-  const std::string massimo(32767, 'x'), troppo(32768, 'x');
-  struct Caso {
+  const std::string most(32767, 'x'), troppo(32768, 'x');
+  struct Case {
     const char* cosa;
     std::string linea, treno;
     int32_t errore;
     int riga;  // the row that holds the text, when it loads
   };
-  const std::vector<Caso> casi = {
-      {"signboard text of 32767 bytes", linea({"cartello_indicatore,  2950, " + massimo}), kTrenoMinimo, 0, 80},
-      {"signboard text of 32768 bytes", linea({"cartello_indicatore,  2950, " + troppo}), kTrenoMinimo, 25, 80},
-      {"quoted signboard text running to the end", linea({"cartello_indicatore,  2950, \"" + troppo}), kTrenoMinimo, 25,
+  const std::vector<Case> cases = {
+      {"signboard text of 32767 bytes", linea({"cartello_indicatore,  2950, " + most}), kMinimalTrain, 0, 80},
+      {"signboard text of 32768 bytes", linea({"cartello_indicatore,  2950, " + troppo}), kMinimalTrain, 25, 80},
+      {"quoted signboard text running to the end", linea({"cartello_indicatore,  2950, \"" + troppo}), kMinimalTrain, 25,
        80},
-      {"station name of 32767 bytes", linea({}), treno({stazione(3000, massimo)}), 0, 1},
+      {"station name of 32767 bytes", linea({}), treno({stazione(3000, most)}), 0, 1},
       {"station name of 32768 bytes", linea({}), treno({stazione(3000, troppo)}), 25, 1},
   };
-  for (const auto& k : casi) {
+  for (const auto& k : cases) {
     SCOPED_TRACE(k.cosa);
     const auto c = compila(k.linea, k.treno);
     EXPECT_EQ(c->errore(), k.errore);
-    EXPECT_EQ(c->nome(k.riga), k.errore == 0 ? massimo : "") << "a text too long is not stored cut";
+    EXPECT_EQ(c->nome(k.riga), k.errore == 0 ? most : "") << "a text too long is not stored cut";
     EXPECT_FALSE(c->scenario.empty()) << "the compiled files are written from what was loaded";
   }
 }
@@ -116,31 +116,31 @@ TEST(HostileInput, MegabyteLinesNulBytesAndGarbageGiveACompileOrAClearError) {
   std::string spazzatura(1 << 20, '\0');
   for (char& b : spazzatura) b = static_cast<char>(caso());
   const std::string nul(1 << 20, '\0');
-  std::string con_nul = testing::linea_con(20000, {std::string("cartello_indicatore,  2950,  Km") + '\0' + "3"});
+  std::string con_nul = testing::line_with(20000, {std::string("cartello_indicatore,  2950,  Km") + '\0' + "3"});
   con_nul.insert(con_nul.find("lunghezza_percorso") + 9, 1, '\0');  // still names the route length
   auto lunghezza = [](const std::string& campo) {
     return "[generale]\r\nlunghezza_percorso," + campo + "\r\n[fine]\r\n";
   };
 
-  struct Caso {
+  struct Case {
     const char* cosa;
     std::string linea, treno;
     int32_t errore;
   };
-  const std::vector<Caso> casi = {
-      {"a key field of 5 MB", linea({mega + ",  1,  2"}), kTrenoMinimo, 0},
-      {"a route length of 5 MB of digits", lunghezza(cifre), kTrenoMinimo, 25},
-      {"5 MB of blanks before a number", lunghezza(bianchi + "20000"), kTrenoMinimo, 0},
+  const std::vector<Case> cases = {
+      {"a key field of 5 MB", linea({mega + ",  1,  2"}), kMinimalTrain, 0},
+      {"a route length of 5 MB of digits", lunghezza(cifre), kMinimalTrain, 25},
+      {"5 MB of blanks before a number", lunghezza(bianchi + "20000"), kMinimalTrain, 0},
       {"a speed of 5 MB of leading zeros", linea({}), treno({"velocita,  1000,  " + zeri + "95"}), 0},
       {"a station name of 5 MB", linea({}), treno({stazione(3000, mega)}), 25},
-      {"NUL bytes inside fields", con_nul, kTrenoMinimo, 0},
-      {"a line source of NUL bytes", nul, kTrenoMinimo, 102},
+      {"NUL bytes inside fields", con_nul, kMinimalTrain, 0},
+      {"a line source of NUL bytes", nul, kMinimalTrain, 102},
       {"a train source of NUL bytes", linea({}), nul, 0},
-      {"a line source of garbage", spazzatura, kTrenoMinimo, 102},
-      {"garbage after the start marker of the line source", "[generale]\r\n" + spazzatura, kTrenoMinimo, 25},
+      {"a line source of garbage", spazzatura, kMinimalTrain, 102},
+      {"garbage after the start marker of the line source", "[generale]\r\n" + spazzatura, kMinimalTrain, 25},
       {"garbage after the start marker of the train source", linea({}), "[generale]\r\n" + spazzatura, 0},
   };
-  for (const auto& k : casi) {
+  for (const auto& k : cases) {
     SCOPED_TRACE(k.cosa);
     const auto c = compila(k.linea, k.treno);
     EXPECT_EQ(c->errore(), k.errore);
@@ -150,13 +150,13 @@ TEST(HostileInput, MegabyteLinesNulBytesAndGarbageGiveACompileOrAClearError) {
 // ---- The longest route with the densest records ----
 
 TEST(HostileInput, AMillionMetreRouteWithRecordsInEveryCellCompilesClean) {
-  constexpr int32_t kMetri = 1'000'000;
+  constexpr int32_t kMetres = 1'000'000;
   std::vector<std::string> l, t;
   // Every 50 m a gradient, every 100 m a curve of 50 m up to the plan's
   // last point, 80 tunnels, 40 signboards and speed indicator boards.
-  for (int32_t p = 0; p < kMetri; p += 50)
+  for (int32_t p = 0; p < kMetres; p += 50)
     l.push_back("pendenza, " + std::to_string(p) + ", " + std::to_string(p % 7 - 3));
-  for (int32_t p = 100; p + 50 < kMetri; p += 100)
+  for (int32_t p = 100; p + 50 < kMetres; p += 100)
     l.push_back("curva" + std::string(p % 200 ? "s" : "d") + std::to_string(p % 6 + 1) + ", " + std::to_string(p) +
                 ", 50");
   for (int32_t k = 0; k < 80; ++k)
@@ -168,7 +168,7 @@ TEST(HostileInput, AMillionMetreRouteWithRecordsInEveryCellCompilesClean) {
   // Every 50 m a speed and an adhesion; a signal and a code drop in every
   // other free cell up to 760 km, where 38 stations stand; slowdowns every
   // 2 km beyond.
-  for (int32_t p = 0; p < kMetri; p += 50) {
+  for (int32_t p = 0; p < kMetres; p += 50) {
     t.push_back("velocita, " + std::to_string(p) + ", " + std::to_string(60 + p % 100));
     t.push_back("aderenza, " + std::to_string(p) + ", " + std::to_string(80 + p % 20));
   }
@@ -176,11 +176,11 @@ TEST(HostileInput, AMillionMetreRouteWithRecordsInEveryCellCompilesClean) {
     t.push_back("segnale, " + std::to_string((c - 1) * 50) + ", 2, 4, 1, 0, 0, 2, 2, 1, 0, 0");
     t.push_back("abbattimento, " + std::to_string((c + 2) * 50) + ", 270");
   }
-  for (int32_t x = 800'000; x + 2000 < kMetri; x += 2000)
+  for (int32_t x = 800'000; x + 2000 < kMetres; x += 2000)
     t.push_back("rallentamento, " + std::to_string(x) + ", 60, 500, 1, 1, 0");
   for (int32_t k = 0; k < 38; ++k) t.push_back(stazione(k * 20000 + 10000, "Stazione " + std::to_string(k)));
 
-  const auto c = compila(linea(l, kMetri), treno(t));
+  const auto c = compila(linea(l, kMetres), treno(t));
   EXPECT_EQ(c->fermata, "");
   EXPECT_EQ(c->errore(), 0) << c->m.posizione_errore;
   EXPECT_EQ(c->m.celle_totali, 20140);
@@ -188,22 +188,22 @@ TEST(HostileInput, AMillionMetreRouteWithRecordsInEveryCellCompilesClean) {
   EXPECT_EQ(c->griglia.size(), 20141u * 15);
   EXPECT_EQ(c->nome(41), "Km 390") << "the 40th signboard";
   EXPECT_EQ(c->nome(38), "Stazione 37") << "the last station";
-  EXPECT_EQ(c->m.planimetria.prossimo(), kMetri + 7000 - 1) << "the plan reaches its end";
+  EXPECT_EQ(c->m.planimetria.next(), kMetres + 7000 - 1) << "the plan reaches its end";
 }
 
 // ---- Tables filled to their edge and one past it ----
 
 TEST(HostileInput, SignboardsTunnelsAndStationsAtTheirLimitsAndOnePast) {
-  struct Caso {
+  struct Case {
     int cartelli, montagne, stazioni;
     int32_t errore;
   };
-  const std::vector<Caso> casi = {
+  const std::vector<Case> cases = {
       {80, 0, 0, 0},  {81, 0, 0, 0},  // the 81st takes row 0
       {82, 0, 0, 25},                 // no row is left for the 82nd
       {0, 80, 0, 0},  {0, 81, 0, 25}, {0, 0, 78, 0}, {0, 0, 79, 10}, {1, 0, 77, 0}, {1, 0, 78, 10}, {80, 0, 1, 10},
   };
-  for (const auto& k : casi) {
+  for (const auto& k : cases) {
     SCOPED_TRACE(std::to_string(k.cartelli) + " signboards, " + std::to_string(k.montagne) + " tunnels, " +
                  std::to_string(k.stazioni) + " stations");
     std::vector<std::string> l, t;
@@ -231,7 +231,7 @@ TEST(HostileInput, ChainagesAndLengthsAtTheEndsOf32BitsGiveACompileOrAClearError
   constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
   // X stands for the extreme value.
   struct Record {
-    const char* testo;
+    const char* text;
     bool di_linea;
   };
   // The first number of each is its first chainage, range-checked.
@@ -261,19 +261,19 @@ TEST(HostileInput, ChainagesAndLengthsAtTheEndsOf32BitsGiveACompileOrAClearError
   };
   const std::vector<int64_t> estremi = {kMin, kMin + 48, -1, kMax - 99, kMax, kMax + 1};
   int provati = 0;
-  for (const auto& modello : modelli)
+  for (const auto& model : modelli)
     for (const int64_t x : estremi) {
-      std::string record = modello.testo;
+      std::string record = model.text;
       for (size_t p; (p = record.find('X')) != std::string::npos;) record.replace(p, 1, std::to_string(x));
       SCOPED_TRACE(record);
-      const auto c = modello.di_linea ? compila(linea({record}), kTrenoMinimo) : compila(linea({}), treno({record}));
+      const auto c = model.di_linea ? compila(linea({record}), kMinimalTrain) : compila(linea({}), treno({record}));
       ++provati;
       // A number that does not fit 32 bits never loads.
       if (x > kMax) {
         EXPECT_EQ(c->errore(), 25);
       }
       // A first chainage this far out lies beyond any grid.
-      const std::string_view t = modello.testo;
+      const std::string_view t = model.text;
       const bool prima = t.substr(t.find(',') + 2, 1) == "X";
       if (prima && x >= kMax - 99 && x <= kMax) {
         EXPECT_EQ(c->errore(), 15);
@@ -285,21 +285,21 @@ TEST(HostileInput, ChainagesAndLengthsAtTheEndsOf32BitsGiveACompileOrAClearError
 }
 
 TEST(HostileInput, ARouteLengthAtTheEndsOf32Bits) {
-  struct Caso {
+  struct Case {
     int64_t lunghezza;
     int32_t errore;
   };
   // Down to -6999 m a plan is left to seed, and the train's first speed
   // record lies beyond the one cell; the length is only limited upward.
-  for (const auto& k : std::vector<Caso>{{-6999, 15},
+  for (const auto& k : std::vector<Case>{{-6999, 15},
                                          {-7000, 25},
                                          {std::numeric_limits<int32_t>::min(), 25},
                                          {std::numeric_limits<int32_t>::max(), 1},
                                          {4294967296LL, 25}}) {
     SCOPED_TRACE(k.lunghezza);
-    std::string l = testing::linea_con(0, {"[fine]"});
+    std::string l = testing::line_with(0, {"[fine]"});
     l.replace(l.find(" 0\r"), 2, " " + std::to_string(k.lunghezza));
-    EXPECT_EQ(compila(l, kTrenoMinimo)->errore(), k.errore);
+    EXPECT_EQ(compila(l, kMinimalTrain)->errore(), k.errore);
   }
 }
 

@@ -11,16 +11,16 @@
 namespace compactor {
 namespace {
 
-constexpr int64_t kLunghezzaMassima = 1'000'000;
-constexpr int64_t kPuntiMassimi = 1'000'000;
+constexpr int64_t kMostLength = 1'000'000;
+constexpr int64_t kMostPoints = 1'000'000;
 
-double curvatura(int classe) {
+double curvatura(int class_) {
   static constexpr std::array<double, 7> k = {0.0, 0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-  return k[static_cast<size_t>(classe)];
+  return k[static_cast<size_t>(class_)];
 }
 
 // Working values of the record part.
-struct Lavoro {
+struct Work {
   int64_t puntatore_pendenza = 0;
   int32_t pendenza = 0;
   int32_t gradient_giver = kNoRecord;  // the record that gave it
@@ -28,70 +28,70 @@ struct Lavoro {
 
 // The points of the plan from its index through `fino`, each continuing the
 // last step; with k not 0 each step also turns by about k radians.
-void punti_successivi(Planimetria& p, int64_t fino, double k) { p.prolunga_tratto(fino, k); }
+void punti_successivi(Planimetria& p, int64_t fino, double k) { p.extend_stretch(fino, k); }
 
 // General section: returns false when loading ends.
 bool sezione_generale(LoadState& c) {
   Model& m = c.m;
   for (;;) {
     c.record_ends();
-    if (c.fine_file()) return true;
-    m.riga = c.testo();
-    if (c.fine_file()) return true;
+    if (c.end_of_file()) return true;
+    m.riga = c.text();
+    if (c.end_of_file()) return true;
     for (int volte = 0; volte < 10; ++volte)
-      if (ha_trattino(m.riga)) m.riga = c.testo();
+      if (has_dash(m.riga)) m.riga = c.text();
     c.record_begins();
-    const ChiaviGenerali chiavi = chiavi_generali(m.riga);
+    const GeneralKeys keys = chiavi_generali(m.riga);
 
-    if (chiavi.lunghezza_percorso) {
+    if (keys.lunghezza_percorso) {
       const int32_t lunghezza = c.numero();
       m.stazioni.at(84).fine = lunghezza;
       note_row(c.provenance, 84, RowMembers(RowMember::fine));
-      if (lunghezza > kLunghezzaMassima) {
-        c.ferma(1, c.qui());
+      if (lunghezza > kMostLength) {
+        c.stop(1, c.here());
         return false;
       }
       m.metri_totali = in_long(metri_del_percorso(lunghezza));
       m.celle_totali = in_long(ultima_cella(m.metri_totali));
-      m.griglia.dimensiona(m.celle_totali);
-      if (m.con_planimetria != 0) m.planimetria.dimensiona(m.metri_totali);
+      m.griglia.resize(m.celle_totali);
+      if (m.con_planimetria != 0) m.planimetria.resize(m.metri_totali);
     }
     const std::array<std::pair<bool, int>, 3> riferimenti = {
-        {{chiavi.progressiva_tre, 81}, {chiavi.progressiva_due, 82}, {chiavi.progressiva_uno, 83}}};
+        {{keys.progressiva_tre, 81}, {keys.progressiva_due, 82}, {keys.progressiva_uno, 83}}};
     for (const auto& [letta, r] : riferimenti) {
       if (!letta) continue;
       c.read_into_row(r, RowMember::inizio);
       c.read_into_row(r, RowMember::fine);
       c.read_into_row(r, RowMember::posizione);
     }
-    if (chiavi.sfondo_uno) c.read_into_row(85, RowMember::inizio);
-    if (chiavi.sfondo_due) c.read_into_row(85, RowMember::posizione);
-    if (chiavi.sfondo_tre) c.read_into_row(85, RowMember::fine);
-    if (chiavi.ripetizione_segnali) {
-      const auto chiave = c.qui();
+    if (keys.sfondo_uno) c.read_into_row(85, RowMember::inizio);
+    if (keys.sfondo_due) c.read_into_row(85, RowMember::posizione);
+    if (keys.sfondo_tre) c.read_into_row(85, RowMember::fine);
+    if (keys.signal_repetition) {
+      const auto key = c.here();
       stazione& r86 = m.stazioni.at(86);
       c.read_into_row(86, RowMember::inizio);
-      const auto dove_inizio = c.qui();
+      const auto where_start = c.here();
       c.read_into_row(86, RowMember::fine);
-      const auto dove_fine = c.qui();
+      const auto where_end = c.here();
       int errore = 0;
-      LoadState::Punto dove;
+      LoadState::Place where;
       if (r86.inizio % 50 != 0) {
         errore = 3;
-        dove = dove_inizio;
+        where = where_start;
       } else if (r86.fine % 50 != 0) {
         errore = 4;
-        dove = dove_fine;
-      } else if (const int codici = codici_ripetizione(m.riga); codici != 0) {
+        where = where_end;
+      } else if (const int codici = repeat_codes(m.riga); codici != 0) {
         r86.posizione = codici;
         note_row(c.provenance, 86, RowMembers(RowMember::posizione));
       } else {
         // Neither "4" nor "9": the number of codes stays as it was.
         errore = 5;
-        dove = chiave;
+        where = key;
       }
       if (errore != 0) {
-        c.ferma(errore, dove);
+        c.stop(errore, where);
         return false;
       }
       if (r86.fine == 0) {
@@ -99,163 +99,163 @@ bool sezione_generale(LoadState& c) {
         note_row(c.provenance, 86, RowMembers(RowMember::posizione));
       }
     }
-    if (chiude_sezione_generale(m.riga)) return true;
-    if (chiavi == ChiaviGenerali{}) c.ignorato(m.riga);
+    if (closes_general_section(m.riga)) return true;
+    if (keys == GeneralKeys{}) c.skipped(m.riga);
   }
 }
 
 
-Esito pendenza(LoadState& c, Lavoro& w) {
+Flow pendenza(LoadState& c, Work& w) {
   Model& m = c.m;
   const int32_t chainage = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   const int32_t valore = c.numero();
-  if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
+  if (!c.inside(chainage, 100, where)) return Flow::end_of_record;
   const int64_t n = round_half_even(chainage / 50.0);
   // The cells before this gradient get the one before it; the first cell is
   // written even when the fill pointer already stands at or past n.
   if (n > 0) {
     const int64_t first = w.puntatore_pendenza;
-    riempi(m.griglia, w.puntatore_pendenza, n, [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+    fill(m.griglia, w.puntatore_pendenza, n, [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
     c.profile_filled(first, w.puntatore_pendenza, CellMember::pendenza, w.gradient_giver);
   }
   w.pendenza = valore;
   w.gradient_giver = c.record;
-  c.registrato(RecordKind::pendenza, chainage, dove);
-  return Esito::continua;
+  c.recorded(RecordKind::pendenza, chainage, where);
+  return Flow::go_on;
 }
 
-Esito curva(LoadState& c) {
+Flow curva(LoadState& c) {
   Model& m = c.m;
-  const auto chiave = c.qui();
+  const auto key = c.here();
   const int32_t inizio = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   const int32_t lunghezza = c.numero();
-  if (!c.dentro(inizio, 100, dove)) return Esito::fine_record;
-  const int classe = classe_curva(m.riga);
-  if (classe == 0) return c.ferma(103, chiave);
-  const double k = curva_s(m.riga) ? -curvatura(classe) : curvatura(classe);
+  if (!c.inside(inizio, 100, where)) return Flow::end_of_record;
+  const int class_ = curve_class(m.riga);
+  if (class_ == 0) return c.stop(103, key);
+  const double k = curva_s(m.riga) ? -curvatura(class_) : curvatura(class_);
   Planimetria& p = m.planimetria;
   const int64_t fine = int64_t{inizio} + lunghezza;
   for (int tratto = 0; tratto < 2; ++tratto) {
-    const int64_t ultimo = tratto == 0 ? inizio : fine;
-    // One call reaches `ultimo`, or stops past the last point a plan may
+    const int64_t last = tratto == 0 ? inizio : fine;
+    // One call reaches `last`, or stops past the last point a plan may
     // hold.
-    if (p.prossimo() <= ultimo) {
-      punti_successivi(p, std::min(ultimo, kPuntiMassimi), tratto == 0 ? 0.0 : k);
-      if (p.prossimo() > kPuntiMassimi) return c.ferma(103, dove);
+    if (p.next() <= last) {
+      punti_successivi(p, std::min(last, kMostPoints), tratto == 0 ? 0.0 : k);
+      if (p.next() > kMostPoints) return c.stop(103, where);
     }
   }
-  c.registrato(RecordKind::curva, inizio, dove);
-  return Esito::continua;
+  c.recorded(RecordKind::curva, inizio, where);
+  return Flow::go_on;
 }
 
-Esito montagna(LoadState& c) {
+Flow montagna(LoadState& c) {
   int32_t inizio = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   int32_t fine = c.numero();
   int32_t tipo = c.numero();
-  if (!c.dentro(inizio, 100, dove)) return Esito::fine_record;
+  if (!c.inside(inizio, 100, where)) return Flow::end_of_record;
   memo_montagna(c.m, inizio, fine, tipo, c.provenance);
-  c.registrato(RecordKind::montagna, inizio, dove);
-  return Esito::continua;
+  c.recorded(RecordKind::montagna, inizio, where);
+  return Flow::go_on;
 }
 
-Esito indicatori(LoadState& c) {
+Flow indicatori(LoadState& c) {
   const int32_t posizione = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   std::array<int32_t, 8> v{};
   for (int32_t& x : v) x = c.numero();
-  if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
-  const bool su_marcatore =
+  if (!c.inside(posizione, 100, where)) return Flow::end_of_record;
+  const bool on_marker =
       c.m.griglia.at(round_half_even(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
   memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], c.provenance);
-  if (c.m.numero_errore > 0) return c.ferma(c.m.numero_errore, posizione, dove);
-  if (su_marcatore) c.sostituito(RecordKind::indicatore_v_max, posizione, dove);
-  c.registrato(RecordKind::indicatore_v_max, posizione, dove);
-  return Esito::continua;
+  if (c.m.numero_errore > 0) return c.stop(c.m.numero_errore, posizione, where);
+  if (on_marker) c.sostituito(RecordKind::indicatore_v_max, posizione, where);
+  c.recorded(RecordKind::indicatore_v_max, posizione, where);
+  return Flow::go_on;
 }
 
-Esito cartello(LoadState& c) {
+Flow cartello(LoadState& c) {
   Model& m = c.m;
   const int32_t chainage = c.numero();
-  const auto dove = c.qui();
-  m.riga = c.testo();
+  const auto where = c.here();
+  m.riga = c.text();
   if (m.riga.size() > testo_massimo) throw LoadFailure("sign text longer than 32767 bytes");
-  if (!c.dentro(chainage, 100, dove)) return Esito::fine_record;
+  if (!c.inside(chainage, 100, where)) return Flow::end_of_record;
   const int64_t k = round_half_even(chainage / 50.0 + 1);
   cella& cell = m.griglia.at(k);
-  if (!libera(cell)) return c.ferma(6, chainage, dove);
+  if (!libera(cell)) return c.stop(6, chainage, where);
   // Signboard rows count down from 80 without a check of their own: the
   // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
-  if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(RecordKind::cartello, chainage, dove);
+  if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(RecordKind::cartello, chainage, where);
   cell.tipo = tipo_cella::cartello;
-  cell.dato1 = basso16(c.prossima_riga_cartello);
+  cell.dato1 = basso16(c.next_board_row);
   note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
-  m.stazioni.at(c.prossima_riga_cartello).nome = m.riga;
-  note_row(c.provenance, c.prossima_riga_cartello, RowMembers(RowMember::nome));
-  --c.prossima_riga_cartello;
-  c.registrato(RecordKind::cartello, chainage, dove);
-  return Esito::continua;
+  m.stazioni.at(c.next_board_row).nome = m.riga;
+  note_row(c.provenance, c.next_board_row, RowMembers(RowMember::nome));
+  --c.next_board_row;
+  c.recorded(RecordKind::cartello, chainage, where);
+  return Flow::go_on;
 }
 
 // Record part: returns false when loading ends.
-bool parte_record(LoadState& c, Lavoro& w) {
+bool parte_record(LoadState& c, Work& w) {
   Model& m = c.m;
   for (;;) {
     c.record_ends();
-    if (!c.leggi_chiave()) return true;
+    if (!c.read_key()) return true;
     c.record_begins();
-    const ChiaviLinea chiavi = chiavi_linea(m.riga);
-    const bool curva_letta = chiavi.curva && m.con_planimetria != 0;
-    if (!chiavi.pendenza && !curva_letta && !chiavi.montagna && !chiavi.indicatori_v && !chiavi.cartello_indicatore)
-      c.ignorato(m.riga);
-    Esito esito = Esito::continua;
-    if (chiavi.pendenza) esito = pendenza(c, w);
-    if (esito == Esito::continua && curva_letta) esito = curva(c);
-    if (esito == Esito::continua && chiavi.montagna) esito = montagna(c);
-    if (esito == Esito::continua && chiavi.indicatori_v) esito = indicatori(c);
-    if (esito == Esito::continua && chiavi.cartello_indicatore) esito = cartello(c);
-    if (esito == Esito::fine_record) return true;
-    if (esito == Esito::fine_caricamento) return false;
+    const LineKeys keys = chiavi_linea(m.riga);
+    const bool curve_read = keys.curva && m.con_planimetria != 0;
+    if (!keys.pendenza && !curve_read && !keys.montagna && !keys.indicatori_v && !keys.cartello_indicatore)
+      c.skipped(m.riga);
+    Flow outcome = Flow::go_on;
+    if (keys.pendenza) outcome = pendenza(c, w);
+    if (outcome == Flow::go_on && curve_read) outcome = curva(c);
+    if (outcome == Flow::go_on && keys.montagna) outcome = montagna(c);
+    if (outcome == Flow::go_on && keys.indicatori_v) outcome = indicatori(c);
+    if (outcome == Flow::go_on && keys.cartello_indicatore) outcome = cartello(c);
+    if (outcome == Flow::end_of_record) return true;
+    if (outcome == Flow::end_of_load) return false;
   }
 }
 
 }  // namespace
 
-bool carica_linea(LoadState& c) {
+bool load_line(LoadState& c) {
   Model& m = c.m;
   m.stazioni.at(85).nome = m.nome_percorso;
   m.stazioni.at(86).nome = m.nome_treno;
-  if (!c.files.exists(c.nomi.linea_txt)) {
+  if (!c.files.exists(c.names.line_txt)) {
     m.numero_errore = 101;
     return false;
   }
-  c.apri(LoadReport::linea, c.nomi.linea_txt);
+  c.open(LoadReport::linea, c.names.line_txt);
 
   // Everything before "[generale]" is skipped.
   do {
-    m.riga = c.testo();
-    if (c.fine_file()) {
-      c.ferma(102, c.qui());
+    m.riga = c.text();
+    if (c.end_of_file()) {
+      c.stop(102, c.here());
       return false;
     }
-  } while (!apre_generale(m.riga));
+  } while (!opens_general(m.riga));
 
   if (!sezione_generale(c)) return false;
   const std::array<int, 3> from = progressive_ordina(m);
   if (c.provenance) c.provenance->rows_reordered(from);
 
   m.numero_montagne = 0;
-  c.prossima_riga_cartello = 80;
-  Lavoro w;
-  if (m.con_planimetria != 0) m.planimetria.semina();
+  c.next_board_row = 80;
+  Work w;
+  if (m.con_planimetria != 0) m.planimetria.seed();
   if (!parte_record(c, w)) return false;
-  c.chiudi_ed_elimina();
+  c.close_and_delete();
 
   // The last gradient runs to the end of the route.
   const int64_t first = w.puntatore_pendenza;
-  riempi(m.griglia, w.puntatore_pendenza, int64_t{m.celle_totali} - 2,
+  fill(m.griglia, w.puntatore_pendenza, int64_t{m.celle_totali} - 2,
          [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
   c.profile_filled(first, w.puntatore_pendenza, CellMember::pendenza, w.gradient_giver);
   // And the route runs straight from its last curve to the end of the plan.

@@ -14,65 +14,65 @@
 namespace compactor {
 namespace {
 
-using testing::carica;
-using testing::EsitoCarica;
-using testing::linea_con;
-using testing::OpzioniCarica;
-using testing::righe_crlf;
-using testing::treno_minimo;
+using testing::load;
+using testing::LoadOutcome;
+using testing::line_with;
+using testing::LoadOptions;
+using testing::crlf_lines;
+using testing::minimal_train;
 
 // A short route: metri_totali 10000, celle_totali 200, the last chainage
 // inside the grid 9900.
-constexpr int32_t kCorta = 3000;
+constexpr int32_t kShort = 3000;
 
 std::string n(int64_t v) { return std::to_string(v); }
 
 // A train source whose one record shows that the train half ran.
-std::string treno_con_sabbia() { return righe_crlf({"[generale]", "sabbia,    200"}); }
+std::string treno_con_sabbia() { return crlf_lines({"[generale]", "sabbia,    200"}); }
 
 // Where a field stands in its line: 0-based offset of its first byte.
-int colonna(const std::string& riga, const std::string& campo) {
+int column(const std::string& riga, const std::string& campo) {
   const auto p = riga.find(campo);
   EXPECT_NE(p, std::string::npos) << campo << " not in " << riga;
   return static_cast<int>(p);
 }
 
-void atteso_dopo_errore(const EsitoCarica& e, int32_t numero, int riga, int col) {
+void expected_after_error(const LoadOutcome& e, int32_t numero, int riga, int col) {
   EXPECT_EQ(e.m->numero_errore, numero);
-  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::linea);
-  EXPECT_EQ(e.diagnostica.riga, riga);
-  EXPECT_EQ(e.diagnostica.colonna, col);
+  EXPECT_EQ(e.diagnostic.source, LoadReport::linea);
+  EXPECT_EQ(e.diagnostic.line, riga);
+  EXPECT_EQ(e.diagnostic.column, col);
 }
 
 // A scenario error of the line source: it is deleted, the train source is
 // left for nobody to read.
-void solo_linea_eliminata(const EsitoCarica& e) {
-  EXPECT_FALSE(e.linea_rimasta);
-  EXPECT_TRUE(e.treno_rimasto);
+void solo_linea_eliminata(const LoadOutcome& e) {
+  EXPECT_FALSE(e.line_left);
+  EXPECT_TRUE(e.train_left);
   EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);  // nothing of the train read
 }
 
-void entrambe_eliminate(const EsitoCarica& e) {
-  EXPECT_FALSE(e.linea_rimasta);
-  EXPECT_FALSE(e.treno_rimasto);
+void entrambe_eliminate(const LoadOutcome& e) {
+  EXPECT_FALSE(e.line_left);
+  EXPECT_FALSE(e.train_left);
 }
 
 // The gradient byte of every cell.
-std::vector<int> pendenze(const EsitoCarica& e) {
+std::vector<int> pendenze(const LoadOutcome& e) {
   std::vector<int> out;
   for (const cella& c : e.m->griglia.celle()) out.push_back(c.pendenza);
   return out;
 }
 
-struct Tratto {
+struct Stretch {
   int64_t da, a;
   int valore;
 };
 
 // celle_totali + 1 cells, 0 except the runs given.
-std::vector<int> tratti(int32_t celle_totali, std::initializer_list<Tratto> t) {
+std::vector<int> tratti(int32_t celle_totali, std::initializer_list<Stretch> t) {
   std::vector<int> out(static_cast<size_t>(celle_totali) + 1, 0);
-  for (const Tratto& r : t)
+  for (const Stretch& r : t)
     for (int64_t k = r.da; k <= r.a; ++k) out[static_cast<size_t>(k)] = r.valore;
   return out;
 }
@@ -86,65 +86,65 @@ double direzione(const Planimetria& p, int64_t i) {
 // Route length, grid and plan size
 
 TEST(LineaLunghezza, RouteLengthSizesGridAndPlan) {
-  struct Caso {
-    int32_t lunghezza, metri, celle;
+  struct Case {
+    int32_t lunghezza, metres, celle;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {334000, 341000, 6820},
       {334025, 341025, 6820},  // 6820.5 -> even
       {334075, 341075, 6822},  // 6821.5 -> even
       {1000000, 1007000, 20140},
       {0, 7000, 140},
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.lunghezza);
-    EsitoCarica e = carica(linea_con(k.lunghezza));
+    LoadOutcome e = load(line_with(k.lunghezza));
     const Model& m = *e.m;
     EXPECT_EQ(m.numero_errore, 0);
-    EXPECT_EQ(m.metri_totali, k.metri);
+    EXPECT_EQ(m.metri_totali, k.metres);
     EXPECT_EQ(m.celle_totali, k.celle);
     EXPECT_EQ(m.griglia.ultima(), k.celle);
-    EXPECT_EQ(m.planimetria.punti(), int64_t{k.metri} + 1);
+    EXPECT_EQ(m.planimetria.points(), int64_t{k.metres} + 1);
     EXPECT_EQ(m.stazioni.at(84).fine, k.lunghezza);
-    EXPECT_TRUE(e.file_rimasti.empty());
+    EXPECT_TRUE(e.files_left.empty());
   }
 }
 
 TEST(LineaLunghezza, OverAMillionIsError1BeforeAnythingIsDimensioned) {
-  EsitoCarica e = carica(linea_con(1000001, {"pendenza,  600,  -11"}));
-  atteso_dopo_errore(e, 1, 2, colonna("lunghezza_percorso,  1000001", "1000001"));
+  LoadOutcome e = load(line_with(1000001, {"pendenza,  600,  -11"}));
+  expected_after_error(e, 1, 2, column("lunghezza_percorso,  1000001", "1000001"));
   EXPECT_EQ(e.m->posizione_errore, 0);
   EXPECT_EQ(e.m->stazioni.at(84).fine, 1000001);
-  EXPECT_FALSE(e.m->griglia.dimensionata());
-  EXPECT_FALSE(e.m->planimetria.dimensionata());
+  EXPECT_FALSE(e.m->griglia.sized());
+  EXPECT_FALSE(e.m->planimetria.sized());
   solo_linea_eliminata(e);
 }
 
 TEST(LineaLunghezza, LaterLengthLineStartsTheGridAfresh) {
   // A grid made by an earlier line stays when a later one is refused...
-  EsitoCarica rifiutata = carica(righe_crlf(
+  LoadOutcome rifiutata = load(crlf_lines(
       {"[generale]", "lunghezza percorso,  3000", "lunghezza percorso,  1000001", "[curve]", "pendenza, 600, 1"}));
   EXPECT_EQ(rifiutata.m->numero_errore, 1);
   EXPECT_EQ(rifiutata.m->celle_totali, 200);
   EXPECT_EQ(rifiutata.m->griglia.ultima(), 200);
   // ...and is replaced by a later one that is accepted.
-  EsitoCarica rifatta =
-      carica(righe_crlf({"[generale]", "lunghezza percorso,  3000", "LUNGHEZZA del PERCORSO,  5000", "[curve]"}));
+  LoadOutcome rifatta =
+      load(crlf_lines({"[generale]", "lunghezza percorso,  3000", "LUNGHEZZA del PERCORSO,  5000", "[curve]"}));
   EXPECT_EQ(rifatta.m->numero_errore, 0);
   EXPECT_EQ(rifatta.m->celle_totali, 240);
   EXPECT_EQ(rifatta.m->griglia.ultima(), 240);
-  EXPECT_EQ(rifatta.m->planimetria.punti(), 12001);
+  EXPECT_EQ(rifatta.m->planimetria.points(), 12001);
 }
 
 // A record of each kind at a chainage: the last one inside the grid is
 // stored, one metre further is error 15, which ends the line's records only.
-struct CasoLimite {
+struct EdgeCase {
   const char* nome;
   std::string (*riga)(int32_t c);
   bool (*memorizzato)(const Model& m);
 };
 
-const CasoLimite kLimiti[] = {
+const EdgeCase kLimits[] = {
     {"gradient", [](int32_t c) { return "pendenza,  " + n(c) + ",  3"; },
      [](const Model& m) { return m.griglia.at(6818).pendenza == 103; }},
     {"curve", [](int32_t c) { return "curvad6,  " + n(c) + ",  50"; },
@@ -158,21 +158,21 @@ const CasoLimite kLimiti[] = {
 };
 
 TEST(LineaLunghezza, LastChainageInsideTheGridIsStored) {
-  for (const CasoLimite& k : kLimiti) {
+  for (const EdgeCase& k : kLimits) {
     SCOPED_TRACE(k.nome);
-    EsitoCarica e = carica(linea_con(334000, {k.riga(340900)}), treno_con_sabbia());
+    LoadOutcome e = load(line_with(334000, {k.riga(340900)}), treno_con_sabbia());
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_TRUE(k.memorizzato(*e.m));
   }
 }
 
 TEST(LineaLunghezza, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
-  for (const CasoLimite& k : kLimiti) {
+  for (const EdgeCase& k : kLimits) {
     SCOPED_TRACE(k.nome);
     const std::string riga = k.riga(340901);
-    EsitoCarica e = carica(
-        linea_con(334000, {"pendenza,  600,  -11", riga, "cartello_indicatore,  1000,  not read"}), treno_con_sabbia());
-    atteso_dopo_errore(e, 15, 5, colonna(riga, "340901"));
+    LoadOutcome e = load(
+        line_with(334000, {"pendenza,  600,  -11", riga, "cartello_indicatore,  1000,  not read"}), treno_con_sabbia());
+    expected_after_error(e, 15, 5, column(riga, "340901"));
     EXPECT_EQ(e.m->posizione_errore, 340901);
     EXPECT_EQ(e.m->griglia.at(6819), cella{});
     EXPECT_EQ(e.m->numero_montagne, 0);
@@ -182,7 +182,7 @@ TEST(LineaLunghezza, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
     // ...but the line is finished, the train is read and both are deleted.
     EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
     EXPECT_EQ(e.m->griglia.at(6817).pendenza, 89);
-    EXPECT_EQ(e.m->planimetria.prossimo(), 340999);
+    EXPECT_EQ(e.m->planimetria.next(), 340999);
     EXPECT_EQ(e.m->stazioni.at(86).campo7, 200);
     entrambe_eliminate(e);
   }
@@ -192,7 +192,7 @@ TEST(LineaLunghezza, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
 // General section
 
 TEST(LineaSezioneGenerale, ReferencesBackgroundsAndNames) {
-  EsitoCarica e = carica(righe_crlf({
+  LoadOutcome e = load(crlf_lines({
       "[generale]",
       "lunghezza percorso,    334000",
       "progressiva chilometrica uno,    31100,    3050,    0",
@@ -219,7 +219,7 @@ TEST(LineaSezioneGenerale, ReferencesBackgroundsAndNames) {
 
 TEST(LineaSezioneGenerale, ReferencesAreOrderedBeforeTheMultipleOf50Check) {
   // Flag 1 makes 412025 into 412125, which the check after the train refuses.
-  EsitoCarica e = carica(righe_crlf({"[generale]", "lunghezza percorso,  3000",
+  LoadOutcome e = load(crlf_lines({"[generale]", "lunghezza percorso,  3000",
                                      "progressiva chilometrica uno,  100,  412025,  1", "[curve]"}));
   EXPECT_EQ(e.m->numero_errore, 2);
   EXPECT_EQ(e.m->stazioni.at(81).fine, 412125);
@@ -227,12 +227,12 @@ TEST(LineaSezioneGenerale, ReferencesAreOrderedBeforeTheMultipleOf50Check) {
 }
 
 TEST(LineaSezioneGenerale, KeyWordsOfTheGeneralSection) {
-  struct Caso {
+  struct Case {
     const char* nome;
-    std::vector<std::string> righe;  // between the length line and "[curve]"
+    std::vector<std::string> lines;  // between the length line and "[curve]"
     int32_t inizio81, fine81, inizio85;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"reference", {"progressiva chilometrica uno,  500,  50,  0"}, 500, 50, 0},
       // The reference key words are exact: a capital P is not recognised,
       // its numbers are skipped as key fields and reading goes on.
@@ -245,12 +245,12 @@ TEST(LineaSezioneGenerale, KeyWordsOfTheGeneralSection) {
       // Record key words mean nothing here.
       {"record_key_word", {"cartello_indicatore,  1000,  sfondo uno", "  9"}, 0, 0, 9},
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.nome);
-    std::vector<std::string> righe = {"[generale]", "lunghezza percorso,  3000"};
-    righe.insert(righe.end(), k.righe.begin(), k.righe.end());
-    righe.push_back("[curve]");
-    EsitoCarica e = carica(righe_crlf(righe));
+    std::vector<std::string> lines = {"[generale]", "lunghezza percorso,  3000"};
+    lines.insert(lines.end(), k.lines.begin(), k.lines.end());
+    lines.push_back("[curve]");
+    LoadOutcome e = load(crlf_lines(lines));
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_EQ(e.m->stazioni.at(81).inizio, k.inizio81);  // the one reference is the largest
     EXPECT_EQ(e.m->stazioni.at(81).fine, k.fine81);
@@ -260,12 +260,12 @@ TEST(LineaSezioneGenerale, KeyWordsOfTheGeneralSection) {
 }
 
 TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
-  struct Caso {
+  struct Case {
     const char* nome;
-    std::vector<std::string> righe;
+    std::vector<std::string> lines;
     int32_t celle, pendenza_cella_12, sfondo;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       // Everything before "[generale]" is skipped, key words included.
       {"preamble", {"lunghezza percorso,  5000", "[generale]", "lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}, 200, 89, 0},
       {"capitals", {"[GENERALE]", "lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}, 200, 89, 0},
@@ -279,9 +279,9 @@ TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
       // A bracketed field behind a dash does not end the section.
       {"dash_in_front", {"[generale]", "lunghezza percorso,  3000", "-[nota]-", "pendenza,  600,  -11", "[curve]"}, 200, 100, 0},
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.nome);
-    EsitoCarica e = carica(righe_crlf(k.righe));
+    LoadOutcome e = load(crlf_lines(k.lines));
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_EQ(e.m->celle_totali, k.celle);
     EXPECT_EQ(e.m->griglia.at(12).pendenza, k.pendenza_cella_12);
@@ -293,11 +293,11 @@ TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
 // Signal repetition
 
 TEST(LineaRipetizioneSegnali, CodesAndEnds) {
-  struct Caso {
+  struct Case {
     std::string riga;
     int32_t inizio, fine, codici;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"ripetizione segnali 9 codici,    8000,    330700", 8000, 330700, 9},
       {"ripetizione segnali 4 codici,    8000,    330700", 8000, 330700, 4},
       {"ripetizione segnali 94 codici,    8000,    330700", 8000, 330700, 4},  // "4" is tested first
@@ -306,9 +306,9 @@ TEST(LineaRipetizioneSegnali, CodesAndEnds) {
       {"ripetizione segnali 9 codici,    -50,    -100", -50, -100, 9},
       {"Ripetizione segnali 9 codici,    8000,    330700", 0, 0, 0},  // exact case: not recognised
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.riga);
-    EsitoCarica e = carica(righe_crlf({"[generale]", "lunghezza percorso,  3000", k.riga, "[curve]"}));
+    LoadOutcome e = load(crlf_lines({"[generale]", "lunghezza percorso,  3000", k.riga, "[curve]"}));
     const stazione& r86 = e.m->stazioni.at(86);
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_EQ(r86.inizio, k.inizio);
@@ -319,24 +319,24 @@ TEST(LineaRipetizioneSegnali, CodesAndEnds) {
 }
 
 TEST(LineaRipetizioneSegnali, Errors3To5EndLoadingWithWhatWasRead) {
-  struct Caso {
+  struct Case {
     std::string riga;
     int32_t numero;
     const char* campo;  // the field the error points at
     int32_t inizio, fine;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"ripetizione segnali 9 codici,  8010,  330700", 3, "8010", 8010, 330700},
       {"ripetizione segnali 9 codici,  8010,  330725", 3, "8010", 8010, 330725},
       {"ripetizione segnali 9 codici,  8000,  330725", 4, "330725", 8000, 330725},
       {"ripetizione segnali codici,  8000,  330700", 5, "ripetizione", 8000, 330700},
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.riga);
-    EsitoCarica e = carica(righe_crlf({"[generale]", "lunghezza percorso,  3000", "sfondo uno,  1",
+    LoadOutcome e = load(crlf_lines({"[generale]", "lunghezza percorso,  3000", "sfondo uno,  1",
                                        "ripetizione segnali 4 codici, 50, 100", k.riga, "sfondo due,  2", "[curve]",
                                        "pendenza,  600,  -11"}));
-    atteso_dopo_errore(e, k.numero, 5, colonna(k.riga, k.campo));
+    expected_after_error(e, k.numero, 5, column(k.riga, k.campo));
     EXPECT_EQ(e.m->posizione_errore, 0);
     const stazione& r86 = e.m->stazioni.at(86);
     EXPECT_EQ(r86.inizio, k.inizio);
@@ -347,15 +347,15 @@ TEST(LineaRipetizioneSegnali, Errors3To5EndLoadingWithWhatWasRead) {
     // The grid exists but the record part and its tails never ran.
     EXPECT_EQ(e.m->celle_totali, 200);
     for (const cella& c : e.m->griglia.celle()) EXPECT_EQ(c, cella{});
-    EXPECT_FALSE(e.m->planimetria.seminata());
+    EXPECT_FALSE(e.m->planimetria.seeded());
     solo_linea_eliminata(e);
   }
 }
 
 TEST(LineaRipetizioneSegnali, ErrorBeforeTheLengthLeavesNoGrid) {
-  EsitoCarica e = carica(righe_crlf({"[generale]", "ripetizione segnali codici,  0,  0", "lunghezza percorso,  3000", "[curve]"}));
+  LoadOutcome e = load(crlf_lines({"[generale]", "ripetizione segnali codici,  0,  0", "lunghezza percorso,  3000", "[curve]"}));
   EXPECT_EQ(e.m->numero_errore, 5);
-  EXPECT_FALSE(e.m->griglia.dimensionata());
+  EXPECT_FALSE(e.m->griglia.sized());
   solo_linea_eliminata(e);
 }
 
@@ -363,12 +363,12 @@ TEST(LineaRipetizioneSegnali, ErrorBeforeTheLengthLeavesNoGrid) {
 // Gradients
 
 TEST(LineaPendenze, FillRules) {
-  struct Caso {
+  struct Case {
     const char* nome;
     std::vector<std::string> record;
     std::vector<int> celle;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"none", {}, tratti(200, {{0, 197, 100}})},
       // The first gradient at 0 fills nothing: cell 0 already has it.
       {"first_at_0", {"pendenza,  0,   7"}, tratti(200, {{0, 197, 107}})},
@@ -393,28 +393,28 @@ TEST(LineaPendenze, FillRules) {
       // A record over two lines.
       {"over_two_lines", {"pendenza,  600", "  -11"}, tratti(200, {{0, 11, 100}, {12, 197, 89}})},
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.nome);
-    EsitoCarica e = carica(linea_con(kCorta, k.record));
+    LoadOutcome e = load(line_with(kShort, k.record));
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_EQ(pendenze(e), k.celle);
   }
 }
 
 TEST(LineaPendenze, DashFieldsOfTheRecordPart) {
-  struct Caso {
+  struct Case {
     std::string riga;
     bool letta;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"-- nota --,pendenza,  600,  -11", true},
       {"-a,-b,pendenza,  600,  -11", true},
       {"-a,-b,-pendenza-,  600,  -11", true},  // the third is tested as it is
       {"-a,-pendenza-,  600,  -11", false},     // "600" takes its place
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.riga);
-    EsitoCarica e = carica(linea_con(kCorta, {k.riga}));
+    LoadOutcome e = load(line_with(kShort, {k.riga}));
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_EQ(e.m->griglia.at(12).pendenza, k.letta ? 89 : 100);
   }
@@ -422,11 +422,11 @@ TEST(LineaPendenze, DashFieldsOfTheRecordPart) {
 
 TEST(LineaPendenze, EndOfTheFile) {
   // A lone key field as the last field is read and not interpreted.
-  EsitoCarica sola = carica(linea_con(kCorta, {"pendenza,  600,  -11", "pendenza"}));
+  LoadOutcome sola = load(line_with(kShort, {"pendenza,  600,  -11", "pendenza"}));
   EXPECT_EQ(sola.m->numero_errore, 0);
   EXPECT_EQ(sola.m->griglia.at(197).pendenza, 89);
   // A record whose fields run past the end fails the whole load.
-  EsitoCarica tronca = carica(linea_con(kCorta, {"pendenza,  600,  -11", "pendenza,  1200"}));
+  LoadOutcome tronca = load(line_with(kShort, {"pendenza,  600,  -11", "pendenza,  1200"}));
   EXPECT_EQ(tronca.m->numero_errore, 25);
   EXPECT_EQ(tronca.m->griglia.at(11).pendenza, 100);  // what was stored stays
   EXPECT_EQ(tronca.m->griglia.at(12).pendenza, 0);
@@ -434,7 +434,7 @@ TEST(LineaPendenze, EndOfTheFile) {
 }
 
 TEST(LineaPendenze, KeyFieldWithTwoKeyWordsReadsBothRecords) {
-  EsitoCarica e = carica(linea_con(kCorta, {"pendenza curvad6,  600,  -11,  100,  200"}));
+  LoadOutcome e = load(line_with(kShort, {"pendenza curvad6,  600,  -11,  100,  200"}));
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
   EXPECT_EQ(e.m->griglia.at(12).pendenza, 89);
@@ -444,33 +444,33 @@ TEST(LineaPendenze, KeyFieldWithTwoKeyWordsReadsBothRecords) {
 // ---------------------------------------------------------------------------
 // Plan
 
-TEST(LineaPlanimetria, SeedAndStraightLineWithoutCurves) {
-  EsitoCarica e = carica(linea_con(kCorta));
+TEST(LinePlan, SeedAndStraightLineWithoutCurves) {
+  LoadOutcome e = load(line_with(kShort));
   const Planimetria& p = e.m->planimetria;
-  ASSERT_EQ(p.punti(), 10001);
-  EXPECT_EQ(p.voce(0, 0).tag, Variant::intero);
-  EXPECT_EQ(p.voce(0, 1).tag, Variant::intero);
-  EXPECT_EQ(p.voce(1, 0).tag, Variant::intero);
-  EXPECT_EQ(p.voce(1, 1).tag, Variant::intero);
-  EXPECT_EQ(p.voce(0, 1).i, 0);
-  EXPECT_EQ(p.voce(1, 1).i, 1);
+  ASSERT_EQ(p.points(), 10001);
+  EXPECT_EQ(p.entry(0, 0).tag, Variant::intero);
+  EXPECT_EQ(p.entry(0, 1).tag, Variant::intero);
+  EXPECT_EQ(p.entry(1, 0).tag, Variant::intero);
+  EXPECT_EQ(p.entry(1, 1).tag, Variant::intero);
+  EXPECT_EQ(p.entry(0, 1).i, 0);
+  EXPECT_EQ(p.entry(1, 1).i, 1);
   for (int64_t m = 2; m <= 9998; ++m) {
-    ASSERT_EQ(p.voce(m, 0).tag, Variant::doppio) << m;
-    ASSERT_EQ(p.voce(m, 0).d, 0.0) << m;
-    ASSERT_EQ(p.voce(m, 1).d, static_cast<double>(m)) << m;
+    ASSERT_EQ(p.entry(m, 0).tag, Variant::doppio) << m;
+    ASSERT_EQ(p.entry(m, 0).d, 0.0) << m;
+    ASSERT_EQ(p.entry(m, 1).d, static_cast<double>(m)) << m;
   }
-  EXPECT_EQ(p.voce(9999, 0).tag, Variant::vuoto);
-  EXPECT_EQ(p.voce(9999, 1).tag, Variant::vuoto);
-  EXPECT_EQ(p.voce(10000, 0).tag, Variant::vuoto);
+  EXPECT_EQ(p.entry(9999, 0).tag, Variant::vuoto);
+  EXPECT_EQ(p.entry(9999, 1).tag, Variant::vuoto);
+  EXPECT_EQ(p.entry(10000, 0).tag, Variant::vuoto);
 }
 
-TEST(LineaPlanimetria, CurvesTurnTheHeading) {
-  struct Caso {
+TEST(LinePlan, CurvesTurnTheHeading) {
+  struct Case {
     std::string riga;
     int64_t fine;     // last point bent
     double angolo;    // heading there
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"curvad6,  100,  1000", 1100, 3.0},
       {"curvas6,  100,  1000", 1100, -3.0},
       {"CURVAS2,  100,  500", 600, -0.1},   // capitals: still s, class 2
@@ -478,9 +478,9 @@ TEST(LineaPlanimetria, CurvesTurnTheHeading) {
       {"curvad21,  100,  500", 600, 0.05},  // class 1 wins over 2
       {"curvad4,  100,  0", 100, 0.0},
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.riga);
-    EsitoCarica e = carica(linea_con(kCorta, {k.riga}));
+    LoadOutcome e = load(line_with(kShort, {k.riga}));
     ASSERT_EQ(e.m->numero_errore, 0);
     const Planimetria& p = e.m->planimetria;
     // Straight up to the start of the curve...
@@ -496,16 +496,16 @@ TEST(LineaPlanimetria, CurvesTurnTheHeading) {
   }
 }
 
-TEST(LineaPlanimetria, StepsAreNotRenormalised) {
-  EsitoCarica e = carica(linea_con(kCorta, {"curvad6,  100,  1000"}));
+TEST(LinePlan, StepsAreNotRenormalised) {
+  LoadOutcome e = load(line_with(kShort, {"curvad6,  100,  1000"}));
   const Planimetria& p = e.m->planimetria;
-  const double passo = std::hypot(p.x(1100) - p.x(1099), p.y(1100) - p.y(1099));
-  EXPECT_NEAR(passo, std::pow(1.0 + 0.003 * 0.003, 500.0), 1e-9);
-  EXPECT_NEAR(std::hypot(p.x(9998) - p.x(9997), p.y(9998) - p.y(9997)), passo, 1e-9);
+  const double step = std::hypot(p.x(1100) - p.x(1099), p.y(1100) - p.y(1099));
+  EXPECT_NEAR(step, std::pow(1.0 + 0.003 * 0.003, 500.0), 1e-9);
+  EXPECT_NEAR(std::hypot(p.x(9998) - p.x(9997), p.y(9998) - p.y(9997)), step, 1e-9);
 }
 
-TEST(LineaPlanimetria, CurveStartingBeforeThePlanIndexBendsOnlyWhatIsLeft) {
-  EsitoCarica e = carica(linea_con(kCorta, {"curvad6,  100,  100", "curvas6,  150,  100"}));
+TEST(LinePlan, CurveStartingBeforeThePlanIndexBendsOnlyWhatIsLeft) {
+  LoadOutcome e = load(line_with(kShort, {"curvad6,  100,  100", "curvas6,  150,  100"}));
   const Planimetria& p = e.m->planimetria;
   EXPECT_NEAR(direzione(p, 200), 0.3, 1e-4);
   EXPECT_NEAR(direzione(p, 201), 0.297, 1e-4);  // no straight run in between
@@ -513,64 +513,64 @@ TEST(LineaPlanimetria, CurveStartingBeforeThePlanIndexBendsOnlyWhatIsLeft) {
   EXPECT_NEAR(direzione(p, 9998), direzione(p, 250), 1e-9);
 }
 
-TEST(LineaPlanimetria, WithoutThePlanCurvesAreNotRead) {
+TEST(LinePlan, WithoutThePlanCurvesAreNotRead) {
   const std::vector<std::string> record = {
       "curva,  100,  200",       // no class digit
       "curvad1,  9901,  10",     // beyond the grid
       "curvad6,  pendenza,  600,  -11",  // its fields are key fields
   };
-  EsitoCarica senza = carica(linea_con(kCorta, record), treno_minimo(), OpzioniCarica{.con_planimetria = false});
+  LoadOutcome senza = load(line_with(kShort, record), minimal_train(), LoadOptions{.con_planimetria = false});
   EXPECT_EQ(senza.m->numero_errore, 0);
-  EXPECT_FALSE(senza.m->planimetria.dimensionata());
+  EXPECT_FALSE(senza.m->planimetria.sized());
   EXPECT_EQ(senza.m->griglia.at(12).pendenza, 89);
-  EXPECT_TRUE(senza.file_rimasti.empty());
+  EXPECT_TRUE(senza.files_left.empty());
 
-  EsitoCarica con = carica(linea_con(kCorta, record));
+  LoadOutcome con = load(line_with(kShort, record));
   EXPECT_EQ(con.m->numero_errore, 103);
 }
 
-TEST(LineaPlanimetria, CurveWithoutAClassDigitIsError103) {
+TEST(LinePlan, CurveWithoutAClassDigitIsError103) {
   for (const std::string riga : {"curvad,  300,  100", "curvas7,  300,  100", "curva0,  300,  100"}) {
     SCOPED_TRACE(riga);
-    EsitoCarica e = carica(linea_con(kCorta, {"curvad1,  100,  100", riga, "pendenza,  600,  -11"}));
-    atteso_dopo_errore(e, 103, 5, 0);
+    LoadOutcome e = load(line_with(kShort, {"curvad1,  100,  100", riga, "pendenza,  600,  -11"}));
+    expected_after_error(e, 103, 5, 0);
     EXPECT_EQ(e.m->posizione_errore, 0);
-    EXPECT_EQ(e.m->planimetria.prossimo(), 201);  // the curve before stays
+    EXPECT_EQ(e.m->planimetria.next(), 201);  // the curve before stays
     EXPECT_EQ(e.m->griglia.at(0).pendenza, 0);   // no gradient tail
     solo_linea_eliminata(e);
   }
 }
 
-TEST(LineaPlanimetria, PlanIndexPassingAMillionIsError103) {
-  struct Caso {
+TEST(LinePlan, PlanIndexPassingAMillionIsError103) {
+  struct Case {
     std::string riga;
     int32_t numero;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"curvad1,  999000,  999", 0},    // the plan index stops at 1,000,000
       {"curvad1,  999000,  1000", 103},
       {"curvad1,  1000000,  10", 103},  // in the straight run
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.riga);
-    EsitoCarica e = carica(linea_con(1000000, {k.riga}));
+    LoadOutcome e = load(line_with(1000000, {k.riga}));
     EXPECT_EQ(e.m->numero_errore, k.numero);
     if (k.numero == 0) {
-      EXPECT_EQ(e.m->planimetria.prossimo(), 1006999);  // the tail has no such limit
+      EXPECT_EQ(e.m->planimetria.next(), 1006999);  // the tail has no such limit
     } else {
-      EXPECT_EQ(e.m->planimetria.prossimo(), 1000001);
+      EXPECT_EQ(e.m->planimetria.next(), 1000001);
       solo_linea_eliminata(e);
     }
   }
 }
 
-TEST(LineaPlanimetria, CurveRunningPastThePlanIsError25) {
-  EsitoCarica e = carica(linea_con(kCorta, {"pendenza,  600,  -11", "curvad1,  9000,  2000"}));
+TEST(LinePlan, CurveRunningPastThePlanIsError25) {
+  LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", "curvad1,  9000,  2000"}));
   EXPECT_EQ(e.m->numero_errore, 25);
   EXPECT_EQ(e.m->posizione_errore, 0);
-  EXPECT_EQ(e.m->planimetria.prossimo(), 10001);  // up to the last point of the plan
+  EXPECT_EQ(e.m->planimetria.next(), 10001);  // up to the last point of the plan
   EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
-  EXPECT_EQ(e.diagnostica.riga, 5);
+  EXPECT_EQ(e.diagnostic.line, 5);
   entrambe_eliminate(e);
 }
 
@@ -578,7 +578,7 @@ TEST(LineaPlanimetria, CurveRunningPastThePlanIsError25) {
 // Tunnels
 
 TEST(LineaMontagne, TunnelLinesReachTheGrid) {
-  EsitoCarica e = carica(linea_con(334000, {"montagna,   8750,  11150,  12", "montagna,   11250,  12000,  12",
+  LoadOutcome e = load(line_with(334000, {"montagna,   8750,  11150,  12", "montagna,   11250,  12000,  12",
                                             "montagna,   292600,  292850,  2"}));
   const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 0);
@@ -600,19 +600,19 @@ TEST(LineaMontagne, EightyFirstTunnelIsError25WithTheFirstEightyStored) {
   std::vector<std::string> record;
   for (int k = 1; k <= 81; ++k) record.push_back("montagna,  " + n(k * 1000) + ",  " + n(k * 1000 + 500) + ",  1");
   record.push_back("cartello_indicatore,  500,  not read");
-  EsitoCarica e = carica(linea_con(100000, record));
+  LoadOutcome e = load(line_with(100000, record));
   EXPECT_EQ(e.m->numero_errore, 25);
   EXPECT_EQ(e.m->posizione_errore, 0);
   EXPECT_EQ(e.m->montagna_fine.at(80), 80500);
   EXPECT_EQ(e.m->griglia.at(1609).montagna, 1);  // the 80th tunnel's last cell
   EXPECT_EQ(e.m->griglia.at(1620).montagna, 0);  // the 81st stores no cell
   EXPECT_EQ(e.m->griglia.at(11).tipo, 0);
-  EXPECT_EQ(e.diagnostica.riga, 4 + 80);
+  EXPECT_EQ(e.diagnostic.line, 4 + 80);
   entrambe_eliminate(e);
 }
 
 TEST(LineaMontagne, TunnelEndingPastTheGridIsError25AfterItsCells) {
-  EsitoCarica e = carica(linea_con(kCorta, {"montagna,  9800,  10500,  12"}));
+  LoadOutcome e = load(line_with(kShort, {"montagna,  9800,  10500,  12"}));
   EXPECT_EQ(e.m->numero_errore, 25);
   for (int64_t k = 196; k <= 200; ++k) EXPECT_EQ(e.m->griglia.at(k).montagna, 2) << k;
   EXPECT_EQ(e.m->griglia.at(199).tipo, tipo_cella::marcatore_montagna);
@@ -624,7 +624,7 @@ TEST(LineaMontagne, TunnelEndingPastTheGridIsError25AfterItsCells) {
 // Speed indicator boards
 
 TEST(LineaIndicatori, BoardLinesReachTheGrid) {
-  EsitoCarica e = carica(linea_con(334000, {
+  LoadOutcome e = load(line_with(334000, {
                                                "indicatori_vmax,  26350,  130,  140,  145,  2,  130,  140,  145,  2",
                                                "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0",
                                                "Indicatori_Vmax,  2000,  130,  0,  0,  0,  137,  0,  0,  0",
@@ -642,10 +642,10 @@ TEST(LineaIndicatori, BoardLinesReachTheGrid) {
 
 TEST(LineaIndicatori, BoardOnATakenCellIsError21WithItsChainage) {
   const std::string seconda = "indicatori_vmax,  8825,  90,  90,  90,  0,  0,  0,  0,  0";  // 177.5 -> 178
-  EsitoCarica e = carica(linea_con(kCorta, {"pendenza,  600,  -11", "indicatori_vmax,  8850,  100,  100,  100,  1,  0,  0,  0,  0",
+  LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", "indicatori_vmax,  8850,  100,  100,  100,  1,  0,  0,  0,  0",
                                             seconda, "cartello_indicatore,  500,  not read"}),
                          treno_con_sabbia());
-  atteso_dopo_errore(e, 21, 6, colonna(seconda, "8825"));
+  expected_after_error(e, 21, 6, column(seconda, "8825"));
   EXPECT_EQ(e.m->posizione_errore, 8825);
   EXPECT_EQ(e.m->griglia.at(178).dato1, 2000);  // the first board stays
   EXPECT_EQ(e.m->griglia.at(178).dato4, 10);
@@ -656,7 +656,7 @@ TEST(LineaIndicatori, BoardOnATakenCellIsError21WithItsChainage) {
 }
 
 TEST(LineaIndicatori, SumOutside16BitsIsError25) {
-  EsitoCarica e = carica(linea_con(kCorta, {"indicatori_vmax,  1000,  1700,  0,  0,  0,  0,  0,  0,  0"}));
+  LoadOutcome e = load(line_with(kShort, {"indicatori_vmax,  1000,  1700,  0,  0,  0,  0,  0,  0,  0"}));
   EXPECT_EQ(e.m->numero_errore, 25);
   entrambe_eliminate(e);
 }
@@ -665,7 +665,7 @@ TEST(LineaIndicatori, SumOutside16BitsIsError25) {
 // Signboards
 
 TEST(LineaCartelli, RowsFrom80DownwardWithTheirTexts) {
-  EsitoCarica e = carica(linea_con(334000, {"cartello_indicatore,  27950,   (  Cippo  )(Km 28+000)",
+  LoadOutcome e = load(line_with(334000, {"cartello_indicatore,  27950,   (  Cippo  )(Km 28+000)",
                                             "CARTELLO INDICATORE,  1000,  Km 1  ", "cartello_indicatore,  8775,  c"}));
   const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 0);
@@ -680,7 +680,7 @@ TEST(LineaCartelli, RowsFrom80DownwardWithTheirTexts) {
 }
 
 TEST(LineaCartelli, SignboardReplacesATunnelMarker) {
-  EsitoCarica e = carica(linea_con(334000, {"montagna,   8750,  11150,  12", "cartello_indicatore,  8850,  galleria"}));
+  LoadOutcome e = load(line_with(334000, {"montagna,   8750,  11150,  12", "cartello_indicatore,  8850,  galleria"}));
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->griglia.at(178).tipo, tipo_cella::cartello);
   EXPECT_EQ(e.m->griglia.at(178).dato1, 80);
@@ -693,9 +693,9 @@ TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
   for (const char* occupante : occupanti) {
     SCOPED_TRACE(occupante);
     const std::string cartello = "cartello_indicatore,  8850,  secondo";
-    EsitoCarica e = carica(linea_con(kCorta, {"pendenza,  600,  -11", occupante, cartello, "pendenza,  1200,  0"}),
+    LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", occupante, cartello, "pendenza,  1200,  0"}),
                            treno_con_sabbia());
-    atteso_dopo_errore(e, 6, 6, colonna(cartello, "8850"));
+    expected_after_error(e, 6, 6, column(cartello, "8850"));
     EXPECT_EQ(e.m->posizione_errore, 8850);
     const cella& c = e.m->griglia.at(178);
     EXPECT_NE(c.tipo, 0);
@@ -705,7 +705,7 @@ TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
     // Only the line data read before the error; no tail, no train.
     EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
     EXPECT_EQ(e.m->griglia.at(12).pendenza, 0);
-    EXPECT_EQ(e.m->planimetria.prossimo(), 2);
+    EXPECT_EQ(e.m->planimetria.next(), 2);
     solo_linea_eliminata(e);
   }
 }
@@ -713,7 +713,7 @@ TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
 TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
   std::vector<std::string> record;
   for (int k = 1; k <= 82; ++k) record.push_back("cartello_indicatore,  " + n(k * 100) + ",  c" + n(k));
-  EsitoCarica e = carica(linea_con(kCorta, record));
+  LoadOutcome e = load(line_with(kShort, record));
   const Model& m = *e.m;
   EXPECT_EQ(m.numero_errore, 25);
   EXPECT_EQ(m.posizione_errore, 0);
@@ -725,7 +725,7 @@ TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
   // The 82nd fails on its row; its cell was marked first.
   EXPECT_EQ(m.griglia.at(165).tipo, tipo_cella::cartello);
   EXPECT_EQ(m.griglia.at(165).dato1, -1);
-  EXPECT_EQ(e.diagnostica.riga, 4 + 81);
+  EXPECT_EQ(e.diagnostic.line, 4 + 81);
   entrambe_eliminate(e);
 }
 
@@ -733,59 +733,59 @@ TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
 // Errors of the line source as a whole
 
 TEST(LineaErrori, NoLineSourceIsError101) {
-  EsitoCarica e = carica(std::nullopt);
+  LoadOutcome e = load(std::nullopt);
   EXPECT_EQ(e.m->numero_errore, 101);
   EXPECT_EQ(e.m->posizione_errore, 0);
-  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::nessuna);
-  EXPECT_FALSE(e.m->griglia.dimensionata());
+  EXPECT_EQ(e.diagnostic.source, LoadReport::no_source);
+  EXPECT_FALSE(e.m->griglia.sized());
   EXPECT_EQ(e.m->stazioni.at(85).nome, "R");
   EXPECT_EQ(e.m->stazioni.at(86).nome, "T");
-  EXPECT_TRUE(e.treno_rimasto);
+  EXPECT_TRUE(e.train_left);
 }
 
 TEST(LineaErrori, NoGeneraleBeforeTheLastFieldIsError102) {
-  const std::string casi[] = {
-      righe_crlf({"lunghezza percorso,  3000", "[generale]"}),
-      righe_crlf({"lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}),
+  const std::string cases[] = {
+      crlf_lines({"lunghezza percorso,  3000", "[generale]"}),
+      crlf_lines({"lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}),
       "[generale]",
   };
-  for (const std::string& linea : casi) {
+  for (const std::string& linea : cases) {
     SCOPED_TRACE(linea);
-    EsitoCarica e = carica(linea);
+    LoadOutcome e = load(linea);
     EXPECT_EQ(e.m->numero_errore, 102);
-    EXPECT_EQ(e.diagnostica.sorgente, LoadReport::linea);
-    EXPECT_FALSE(e.m->griglia.dimensionata());
+    EXPECT_EQ(e.diagnostic.source, LoadReport::linea);
+    EXPECT_FALSE(e.m->griglia.sized());
     solo_linea_eliminata(e);
   }
 }
 
 TEST(LineaErrori, LoadFailuresOfTheLineSourceAreError25) {
-  struct Caso {
+  struct Case {
     const char* nome;
     std::string linea;
     bool con_planimetria;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {"empty_file", "", true},
-      {"no_route_length", righe_crlf({"[generale]", "sfondo uno,  1", "[curve]"}), true},
-      {"no_route_length_without_plan", righe_crlf({"[generale]", "sfondo uno,  1", "[curve]"}), false},
-      {"not_a_number", linea_con(kCorta, {"pendenza,  600x,  -11"}), true},
-      {"too_wide", linea_con(kCorta, {"pendenza,  600,  2147483648"}), true},
-      {"length_not_a_number", righe_crlf({"[generale]", "lunghezza percorso,  tremila", "[curve]"}), true},
-      {"negative_cell", linea_con(kCorta, {"cartello_indicatore,  -100,  c"}), true},
+      {"no_route_length", crlf_lines({"[generale]", "sfondo uno,  1", "[curve]"}), true},
+      {"no_route_length_without_plan", crlf_lines({"[generale]", "sfondo uno,  1", "[curve]"}), false},
+      {"not_a_number", line_with(kShort, {"pendenza,  600x,  -11"}), true},
+      {"too_wide", line_with(kShort, {"pendenza,  600,  2147483648"}), true},
+      {"length_not_a_number", crlf_lines({"[generale]", "lunghezza percorso,  tremila", "[curve]"}), true},
+      {"negative_cell", line_with(kShort, {"cartello_indicatore,  -100,  c"}), true},
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.nome);
-    EsitoCarica e = carica(k.linea, treno_minimo(), OpzioniCarica{.con_planimetria = k.con_planimetria});
+    LoadOutcome e = load(k.linea, minimal_train(), LoadOptions{.con_planimetria = k.con_planimetria});
     EXPECT_EQ(e.m->numero_errore, 25);
     EXPECT_EQ(e.m->posizione_errore, 0);
-    EXPECT_FALSE(e.diagnostica.motivo.empty());
-    EXPECT_TRUE(e.file_rimasti.empty());
+    EXPECT_FALSE(e.diagnostic.reason.empty());
+    EXPECT_TRUE(e.files_left.empty());
   }
 }
 
 TEST(LineaErrori, WhatTheLineStoredStaysAfterAFailure) {
-  EsitoCarica e = carica(righe_crlf({"[generale]", "sfondo uno,  1", "sfondo tre,  3", "[curve]"}));
+  LoadOutcome e = load(crlf_lines({"[generale]", "sfondo uno,  1", "sfondo tre,  3", "[curve]"}));
   EXPECT_EQ(e.m->numero_errore, 25);
   EXPECT_EQ(e.m->stazioni.at(85).inizio, 1);
   EXPECT_EQ(e.m->stazioni.at(85).fine, 3);

@@ -8,16 +8,16 @@
 namespace compactor {
 namespace {
 
-struct Riferimento {
+struct Reference {
   int32_t inizio = 0, fine = 0, posizione = 0;
 };
 
-Riferimento leggi_riga(const Model& m, int r) {
+Reference read_line(const Model& m, int r) {
   const stazione& s = m.stazioni.at(r);
   return {s.inizio, s.fine, s.posizione};
 }
 
-void scrivi_riga(Model& m, int r, const Riferimento& v) {
+void write_line(Model& m, int r, const Reference& v) {
   stazione& s = m.stazioni.at(r);
   s.inizio = v.inizio;
   s.fine = v.fine;
@@ -27,41 +27,41 @@ void scrivi_riga(Model& m, int r, const Riferimento& v) {
 }  // namespace
 
 std::array<int, 3> progressive_ordina(Model& m) {
-  const Riferimento r81 = leggi_riga(m, 81), r82 = leggi_riga(m, 82), r83 = leggi_riga(m, 83);
+  const Reference r81 = read_line(m, 81), r82 = read_line(m, 82), r83 = read_line(m, 83);
   // The row each new row 81 + k takes its values from; 0 clears it.
   std::array<int, 3> from{};
   const int64_t somma = int64_t{r81.inizio} + r82.inizio + r83.inizio;
   if (somma != 0) {
     // Largest first; between equals the "uno" record (row 83) goes before
     // "due" (82) before "tre" (81). A tie for the top clears all three.
-    const std::array<int, 3> righe = {83, 82, 81};
-    const std::array<Riferimento, 3> letti = {r83, r82, r81};
-    int massimo = 0;
+    const std::array<int, 3> lines = {83, 82, 81};
+    const std::array<Reference, 3> count_read = {r83, r82, r81};
+    int most = 0;
     for (int k = 1; k < 3; ++k)
-      if (letti[k].inizio > letti[massimo].inizio) massimo = k;
+      if (count_read[k].inizio > count_read[most].inizio) most = k;
     bool unico = true;
     for (int k = 0; k < 3; ++k)
-      if (k != massimo && letti[k].inizio == letti[massimo].inizio) unico = false;
+      if (k != most && count_read[k].inizio == count_read[most].inizio) unico = false;
     if (unico) {
-      from[0] = righe[massimo];
+      from[0] = lines[most];
       int a = -1, b = -1;
       for (int k = 0; k < 3; ++k)
-        if (k != massimo) (a < 0 ? a : b) = k;
+        if (k != most) (a < 0 ? a : b) = k;
       // a precedes b in the uno-due-tre order, so a wins a tie.
-      if (letti[b].inizio > letti[a].inizio) std::swap(a, b);
-      from[1] = righe[a];
-      from[2] = righe[b];
+      if (count_read[b].inizio > count_read[a].inizio) std::swap(a, b);
+      from[1] = lines[a];
+      from[2] = lines[b];
     }
   } else {
     if (r81.fine > 0) from = {81, 82, 83};
     if (r82.fine > 0) from = {82, 81, 83};
     if (r83.fine > 0) from = {83, 82, 81};
   }
-  const std::array<Riferimento, 3> lette = {r81, r82, r83};
+  const std::array<Reference, 3> lette = {r81, r82, r83};
   for (int k = 0; k < 3; ++k) {
-    Riferimento esito = from[k] == 0 ? Riferimento{} : lette[static_cast<size_t>(from[k] - 81)];
-    if (esito.posizione == 1) esito.fine = in_long(int64_t{esito.fine} + 100);
-    scrivi_riga(m, 81 + k, esito);
+    Reference outcome = from[k] == 0 ? Reference{} : lette[static_cast<size_t>(from[k] - 81)];
+    if (outcome.posizione == 1) outcome.fine = in_long(int64_t{outcome.fine} + 100);
+    write_line(m, 81 + k, outcome);
   }
   return from;
 }
@@ -78,12 +78,12 @@ void memo_montagna(Model& m, int32_t& inizio, int32_t& fine, int32_t& tipo, Prov
   const int64_t b = round_half_even(fine / 50.0 - 1);
   // The cells the loop reaches before it would step off the grid.
   if (a >= 0 && b >= a) note_cells(sink, a, std::min(b, m.griglia.ultima()), CellMembers(CellMember::montagna));
-  int64_t conta = 0;
+  int64_t count = 0;
   for (int64_t k = a; k <= b; ++k) {
     cella& c = m.griglia.at(k);
     c.montagna = basso8(tipo);
-    ++conta;
-    if (marcata && conta % 4 == 0 && c.tipo == tipo_cella::niente) {
+    ++count;
+    if (marcata && count % 4 == 0 && c.tipo == tipo_cella::niente) {
       c.tipo = tipo_cella::marcatore_montagna;
       note_cells(sink, k, k, CellMembers(CellMember::tipo));
     }

@@ -26,11 +26,11 @@ std::ostream& operator<<(std::ostream& o, const Rif& r) {
 // Rows 81, 82, 83 as read from the "tre", "due" and "uno" lines.
 std::array<Rif, 3> ordina(const Rif& tre, const Rif& due, const Rif& uno) {
   Model m;
-  const std::array<Rif, 3> letti = {tre, due, uno};
+  const std::array<Rif, 3> count_read = {tre, due, uno};
   for (int k = 0; k < 3; ++k) {
-    m.stazioni.at(81 + k).inizio = letti[k].inizio;
-    m.stazioni.at(81 + k).fine = letti[k].fine;
-    m.stazioni.at(81 + k).posizione = letti[k].posizione;
+    m.stazioni.at(81 + k).inizio = count_read[k].inizio;
+    m.stazioni.at(81 + k).fine = count_read[k].fine;
+    m.stazioni.at(81 + k).posizione = count_read[k].posizione;
   }
   progressive_ordina(m);
   std::array<Rif, 3> out;
@@ -41,58 +41,58 @@ std::array<Rif, 3> ordina(const Rif& tre, const Rif& due, const Rif& uno) {
   return out;
 }
 
-struct CasoOrdine {
+struct OrderCase {
   const char* nome;
   Rif tre, due, uno;
   std::array<Rif, 3> atteso;  // rows 81, 82, 83
 };
 
-class ProgressiveOrdina : public ::testing::TestWithParam<CasoOrdine> {};
+class ProgressiveOrdina : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(ProgressiveOrdina, RowsComeOutAsExpected) {
-  const CasoOrdine& k = GetParam();
+  const OrderCase& k = GetParam();
   EXPECT_EQ(ordina(k.tre, k.due, k.uno), k.atteso);
 }
 
-const Rif kUno{31100, 3050, 0}, kDue{284500, -284500, 0}, kTre{315950, 412050, 1};
-const Rif kTrePiu100{315950, 412150, 1};
+const Rif kOne{31100, 3050, 0}, kTwo{284500, -284500, 0}, kThree{315950, 412050, 1};
+const Rif kThreePlus100{315950, 412150, 1};
 
 INSTANTIATE_TEST_SUITE_P(
     Casi, ProgressiveOrdina,
     ::testing::Values(
         // The carried references: already in order; the flag adds 100.
-        CasoOrdine{"carried", kTre, kDue, kUno, {kTrePiu100, kDue, kUno}},
-        // Read in any slot order they come out largest first, whole records.
-        CasoOrdine{"reversed", kUno, kDue, kTre, {kTrePiu100, kDue, kUno}},
-        CasoOrdine{"middle_first", kDue, kTre, kUno, {kTrePiu100, kDue, kUno}},
-        CasoOrdine{"middle_last", kUno, kTre, kDue, {kTrePiu100, kDue, kUno}},
-        CasoOrdine{"smallest_in_due", kTre, kUno, kDue, {kTrePiu100, kDue, kUno}},
-        CasoOrdine{"largest_in_uno", kDue, kUno, kTre, {kTrePiu100, kDue, kUno}},
+        OrderCase{"carried", kThree, kTwo, kOne, {kThreePlus100, kTwo, kOne}},
+        // Read in any slot order they how out largest first, whole records.
+        OrderCase{"reversed", kOne, kTwo, kThree, {kThreePlus100, kTwo, kOne}},
+        OrderCase{"middle_first", kTwo, kThree, kOne, {kThreePlus100, kTwo, kOne}},
+        OrderCase{"middle_last", kOne, kThree, kTwo, {kThreePlus100, kTwo, kOne}},
+        OrderCase{"smallest_in_due", kThree, kOne, kTwo, {kThreePlus100, kTwo, kOne}},
+        OrderCase{"largest_in_uno", kTwo, kOne, kThree, {kThreePlus100, kTwo, kOne}},
         // A tie for the top clears all three rows, flags included.
-        CasoOrdine{"tie_for_top", {500, 10, 1}, {500, 20, 1}, {100, 30, 1}, {}},
-        CasoOrdine{"all_equal", {700, 10, 0}, {700, 20, 0}, {700, 30, 0}, {}},
+        OrderCase{"tie_for_top", {500, 10, 1}, {500, 20, 1}, {100, 30, 1}, {}},
+        OrderCase{"all_equal", {700, 10, 0}, {700, 20, 0}, {700, 30, 0}, {}},
         // Equal lower two: "uno" before "due" before "tre".
-        CasoOrdine{"tie_below_uno_first", {500, 1, 0}, {100, 2, 0}, {100, 3, 0}, {{{500, 1, 0}, {100, 3, 0}, {100, 2, 0}}}},
-        CasoOrdine{"tie_below_due_before_tre", {100, 1, 0}, {100, 2, 0}, {500, 3, 0}, {{{500, 3, 0}, {100, 2, 0}, {100, 1, 0}}}},
+        OrderCase{"tie_below_uno_first", {500, 1, 0}, {100, 2, 0}, {100, 3, 0}, {{{500, 1, 0}, {100, 3, 0}, {100, 2, 0}}}},
+        OrderCase{"tie_below_due_before_tre", {100, 1, 0}, {100, 2, 0}, {500, 3, 0}, {{{500, 3, 0}, {100, 2, 0}, {100, 1, 0}}}},
         // The sum of the starts is 0: the second values decide.
-        CasoOrdine{"only_uno_by_fine", {}, {}, {0, 3050, 0}, {{{0, 3050, 0}, {}, {}}}},
-        CasoOrdine{"only_tre_by_fine", {0, 50, 0}, {}, {}, {{{0, 50, 0}, {}, {}}}},
-        CasoOrdine{"due_by_fine", {0, 50, 0}, {0, 100, 0}, {}, {{{0, 100, 0}, {0, 50, 0}, {}}}},
-        CasoOrdine{"uno_replaces_earlier", {0, 50, 0}, {0, 100, 0}, {0, 150, 0}, {{{0, 150, 0}, {0, 100, 0}, {0, 50, 0}}}},
-        CasoOrdine{"no_positive_fine", {0, -50, 1}, {0, 0, 1}, {0, -100, 0}, {}},
+        OrderCase{"only_uno_by_fine", {}, {}, {0, 3050, 0}, {{{0, 3050, 0}, {}, {}}}},
+        OrderCase{"only_tre_by_fine", {0, 50, 0}, {}, {}, {{{0, 50, 0}, {}, {}}}},
+        OrderCase{"due_by_fine", {0, 50, 0}, {0, 100, 0}, {}, {{{0, 100, 0}, {0, 50, 0}, {}}}},
+        OrderCase{"uno_replaces_earlier", {0, 50, 0}, {0, 100, 0}, {0, 150, 0}, {{{0, 150, 0}, {0, 100, 0}, {0, 50, 0}}}},
+        OrderCase{"no_positive_fine", {0, -50, 1}, {0, 0, 1}, {0, -100, 0}, {}},
         // Starts that cancel out count as a zero sum.
-        CasoOrdine{"starts_cancel", {100, -50, 0}, {-100, 200, 0}, {0, 0, 0}, {{{-100, 200, 0}, {100, -50, 0}, {0, 0, 0}}}},
+        OrderCase{"starts_cancel", {100, -50, 0}, {-100, 200, 0}, {0, 0, 0}, {{{-100, 200, 0}, {100, -50, 0}, {0, 0, 0}}}},
         // Only flag 1 adds 100, in every row and also to a negative value.
-        CasoOrdine{"flags", {300, -300, 1}, {200, 25, 2}, {100, 412050, 1}, {{{300, -200, 1}, {200, 25, 2}, {100, 412150, 1}}}},
-        CasoOrdine{"nothing", {}, {}, {}, {}}),
-    [](const ::testing::TestParamInfo<CasoOrdine>& i) { return std::string(i.param.nome); });
+        OrderCase{"flags", {300, -300, 1}, {200, 25, 2}, {100, 412050, 1}, {{{300, -200, 1}, {200, 25, 2}, {100, 412150, 1}}}},
+        OrderCase{"nothing", {}, {}, {}, {}}),
+    [](const ::testing::TestParamInfo<OrderCase>& i) { return std::string(i.param.nome); });
 
 // ---- Tunnels ----
 
 Model griglia_di(int32_t celle) {
   Model m;
   m.celle_totali = celle;
-  m.griglia.dimensiona(celle);
+  m.griglia.resize(celle);
   return m;
 }
 
@@ -112,9 +112,9 @@ std::vector<int64_t> marcatori(const Model& m) {
   return out;
 }
 
-std::vector<int64_t> da_a_passo(int64_t da, int64_t a, int64_t passo) {
+std::vector<int64_t> from_to_step(int64_t da, int64_t a, int64_t step) {
   std::vector<int64_t> out;
-  for (int64_t k = da; k <= a; k += passo) out.push_back(k);
+  for (int64_t k = da; k <= a; k += step) out.push_back(k);
   return out;
 }
 
@@ -125,7 +125,7 @@ TEST(MontagnaMemo, MarkedTunnelCoversItsCellsWithMarkersEveryFourth) {
   EXPECT_EQ(m.montagna_inizio.at(1), 8750);
   EXPECT_EQ(m.montagna_fine.at(1), 11150);
   for (int64_t k = 170; k <= 230; ++k) EXPECT_EQ(m.griglia.at(k).montagna, (k >= 175 && k <= 222) ? 2 : 0) << k;
-  EXPECT_EQ(marcatori(m), da_a_passo(178, 222, 4));
+  EXPECT_EQ(marcatori(m), from_to_step(178, 222, 4));
 }
 
 TEST(MontagnaMemo, UnmarkedTunnelSetsOnlyTheType) {
@@ -148,11 +148,11 @@ TEST(MontagnaMemo, CellRangeIsRoundedAsAWholeHalvesToEven) {
 }
 
 TEST(MontagnaMemo, GapAfterThePreviousTunnelDecidesType3) {
-  struct Caso {
+  struct Case {
     int32_t gap;
     int32_t tipo_atteso;
   };
-  for (const Caso& k : {Caso{100, 3}, Caso{150, 3}, Caso{0, 3}, Caso{-500, 3}, Caso{151, 1}, Caso{1000, 1}}) {
+  for (const Case& k : {Case{100, 3}, Case{150, 3}, Case{0, 3}, Case{-500, 3}, Case{151, 1}, Case{1000, 1}}) {
     SCOPED_TRACE(k.gap);
     Model m = griglia_di(400);
     memo(m, {1000, 2000, 2});
@@ -177,7 +177,7 @@ TEST(MontagnaMemo, MarkedTunnelRightAfterAnotherTurnsType3AndKeepsItsMarkers) {
   memo(m, {8750, 11150, 12});
   EXPECT_EQ(memo(m, {11250, 12000, 12}), 3);
   for (int64_t k = 225; k <= 239; ++k) EXPECT_EQ(m.griglia.at(k).montagna, 3) << k;
-  std::vector<int64_t> attesi = da_a_passo(178, 222, 4);
+  std::vector<int64_t> attesi = from_to_step(178, 222, 4);
   for (int64_t k : {228, 232, 236}) attesi.push_back(k);
   EXPECT_EQ(marcatori(m), attesi);
 }
@@ -230,21 +230,21 @@ TEST(MontagnaMemo, EightyFirstTunnelFailsAndAnEndPastTheGridFailsAfterItsCells) 
 
 // ---- Speed indicator boards ----
 
-struct Tabellone {
+struct Board {
   int32_t posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced;
 };
 
-void memo(Model& m, Tabellone t) {
+void memo(Model& m, Board t) {
   memo_indicatori_v_max(m, t.posizione, t.vas, t.vbs, t.vcs, t.strisces, t.vad, t.vbd, t.vcd, t.strisced);
 }
 
 TEST(IndicatoriVMaxMemo, BoardValues) {
-  struct Caso {
-    Tabellone t;
+  struct Case {
+    Board t;
     int64_t cella;
     std::array<int16_t, 4> dati;
   };
-  const Caso casi[] = {
+  const Case cases[] = {
       {{26350, 130, 140, 145, 2, 130, 140, 145, 2}, 528, {2626, 2828, 2929, 22}},
       {{1000, 90, 95, 100, 0, 0, 0, 0, 0}, 21, {1800, 1900, 2000, 0}},
       {{46950, 150, 160, 170, 0, 150, 160, 170, 0}, 940, {3030, 3232, 3434, 0}},  // the carried 170
@@ -254,7 +254,7 @@ TEST(IndicatoriVMaxMemo, BoardValues) {
       {{8775, 1, 1, 1, 1, 0, 0, 0, 0}, 176, {20, 20, 20, 10}},   // 175.5 + 1 = 176.5 -> 176
       {{8725, 1, 1, 1, 1, 0, 0, 0, 0}, 176, {20, 20, 20, 10}},   // 174.5 + 1 = 175.5 -> 176
   };
-  for (const Caso& k : casi) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.t.posizione);
     Model m = griglia_di(6820);
     memo(m, k.t);
@@ -296,14 +296,14 @@ TEST(IndicatoriVMaxMemo, ValuesOutside16BitsAndCellsOutsideTheGridFail) {
     EXPECT_EQ(m.griglia.at(21).dato1, 32767);
     EXPECT_EQ(m.griglia.at(21).dato4, 32767);
   }
-  const Tabellone rifiutati[] = {
+  const Board rifiutati[] = {
       {1000, 1638, 0, 0, 0, 40, 0, 0, 0},   // 32768
       {1000, 0, 0, -1639, 0, 0, 0, 0, 0},   // -32780
       {1000, 0, 0, 0, 3276, 0, 0, 0, 8},    // 32768
       {20000, 0, 0, 0, 0, 0, 0, 0, 0},      // cell 401 of 0..400
       {-100, 0, 0, 0, 0, 0, 0, 0, 0},       // cell -1
   };
-  for (const Tabellone& t : rifiutati) {
+  for (const Board& t : rifiutati) {
     SCOPED_TRACE(t.posizione);
     Model m = griglia_di(400);
     EXPECT_THROW(memo(m, t), LoadFailure);

@@ -26,24 +26,24 @@ enum class RecordKind {
 };
 
 struct SourcePlace {
-  LoadReport::Sorgente sorgente = LoadReport::nessuna;
-  int riga = 0;
-  int colonna = 0;
+  LoadReport::Source source = LoadReport::no_source;
+  int line = 0;
+  int column = 0;
 };
 
-// Each call also gets the text of the line at `dove` as the source holds it
+// Each call also gets the text of the line at `where` as the source holds it
 // (without its line end), valid for the call only.
 class LoadObserver {
  public:
   virtual ~LoadObserver() = default;
   // A key field of the record part that matched no key word and was skipped.
-  virtual void campo_ignorato(const SourcePlace& dove, std::string_view riga, const std::string& campo) = 0;
+  virtual void skipped_field(const SourcePlace& where, std::string_view riga, const std::string& campo) = 0;
   // A record read and stored, at its first chainage.
-  virtual void record(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) = 0;
+  virtual void record(RecordKind tipo, int32_t chainage, const SourcePlace& where, std::string_view riga) = 0;
   // A feature stored over a tunnel marker, which it replaces.
-  virtual void marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) = 0;
+  virtual void marker_replaced(RecordKind tipo, int32_t chainage, const SourcePlace& where, std::string_view riga) = 0;
   // The compile step moves on to its next stage ("loading", "finishing", "writing").
-  virtual void fase(const char* /*nome*/) {}
+  virtual void stage(const char* /*nome*/) {}
 };
 
 }  // namespace compactor

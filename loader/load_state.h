@@ -17,24 +17,24 @@ namespace compactor {
 
 // How a record ends: loading goes on, the record loop of this source ends
 // (error 15), or loading ends.
-enum class Esito { continua, fine_record, fine_caricamento };
+enum class Flow { go_on, end_of_record, end_of_load };
 
 struct LoadState {
-  LoadState(Model& modello, const FileNames& n, Files& f, LoadReport& d)
-      : m(modello), nomi(n), files(f), diagnostica(d) {}
+  LoadState(Model& model, const FileNames& n, Files& f, LoadReport& d)
+      : m(model), names(n), files(f), diagnostic(d) {}
 
   Model& m;
-  const FileNames& nomi;
+  const FileNames& names;
   Files& files;
-  LoadReport& diagnostica;
+  LoadReport& diagnostic;
 
   // The source being read, if any, and which one it is.
-  std::optional<FieldReader> lettore;
-  LoadReport::Sorgente sorgente = LoadReport::nessuna;
-  std::string percorso_sorgente;
+  std::optional<FieldReader> reader;
+  LoadReport::Source source = LoadReport::no_source;
+  std::string source_path;
 
   // Told of what the loader accepts silently; may be null.
-  LoadObserver* osservatore = nullptr;
+  LoadObserver* observer = nullptr;
   // Told of who sets what; may be null.
   ProvenanceSink* provenance = nullptr;
   // The record being read, as the provenance sink numbered it.
@@ -42,43 +42,43 @@ struct LoadState {
 
   // The next free signboard row, which is also the first row stations may
   // not reach.
-  int32_t prossima_riga_cartello = 80;
+  int32_t next_board_row = 80;
 
   // Opens a source: reads it whole into the reader.
-  void apri(LoadReport::Sorgente quale, const std::string& percorso);
+  void open(LoadReport::Source which, const std::string& path);
   // Closes the source and deletes its file.
-  void chiudi_ed_elimina();
+  void close_and_delete();
 
   // Where a field stands in the source being read.
-  struct Punto {
-    int riga = 0;
-    int colonna = 0;
+  struct Place {
+    int line = 0;
+    int column = 0;
   };
   // The field last read.
-  Punto qui() const;
+  Place here() const;
 
   // Stops loading with a scenario error: the source is closed and deleted.
-  Esito ferma(int32_t numero, Punto dove);
-  Esito ferma(int32_t numero, int32_t posizione, Punto dove);
+  Flow stop(int32_t numero, Place where);
+  Flow stop(int32_t numero, int32_t posizione, Place where);
 
-  // Records a scenario error found at field `dove`. With a position it also
+  // Records a scenario error found at field `where`. With a position it also
   // sets posizione_errore.
-  void errore(int32_t numero, Punto dove);
-  void errore(int32_t numero, int32_t posizione, Punto dove);
-  // Where field `dove` of the open source stands, with its line.
-  LoadReport luogo(Punto dove) const;
-  // Notes field `dove` as the one at fault.
-  void segna(Punto dove);
+  void errore(int32_t numero, Place where);
+  void errore(int32_t numero, int32_t posizione, Place where);
+  // Where field `where` of the open source stands, with its line.
+  LoadReport place_of(Place where) const;
+  // Notes field `where` as the one at fault.
+  void mark(Place where);
 
   // Tell the observer, if any.
-  void ignorato(const std::string& campo);
-  void registrato(RecordKind tipo, int32_t chainage, Punto dove);
-  void sostituito(RecordKind tipo, int32_t chainage, Punto dove);
+  void skipped(const std::string& campo);
+  void recorded(RecordKind tipo, int32_t chainage, Place where);
+  void sostituito(RecordKind tipo, int32_t chainage, Place where);
 
   // The key field just read begins a record: noted for a failure inside it,
   // and told to the provenance sink.
   void record_begins() {
-    record_at = qui();
+    record_at = here();
     record_key = m.riga;
     if (provenance) tell_record_begins();
   }
@@ -86,10 +86,10 @@ struct LoadState {
   void record_ends() { record_key.clear(); }
   // Where the record being read began, and its key field; empty between
   // records.
-  Punto record_at{};
+  Place record_at{};
   std::string record_key;
   void tell_record_begins();
-  // Tells the provenance sink that riempi() has filled `member` of the
+  // Tells the provenance sink that fill() has filled `member` of the
   // cells from `first` up to the one before the fill pointer `pointer`
   // with the value record `giver` gave. (A fill writes all its cells or,
   // failing on its first, none: no fill reaches past the grid.)
@@ -99,22 +99,22 @@ struct LoadState {
 
   // Reads the next key field into m.riga, passing over one or two dash
   // fields; false when the source ends first (its last field is never used).
-  bool leggi_chiave();
+  bool read_key();
   // A record lies inside the grid when celle_totali is not below
-  // (chainage + margine) / 50; else error 15 at its chainage.
-  bool dentro(int32_t chainage, int64_t margine, Punto dove);
+  // (chainage + margin) / 50; else error 15 at its chainage.
+  bool inside(int32_t chainage, int64_t margin, Place where);
 
-  bool fine_file() const { return lettore->fine_file(); }
-  std::string testo() { return lettore->leggi_testo(); }
-  int32_t numero() { return lettore->leggi_long(); }
+  bool end_of_file() const { return reader->end_of_file(); }
+  std::string text() { return reader->read_text(); }
+  int32_t numero() { return reader->read_long(); }
   // Reads a number into a 32-bit member of row `r`, and tells the
   // provenance sink that the current record set it.
   void read_into_row(int r, RowMember member);
 };
 
 // The line half: returns true when loading goes on with the train source.
-bool carica_linea(LoadState& c);
+bool load_line(LoadState& c);
 // The train half.
-void carica_treno(LoadState& c);
+void load_train(LoadState& c);
 
 }  // namespace compactor

@@ -11,92 +11,92 @@
 
 namespace compactor {
 
-void LoadState::apri(LoadReport::Sorgente quale, const std::string& percorso) {
+void LoadState::open(LoadReport::Source which, const std::string& percorso) {
   if (!files.exists(percorso)) {
     // Not the fault of any record, nor of a source read before.
-    diagnostica = {};
-    diagnostica.sorgente = quale;
+    diagnostic = {};
+    diagnostic.source = which;
     throw LoadFailure("source not found: " + percorso);
   }
-  sorgente = quale;
-  percorso_sorgente = percorso;
-  lettore.emplace(read_source_bytes(files, percorso));
+  source = which;
+  source_path = percorso;
+  reader.emplace(read_source_bytes(files, percorso));
 }
 
-void LoadState::chiudi_ed_elimina() {
-  lettore.reset();
-  files.remove(percorso_sorgente);
+void LoadState::close_and_delete() {
+  reader.reset();
+  files.remove(source_path);
 }
 
-LoadState::Punto LoadState::qui() const {
-  if (!lettore) return {};
-  return {lettore->riga_campo(), lettore->colonna_campo()};
+LoadState::Place LoadState::here() const {
+  if (!reader) return {};
+  return {reader->field_line(), reader->field_column()};
 }
 
-LoadReport LoadState::luogo(Punto dove) const {
+LoadReport LoadState::place_of(Place where) const {
   LoadReport d;
-  d.sorgente = sorgente;
-  d.riga = dove.riga;
-  d.colonna = dove.colonna;
-  if (lettore) d.testo_riga = lettore->testo_riga(dove.riga);
+  d.source = source;
+  d.line = where.line;
+  d.column = where.column;
+  if (reader) d.line_text = reader->line_text(where.line);
   return d;
 }
 
-void LoadState::segna(Punto dove) {
-  if (lettore) diagnostica = luogo(dove);
+void LoadState::mark(Place where) {
+  if (reader) diagnostic = place_of(where);
 }
 
-void LoadState::errore(int32_t numero, Punto dove) {
-  segna(dove);
+void LoadState::errore(int32_t numero, Place where) {
+  mark(where);
   m.numero_errore = numero;
 }
 
-void LoadState::errore(int32_t numero, int32_t posizione, Punto dove) {
-  errore(numero, dove);
+void LoadState::errore(int32_t numero, int32_t posizione, Place where) {
+  errore(numero, where);
   m.posizione_errore = posizione;
 }
 
-Esito LoadState::ferma(int32_t numero, Punto dove) {
-  errore(numero, dove);
-  chiudi_ed_elimina();
-  return Esito::fine_caricamento;
+Flow LoadState::stop(int32_t numero, Place where) {
+  errore(numero, where);
+  close_and_delete();
+  return Flow::end_of_load;
 }
 
-Esito LoadState::ferma(int32_t numero, int32_t posizione, Punto dove) {
-  errore(numero, posizione, dove);
-  chiudi_ed_elimina();
-  return Esito::fine_caricamento;
+Flow LoadState::stop(int32_t numero, int32_t posizione, Place where) {
+  errore(numero, posizione, where);
+  close_and_delete();
+  return Flow::end_of_load;
 }
 
-bool LoadState::leggi_chiave() {
-  if (fine_file()) return false;
-  m.riga = testo();
-  if (fine_file()) return false;
-  for (int volte = 0; volte < 2 && ha_trattino(m.riga); ++volte) {
-    m.riga = testo();
-    if (fine_file()) return false;
+bool LoadState::read_key() {
+  if (end_of_file()) return false;
+  m.riga = text();
+  if (end_of_file()) return false;
+  for (int volte = 0; volte < 2 && has_dash(m.riga); ++volte) {
+    m.riga = text();
+    if (end_of_file()) return false;
   }
   return true;
 }
 
-bool LoadState::dentro(int32_t chainage, int64_t margine, Punto dove) {
-  if (!oltre_griglia(chainage, margine, m.celle_totali)) return true;
-  errore(15, chainage, dove);
+bool LoadState::inside(int32_t chainage, int64_t margin, Place where) {
+  if (!past_grid(chainage, margin, m.celle_totali)) return true;
+  errore(15, chainage, where);
   return false;
 }
 
-void LoadState::ignorato(const std::string& campo) {
-  const Punto dove = qui();
-  if (osservatore) osservatore->campo_ignorato({sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga), campo);
+void LoadState::skipped(const std::string& campo) {
+  const Place where = here();
+  if (observer) observer->skipped_field({source, where.line, where.column}, reader->line_view(where.line), campo);
 }
 
-void LoadState::registrato(RecordKind tipo, int32_t chainage, Punto dove) {
-  if (osservatore) osservatore->record(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
+void LoadState::recorded(RecordKind tipo, int32_t chainage, Place where) {
+  if (observer) observer->record(tipo, chainage, {source, where.line, where.column}, reader->line_view(where.line));
 }
 
 void LoadState::tell_record_begins() {
-  const Punto dove = qui();
-  record = provenance->record_begins({sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
+  const Place where = here();
+  record = provenance->record_begins({source, where.line, where.column}, reader->line_view(where.line));
 }
 
 void LoadState::read_into_row(int r, RowMember member) {
@@ -112,56 +112,56 @@ void LoadState::read_into_row(int r, RowMember member) {
   note_row(provenance, r, RowMembers(member));
 }
 
-void LoadState::sostituito(RecordKind tipo, int32_t chainage, Punto dove) {
-  if (osservatore)
-    osservatore->marcatore_sostituito(tipo, chainage, {sorgente, dove.riga, dove.colonna}, lettore->vista_riga(dove.riga));
+void LoadState::sostituito(RecordKind tipo, int32_t chainage, Place where) {
+  if (observer)
+    observer->marker_replaced(tipo, chainage, {source, where.line, where.column}, reader->line_view(where.line));
 }
 
-LoadReport memorizza_dati(Model& m, const FileNames& nomi, Files& files, LoadObserver* osservatore,
+LoadReport memorizza_dati(Model& m, const FileNames& names, Files& files, LoadObserver* observer,
                            ProvenanceSink* provenance) {
-  LoadReport diagnostica;
-  LoadState c{m, nomi, files, diagnostica};
-  c.osservatore = osservatore;
+  LoadReport diagnostic;
+  LoadState c{m, names, files, diagnostic};
+  c.observer = observer;
   c.provenance = provenance;
   // No source is left behind, whatever stopped the load: a failure to
   // delete is told only when it is the failure being reported.
-  auto elimina_sorgenti = [&](bool in_silenzio) {
-    c.lettore.reset();
-    for (const std::string* sorgente : {&nomi.linea_txt, &nomi.treno_txt}) {
+  auto delete_sources = [&](bool silently) {
+    c.reader.reset();
+    for (const std::string* source : {&names.line_txt, &names.train_txt}) {
       try {
-        if (files.exists(*sorgente)) files.remove(*sorgente);
+        if (files.exists(*source)) files.remove(*source);
       } catch (const PlatformError&) {
-        if (!in_silenzio) throw;
+        if (!silently) throw;
       }
     }
   };
   try {
-    if (carica_linea(c)) carica_treno(c);
+    if (load_line(c)) load_train(c);
   } catch (const PlatformError&) {
     // Not a fault of the scenario, so no error 25; the failure already
     // under way is the one to report.
-    elimina_sorgenti(true);
+    delete_sources(true);
     throw;
   } catch (const std::bad_alloc&) {
     // Nor is running out of memory: what was loaded is not the scenario, and
     // nothing may be written from it.
-    elimina_sorgenti(true);
+    delete_sources(true);
     throw;
   } catch (const std::exception& e) {
     // Any other failure while loading: error 25, everything stored so far
     // stays.
-    c.segna(c.qui());
-    diagnostica.motivo = e.what();
-    if (!c.record_key.empty() && c.lettore) {
-      diagnostica.record_riga = c.record_at.riga;
-      diagnostica.record_colonna = c.record_at.colonna;
-      diagnostica.record_chiave = c.record_key;
-      diagnostica.record_testo = c.lettore->testo_riga(c.record_at.riga);
+    c.mark(c.here());
+    diagnostic.reason = e.what();
+    if (!c.record_key.empty() && c.reader) {
+      diagnostic.record_line = c.record_at.line;
+      diagnostic.record_column = c.record_at.column;
+      diagnostic.record_key_field = c.record_key;
+      diagnostic.record_text = c.reader->line_text(c.record_at.line);
     }
     m.numero_errore = 25;
-    elimina_sorgenti(false);
+    delete_sources(false);
   }
-  return diagnostica;
+  return diagnostic;
 }
 
 }  // namespace compactor

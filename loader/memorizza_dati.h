@@ -17,7 +17,7 @@ namespace compactor {
 // fault of the scenario. Returns where the recorded error came from. An
 // observer, when given, hears of what the loader accepts silently; a
 // provenance sink, when given, of which record sets what.
-LoadReport memorizza_dati(Model& m, const FileNames& nomi, Files& files, LoadObserver* osservatore = nullptr,
+LoadReport memorizza_dati(Model& m, const FileNames& names, Files& files, LoadObserver* observer = nullptr,
                            ProvenanceSink* provenance = nullptr);
 
 }  // namespace compactor

@@ -38,15 +38,15 @@ inline uint8_t basso8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
 // pointer already stands at or past `fino`: a record behind the pointer
 // still writes one cell.
 template <class Scrivi>
-void riempi(Griglia& griglia, int64_t& puntatore, int64_t fino, Scrivi scrivi) {
+void fill(Griglia& griglia, int64_t& puntatore, int64_t fino, Scrivi scrivi) {
   do {
     scrivi(griglia.at(puntatore++));
   } while (puntatore < fino);
 }
 
 // A record lies beyond the grid when celle_totali < (chainage + margin) / 50.
-inline bool oltre_griglia(int64_t chainage, int64_t margine, int32_t celle_totali) {
-  return static_cast<double>(celle_totali) < static_cast<double>(chainage + margine) / 50.0;
+inline bool past_grid(int64_t chainage, int64_t margin, int32_t celle_totali) {
+  return static_cast<double>(celle_totali) < static_cast<double>(chainage + margin) / 50.0;
 }
 
 }  // namespace compactor

@@ -13,16 +13,16 @@ namespace compactor {
 namespace {
 
 // Working values of the train half.
-struct Lavoro {
+struct Work {
   int64_t puntatore_velocita = 0;
   int32_t velocita = 0;  // before the first speed record: 0
   int64_t puntatore_aderenza = 0;
   int32_t aderenza = 0;  // before the first adhesion record: 0
-  int32_t riga_stazione = 1;
+  int32_t station_line = 1;
   // The records that gave the current speed and adhesion: the ones at fault
   // when applying them fails later on.
-  LoadReport da_velocita;
-  LoadReport da_aderenza;
+  LoadReport from_speed;
+  LoadReport from_adhesion;
   // ... and as the provenance sink numbered them.
   int32_t speed_giver = kNoRecord;
   int32_t adhesion_giver = kNoRecord;
@@ -38,18 +38,18 @@ uint8_t velocita_cella(int32_t velocita) {
 // Names an earlier record as the one at fault of the load failure under way.
 // With the source closed the failure handler has no field of its own to
 // point at, so it keeps this one.
-void colpa_di(LoadState& c, const LoadReport& record) {
-  c.diagnostica = record;
-  c.lettore.reset();
+void blamed_on(LoadState& c, const LoadReport& record) {
+  c.diagnostic = record;
+  c.reader.reset();
 }
 
 // Runs `f`; a load failure in it is the fault of `record`, an earlier one.
 template <class F>
-void a_carico_di(LoadState& c, const LoadReport& record, F f) {
+void charged_to(LoadState& c, const LoadReport& record, F f) {
   try {
     f();
   } catch (const LoadFailure&) {
-    colpa_di(c, record);
+    blamed_on(c, record);
     throw;
   }
 }
@@ -57,97 +57,97 @@ void a_carico_di(LoadState& c, const LoadReport& record, F f) {
 // Writes the current speed from the fill pointer up to the cell before
 // `fino`; a speed that does not fit a cell is the fault of the record that
 // gave it, not of the one that applies it.
-void applica_velocita(LoadState& c, Lavoro& w, int64_t fino) {
+void applica_velocita(LoadState& c, Work& w, int64_t fino) {
   const int64_t first = w.puntatore_velocita;
-  a_carico_di(c, w.da_velocita, [&] {
-    riempi(c.m.griglia, w.puntatore_velocita, fino, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
+  charged_to(c, w.from_speed, [&] {
+    fill(c.m.griglia, w.puntatore_velocita, fino, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
   });
   c.profile_filled(first, w.puntatore_velocita, CellMember::velocita, w.speed_giver);
 }
 
-Esito velocita(LoadState& c, Lavoro& w) {
+Flow velocita(LoadState& c, Work& w) {
   Model& m = c.m;
   const int32_t p = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   const int32_t s = c.numero();
-  if (!c.dentro(p, 100, dove)) return Esito::fine_record;
+  if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t n = round_half_even(p / 50.0);
   // Unlike adhesion, the speed fill stops at the last cell.
   if (n > 0 && w.puntatore_velocita < m.celle_totali) applica_velocita(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
-  w.da_velocita = c.luogo(dove);
+  w.from_speed = c.place_of(where);
   w.speed_giver = c.record;
-  c.registrato(RecordKind::velocita, p, dove);
-  return Esito::continua;
+  c.recorded(RecordKind::velocita, p, where);
+  return Flow::go_on;
 }
 
-Esito aderenza(LoadState& c, Lavoro& w) {
+Flow aderenza(LoadState& c, Work& w) {
   const int32_t p = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   const int32_t a = c.numero();
-  if (!c.dentro(p, 100, dove)) return Esito::fine_record;
+  if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t n = round_half_even(p / 50.0);
   if (n > 0) {
     const int64_t first = w.puntatore_aderenza;
-    riempi(c.m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+    fill(c.m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
     c.profile_filled(first, w.puntatore_aderenza, CellMember::aderenza, w.adhesion_giver);
   }
   w.aderenza = a;
-  w.da_aderenza = c.luogo(dove);
+  w.from_adhesion = c.place_of(where);
   w.adhesion_giver = c.record;
-  c.registrato(RecordKind::aderenza, p, dove);
-  return Esito::continua;
+  c.recorded(RecordKind::aderenza, p, where);
+  return Flow::go_on;
 }
 
 // Signals and slowdowns stop loading once an error is recorded, also one the
 // line source recorded earlier (error 15 carries over). The record that stops
 // it is not the one at fault then: name that one too.
-Esito ferma_dopo_errore(LoadState& c, int32_t errore_prima, int32_t posizione, LoadState::Punto dove) {
-  const LoadReport prima = c.diagnostica;
-  c.ferma(c.m.numero_errore, posizione, dove);
-  if (errore_prima > 0 && prima.sorgente == LoadReport::linea && prima.riga > 0)
-    c.diagnostica.motivo = "recorded by the line source at line " + std::to_string(prima.riga) + " (\"" +
-                           prima.testo_riga + "\"); train loading stops at its first signal or slowdown";
-  return Esito::fine_caricamento;
+Flow stop_after_error(LoadState& c, int32_t error_before, int32_t posizione, LoadState::Place where) {
+  const LoadReport prima = c.diagnostic;
+  c.stop(c.m.numero_errore, posizione, where);
+  if (error_before > 0 && prima.source == LoadReport::linea && prima.line > 0)
+    c.diagnostic.reason = "recorded by the line source at line " + std::to_string(prima.line) + " (\"" +
+                           prima.line_text + "\"); train loading stops at its first signal or slowdown";
+  return Flow::end_of_load;
 }
 
-Esito segnale(LoadState& c) {
+Flow segnale(LoadState& c) {
   Model& m = c.m;
   const int32_t posizione = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   std::array<int32_t, 10> v{};
   for (int32_t& x : v) x = c.numero();
-  if (!c.dentro(posizione, 100, dove)) return Esito::fine_record;
-  const int32_t errore_prima = m.numero_errore;
+  if (!c.inside(posizione, 100, where)) return Flow::end_of_record;
+  const int32_t error_before = m.numero_errore;
   memo_segnale(m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], c.provenance);
-  if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, posizione, dove);
-  c.registrato(RecordKind::segnale, posizione, dove);
-  return Esito::continua;
+  if (m.numero_errore > 0) return stop_after_error(c, error_before, posizione, where);
+  c.recorded(RecordKind::segnale, posizione, where);
+  return Flow::go_on;
 }
 
-Esito rallentamento(LoadState& c) {
+Flow rallentamento(LoadState& c) {
   Model& m = c.m;
   const int32_t x = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   std::array<int32_t, 5> v{};
   for (int32_t& n : v) n = c.numero();
-  if (!c.dentro(x, 100, dove)) return Esito::fine_record;
-  const int32_t errore_prima = m.numero_errore;
+  if (!c.inside(x, 100, where)) return Flow::end_of_record;
+  const int32_t error_before = m.numero_errore;
   memo_rallentamento(m, x, v[0], v[1], v[2], v[3], v[4], c.provenance);
-  if (m.numero_errore > 0) return ferma_dopo_errore(c, errore_prima, x, dove);
-  c.registrato(RecordKind::rallentamento, x, dove);
-  return Esito::continua;
+  if (m.numero_errore > 0) return stop_after_error(c, error_before, x, where);
+  c.recorded(RecordKind::rallentamento, x, where);
+  return Flow::go_on;
 }
 
-Esito abbattimento(LoadState& c) {
+Flow abbattimento(LoadState& c) {
   Model& m = c.m;
   const int32_t p = c.numero();
-  const auto dove = c.qui();
+  const auto where = c.here();
   const int32_t valore = c.numero();
-  if (!c.dentro(p, 100, dove)) return Esito::fine_record;
+  if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t k = round_half_even(p / 50.0);
   cella& cell = m.griglia.at(k);
-  if (!libera(cell)) return c.ferma(7, p, dove);
+  if (!libera(cell)) return c.stop(7, p, where);
   if (valore > 0) {
     cell.tipo = tipo_cella::abbattimento;
     cell.dato1 = basso16(valore);
@@ -156,40 +156,40 @@ Esito abbattimento(LoadState& c) {
     cell.tipo = tipo_cella::abbattimento_senza_valore;
     note_cells(c.provenance, k, k, CellMembers(CellMember::tipo));
   }
-  c.registrato(RecordKind::abbattimento, p, dove);
-  return Esito::continua;
+  c.recorded(RecordKind::abbattimento, p, where);
+  return Flow::go_on;
 }
 
-Esito stazione_treno(LoadState& c, Lavoro& w) {
+Flow stazione_treno(LoadState& c, Work& w) {
   Model& m = c.m;
-  FieldReader& in = *c.lettore;
-  const int32_t i = w.riga_stazione;
+  FieldReader& in = *c.reader;
+  const int32_t i = w.station_line;
   stazione& r = m.stazioni.at(i);
 
   // A station owns its whole row, clear until now: told before the reads,
   // any of which may stop the load half-way through the row.
   note_row(c.provenance, i, RowMembers::all());
   r.posizione = c.numero();
-  const auto dove = c.qui();
-  if (!c.dentro(r.posizione, 800, dove)) return Esito::fine_record;
-  if (r.posizione % 50 != 0) return c.ferma(8, r.posizione, dove);
-  r.tipo = in.leggi_byte();
+  const auto where = c.here();
+  if (!c.inside(r.posizione, 800, where)) return Flow::end_of_record;
+  if (r.posizione % 50 != 0) return c.stop(8, r.posizione, where);
+  r.tipo = in.read_byte();
   const int32_t lunghezza = c.numero();
-  if (lunghezza % 100 != 0) return c.ferma(9, r.posizione, c.qui());
-  r.campo4 = in.leggi_byte();
-  r.campo5 = in.leggi_byte();
-  r.campo6 = in.leggi_byte();
-  r.campo7 = in.leggi_integer();
-  r.campo8 = in.leggi_integer();
-  r.campo9 = in.leggi_byte();
-  r.campo10 = in.leggi_integer();
-  r.campo11 = in.leggi_integer();
-  r.campo12 = in.leggi_integer();
-  r.campo13 = in.leggi_byte();
+  if (lunghezza % 100 != 0) return c.stop(9, r.posizione, c.here());
+  r.campo4 = in.read_byte();
+  r.campo5 = in.read_byte();
+  r.campo6 = in.read_byte();
+  r.campo7 = in.read_integer();
+  r.campo8 = in.read_integer();
+  r.campo9 = in.read_byte();
+  r.campo10 = in.read_integer();
+  r.campo11 = in.read_integer();
+  r.campo12 = in.read_integer();
+  r.campo13 = in.read_byte();
   const int64_t ore = c.numero(), minuti = c.numero(), secondi = c.numero();
   r.orario = in_long((ore * 60 + minuti) * 60 + secondi);
   // Checked before it is stored: the writer cannot give a longer text its length.
-  std::string nome = c.testo();
+  std::string nome = c.text();
   if (nome.size() > testo_massimo) throw LoadFailure("station name longer than 32767 bytes");
   r.nome = std::move(nome);
 
@@ -229,89 +229,89 @@ Esito stazione_treno(LoadState& c, Lavoro& w) {
     }
   // The stop point replaces whatever stands in its cell.
   if (r.tipo < 25) {
-    if (r.fine / 50.0 - 1 <= 1) return c.ferma(24, dove);
+    if (r.fine / 50.0 - 1 <= 1) return c.stop(24, where);
     const int64_t k = round_half_even(r.fine / 50.0 - 1);
     cella& stop = m.griglia.at(k);
     stop.tipo = tipo_cella::fermata;
     stop.dato1 = basso16(i);
     note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
   }
-  if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return c.ferma(22, r.posizione, dove);
-  c.registrato(RecordKind::stazione, r.posizione, dove);
-  w.riga_stazione = i + 1;
-  if (w.riga_stazione >= c.prossima_riga_cartello) return c.ferma(10, dove);
-  return Esito::continua;
+  if (i > 1 && int64_t{r.inizio} - 350 < m.stazioni.at(i - 1).fine) return c.stop(22, r.posizione, where);
+  c.recorded(RecordKind::stazione, r.posizione, where);
+  w.station_line = i + 1;
+  if (w.station_line >= c.next_board_row) return c.stop(10, where);
+  return Flow::go_on;
 }
 
 // The record loop: returns false when loading ends.
-bool record(LoadState& c, Lavoro& w) {
+bool record(LoadState& c, Work& w) {
   Model& m = c.m;
   for (;;) {
     c.record_ends();
-    if (!c.leggi_chiave()) return true;
+    if (!c.read_key()) return true;
     c.record_begins();
-    const ChiaviTreno chiavi = chiavi_treno(m.riga);
-    if (chiavi == ChiaviTreno{}) c.ignorato(m.riga);
-    Esito esito = Esito::continua;
+    const TrainKeys keys = chiavi_treno(m.riga);
+    if (keys == TrainKeys{}) c.skipped(m.riga);
+    Flow outcome = Flow::go_on;
     auto applica = [&](bool presente, auto&& regola) {
-      if (esito == Esito::continua && presente) esito = regola();
+      if (outcome == Flow::go_on && presente) outcome = regola();
     };
-    applica(chiavi.massa_frenata, [&] {
+    applica(keys.massa_frenata, [&] {
       c.read_into_row(84, RowMember::inizio);
-      return Esito::continua;
+      return Flow::go_on;
     });
-    applica(chiavi.vetture, [&] {
+    applica(keys.vetture, [&] {
       c.read_into_row(84, RowMember::posizione);
-      return Esito::continua;
+      return Flow::go_on;
     });
-    applica(chiavi.velocita, [&] { return velocita(c, w); });
-    applica(chiavi.aderenza, [&] { return aderenza(c, w); });
-    applica(chiavi.orologio, [&] {
+    applica(keys.velocita, [&] { return velocita(c, w); });
+    applica(keys.aderenza, [&] { return aderenza(c, w); });
+    applica(keys.clock, [&] {
       stazione& r86 = m.stazioni.at(86);
-      r86.campo10 = c.lettore->leggi_integer();
+      r86.campo10 = c.reader->read_integer();
       note_row(c.provenance, 86, RowMembers(RowMember::campo10));
-      r86.campo11 = c.lettore->leggi_integer();
+      r86.campo11 = c.reader->read_integer();
       note_row(c.provenance, 86, RowMembers(RowMember::campo11));
-      r86.campo12 = c.lettore->leggi_integer();
+      r86.campo12 = c.reader->read_integer();
       note_row(c.provenance, 86, RowMembers(RowMember::campo12));
-      return Esito::continua;
+      return Flow::go_on;
     });
-    applica(chiavi.sabbia, [&] {
-      m.stazioni.at(86).campo7 = c.lettore->leggi_integer();
+    applica(keys.sabbia, [&] {
+      m.stazioni.at(86).campo7 = c.reader->read_integer();
       note_row(c.provenance, 86, RowMembers(RowMember::campo7));
-      return Esito::continua;
+      return Flow::go_on;
     });
-    applica(chiavi.segnale, [&] { return segnale(c); });
-    applica(chiavi.rallentamento, [&] { return rallentamento(c); });
-    applica(chiavi.abbattimento, [&] { return abbattimento(c); });
-    applica(chiavi.stazione, [&] { return stazione_treno(c, w); });
-    if (esito == Esito::fine_record) return true;
-    if (esito == Esito::fine_caricamento) return false;
+    applica(keys.segnale, [&] { return segnale(c); });
+    applica(keys.rallentamento, [&] { return rallentamento(c); });
+    applica(keys.abbattimento, [&] { return abbattimento(c); });
+    applica(keys.stazione, [&] { return stazione_treno(c, w); });
+    if (outcome == Flow::end_of_record) return true;
+    if (outcome == Flow::end_of_load) return false;
   }
 }
 
 }  // namespace
 
-void carica_treno(LoadState& c) {
+void load_train(LoadState& c) {
   Model& m = c.m;
-  c.apri(LoadReport::treno, c.nomi.treno_txt);
+  c.open(LoadReport::treno, c.names.train_txt);
   // Everything before "[generale]" is skipped; without it nothing is read.
-  while (!c.fine_file()) {
-    m.riga = c.testo();
-    if (apre_generale(m.riga)) break;
+  while (!c.end_of_file()) {
+    m.riga = c.text();
+    if (opens_general(m.riga)) break;
   }
-  Lavoro w;
+  Work w;
   if (!record(c, w)) return;
-  c.chiudi_ed_elimina();
+  c.close_and_delete();
 
   // The last speed and adhesion run to the end of the route. The source is
   // closed: a failure here is the fault of the record that gave the value
   // (or, for adhesion, pushed the pointer past the grid).
-  const int64_t fine_profili = int64_t{m.celle_totali} - 2;
-  applica_velocita(c, w, fine_profili);
+  const int64_t end_of_profiles = int64_t{m.celle_totali} - 2;
+  applica_velocita(c, w, end_of_profiles);
   const int64_t first = w.puntatore_aderenza;
-  a_carico_di(c, w.da_aderenza, [&] {
-    riempi(m.griglia, w.puntatore_aderenza, fine_profili, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+  charged_to(c, w.from_adhesion, [&] {
+    fill(m.griglia, w.puntatore_aderenza, end_of_profiles, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
   });
   c.profile_filled(first, w.puntatore_aderenza, CellMember::aderenza, w.adhesion_giver);
 
@@ -320,8 +320,8 @@ void carica_treno(LoadState& c) {
     const stazione& s = m.stazioni.at(r);
     if (s.inizio % 50 != 0 || s.fine % 50 != 0) {
       m.numero_errore = 2;
-      c.diagnostica = {};
-      c.diagnostica.sorgente = LoadReport::linea;
+      c.diagnostic = {};
+      c.diagnostic.source = LoadReport::linea;
     }
   }
 }

@@ -13,15 +13,15 @@
 namespace compactor {
 namespace {
 
-using testing::carica;
-using testing::EsitoCarica;
-using testing::linea_con;
-using testing::OpzioniCarica;
-using testing::righe_crlf;
+using testing::load;
+using testing::LoadOutcome;
+using testing::line_with;
+using testing::LoadOptions;
+using testing::crlf_lines;
 
 // A route of 334000 m: metri_totali 341000, cells 0 to 6820.
-constexpr int32_t kLunghezza = 334000;
-constexpr int32_t kCelle = 6820;
+constexpr int32_t kLength = 334000;
+constexpr int32_t kCells = 6820;
 
 std::vector<std::string> unisci(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -30,23 +30,23 @@ std::vector<std::string> unisci(std::vector<std::string> a, const std::vector<st
 
 // A train source: "[generale]" on line 1, the given lines from line 2 on,
 // "[fine]" last.
-std::string treno(const std::vector<std::string>& righe) {
-  return righe_crlf(unisci(unisci({"[generale]"}, righe), {"[fine]"}));
+std::string treno(const std::vector<std::string>& lines) {
+  return crlf_lines(unisci(unisci({"[generale]"}, lines), {"[fine]"}));
 }
 
 // Loads the train lines on a 334 km route whose record part holds `linea`.
-EsitoCarica carica_con_treno(const std::vector<std::string>& righe, const std::vector<std::string>& linea = {}) {
-  return carica(linea_con(kLunghezza, linea), treno(righe), OpzioniCarica{.con_planimetria = false});
+LoadOutcome load_with_train(const std::vector<std::string>& lines, const std::vector<std::string>& linea = {}) {
+  return load(line_with(kLength, linea), treno(lines), LoadOptions{.con_planimetria = false});
 }
 
 // A route with one general line besides its length (a chainage reference).
-std::string linea_con_generale(const std::string& generale, const std::vector<std::string>& record = {}) {
-  return righe_crlf(unisci({"[generale]", "lunghezza percorso,    334000", generale, "[curve]"}, record));
+std::string line_with_general(const std::string& generale, const std::vector<std::string>& record = {}) {
+  return crlf_lines(unisci({"[generale]", "lunghezza percorso,    334000", generale, "[curve]"}, record));
 }
 
 std::string segnale(int32_t p) { return "segnale,   " + std::to_string(p) + ",   2, 4, 1,  0, 0,    2,  2,1,0, 0"; }
 
-std::string riga_stazione(int32_t p, int tipo, int32_t l, int c5 = 0, int c6 = 0) {
+std::string station_line(int32_t p, int tipo, int32_t l, int c5 = 0, int c6 = 0) {
   return "stazione,  " + std::to_string(p) + ", " + std::to_string(tipo) + ",  " + std::to_string(l) + ",  1, " +
          std::to_string(c5) + ", " + std::to_string(c6) + ",  4,1,0,  2,1,1,    1,  12,11,50, Fermata";
 }
@@ -54,82 +54,82 @@ std::string riga_stazione(int32_t p, int tipo, int32_t l, int c5 = 0, int c6 = 0
 // ---------------------------------------------------------------------------
 // Speed and adhesion profiles
 
-struct Tratto {
+struct Stretch {
   int64_t da, a;
   int valore;
 };
 
-struct Profilo {
+struct Profile {
   const char* nome;
-  std::vector<std::string> righe;
-  uint8_t cella::*membro;
-  std::vector<Tratto> attesi;
+  std::vector<std::string> lines;
+  uint8_t cella::*member;
+  std::vector<Stretch> attesi;
 };
-void PrintTo(const Profilo& p, std::ostream* os) { *os << p.nome; }
+void PrintTo(const Profile& p, std::ostream* os) { *os << p.nome; }
 
-class TrenoProfili : public ::testing::TestWithParam<Profilo> {};
+class TrenoProfili : public ::testing::TestWithParam<Profile> {};
 
 TEST_P(TrenoProfili, FillTheCellsFromEachRecordToTheNext) {
-  const Profilo& p = GetParam();
-  EsitoCarica e = carica_con_treno(p.righe);
+  const Profile& p = GetParam();
+  LoadOutcome e = load_with_train(p.lines);
   EXPECT_EQ(e.m->numero_errore, 0);
-  ASSERT_EQ(e.m->griglia.ultima(), kCelle);
+  ASSERT_EQ(e.m->griglia.ultima(), kCells);
   int64_t prossima = 0;
-  for (const Tratto& t : p.attesi) {
+  for (const Stretch& t : p.attesi) {
     ASSERT_EQ(t.da, prossima) << "the expected stretches must cover the grid";
-    for (int64_t k = t.da; k <= t.a; ++k) ASSERT_EQ(e.c(k).*p.membro, t.valore) << "cell " << k;
+    for (int64_t k = t.da; k <= t.a; ++k) ASSERT_EQ(e.c(k).*p.member, t.valore) << "cell " << k;
     prossima = t.a + 1;
   }
-  EXPECT_EQ(prossima, kCelle + 1);
+  EXPECT_EQ(prossima, kCells + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Speed, TrenoProfili,
     ::testing::Values(
-        Profilo{"carried_records",
+        Profile{"carried_records",
                 {"velocita,   0,    30", "velocita,    1000,    95", "velocita,    8200,    80"},
                 &cella::velocita,
-                {{0, 19, 6}, {20, 163, 19}, {164, kCelle - 3, 16}, {kCelle - 2, kCelle, 0}}},
-        Profilo{"zero_before_the_first_record", {"velocita,    1000,    95"}, &cella::velocita,
-                {{0, 19, 0}, {20, kCelle - 3, 19}, {kCelle - 2, kCelle, 0}}},
-        Profilo{"record_behind_the_pointer_writes_one_cell",
+                {{0, 19, 6}, {20, 163, 19}, {164, kCells - 3, 16}, {kCells - 2, kCells, 0}}},
+        Profile{"zero_before_the_first_record", {"velocita,    1000,    95"}, &cella::velocita,
+                {{0, 19, 0}, {20, kCells - 3, 19}, {kCells - 2, kCells, 0}}},
+        Profile{"record_behind_the_pointer_writes_one_cell",
                 {"velocita,   0,    30", "velocita,    1000,    95", "velocita,    500,    50"},
                 &cella::velocita,
-                {{0, 19, 6}, {20, 20, 19}, {21, kCelle - 3, 10}, {kCelle - 2, kCelle, 0}}},
-        Profilo{"record_at_zero_changes_the_speed_only",
+                {{0, 19, 6}, {20, 20, 19}, {21, kCells - 3, 10}, {kCells - 2, kCells, 0}}},
+        Profile{"record_at_zero_changes_the_speed_only",
                 {"velocita,   0,    30", "velocita,    1000,    95", "velocita,    0,    50"},
                 &cella::velocita,
-                {{0, 19, 6}, {20, kCelle - 3, 10}, {kCelle - 2, kCelle, 0}}},
+                {{0, 19, 6}, {20, kCells - 3, 10}, {kCells - 2, kCells, 0}}},
         // The tail's one unconditional write lands on celle_totali - 2.
-        Profilo{"last_record_on_the_last_chainage",
+        Profile{"last_record_on_the_last_chainage",
                 {"velocita,   0,    30", "velocita,    340900,    40"},
                 &cella::velocita,
-                {{0, kCelle - 3, 6}, {kCelle - 2, kCelle - 2, 8}, {kCelle - 1, kCelle, 0}}},
+                {{0, kCells - 3, 6}, {kCells - 2, kCells - 2, 8}, {kCells - 1, kCells, 0}}},
         // The speed fill stops at the last cell instead of failing.
-        Profilo{"pointer_stops_at_the_last_cell",
+        Profile{"pointer_stops_at_the_last_cell",
                 {"velocita,  340900,  80", "velocita,  50,  5", "velocita,  50,  5", "velocita,  50,  5",
                  "velocita,  50,  5"},
                 &cella::velocita,
-                {{0, kCelle - 3, 0}, {kCelle - 2, kCelle - 2, 16}, {kCelle - 1, kCelle, 1}}},
-        Profilo{"highest_speed_and_rounding",
+                {{0, kCells - 3, 0}, {kCells - 2, kCells - 2, 16}, {kCells - 1, kCells, 1}}},
+        Profile{"highest_speed_and_rounding",
                 {"velocita,  0,  1275", "velocita,  100,  7", "velocita,  200,  13"},
                 &cella::velocita,
-                {{0, 1, 255}, {2, 3, 1}, {4, kCelle - 3, 3}, {kCelle - 2, kCelle, 0}}}),
+                {{0, 1, 255}, {2, 3, 1}, {4, kCells - 3, 3}, {kCells - 2, kCells, 0}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 INSTANTIATE_TEST_SUITE_P(
     Adhesion, TrenoProfili,
     ::testing::Values(
-        Profilo{"low_byte_kept", {"aderenza,  0,    87", "aderenza,  1000,  300"}, &cella::aderenza,
-                {{0, 19, 87}, {20, kCelle - 3, 44}, {kCelle - 2, kCelle, 0}}},
-        Profilo{"zero_before_the_first_record", {"aderenza,  1000,  87"}, &cella::aderenza,
-                {{0, 19, 0}, {20, kCelle - 3, 87}, {kCelle - 2, kCelle, 0}}},
-        Profilo{"record_behind_the_pointer_writes_one_cell",
+        Profile{"low_byte_kept", {"aderenza,  0,    87", "aderenza,  1000,  300"}, &cella::aderenza,
+                {{0, 19, 87}, {20, kCells - 3, 44}, {kCells - 2, kCells, 0}}},
+        Profile{"zero_before_the_first_record", {"aderenza,  1000,  87"}, &cella::aderenza,
+                {{0, 19, 0}, {20, kCells - 3, 87}, {kCells - 2, kCells, 0}}},
+        Profile{"record_behind_the_pointer_writes_one_cell",
                 {"aderenza,  0,  87", "aderenza,  1000,  90", "aderenza,  500,  60"}, &cella::aderenza,
-                {{0, 19, 87}, {20, 20, 90}, {21, kCelle - 3, 60}, {kCelle - 2, kCelle, 0}}},
-        Profilo{"pointer_reaches_the_last_cell",
+                {{0, 19, 87}, {20, 20, 90}, {21, kCells - 3, 60}, {kCells - 2, kCells, 0}}},
+        Profile{"pointer_reaches_the_last_cell",
                 {"aderenza,  340900,  80", "aderenza,  50,  1", "aderenza,  50,  1"}, &cella::aderenza,
-                {{0, kCelle - 3, 0}, {kCelle - 2, kCelle - 2, 80}, {kCelle - 1, kCelle, 1}}}),
+                {{0, kCells - 3, 0}, {kCells - 2, kCells - 2, 80}, {kCells - 1, kCells, 1}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 // Adhesion has no guard: a pointer pushed past the last cell fails the load,
@@ -138,19 +138,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TrenoAderenza, PointerPastTheGridIsALoadFailure) {
   for (int dietro : {3, 4}) {
     SCOPED_TRACE(dietro);
-    std::vector<std::string> righe = {"numero vetture, 7", "aderenza,  340900,  80"};
-    for (int i = 0; i < dietro; ++i) righe.push_back("aderenza,  50,  1");
-    EsitoCarica e = carica_con_treno(righe);
+    std::vector<std::string> lines = {"numero vetture, 7", "aderenza,  340900,  80"};
+    for (int i = 0; i < dietro; ++i) lines.push_back("aderenza,  50,  1");
+    LoadOutcome e = load_with_train(lines);
     EXPECT_EQ(e.m->numero_errore, 25);
     EXPECT_EQ(e.m->posizione_errore, 0);
-    EXPECT_FALSE(e.treno_rimasto);
-    EXPECT_FALSE(e.linea_rimasta);
+    EXPECT_FALSE(e.train_left);
+    EXPECT_FALSE(e.line_left);
     EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
-    EXPECT_EQ(e.c(kCelle - 2).aderenza, 80);
-    EXPECT_EQ(e.c(kCelle - 1).aderenza, 1);
-    EXPECT_EQ(e.c(kCelle).aderenza, 1);
-    EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
-    EXPECT_EQ(e.diagnostica.riga, static_cast<int>(righe.size()) + 1);
+    EXPECT_EQ(e.c(kCells - 2).aderenza, 80);
+    EXPECT_EQ(e.c(kCells - 1).aderenza, 1);
+    EXPECT_EQ(e.c(kCells).aderenza, 1);
+    EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
+    EXPECT_EQ(e.diagnostic.line, static_cast<int>(lines.size()) + 1);
   }
 }
 
@@ -160,14 +160,14 @@ TEST(TrenoAderenza, PointerPastTheGridIsALoadFailure) {
 class TrenoOrologio : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TrenoOrologio, TrainValuesGoToRows84And86) {
-  EsitoCarica e = carica_con_treno(
+  LoadOutcome e = load_with_train(
       {"percentuale massa frenata,    120", "numero vetture,    7", "sabbia,    200", GetParam()});
   EXPECT_EQ(e.m->numero_errore, 0);
   const stazione& r84 = e.m->stazioni.at(84);
   const stazione& r86 = e.m->stazioni.at(86);
   EXPECT_EQ(r84.inizio, 120);
   EXPECT_EQ(r84.posizione, 7);
-  EXPECT_EQ(r84.fine, kLunghezza);
+  EXPECT_EQ(r84.fine, kLength);
   EXPECT_EQ(r86.campo7, 200);
   EXPECT_EQ(r86.campo10, 12);
   EXPECT_EQ(r86.campo11, 11);
@@ -178,21 +178,21 @@ TEST_P(TrenoOrologio, TrainValuesGoToRows84And86) {
 INSTANTIATE_TEST_SUITE_P(Clock, TrenoOrologio,
                          ::testing::Values("orologio,    12              11            50 ", "orologio,12,11,50"));
 
-struct Chiave {
+struct KeyCase {
   const char* nome;
-  std::string corpo;  // everything after the "[generale]" line
+  std::string body;  // everything after the "[generale]" line
   int32_t massa;
   int32_t vetture;
   int velocita_20;  // cell 20 gets 19 when "velocita, 1000, 95" is read
   int32_t errore;
 };
-void PrintTo(const Chiave& c, std::ostream* os) { *os << c.nome; }
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.nome; }
 
-class TrenoChiavi : public ::testing::TestWithParam<Chiave> {};
+class TrenoChiavi : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(TrenoChiavi, RecognisedOrPassedOver) {
-  const Chiave& k = GetParam();
-  EsitoCarica e = carica(linea_con(kLunghezza), "[generale]\r\n" + k.corpo, OpzioniCarica{.con_planimetria = false});
+  const KeyCase& k = GetParam();
+  LoadOutcome e = load(line_with(kLength), "[generale]\r\n" + k.body, LoadOptions{.con_planimetria = false});
   EXPECT_EQ(e.m->numero_errore, k.errore);
   EXPECT_EQ(e.m->stazioni.at(84).inizio, k.massa);
   EXPECT_EQ(e.m->stazioni.at(84).posizione, k.vetture);
@@ -200,42 +200,42 @@ TEST_P(TrenoChiavi, RecognisedOrPassedOver) {
     EXPECT_EQ(e.c(19).velocita, 0);
     EXPECT_EQ(e.c(20).velocita, k.velocita_20);
   }
-  EXPECT_FALSE(e.treno_rimasto);
+  EXPECT_FALSE(e.train_left);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     KeyFields, TrenoChiavi,
     ::testing::Values(
-        Chiave{"capitals", "VELOCITA,  1000,  95\r\n[fine]\r\n", 0, 0, 19, 0},
-        Chiave{"accented", "velocit\xE0,  1000,  95\r\n[fine]\r\n", 0, 0, 19, 0},
-        Chiave{"braking_mass", "percentuale massa frenata,  120\r\n[fine]\r\n", 120, 0, 0, 0},
-        Chiave{"massa_alone_reads_nothing", "massa,  120\r\nnumero vetture,  7\r\n[fine]\r\n", 0, 7, 0, 0},
-        Chiave{"headings_match_nothing",
+        KeyCase{"capitals", "VELOCITA,  1000,  95\r\n[fine]\r\n", 0, 0, 19, 0},
+        KeyCase{"accented", "velocit\xE0,  1000,  95\r\n[fine]\r\n", 0, 0, 19, 0},
+        KeyCase{"braking_mass", "percentuale massa frenata,  120\r\n[fine]\r\n", 120, 0, 0, 0},
+        KeyCase{"massa_alone_reads_nothing", "massa,  120\r\nnumero vetture,  7\r\n[fine]\r\n", 0, 7, 0, 0},
+        KeyCase{"headings_match_nothing",
                "[aderenze]\r\n[vel_limite]\r\n[stazioni]\r\n[rallentamenti]\r\n[segnali]\r\n[codici]\r\n"
                "numero vetture,  7\r\n[fine]\r\n",
                0, 7, 0, 0},
-        Chiave{"record_over_two_lines", "velocita,   1000\r\n   95\r\n[fine]\r\n", 0, 0, 19, 0},
-        Chiave{"third_number_is_the_next_key_field",
+        KeyCase{"record_over_two_lines", "velocita,   1000\r\n   95\r\n[fine]\r\n", 0, 0, 19, 0},
+        KeyCase{"third_number_is_the_next_key_field",
                "velocita,  1000,  95,  8000\r\nnumero vetture,  7\r\n[fine]\r\n", 0, 7, 19, 0},
-        Chiave{"one_dash_field_passed_over", "- vetture,  9\r\n[fine]\r\n", 0, 0, 0, 0},
-        Chiave{"two_dash_fields_passed_over", "-a, - vetture,  9\r\n[fine]\r\n", 0, 0, 0, 0},
-        Chiave{"field_after_two_dashes_used", "-a, -b, numero vetture,  9\r\n[fine]\r\n", 0, 9, 0, 0},
-        Chiave{"third_dash_field_used_as_it_stands", "-a, -b, - vetture,  9\r\n[fine]\r\n", 0, 9, 0, 0},
-        Chiave{"record_on_the_last_line", "numero vetture,  7\r\n", 0, 7, 0, 0},
-        Chiave{"lone_key_field_at_the_end_is_not_used", "numero vetture,  7\r\nvelocita", 0, 7, 0, 0},
-        Chiave{"record_cut_by_the_end_of_the_file", "numero vetture,  7\r\nsegnale,  29850,  2,  4\r\n", 0, 7, 0,
+        KeyCase{"one_dash_field_passed_over", "- vetture,  9\r\n[fine]\r\n", 0, 0, 0, 0},
+        KeyCase{"two_dash_fields_passed_over", "-a, - vetture,  9\r\n[fine]\r\n", 0, 0, 0, 0},
+        KeyCase{"field_after_two_dashes_used", "-a, -b, numero vetture,  9\r\n[fine]\r\n", 0, 9, 0, 0},
+        KeyCase{"third_dash_field_used_as_it_stands", "-a, -b, - vetture,  9\r\n[fine]\r\n", 0, 9, 0, 0},
+        KeyCase{"record_on_the_last_line", "numero vetture,  7\r\n", 0, 7, 0, 0},
+        KeyCase{"lone_key_field_at_the_end_is_not_used", "numero vetture,  7\r\nvelocita", 0, 7, 0, 0},
+        KeyCase{"record_cut_by_the_end_of_the_file", "numero vetture,  7\r\nsegnale,  29850,  2,  4\r\n", 0, 7, 0,
                25}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 // Without the start marker nothing of the train is stored; the source is
 // deleted all the same and the closing reference check still runs.
 TEST(TrenoSorgente, WithoutGeneraleStoresNothingButIsDeleted) {
-  EsitoCarica e = carica(linea_con_generale("progressiva chilometrica uno,    31100,    3125,    0"),
+  LoadOutcome e = load(line_with_general("progressiva chilometrica uno,    31100,    3125,    0"),
                          "velocita,  0,  30\r\nnumero vetture,  7\r\nsabbia,  5\r\n" + segnale(29850) + "\r\n[fine]\r\n",
-                         OpzioniCarica{.con_planimetria = false});
+                         LoadOptions{.con_planimetria = false});
   EXPECT_EQ(e.m->numero_errore, 2);
-  EXPECT_FALSE(e.treno_rimasto);
-  EXPECT_FALSE(e.linea_rimasta);
+  EXPECT_FALSE(e.train_left);
+  EXPECT_FALSE(e.line_left);
   EXPECT_EQ(e.m->stazioni.at(84).posizione, 0);
   EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);
   EXPECT_EQ(e.c(598).tipo, 0);
@@ -243,24 +243,24 @@ TEST(TrenoSorgente, WithoutGeneraleStoresNothingButIsDeleted) {
 }
 
 TEST(TrenoSorgente, MissingIsALoadFailureThatKeepsTheLineData) {
-  EsitoCarica e = carica(linea_con(kLunghezza, {"pendenza,  600,  -11", "pendenza,  340901,  0"}), "",
-                         OpzioniCarica{.con_planimetria = false, .scrivi_treno = false});
+  LoadOutcome e = load(line_with(kLength, {"pendenza,  600,  -11", "pendenza,  340901,  0"}), "",
+                         LoadOptions{.con_planimetria = false, .write_train = false});
   EXPECT_EQ(e.m->numero_errore, 25);
   EXPECT_EQ(e.m->posizione_errore, 340901);
-  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
-  EXPECT_EQ(e.diagnostica.riga, 0);
-  EXPECT_FALSE(e.linea_rimasta);
-  EXPECT_FALSE(e.treno_rimasto);
+  EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
+  EXPECT_EQ(e.diagnostic.line, 0);
+  EXPECT_FALSE(e.line_left);
+  EXPECT_FALSE(e.train_left);
   EXPECT_EQ(e.c(11).pendenza, 100);
   EXPECT_EQ(e.c(12).pendenza, 89);
-  EXPECT_FALSE(e.diagnostica.motivo.empty());
+  EXPECT_FALSE(e.diagnostic.reason.empty());
 }
 
 // ---------------------------------------------------------------------------
 // Stations
 
 TEST(TrenoStazioni, TheFirstTwoCarriedStations) {
-  EsitoCarica e = carica_con_treno({
+  LoadOutcome e = load_with_train({
       "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena",
       "stazione,    3100, 12,  400,  1, 1, 0,  1,1,0,  2,1,1,    0,  12,20, 5, Lusco Alta",
   });
@@ -304,7 +304,7 @@ TEST(TrenoStazioni, TheFirstTwoCarriedStations) {
   EXPECT_EQ(e.c(60).preavviso, 0);
 }
 
-struct Zona {
+struct ZoneCase {
   const char* nome;
   int tipo;
   int32_t lunghezza;
@@ -312,24 +312,24 @@ struct Zona {
   int32_t inizio, fine;
   int campo5_dopo, campo6_dopo;
   int64_t fermata;        // -1: no mark in the grid
-  bool con_preavvisi;     // approach codes on the four cells before it
+  bool with_pre_warnings;     // approach codes on the four cells before it
 };
-void PrintTo(const Zona& z, std::ostream* os) { *os << z.nome; }
+void PrintTo(const ZoneCase& z, std::ostream* os) { *os << z.nome; }
 
-class TrenoZone : public ::testing::TestWithParam<Zona> {};
+class TrenoZone : public ::testing::TestWithParam<ZoneCase> {};
 
 // The station under test is the second one, at 5000 m, behind a station of
 // type 27 that leaves no mark.
 TEST_P(TrenoZone, DependOnTheStationType) {
-  const Zona& z = GetParam();
-  EsitoCarica e = carica_con_treno({riga_stazione(0, 27, 200), riga_stazione(5000, z.tipo, z.lunghezza, z.campo5, z.campo6)});
+  const ZoneCase& z = GetParam();
+  LoadOutcome e = load_with_train({station_line(0, 27, 200), station_line(5000, z.tipo, z.lunghezza, z.campo5, z.campo6)});
   EXPECT_EQ(e.m->numero_errore, 0);
   const stazione& r = e.m->stazioni.at(2);
   EXPECT_EQ(r.inizio, z.inizio);
   EXPECT_EQ(r.fine, z.fine);
   EXPECT_EQ(r.campo5, z.campo5_dopo);
   EXPECT_EQ(r.campo6, z.campo6_dopo);
-  for (int64_t k = 0; k <= kCelle; ++k) {
+  for (int64_t k = 0; k <= kCells; ++k) {
     const cella& c = e.c(k);
     if (k == z.fermata) {
       EXPECT_EQ(c.tipo, tipo_cella::fermata);
@@ -337,25 +337,25 @@ TEST_P(TrenoZone, DependOnTheStationType) {
     } else {
       EXPECT_EQ(c.tipo, 0) << "cell " << k;
     }
-    const bool preavviso = z.con_preavvisi && k < z.fermata && k >= z.fermata - 4;
+    const bool preavviso = z.with_pre_warnings && k < z.fermata && k >= z.fermata - 4;
     EXPECT_EQ(c.preavviso, preavviso ? 80 + (z.fermata - k) : 0) << "cell " << k;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Stations, TrenoZone,
-    ::testing::Values(Zona{"type_5_ends_150_m_on", 5, 400, 1, 1, 4600, 5150, 0, 0, 102, false},
-                      Zona{"type_6_ends_150_m_on", 6, 700, 1, 0, 4300, 5150, 1, 0, 102, false},
-                      Zona{"type_7_twice_its_length", 7, 400, 0, 1, 4600, 5400, 0, 0, 107, true},
-                      Zona{"type_8_twice_its_length", 8, 600, 1, 1, 4400, 5600, 1, 0, 111, true},
-                      Zona{"type_12_centred", 12, 400, 0, 0, 4800, 5200, 0, 0, 103, true},
-                      Zona{"type_12_lengthened_by_campo6", 12, 600, 1, 1, 4700, 5350, 1, 1, 106, true},
-                      Zona{"type_24_still_marked", 24, 200, 0, 0, 4900, 5100, 0, 0, 101, true},
-                      Zona{"type_27_without_marks", 27, 400, 1, 1, 4800, 5250, 0, 1, -1, false}),
+    ::testing::Values(ZoneCase{"type_5_ends_150_m_on", 5, 400, 1, 1, 4600, 5150, 0, 0, 102, false},
+                      ZoneCase{"type_6_ends_150_m_on", 6, 700, 1, 0, 4300, 5150, 1, 0, 102, false},
+                      ZoneCase{"type_7_twice_its_length", 7, 400, 0, 1, 4600, 5400, 0, 0, 107, true},
+                      ZoneCase{"type_8_twice_its_length", 8, 600, 1, 1, 4400, 5600, 1, 0, 111, true},
+                      ZoneCase{"type_12_centred", 12, 400, 0, 0, 4800, 5200, 0, 0, 103, true},
+                      ZoneCase{"type_12_lengthened_by_campo6", 12, 600, 1, 1, 4700, 5350, 1, 1, 106, true},
+                      ZoneCase{"type_24_still_marked", 24, 200, 0, 0, 4900, 5100, 0, 0, 101, true},
+                      ZoneCase{"type_27_without_marks", 27, 400, 1, 1, 4800, 5250, 0, 1, -1, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(TrenoStazioni, FirstStationKeepsTheLengthCampo6GaveIt) {
-  EsitoCarica e = carica_con_treno({riga_stazione(1000, 12, 600, 1, 1)});
+  LoadOutcome e = load_with_train({station_line(1000, 12, 600, 1, 1)});
   EXPECT_EQ(e.m->numero_errore, 0);
   const stazione& r = e.m->stazioni.at(1);
   EXPECT_EQ(r.inizio, 700);
@@ -368,11 +368,11 @@ TEST(TrenoStazioni, FirstStationKeepsTheLengthCampo6GaveIt) {
 }
 
 TEST(TrenoStazioni, Type27NearTheStartLoadsWithoutMarks) {
-  EsitoCarica e = carica_con_treno({riga_stazione(50, 27, 100)});
+  LoadOutcome e = load_with_train({station_line(50, 27, 100)});
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->stazioni.at(1).inizio, 0);
   EXPECT_EQ(e.m->stazioni.at(1).fine, 100);
-  for (int64_t k = 0; k <= kCelle; ++k) {
+  for (int64_t k = 0; k <= kCells; ++k) {
     ASSERT_EQ(e.c(k).tipo, 0) << k;
     ASSERT_EQ(e.c(k).preavviso, 0) << k;
   }
@@ -380,7 +380,7 @@ TEST(TrenoStazioni, Type27NearTheStartLoadsWithoutMarks) {
 
 // A zone that begins 350 m after the previous one ends is enough.
 TEST(TrenoStazioni, SpacingOf350MetresBetweenZones) {
-  EsitoCarica e = carica_con_treno({riga_stazione(500, 12, 600), riga_stazione(1300, 12, 300)});
+  LoadOutcome e = load_with_train({station_line(500, 12, 600), station_line(1300, 12, 300)});
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->stazioni.at(1).fine, 800);
   EXPECT_EQ(e.m->stazioni.at(2).inizio, 1150);
@@ -389,7 +389,7 @@ TEST(TrenoStazioni, SpacingOf350MetresBetweenZones) {
 // The stop mark replaces the kind and dato1 of what stood in its cell and
 // leaves the rest; the approach codes replace a signal's.
 TEST(TrenoStazioni, StopMarkReplacesWhatStoodInItsCell) {
-  EsitoCarica e = carica_con_treno({segnale(3200), riga_stazione(3100, 12, 400)});
+  LoadOutcome e = load_with_train({segnale(3200), station_line(3100, 12, 400)});
   EXPECT_EQ(e.m->numero_errore, 0);
   const cella& c = e.c(65);
   EXPECT_EQ(c.tipo, tipo_cella::fermata);
@@ -402,32 +402,32 @@ TEST(TrenoStazioni, StopMarkReplacesWhatStoodInItsCell) {
   EXPECT_EQ(e.c(57).preavviso, 84);
 }
 
-struct Limite {
+struct LimitCase {
   const char* nome;
   int cartelli;
   int stazioni;
   int32_t errore;
 };
-void PrintTo(const Limite& l, std::ostream* os) { *os << l.nome; }
+void PrintTo(const LimitCase& l, std::ostream* os) { *os << l.nome; }
 
-class TrenoLimiteStazioni : public ::testing::TestWithParam<Limite> {};
+class TrenoLimiteStazioni : public ::testing::TestWithParam<LimitCase> {};
 
 // Stations share rows 1 to 80 with the signboards: with k signboards, the
 // station stored in row 79 - k gives error 10 even when it is the last one.
 TEST_P(TrenoLimiteStazioni, StationRowsStopBelowTheSignboards) {
-  const Limite& l = GetParam();
+  const LimitCase& l = GetParam();
   std::vector<std::string> linea;
   for (int k = 0; k < l.cartelli; ++k)
     linea.push_back("cartello_indicatore,  " + std::to_string(200000 + 1000 * k) + ",  Cartello " + std::to_string(k));
   linea.push_back("pendenza,  340901,  0");  // error 15 in the line: its position must stay
-  std::vector<std::string> righe;
-  for (int i = 1; i <= l.stazioni; ++i) righe.push_back(riga_stazione(1000 * i, 12, 200));
-  righe.push_back("numero vetture,  7");
-  EsitoCarica e = carica_con_treno(righe, linea);
+  std::vector<std::string> lines;
+  for (int i = 1; i <= l.stazioni; ++i) lines.push_back(station_line(1000 * i, 12, 200));
+  lines.push_back("numero vetture,  7");
+  LoadOutcome e = load_with_train(lines, linea);
 
   EXPECT_EQ(e.m->numero_errore, l.errore == 0 ? 15 : l.errore);
   EXPECT_EQ(e.m->posizione_errore, 340901);
-  EXPECT_FALSE(e.treno_rimasto);
+  EXPECT_FALSE(e.train_left);
   EXPECT_EQ(e.m->stazioni.at(84).posizione, l.errore == 0 ? 7 : 0);
   EXPECT_EQ(e.m->stazioni.at(l.stazioni).posizione, 1000 * l.stazioni);
   EXPECT_EQ(e.c(20 * l.stazioni + 1).tipo, tipo_cella::fermata);
@@ -437,10 +437,10 @@ TEST_P(TrenoLimiteStazioni, StationRowsStopBelowTheSignboards) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stations, TrenoLimiteStazioni,
-                         ::testing::Values(Limite{"seventy_eight_load", 0, 78, 0},
-                                           Limite{"the_seventy_ninth_is_refused", 0, 79, 10},
-                                           Limite{"two_signboards_leave_seventy_six", 2, 76, 0},
-                                           Limite{"two_signboards_refuse_the_seventy_seventh", 2, 77, 10}),
+                         ::testing::Values(LimitCase{"seventy_eight_load", 0, 78, 0},
+                                           LimitCase{"the_seventy_ninth_is_refused", 0, 79, 10},
+                                           LimitCase{"two_signboards_leave_seventy_six", 2, 76, 0},
+                                           LimitCase{"two_signboards_refuse_the_seventy_seventh", 2, 77, 10}),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 // ---------------------------------------------------------------------------
@@ -449,7 +449,7 @@ INSTANTIATE_TEST_SUITE_P(Stations, TrenoLimiteStazioni,
 struct Abbattimento {
   const char* nome;
   std::vector<std::string> linea;
-  std::vector<std::string> righe;
+  std::vector<std::string> lines;
   int64_t indice;
   uint8_t tipo;
   int16_t dato1;
@@ -460,7 +460,7 @@ class TrenoAbbattimenti : public ::testing::TestWithParam<Abbattimento> {};
 
 TEST_P(TrenoAbbattimenti, GoToChainageOver50) {
   const Abbattimento& a = GetParam();
-  EsitoCarica e = carica_con_treno(a.righe, a.linea);
+  LoadOutcome e = load_with_train(a.lines, a.linea);
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.c(a.indice).tipo, a.tipo);
   EXPECT_EQ(e.c(a.indice).dato1, a.dato1);
@@ -480,7 +480,7 @@ INSTANTIATE_TEST_SUITE_P(
                      270},
         Abbattimento{"half_rounds_down_to_even", {}, {"abbattimento,  8725,  270"}, 174, tipo_cella::abbattimento,
                      270},
-        Abbattimento{"last_chainage_inside_the_grid", {}, {"abbattimento,  340900,  270"}, kCelle - 2,
+        Abbattimento{"last_chainage_inside_the_grid", {}, {"abbattimento,  340900,  270"}, kCells - 2,
                      tipo_cella::abbattimento, 270},
         Abbattimento{"replaces_a_tunnel_marker", {"montagna,   8750,  11150,  12"}, {"abbattimento,  8900,  270"},
                      178, tipo_cella::abbattimento, 270},
@@ -489,7 +489,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(TrenoAbbattimento, TunnelTypeStaysUnderAReplacedMarker) {
-  EsitoCarica e = carica_con_treno({"abbattimento,  8900,  270"}, {"montagna,   8750,  11150,  12"});
+  LoadOutcome e = load_with_train({"abbattimento,  8900,  270"}, {"montagna,   8750,  11150,  12"});
   EXPECT_EQ(e.c(178).montagna, 2);
   EXPECT_EQ(e.c(182).tipo, tipo_cella::marcatore_montagna);
 }
@@ -500,204 +500,204 @@ TEST(TrenoAbbattimento, TunnelTypeStaysUnderAReplacedMarker) {
 // "numero vetture, 7" first (line 2) and "sabbia, 99" right after the
 // record at fault, which must not be read.
 
-struct Arresto {
+struct Stop {
   const char* nome;
   std::vector<std::string> linea;
-  std::vector<std::string> righe;  // from line 3 on; the last one is read last
+  std::vector<std::string> lines;  // from line 3 on; the last one is read last
   int32_t errore;
   int32_t posizione;
-  std::function<void(const EsitoCarica&)> verifica = [](const EsitoCarica&) {};
-  size_t colpa = SIZE_MAX;  // index in righe of the record at fault; SIZE_MAX: the last one
+  std::function<void(const LoadOutcome&)> check = [](const LoadOutcome&) {};
+  size_t colpa = SIZE_MAX;  // index in lines of the record at fault; SIZE_MAX: the last one
 };
-void PrintTo(const Arresto& a, std::ostream* os) { *os << a.nome; }
+void PrintTo(const Stop& a, std::ostream* os) { *os << a.nome; }
 
-class TrenoArresti : public ::testing::TestWithParam<Arresto> {};
+class TrenoArresti : public ::testing::TestWithParam<Stop> {};
 
 TEST_P(TrenoArresti, LeaveWhatWasStoredAndNoSource) {
-  const Arresto& a = GetParam();
-  const std::vector<std::string> righe = unisci(unisci({"numero vetture,  7"}, a.righe), {"sabbia,  99"});
-  EsitoCarica e = carica_con_treno(righe, a.linea);
+  const Stop& a = GetParam();
+  const std::vector<std::string> lines = unisci(unisci({"numero vetture,  7"}, a.lines), {"sabbia,  99"});
+  LoadOutcome e = load_with_train(lines, a.linea);
   EXPECT_EQ(e.m->numero_errore, a.errore);
   EXPECT_EQ(e.m->posizione_errore, a.posizione);
-  EXPECT_FALSE(e.treno_rimasto);
-  EXPECT_FALSE(e.linea_rimasta);
+  EXPECT_FALSE(e.train_left);
+  EXPECT_FALSE(e.line_left);
   EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
   EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);
-  EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
-  const size_t colpa = a.colpa == SIZE_MAX ? a.righe.size() - 1 : a.colpa;
-  EXPECT_EQ(e.diagnostica.riga, static_cast<int>(colpa) + 3);
-  EXPECT_EQ(e.diagnostica.testo_riga, a.righe[colpa]);
-  a.verifica(e);
+  EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
+  const size_t colpa = a.colpa == SIZE_MAX ? a.lines.size() - 1 : a.colpa;
+  EXPECT_EQ(e.diagnostic.line, static_cast<int>(colpa) + 3);
+  EXPECT_EQ(e.diagnostic.line_text, a.lines[colpa]);
+  a.check(e);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, TrenoArresti,
     ::testing::Values(
-        Arresto{"drop_on_a_taken_cell_7",
+        Stop{"drop_on_a_taken_cell_7",
                 {},
                 {"abbattimento,    8300,   270", "abbattimento,    8300,   180"},
                 7,
                 8300,
-                [](const EsitoCarica& e) { EXPECT_EQ(e.c(166).dato1, 270); }},
-        Arresto{"drop_on_a_signboard_7",
+                [](const LoadOutcome& e) { EXPECT_EQ(e.c(166).dato1, 270); }},
+        Stop{"drop_on_a_signboard_7",
                 {"cartello_indicatore,  8250,  (Km 8+250)"},
                 {"abbattimento,    8300,   270"},
                 7,
                 8300,
-                [](const EsitoCarica& e) { EXPECT_EQ(e.c(166).tipo, tipo_cella::cartello); }},
-        Arresto{"station_off_the_50_m_raster_8",
+                [](const LoadOutcome& e) { EXPECT_EQ(e.c(166).tipo, tipo_cella::cartello); }},
+        Stop{"station_off_the_50_m_raster_8",
                 {},
                 {"stazione,  3125, 12,  400,  1, 0, 0,  4,1,0,  2,1,1,  1,  12,11,50, Fermata"},
                 8,
                 3125,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.m->stazioni.at(1).posizione, 3125);
                   EXPECT_EQ(e.m->stazioni.at(1).tipo, 0);
                   EXPECT_EQ(e.m->stazioni.at(1).nome, "");
                 }},
-        Arresto{"zone_length_off_the_100_m_raster_9",
+        Stop{"zone_length_off_the_100_m_raster_9",
                 {},
-                {riga_stazione(3100, 12, 450)},
+                {station_line(3100, 12, 450)},
                 9,
                 3100,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.m->stazioni.at(1).tipo, 12);
                   EXPECT_EQ(e.m->stazioni.at(1).campo4, 0);
                   EXPECT_EQ(e.c(65).tipo, 0);
                 }},
-        Arresto{"zone_too_close_to_the_previous_22",
+        Stop{"zone_too_close_to_the_previous_22",
                 {},
-                {riga_stazione(500, 12, 600), riga_stazione(1000, 12, 300)},
+                {station_line(500, 12, 600), station_line(1000, 12, 300)},
                 22,
                 1000,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.m->stazioni.at(2).inizio, 850);
                   EXPECT_EQ(e.c(22).tipo, tipo_cella::fermata);
                   EXPECT_EQ(e.c(22).dato1, 2);
                 }},
-        Arresto{"stop_cell_not_beyond_cell_1_24",
+        Stop{"stop_cell_not_beyond_cell_1_24",
                 {},
-                {riga_stazione(50, 12, 100)},
+                {station_line(50, 12, 100)},
                 24,
                 0,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.m->stazioni.at(1).fine, 100);
                   EXPECT_EQ(e.c(1).tipo, 0);
                 }},
-        Arresto{"signal_on_a_taken_cell_16",
+        Stop{"signal_on_a_taken_cell_16",
                 {},
                 {"abbattimento,    8350,   270", segnale(8300)},
                 16,
                 8300,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(167).tipo, tipo_cella::abbattimento);
                   EXPECT_EQ(e.c(165).preavviso, 0);
                 }},
-        Arresto{"slowdown_warning_on_a_taken_cell_17",
+        Stop{"slowdown_warning_on_a_taken_cell_17",
                 {},
                 {"rallentamento,  20650,  60,  1000,  1,  1,  0", "rallentamento,  20650,  40,  500,  1,  1,  0"},
                 17,
                 20650,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(390).dato1, 60);
                   EXPECT_EQ(e.c(424).tipo, 0);
                 }},
-        Arresto{"slowdown_start_on_a_taken_cell_18",
+        Stop{"slowdown_start_on_a_taken_cell_18",
                 {},
                 {"abbattimento,  20700,  270", "rallentamento,  20650,  60,  1000,  1,  1,  0"},
                 18,
                 20650,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(390).tipo, 0);
                   EXPECT_EQ(e.c(434).tipo, 0);
                 }},
-        Arresto{"slowdown_end_on_a_taken_cell_19",
+        Stop{"slowdown_end_on_a_taken_cell_19",
                 {},
                 {"abbattimento,  21700,  270", "rallentamento,  20650,  60,  1000,  1,  1,  0"},
                 19,
                 20650,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(414).tipo, 0);
                   EXPECT_EQ(e.c(434).tipo, tipo_cella::abbattimento);
                 }},
-        Arresto{"pre_warning_on_a_taken_cell_20",
+        Stop{"pre_warning_on_a_taken_cell_20",
                 {},
                 {"abbattimento,  19450,  270", "rallentamento,  20650,  60,  1000,  1,  1,  0"},
                 20,
                 20650,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(390).tipo, tipo_cella::avviso);
                   EXPECT_EQ(e.c(414).tipo, tipo_cella::inizio_rallentamento);
                   EXPECT_EQ(e.c(434).tipo, tipo_cella::fine_rallentamento);
                   EXPECT_EQ(e.c(388).tipo, 0);
                 }},
-        Arresto{"drop_beyond_the_grid_15", {}, {"abbattimento,  340901,  270"}, 15, 340901},
-        Arresto{"station_beyond_the_grid_15",
+        Stop{"drop_beyond_the_grid_15", {}, {"abbattimento,  340901,  270"}, 15, 340901},
+        Stop{"station_beyond_the_grid_15",
                 {},
-                {riga_stazione(340250, 12, 200)},
+                {station_line(340250, 12, 200)},
                 15,
                 340250,
-                [](const EsitoCarica& e) { EXPECT_EQ(e.m->stazioni.at(1).posizione, 340250); }},
+                [](const LoadOutcome& e) { EXPECT_EQ(e.m->stazioni.at(1).posizione, 340250); }},
         // It fails where the next record applies it; the record that gave
         // the speed is the one at fault.
-        Arresto{"speed_that_does_not_fit_a_cell_25",
+        Stop{"speed_that_does_not_fit_a_cell_25",
                 {},
                 {"velocita,  0,  30", "velocita,  1000,  1280", "velocita,  2000,  60"},
                 25,
                 0,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(19).velocita, 6);
                   EXPECT_EQ(e.c(20).velocita, 0);
                 },
                 1},
-        Arresto{"signal_below_350_m_25",
+        Stop{"signal_below_350_m_25",
                 {},
                 {segnale(300)},
                 25,
                 0,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(7).tipo, tipo_cella::segnale);
                   EXPECT_EQ(e.c(5).preavviso, 81);
                   EXPECT_EQ(e.c(3).preavviso, 82);
                   EXPECT_EQ(e.c(1).preavviso, 83);
                 }},
-        Arresto{"slowdown_end_beyond_the_grid_25",
+        Stop{"slowdown_end_beyond_the_grid_25",
                 {},
                 {"rallentamento,  340000,  60,  2000,  1,  1,  0"},
                 25,
                 0,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.c(6801).tipo, 0);
                   EXPECT_EQ(e.c(6777).tipo, 0);
                 }},
-        Arresto{"stop_mark_beyond_the_grid_25",
+        Stop{"stop_mark_beyond_the_grid_25",
                 {},
-                {riga_stazione(340200, 8, 900)},
+                {station_line(340200, 8, 900)},
                 25,
                 0,
-                [](const EsitoCarica& e) {
+                [](const LoadOutcome& e) {
                   EXPECT_EQ(e.m->stazioni.at(1).fine, 341100);
-                  EXPECT_EQ(e.c(kCelle).preavviso, 81);
-                  EXPECT_EQ(e.c(kCelle - 3).preavviso, 84);
+                  EXPECT_EQ(e.c(kCells).preavviso, 81);
+                  EXPECT_EQ(e.c(kCells - 3).preavviso, 84);
                 }},
-        Arresto{"byte_field_too_wide_25",
+        Stop{"byte_field_too_wide_25",
                 {},
                 {"stazione,  3100, 256,  400,  1, 0, 0,  4,1,0,  2,1,1,  1,  12,11,50, Fermata"},
                 25,
                 0,
-                [](const EsitoCarica& e) { EXPECT_EQ(e.m->stazioni.at(1).posizione, 3100); }},
-        Arresto{"integer_field_too_wide_25", {}, {"orologio,  12,  11,  40000"}, 25, 0,
-                [](const EsitoCarica& e) { EXPECT_EQ(e.m->stazioni.at(86).campo11, 11); }}),
+                [](const LoadOutcome& e) { EXPECT_EQ(e.m->stazioni.at(1).posizione, 3100); }},
+        Stop{"integer_field_too_wide_25", {}, {"orologio,  12,  11,  40000"}, 25, 0,
+                [](const LoadOutcome& e) { EXPECT_EQ(e.m->stazioni.at(86).campo11, 11); }}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 // Error 15 of the train source ends its reading only: the tails still run.
 TEST(TrenoErrori, RecordBeyondTheGridStillRunsTheTails) {
-  EsitoCarica e = carica_con_treno({"velocita,  0,  30", "aderenza,  0,  87", "velocita,  340901,  50"});
+  LoadOutcome e = load_with_train({"velocita,  0,  30", "aderenza,  0,  87", "velocita,  340901,  50"});
   EXPECT_EQ(e.m->numero_errore, 15);
   EXPECT_EQ(e.m->posizione_errore, 340901);
-  EXPECT_EQ(e.c(kCelle - 3).velocita, 6);
-  EXPECT_EQ(e.c(kCelle - 3).aderenza, 87);
-  EXPECT_EQ(e.c(kCelle - 2).velocita, 0);
+  EXPECT_EQ(e.c(kCells - 3).velocita, 6);
+  EXPECT_EQ(e.c(kCells - 3).aderenza, 87);
+  EXPECT_EQ(e.c(kCells - 2).velocita, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -705,10 +705,10 @@ TEST(TrenoErrori, RecordBeyondTheGridStillRunsTheTails) {
 
 struct Dopo15 {
   const char* nome;
-  std::vector<std::string> righe;
+  std::vector<std::string> lines;
   int32_t errore;
   int32_t posizione;
-  std::function<void(const EsitoCarica&)> verifica = [](const EsitoCarica&) {};
+  std::function<void(const LoadOutcome&)> check = [](const LoadOutcome&) {};
 };
 void PrintTo(const Dopo15& d, std::ostream* os) { *os << d.nome; }
 
@@ -716,25 +716,25 @@ class TrenoDopoErroreLinea : public ::testing::TestWithParam<Dopo15> {};
 
 TEST_P(TrenoDopoErroreLinea, TrainSourceIsStillRead) {
   const Dopo15& d = GetParam();
-  EsitoCarica e = carica_con_treno(d.righe, {"pendenza,  600,  -11", "pendenza,  340901,  0", "pendenza,  900,  5"});
+  LoadOutcome e = load_with_train(d.lines, {"pendenza,  600,  -11", "pendenza,  340901,  0", "pendenza,  900,  5"});
   EXPECT_EQ(e.m->numero_errore, d.errore);
   EXPECT_EQ(e.m->posizione_errore, d.posizione);
-  EXPECT_FALSE(e.treno_rimasto);
-  EXPECT_FALSE(e.linea_rimasta);
+  EXPECT_FALSE(e.train_left);
+  EXPECT_FALSE(e.line_left);
   EXPECT_EQ(e.c(12).pendenza, 89);  // the line's tail ran with the gradient before the error
   EXPECT_EQ(e.c(18).pendenza, 89);
-  d.verifica(e);
+  d.check(e);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LineError15, TrenoDopoErroreLinea,
     ::testing::Values(
         Dopo15{"first_signal_stops_after_it_is_stored",
-               {"velocita,  0,  30", "abbattimento,  1000,  270", riga_stazione(3100, 12, 400), segnale(29850),
+               {"velocita,  0,  30", "abbattimento,  1000,  270", station_line(3100, 12, 400), segnale(29850),
                 segnale(40000), "numero vetture,  7"},
                15,
                29850,
-               [](const EsitoCarica& e) {
+               [](const LoadOutcome& e) {
                  EXPECT_EQ(e.c(20).tipo, tipo_cella::abbattimento);
                  EXPECT_EQ(e.c(65).tipo, tipo_cella::fermata);
                  EXPECT_EQ(e.m->stazioni.at(1).fine, 3300);
@@ -743,23 +743,23 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(e.c(801).tipo, 0);
                  EXPECT_EQ(e.m->stazioni.at(84).posizione, 0);
                  EXPECT_EQ(e.c(100).velocita, 0);  // no tails after a stop
-                 EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
-                 EXPECT_EQ(e.diagnostica.riga, 5);
+                 EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
+                 EXPECT_EQ(e.diagnostic.line, 5);
                  // ... and the record that recorded the error is named
-                 EXPECT_NE(e.diagnostica.motivo.find("line source at line"), std::string::npos);
-                 EXPECT_NE(e.diagnostica.motivo.find("pendenza,  340901,  0"), std::string::npos);
+                 EXPECT_NE(e.diagnostic.reason.find("line source at line"), std::string::npos);
+                 EXPECT_NE(e.diagnostic.reason.find("pendenza,  340901,  0"), std::string::npos);
                }},
         Dopo15{"first_slowdown_stops_after_it_is_stored",
                {"rallentamento,  20650,  60,  1000,  1,  1,  0", "numero vetture,  7"},
                15,
                20650,
-               [](const EsitoCarica& e) {
+               [](const LoadOutcome& e) {
                  EXPECT_EQ(e.c(414).tipo, tipo_cella::inizio_rallentamento);
                  EXPECT_EQ(e.c(386).dato1, 4);
                  EXPECT_EQ(e.m->stazioni.at(84).posizione, 0);
                }},
         Dopo15{"own_error_replaces_it", {"abbattimento,  1000,  270", "abbattimento,  1000,  270"}, 7, 1000},
-        Dopo15{"error_24_keeps_its_position", {riga_stazione(50, 12, 100)}, 24, 340901},
+        Dopo15{"error_24_keeps_its_position", {station_line(50, 12, 100)}, 24, 340901},
         Dopo15{"load_failure_keeps_its_position", {"velocita,  0,  1280", "velocita,  1000,  30"}, 25, 340901},
         // The tail fails after the source is closed: the failure is still
         // the train record's, not the line record's of error 15.
@@ -767,20 +767,20 @@ INSTANTIATE_TEST_SUITE_P(
                {"velocita,  0,  30", "velocita,  1000,  1280", "numero vetture,  7"},
                25,
                340901,
-               [](const EsitoCarica& e) {
+               [](const LoadOutcome& e) {
                  EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
                  EXPECT_EQ(e.c(19).velocita, 6);
                  EXPECT_EQ(e.c(20).velocita, 0);
-                 EXPECT_EQ(e.diagnostica.sorgente, LoadReport::treno);
-                 EXPECT_EQ(e.diagnostica.riga, 3);
-                 EXPECT_EQ(e.diagnostica.testo_riga, "velocita,  1000,  1280");
+                 EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
+                 EXPECT_EQ(e.diagnostic.line, 3);
+                 EXPECT_EQ(e.diagnostic.line_text, "velocita,  1000,  1280");
                }},
         Dopo15{"without_signals_the_tails_run",
                {"velocita,  0,  30", "numero vetture,  7"},
                15,
                340901,
-               [](const EsitoCarica& e) {
-                 EXPECT_EQ(e.c(kCelle - 3).velocita, 6);
+               [](const LoadOutcome& e) {
+                 EXPECT_EQ(e.c(kCells - 3).velocita, 6);
                  EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
                }}),
     [](const auto& info) { return std::string(info.param.nome); });
@@ -788,41 +788,41 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // The closing check of the chainage references
 
-struct Riferimento {
+struct Reference {
   const char* nome;
   std::string generale;
   std::vector<std::string> linea;
   int32_t errore;
   int32_t posizione;
 };
-void PrintTo(const Riferimento& r, std::ostream* os) { *os << r.nome; }
+void PrintTo(const Reference& r, std::ostream* os) { *os << r.nome; }
 
-class TrenoRiferimenti : public ::testing::TestWithParam<Riferimento> {};
+class TrenoRiferimenti : public ::testing::TestWithParam<Reference> {};
 
 TEST_P(TrenoRiferimenti, AreCheckedAfterTheTrainSource) {
-  const Riferimento& r = GetParam();
-  EsitoCarica e = carica(linea_con_generale(r.generale, r.linea),
+  const Reference& r = GetParam();
+  LoadOutcome e = load(line_with_general(r.generale, r.linea),
                          treno({"numero vetture,  7", "velocita,  0,  30", "aderenza,  0,  87"}),
-                         OpzioniCarica{.con_planimetria = false});
+                         LoadOptions{.con_planimetria = false});
   EXPECT_EQ(e.m->numero_errore, r.errore);
   EXPECT_EQ(e.m->posizione_errore, r.posizione);
-  EXPECT_FALSE(e.treno_rimasto);
-  EXPECT_FALSE(e.linea_rimasta);
+  EXPECT_FALSE(e.train_left);
+  EXPECT_FALSE(e.line_left);
   // The train source was read to its end and both tails ran.
   EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
-  EXPECT_EQ(e.c(kCelle - 3).velocita, 6);
-  EXPECT_EQ(e.c(kCelle - 3).aderenza, 87);
+  EXPECT_EQ(e.c(kCells - 3).velocita, 6);
+  EXPECT_EQ(e.c(kCells - 3).aderenza, 87);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     References, TrenoRiferimenti,
     ::testing::Values(
-        Riferimento{"second_value_off_the_raster", "progressiva chilometrica uno,    31100,    3125,    0", {}, 2, 0},
-        Riferimento{"flag_adds_100_off_the_raster", "progressiva chilometrica tre,    315950,    412025,    1", {}, 2,
+        Reference{"second_value_off_the_raster", "progressiva chilometrica uno,    31100,    3125,    0", {}, 2, 0},
+        Reference{"flag_adds_100_off_the_raster", "progressiva chilometrica tre,    315950,    412025,    1", {}, 2,
                     0},
-        Riferimento{"flag_adds_100_on_the_raster", "progressiva chilometrica tre,    315950,    412050,    1", {}, 0,
+        Reference{"flag_adds_100_on_the_raster", "progressiva chilometrica tre,    315950,    412050,    1", {}, 0,
                     0},
-        Riferimento{"replaces_error_15_and_keeps_its_position",
+        Reference{"replaces_error_15_and_keeps_its_position",
                     "progressiva chilometrica uno,    31100,    3125,    0",
                     {"pendenza,  340901,  0"},
                     2,

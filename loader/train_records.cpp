@@ -39,8 +39,8 @@ void memo_rallentamento(Model& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_
   Griglia& g = m.griglia;
 
   // Close to the start of the route there is no room for a warning board.
-  const bool con_avviso = x > 1500;
-  if (con_avviso) {
+  const bool with_warning = x > 1500;
+  if (with_warning) {
     if (!libera(g.at(w))) {
       m.numero_errore = 17;
       return;
@@ -62,7 +62,7 @@ void memo_rallentamento(Model& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_
   if (d_v != 0) g.at(e).dato2 = basso16(d_v);
   g.at(s).tipo = tipo_cella::inizio_rallentamento;
   if (d_v != 0) g.at(s).dato2 = basso16(d_v);
-  if (con_avviso) {
+  if (with_warning) {
     g.at(w).tipo = tipo_cella::avviso;
     if (d_v != 0) g.at(w).dato2 = basso16(d_v);
     g.at(w).dato1 = basso16(v);

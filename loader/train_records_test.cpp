@@ -14,12 +14,12 @@ namespace compactor {
 namespace {
 
 // The grid of a 334 km route: cells 0 to 6820.
-constexpr int32_t kCelle = 6820;
+constexpr int32_t kCells = 6820;
 
-Model modello() {
+Model model() {
   Model m;
-  m.celle_totali = kCelle;
-  m.griglia.dimensiona(kCelle);
+  m.celle_totali = kCells;
+  m.griglia.resize(kCells);
   return m;
 }
 
@@ -53,7 +53,7 @@ void memo(Model& m, Rallentamento r) { memo_rallentamento(m, r.x, r.v, r.l, r.f_
 // Indices of the cells that differ between two grids.
 std::set<int64_t> cambiate(const Model& prima, const Model& dopo) {
   std::set<int64_t> k;
-  for (int64_t i = 0; i <= kCelle; ++i)
+  for (int64_t i = 0; i <= kCells; ++i)
     if (!(prima.griglia.at(i) == dopo.griglia.at(i))) k.insert(i);
   return k;
 }
@@ -62,7 +62,7 @@ std::set<int64_t> cambiate(const Model& prima, const Model& dopo) {
 // Signals
 
 TEST(SegnaleMemo, CarriedRecordAt29850) {
-  Model m = modello();
+  Model m = model();
   const Model prima = m;
   memo(m, kSegnale29850);
   EXPECT_EQ(m.numero_errore, 0);
@@ -82,7 +82,7 @@ TEST(SegnaleMemo, CarriedRecordAt29850) {
 }
 
 TEST(SegnaleMemo, AllFieldsEnterTheirValues) {
-  Model m = modello();
+  Model m = model();
   memo(m, Segnale{10000, 1, 6, 5, 3, 1, 0, 1, 2, 4, 0});
   const cella& c = m.griglia.at(201);
   EXPECT_EQ(c.dato1, 61);
@@ -93,16 +93,16 @@ TEST(SegnaleMemo, AllFieldsEnterTheirValues) {
   EXPECT_EQ(m.griglia.at(193).preavviso, 34);
 }
 
-struct Tempo {
+struct TimeCase {
   int32_t sx, tempo, cella, chiamante;
 };
-void PrintTo(const Tempo& t, std::ostream* os) { *os << "sx " << t.sx << " tempo " << t.tempo; }
+void PrintTo(const TimeCase& t, std::ostream* os) { *os << "sx " << t.sx << " tempo " << t.tempo; }
 
-class SegnaleTempi : public ::testing::TestWithParam<Tempo> {};
+class SegnaleTempi : public ::testing::TestWithParam<TimeCase> {};
 
 TEST_P(SegnaleTempi, KeptOnlyWithSx2AndRaisedTo101) {
-  const Tempo& t = GetParam();
-  Model m = modello();
+  const TimeCase& t = GetParam();
+  Model m = model();
   Segnale s = kSegnale29850;
   s.sx = t.sx;
   s.tempo = t.tempo;
@@ -111,17 +111,17 @@ TEST_P(SegnaleTempi, KeptOnlyWithSx2AndRaisedTo101) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signal, SegnaleTempi,
-                         ::testing::Values(Tempo{1, 250, 0, 250}, Tempo{2, 50, 101, 101}, Tempo{2, 0, 0, 0},
-                                           Tempo{2, 1, 101, 101}, Tempo{2, 100, 101, 101}, Tempo{2, 101, 101, 101},
-                                           Tempo{2, 250, 250, 250}, Tempo{2, 300, 44, 300},
-                                           Tempo{1, 50, 0, 101}, Tempo{2, -1, 255, -1}));
+                         ::testing::Values(TimeCase{1, 250, 0, 250}, TimeCase{2, 50, 101, 101}, TimeCase{2, 0, 0, 0},
+                                           TimeCase{2, 1, 101, 101}, TimeCase{2, 100, 101, 101}, TimeCase{2, 101, 101, 101},
+                                           TimeCase{2, 250, 250, 250}, TimeCase{2, 300, 44, 300},
+                                           TimeCase{1, 50, 0, 101}, TimeCase{2, -1, 255, -1}));
 
 // The whole expression chainage / 50 + 1 is rounded, halves to even.
 TEST(SegnaleMemo, CellIsChainageOver50PlusOneRoundedOnce) {
   for (const auto& [posizione, j] : std::vector<std::pair<int32_t, int64_t>>{
            {350, 8}, {325, 8}, {375, 8}, {425, 10}, {8300, 167}, {29874, 598}, {29876, 599}}) {
     SCOPED_TRACE(posizione);
-    Model m = modello();
+    Model m = model();
     memo(m, a(posizione));
     EXPECT_EQ(m.griglia.at(j).tipo, tipo_cella::segnale);
     EXPECT_EQ(m.griglia.at(j - 8).preavviso, 84);
@@ -133,7 +133,7 @@ class SegnaleCellaOccupata : public ::testing::TestWithParam<uint8_t> {};
 // A station stop, a code drop, a signboard or any other feature refuses a
 // signal: error 16, and nothing of it is stored.
 TEST_P(SegnaleCellaOccupata, RefusesASignal) {
-  Model m = modello();
+  Model m = model();
   m.griglia.at(598).tipo = GetParam();
   m.griglia.at(598).dato1 = 7;
   m.numero_errore = 0;
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Signal, SegnaleCellaOccupata,
                                            tipo_cella::abbattimento_senza_valore, tipo_cella::cartello));
 
 TEST(SegnaleMemo, ReplacesATunnelMarkerAndKeepsTheTrack) {
-  Model m = modello();
+  Model m = model();
   cella& c = m.griglia.at(598);
   c.tipo = tipo_cella::marcatore_montagna;
   c.montagna = 2;
@@ -170,7 +170,7 @@ TEST(SegnaleMemo, ReplacesATunnelMarkerAndKeepsTheTrack) {
 
 // A signal leaves an earlier error number alone: the caller reads it.
 TEST(SegnaleMemo, StoredWithoutTouchingAnEarlierError) {
-  Model m = modello();
+  Model m = model();
   m.numero_errore = 15;
   m.posizione_errore = 340901;
   memo(m, kSegnale29850);
@@ -181,7 +181,7 @@ TEST(SegnaleMemo, StoredWithoutTouchingAnEarlierError) {
 
 // The approach codes of the second signal land on the first one's own cell.
 TEST(SegnaleMemo, TwoSignals100MetresApart) {
-  Model m = modello();
+  Model m = model();
   memo(m, kSegnale29850);
   Segnale secondo = a(29950);
   secondo.dx = 0;
@@ -200,7 +200,7 @@ TEST(SegnaleMemo, TwoSignals100MetresApart) {
 // Below 350 m the fourth approach code would fall before cell 0: the cell
 // and the codes that fit are stored, then the load fails.
 TEST(SegnaleMemo, Below350MetresFailsOnTheFirstCellBeforeTheGrid) {
-  Model m = modello();
+  Model m = model();
   const Model prima = m;
   EXPECT_THROW(memo(m, a(300)), LoadFailure);
   EXPECT_EQ(m.griglia.at(7).tipo, tipo_cella::segnale);
@@ -215,7 +215,7 @@ TEST(SegnaleMemo, Below350MetresFailsOnTheFirstCellBeforeTheGrid) {
 // Slowdowns
 
 TEST(RallentamentoMemo, CarriedExampleAt20650) {
-  Model m = modello();
+  Model m = model();
   const Model prima = m;
   memo(m, kRallentamento20650);
   EXPECT_EQ(m.numero_errore, 0);
@@ -252,7 +252,7 @@ class RallentamentoAvvisi : public ::testing::TestWithParam<AuthorWarning> {};
 // Up to 1500 m there is no warning board and no pre-warning, whatever f_ta.
 TEST_P(RallentamentoAvvisi, OnlyBeyond1500Metres) {
   const AuthorWarning& p = GetParam();
-  Model m = modello();
+  Model m = model();
   const Model prima = m;
   memo(m, Rallentamento{p.x, 60, 1000, 1, p.f_ta, 0});
   EXPECT_EQ(m.numero_errore, 0);
@@ -275,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(RallentamentoMemo, LengthZeroLeavesOneStartCell) {
-  Model m = modello();
+  Model m = model();
   const Model prima = m;
   memo(m, Rallentamento{20650, 60, 0, 3, 0, 0});
   EXPECT_EQ(m.numero_errore, 0);
@@ -290,7 +290,7 @@ TEST(RallentamentoMemo, LengthZeroLeavesOneStartCell) {
 TEST(RallentamentoMemo, SecondValueDv) {
   for (int32_t d_v : {0, 5}) {
     SCOPED_TRACE(d_v);
-    Model m = modello();
+    Model m = model();
     for (int64_t k : {386, 387, 388, 389, 390, 414, 434}) {
       m.griglia.at(k).tipo = tipo_cella::marcatore_montagna;
       m.griglia.at(k).dato2 = 9;
@@ -306,19 +306,19 @@ TEST(RallentamentoMemo, SecondValueDv) {
   }
 }
 
-struct Occupata {
+struct TakenCase {
   const char* nome;
   int64_t cella;
   int32_t errore;
   std::set<int64_t> scritte;  // cells the slowdown still writes
 };
-void PrintTo(const Occupata& o, std::ostream* os) { *os << o.nome; }
+void PrintTo(const TakenCase& o, std::ostream* os) { *os << o.nome; }
 
-class RallentamentoOccupato : public ::testing::TestWithParam<Occupata> {};
+class RallentamentoOccupato : public ::testing::TestWithParam<TakenCase> {};
 
 TEST_P(RallentamentoOccupato, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
-  const Occupata& o = GetParam();
-  Model m = modello();
+  const TakenCase& o = GetParam();
+  Model m = model();
   m.griglia.at(o.cella).tipo = tipo_cella::abbattimento;
   const Model prima = m;
   Rallentamento r = kRallentamento20650;
@@ -337,15 +337,15 @@ TEST_P(RallentamentoOccupato, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Slowdown, RallentamentoOccupato,
-                         ::testing::Values(Occupata{"warning_board_17", 390, 17, {}},
-                                           Occupata{"start_18", 414, 18, {}},
-                                           Occupata{"end_19", 434, 19, {}},
-                                           Occupata{"nearest_pre_warning_20", 389, 20, {390, 414, 434}},
-                                           Occupata{"farthest_pre_warning_20", 386, 20, {390, 414, 434}}),
+                         ::testing::Values(TakenCase{"warning_board_17", 390, 17, {}},
+                                           TakenCase{"start_18", 414, 18, {}},
+                                           TakenCase{"end_19", 434, 19, {}},
+                                           TakenCase{"nearest_pre_warning_20", 389, 20, {390, 414, 434}},
+                                           TakenCase{"farthest_pre_warning_20", 386, 20, {390, 414, 434}}),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(RallentamentoMemo, TunnelMarkersCountAsFree) {
-  Model m = modello();
+  Model m = model();
   for (int64_t k : {386, 390, 414, 434}) {
     m.griglia.at(k).tipo = tipo_cella::marcatore_montagna;
     m.griglia.at(k).montagna = 1;
@@ -360,14 +360,14 @@ TEST(RallentamentoMemo, TunnelMarkersCountAsFree) {
 // Only the start is range-checked by the caller: an end beyond the last
 // cell fails the load before anything is stored.
 TEST(RallentamentoMemo, EndBeyondTheGridIsALoadFailure) {
-  Model m = modello();
+  Model m = model();
   const Model prima = m;
   EXPECT_THROW(memo(m, Rallentamento{340000, 60, 2000, 1, 1, 0}), LoadFailure);
   EXPECT_TRUE(cambiate(prima, m).empty());
   // The last cell itself can take an end.
   memo(m, Rallentamento{340000, 60, 950, 1, 1, 0});
   EXPECT_EQ(m.numero_errore, 0);
-  EXPECT_EQ(m.griglia.at(kCelle).tipo, tipo_cella::fine_rallentamento);
+  EXPECT_EQ(m.griglia.at(kCells).tipo, tipo_cella::fine_rallentamento);
 }
 
 }  // namespace

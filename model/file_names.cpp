@@ -2,13 +2,13 @@
 
 namespace compactor {
 
-FileNames file_names(const std::string& cartella, const std::string& percorso, const std::string& treno) {
+FileNames file_names(const std::string& folder, const std::string& percorso, const std::string& treno) {
   // "/" is this platform's separator; everything after it is as the scenario names it.
-  const std::string r = cartella + "/" + percorso;
+  const std::string r = folder + "/" + percorso;
   const std::string rt = r + "_" + treno;
   return {
-      .linea_txt = r + "_linea.txt",
-      .treno_txt = rt + "-.txt",
+      .line_txt = r + "_linea.txt",
+      .train_txt = rt + "-.txt",
       .note = rt + "_note.txt",
       .rallentamenti = rt + "_rallentamenti.txt",
       .scheda = rt + "_scheda_treno.txt",

@@ -7,8 +7,8 @@
 namespace compactor {
 
 struct FileNames {
-  std::string linea_txt;      // R_linea.txt, the line source
-  std::string treno_txt;      // R_T-.txt, the train source
+  std::string line_txt;      // R_linea.txt, the line source
+  std::string train_txt;      // R_T-.txt, the train source
   std::string note;           // R_T_note.txt
   std::string rallentamenti;  // R_T_rallentamenti.txt
   std::string scheda;         // R_T_scheda_treno.txt
@@ -17,8 +17,8 @@ struct FileNames {
   std::string griglia;        // R_T.dat, the grid file
 };
 
-// `cartella` without a trailing separator; the names are Windows-1252 bytes
+// `folder` without a trailing separator; the names are Windows-1252 bytes
 // and go into the file names unchanged.
-FileNames file_names(const std::string& cartella, const std::string& percorso, const std::string& treno);
+FileNames file_names(const std::string& folder, const std::string& percorso, const std::string& treno);
 
 }  // namespace compactor

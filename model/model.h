@@ -80,23 +80,23 @@ struct stazione {
 // The route's extent from its length: 7000 m past the end to run out on,
 // and the last cell's index, metres / 50 with halves to even.
 inline int64_t metri_del_percorso(int64_t lunghezza) { return lunghezza + 7000; }
-inline int64_t ultima_cella(int64_t metri) {
-  return static_cast<int64_t>(std::nearbyint(static_cast<double>(metri) / 50.0));
+inline int64_t ultima_cella(int64_t metres) {
+  return static_cast<int64_t>(std::nearbyint(static_cast<double>(metres) / 50.0));
 }
 
 // The route grid, cells 0 to celle_totali once dimensioned.
 class Griglia {
  public:
-  bool dimensionata() const { return !celle_.empty(); }
+  bool sized() const { return !celle_.empty(); }
   // Upper bound (index of the last cell); -1 when not dimensioned.
   int64_t ultima() const { return static_cast<int64_t>(celle_.size()) - 1; }
-  int64_t dimensione() const { return static_cast<int64_t>(celle_.size()); }
-  void dimensiona(int32_t celle_totali);
+  int64_t size() const { return static_cast<int64_t>(celle_.size()); }
+  void resize(int32_t celle_totali);
   void libera() { std::vector<cella>().swap(celle_); }
 
-  bool contiene(int64_t k) const { return k >= 0 && k < dimensione(); }
+  bool contains(int64_t k) const { return k >= 0 && k < size(); }
   cella& at(int64_t k) {
-    if (!contiene(k)) throw LoadFailure("grid cell " + std::to_string(k) + " outside the grid");
+    if (!contains(k)) throw LoadFailure("grid cell " + std::to_string(k) + " outside the grid");
     return celle_[static_cast<size_t>(k)];
   }
   const cella& at(int64_t k) const { return const_cast<Griglia*>(this)->at(k); }
@@ -109,28 +109,28 @@ class Griglia {
 // The 87 rows of stations, signboard texts and route-wide values.
 class Stazioni {
  public:
-  static constexpr int righe = 87;
+  static constexpr int lines = 87;
   stazione& at(int64_t r) {
-    if (r < 0 || r >= righe) throw LoadFailure("row " + std::to_string(r) + " outside the station table");
+    if (r < 0 || r >= lines) throw LoadFailure("row " + std::to_string(r) + " outside the station table");
     return righe_[static_cast<size_t>(r)];
   }
   const stazione& at(int64_t r) const { return const_cast<Stazioni*>(this)->at(r); }
-  void pulisci() { righe_.fill(stazione{}); }
-  const std::array<stazione, righe>& tutte() const { return righe_; }
+  void clean() { righe_.fill(stazione{}); }
+  const std::array<stazione, lines>& all() const { return righe_; }
 
  private:
-  std::array<stazione, righe> righe_{};
+  std::array<stazione, lines> righe_{};
 };
 
 // Start and end chainage of each tunnel by its number, 1 to 80.
-class TabellaMontagne {
+class TunnelTable {
  public:
   static constexpr int posti = 81;
   int32_t& at(int64_t n) {
     if (n < 0 || n >= posti) throw LoadFailure("tunnel " + std::to_string(n) + " outside the tunnel table");
     return valori_[static_cast<size_t>(n)];
   }
-  int32_t at(int64_t n) const { return const_cast<TabellaMontagne*>(this)->at(n); }
+  int32_t at(int64_t n) const { return const_cast<TunnelTable*>(this)->at(n); }
 
  private:
   std::array<int32_t, posti> valori_{};
@@ -151,8 +151,8 @@ struct Model {
   Griglia griglia;
   Stazioni stazioni;
   Planimetria planimetria;
-  TabellaMontagne montagna_inizio;
-  TabellaMontagne montagna_fine;
+  TunnelTable montagna_inizio;
+  TunnelTable montagna_fine;
 };
 
 }  // namespace compactor

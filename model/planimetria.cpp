@@ -10,20 +10,20 @@
 namespace compactor {
 namespace {
 
-constexpr size_t kPaginaGrande = size_t{2} << 20;
-constexpr size_t kPagina = 4096;
-// Smaller arrays come from the heap.
-constexpr size_t kMappata = size_t{64} << 10;
+constexpr size_t kLargePage = size_t{2} << 20;
+constexpr size_t kPage = 4096;
+// Smaller arrays how from the heap.
+constexpr size_t kMapped = size_t{64} << 10;
 
 // The size mapped for an array. A last huge page that the array mostly
 // fills is taken whole: its unused part, at most a sixteenth of the array,
 // costs less than a fault for each small page (a 1,000 km plan); otherwise
 // the rest stays in small pages (the carried plan).
 size_t dimensione_mappa(size_t bytes) {
-  const size_t dimensione = (bytes + kPagina - 1) / kPagina * kPagina;
-  if (bytes < kPaginaGrande) return dimensione;
-  const size_t intera = (dimensione + kPaginaGrande - 1) / kPaginaGrande * kPaginaGrande;
-  return intera - dimensione <= dimensione / 16 ? intera : dimensione;
+  const size_t size = (bytes + kPage - 1) / kPage * kPage;
+  if (bytes < kLargePage) return size;
+  const size_t intera = (size + kLargePage - 1) / kLargePage * kLargePage;
+  return intera - size <= size / 16 ? intera : size;
 }
 
 // Small pages the plan is about to fill, all in one call rather than one
@@ -39,110 +39,110 @@ void popola(void* p, size_t bytes) {
 
 }  // namespace
 
-void* mappa_coordinate(size_t bytes) {
-  if (bytes < kMappata) return ::operator new(bytes);
+void* map_coordinates(size_t bytes) {
+  if (bytes < kMapped) return ::operator new(bytes);
   // An array of huge pages starts on a 2 MiB boundary: map what it needs
   // and enough more to reach one, then give back what lies before the
   // boundary and after the array.
-  const size_t dimensione = dimensione_mappa(bytes);
-  const size_t allineamento = bytes < kPaginaGrande ? kPagina : kPaginaGrande;
-  const size_t margine = allineamento - kPagina;
-  void* m = ::mmap(nullptr, dimensione + margine, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  const size_t size = dimensione_mappa(bytes);
+  const size_t allineamento = bytes < kLargePage ? kPage : kLargePage;
+  const size_t margin = allineamento - kPage;
+  void* m = ::mmap(nullptr, size + margin, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (m == MAP_FAILED) throw std::bad_alloc();
   const auto inizio = reinterpret_cast<uintptr_t>(m);
   const uintptr_t allineato = (inizio + allineamento - 1) / allineamento * allineamento;
   if (allineato > inizio) ::munmap(m, allineato - inizio);
-  const size_t dopo = margine - (allineato - inizio);
-  if (dopo > 0) ::munmap(reinterpret_cast<void*>(allineato + dimensione), dopo);
+  const size_t dopo = margin - (allineato - inizio);
+  if (dopo > 0) ::munmap(reinterpret_cast<void*>(allineato + size), dopo);
   void* p = reinterpret_cast<void*>(allineato);
 #ifdef MADV_HUGEPAGE
-  if (allineamento == kPaginaGrande) ::madvise(p, dimensione, MADV_HUGEPAGE);  // only advice: without it, small pages
+  if (allineamento == kLargePage) ::madvise(p, size, MADV_HUGEPAGE);  // only advice: without it, small pages
 #endif
   // The small pages after the last huge one (all of a smaller array); the
   // plan fills them in every complete run.
-  if (const size_t coda = dimensione % kPaginaGrande; coda != 0) popola(static_cast<char*>(p) + dimensione - coda, coda);
+  if (const size_t coda = size % kLargePage; coda != 0) popola(static_cast<char*>(p) + size - coda, coda);
   return p;
 }
 
-void libera_coordinate(void* p, size_t bytes) noexcept {
-  if (bytes < kMappata) {
+void free_coordinates(void* p, size_t bytes) noexcept {
+  if (bytes < kMapped) {
     ::operator delete(p);
     return;
   }
   ::munmap(p, dimensione_mappa(bytes));
 }
 
-void Planimetria::dimensiona(int32_t metri_totali) {
+void Planimetria::resize(int32_t metri_totali) {
   if (metri_totali < 0) throw LoadFailure("plan of negative length");
   metri_totali_ = metri_totali;
-  seminata_ = false;
+  seeded_ = false;
   prossimo_ = 0;
-  in_attesa_.clear();
+  pending_.clear();
   x_.clear();
   y_.clear();
   // The room for the points is taken when they are first held: a plan
   // that is only written never holds more than its seed.
 }
 
-void Planimetria::riserva() const {
-  x_.reserve(static_cast<size_t>(punti()));
-  y_.reserve(static_cast<size_t>(punti()));
+void Planimetria::reserve() const {
+  x_.reserve(static_cast<size_t>(points()));
+  y_.reserve(static_cast<size_t>(points()));
 }
 
 void Planimetria::libera() {
   metri_totali_ = -1;
-  seminata_ = false;
+  seeded_ = false;
   prossimo_ = 0;
-  in_attesa_.clear();
+  pending_.clear();
   decltype(x_)().swap(x_);
   decltype(x_)().swap(y_);
 }
 
-void Planimetria::semina() {
-  if (punti() < 2) throw LoadFailure("plan too short for its seed");
-  in_attesa_.clear();
+void Planimetria::seed() {
+  if (points() < 2) throw LoadFailure("plan too short for its seed");
+  pending_.clear();
   x_.assign({0.0, 0.0});
   y_.assign({0.0, 1.0});
-  seminata_ = true;
+  seeded_ = true;
   prossimo_ = 2;
 }
 
-void Planimetria::prolunga_tratto(int64_t fino, double k) {
+void Planimetria::extend_stretch(int64_t fino, double k) {
   if (fino < prossimo_) return;
-  if (!seminata_) throw LoadFailure("plan point outside the plan");
-  const int64_t ultimo = std::min(fino, punti() - 1);
-  if (ultimo >= prossimo_) {
-    if (!in_attesa_.empty() && in_attesa_.back().k == k)
-      in_attesa_.back().fino = ultimo + 1;
+  if (!seeded_) throw LoadFailure("plan point outside the plan");
+  const int64_t last = std::min(fino, points() - 1);
+  if (last >= prossimo_) {
+    if (!pending_.empty() && pending_.back().k == k)
+      pending_.back().fino = last + 1;
     else
-      in_attesa_.push_back({ultimo + 1, k});
-    prossimo_ = ultimo + 1;
+      pending_.push_back({last + 1, k});
+    prossimo_ = last + 1;
   }
-  if (fino > ultimo) throw LoadFailure("plan point outside the plan");
+  if (fino > last) throw LoadFailure("plan point outside the plan");
 }
 
-void Planimetria::calcola_in_attesa() const {
+void Planimetria::compute_pending() const {
   int64_t da = static_cast<int64_t>(x_.size());  // at least the seed's 2
-  riserva();
+  reserve();
   x_.resize(static_cast<size_t>(prossimo_));
   y_.resize(static_cast<size_t>(prossimo_));
   double* const x = x_.data();
   double* const y = y_.data();
   double x2 = x[da - 2], x1 = x[da - 1], y2 = y[da - 2], y1 = y[da - 1];
-  for (const Tratto& t : in_attesa_) {
-    percorri_tratto(x2, x1, y2, y1, da, t.fino, t.k, [x, y](int64_t i, double xi, double yi) {
+  for (const Stretch& t : pending_) {
+    walk_stretch(x2, x1, y2, y1, da, t.fino, t.k, [x, y](int64_t i, double xi, double yi) {
       x[i] = xi;
       y[i] = yi;
     });
     da = t.fino;
   }
-  in_attesa_.clear();
+  pending_.clear();
 }
 
-void Planimetria::aggiungi(double x, double y) {
-  completa();
-  if (!seminata_ || prossimo_ >= punti()) throw LoadFailure("plan point outside the plan");
-  if (x_.size() == x_.capacity()) riserva();
+void Planimetria::add(double x, double y) {
+  complete_();
+  if (!seeded_ || prossimo_ >= points()) throw LoadFailure("plan point outside the plan");
+  if (x_.size() == x_.capacity()) reserve();
   x_.push_back(x);
   y_.push_back(y);
   ++prossimo_;
@@ -150,20 +150,20 @@ void Planimetria::aggiungi(double x, double y) {
 
 double Planimetria::x(int64_t m) const {
   if (m < 0 || m >= prossimo_) throw LoadFailure("plan point not computed");
-  completa();
+  complete_();
   return x_[static_cast<size_t>(m)];
 }
 
 double Planimetria::y(int64_t m) const {
   if (m < 0 || m >= prossimo_) throw LoadFailure("plan point not computed");
-  completa();
+  complete_();
   return y_[static_cast<size_t>(m)];
 }
 
-Variant Planimetria::voce(int64_t m, int c) const {
-  if (m < 0 || m >= punti() || c < 0 || c > 1) throw LoadFailure("plan entry outside the plan");
+Variant Planimetria::entry(int64_t m, int c) const {
+  if (m < 0 || m >= points() || c < 0 || c > 1) throw LoadFailure("plan entry outside the plan");
   if (m >= prossimo_) return {};
-  completa();
+  complete_();
   const double v = c == 0 ? x_[static_cast<size_t>(m)] : y_[static_cast<size_t>(m)];
   if (m < 2) return Variant::intero16(static_cast<int16_t>(v));
   return Variant::doppio64(v);

@@ -23,18 +23,18 @@ namespace compactor {
 // then costs one page fault per 2 MiB instead of one per 4 KiB, and its last
 // part, short of a whole huge page, stays in small pages, taken in one call.
 // A smaller array of 64 KiB or more is mapped in small pages taken in one
-// call. Smaller ones come from the heap.
-void* mappa_coordinate(size_t bytes);
-void libera_coordinate(void* p, size_t bytes) noexcept;
+// call. Smaller ones how from the heap.
+void* map_coordinates(size_t bytes);
+void free_coordinates(void* p, size_t bytes) noexcept;
 
 template <typename T>
-struct MemoriaCoordinate {
+struct CoordinateMemory {
   using value_type = T;
-  MemoriaCoordinate() = default;
+  CoordinateMemory() = default;
   template <typename U>
-  MemoriaCoordinate(const MemoriaCoordinate<U>&) {}
-  T* allocate(size_t n) { return static_cast<T*>(mappa_coordinate(n * sizeof(T))); }
-  void deallocate(T* p, size_t n) noexcept { libera_coordinate(p, n * sizeof(T)); }
+  CoordinateMemory(const CoordinateMemory<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(map_coordinates(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { free_coordinates(p, n * sizeof(T)); }
   // A resize leaves the new coordinates unset instead of zeroing them: the
   // plan's step writes every one right after.
   template <typename U>
@@ -46,14 +46,14 @@ struct MemoriaCoordinate {
     ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
   }
   template <typename U>
-  bool operator==(const MemoriaCoordinate<U>&) const {
+  bool operator==(const CoordinateMemory<U>&) const {
     return true;
   }
 };
 
 // A run of points, each continuing the last step up to (not including)
 // `fino`, with k not 0 each step also turning by about k radians.
-struct Tratto {
+struct Stretch {
   int64_t fino;
   double k;
 };
@@ -63,9 +63,9 @@ struct Tratto {
 // each. The last two points ride along in registers: the same operations in
 // the same order as reading them back from the plan, without the wait on
 // each store.
-template <typename Punto>
-inline void percorri_tratto(double& x2_, double& x1_, double& y2_, double& y1_, int64_t da, int64_t a, double k,
-                            Punto&& punto) {
+template <typename Place>
+inline void walk_stretch(double& x2_, double& x1_, double& y2_, double& y1_, int64_t da, int64_t a, double k,
+                            Place&& punto) {
   double x2 = x2_, x1 = x1_, y2 = y2_, y1 = y1_;
   // k in a register of its own: the stores cannot be taken to change it.
   const double kk = k;
@@ -98,92 +98,92 @@ inline void percorri_tratto(double& x2_, double& x1_, double& y2_, double& y1_, 
 
 class Planimetria {
  public:
-  bool dimensionata() const { return metri_totali_ >= 0; }
+  bool sized() const { return metri_totali_ >= 0; }
   int32_t metri_totali() const { return metri_totali_; }
   // Number of entries of each coordinate: metri_totali + 1.
-  int64_t punti() const { return dimensionata() ? int64_t{metri_totali_} + 1 : 0; }
+  int64_t points() const { return sized() ? int64_t{metri_totali_} + 1 : 0; }
 
   // Re-dimensions to 0..metri_totali and clears every entry.
-  void dimensiona(int32_t metri_totali);
+  void resize(int32_t metri_totali);
   // Drops the plan (not dimensioned).
   void libera();
 
   // Points 0 = (0, 0) and 1 = (0, 1), as 16-bit integers.
-  void semina();
-  bool seminata() const { return seminata_; }
+  void seed();
+  bool seeded() const { return seeded_; }
 
   // Index of the next point to compute (2 after the seed).
-  int64_t prossimo() const { return prossimo_; }
+  int64_t next() const { return prossimo_; }
   // Computes the next point; a load failure when the plan is full.
-  void aggiungi(double x, double y);
+  void add(double x, double y);
 
-  // Computes the points prossimo() to fino: passo(x, y, da, a) fills
+  // Computes the points next() to fino: step(x, y, da, a) fills
   // points da to a - 1 of the two coordinates from the points before
   // them (da is at least 2). When fino lies past the end of the plan, the
   // points that fit are computed and then it is a load failure.
   template <typename Passo>
-  void prolunga(int64_t fino, Passo&& passo);
+  void extend(int64_t fino, Passo&& step);
 
-  // The same with the standard step of curvature k (percorri_tratto), whose
+  // The same with the standard step of curvature k (walk_stretch), whose
   // points are only computed when first read: the writer computes them
   // itself as it lays out their entries, so that they are never held twice.
-  void prolunga_tratto(int64_t fino, double k);
+  void extend_stretch(int64_t fino, double k);
   // The runs recorded and not yet computed, in order; the points before the
-  // first of them are held (in_memoria() of each coordinate).
-  const std::vector<Tratto>& tratti_in_attesa() const { return in_attesa_; }
-  int64_t in_memoria() const { return static_cast<int64_t>(x_.size()); }
-  const double* x_in_memoria() const { return x_.data(); }
-  const double* y_in_memoria() const { return y_.data(); }
+  // first of them are held (stored() of each coordinate).
+  const std::vector<Stretch>& pending_stretches() const { return pending_; }
+  int64_t stored() const { return static_cast<int64_t>(x_.size()); }
+  const double* x_stored() const { return x_.data(); }
+  const double* y_stored() const { return y_.data(); }
 
-  // Coordinates of a seeded or computed point m (m < prossimo()).
+  // Coordinates of a seeded or computed point m (m < next()).
   double x(int64_t m) const;
   double y(int64_t m) const;
 
   // Entry (m, c), c = 0 for x and 1 for y, as the file stores it.
-  Variant voce(int64_t m, int c) const;
+  Variant entry(int64_t m, int c) const;
 
-  // The seeded and computed coordinates in metre order, prossimo() of each,
+  // The seeded and computed coordinates in metre order, next() of each,
   // for the writer, which reads them all in one pass.
-  const double* tutti_x() const {
-    completa();
+  const double* all_x() const {
+    complete_();
     return x_.data();
   }
-  const double* tutti_y() const {
-    completa();
+  const double* all_y() const {
+    complete_();
     return y_.data();
   }
 
  private:
   // Computes the runs still waiting.
-  void completa() const {
-    if (!in_attesa_.empty()) calcola_in_attesa();
+  void complete_() const {
+    if (!pending_.empty()) compute_pending();
   }
-  void calcola_in_attesa() const;
+  void compute_pending() const;
   // Room for every point of the plan in each coordinate.
-  void riserva() const;
+  void reserve() const;
 
   int32_t metri_totali_ = -1;
-  bool seminata_ = false;
+  bool seeded_ = false;
   int64_t prossimo_ = 0;
   // Computed on first reading: what is read is the same either way.
-  mutable std::vector<double, MemoriaCoordinate<double>> x_, y_;
-  mutable std::vector<Tratto> in_attesa_;
+  mutable std::vector<double, CoordinateMemory<double>> x_, y_;
+  mutable std::vector<Stretch> pending_;
 };
 
 template <typename Passo>
-void Planimetria::prolunga(int64_t fino, Passo&& passo) {
+void Planimetria::extend(int64_t fino, Passo&& step) {
   if (fino < prossimo_) return;
-  if (!seminata_) throw LoadFailure("plan point outside the plan");
-  completa();
-  const int64_t ultimo = std::min(fino, punti() - 1);
-  if (ultimo >= prossimo_) {
-    riserva();
-    x_.resize(static_cast<size_t>(ultimo) + 1);
-    y_.resize(static_cast<size_t>(ultimo) + 1);
-    passo(x_.data(), y_.data(), prossimo_, ultimo + 1);
-    prossimo_ = ultimo + 1;
+  if (!seeded_) throw LoadFailure("plan point outside the plan");
+  complete_();
+  const int64_t last = std::min(fino, points() - 1);
+  if (last >= prossimo_) {
+    reserve();
+    x_.resize(static_cast<size_t>(last) + 1);
+    y_.resize(static_cast<size_t>(last) + 1);
+    step(x_.data(), y_.data(), prossimo_, last + 1);
+    prossimo_ = last + 1;
   }
-  if (fino > ultimo) throw LoadFailure("plan point outside the plan");
+  if (fino > last) throw LoadFailure("plan point outside the plan");
 }
 
 }  // namespace compactor

@@ -20,7 +20,7 @@ TEST(CoordinateMemory, EverySizeHoldsWhatIsWrittenAndGivesItsMappingsBack) {
   // and with a last huge page taken whole (a 1,000 km plan), and the edges.
   const size_t dimensioni[] = {1, 8191, 8192, 107001, 262143, 262144, 262145, 341001, 1007001};
   for (size_t n : dimensioni) {
-    std::vector<double, MemoriaCoordinate<double>> v;
+    std::vector<double, CoordinateMemory<double>> v;
     v.resize(n);
     for (size_t i = 0; i < n; ++i) v[i] = static_cast<double>(i);
     EXPECT_EQ(v.front(), 0.0);
@@ -29,7 +29,7 @@ TEST(CoordinateMemory, EverySizeHoldsWhatIsWrittenAndGivesItsMappingsBack) {
   const int prima = mappe();
   for (int volta = 0; volta < 20; ++volta)
     for (size_t n : dimensioni) {
-      std::vector<double, MemoriaCoordinate<double>> v(n);
+      std::vector<double, CoordinateMemory<double>> v(n);
       v.back() = 1.0;
     }
   EXPECT_LE(mappe(), prima + 2) << "a mapping freed short of its size stays behind";

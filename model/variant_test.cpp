@@ -13,13 +13,13 @@ namespace {
 static_assert(std::is_same_v<decltype(minimo(Variant{}, Variant{})), Variant>);
 
 TEST(Minimo, TheSmallerAsANumberAndTheFirstOnATie) {
-  struct Caso {
+  struct Case {
     const char* nome;
     Variant x, y;
-    bool primo;  // the result is x, else y
+    bool first;  // the result is x, else y
   };
   const Variant vuoto{};
-  const std::vector<Caso> casi = {
+  const std::vector<Case> cases = {
       {"180 and 270", Variant::intero16(180), Variant::intero16(270), true},
       {"180 and 120", Variant::intero16(180), Variant::intero16(120), false},
       {"180 and 180", Variant::intero16(180), Variant::intero16(180), true},
@@ -32,9 +32,9 @@ TEST(Minimo, TheSmallerAsANumberAndTheFirstOnATie) {
       {"empty against a negative", vuoto, Variant::intero16(-1), false},
       {"empty against a positive", vuoto, Variant::doppio64(0.25), true},
   };
-  for (const Caso& c : casi) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.nome);
-    const Variant atteso = c.primo ? c.x : c.y;
+    const Variant atteso = c.first ? c.x : c.y;
     const Variant r = minimo(c.x, c.y);
     EXPECT_EQ(r.tag, atteso.tag);
     EXPECT_EQ(r.i, atteso.i);

@@ -34,103 +34,103 @@ namespace compactor {
 namespace {
 
 using testing::FailingFiles;
-using Operazione = FailingFiles::Operazione;
+using Operation = FailingFiles::Operation;
 
 void prepara_vecchie(const testing::TempDir& dir) {
   for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
 }
 
-struct Esito {
-  int stato = -1;
+struct Flow {
+  int status = -1;
   std::string err;
 };
 
-Esito form_load(const std::string& cartella, Files& files) {
+Flow form_load(const std::string& folder, Files& files) {
   ::unsetenv("DISPLAY");  // runs in this process never open the window
   std::ostringstream err;
-  Esito r;
-  r.stato = Form_Load(cartella, files, err);
+  Flow r;
+  r.status = Form_Load(folder, files, err);
   r.err = err.str();
   return r;
 }
 
 // The bytes of a clean run and the file operations it makes.
-struct Riferimento {
+struct Reference {
   std::map<std::string, std::string> nuove;  // output name -> bytes
-  std::vector<FailingFiles::Chiamata> chiamate;
+  std::vector<FailingFiles::Call> calls;
 };
 
-const Riferimento& riferimento() {
-  static const Riferimento r = [] {
+const Reference& riferimento() {
+  static const Reference r = [] {
     testing::TempDir dir;
     prepara_vecchie(dir);
     FailingFiles contatore(real_files());
-    const Esito run = form_load(dir.path(), contatore);
-    if (run.stato != 0) throw std::runtime_error("the clean run failed: " + run.err);
-    Riferimento rif;
+    const Flow run = form_load(dir.path(), contatore);
+    if (run.status != 0) throw std::runtime_error("the clean run failed: " + run.err);
+    Reference rif;
     for (const auto& nome : testing::kProgramOutputs) rif.nuove[nome] = testing::file_text(dir / nome);
-    rif.chiamate = contatore.chiamate();
+    rif.calls = contatore.calls();
     return rif;
   }();
   return r;
 }
 
-std::string nome_di(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string name_of(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-const char* nome_operazione(Operazione o) {
+const char* operation_name(Operation o) {
   switch (o) {
-    case Operazione::read:
+    case Operation::read:
       return "read";
-    case Operazione::list:
+    case Operation::list:
       return "list";
-    case Operazione::create:
+    case Operation::create:
       return "create";
-    case Operazione::write:
+    case Operation::write:
       return "write";
-    case Operazione::commit:
+    case Operation::commit:
       return "commit";
-    case Operazione::remove:
+    case Operation::remove:
       return "remove";
   }
   return "?";
 }
 
 TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
-  const Riferimento& rif = riferimento();
-  const auto& chiamate = rif.chiamate;
-  std::set<Operazione> tipi;
-  for (const auto& c : chiamate) tipi.insert(c.operazione);
+  const Reference& rif = riferimento();
+  const auto& calls = rif.calls;
+  std::set<Operation> tipi;
+  for (const auto& c : calls) tipi.insert(c.operation);
   ASSERT_EQ(tipi.size(), 5u) << "a full run reads, creates, writes, commits and deletes";
 
-  const FileNames nomi = file_names("", "Orvena_Lusco", "REG 4105");
-  const std::map<std::string, std::string> sorgenti = {{nome_di(nomi.linea_txt), testo_file(righe_linea())},
-                                                       {nome_di(nomi.treno_txt), testo_file(righe_treno())}};
+  const FileNames names = file_names("", "Orvena_Lusco", "REG 4105");
+  const std::map<std::string, std::string> sorgenti = {{name_of(names.line_txt), joined_lines(line_lines())},
+                                                       {name_of(names.train_txt), joined_lines(train_lines())}};
   // Index of the first read: from there on the loader has the sources.
-  int64_t prima_lettura = 0;
-  while (chiamate[static_cast<size_t>(prima_lettura)].operazione != Operazione::read) ++prima_lettura;
+  int64_t first_read = 0;
+  while (calls[static_cast<size_t>(first_read)].operation != Operation::read) ++first_read;
 
-  int punti = 0;
-  for (int64_t n = 1; n <= static_cast<int64_t>(chiamate.size()); ++n) {
-    const auto& guasta = chiamate[static_cast<size_t>(n - 1)];
+  int points = 0;
+  for (int64_t n = 1; n <= static_cast<int64_t>(calls.size()); ++n) {
+    const auto& guasta = calls[static_cast<size_t>(n - 1)];
     std::vector<FailingFiles::Commit> modi = {FailingFiles::Commit::chiusura};
-    if (guasta.operazione == Operazione::commit) modi.push_back(FailingFiles::Commit::rinomina);
+    if (guasta.operation == Operation::commit) modi.push_back(FailingFiles::Commit::rinomina);
     for (const auto modo : modi) {
-      SCOPED_TRACE("call " + std::to_string(n) + ": " + nome_operazione(guasta.operazione) + " " +
-                   nome_di(guasta.path) + (modo == FailingFiles::Commit::rinomina ? " (rename)" : ""));
+      SCOPED_TRACE("call " + std::to_string(n) + ": " + operation_name(guasta.operation) + " " +
+                   name_of(guasta.path) + (modo == FailingFiles::Commit::rinomina ? " (rename)" : ""));
       testing::TempDir dir;
       prepara_vecchie(dir);
       FailingFiles files(real_files(), n, modo);
-      const Esito run = form_load(dir.path(), files);
-      ++punti;
+      const Flow run = form_load(dir.path(), files);
+      ++points;
 
-      EXPECT_EQ(run.stato, 4);
-      EXPECT_EQ(run.err, "compactor: " + dir / nome_di(guasta.path) + ": " + files.motivo() + "\n");
+      EXPECT_EQ(run.status, 4);
+      EXPECT_EQ(run.err, "compactor: " + dir / name_of(guasta.path) + ": " + files.reason() + "\n");
 
       // An output is new once its own commit has gone through, else old.
       std::set<std::string> rinnovate;
       for (int64_t k = 0; k + 1 < n; ++k)
-        if (chiamate[static_cast<size_t>(k)].operazione == Operazione::commit)
-          rinnovate.insert(nome_di(chiamate[static_cast<size_t>(k)].path));
+        if (calls[static_cast<size_t>(k)].operation == Operation::commit)
+          rinnovate.insert(name_of(calls[static_cast<size_t>(k)].path));
       for (const auto& nome : testing::folder_names(dir.path())) {
         const std::string bytes = testing::file_text(dir / nome);
         if (rif.nuove.count(nome)) {
@@ -139,7 +139,7 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
           // Written by this run; once the loader has begun it deletes them
           // on every way out.
           EXPECT_EQ(bytes, sorgenti.at(nome)) << nome << " is not whole";
-          EXPECT_LT(n - 1, prima_lettura) << nome << " left behind by the loader";
+          EXPECT_LT(n - 1, first_read) << nome << " left behind by the loader";
         } else {
           ADD_FAILURE() << "a file that is neither output nor source: " << nome;
         }
@@ -150,12 +150,12 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
       int compilati_nuovi = 0;
       for (const auto& nome : testing::kProgramOutputs)
         if (!nome.ends_with(".txt") && rinnovate.count(nome)) ++compilati_nuovi;
-      if (guasta.operazione != Operazione::commit) {
+      if (guasta.operation != Operation::commit) {
         EXPECT_TRUE(compilati_nuovi == 0 || compilati_nuovi == 3) << compilati_nuovi << " of the three renewed";
       }
     }
   }
-  std::cout << "fault points covered: " << punti << " (" << chiamate.size() << " file operations)\n";
+  std::cout << "fault points covered: " << points << " (" << calls.size() << " file operations)\n";
 }
 
 // The real layer on a real full disk: under a file-size limit write(2)
@@ -181,10 +181,10 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
   EXPECT_EQ(testing::wait_program(pid), 4);
   EXPECT_EQ(testing::file_text(err_path),
             "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
-  const Riferimento& rif = riferimento();
+  const Reference& rif = riferimento();
   for (const auto& nome : testing::kProgramOutputs) {
-    const bool scritta_prima = nome.ends_with(".txt");  // the three texts come before the plan
-    EXPECT_EQ(testing::file_text(dir / nome), scritta_prima ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
+    const bool written_before = nome.ends_with(".txt");  // the three texts how before the plan
+    EXPECT_EQ(testing::file_text(dir / nome), written_before ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
   }
   std::vector<std::string> attesi = testing::kProgramOutputs;
   attesi.push_back("compactor");
@@ -197,9 +197,9 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
 // A small compiled scenario R_T in `dir`: its plan, scenario and grid files.
 void compile_small_scenario(const std::string& dir) {
   const FileNames names = file_names(dir, "R", "T");
-  write_whole(real_files(), names.linea_txt,
+  write_whole(real_files(), names.line_txt,
               "[generale]\r\nlunghezza percorso,    1000\r\n[curve]\r\ncurvas1,  350,  150\r\n[fine]\r\n");
-  write_whole(real_files(), names.treno_txt,
+  write_whole(real_files(), names.train_txt,
               "[generale]\r\nvelocita,   0,    30\r\nsegnale,   450,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
   Model m;
   m.nome_percorso = "R";
@@ -226,7 +226,7 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
   std::vector<std::pair<std::string, Run>> runs;
   for (const std::string& name : compiled)
     runs.emplace_back("dump " + name, [path = a + "/" + name](Files& files, std::ostream& out, std::ostream& err) {
-      cli::OpzioniDump o;
+      cli::DumpOptions o;
       o.file = path;
       return cli::dump(o, files, out, err);
     });
@@ -238,37 +238,37 @@ TEST(FaultInjection, EveryFileOperationOfDumpDiffAndRenderFailsInTurn) {
   });
   runs.emplace_back("render", [&](Files& files, std::ostream& out, std::ostream& err) {
     cli::RenderOptions o;
-    o.ingressi = {a};
+    o.inputs = {a};
     o.percorso = "R";
     o.treno = "T";
-    o.uscita = picture;
+    o.output = picture;
     return cli::render(o, files, out, err, cli::Progress(true));
   });
 
-  std::set<Operazione> kinds;
+  std::set<Operation> kinds;
   int points = 0;
   for (const auto& [what, run] : runs) {
     FailingFiles counter(real_files());
     std::ostringstream out, err;
     ASSERT_EQ(run(counter, out, err), 0) << what << ": " << err.str();
     std::filesystem::remove(picture);
-    ASSERT_FALSE(counter.chiamate().empty()) << what;
-    for (int64_t n = 1; n <= static_cast<int64_t>(counter.chiamate().size()); ++n) {
-      const auto& failing = counter.chiamate()[static_cast<size_t>(n - 1)];
-      SCOPED_TRACE(what + ", call " + std::to_string(n) + ": " + nome_operazione(failing.operazione) + " " +
+    ASSERT_FALSE(counter.calls().empty()) << what;
+    for (int64_t n = 1; n <= static_cast<int64_t>(counter.calls().size()); ++n) {
+      const auto& failing = counter.calls()[static_cast<size_t>(n - 1)];
+      SCOPED_TRACE(what + ", call " + std::to_string(n) + ": " + operation_name(failing.operation) + " " +
                    failing.path);
-      kinds.insert(failing.operazione);
+      kinds.insert(failing.operation);
       FailingFiles files(real_files(), n);
       std::ostringstream failed_out, failed_err;
       EXPECT_EQ(run(files, failed_out, failed_err), 4);
-      EXPECT_EQ(failed_err.str(), "scenario: " + failing.path + ": " + files.motivo() + "\n");
+      EXPECT_EQ(failed_err.str(), "scenario: " + failing.path + ": " + files.reason() + "\n");
       EXPECT_EQ(testing::folder_names(dir.path()), (std::vector<std::string>{"a", "b"})) << "a picture or a temporary file";
       EXPECT_EQ(testing::folder_names(a), compiled);
       ++points;
     }
   }
-  EXPECT_EQ(kinds, (std::set<Operazione>{Operazione::read, Operazione::list, Operazione::create, Operazione::write,
-                                         Operazione::commit}));
+  EXPECT_EQ(kinds, (std::set<Operation>{Operation::read, Operation::list, Operation::create, Operation::write,
+                                         Operation::commit}));
   std::cout << "fault points of dump, diff and render: " << points << "\n";
 }
 #endif

@@ -119,7 +119,7 @@ TEST(Files, ReadingAtMostAndListingAFolder) {
 
   // The same in memory, where a folder is the first part of the names.
   MemoryFiles memory;
-  for (const char* path : {"/d/b.dat", "/d/a.sim", "/d/sub/c.dat", "/dd/e.dat"}) memory.metti(path, "0123456789");
+  for (const char* path : {"/d/b.dat", "/d/a.sim", "/d/sub/c.dat", "/dd/e.dat"}) memory.put(path, "0123456789");
   EXPECT_EQ(memory.list("/d"), (std::vector<std::string>{"a.sim", "b.dat"}));
   EXPECT_EQ(memory.list("/d/"), (std::vector<std::string>{"a.sim", "b.dat"}));
   EXPECT_EQ(memory.read_at_most("/d/b.dat", 3), "012");

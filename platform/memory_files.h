@@ -44,18 +44,18 @@ class MemoryFiles : public Files {
     return names;
   }
 
-  std::unique_ptr<OutputFile> create(const std::string& path) override { return std::make_unique<Uscita>(*this, path); }
+  std::unique_ptr<OutputFile> create(const std::string& path) override { return std::make_unique<Output>(*this, path); }
 
   void remove(const std::string& path) override {
     if (file_.erase(path) == 0) throw PlatformError(path, "cannot delete: No such file or directory");
   }
 
-  void metti(const std::string& path, std::string bytes) { file_[path] = std::move(bytes); }
+  void put(const std::string& path, std::string bytes) { file_[path] = std::move(bytes); }
 
  private:
-  class Uscita : public OutputFile {
+  class Output : public OutputFile {
    public:
-    Uscita(MemoryFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
+    Output(MemoryFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
     void write(std::string_view bytes) override { bytes_.append(bytes); }
     void commit() override { files_.file_[path_] = std::move(bytes_); }
 

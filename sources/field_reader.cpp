@@ -13,22 +13,22 @@ namespace compactor {
 namespace {
 
 bool bianco(char c) { return c == ' ' || c == '\t'; }
-bool fine_riga(char c) { return c == '\r' || c == '\n'; }
+bool end_of_line(char c) { return c == '\r' || c == '\n'; }
 bool cifra(char c) { return c >= '0' && c <= '9'; }
 
-enum class Esito { numero, nessun_numero, troppo_grande };
+enum class Flow { numero, no_number, troppo_grande };
 
-struct Conversione {
-  Esito esito;
+struct Conversion {
+  Flow outcome;
   double valore;
 };
 
 // The text of a numeric field to a whole number, halves to even. The
 // magnitude is judged from the digits before any conversion, so that neither
 // a huge exponent nor a field of millions of digits can overflow or stall.
-Conversione converti(std::string_view t) {
+Conversion converti(std::string_view t) {
   const size_t n = t.size();
-  if (n == 0) return {Esito::numero, 0.0};
+  if (n == 0) return {Flow::numero, 0.0};
   size_t i = 0;
   bool negativo = false;
   if (t[0] == '+' || t[0] == '-') {
@@ -37,7 +37,7 @@ Conversione converti(std::string_view t) {
   }
   const size_t inizio_mantissa = i;
   while (i < n && cifra(t[i])) ++i;
-  const size_t fine_intera = i;
+  const size_t integer_end = i;
   size_t inizio_frazione = i;
   size_t fine_frazione = i;
   if (i < n && t[i] == '.') {
@@ -45,27 +45,27 @@ Conversione converti(std::string_view t) {
     while (i < n && cifra(t[i])) ++i;
     fine_frazione = i;
   }
-  if (fine_intera == inizio_mantissa && fine_frazione == inizio_frazione)
-    return {Esito::nessun_numero, 0.0};
+  if (integer_end == inizio_mantissa && fine_frazione == inizio_frazione)
+    return {Flow::no_number, 0.0};
   int64_t esponente = 0;
   if (i < n && (t[i] == 'e' || t[i] == 'E')) {
     ++i;
     bool esponente_negativo = false;
     if (i < n && (t[i] == '+' || t[i] == '-')) esponente_negativo = t[i++] == '-';
-    if (i >= n || !cifra(t[i])) return {Esito::nessun_numero, 0.0};
+    if (i >= n || !cifra(t[i])) return {Flow::no_number, 0.0};
     // Saturated: anything this far out is either zero or too wide anyway.
     for (; i < n && cifra(t[i]); ++i)
       esponente = std::min<int64_t>(esponente * 10 + (t[i] - '0'), 1'000'000'000);
     if (esponente_negativo) esponente = -esponente;
   }
-  if (i != n) return {Esito::nessun_numero, 0.0};
+  if (i != n) return {Flow::no_number, 0.0};
 
   // Decimal exponent of the first significant digit.
   int64_t grandezza = 0;
   bool trovata = false;
-  for (size_t k = inizio_mantissa; k < fine_intera && !trovata; ++k)
+  for (size_t k = inizio_mantissa; k < integer_end && !trovata; ++k)
     if (t[k] != '0') {
-      grandezza = static_cast<int64_t>(fine_intera - 1 - k) + esponente;
+      grandezza = static_cast<int64_t>(integer_end - 1 - k) + esponente;
       trovata = true;
     }
   for (size_t k = inizio_frazione; k < fine_frazione && !trovata; ++k)
@@ -73,37 +73,37 @@ Conversione converti(std::string_view t) {
       grandezza = -static_cast<int64_t>(k - inizio_frazione + 1) + esponente;
       trovata = true;
     }
-  if (!trovata) return {Esito::numero, 0.0};
-  if (grandezza >= 10) return {Esito::troppo_grande, 0.0};  // 1e10 fits no width
-  if (grandezza <= -2) return {Esito::numero, 0.0};         // below 0.1 rounds to 0
+  if (!trovata) return {Flow::numero, 0.0};
+  if (grandezza >= 10) return {Flow::troppo_grande, 0.0};  // 1e10 fits no width
+  if (grandezza <= -2) return {Flow::numero, 0.0};         // below 0.1 rounds to 0
 
   // Nearly every field is a plain whole number: below 1e10 its digits make
   // the same double exactly, without the general conversion.
-  if (fine_frazione == fine_intera && i == fine_intera) {
+  if (fine_frazione == integer_end && i == integer_end) {
     int64_t intero = 0;
-    for (size_t k = inizio_mantissa; k < fine_intera; ++k) intero = intero * 10 + (t[k] - '0');
+    for (size_t k = inizio_mantissa; k < integer_end; ++k) intero = intero * 10 + (t[k] - '0');
     const auto valore = static_cast<double>(intero);
-    return {Esito::numero, negativo ? -valore : valore};
+    return {Flow::numero, negativo ? -valore : valore};
   }
 
   double valore = 0.0;
   const auto [fine, errore] =
       std::from_chars(t.data() + inizio_mantissa, t.data() + n, valore, std::chars_format::general);
-  if (errore != std::errc() || fine != t.data() + n) return {Esito::nessun_numero, 0.0};
+  if (errore != std::errc() || fine != t.data() + n) return {Flow::no_number, 0.0};
   // Halves to even, as every conversion to a whole number in this program.
   valore = std::nearbyint(valore);
-  return {Esito::numero, negativo ? -valore : valore};
+  return {Flow::numero, negativo ? -valore : valore};
 }
 
 // A short, printable excerpt of a field for a message, in double quotes.
 std::string estratto(std::string_view t) {
-  constexpr size_t kMassimo = 40;
+  constexpr size_t kMost = 40;
   std::string out = "\"";
-  for (size_t i = 0; i < t.size() && i < kMassimo; ++i) {
+  for (size_t i = 0; i < t.size() && i < kMost; ++i) {
     const auto c = static_cast<unsigned char>(t[i]);
     out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
   }
-  if (t.size() > kMassimo) out += "...";
+  if (t.size() > kMost) out += "...";
   out += '"';
   return out;
 }
@@ -125,132 +125,132 @@ FieldReader::FieldReader(std::string bytes) : dati_(std::move(bytes)) {
   size_t lf = 0, cr_soli = 0;
   ogni('\n', [&](const char*) { ++lf; });
   ogni('\r', [&](const char* p) { cr_soli += p + 1 == d + n || p[1] != '\n'; });
-  inizi_riga_.reserve(1 + lf + cr_soli);
-  inizi_riga_.push_back(0);
+  line_starts_.reserve(1 + lf + cr_soli);
+  line_starts_.push_back(0);
   if (cr_soli == 0) {
-    ogni('\n', [&](const char* p) { inizi_riga_.push_back(static_cast<uint32_t>(p - d + 1)); });
+    ogni('\n', [&](const char* p) { line_starts_.push_back(static_cast<uint32_t>(p - d + 1)); });
     return;
   }
   for (size_t i = 0; i < n; ++i) {
     if (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n') ++i;
-    if (fine_riga(d[i])) inizi_riga_.push_back(static_cast<uint32_t>(i + 1));
+    if (end_of_line(d[i])) line_starts_.push_back(static_cast<uint32_t>(i + 1));
   }
 }
 
-size_t FieldReader::dopo_bianchi(size_t p) const {
+size_t FieldReader::after_blanks(size_t p) const {
   while (p < dati_.size() && bianco(dati_[p])) ++p;
   return p;
 }
 
 // Past the comma or line end at p, if there is one.
-size_t FieldReader::dopo_delimitatore(size_t p) const {
+size_t FieldReader::after_delimiter(size_t p) const {
   if (p >= dati_.size()) return p;
   if (dati_[p] == ',' || dati_[p] == '\n') return p + 1;
   if (dati_[p] == '\r') return (p + 1 < dati_.size() && dati_[p + 1] == '\n') ? p + 2 : p + 1;
   return p;
 }
 
-void FieldReader::segna_campo(size_t p) {
+void FieldReader::mark_field(size_t p) {
   // Fields are read front to back: the line of the field before, or one
   // shortly after it, without a search.
   const auto q = static_cast<uint32_t>(p);
   size_t riga = riga_ > 0 ? static_cast<size_t>(riga_) : 1;
-  if (inizi_riga_[riga - 1] <= q) {
-    while (riga < inizi_riga_.size() && inizi_riga_[riga] <= q) ++riga;
+  if (line_starts_[riga - 1] <= q) {
+    while (riga < line_starts_.size() && line_starts_[riga] <= q) ++riga;
   } else {
-    riga = static_cast<size_t>(std::upper_bound(inizi_riga_.begin(), inizi_riga_.end(), q) - inizi_riga_.begin());
+    riga = static_cast<size_t>(std::upper_bound(line_starts_.begin(), line_starts_.end(), q) - line_starts_.begin());
   }
   riga_ = static_cast<int>(riga);
-  colonna_ = static_cast<int>(p - inizi_riga_[riga - 1]);
+  colonna_ = static_cast<int>(p - line_starts_[riga - 1]);
 }
 
 // A read past the end points just after the text of the last line, where
 // the missing field should have stood, not at a line that does not exist.
-void FieldReader::segna_fine() {
+void FieldReader::mark_end() {
   size_t p = dati_.size();
   if (p > 0 && dati_[p - 1] == '\n') --p;
   if (p > 0 && dati_[p - 1] == '\r') --p;
-  segna_campo(p);
+  mark_field(p);
 }
 
-void FieldReader::fallisci(const std::string& motivo) const {
+void FieldReader::fail(const std::string& reason) const {
   throw LoadFailure("line " + std::to_string(riga_) + ", column " + std::to_string(colonna_ + 1) +
-                    ": " + motivo);
+                    ": " + reason);
 }
 
-std::string FieldReader::leggi_testo() {
-  if (fine_file()) {
-    segna_fine();
-    fallisci("a field is read past the end of the source");
+std::string FieldReader::read_text() {
+  if (end_of_file()) {
+    mark_end();
+    fail("a field is read past the end of the source");
   }
   const size_t n = dati_.size();
-  const size_t p = dopo_bianchi(pos_);
-  segna_campo(p);
-  std::string testo;
+  const size_t p = after_blanks(pos_);
+  mark_field(p);
+  std::string text;
   size_t q;
   if (p < n && dati_[p] == '"') {
     const size_t chiusa = dati_.find('"', p + 1);
     const size_t fine = chiusa == std::string::npos ? n : chiusa;
-    testo.assign(dati_, p + 1, fine - p - 1);
+    text.assign(dati_, p + 1, fine - p - 1);
     q = chiusa == std::string::npos ? n : chiusa + 1;
   } else {
     q = p;
-    while (q < n && dati_[q] != ',' && !fine_riga(dati_[q])) ++q;
+    while (q < n && dati_[q] != ',' && !end_of_line(dati_[q])) ++q;
     size_t fine = q;
     while (fine > p && bianco(dati_[fine - 1])) --fine;
-    testo.assign(dati_, p, fine - p);
+    text.assign(dati_, p, fine - p);
   }
   // After a quoted text, whatever stands before the delimiter is dropped.
-  while (q < n && dati_[q] != ',' && !fine_riga(dati_[q])) ++q;
-  pos_ = dopo_delimitatore(q);
-  return testo;
+  while (q < n && dati_[q] != ',' && !end_of_line(dati_[q])) ++q;
+  pos_ = after_delimiter(q);
+  return text;
 }
 
-int64_t FieldReader::leggi_numero(int64_t minimo, int64_t massimo, const char* larghezza) {
-  if (fine_file()) {
-    segna_fine();
-    fallisci("a number is read past the end of the source");
+int64_t FieldReader::read_number(int64_t minimo, int64_t most, const char* width) {
+  if (end_of_file()) {
+    mark_end();
+    fail("a number is read past the end of the source");
   }
   const size_t n = dati_.size();
-  const size_t p = dopo_bianchi(pos_);
-  segna_campo(p);
+  const size_t p = after_blanks(pos_);
+  mark_field(p);
   size_t q = p;
-  while (q < n && dati_[q] != ',' && !bianco(dati_[q]) && !fine_riga(dati_[q])) ++q;
+  while (q < n && dati_[q] != ',' && !bianco(dati_[q]) && !end_of_line(dati_[q])) ++q;
   const std::string_view campo(dati_.data() + p, q - p);
 
-  const Conversione c = converti(campo);
-  if (c.esito == Esito::nessun_numero) fallisci(estratto(campo) + " is not a number");
-  if (c.esito == Esito::troppo_grande || c.valore < static_cast<double>(minimo) ||
-      c.valore > static_cast<double>(massimo))
-    fallisci(estratto(campo) + " does not fit " + larghezza);
+  const Conversion c = converti(campo);
+  if (c.outcome == Flow::no_number) fail(estratto(campo) + " is not a number");
+  if (c.outcome == Flow::troppo_grande || c.valore < static_cast<double>(minimo) ||
+      c.valore > static_cast<double>(most))
+    fail(estratto(campo) + " does not fit " + width);
 
   // A blank that ends a number swallows the blanks after it and then one
   // comma or line end, so "12   11   50 " followed by a line end is three
   // fields on one line.
-  if (q < n && bianco(dati_[q])) q = dopo_bianchi(q);
-  pos_ = dopo_delimitatore(q);
+  if (q < n && bianco(dati_[q])) q = after_blanks(q);
+  pos_ = after_delimiter(q);
   return static_cast<int64_t>(c.valore);
 }
 
-int32_t FieldReader::leggi_long() {
-  return static_cast<int32_t>(leggi_numero(INT32_MIN, INT32_MAX, "32 bits"));
+int32_t FieldReader::read_long() {
+  return static_cast<int32_t>(read_number(INT32_MIN, INT32_MAX, "32 bits"));
 }
 
-int16_t FieldReader::leggi_integer() {
-  return static_cast<int16_t>(leggi_numero(INT16_MIN, INT16_MAX, "16 bits"));
+int16_t FieldReader::read_integer() {
+  return static_cast<int16_t>(read_number(INT16_MIN, INT16_MAX, "16 bits"));
 }
 
-uint8_t FieldReader::leggi_byte() {
-  return static_cast<uint8_t>(leggi_numero(0, UINT8_MAX, "a byte"));
+uint8_t FieldReader::read_byte() {
+  return static_cast<uint8_t>(read_number(0, UINT8_MAX, "a byte"));
 }
 
-std::string_view FieldReader::vista_riga(int riga) const {
-  if (riga < 1 || static_cast<size_t>(riga) > inizi_riga_.size()) return {};
+std::string_view FieldReader::line_view(int riga) const {
+  if (riga < 1 || static_cast<size_t>(riga) > line_starts_.size()) return {};
   const size_t n = static_cast<size_t>(riga);
-  const size_t inizio = inizi_riga_[n - 1];
+  const size_t inizio = line_starts_[n - 1];
   // The next line's start bounds this one, so no line is scanned again.
-  size_t fine = n < inizi_riga_.size() ? inizi_riga_[n] : dati_.size();
-  while (fine > inizio && fine_riga(dati_[fine - 1])) --fine;
+  size_t fine = n < line_starts_.size() ? line_starts_[n] : dati_.size();
+  while (fine > inizio && end_of_line(dati_[fine - 1])) --fine;
   return std::string_view(dati_).substr(inizio, fine - inizio);
 }
 

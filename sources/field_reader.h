@@ -22,13 +22,13 @@ class FieldReader {
   // True when no byte is left to read. Every field consumes its delimiter,
   // so this turns true right after the last field of a file that ends with
   // a line end.
-  bool fine_file() const { return pos_ >= dati_.size(); }
+  bool end_of_file() const { return pos_ >= dati_.size(); }
 
   // The next field as text. Trailing blanks are dropped; a field that opens
   // with a double quote runs to the next double quote (line ends and commas
   // included), and whatever follows the closing quote up to and including
   // the next comma or line end is discarded.
-  std::string leggi_testo();
+  std::string read_text();
 
   // The next field as a whole number of the given width. The field ends at a
   // comma, a blank or a line end; after a blank, further blanks and then one
@@ -37,32 +37,32 @@ class FieldReader {
   // Throws LoadFailure when the source is already exhausted, when the field
   // holds no number, or when the value does not fit the width; a failed read
   // consumes nothing.
-  int32_t leggi_long();     // -2147483648 .. 2147483647
-  int16_t leggi_integer();  // -32768 .. 32767
-  uint8_t leggi_byte();     // 0 .. 255
+  int32_t read_long();     // -2147483648 .. 2147483647
+  int16_t read_integer();  // -32768 .. 32767
+  uint8_t read_byte();     // 0 .. 255
 
   // Where the field last read (or last attempted) begins: 1-based line,
   // 0-based byte offset of its first non-blank byte within that line.
   // Both are 0 before the first read.
-  int riga_campo() const { return riga_; }
-  int colonna_campo() const { return colonna_; }
+  int field_line() const { return riga_; }
+  int field_column() const { return colonna_; }
 
   // The text of a line without its line end; empty for a line that does
   // not exist. The view lives as long as the reader.
-  std::string_view vista_riga(int riga) const;
-  std::string testo_riga(int riga) const { return std::string(vista_riga(riga)); }
+  std::string_view line_view(int riga) const;
+  std::string line_text(int riga) const { return std::string(line_view(riga)); }
 
  private:
-  int64_t leggi_numero(int64_t minimo, int64_t massimo, const char* larghezza);
-  size_t dopo_bianchi(size_t p) const;
-  size_t dopo_delimitatore(size_t p) const;
-  void segna_campo(size_t p);
-  void segna_fine();
-  [[noreturn]] void fallisci(const std::string& motivo) const;
+  int64_t read_number(int64_t minimo, int64_t most, const char* width);
+  size_t after_blanks(size_t p) const;
+  size_t after_delimiter(size_t p) const;
+  void mark_field(size_t p);
+  void mark_end();
+  [[noreturn]] void fail(const std::string& reason) const;
 
   std::string dati_;
   size_t pos_ = 0;
-  std::vector<uint32_t> inizi_riga_;  // offset of the first byte of each line
+  std::vector<uint32_t> line_starts_;  // offset of the first byte of each line
   int riga_ = 0;
   int colonna_ = 0;
 };

@@ -9,7 +9,7 @@ namespace {
 
 // The names of the rules a field matched, in test order, blank-separated:
 // readable both in the tables and in a failure message.
-std::string nomi(const ChiaviGenerali& c) {
+std::string names(const GeneralKeys& c) {
   std::string s;
   auto add = [&](bool b, const char* n) { if (b) s += s.empty() ? n : std::string(" ") + n; };
   add(c.lunghezza_percorso, "lunghezza_percorso");
@@ -19,11 +19,11 @@ std::string nomi(const ChiaviGenerali& c) {
   add(c.sfondo_uno, "sfondo_uno");
   add(c.sfondo_due, "sfondo_due");
   add(c.sfondo_tre, "sfondo_tre");
-  add(c.ripetizione_segnali, "ripetizione_segnali");
+  add(c.signal_repetition, "ripetizione_segnali");
   return s;
 }
 
-std::string nomi(const ChiaviLinea& c) {
+std::string names(const LineKeys& c) {
   std::string s;
   auto add = [&](bool b, const char* n) { if (b) s += s.empty() ? n : std::string(" ") + n; };
   add(c.pendenza, "pendenza");
@@ -34,14 +34,14 @@ std::string nomi(const ChiaviLinea& c) {
   return s;
 }
 
-std::string nomi(const ChiaviTreno& c) {
+std::string names(const TrainKeys& c) {
   std::string s;
   auto add = [&](bool b, const char* n) { if (b) s += s.empty() ? n : std::string(" ") + n; };
   add(c.massa_frenata, "massa_frenata");
   add(c.vetture, "vetture");
   add(c.velocita, "velocita");
   add(c.aderenza, "aderenza");
-  add(c.orologio, "orologio");
+  add(c.clock, "orologio");
   add(c.sabbia, "sabbia");
   add(c.segnale, "segnale");
   add(c.rallentamento, "rallentamento");
@@ -50,17 +50,17 @@ std::string nomi(const ChiaviTreno& c) {
   return s;
 }
 
-struct Caso {
+struct Case {
   std::string campo;
   std::string attesi;
 };
 
 TEST(Substring, ExactAndCaseIgnored) {
-  struct Riga {
-    std::string campo, parola;
+  struct LineCase {
+    std::string campo, word;
     bool esatto, senza_maiuscole;
   };
-  const Riga righe[] = {
+  const LineCase lines[] = {
       {"numero vetture", "vetture", true, true},
       {"NUMERO VETTURE", "vetture", false, true},
       {"xx[Generale]yy", "[generale]", false, true},
@@ -69,24 +69,24 @@ TEST(Substring, ExactAndCaseIgnored) {
       {"vettur", "vetture", false, false},
       {"", "", true, true},
   };
-  for (const Riga& r : righe) {
-    EXPECT_EQ(contiene(r.campo, r.parola), r.esatto) << r.campo << " / " << r.parola;
-    EXPECT_EQ(contiene_ignora_maiuscole(r.campo, r.parola), r.senza_maiuscole)
-        << r.campo << " / " << r.parola;
+  for (const LineCase& r : lines) {
+    EXPECT_EQ(contains(r.campo, r.word), r.esatto) << r.campo << " / " << r.word;
+    EXPECT_EQ(contains_ignoring_case(r.campo, r.word), r.senza_maiuscole)
+        << r.campo << " / " << r.word;
   }
 }
 
 TEST(DashField, OnlyTheHyphenCounts) {
-  EXPECT_TRUE(ha_trattino("-"));
-  EXPECT_TRUE(ha_trattino("--- commento ---"));
-  EXPECT_TRUE(ha_trattino("Km 28+000-"));
-  EXPECT_FALSE(ha_trattino("pendenza"));
-  EXPECT_FALSE(ha_trattino(""));
-  EXPECT_FALSE(ha_trattino("\x96\x97"));  // en and em dash are other characters
+  EXPECT_TRUE(has_dash("-"));
+  EXPECT_TRUE(has_dash("--- commento ---"));
+  EXPECT_TRUE(has_dash("Km 28+000-"));
+  EXPECT_FALSE(has_dash("pendenza"));
+  EXPECT_FALSE(has_dash(""));
+  EXPECT_FALSE(has_dash("\x96\x97"));  // en and em dash are other characters
 }
 
 TEST(GeneralSection, KeyWordsWithTheirCaseRules) {
-  const Caso casi[] = {
+  const Case cases[] = {
       {"lunghezza percorso", "lunghezza_percorso"},
       {"LUNGHEZZA PERCORSO", "lunghezza_percorso"},
       {"percorso della lunghezza", "lunghezza_percorso"},
@@ -104,23 +104,23 @@ TEST(GeneralSection, KeyWordsWithTheirCaseRules) {
       {"Ripetizione segnali 4 codici", ""},
       {"[curve]", ""},
   };
-  for (const Caso& c : casi) EXPECT_EQ(nomi(chiavi_generali(c.campo)), c.attesi) << c.campo;
+  for (const Case& c : cases) EXPECT_EQ(names(chiavi_generali(c.campo)), c.attesi) << c.campo;
 }
 
 TEST(GeneralSection, SignalRepetitionCodes) {
-  EXPECT_EQ(codici_ripetizione("ripetizione segnali 9 codici"), 9);
-  EXPECT_EQ(codici_ripetizione("ripetizione segnali 4 codici"), 4);
-  EXPECT_EQ(codici_ripetizione("ripetizione segnali 9 o 4"), 4);  // "4" is tested first
-  EXPECT_EQ(codici_ripetizione("ripetizione segnali 49"), 4);
-  EXPECT_EQ(codici_ripetizione("ripetizione segnali"), 0);
+  EXPECT_EQ(repeat_codes("ripetizione segnali 9 codici"), 9);
+  EXPECT_EQ(repeat_codes("ripetizione segnali 4 codici"), 4);
+  EXPECT_EQ(repeat_codes("ripetizione segnali 9 o 4"), 4);  // "4" is tested first
+  EXPECT_EQ(repeat_codes("ripetizione segnali 49"), 4);
+  EXPECT_EQ(repeat_codes("ripetizione segnali"), 0);
 }
 
 TEST(GeneralSection, OpeningAndClosingFields) {
-  EXPECT_TRUE(apre_generale("[generale]"));
-  EXPECT_TRUE(apre_generale("[GENERALE]"));
-  EXPECT_TRUE(apre_generale("vedi [Generale] sotto"));
-  EXPECT_FALSE(apre_generale("generale"));
-  EXPECT_FALSE(apre_generale("[ generale]"));
+  EXPECT_TRUE(opens_general("[generale]"));
+  EXPECT_TRUE(opens_general("[GENERALE]"));
+  EXPECT_TRUE(opens_general("vedi [Generale] sotto"));
+  EXPECT_FALSE(opens_general("generale"));
+  EXPECT_FALSE(opens_general("[ generale]"));
 
   const std::pair<const char*, bool> chiusure[] = {
       {"[curve]", true},  {"  \t[curve]", true}, {"]x[", true},  {"a-[b]", true},
@@ -128,11 +128,11 @@ TEST(GeneralSection, OpeningAndClosingFields) {
       {"", false},
   };
   for (const auto& [campo, chiude] : chiusure)
-    EXPECT_EQ(chiude_sezione_generale(campo), chiude) << '"' << campo << '"';
+    EXPECT_EQ(closes_general_section(campo), chiude) << '"' << campo << '"';
 }
 
 TEST(LineRecords, KeyWordsIgnoreCase) {
-  const Caso casi[] = {
+  const Case cases[] = {
       {"pendenza", "pendenza"},
       {"PENDENZA", "pendenza"},
       {"curvas1", "curva"},
@@ -152,29 +152,29 @@ TEST(LineRecords, KeyWordsIgnoreCase) {
       {"[fine]", ""},
       {"5", ""},
   };
-  for (const Caso& c : casi) EXPECT_EQ(nomi(chiavi_linea(c.campo)), c.attesi) << c.campo;
+  for (const Case& c : cases) EXPECT_EQ(names(chiavi_linea(c.campo)), c.attesi) << c.campo;
 }
 
 TEST(LineRecords, CurveClassAndDirection) {
-  struct Riga {
+  struct LineCase {
     const char* campo;
-    int classe;
+    int class_;
     bool s;
   };
-  const Riga righe[] = {
+  const LineCase lines[] = {
       {"curvas1", 1, true},  {"CURVAS2", 2, true}, {"curvad3", 3, false},
       {"curvad6", 6, false}, {"curva62", 2, false},  // digits tested 1 to 6, not by position
       {"curva21", 1, false}, {"curvad", 0, false},  {"curvad7", 0, false},
       {"curva0 9", 0, false},
   };
-  for (const Riga& r : righe) {
-    EXPECT_EQ(classe_curva(r.campo), r.classe) << r.campo;
+  for (const LineCase& r : lines) {
+    EXPECT_EQ(curve_class(r.campo), r.class_) << r.campo;
     EXPECT_EQ(curva_s(r.campo), r.s) << r.campo;
   }
 }
 
 TEST(TrainRecords, KeyWordsIgnoreCase) {
-  const Caso casi[] = {
+  const Case cases[] = {
       {"percentuale massa frenata", "massa_frenata"},
       {"FRENATA, MASSA", "massa_frenata"},
       {"massa", ""},
@@ -200,7 +200,7 @@ TEST(TrainRecords, KeyWordsIgnoreCase) {
       {"[fine]", ""},
       {"[generale]", ""},
   };
-  for (const Caso& c : casi) EXPECT_EQ(nomi(chiavi_treno(c.campo)), c.attesi) << c.campo;
+  for (const Case& c : cases) EXPECT_EQ(names(chiavi_treno(c.campo)), c.attesi) << c.campo;
 }
 
 }  // namespace

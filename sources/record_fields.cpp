@@ -892,19 +892,19 @@ std::vector<const RecordInfo*> records_of(SourceLanguage language, SourcePart pa
     if (holds) out.push_back(find_key(records(language), key));
   };
   if (language == SourceLanguage::train) {
-    const ChiaviTreno k = chiavi_treno(key_field);
+    const TrainKeys k = chiavi_treno(key_field);
     add(k.massa_frenata, "percentuale massa frenata");
     add(k.vetture, "numero vetture");
     add(k.velocita, "velocita");
     add(k.aderenza, "aderenza");
-    add(k.orologio, "orologio");
+    add(k.clock, "orologio");
     add(k.sabbia, "sabbia");
     add(k.segnale, "segnale");
     add(k.rallentamento, "rallentamento");
     add(k.abbattimento, "abbattimento");
     add(k.stazione, "stazione");
   } else if (part == SourcePart::general) {
-    const ChiaviGenerali k = chiavi_generali(key_field);
+    const GeneralKeys k = chiavi_generali(key_field);
     add(k.lunghezza_percorso, "lunghezza percorso");
     add(k.progressiva_tre, "progressiva chilometrica tre");
     add(k.progressiva_due, "progressiva chilometrica due");
@@ -912,9 +912,9 @@ std::vector<const RecordInfo*> records_of(SourceLanguage language, SourcePart pa
     add(k.sfondo_uno, "sfondo uno");
     add(k.sfondo_due, "sfondo due");
     add(k.sfondo_tre, "sfondo tre");
-    add(k.ripetizione_segnali, "ripetizione segnali 9 codici");
+    add(k.signal_repetition, "ripetizione segnali 9 codici");
   } else {
-    const ChiaviLinea k = chiavi_linea(key_field);
+    const LineKeys k = chiavi_linea(key_field);
     add(k.pendenza, "pendenza");
     add(k.curva, "curva");
     add(k.montagna, "montagna");

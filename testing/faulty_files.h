@@ -19,80 +19,80 @@ namespace compactor::testing {
 
 class FailingFiles : public Files {
  public:
-  enum class Operazione { read, list, create, write, commit, remove };
+  enum class Operation { read, list, create, write, commit, remove };
   // How a failing commit fails.
   enum class Commit { chiusura, rinomina };
 
-  struct Chiamata {
-    Operazione operazione;
+  struct Call {
+    Operation operation;
     std::string path;
   };
 
-  // Call `guasto` (1-based) fails; 0 lets every call through.
-  explicit FailingFiles(Files& sotto, int64_t guasto = 0, Commit commit = Commit::chiusura)
-      : sotto_(sotto), guasto_(guasto), commit_(commit) {}
+  // Call `fault` (1-based) fails; 0 lets every call through.
+  explicit FailingFiles(Files& below, int64_t fault = 0, Commit commit = Commit::chiusura)
+      : below_(below), guasto_(fault), commit_(commit) {}
 
   // Every call that could fail, in order, the failed one included.
-  const std::vector<Chiamata>& chiamate() const { return chiamate_; }
-  bool fallita() const { return guasto_ > 0 && static_cast<int64_t>(chiamate_.size()) >= guasto_; }
+  const std::vector<Call>& calls() const { return calls_; }
+  bool fallita() const { return guasto_ > 0 && static_cast<int64_t>(calls_.size()) >= guasto_; }
   // The reason the failed call gives, as the real layer words it.
-  std::string motivo() const {
+  std::string reason() const {
     if (!fallita()) return {};
-    switch (chiamate_[static_cast<size_t>(guasto_ - 1)].operazione) {
-      case Operazione::read:
+    switch (calls_[static_cast<size_t>(guasto_ - 1)].operation) {
+      case Operation::read:
         return "cannot read: Input/output error";
-      case Operazione::list:
+      case Operation::list:
         return "cannot list: Input/output error";
-      case Operazione::create:
+      case Operation::create:
         return "cannot create: No space left on device";
-      case Operazione::write:
+      case Operation::write:
         return "cannot write: No space left on device";
-      case Operazione::commit:
+      case Operation::commit:
         return commit_ == Commit::chiusura ? "cannot close: Input/output error" : "cannot rename: Permission denied";
-      case Operazione::remove:
+      case Operation::remove:
         return "cannot delete: Permission denied";
     }
     return {};
   }
 
-  bool exists(const std::string& path) override { return sotto_.exists(path); }
+  bool exists(const std::string& path) override { return below_.exists(path); }
 
   std::string read(const std::string& path) override {
-    if (conta(Operazione::read, path)) fallisci(path);
-    return sotto_.read(path);
+    if (count(Operation::read, path)) fail(path);
+    return below_.read(path);
   }
 
   std::string read_at_most(const std::string& path, uint64_t limit) override {
-    if (conta(Operazione::read, path)) fallisci(path);
-    return sotto_.read_at_most(path, limit);
+    if (count(Operation::read, path)) fail(path);
+    return below_.read_at_most(path, limit);
   }
 
   std::vector<std::string> list(const std::string& folder) override {
-    if (conta(Operazione::list, folder)) fallisci(folder);
-    return sotto_.list(folder);
+    if (count(Operation::list, folder)) fail(folder);
+    return below_.list(folder);
   }
 
   std::unique_ptr<OutputFile> create(const std::string& path) override {
-    if (conta(Operazione::create, path)) fallisci(path);
-    return std::make_unique<Uscita>(*this, sotto_.create(path), path);
+    if (count(Operation::create, path)) fail(path);
+    return std::make_unique<Output>(*this, below_.create(path), path);
   }
 
   void remove(const std::string& path) override {
-    if (conta(Operazione::remove, path)) fallisci(path);
-    sotto_.remove(path);
+    if (count(Operation::remove, path)) fail(path);
+    below_.remove(path);
   }
 
  private:
-  class Uscita : public OutputFile {
+  class Output : public OutputFile {
    public:
-    Uscita(FailingFiles& files, std::unique_ptr<OutputFile> vero, std::string path)
+    Output(FailingFiles& files, std::unique_ptr<OutputFile> vero, std::string path)
         : files_(files), vero_(std::move(vero)), path_(std::move(path)) {}
 
     void write(std::string_view bytes) override {
-      if (files_.conta(Operazione::write, path_)) {
+      if (files_.count(Operation::write, path_)) {
         // A full disk takes part of the bytes before it refuses the rest.
         vero_->write(bytes.substr(0, bytes.size() / 2));
-        files_.fallisci(path_);
+        files_.fail(path_);
       }
       vero_->write(bytes);
     }
@@ -102,7 +102,7 @@ class FailingFiles : public Files {
     // Failing, the real file is not committed: it is dropped, as the real
     // layer drops a file whose close or rename failed.
     void commit() override {
-      if (files_.conta(Operazione::commit, path_)) files_.fallisci(path_);
+      if (files_.count(Operation::commit, path_)) files_.fail(path_);
       vero_->commit();
     }
 
@@ -113,17 +113,17 @@ class FailingFiles : public Files {
   };
 
   // Counts a call; true when it is the one to fail.
-  bool conta(Operazione o, const std::string& path) {
-    chiamate_.push_back({o, path});
-    return static_cast<int64_t>(chiamate_.size()) == guasto_;
+  bool count(Operation o, const std::string& path) {
+    calls_.push_back({o, path});
+    return static_cast<int64_t>(calls_.size()) == guasto_;
   }
 
-  [[noreturn]] void fallisci(const std::string& path) { throw PlatformError(path, motivo()); }
+  [[noreturn]] void fail(const std::string& path) { throw PlatformError(path, reason()); }
 
-  Files& sotto_;
+  Files& below_;
   int64_t guasto_;
   Commit commit_;
-  std::vector<Chiamata> chiamate_;
+  std::vector<Call> calls_;
 };
 
 }  // namespace compactor::testing

@@ -59,7 +59,7 @@ RunResult run_program(const std::vector<std::string>& argv, const std::string& c
     diventa(argv, cwd, env, ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
             ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
   RunResult e;
-  e.stato = wait_program(pid);
+  e.status = wait_program(pid);
   e.out = file_text(out_path);
   e.err = file_text(err_path);
   return e;

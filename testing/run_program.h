@@ -9,7 +9,7 @@
 namespace compactor::testing {
 
 struct RunResult {
-  int stato = -1;  // exit status, or 128 + signal
+  int status = -1;  // exit status, or 128 + signal
   std::string out;
   std::string err;
 };

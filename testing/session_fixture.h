@@ -10,14 +10,14 @@
 namespace compactor::testing {
 
 inline session::CompileResult compile_in_session(const std::string& linea, const std::string& treno,
-                                               bool provenienza = false, const std::string& percorso = "R",
+                                               bool origin = false, const std::string& percorso = "R",
                                                const std::string& nome_treno = "T") {
   session::CompileRequest r;
   r.line = {"line.txt", linea};
   r.train = {"train.txt", treno};
   r.route = percorso;
   r.train_name = nome_treno;
-  r.provenance = provenienza;
+  r.provenance = origin;
   return session::compile(std::move(r));
 }
 

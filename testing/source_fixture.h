@@ -21,79 +21,79 @@
 namespace compactor::testing {
 
 // Lines joined with CR LF, each line ended too.
-inline std::string righe_crlf(const std::vector<std::string>& righe) {
+inline std::string crlf_lines(const std::vector<std::string>& lines) {
   std::string s;
-  for (const auto& r : righe) s += r + "\r\n";
+  for (const auto& r : lines) s += r + "\r\n";
   return s;
 }
 
 // A general section with only the route length, then the given record lines.
-inline std::string linea_con(int32_t lunghezza, const std::vector<std::string>& record = {}) {
+inline std::string line_with(int32_t lunghezza, const std::vector<std::string>& record = {}) {
   std::vector<std::string> r = {"[generale]", "lunghezza_percorso,  " + std::to_string(lunghezza), "[progressive]"};
   r.insert(r.end(), record.begin(), record.end());
-  return righe_crlf(r);
+  return crlf_lines(r);
 }
 
 // The smallest train source the train half accepts without an error.
-inline std::string treno_minimo() { return righe_crlf({"[generale]"}); }
+inline std::string minimal_train() { return crlf_lines({"[generale]"}); }
 
 // Two sources in memory under the names the loader looks for, and the model
 // of route R and train T to load them into.
 struct SourcesInMemory {
   MemoryFiles files;
-  FileNames nomi = file_names("/r", "R", "T");
+  FileNames names = file_names("/r", "R", "T");
   Model m;
 
   SourcesInMemory(std::string_view linea, std::string_view treno) {
-    files.metti(nomi.linea_txt, std::string(linea));
-    files.metti(nomi.treno_txt, std::string(treno));
+    files.put(names.line_txt, std::string(linea));
+    files.put(names.train_txt, std::string(treno));
     m.nome_percorso = "R";
     m.nome_treno = "T";
   }
 
   // The names of the run's files still in memory, without their directory.
-  std::vector<std::string> rimasti() {
-    std::vector<std::string> nomi_rimasti;
-    for (const std::string* f : {&nomi.linea_txt, &nomi.treno_txt, &nomi.note, &nomi.rallentamenti, &nomi.scheda,
-                                 &nomi.planimetria, &nomi.scenario, &nomi.griglia})
-      if (files.exists(*f)) nomi_rimasti.push_back(f->substr(f->rfind('/') + 1));
-    return nomi_rimasti;
+  std::vector<std::string> left() {
+    std::vector<std::string> names_left;
+    for (const std::string* f : {&names.line_txt, &names.train_txt, &names.note, &names.rallentamenti, &names.scheda,
+                                 &names.planimetria, &names.scenario, &names.griglia})
+      if (files.exists(*f)) names_left.push_back(f->substr(f->rfind('/') + 1));
+    return names_left;
   }
 };
 
 // What a load left.
-struct EsitoCarica {
+struct LoadOutcome {
   std::unique_ptr<Model> m = std::make_unique<Model>();
-  LoadReport diagnostica;
-  bool linea_rimasta = false;             // the line source is still there
-  bool treno_rimasto = false;             // the train source is still there
-  std::vector<std::string> file_rimasti;  // every file of the run still there
+  LoadReport diagnostic;
+  bool line_left = false;             // the line source is still there
+  bool train_left = false;             // the train source is still there
+  std::vector<std::string> files_left;  // every file of the run still there
 
-  Model& modello() { return *m; }
+  Model& model() { return *m; }
   const cella& c(int64_t k) const { return m->griglia.at(k); }
 };
 
-struct OpzioniCarica {
+struct LoadOptions {
   bool con_planimetria = true;
-  bool scrivi_treno = true;  // false: no train source at all
+  bool write_train = true;  // false: no train source at all
 };
 
 // Runs the loader on `linea` (nullopt: no line source) and `treno`, in
 // memory, on a fresh model of route R and train T. Lets a platform failure
 // escape, as the loader does.
-inline EsitoCarica carica(const std::optional<std::string>& linea, const std::string& treno = treno_minimo(),
-                          OpzioniCarica o = {}) {
+inline LoadOutcome load(const std::optional<std::string>& linea, const std::string& treno = minimal_train(),
+                          LoadOptions o = {}) {
   SourcesInMemory s(linea.value_or(""), treno);
-  if (!linea) s.files.remove(s.nomi.linea_txt);
-  if (!o.scrivi_treno) s.files.remove(s.nomi.treno_txt);
+  if (!linea) s.files.remove(s.names.line_txt);
+  if (!o.write_train) s.files.remove(s.names.train_txt);
   s.m.con_planimetria = o.con_planimetria ? 1 : 0;
-  s.m.stazioni.pulisci();
-  EsitoCarica e;
-  e.diagnostica = memorizza_dati(s.m, s.nomi, s.files);
+  s.m.stazioni.clean();
+  LoadOutcome e;
+  e.diagnostic = memorizza_dati(s.m, s.names, s.files);
   *e.m = std::move(s.m);
-  e.linea_rimasta = s.files.exists(s.nomi.linea_txt);
-  e.treno_rimasto = s.files.exists(s.nomi.treno_txt);
-  e.file_rimasti = s.rimasti();
+  e.line_left = s.files.exists(s.names.line_txt);
+  e.train_left = s.files.exists(s.names.train_txt);
+  e.files_left = s.left();
   return e;
 }
 
@@ -101,10 +101,10 @@ inline EsitoCarica carica(const std::optional<std::string>& linea, const std::st
 // the first row whose length is not its text's, or that the file ends
 // within; the number of rows when the file runs on after the last; -1 when
 // the rows fill the file exactly.
-inline int riga_scenario_sbagliata(std::string_view bytes, const Stazioni& stazioni) {
+inline int wrong_scenario_row(std::string_view bytes, const Stazioni& stazioni) {
   size_t p = 0;
   int r = 0;
-  for (const stazione& s : stazioni.tutte()) {
+  for (const stazione& s : stazioni.all()) {
     if (p + 16 > bytes.size()) return r;
     const auto basso = static_cast<unsigned char>(bytes[p + 14]);
     const auto alto = static_cast<unsigned char>(bytes[p + 15]);

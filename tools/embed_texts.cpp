@@ -13,8 +13,8 @@
 
 namespace {
 
-const char* const kFunctions[] = {"righe_linea", "righe_treno", "righe_note", "righe_rallentamenti",
-                                  "righe_scheda"};
+const char* const kFunctions[] = {"line_lines", "train_lines", "note_lines", "slowdown_lines",
+                                  "card_lines"};
 
 std::string literal(const std::string& line) {
   std::string out = "\"";
@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
                 << " lines; a line table holds at most 1000 and the end marker\n";
       return 1;
     }
-    out << "const TabellaRighe& " << kFunctions[t] << "() {\n"
-        << "  static const TabellaRighe righe = [] {\n"
-        << "    TabellaRighe r{};\n";
+    out << "const LineTable& " << kFunctions[t] << "() {\n"
+        << "  static const LineTable lines = [] {\n"
+        << "    LineTable r{};\n";
     for (size_t i = 0; i < lines.size(); ++i) out << "    r[" << i << "] = " << literal(lines[i]) << ";\n";
     out << "    r[" << lines.size() << "] = marcatore_fine;\n"
-        << "    return r;\n  }();\n  return righe;\n}\n\n";
+        << "    return r;\n  }();\n  return lines;\n}\n\n";
   }
   out << "}  // namespace compactor\n";
   std::ofstream file(argv[1], std::ios::binary);

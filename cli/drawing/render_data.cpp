@@ -9,7 +9,7 @@ namespace compactor::cli {
 namespace {
 
 // The reading in force at a chainage is segno × chainage + scarto.
-struct Regola {
+struct Rule {
   int64_t segno = 1;
   int64_t scarto = 0;
   int64_t applica(int64_t c) const { return segno * c + scarto; }
@@ -20,12 +20,12 @@ bool riferimento_vuoto(const stazione& r) { return r.inizio == 0 && r.fine == 0 
 // Rows 83, 82, 81 stand in ascending order of `inizio`: the last one that
 // has begun at c is in force. A reference with flag 1 counts down from its
 // `fine`, which the loader stored 100 m too high.
-Regola regola_a(const Stazioni& s, int64_t c) {
-  Regola r;
+Rule regola_a(const Stazioni& s, int64_t c) {
+  Rule r;
   for (int riga : {83, 82, 81}) {
     const stazione& p = s.at(riga);
     if (riferimento_vuoto(p) || p.inizio > c) continue;
-    r = p.posizione == 1 ? Regola{-1, int64_t{p.fine} - 100} : Regola{1, p.fine};
+    r = p.posizione == 1 ? Rule{-1, int64_t{p.fine} - 100} : Rule{1, p.fine};
   }
   return r;
 }
@@ -34,16 +34,16 @@ int64_t div_giu(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0)
 int64_t div_su(int64_t a, int64_t b) { return -div_giu(-a, b); }
 
 std::string senza_blank(std::string t) {
-  const auto primo = t.find_first_not_of(' ');
-  if (primo == std::string::npos) return {};
-  return t.substr(primo, t.find_last_not_of(' ') - primo + 1);
+  const auto first = t.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return t.substr(first, t.find_last_not_of(' ') - first + 1);
 }
 
 // Runs of equal values over the cells of the route.
 template <typename Valore>
-std::vector<Gradino> gradini(const Griglia& g, int32_t lunghezza, Valore valore) {
-  std::vector<Gradino> out;
-  for (int64_t k = 0; k * 50 < lunghezza && g.contiene(k); ++k) {
+std::vector<Step> gradini(const Griglia& g, int32_t lunghezza, Valore valore) {
+  std::vector<Step> out;
+  for (int64_t k = 0; k * 50 < lunghezza && g.contains(k); ++k) {
     const int v = valore(g.at(k));
     const auto da = static_cast<int32_t>(k * 50);
     const int32_t a = std::min<int32_t>(da + 50, lunghezza);
@@ -55,7 +55,7 @@ std::vector<Gradino> gradini(const Griglia& g, int32_t lunghezza, Valore valore)
   return out;
 }
 
-void numerazione(const Stazioni& s, DatiPercorso& d) {
+void numbering(const Stazioni& s, RouteData& d) {
   const int64_t L = d.lunghezza;
   std::set<int64_t> inizi = {0};
   for (int riga : {81, 82, 83}) {
@@ -68,16 +68,16 @@ void numerazione(const Stazioni& s, DatiPercorso& d) {
     const int64_t dopo = regola_a(s, b).applica(b);
     if (prima != dopo) d.salti.push_back({static_cast<int32_t>(b), prima, dopo});
   }
-  constexpr int64_t passo = 10000;
+  constexpr int64_t step = 10000;
   for (auto it = inizi.begin(); it != inizi.end(); ++it) {
     const int64_t a = *it;
     const int64_t b = std::next(it) == inizi.end() ? L + 1 : *std::next(it);  // [a, b)
-    const Regola r = regola_a(s, a);
+    const Rule r = regola_a(s, a);
     if (r.segno > 0) {
-      for (int64_t m = std::max<int64_t>(0, div_su(r.applica(a), passo) * passo); m - r.scarto < b; m += passo)
+      for (int64_t m = std::max<int64_t>(0, div_su(r.applica(a), step) * step); m - r.scarto < b; m += step)
         d.tacche.push_back({static_cast<int32_t>(m - r.scarto), m});
     } else {
-      for (int64_t m = div_giu(r.applica(a), passo) * passo; m >= 0 && r.scarto - m < b; m -= passo)
+      for (int64_t m = div_giu(r.applica(a), step) * step; m >= 0 && r.scarto - m < b; m -= step)
         d.tacche.push_back({static_cast<int32_t>(r.scarto - m), m});
     }
   }
@@ -85,13 +85,13 @@ void numerazione(const Stazioni& s, DatiPercorso& d) {
 
 }  // namespace
 
-int64_t lettura_km(const Stazioni& s, int64_t chainage) { return regola_a(s, chainage).applica(chainage); }
+int64_t km_reading(const Stazioni& s, int64_t chainage) { return regola_a(s, chainage).applica(chainage); }
 
-DatiPercorso dati_percorso(const Stazioni& s, const Griglia& g) {
-  DatiPercorso d;
+RouteData route_data(const Stazioni& s, const Griglia& g) {
+  RouteData d;
   d.percorso = cp1252_to_utf8(s.at(85).nome);
   d.treno = cp1252_to_utf8(s.at(86).nome);
-  if (!g.dimensionata()) return d;
+  if (!g.sized()) return d;
   d.lunghezza = std::clamp<int32_t>(s.at(84).fine, 0, static_cast<int32_t>(g.ultima() * 50));
   const int32_t L = d.lunghezza;
   const auto sul_percorso = [L](int64_t c) { return c >= 0 && c <= L; };
@@ -101,7 +101,7 @@ DatiPercorso dati_percorso(const Stazioni& s, const Griglia& g) {
   bool rallentamento_aperto = false;
   for (int64_t j = 0; j <= g.ultima(); ++j) {
     const cella& c = g.at(j);
-    const int32_t x = chainage_di_cella(j);
+    const int32_t x = cell_chainage(j);
     switch (c.tipo) {
       case tipo_cella::segnale:
         if (sul_percorso(x)) d.segnali.push_back(x);
@@ -109,9 +109,9 @@ DatiPercorso dati_percorso(const Stazioni& s, const Griglia& g) {
       case tipo_cella::cartello:
         righe_cartelli.insert(c.dato1);
         if (c.dato1 >= 1 && c.dato1 <= 80 && sul_percorso(x)) {
-          const std::string& testo = s.at(c.dato1).nome;
-          if (cp1252_lower(testo).find("cippo") != std::string::npos)
-            d.cippi.push_back({x, senza_blank(cp1252_to_utf8(testo))});
+          const std::string& text = s.at(c.dato1).nome;
+          if (cp1252_lower(text).find("cippo") != std::string::npos)
+            d.cippi.push_back({x, senza_blank(cp1252_to_utf8(text))});
         }
         break;
       case tipo_cella::avviso:
@@ -157,14 +157,14 @@ DatiPercorso dati_percorso(const Stazioni& s, const Griglia& g) {
   // Height: each cell climbs its gradient (per mille) over its 50 m. A cell
   // that no gradient reached (0, a gradient of -100) counts as level.
   d.quote.push_back(0.0);
-  for (int64_t k = 0; k * 50 < L && g.contiene(k); ++k) {
+  for (int64_t k = 0; k * 50 < L && g.contains(k); ++k) {
     const int p = g.at(k).pendenza;
     const double per_mille = p == 0 ? 0.0 : p - 100.0;
-    const double metri = std::min<int64_t>(50, L - k * 50);
-    d.quote.push_back(d.quote.back() + per_mille * metri / 1000.0);
+    const double metres = std::min<int64_t>(50, L - k * 50);
+    d.quote.push_back(d.quote.back() + per_mille * metres / 1000.0);
   }
 
-  numerazione(s, d);
+  numbering(s, d);
   return d;
 }
 

@@ -11,20 +11,20 @@
 
 namespace compactor::cli {
 
-struct StazioneDisegno {
+struct DrawnStation {
   int32_t posizione = 0;
   bool fermata = false;  // a timed stop (orario not 0); else the train passes
   std::string nome;      // UTF-8
 };
 
 // A stretch of route from `da` to `a` (metres, a > da).
-struct Tratto {
+struct Stretch {
   int32_t da = 0;
   int32_t a = 0;
 };
 
 // A value that holds from `da` to `a`.
-struct Gradino {
+struct Step {
   int32_t da = 0;
   int32_t a = 0;
   int valore = 0;
@@ -32,7 +32,7 @@ struct Gradino {
 
 struct Cartello {
   int32_t posizione = 0;
-  std::string testo;  // UTF-8, blanks trimmed
+  std::string text;  // UTF-8, blanks trimmed
 };
 
 struct Rallentamento {
@@ -42,41 +42,41 @@ struct Rallentamento {
 };
 
 // A tick of the line's own kilometre numbering.
-struct Tacca {
+struct Tick {
   int32_t posizione = 0;
   int64_t lettura = 0;  // metres of the line's numbering, a multiple of 10 km
 };
 
 // Where the numbering changes: the reading just before and from there on.
-struct Salto {
+struct Jump {
   int32_t posizione = 0;
   int64_t prima = 0;
   int64_t dopo = 0;
 };
 
-struct DatiPercorso {
+struct RouteData {
   std::string percorso, treno;  // UTF-8
   int32_t lunghezza = 0;        // route length, metres (0 when nothing loaded)
-  std::vector<StazioneDisegno> stazioni;
-  std::vector<Tratto> gallerie;
+  std::vector<DrawnStation> stazioni;
+  std::vector<Stretch> gallerie;
   std::vector<int32_t> segnali;
   std::vector<Cartello> cippi;  // kilometre posts
   std::vector<Rallentamento> rallentamenti;
   std::vector<int32_t> avvisi;    // slowdown warning boards
-  std::vector<Gradino> velocita;  // km/h
-  std::vector<Gradino> aderenza;
+  std::vector<Step> velocita;  // km/h
+  std::vector<Step> aderenza;
   std::vector<double> quote;  // track height at every 50 m, from chainage 0 to the route's end
-  std::vector<Tacca> tacche;
-  std::vector<Salto> salti;
+  std::vector<Tick> tacche;
+  std::vector<Jump> salti;
 };
 
-DatiPercorso dati_percorso(const Stazioni& s, const Griglia& g);
+RouteData route_data(const Stazioni& s, const Griglia& g);
 
 // The line's kilometre reading (metres) at a chainage, from the three
 // chainage references of rows 81 to 83.
-int64_t lettura_km(const Stazioni& s, int64_t chainage);
+int64_t km_reading(const Stazioni& s, int64_t chainage);
 
 // The chainage of a point feature stored in cell j (cell = chainage / 50 + 1).
-inline int32_t chainage_di_cella(int64_t j) { return static_cast<int32_t>((j - 1) * 50); }
+inline int32_t cell_chainage(int64_t j) { return static_cast<int32_t>((j - 1) * 50); }
 
 }  // namespace compactor::cli

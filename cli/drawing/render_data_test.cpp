@@ -18,35 +18,35 @@ Stazioni riferimenti_portati() {
 
 TEST(RenderData, KilometreReadingsFollowTheThreeReferences) {
   const Stazioni s = riferimenti_portati();
-  EXPECT_EQ(lettura_km(s, 0), 0);
-  EXPECT_EQ(lettura_km(s, 31099), 31099);
-  EXPECT_EQ(lettura_km(s, 31100), 34150);
-  EXPECT_EQ(lettura_km(s, 31450), 34500);
-  EXPECT_EQ(lettura_km(s, 93050), 96100);
-  EXPECT_EQ(lettura_km(s, 284499), 287549);
-  EXPECT_EQ(lettura_km(s, 284500), 0);
-  EXPECT_EQ(lettura_km(s, 315949), 31449);
-  EXPECT_EQ(lettura_km(s, 315950), 96100);
-  EXPECT_EQ(lettura_km(s, 334000), 78050);
+  EXPECT_EQ(km_reading(s, 0), 0);
+  EXPECT_EQ(km_reading(s, 31099), 31099);
+  EXPECT_EQ(km_reading(s, 31100), 34150);
+  EXPECT_EQ(km_reading(s, 31450), 34500);
+  EXPECT_EQ(km_reading(s, 93050), 96100);
+  EXPECT_EQ(km_reading(s, 284499), 287549);
+  EXPECT_EQ(km_reading(s, 284500), 0);
+  EXPECT_EQ(km_reading(s, 315949), 31449);
+  EXPECT_EQ(km_reading(s, 315950), 96100);
+  EXPECT_EQ(km_reading(s, 334000), 78050);
 }
 
 TEST(RenderData, WithoutReferencesTheReadingIsTheChainage) {
   Stazioni s;
-  EXPECT_EQ(lettura_km(s, 12345), 12345);
+  EXPECT_EQ(km_reading(s, 12345), 12345);
   // Only "uno" at 0 with a second value: the whole route is shifted.
   s.at(81).fine = 3050;
-  EXPECT_EQ(lettura_km(s, 0), 3050);
-  EXPECT_EQ(lettura_km(s, 1000), 4050);
+  EXPECT_EQ(km_reading(s, 0), 3050);
+  EXPECT_EQ(km_reading(s, 1000), 4050);
 }
 
 TEST(RenderData, TicksFallEveryTenKilometresOfReadingAndChangesAreListed) {
   Stazioni s = riferimenti_portati();
   Griglia g;
-  g.dimensiona(6820);
-  const DatiPercorso d = dati_percorso(s, g);
+  g.resize(6820);
+  const RouteData d = route_data(s, g);
 
   std::vector<std::pair<int32_t, int64_t>> tacche;
-  for (const Tacca& t : d.tacche) tacche.emplace_back(t.posizione, t.lettura);
+  for (const Tick& t : d.tacche) tacche.emplace_back(t.posizione, t.lettura);
   std::vector<std::pair<int32_t, int64_t>> attese;
   for (int64_t k = 0; k <= 30000; k += 10000) attese.emplace_back(k, k);
   for (int64_t k = 40000; k <= 280000; k += 10000) attese.emplace_back(k - 3050, k);
@@ -73,7 +73,7 @@ TEST(RenderData, FeaturesComeFromTheGridAndTheTable) {
   s.at(85).nome = "Citt\xE0";
   s.at(86).nome = "R 1";
   Griglia g;
-  g.dimensiona(180);
+  g.resize(180);
   // Two stations: a timed stop and a place the train passes.
   s.at(1).posizione = 0, s.at(1).tipo = 8, s.at(1).orario = 8 * 3600, s.at(1).nome = "Alfa";
   s.at(2).posizione = 1500, s.at(2).tipo = 28, s.at(2).nome = " Beta ";
@@ -96,7 +96,7 @@ TEST(RenderData, FeaturesComeFromTheGridAndTheTable) {
   }
   g.at(39).pendenza = 0;  // never written: drawn as level
 
-  const DatiPercorso d = dati_percorso(s, g);
+  const RouteData d = route_data(s, g);
   EXPECT_EQ(d.percorso, "Citt\xC3\xA0");
   EXPECT_EQ(d.treno, "R 1");
   EXPECT_EQ(d.lunghezza, 2000);
@@ -106,7 +106,7 @@ TEST(RenderData, FeaturesComeFromTheGridAndTheTable) {
   EXPECT_EQ(d.stazioni[1].nome, "Beta");
   ASSERT_EQ(d.cippi.size(), 1u);
   EXPECT_EQ(d.cippi[0].posizione, 950);
-  EXPECT_EQ(d.cippi[0].testo, "(  Cippo  )(Km 1+000)");
+  EXPECT_EQ(d.cippi[0].text, "(  Cippo  )(Km 1+000)");
   EXPECT_EQ(d.segnali, (std::vector<int32_t>{300, 1450}));
   EXPECT_EQ(d.avvisi, (std::vector<int32_t>{200}));
   ASSERT_EQ(d.rallentamenti.size(), 1u);
@@ -134,15 +134,15 @@ TEST(RenderData, StationsStopAtTheSignboardRows) {
   Stazioni s;
   s.at(84).fine = 1000;
   Griglia g;
-  g.dimensiona(160);
+  g.resize(160);
   for (int r = 1; r <= 3; ++r) s.at(r).posizione = r * 100, s.at(r).nome = "S";
   s.at(4).nome = "(Cippo)";  // a signboard row met from below
   g.at(3) = {.tipo = tipo_cella::cartello, .dato1 = 4};
-  EXPECT_EQ(dati_percorso(s, g).stazioni.size(), 3u);
+  EXPECT_EQ(route_data(s, g).stazioni.size(), 3u);
 }
 
 TEST(RenderData, NothingLoadedDrawsNothing) {
-  const DatiPercorso d = dati_percorso(Stazioni{}, Griglia{});
+  const RouteData d = route_data(Stazioni{}, Griglia{});
   EXPECT_EQ(d.lunghezza, 0);
   EXPECT_TRUE(d.stazioni.empty());
   EXPECT_TRUE(d.quote.empty());

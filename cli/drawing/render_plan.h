@@ -14,41 +14,41 @@
 
 namespace compactor::cli {
 
-class Pianta {
+class Plan {
  public:
-  Pianta(const Planimetria& p, const DatiPercorso& d);
+  Plan(const Planimetria& p, const RouteData& d);
 
-  double altezza() const;  // height of the panel, px
+  double height() const;  // height of the panel, px
   // Draws the panel with its top at y0.
   void disegna(Svg& svg, double y0) const;
 
   // Pixels per metre, the same along x and y.
-  double scala() const { return scala_; }
+  double scale() const { return scala_; }
 
  private:
-  struct Punto {
+  struct Place {
     double x, y;
   };
-  Punto schermo(int64_t m) const;      // plan point m in the panel
-  Punto normale(int64_t m) const;      // unit normal of the route at m, in the panel
-  int64_t sul_piano(int64_t c) const;  // a chainage clamped to the points drawn
+  Place screen(int64_t m) const;      // plan point m in the panel
+  Place normal(int64_t m) const;      // unit normal of the route at m, in the panel
+  int64_t on_level(int64_t c) const;  // a chainage clamped to the points drawn
 
-  void legenda(Svg& svg, double y) const;
-  // Screen points every kPasso metres from `da`, `a` always the last.
+  void legend(Svg& svg, double y) const;
+  // Screen points every kStep metres from `da`, `a` always the last.
   std::string polilinea(int64_t da, int64_t a) const;
-  void tracciato(Svg& svg) const;
+  void track(Svg& svg) const;
   void gallerie(Svg& svg) const;
-  void numerazione(Svg& svg, Etichette& etichette) const;
-  void punti(Svg& svg) const;
+  void numbering(Svg& svg, Labels& labels) const;
+  void points(Svg& svg) const;
   // Station names go first: they matter most when labels crowd.
-  std::vector<std::optional<Etichetta>> nomi_stazioni(Etichette& etichette) const;
-  void stazioni(Svg& svg, const std::vector<std::optional<Etichetta>>& nomi) const;
-  void scala_grafica(Svg& svg) const;
+  std::vector<std::optional<Label>> station_names(Labels& labels) const;
+  void stazioni(Svg& svg, const std::vector<std::optional<Label>>& names) const;
+  void graphic_scale(Svg& svg) const;
   void nord(Svg& svg) const;
 
   const Planimetria& p_;
-  const DatiPercorso& d_;
-  bool presente_ = false;
+  const RouteData& d_;
+  bool present_ = false;
   int64_t ultimo_ = 0;  // last plan point drawn
   double min_x_ = 0, max_x_ = 0, min_y_ = 0, max_y_ = 0;
   double scala_ = 1;

@@ -12,34 +12,34 @@
 
 namespace compactor::cli {
 
-std::string disegna_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso) {
-  const DatiPercorso d = dati_percorso(s, g);
-  const Pianta pianta(p, d);
-  const Profilo profilo(d);
+std::string draw_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso) {
+  const RouteData d = route_data(s, g);
+  const Plan pianta(p, d);
+  const Profile profilo(d);
 
   const double testa = avviso.empty() ? 58 : 78;
-  const double y_profilo = testa + pianta.altezza() + 16;
-  const double alto = y_profilo + profilo.altezza() + 10;
-  Svg svg(stile::pagina, alto);
+  const double y_profilo = testa + pianta.height() + 16;
+  const double alto = y_profilo + profilo.height() + 10;
+  Svg svg(style::page, alto);
   svg.vuoto("rect",
-            {{"x", "0.00"}, {"y", "0.00"}, {"width", num(stile::pagina)}, {"height", num(alto)}, {"fill", "#ffffff"}});
+            {{"x", "0.00"}, {"y", "0.00"}, {"width", num(style::page)}, {"height", num(alto)}, {"fill", "#ffffff"}});
 
   std::string nome = d.percorso.empty() ? "(route without a name)" : d.percorso;
   if (!d.treno.empty()) nome += " \u00b7 " + d.treno;
-  svg.testo("text",
-            {{"x", "30.00"}, {"y", "28.00"}, {"font-size", "20"}, {"font-weight", "bold"}, {"fill", stile::testo}},
+  svg.text("text",
+            {{"x", "30.00"}, {"y", "28.00"}, {"font-size", "20"}, {"font-weight", "bold"}, {"fill", style::text}},
             nome);
   const auto fermate = std::count_if(d.stazioni.begin(), d.stazioni.end(), [](const auto& x) { return x.fermata; });
   const auto conto = [](size_t n, const char* una, const char* tante) {
     return fmt::format("{} {}", n, n == 1 ? una : tante);
   };
-  svg.testo("text", {{"x", "30.00"}, {"y", "48.00"}, {"font-size", "12"}, {"fill", "#555555"}},
+  svg.text("text", {{"x", "30.00"}, {"y", "48.00"}, {"font-size", "12"}, {"fill", "#555555"}},
             fmt::format("{:.1f} km of route \u00b7 {}, {} timed \u00b7 {} \u00b7 {} \u00b7 {}", d.lunghezza / 1000.0,
                         conto(d.stazioni.size(), "station", "stations"), static_cast<size_t>(fermate),
                         conto(d.gallerie.size(), "tunnel", "tunnels"), conto(d.segnali.size(), "signal", "signals"),
                         conto(d.rallentamenti.size(), "slowdown", "slowdowns")));
   if (!avviso.empty())
-    svg.testo("text",
+    svg.text("text",
               {{"id", "load-warning"},
                {"x", "30.00"},
                {"y", "68.00"},

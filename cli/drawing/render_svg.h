@@ -11,6 +11,6 @@ namespace compactor::cli {
 // `avviso` (UTF-8), when not empty, is shown in red under the heading: what
 // went wrong while loading, so that nobody takes a partial picture for a
 // whole one. The same input always gives the same bytes.
-std::string disegna_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso = {});
+std::string draw_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso = {});
 
 }  // namespace compactor::cli

@@ -9,31 +9,31 @@
 
 namespace compactor::cli {
 
-struct Etichetta {
+struct Label {
   double x = 0, y = 0;           // where the text's anchor goes (baseline)
   const char* ancora = "start";  // text-anchor
 };
 
-// A place to try: the label `distanza` px from the point along (dx, dy).
-struct Candidato {
-  double dx = 0, dy = 0, distanza = 0;
+// A place to try: the label `distance` px from the point along (dx, dy).
+struct Candidate {
+  double dx = 0, dy = 0, distance = 0;
 };
 
-class Etichette {
+class Labels {
  public:
   // The first free candidate; when all are taken, the first one if
-  // `comunque`, else nothing. The place taken is then held.
-  std::optional<Etichetta> posa(double x, double y, const std::vector<Candidato>& candidati, std::string_view utf8,
-                                double corpo, bool comunque);
+  // `anyway`, else nothing. The place taken is then held.
+  std::optional<Label> posa(double x, double y, const std::vector<Candidate>& candidates, std::string_view utf8,
+                                double body, bool anyway);
 
  private:
-  struct Riquadro {
+  struct Box {
     double x0, y0, x1, y1;
   };
-  static Riquadro ingombro(const Etichetta& e, std::string_view utf8, double corpo);
-  bool libero(const Riquadro& r) const;
+  static Box ingombro(const Label& e, std::string_view utf8, double body);
+  bool libero(const Box& r) const;
 
-  std::vector<Riquadro> presi_;
+  std::vector<Box> taken_;
 };
 
 }  // namespace compactor::cli

@@ -5,28 +5,28 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace compactor::cli::stile {
+namespace compactor::cli::style {
 
-double passo_tondo(double grezzo) {
-  if (!(grezzo > 0) || !std::isfinite(grezzo)) return 1;
-  const double dieci = std::pow(10.0, std::floor(std::log10(grezzo)));
+double round_step(double raw) {
+  if (!(raw > 0) || !std::isfinite(raw)) return 1;
+  const double dieci = std::pow(10.0, std::floor(std::log10(raw)));
   for (const double f : {1.0, 2.0, 5.0, 10.0})
-    if (f * dieci >= grezzo * (1 - 1e-9)) return f * dieci;
+    if (f * dieci >= raw * (1 - 1e-9)) return f * dieci;
   return 10 * dieci;
 }
 
-std::string metri_leggibili(double metri) {
-  if (std::fabs(metri) < 1000) return fmt::format("{} m", static_cast<long long>(std::nearbyint(metri)));
-  const double km = metri / 1000;
+std::string readable_metres(double metres) {
+  if (std::fabs(metres) < 1000) return fmt::format("{} m", static_cast<long long>(std::nearbyint(metres)));
+  const double km = metres / 1000;
   if (std::fabs(km - std::nearbyint(km)) < 1e-9)
     return fmt::format("{} km", static_cast<long long>(std::nearbyint(km)));
   return fmt::format("{:.1f} km", km);
 }
 
-std::string lettura_leggibile(long long metri) {
-  const char* segno = metri < 0 ? "-" : "";
-  const long long a = std::llabs(metri);
+std::string readable_reading(long long metres) {
+  const char* segno = metres < 0 ? "-" : "";
+  const long long a = std::llabs(metres);
   return fmt::format("{}{}.{:03}", segno, a / 1000, a % 1000);
 }
 
-}  // namespace compactor::cli::stile
+}  // namespace compactor::cli::style

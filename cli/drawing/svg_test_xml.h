@@ -15,44 +15,44 @@
 
 namespace compactor::testing {
 
-struct Elemento {
+struct Element {
   std::string nome;
   std::map<std::string, std::string> attributi;  // values with entities resolved
-  std::vector<Elemento> figli;
-  std::string testo;  // the text directly inside, entities resolved
+  std::vector<Element> figli;
+  std::string text;  // the text directly inside, entities resolved
 
   std::string attr(const std::string& a) const {
     const auto it = attributi.find(a);
     return it == attributi.end() ? std::string() : it->second;
   }
-  bool ha_classe(std::string_view c) const {
+  bool has_class(std::string_view c) const {
     std::istringstream in(attr("class"));
-    for (std::string parola; in >> parola;)
-      if (parola == c) return true;
+    for (std::string word; in >> word;)
+      if (word == c) return true;
     return false;
   }
 };
 
-class LettoreXml {
+class XmlReader {
  public:
-  explicit LettoreXml(std::string_view s) : s_(s) {}
+  explicit XmlReader(std::string_view s) : s_(s) {}
 
-  Elemento documento() {
+  Element document() {
     if (s_.substr(0, 5) == "<?xml") {
       const auto fine = s_.find("?>");
       if (fine == std::string_view::npos) errore("unclosed XML declaration");
       i_ = fine + 2;
     }
-    salta_vuoti_e_commenti();
-    Elemento radice = elemento();
-    salta_vuoti_e_commenti();
+    skip_blanks_and_comments();
+    Element root = elemento();
+    skip_blanks_and_comments();
     if (i_ != s_.size()) errore("content after the root element");
-    return radice;
+    return root;
   }
 
  private:
-  [[noreturn]] void errore(const std::string& perche) const {
-    throw std::runtime_error("not well-formed XML at byte " + std::to_string(i_) + ": " + perche);
+  [[noreturn]] void errore(const std::string& why) const {
+    throw std::runtime_error("not well-formed XML at byte " + std::to_string(i_) + ": " + why);
   }
   bool fine() const { return i_ >= s_.size(); }
   char c() const { return fine() ? '\0' : s_[i_]; }
@@ -61,12 +61,12 @@ class LettoreXml {
     return std::isalnum(static_cast<unsigned char>(x)) || x == '-' || x == '_' || x == ':' || x == '.';
   }
 
-  void salta_vuoti() {
+  void skip_blanks() {
     while (!fine() && vuoto(c())) ++i_;
   }
-  void salta_vuoti_e_commenti() {
+  void skip_blanks_and_comments() {
     for (;;) {
-      salta_vuoti();
+      skip_blanks();
       if (s_.substr(i_, 4) != "<!--") return;
       const auto f = s_.find("-->", i_);
       if (f == std::string_view::npos) errore("unclosed comment");
@@ -97,7 +97,7 @@ class LettoreXml {
     }
   }
   // Text up to `stop`, entities resolved; '<' and a bare '&' are errors.
-  std::string testo_fino_a(char stop) {
+  std::string text_up_to(char stop) {
     std::string out;
     while (!fine() && c() != stop) {
       const char x = c();
@@ -131,14 +131,14 @@ class LettoreXml {
     }
     return out;
   }
-  Elemento elemento() {
+  Element elemento() {
     if (c() != '<') errore("'<' was expected");
     ++i_;
-    Elemento e;
+    Element e;
     e.nome = nome();
     for (;;) {
-      const bool spazio = vuoto(c());
-      salta_vuoti();
+      const bool space = vuoto(c());
+      skip_blanks();
       if (c() == '/') {
         if (s_.substr(i_, 2) != "/>") errore("'/>' was expected");
         i_ += 2;
@@ -148,16 +148,16 @@ class LettoreXml {
         ++i_;
         break;
       }
-      if (!spazio) errore("a blank was expected before an attribute");
+      if (!space) errore("a blank was expected before an attribute");
       const std::string a = nome();
-      salta_vuoti();
+      skip_blanks();
       if (c() != '=') errore("'=' was expected");
       ++i_;
-      salta_vuoti();
+      skip_blanks();
       const char q = c();
       if (q != '"' && q != '\'') errore("a quoted value was expected");
       ++i_;
-      std::string v = testo_fino_a(q);
+      std::string v = text_up_to(q);
       if (fine()) errore("unclosed attribute value");
       ++i_;
       if (!e.attributi.emplace(a, std::move(v)).second) errore("attribute '" + a + "' given twice");
@@ -165,13 +165,13 @@ class LettoreXml {
     for (;;) {
       if (fine()) errore("element <" + e.nome + "> is not closed");
       if (s_.substr(i_, 4) == "<!--") {
-        salta_vuoti_e_commenti();
+        skip_blanks_and_comments();
         continue;
       }
       if (s_.substr(i_, 2) == "</") {
         i_ += 2;
         if (nome() != e.nome) errore("end tag does not match <" + e.nome + ">");
-        salta_vuoti();
+        skip_blanks();
         if (c() != '>') errore("'>' was expected");
         ++i_;
         return e;
@@ -180,7 +180,7 @@ class LettoreXml {
         e.figli.push_back(elemento());
         continue;
       }
-      e.testo += testo_fino_a('<');
+      e.text += text_up_to('<');
     }
   }
 
@@ -188,23 +188,23 @@ class LettoreXml {
   size_t i_ = 0;
 };
 
-inline Elemento leggi_xml(std::string_view s) { return LettoreXml(s).documento(); }
+inline Element read_xml(std::string_view s) { return XmlReader(s).document(); }
 
 // Every element below `e` (and `e` itself) that satisfies `p`, in document order.
-inline void cerca(const Elemento& e, const std::function<bool(const Elemento&)>& p, std::vector<const Elemento*>& out) {
+inline void cerca(const Element& e, const std::function<bool(const Element&)>& p, std::vector<const Element*>& out) {
   if (p(e)) out.push_back(&e);
-  for (const Elemento& f : e.figli) cerca(f, p, out);
+  for (const Element& f : e.figli) cerca(f, p, out);
 }
-inline std::vector<const Elemento*> con_classe(const Elemento& e, std::string_view classe) {
-  std::vector<const Elemento*> out;
+inline std::vector<const Element*> with_class(const Element& e, std::string_view class_) {
+  std::vector<const Element*> out;
   cerca(
-      e, [&](const Elemento& x) { return x.ha_classe(classe); }, out);
+      e, [&](const Element& x) { return x.has_class(class_); }, out);
   return out;
 }
-inline const Elemento* con_id(const Elemento& e, const std::string& id) {
-  std::vector<const Elemento*> out;
+inline const Element* with_id(const Element& e, const std::string& id) {
+  std::vector<const Element*> out;
   cerca(
-      e, [&](const Elemento& x) { return x.attr("id") == id; }, out);
+      e, [&](const Element& x) { return x.attr("id") == id; }, out);
   return out.empty() ? nullptr : out.front();
 }
 

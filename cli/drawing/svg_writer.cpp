@@ -43,16 +43,16 @@ std::string xml_escape(std::string_view utf8) {
   return out;
 }
 
-Svg::Svg(double larghezza, double altezza) {
+Svg::Svg(double width, double height) {
   out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  apri("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
-               {"width", num(larghezza)},
-               {"height", num(altezza)},
-               {"viewBox", "0 0 " + num(larghezza) + " " + num(altezza)},
+  open("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
+               {"width", num(width)},
+               {"height", num(height)},
+               {"viewBox", "0 0 " + num(width) + " " + num(height)},
                {"font-family", "DejaVu Sans, Verdana, Arial, sans-serif"}});
 }
 
-void Svg::tag_aperto(std::string_view tag, const Attributi& a) {
+void Svg::tag_aperto(std::string_view tag, const Attributes& a) {
   out_.append(aperti_.size() * 2, ' ');
   out_ += '<';
   out_ += tag;
@@ -65,13 +65,13 @@ void Svg::tag_aperto(std::string_view tag, const Attributi& a) {
   }
 }
 
-void Svg::apri(std::string_view tag, const Attributi& a) {
+void Svg::open(std::string_view tag, const Attributes& a) {
   tag_aperto(tag, a);
   out_ += ">\n";
   aperti_.emplace_back(tag);
 }
 
-void Svg::chiudi() {
+void Svg::close() {
   if (aperti_.empty()) return;
   const std::string tag = std::move(aperti_.back());
   aperti_.pop_back();
@@ -79,12 +79,12 @@ void Svg::chiudi() {
   out_ += "</" + tag + ">\n";
 }
 
-void Svg::vuoto(std::string_view tag, const Attributi& a) {
+void Svg::vuoto(std::string_view tag, const Attributes& a) {
   tag_aperto(tag, a);
   out_ += "/>\n";
 }
 
-void Svg::testo(std::string_view tag, const Attributi& a, std::string_view utf8) {
+void Svg::text(std::string_view tag, const Attributes& a, std::string_view utf8) {
   tag_aperto(tag, a);
   out_ += '>';
   out_ += xml_escape(utf8);
@@ -94,7 +94,7 @@ void Svg::testo(std::string_view tag, const Attributi& a, std::string_view utf8)
 }
 
 std::string Svg::fine() {
-  while (!aperti_.empty()) chiudi();
+  while (!aperti_.empty()) close();
   return std::move(out_);
 }
 

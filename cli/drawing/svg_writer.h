@@ -10,7 +10,7 @@
 
 namespace compactor::cli {
 
-using Attributi = std::vector<std::pair<std::string_view, std::string>>;
+using Attributes = std::vector<std::pair<std::string_view, std::string>>;
 
 // A coordinate or length with two decimals ("12.50", never "-0.00").
 std::string num(double v);
@@ -22,19 +22,19 @@ std::string xml_escape(std::string_view utf8);
 
 class Svg {
  public:
-  Svg(double larghezza, double altezza);
+  Svg(double width, double height);
 
-  void apri(std::string_view tag, const Attributi& a = {});
-  void chiudi();
-  void vuoto(std::string_view tag, const Attributi& a = {});
+  void open(std::string_view tag, const Attributes& a = {});
+  void close();
+  void vuoto(std::string_view tag, const Attributes& a = {});
   // <tag ...>text</tag> on one line.
-  void testo(std::string_view tag, const Attributi& a, std::string_view utf8);
+  void text(std::string_view tag, const Attributes& a, std::string_view utf8);
 
   // Closes whatever is still open and hands the document over.
   std::string fine();
 
  private:
-  void tag_aperto(std::string_view tag, const Attributi& a);
+  void tag_aperto(std::string_view tag, const Attributes& a);
 
   std::string out_;
   std::vector<std::string> aperti_;

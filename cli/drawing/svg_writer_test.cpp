@@ -26,43 +26,43 @@ TEST(SvgWriter, TextsAreEscapedAndControlCharactersDropped) {
 
 TEST(SvgWriter, BuildsAWellFormedDocumentThatReadsBackAsWritten) {
   Svg svg(100, 50);
-  svg.apri("g", {{"id", "a&b"}});
+  svg.open("g", {{"id", "a&b"}});
   svg.vuoto("circle", {{"class", "station timed"}, {"cx", num(1)}, {"cy", num(2)}, {"r", num(3)}});
-  svg.testo("text", {{"x", "1.00"}}, "Gamma & <Delta>");
+  svg.text("text", {{"x", "1.00"}}, "Gamma & <Delta>");
   // Left open on purpose: fine() closes it.
   const std::string doc = svg.fine();
 
-  const testing::Elemento radice = testing::leggi_xml(doc);
-  EXPECT_EQ(radice.nome, "svg");
-  EXPECT_EQ(radice.attr("viewBox"), "0 0 100.00 50.00");
-  const auto* g = testing::con_id(radice, "a&b");
+  const testing::Element root = testing::read_xml(doc);
+  EXPECT_EQ(root.nome, "svg");
+  EXPECT_EQ(root.attr("viewBox"), "0 0 100.00 50.00");
+  const auto* g = testing::with_id(root, "a&b");
   ASSERT_NE(g, nullptr);
   ASSERT_EQ(g->figli.size(), 2u);
-  EXPECT_TRUE(g->figli[0].ha_classe("timed"));
-  EXPECT_EQ(g->figli[1].testo, "Gamma & <Delta>");
+  EXPECT_TRUE(g->figli[0].has_class("timed"));
+  EXPECT_EQ(g->figli[1].text, "Gamma & <Delta>");
 }
 
 TEST(SvgWriter, TheTestReaderRefusesBrokenXml) {
-  for (const char* rotto : {"<svg><g></svg>", "<svg a=\"1\" a=\"2\"/>", "<svg>&nope;</svg>", "<svg>a & b</svg>",
+  for (const char* broken : {"<svg><g></svg>", "<svg a=\"1\" a=\"2\"/>", "<svg>&nope;</svg>", "<svg>a & b</svg>",
                             "<svg x=1/>", "<svg/><svg/>", "<svg>"})
-    EXPECT_THROW(testing::leggi_xml(rotto), std::runtime_error) << rotto;
+    EXPECT_THROW(testing::read_xml(broken), std::runtime_error) << broken;
 }
 
 TEST(SvgStyle, RoundStepsAndReadableNumbers) {
-  EXPECT_EQ(stile::passo_tondo(13), 20);
-  EXPECT_EQ(stile::passo_tondo(20), 20);
-  EXPECT_EQ(stile::passo_tondo(0.3), 0.5);
-  EXPECT_EQ(stile::passo_tondo(4100), 5000);
-  EXPECT_EQ(stile::metri_leggibili(500), "500 m");
-  EXPECT_EQ(stile::metri_leggibili(20000), "20 km");
-  EXPECT_EQ(stile::metri_leggibili(2500), "2.5 km");
-  EXPECT_EQ(stile::lettura_leggibile(34150), "34.150");
-  EXPECT_EQ(stile::lettura_leggibile(0), "0.000");
-  EXPECT_EQ(stile::lettura_leggibile(-1250), "-1.250");
+  EXPECT_EQ(style::round_step(13), 20);
+  EXPECT_EQ(style::round_step(20), 20);
+  EXPECT_EQ(style::round_step(0.3), 0.5);
+  EXPECT_EQ(style::round_step(4100), 5000);
+  EXPECT_EQ(style::readable_metres(500), "500 m");
+  EXPECT_EQ(style::readable_metres(20000), "20 km");
+  EXPECT_EQ(style::readable_metres(2500), "2.5 km");
+  EXPECT_EQ(style::readable_reading(34150), "34.150");
+  EXPECT_EQ(style::readable_reading(0), "0.000");
+  EXPECT_EQ(style::readable_reading(-1250), "-1.250");
 }
 
 TEST(SvgLabels, ALabelTakesTheNextCandidateWhenTheFirstIsHeld) {
-  Etichette e;
+  Labels e;
   const auto a = e.posa(100, 100, {{1, 0, 10}, {-1, 0, 10}}, "Alfa", 10, true);
   ASSERT_TRUE(a);
   EXPECT_STREQ(a->ancora, "start");

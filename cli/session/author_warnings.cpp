@@ -16,7 +16,7 @@
 namespace compactor::session {
 namespace {
 
-const char* nome_record(RecordKind t) {
+const char* record_name(RecordKind t) {
   switch (t) {
     case RecordKind::pendenza: return "gradient";
     case RecordKind::curva: return "curve";
@@ -46,111 +46,111 @@ bool solo_cifre(const std::string& s) {
 
 // The key words whose case matters, written with a capital by mistake.
 bool chiave_con_maiuscola(const std::string& campo) {
-  for (const char* parola : {"progressiva", "sfondo", "ripetizione", "segnali", "uno", "due", "tre"})
-    if (contiene_ignora_maiuscole(campo, parola) && !contiene(campo, parola)) return true;
+  for (const char* word : {"progressiva", "sfondo", "ripetizione", "segnali", "uno", "due", "tre"})
+    if (contains_ignoring_case(campo, word) && !contains(campo, word)) return true;
   return false;
 }
 
 }  // namespace
 
-bool WarningCollector::aggiungi(Kind kind, const SourcePlace& dove, std::string_view riga, std::string messaggio) {
+bool WarningCollector::add(Kind kind, const SourcePlace& where, std::string_view riga, std::string message) {
   const auto k = static_cast<size_t>(kind);
   if (told_[k] >= kMostOfAKind) {
     if (untold_[k].count++ == 0) {
-      untold_[k].first = dove;
+      untold_[k].first = where;
       untold_[k].line = std::string(riga);
     }
     return false;
   }
   ++told_[k];
-  avvisi_.push_back({dove, std::move(messaggio), std::string(riga)});
+  avvisi_.push_back({where, std::move(message), std::string(riga)});
   return true;
 }
 
-void WarningCollector::campo_ignorato(const SourcePlace& dove, std::string_view linea, const std::string& campo) {
-  const std::string testo(without_blanks(campo));
+void WarningCollector::skipped_field(const SourcePlace& where, std::string_view linea, const std::string& campo) {
+  const std::string text(without_blanks(campo));
   // Headers, comments and empty fields are what authors write on purpose.
-  if (testo.empty() || (testo.front() == '[' && testo.back() == ']')) return;
-  Righe& r = righe_[dove.sorgente];
-  if (r.ignorata == dove.riga) return;  // told with the key field before it
-  if (r.record == dove.riga) {
+  if (text.empty() || (text.front() == '[' && text.back() == ']')) return;
+  Lines& r = righe_[where.source];
+  if (r.ignored == where.line) return;  // told with the key field before it
+  if (r.record == where.line) {
     // Only the field right after the record can be the rest of its last number.
-    const bool primo = r.dopo_record != dove.riga;
-    r.dopo_record = dove.riga;
-    const auto col = static_cast<size_t>(dove.colonna);
+    const bool first = r.after_record != where.line;
+    r.after_record = where.line;
+    const auto col = static_cast<size_t>(where.column);
     const bool dopo_virgola_di_numero = col >= 2 && col <= linea.size() && linea[col - 1] == ',' &&
                                         std::isdigit(static_cast<unsigned char>(linea[col - 2]));
-    if (primo && solo_cifre(testo) && dopo_virgola_di_numero) {
+    if (first && solo_cifre(text) && dopo_virgola_di_numero) {
       size_t inizio = col - 1;
       while (inizio > 0 && (std::isdigit(static_cast<unsigned char>(linea[inizio - 1])) || linea[inizio - 1] == '-' ||
                             linea[inizio - 1] == '+'))
         --inizio;
       const std::string_view numero = linea.substr(inizio, col - 1 - inizio);
-      aggiungi(Kind::decimal_comma, dove, linea, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
-                                 numero, testo, numero, testo));
+      add(Kind::decimal_comma, where, linea, fmt::format("a decimal comma splits \"{},{}\": the value reads as {} and \"{}\" is skipped",
+                                 numero, text, numero, text));
       return;
     }
-    if (r.surplus == dove.riga) {
-      if (r.quale_surplus != SIZE_MAX) ++surplus_.at(r.quale_surplus).altri;
+    if (r.surplus == where.line) {
+      if (r.which_surplus != SIZE_MAX) ++surplus_.at(r.which_surplus).altri;
       return;
     }
-    r.surplus = dove.riga;
-    const std::string campo = cp1252_to_utf8(testo);
+    r.surplus = where.line;
+    const std::string campo = cp1252_to_utf8(text);
     const size_t avviso = avvisi_.size();
-    if (aggiungi(Kind::surplus, dove, linea,
+    if (add(Kind::surplus, where, linea,
                  fmt::format("surplus field \"{}\" after the record on this line is skipped", campo))) {
-      r.quale_surplus = surplus_.size();
+      r.which_surplus = surplus_.size();
       surplus_.push_back({avviso, campo});
     } else {
-      r.quale_surplus = SIZE_MAX;  // only counted
+      r.which_surplus = SIZE_MAX;  // only counted
     }
     return;
   }
-  r.ignorata = dove.riga;
+  r.ignored = where.line;
   // Past the kind's bound only counted: no words to make.
   if (told_[static_cast<size_t>(Kind::unrecognised)] >= kMostOfAKind) {
-    aggiungi(Kind::unrecognised, dove, linea, {});
+    add(Kind::unrecognised, where, linea, {});
     return;
   }
-  std::string messaggio = fmt::format("unrecognised key field \"{}\": no key word matches, so it and the fields after it "
+  std::string message = fmt::format("unrecognised key field \"{}\": no key word matches, so it and the fields after it "
                                       "on this line are skipped",
-                                      cp1252_to_utf8(testo));
-  if (chiave_con_maiuscola(testo)) {
-    messaggio += " (these key words are matched with their letter case)";
+                                      cp1252_to_utf8(text));
+  if (chiave_con_maiuscola(text)) {
+    message += " (these key words are matched with their letter case)";
   } else {
-    const auto language = dove.sorgente == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
-    if (const std::string_view hint = nearest_key_word(language, testo); !hint.empty())
-      messaggio += fmt::format("; did you mean \"{}\"?", hint);
+    const auto language = where.source == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
+    if (const std::string_view hint = nearest_key_word(language, text); !hint.empty())
+      message += fmt::format("; did you mean \"{}\"?", hint);
   }
-  aggiungi(Kind::unrecognised, dove, linea, messaggio);
+  add(Kind::unrecognised, where, linea, message);
 }
 
-void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view linea) {
-  const int fonte = dove.sorgente;
-  righe_[fonte].record = dove.riga;
+void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePlace& where, std::string_view linea) {
+  const int fonte = where.source;
+  righe_[fonte].record = where.line;
   if (tipo == RecordKind::stazione) ++stations_;
-  decimal_points(tipo, dove, linea);
-  if (tipo == RecordKind::stazione) timetable(chainage, dove, linea);
-  if (tipo == RecordKind::curva) curve_direction(dove, linea);
-  if (tipo == RecordKind::rallentamento) slowdown(chainage, dove, linea);
-  comment_like(dove, linea);
+  decimal_points(tipo, where, linea);
+  if (tipo == RecordKind::stazione) timetable(chainage, where, linea);
+  if (tipo == RecordKind::curva) curve_direction(where, linea);
+  if (tipo == RecordKind::rallentamento) slowdown(chainage, where, linea);
+  comment_like(where, linea);
   if (const int64_t length = route_length ? route_length() : 0; length > 0 && chainage > length)
-    aggiungi(Kind::past_end, dove, linea,
+    add(Kind::past_end, where, linea,
              fmt::format("{} at {} m is past the route's end at {} m: the grid's 7000 m beyond the end take it "
                          "without an error; is the chainage or the route length (lunghezza percorso) wrong?",
-                         nome_record(tipo), chainage, length));
+                         record_name(tipo), chainage, length));
   // Stations keep their chainage and curves are laid out metre by metre;
   // every other record is rounded to a cell.
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
-    aggiungi(Kind::off_cell, dove, linea, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
-                                         nome_record(tipo), chainage));
+    add(Kind::off_cell, where, linea, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
+                                         record_name(tipo), chainage));
   if (!conta_ordine(tipo)) return;
-  const auto chiave = std::make_pair(fonte, tipo);
-  const auto prima = ultima_chainage_.find(chiave);
+  const auto key = std::make_pair(fonte, tipo);
+  const auto prima = ultima_chainage_.find(key);
   if (prima != ultima_chainage_.end() && chainage <= prima->second)
-    aggiungi(Kind::out_of_order, dove, linea, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
-                                         nome_record(tipo), chainage, prima->second));
-  ultima_chainage_[chiave] = chainage;
+    add(Kind::out_of_order, where, linea, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
+                                         record_name(tipo), chainage, prima->second));
+  ultima_chainage_[key] = chainage;
 }
 
 void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line) {
@@ -171,7 +171,7 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
                                     [](unsigned char c) { return std::isdigit(c); }) &&
                         std::all_of(fraction.begin(), fraction.end(), [](unsigned char c) { return std::isdigit(c); });
     if (!number) continue;
-    aggiungi(Kind::decimal_point, {place.sorgente, place.riga, static_cast<int>(fields[k].at)}, line,
+    add(Kind::decimal_point, {place.source, place.line, static_cast<int>(fields[k].at)}, line,
              fmt::format("a decimal point in \"{}\": numbers are whole, and the value reads as {}", text, whole));
   }
 }
@@ -181,7 +181,7 @@ void WarningCollector::comment_like(const SourcePlace& place, std::string_view l
   // a comment ("# pendenza raised") is a record when it holds one.
   const LineField key = line_fields(line).front();
   if (key.text.empty() || std::string_view("#/;'*%!").find(key.text.front()) == std::string_view::npos) return;
-  aggiungi(Kind::comment, {place.sorgente, place.riga, static_cast<int>(key.at)}, line,
+  add(Kind::comment, {place.source, place.line, static_cast<int>(key.at)}, line,
            fmt::format("\"{}\" looks like a comment but holds a key word, so the line is read as a record; a line "
                        "that holds \"-\" is passed over",
                        cp1252_to_utf8(key.text)));
@@ -196,7 +196,7 @@ void WarningCollector::curve_direction(const SourcePlace& place, std::string_vie
   if (at == std::string::npos) return;
   const size_t letter = at + 5;
   if (letter < key.size() && (key[letter] == 's' || key[letter] == 'd')) return;
-  aggiungi(Kind::curve, {place.sorgente, place.riga, 0}, line,
+  add(Kind::curve, {place.source, place.line, 0}, line,
            fmt::format("curve \"{}\": \"curva\" is followed by s (left) or d (right); this one turns {}",
                        cp1252_to_utf8(written), curva_s(written) ? "left" : "right"));
 }
@@ -211,16 +211,16 @@ void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std
   if (!h_read || !m_read || !s_read) return;
   const int64_t h = *h_read, m = *m_read, sec = *s_read;
   if (h == 0 && m == 0 && sec == 0) return;  // a station the train passes
-  const SourcePlace at{place.sorgente, place.riga, static_cast<int>(fields[14].at)};
+  const SourcePlace at{place.source, place.line, static_cast<int>(fields[14].at)};
   const auto clock = [](int64_t t) { return fmt::format("{:02}:{:02}:{:02}", t / 3600, t / 60 % 60, t % 60); };
   const int64_t seconds = (h * 60 + m) * 60 + sec;
   if (h < 0 || h > 23 || m < 0 || m > 59 || sec < 0 || sec > 59) {
-    aggiungi(Kind::timetable, at, line,
+    add(Kind::timetable, at, line,
              fmt::format("station at {} m: the time {}, {}, {} is out of range (hours 0 to 23, minutes and seconds 0 "
                          "to 59); it counts as {} seconds{}",
                          chainage, h, m, sec, seconds, seconds >= 0 && seconds < 86400 ? ", " + clock(seconds) : ""));
   } else if (last_time_ >= 0 && seconds < last_time_) {
-    aggiungi(Kind::timetable, at, line,
+    add(Kind::timetable, at, line,
              fmt::format("station at {} m: its time {} is before {}, the time of the station before it at {} m",
                          chainage, clock(seconds), clock(last_time_), last_time_at_));
   }
@@ -235,27 +235,27 @@ void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std:
   if (fields.size() < 4) return;
   const auto speed = whole_number(fields[2].text), length = whole_number(fields[3].text);
   if (speed && (*speed < -32768 || *speed > 32767))
-    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(fields[2].at)}, line,
+    add(Kind::slowdown, {place.source, place.line, static_cast<int>(fields[2].at)}, line,
              fmt::format("slowdown at {} m: the speed {} does not fit 16 bits and is stored as {}", chainage, *speed,
                          static_cast<int16_t>(static_cast<uint16_t>(*speed & 0xffff))));
   if (length && *length >= 0 && chainage >= 0 && chainage / 50 == (chainage + *length) / 50)
-    aggiungi(Kind::slowdown, {place.sorgente, place.riga, static_cast<int>(fields[3].at)}, line,
+    add(Kind::slowdown, {place.source, place.line, static_cast<int>(fields[3].at)}, line,
              fmt::format("slowdown at {} m: its end at {} m falls in the start's cell, so no end mark is stored and "
                          "the codes after the start run on to the route's end; a length of at least {} m puts the end "
                          "in the next cell",
                          chainage, chainage + *length, 50 - chainage % 50));
 }
 
-void WarningCollector::marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove,
+void WarningCollector::marker_replaced(RecordKind tipo, int32_t chainage, const SourcePlace& where,
                                             std::string_view linea) {
-  aggiungi(Kind::marker, dove, linea, fmt::format("{} at {} m replaces a tunnel marker", nome_record(tipo), chainage));
+  add(Kind::marker, where, linea, fmt::format("{} at {} m replaces a tunnel marker", record_name(tipo), chainage));
 }
 
 std::vector<AuthorWarning> WarningCollector::avvisi() const {
   std::vector<AuthorWarning> ordinati = avvisi_;
   for (const Surplus& s : surplus_)
     if (s.altri > 0)
-      ordinati.at(s.avviso).messaggio =
+      ordinati.at(s.avviso).message =
           fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.altri);
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
@@ -272,7 +272,7 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
                         u.line});
   }
   std::stable_sort(ordinati.begin(), ordinati.end(), [](const AuthorWarning& a, const AuthorWarning& b) {
-    return std::tie(a.dove.sorgente, a.dove.riga) < std::tie(b.dove.sorgente, b.dove.riga);
+    return std::tie(a.where.source, a.where.line) < std::tie(b.where.source, b.where.line);
   });
   return ordinati;
 }

@@ -14,24 +14,24 @@
 namespace compactor::session {
 
 struct AuthorWarning {
-  SourcePlace dove;
-  std::string messaggio;  // UTF-8
-  std::string testo_riga;  // the line as written (Windows-1252)
+  SourcePlace where;
+  std::string message;  // UTF-8
+  std::string line_text;  // the line as written (Windows-1252)
 };
 
 class WarningCollector : public LoadObserver {
  public:
   // Headers, decimal commas and surplus fields are told apart by where a
   // skipped field stands in its line.
-  void campo_ignorato(const SourcePlace& dove, std::string_view riga, const std::string& campo) override;
-  void record(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) override;
-  void marcatore_sostituito(RecordKind tipo, int32_t chainage, const SourcePlace& dove, std::string_view riga) override;
-  void fase(const char* nome) override {
-    if (avanzamento) avanzamento(nome);
+  void skipped_field(const SourcePlace& where, std::string_view riga, const std::string& campo) override;
+  void record(RecordKind tipo, int32_t chainage, const SourcePlace& where, std::string_view riga) override;
+  void marker_replaced(RecordKind tipo, int32_t chainage, const SourcePlace& where, std::string_view riga) override;
+  void stage(const char* nome) override {
+    if (advance) advance(nome);
   }
 
   // Told of each stage of the compile, when set.
-  std::function<void(const char*)> avanzamento;
+  std::function<void(const char*)> advance;
 
   // The route's length as read so far, 0 while unknown; when set, a record
   // past the route's end (inside the 7000 m the grid adds, where the loader
@@ -64,7 +64,7 @@ class WarningCollector : public LoadObserver {
   int64_t last_time_ = -1;   // seconds of the day of the last timed station, -1 before one
   int32_t last_time_at_ = 0;  // its chainage
   // False when the warning is one too many of its kind and only counted.
-  bool aggiungi(Kind kind, const SourcePlace& dove, std::string_view riga, std::string messaggio);
+  bool add(Kind kind, const SourcePlace& where, std::string_view riga, std::string message);
 
   std::vector<AuthorWarning> avvisi_;
   int64_t stations_ = 0;
@@ -78,14 +78,14 @@ class WarningCollector : public LoadObserver {
   // Per source: the line of the last record, of the last skipped key field
   // and of the last surplus field told, so that the fields after them on
   // the same line are told as part of them, not one warning each.
-  struct Righe {
+  struct Lines {
     int record = 0;
-    int ignorata = 0;
-    int dopo_record = 0;
+    int ignored = 0;
+    int after_record = 0;
     int surplus = 0;
-    size_t quale_surplus = 0;  // in surplus_
+    size_t which_surplus = 0;  // in surplus_
   };
-  std::map<int, Righe> righe_;
+  std::map<int, Lines> righe_;
   // A surplus warning told for a line, and how many more fields followed it.
   struct Surplus {
     size_t avviso;

@@ -8,7 +8,7 @@
 namespace compactor::session {
 namespace {
 
-SourcePlace treno(int riga, int colonna) { return {LoadReport::treno, riga, colonna}; }
+SourcePlace treno(int riga, int column) { return {LoadReport::treno, riga, column}; }
 
 TEST(Warnings, SurplusFieldsOnOneLineAreToldOnceWithTheirCount) {
   // A hostile line of a million surplus fields must not make a million
@@ -16,54 +16,54 @@ TEST(Warnings, SurplusFieldsOnOneLineAreToldOnceWithTheirCount) {
   const std::string riga = "velocita,   0,    30,  40,  41,  42";
   WarningCollector r;
   r.record(RecordKind::velocita, 0, treno(2, 12), riga);
-  r.campo_ignorato(treno(2, 23), riga, "40");
-  r.campo_ignorato(treno(2, 28), riga, "41");
-  r.campo_ignorato(treno(2, 33), riga, "42");
+  r.skipped_field(treno(2, 23), riga, "40");
+  r.skipped_field(treno(2, 28), riga, "41");
+  r.skipped_field(treno(2, 33), riga, "42");
   const auto a = r.avvisi();
   ASSERT_EQ(a.size(), 1u);
-  EXPECT_EQ(a[0].dove.colonna, 23);
-  EXPECT_EQ(a[0].messaggio, "surplus field \"40\" and 2 more after the record on this line are skipped");
-  EXPECT_EQ(a[0].testo_riga, riga);
+  EXPECT_EQ(a[0].where.column, 23);
+  EXPECT_EQ(a[0].message, "surplus field \"40\" and 2 more after the record on this line are skipped");
+  EXPECT_EQ(a[0].line_text, riga);
 }
 
 TEST(Warnings, ADecimalCommaIsToldAndSurplusAfterItOnce) {
   const std::string riga = "pendenza,  1250,   -4,5, 7, 8";
   WarningCollector r;
-  const SourcePlace dove{LoadReport::linea, 2, 0};
-  r.record(RecordKind::pendenza, 1250, dove, riga);
-  r.campo_ignorato({LoadReport::linea, 2, 22}, riga, "5");
-  r.campo_ignorato({LoadReport::linea, 2, 25}, riga, "7");
-  r.campo_ignorato({LoadReport::linea, 2, 28}, riga, "8");
+  const SourcePlace where{LoadReport::linea, 2, 0};
+  r.record(RecordKind::pendenza, 1250, where, riga);
+  r.skipped_field({LoadReport::linea, 2, 22}, riga, "5");
+  r.skipped_field({LoadReport::linea, 2, 25}, riga, "7");
+  r.skipped_field({LoadReport::linea, 2, 28}, riga, "8");
   const auto a = r.avvisi();
   ASSERT_EQ(a.size(), 2u);
-  EXPECT_EQ(a[0].messaggio, "a decimal comma splits \"-4,5\": the value reads as -4 and \"5\" is skipped");
-  EXPECT_EQ(a[1].messaggio, "surplus field \"7\" and 1 more after the record on this line are skipped");
+  EXPECT_EQ(a[0].message, "a decimal comma splits \"-4,5\": the value reads as -4 and \"5\" is skipped");
+  EXPECT_EQ(a[1].message, "surplus field \"7\" and 1 more after the record on this line are skipped");
 }
 
 TEST(Warnings, OfEachKindTheFirstFiftyAreToldAndTheRestCounted) {
   // A hostile source of a million misspelt lines made a million warnings,
   // each with a copy of its line; the count is what an author needs.
   WarningCollector r;
-  const int kRighe = 1000;
-  for (int k = 1; k <= kRighe; ++k) {
-    r.campo_ignorato(treno(2 * k, 0), "velocitaa,  0,  30", "velocitaa");
+  const int kLines = 1000;
+  for (int k = 1; k <= kLines; ++k) {
+    r.skipped_field(treno(2 * k, 0), "velocitaa,  0,  30", "velocitaa");
     // and on the next line a surplus field, a kind of its own
     r.record(RecordKind::aderenza, k * 50, treno(2 * k + 1, 0), "aderenza,  50,  95,  7");
-    r.campo_ignorato(treno(2 * k + 1, 20), "aderenza,  50,  95,  7", "7");
+    r.skipped_field(treno(2 * k + 1, 20), "aderenza,  50,  95,  7", "7");
   }
   const auto a = r.avvisi();
   ASSERT_EQ(a.size(), 2u * (WarningCollector::kMostOfAKind + 1));
   int conteggi = 0;
   for (const auto& w : a) {
-    if (w.messaggio.find("more warnings of") == std::string::npos) continue;
+    if (w.message.find("more warnings of") == std::string::npos) continue;
     ++conteggi;
-    EXPECT_GE(w.dove.riga, 2 * (WarningCollector::kMostOfAKind + 1)) << "where the first untold one stands";
-    EXPECT_LE(w.dove.riga, 2 * (WarningCollector::kMostOfAKind + 1) + 1);
-    EXPECT_TRUE(w.messaggio == "950 more warnings of unrecognised key fields, from this line on, are not shown (the "
+    EXPECT_GE(w.where.line, 2 * (WarningCollector::kMostOfAKind + 1)) << "where the first untold one stands";
+    EXPECT_LE(w.where.line, 2 * (WarningCollector::kMostOfAKind + 1) + 1);
+    EXPECT_TRUE(w.message == "950 more warnings of unrecognised key fields, from this line on, are not shown (the "
                                "first 50 are)" ||
-                w.messaggio == "950 more warnings of surplus fields, from this line on, are not shown (the first 50 "
+                w.message == "950 more warnings of surplus fields, from this line on, are not shown (the first 50 "
                                "are)")
-        << w.messaggio;
+        << w.message;
   }
   EXPECT_EQ(conteggi, 2);
 }
@@ -74,17 +74,17 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   for (int i = 4; i <= 100'000; ++i) linea += "curva_" + std::to_string(i) + ",  50\r\n";
   testing::SourcesInMemory s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
   WarningCollector r;
-  memorizza_dati(s.m, s.nomi, s.files, &r);
+  memorizza_dati(s.m, s.names, s.files, &r);
   const auto a = r.avvisi();
   // The first fifty, then one that counts the rest, at the first of them.
   ASSERT_EQ(a.size(), 51u);
   for (size_t k = 0; k < a.size(); ++k) {
-    const int riga = a[k].dove.riga;
+    const int riga = a[k].where.line;
     EXPECT_EQ(riga, static_cast<int>(k) + 4);
-    EXPECT_EQ(a[k].testo_riga, "curva_" + std::to_string(riga) + ",  50") << riga;
+    EXPECT_EQ(a[k].line_text, "curva_" + std::to_string(riga) + ",  50") << riga;
   }
-  EXPECT_EQ(a[49].messaggio.rfind("unrecognised key field", 0), 0u) << a[49].messaggio;
-  EXPECT_EQ(a[50].messaggio,
+  EXPECT_EQ(a[49].message.rfind("unrecognised key field", 0), 0u) << a[49].message;
+  EXPECT_EQ(a[50].message,
             "99947 more warnings of unrecognised key fields, from this line on, are not shown (the first 50 are)");
 }
 

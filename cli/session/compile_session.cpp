@@ -24,11 +24,11 @@
 namespace compactor::session {
 namespace {
 
-Source source_of(LoadReport::Sorgente s) {
+Source source_of(LoadReport::Source s) {
   switch (s) {
     case LoadReport::linea: return Source::line;
     case LoadReport::treno: return Source::train;
-    case LoadReport::nessuna: break;
+    case LoadReport::no_source: break;
   }
   return Source::none;
 }
@@ -46,8 +46,8 @@ void place(Diagnostic& d, Source source, int line, int column, std::string line_
 Diagnostic warning(const AuthorWarning& a) {
   Diagnostic d;
   d.severity = Severity::warning;
-  place(d, source_of(a.dove.sorgente), a.dove.riga, a.dove.colonna, a.testo_riga);
-  d.message = a.messaggio;
+  place(d, source_of(a.where.source), a.where.line, a.where.column, a.line_text);
+  d.message = a.message;
   return d;
 }
 
@@ -55,11 +55,11 @@ Diagnostic warning(const AuthorWarning& a) {
 // and where the next free one is, so that the author sees what to move.
 std::string taken_cell(const Model& m, int number, int32_t position) {
   if (number != 6 && number != 7 && number != 16 && number != 21) return {};
-  if (!m.griglia.dimensionata()) return {};
+  if (!m.griglia.sized()) return {};
   const int64_t k = round_half_even(position / 50.0 + 1);
-  if (!m.griglia.contiene(k) || m.griglia.at(k).tipo == tipo_cella::niente) return {};
+  if (!m.griglia.contains(k) || m.griglia.at(k).tipo == tipo_cella::niente) return {};
   std::string said = fmt::format("cell {} (from {} m) holds a {}", k, (k - 1) * 50, kind_name(m.griglia.at(k).tipo));
-  for (int64_t j = k + 1; m.griglia.contiene(j) && j <= k + 200; ++j) {
+  for (int64_t j = k + 1; m.griglia.contains(j) && j <= k + 200; ++j) {
     const uint8_t t = m.griglia.at(j).tipo;
     if (t == tipo_cella::niente)
       return said + fmt::format("; the next free cell is {} (from {} m, {} m further on)", j, (j - 1) * 50, (j - k) * 50);
@@ -72,32 +72,32 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
   d.severity = Severity::error;
   d.number = m.numero_errore;
-  place(d, source_of(where.sorgente), where.riga, where.colonna, where.testo_riga);
-  d.message = significato_errore(d.number);
+  place(d, source_of(where.source), where.line, where.column, where.line_text);
+  d.message = error_meaning(d.number);
   // Error 103 has two causes; a curve whose key word holds no class digit
   // is told as such, at its key word.
-  if (d.number == 103 && where.colonna == 0) {
-    const std::string_view key = line_fields(where.testo_riga).front().text;
-    if (contiene_ignora_maiuscole(key, "curva") && classe_curva(key) == 0)
+  if (d.number == 103 && where.column == 0) {
+    const std::string_view key = line_fields(where.line_text).front().text;
+    if (contains_ignoring_case(key, "curva") && curve_class(key) == 0)
       d.message = "the curve's key word holds no class digit 1 to 6 (curvas1 to curvas6 turn left, curvad1 to "
                   "curvad6 right)";
   }
-  if (!where.motivo.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.motivo);
+  if (!where.reason.empty()) d.message += (d.message.empty() ? "" : ": ") + cp1252_to_utf8(where.reason);
   // A field that failed to read belongs to the record being read: the
   // caret goes to that record, the failing text to the note.
-  if (d.number == 25 && where.record_riga > 0 && where.record_riga != where.riga) {
+  if (d.number == 25 && where.record_line > 0 && where.record_line != where.line) {
     d.message = fmt::format("the \"{}\" record of this line could not be read to its end",
-                            cp1252_to_utf8(without_blanks(where.record_chiave)));
-    d.note = cp1252_to_utf8(where.motivo);
-    const std::string& text = where.record_testo;
+                            cp1252_to_utf8(without_blanks(where.record_key_field)));
+    d.note = cp1252_to_utf8(where.reason);
+    const std::string& text = where.record_text;
     if (text.find(';') != std::string::npos)
       d.note += "; a record's fields are separated by commas, and this line has \";\"";
     else
       d.note += "; a field of the record is missing, or a line break splits it";
-    place(d, source_of(where.sorgente), where.record_riga, where.record_colonna, where.record_testo);
+    place(d, source_of(where.source), where.record_line, where.record_column, where.record_text);
   }
   d.position = m.posizione_errore;
-  d.has_position = errore_con_posizione(d.number);
+  d.has_position = error_with_position(d.number);
   if (std::string taken = taken_cell(m, d.number, d.position); !taken.empty()) d.note = std::move(taken);
   return d;
 }
@@ -106,7 +106,7 @@ Diagnostic error_stop(const Model& m, int number) {
   Diagnostic d;
   d.severity = Severity::error;
   d.number = number;
-  d.message = significato_errore(number);
+  d.message = error_meaning(number);
   d.position = m.posizione_errore;
   return d;
 }
@@ -125,7 +125,7 @@ const std::string& CompileResult::source_name(Source s) const {
   return s == Source::line ? line_name : s == Source::train ? train_source_name : none;
 }
 
-bool CompileResult::writable() const { return outcome != Outcome::error_stop && model.griglia.dimensionata(); }
+bool CompileResult::writable() const { return outcome != Outcome::error_stop && model.griglia.sized(); }
 
 CompileResult compile(CompileRequest request) {
   CompileResult result;
@@ -150,15 +150,15 @@ CompileResult compile(CompileRequest request) {
   // The sources where the loader looks for them, in memory; it deletes them
   // as it reads them, as it does on disk.
   MemoryFiles files;
-  const FileNames nomi = file_names("session", request.route, request.train_name);
-  files.metti(nomi.linea_txt, std::move(request.line.bytes));
-  files.metti(nomi.treno_txt, std::move(request.train.bytes));
+  const FileNames names = file_names("session", request.route, request.train_name);
+  files.put(names.line_txt, std::move(request.line.bytes));
+  files.put(names.train_txt, std::move(request.train.bytes));
 
   Model& m = result.model;
   m.nome_percorso = request.route;
   m.nome_treno = request.train_name;
   WarningCollector warnings;
-  if (request.on_stage) warnings.avanzamento = [&](const char* stage) { request.on_stage(stage); };
+  if (request.on_stage) warnings.advance = [&](const char* stage) { request.on_stage(stage); };
   // Row 84 holds the route length once its line is read; the grid is sized
   // by it at the same time.
   warnings.route_length = [&m]() -> int64_t { return m.metri_totali > 0 ? m.stazioni.at(84).fine : 0; };
@@ -168,9 +168,9 @@ CompileResult compile(CompileRequest request) {
   ProvenanceRecorder::Stamps stamps;
   std::optional<Diagnostic> error;
   try {
-    const LoadReport where = compile_in_memory(m, request.plan ? 1 : 0, nomi, files,
+    const LoadReport where = compile_in_memory(m, request.plan ? 1 : 0, names, files,
                                                 {.observer = &warnings, .provenance = recorder ? &*recorder : nullptr});
-    stamps = {.marks = m.griglia.dimensionata(), .codes = m.griglia.dimensionata()};
+    stamps = {.marks = m.griglia.sized(), .codes = m.griglia.sized()};
     if (m.numero_errore != 0) {
       result.outcome = Outcome::scenario_error;
       error = recorded_error(m, where);
@@ -197,7 +197,7 @@ CompileResult compile(CompileRequest request) {
 
 std::vector<std::string> write_compiled(const CompileResult& result, const std::string& folder, Files& files) {
   if (!result.writable()) return {};
-  return scrivi_file_compilati(result.model, file_names(folder, result.route, result.train_name), files);
+  return write_compiled_files(result.model, file_names(folder, result.route, result.train_name), files);
 }
 
 }  // namespace compactor::session

@@ -5,7 +5,7 @@
 // same errors and warnings and show the same model.
 //
 // It runs the program's own steps, unchanged: the field reader, the loader
-// (memorizza_dati), the finishing pass (passo_finale) and the stamps, over
+// (memorizza_dati), the finishing pass (finishing_pass) and the stamps, over
 // files held in memory. Nothing is read from or written to the disk, no
 // scratch folder is made, and compile() is a function of its request alone:
 // two calls share no state, so a caller may compile again on every edit, or

@@ -12,10 +12,10 @@
 namespace compactor::session {
 namespace {
 
-const std::string kLinea =
+const std::string kLine =
     "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  150\r\n"
     "cartello_indicatore,  2950,   (  Cippo  )(Km 3+000)\r\n[fine]\r\n";
-const std::string kTreno =
+const std::string kTrain =
     "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n"
     "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n[fine]\r\n";
 
@@ -29,26 +29,26 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
   const struct {
     const char* nome;
     std::string linea, treno;
-    Outcome esito;
+    Outcome outcome;
     bool scrivibile;
     size_t avvisi;
     int errore;  // 0: none
-    Source dove;
-    int riga, colonna, fine_campo;
-    std::string testo;
-    std::string messaggio;
+    Source where;
+    int riga, column, fine_campo;
+    std::string text;
+    std::string message;
     int32_t posizione;
     bool con_posizione;
-  } casi[] = {
-      {"clean", kLinea, kTreno, Outcome::clean, true, 0, 0, Source::none, 0, 0, 0, "", "", 0, false},
-      {"a warning", sostituisci(kLinea, "[curve]", "[curve]\r\npendnza,  600,  1"), kTreno, Outcome::clean, true, 1, 0,
+  } cases[] = {
+      {"clean", kLine, kTrain, Outcome::clean, true, 0, 0, Source::none, 0, 0, 0, "", "", 0, false},
+      {"a warning", sostituisci(kLine, "[curve]", "[curve]\r\npendnza,  600,  1"), kTrain, Outcome::clean, true, 1, 0,
        Source::none, 0, 0, 0, "", "", 0, false},
-      {"a record's error", kLinea, sostituisci(kTreno, "3950", "2950"), Outcome::scenario_error, true, 0, 16,
+      {"a record's error", kLine, sostituisci(kTrain, "3950", "2950"), Outcome::scenario_error, true, 0, 16,
        Source::train, 3, 11, 15, "segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0",
        "a signal's cell is already taken", 2950, true},
-      {"the error stop", sostituisci(kLinea, "2950", "0"), kTreno, Outcome::error_stop, false, 0, 1250, Source::none, 0,
+      {"the error stop", sostituisci(kLine, "2950", "0"), kTrain, Outcome::error_stop, false, 0, 1250, Source::none, 0,
        0, 0, "", "a reserved place (row 85 campo7 or cell 1 dato1) is already taken", 0, false},
-      {"no route length, no grid", "[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTreno,
+      {"no route length, no grid", "[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTrain,
        Outcome::scenario_error, false, 0, 25, Source::line, 2, 0, 7, "[curve]", "", 0, false},
       {"an error of the finishing pass",
        "[generale]\r\nlunghezza percorso,    30000\r\n[curve]\r\n[fine]\r\n",
@@ -57,10 +57,10 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
        Outcome::scenario_error, true, 0, 12, Source::none, 0, 0, 0, "", "no free cell for a code drop before a slowdown start",
        414 * 50, true},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.nome);
     const CompileResult r = compile_in_session(c.linea, c.treno);
-    EXPECT_EQ(r.outcome, c.esito);
+    EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(r.writable(), c.scrivibile);
     EXPECT_EQ(r.warning_count(), c.avvisi);
     const Diagnostic* e = r.error();
@@ -68,13 +68,13 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
     for (size_t i = 0; i < c.avvisi; ++i) EXPECT_EQ(r.diagnostics[i].severity, Severity::warning);
     if (!e) continue;
     EXPECT_EQ(e->number, c.errore);
-    EXPECT_EQ(e->source, c.dove);
+    EXPECT_EQ(e->source, c.where);
     EXPECT_EQ(e->line, c.riga);
-    EXPECT_EQ(e->column, c.colonna);
+    EXPECT_EQ(e->column, c.column);
     EXPECT_EQ(e->column_end, c.fine_campo);
-    EXPECT_EQ(e->line_text, c.testo);
-    if (!c.messaggio.empty()) {
-      EXPECT_EQ(e->message, c.messaggio);
+    EXPECT_EQ(e->line_text, c.text);
+    if (!c.message.empty()) {
+      EXPECT_EQ(e->message, c.message);
     }
     EXPECT_EQ(e->position, c.posizione);
     EXPECT_EQ(e->has_position, c.con_posizione);
@@ -83,7 +83,7 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
 }
 
 TEST(CompileSession, AWarningIsPlacedOnItsFieldWithItsLine) {
-  const CompileResult r = compile_in_session(sostituisci(kLinea, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTreno);
+  const CompileResult r = compile_in_session(sostituisci(kLine, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTrain);
   ASSERT_EQ(r.diagnostics.size(), 1u);
   const Diagnostic& d = r.diagnostics[0];
   EXPECT_EQ(d.severity, Severity::warning);
@@ -103,10 +103,10 @@ TEST(CompileSession, ARecordPastTheRoutesEndIsTold) {
   const struct {
     const char* signal_at;
     bool told;
-  } casi[] = {{"9950", false}, {"10000", false}, {"10050", true}, {"15000", true}};
-  for (const auto& c : casi) {
+  } cases[] = {{"9950", false}, {"10000", false}, {"10050", true}, {"15000", true}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.signal_at);
-    const CompileResult r = compile_in_session(kLinea, sostituisci(kTreno, "3950", c.signal_at));
+    const CompileResult r = compile_in_session(kLine, sostituisci(kTrain, "3950", c.signal_at));
     ASSERT_EQ(r.error(), nullptr);
     ASSERT_EQ(r.warning_count(), c.told ? 1u : 0u);
     if (!c.told) continue;
@@ -126,7 +126,7 @@ TEST(CompileSession, ASlowdownTheLoaderStoresOtherwiseThanWrittenIsTold) {
     const char* slowdown;
     int column;      // -1: no warning
     const char* words;
-  } casi[] = {
+  } cases[] = {
       {"rallentamento,  5000,  60,  1000,  1,  1,  0", -1, ""},
       {"rallentamento,  5000,  34000,  1000,  1,  1,  0", 23, "the speed 34000 does not fit 16 bits and is stored as -31536"},
       {"rallentamento,  5000,  60,  10,  1,  1,  0", 28,
@@ -134,9 +134,9 @@ TEST(CompileSession, ASlowdownTheLoaderStoresOtherwiseThanWrittenIsTold) {
        "to the route's end; a length of at least 50 m puts the end in the next cell"},
       {"rallentamento,  5000,  60,  50,  1,  1,  0", -1, ""},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.slowdown);
-    const CompileResult r = compile_in_session(kLinea, sostituisci(kTreno, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
+    const CompileResult r = compile_in_session(kLine, sostituisci(kTrain, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
     ASSERT_EQ(r.error(), nullptr);
     ASSERT_EQ(r.warning_count(), c.column < 0 ? 0u : 1u);
     if (c.column < 0) continue;
@@ -150,41 +150,41 @@ TEST(CompileSession, ASlowdownTheLoaderStoresOtherwiseThanWrittenIsTold) {
 TEST(CompileSession, FieldSpans) {
   const struct {
     const char* riga;
-    int colonna, fine;
-  } casi[] = {{"segnale,   2950,   2", 11, 15}, {"pendenza,  1250,   -4,5", 22, 23}, {"velocita,   0,    30  ", 18, 20},
+    int column, fine;
+  } cases[] = {{"segnale,   2950,   2", 11, 15}, {"pendenza,  1250,   -4,5", 22, 23}, {"velocita,   0,    30  ", 18, 20},
               {"cartello_indicatore,  2950,   \"(A, B)\" x", 30, 38}, {"a,\"open", 2, 7}, {"x,", 2, 2}, {"", 0, 0},
               {"abc", 7, 3}, {"a,,b", 2, 3}};
-  for (const auto& c : casi) EXPECT_EQ(field_end(c.riga, c.colonna), c.fine) << c.riga << " @" << c.colonna;
+  for (const auto& c : cases) EXPECT_EQ(field_end(c.riga, c.column), c.fine) << c.riga << " @" << c.column;
 }
 
 // The session writes the bytes the program writes from the same sources,
 // and only when asked.
 TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
-  const std::string linea = testo_file(righe_linea()), treno = testo_file(righe_treno());
+  const std::string linea = joined_lines(line_lines()), treno = joined_lines(train_lines());
   // The program's run, on the same sources.
-  MemoryFiles programma;
+  MemoryFiles program;
   Model m;
   m.nome_percorso = "Orvena_Lusco";
   m.nome_treno = "REG 4105";
-  const FileNames nomi = file_names("/r", "Orvena_Lusco", "REG 4105");
-  programma.metti(nomi.linea_txt, linea);
-  programma.metti(nomi.treno_txt, treno);
+  const FileNames names = file_names("/r", "Orvena_Lusco", "REG 4105");
+  program.put(names.line_txt, linea);
+  program.put(names.train_txt, treno);
   int32_t j = 1;
-  memorizza_percorso(m, j, nomi, programma);
+  memorizza_percorso(m, j, names, program);
 
   const CompileResult risultato = compile_in_session(linea, treno, true, "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(risultato.outcome, Outcome::clean);
   EXPECT_EQ(risultato.warning_count(), 3u);
-  MemoryFiles scritti;
-  const auto nomi_scritti = write_compiled(risultato, "/out", scritti);
-  const FileNames uscita = file_names("/out", "Orvena_Lusco", "REG 4105");
-  EXPECT_EQ(nomi_scritti, (std::vector<std::string>{uscita.planimetria, uscita.scenario, uscita.griglia}));
-  EXPECT_TRUE(scritti.read(uscita.planimetria) == programma.read(nomi.planimetria));
-  EXPECT_TRUE(scritti.read(uscita.scenario) == programma.read(nomi.scenario));
-  EXPECT_TRUE(scritti.read(uscita.griglia) == programma.read(nomi.griglia));
+  MemoryFiles written;
+  const auto nomi_scritti = write_compiled(risultato, "/out", written);
+  const FileNames output = file_names("/out", "Orvena_Lusco", "REG 4105");
+  EXPECT_EQ(nomi_scritti, (std::vector<std::string>{output.planimetria, output.scenario, output.griglia}));
+  EXPECT_TRUE(written.read(output.planimetria) == program.read(names.planimetria));
+  EXPECT_TRUE(written.read(output.scenario) == program.read(names.scenario));
+  EXPECT_TRUE(written.read(output.griglia) == program.read(names.griglia));
 
   // An error stop writes nothing, even when asked.
-  const CompileResult fermata = compile_in_session(sostituisci(kLinea, "2950", "0"), kTreno);
+  const CompileResult fermata = compile_in_session(sostituisci(kLine, "2950", "0"), kTrain);
   MemoryFiles vuoto;
   EXPECT_TRUE(write_compiled(fermata, "/out", vuoto).empty());
   EXPECT_FALSE(vuoto.exists(file_names("/out", "R", "T").griglia));
@@ -193,18 +193,18 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
 // Each compile is a function of its request: an edit in between leaves no
 // trace in the next compile of the first sources.
 TEST(CompileSession, CompilingAgainAfterAnEditIsIndependent) {
-  const CompileResult primo = compile_in_session(kLinea, kTreno, true);
-  const CompileResult modificato = compile_in_session(sostituisci(kLinea, "2950", "3950"), kTreno, true);
-  const CompileResult di_nuovo = compile_in_session(kLinea, kTreno, true);
+  const CompileResult first = compile_in_session(kLine, kTrain, true);
+  const CompileResult modificato = compile_in_session(sostituisci(kLine, "2950", "3950"), kTrain, true);
+  const CompileResult di_nuovo = compile_in_session(kLine, kTrain, true);
   EXPECT_EQ(modificato.error()->number, 16);
-  EXPECT_EQ(primo.error(), nullptr);
+  EXPECT_EQ(first.error(), nullptr);
   EXPECT_EQ(di_nuovo.error(), nullptr);
-  EXPECT_EQ(di_nuovo.model.griglia.celle(), primo.model.griglia.celle());
-  EXPECT_EQ(di_nuovo.model.stazioni.tutte(), primo.model.stazioni.tutte());
-  EXPECT_EQ(di_nuovo.provenance.record_count(), primo.provenance.record_count());
-  for (int64_t k = 0; k < primo.model.griglia.dimensione(); ++k)
+  EXPECT_EQ(di_nuovo.model.griglia.celle(), first.model.griglia.celle());
+  EXPECT_EQ(di_nuovo.model.stazioni.all(), first.model.stazioni.all());
+  EXPECT_EQ(di_nuovo.provenance.record_count(), first.provenance.record_count());
+  for (int64_t k = 0; k < first.model.griglia.size(); ++k)
     for (int m = 0; m < kCellMemberCount; ++m)
-      ASSERT_EQ(di_nuovo.provenance.cell(k, static_cast<CellMember>(m)), primo.provenance.cell(k, static_cast<CellMember>(m)));
+      ASSERT_EQ(di_nuovo.provenance.cell(k, static_cast<CellMember>(m)), first.provenance.cell(k, static_cast<CellMember>(m)));
 }
 
 }  // namespace

@@ -5,13 +5,13 @@
 namespace compactor::session {
 namespace {
 
-struct Voce {
-  const char* testo;
+struct Entry {
+  const char* text;
   bool posizione;
 };
 
-const std::map<int, Voce>& tabella() {
-  static const std::map<int, Voce> t = {
+const std::map<int, Entry>& tabella() {
+  static const std::map<int, Entry> t = {
       {1, {"the route length is over 1,000,000 m", false}},
       {2, {"a chainage reference is not a multiple of 50", false}},
       {3, {"the start of the signal repetition is not a multiple of 50", false}},
@@ -46,12 +46,12 @@ const std::map<int, Voce>& tabella() {
 
 }  // namespace
 
-std::string significato_errore(int numero) {
+std::string error_meaning(int numero) {
   const auto it = tabella().find(numero);
-  return it == tabella().end() ? std::string() : it->second.testo;
+  return it == tabella().end() ? std::string() : it->second.text;
 }
 
-bool errore_con_posizione(int numero) {
+bool error_with_position(int numero) {
   const auto it = tabella().find(numero);
   return it != tabella().end() && it->second.posizione;
 }

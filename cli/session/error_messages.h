@@ -6,9 +6,9 @@
 namespace compactor::session {
 
 // The meaning of a scenario error; empty for an unknown number.
-std::string significato_errore(int numero);
+std::string error_meaning(int numero);
 
 // True for the errors that record a position in metres.
-bool errore_con_posizione(int numero);
+bool error_with_position(int numero);
 
 }  // namespace compactor::session

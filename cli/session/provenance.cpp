@@ -48,7 +48,7 @@ std::string_view Provenance::record_text(int32_t i) const {
 }
 
 std::vector<int32_t> Provenance::records_on_line(Source source, int line) const {
-  // Records come in source order, each source by line.
+  // Records how in source order, each source by line.
   const auto where = [](const Entry& e) { return std::make_pair(e.where.source, e.where.line); };
   const auto wanted = std::make_pair(source, line);
   auto it = std::lower_bound(records_.begin(), records_.end(), wanted,
@@ -64,7 +64,7 @@ Origin Provenance::cell(int64_t k, CellMember m) const {
 }
 
 Origin Provenance::row(int r, RowMember m) const {
-  if (r < 0 || r >= Stazioni::righe) return {};
+  if (r < 0 || r >= Stazioni::lines) return {};
   return unpack(rows_[static_cast<size_t>(r)][static_cast<size_t>(m)]);
 }
 

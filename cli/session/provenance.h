@@ -62,7 +62,7 @@ const char* origin_name(Origin::Kind kind);
 const char* origin_words(Origin::Kind kind);
 
 // Cells first to last, each with these members set by one record. A
-// record's spans come in cell order; two of them may overlap when the
+// record's spans how in cell order; two of them may overlap when the
 // record set different members over different ranges.
 struct CellSpan {
   int64_t first = 0;
@@ -119,7 +119,7 @@ class Provenance {
   std::vector<Entry> records_;
   std::vector<std::string> texts_;
   std::vector<std::array<int32_t, kCellMemberCount>> cells_;
-  std::array<std::array<int32_t, kRowMemberCount>, Stazioni::righe> rows_{};
+  std::array<std::array<int32_t, kRowMemberCount>, Stazioni::lines> rows_{};
   // The reverse map: each record's spans and rows, records one after the
   // other; record i's run from the i-th to the (i + 1)-th offset.
   std::vector<CellSpan> spans_;

@@ -6,10 +6,10 @@
 namespace compactor::session {
 
 int32_t ProvenanceRecorder::record_begins(const SourcePlace& where, std::string_view line) {
-  const Source source = where.sorgente == LoadReport::linea   ? Source::line
-                        : where.sorgente == LoadReport::treno ? Source::train
+  const Source source = where.source == LoadReport::linea   ? Source::line
+                        : where.source == LoadReport::treno ? Source::train
                                                                : Source::none;
-  const Record record{source, where.riga, where.colonna};
+  const Record record{source, where.line, where.column};
   // Key fields that share a line share its text: a hostile line of a
   // million key fields is kept once.
   int32_t text = static_cast<int32_t>(p_.texts_.size());
@@ -42,7 +42,7 @@ void ProvenanceRecorder::cells_set(int64_t first, int64_t last, CellMembers memb
 }
 
 void ProvenanceRecorder::row_set(int row, RowMembers members) {
-  if (row < 0 || row >= Stazioni::righe) return;
+  if (row < 0 || row >= Stazioni::lines) return;
   for (int m = 0; m < kRowMemberCount; ++m)
     if (members.contains(static_cast<RowMember>(m))) p_.rows_[static_cast<size_t>(row)][static_cast<size_t>(m)] = current_;
 }
@@ -78,7 +78,7 @@ Provenance ProvenanceRecorder::finish(const Model& m, Stamps stamps) {
   r85[static_cast<size_t>(RowMember::nome)] = Provenance::kRouteName;
   p_.rows_[86][static_cast<size_t>(RowMember::nome)] = Provenance::kTrainName;
   // Every cell of the grid has its entry, also the ones nothing wrote.
-  fit_cells(m.griglia.dimensione());
+  fit_cells(m.griglia.size());
   if (stamps.marks) r85[static_cast<size_t>(RowMember::campo7)] = Provenance::kMark;
   if (stamps.codes) r85[static_cast<size_t>(RowMember::orario)] = Provenance::kScenarioCode;
   if (p_.cells_.size() > 1) {
@@ -126,7 +126,7 @@ void ProvenanceRecorder::build_reverse_map() {
   }
 
   std::vector<std::pair<int32_t, RowPart>> parts;
-  for (int r = 0; r < Stazioni::righe; ++r) {
+  for (int r = 0; r < Stazioni::lines; ++r) {
     const size_t first_of_row = parts.size();
     for (int m = 0; m < kRowMemberCount; ++m) {
       const int32_t who = p_.rows_[static_cast<size_t>(r)][static_cast<size_t>(m)];

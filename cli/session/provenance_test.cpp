@@ -18,17 +18,17 @@ CompileResult compila(const std::string& linea, const std::string& treno, const 
   return testing::compile_in_session(linea, treno, true, percorso, nome_treno);
 }
 
-// The 1-based line of `testo` that holds `pezzo`; 0 when none does.
-int riga_di(const std::string& testo, const std::string& pezzo) {
-  const size_t p = testo.find(pezzo);
+// The 1-based line of `text` that holds `pezzo`; 0 when none does.
+int line_of(const std::string& text, const std::string& pezzo) {
+  const size_t p = text.find(pezzo);
   if (p == std::string::npos) return 0;
   int riga = 1;
-  for (size_t i = 0; i < p; ++i) riga += testo[i] == '\n';
+  for (size_t i = 0; i < p; ++i) riga += text[i] == '\n';
   return riga;
 }
 
 // Where an origin points, as "line:12", "train:7", or the kind's name.
-std::string dove(const CompileResult& r, const Origin& o) {
+std::string where(const CompileResult& r, const Origin& o) {
   if (o.kind == Origin::Kind::none) return "nobody";
   if (o.kind != Origin::Kind::record) return origin_name(o.kind);
   const Record& rec = r.provenance.record(o.record);
@@ -38,24 +38,24 @@ std::string dove(const CompileResult& r, const Origin& o) {
 // Every member that is not as a fresh model has it was set by someone.
 void ognuno_ha_chi_lo_ha_messo(const CompileResult& r) {
   const Model& m = r.model;
-  for (int64_t k = 0; k < m.griglia.dimensione(); ++k)
+  for (int64_t k = 0; k < m.griglia.size(); ++k)
     for (int i = 0; i < kCellMemberCount; ++i) {
-      const auto membro = static_cast<CellMember>(i);
-      if (member_value(m.griglia.at(k), membro) == 0) continue;
-      ASSERT_NE(r.provenance.cell(k, membro).kind, Origin::Kind::none) << "cell " << k << " " << member_name(membro);
+      const auto member = static_cast<CellMember>(i);
+      if (member_value(m.griglia.at(k), member) == 0) continue;
+      ASSERT_NE(r.provenance.cell(k, member).kind, Origin::Kind::none) << "cell " << k << " " << member_name(member);
     }
-  for (int riga = 0; riga < Stazioni::righe; ++riga)
+  for (int riga = 0; riga < Stazioni::lines; ++riga)
     for (int i = 0; i < kRowMemberCount; ++i) {
-      const auto membro = static_cast<RowMember>(i);
+      const auto member = static_cast<RowMember>(i);
       const stazione& s = m.stazioni.at(riga);
-      if (member_value(s, membro) == 0 && (membro != RowMember::nome || s.nome.empty())) continue;
-      ASSERT_NE(r.provenance.row(riga, membro).kind, Origin::Kind::none) << "row " << riga << " " << member_name(membro);
+      if (member_value(s, member) == 0 && (member != RowMember::nome || s.nome.empty())) continue;
+      ASSERT_NE(r.provenance.row(riga, member).kind, Origin::Kind::none) << "row " << riga << " " << member_name(member);
     }
 }
 
 // A route with one record of every kind, each set where the next can find
 // it. Line numbers are looked up by text.
-const std::string kLinea =
+const std::string kLine =
     "[generale]\r\n"
     "lunghezza percorso,    20000\r\n"
     "progressiva chilometrica uno,    5000,    1000,    0\r\n"
@@ -79,7 +79,7 @@ const std::string kLinea =
 // 153-156, start 181, end 201) with a signal before its board (cell 151,
 // whose drop cells 150 and 149 are taken by two drop records) and one after
 // its end (206), a drop record far away (280).
-const std::string kTreno =
+const std::string kTrain =
     "[generale]\r\n"
     "numero vetture,    5\r\n"
     "percentuale massa frenata,    110\r\n"
@@ -104,11 +104,11 @@ const std::string kTreno =
     "abbattimento,   14000,   270\r\n"
     "[fine]\r\n";
 
-std::string in_linea(const std::string& pezzo) { return "line:" + std::to_string(riga_di(kLinea, pezzo)); }
-std::string in_treno(const std::string& pezzo) { return "train:" + std::to_string(riga_di(kTreno, pezzo)); }
+std::string in_linea(const std::string& pezzo) { return "line:" + std::to_string(line_of(kLine, pezzo)); }
+std::string in_treno(const std::string& pezzo) { return "train:" + std::to_string(line_of(kTrain, pezzo)); }
 
 TEST(Provenance, EachKindOfRecordIsCreditedWithWhatItSet) {
-  const CompileResult r = compila(kLinea, kTreno);
+  const CompileResult r = compila(kLine, kTrain);
   ASSERT_EQ(r.outcome, Outcome::clean) << r.error()->message;
   ognuno_ha_chi_lo_ha_messo(r);
 
@@ -117,7 +117,7 @@ TEST(Provenance, EachKindOfRecordIsCreditedWithWhatItSet) {
   const struct {
     const char* cosa;
     int64_t cella;
-    CellMember membro;
+    CellMember member;
     std::string chi;
   } celle[] = {
       {"level track before the first gradient", 10, CellMember::pendenza, "starting value"},
@@ -154,14 +154,14 @@ TEST(Provenance, EachKindOfRecordIsCreditedWithWhatItSet) {
       {"code", 1, CellMember::dato2, "scenario code"},
       {"nothing set", 400, CellMember::tipo, "nobody"},
   };
-  for (const auto& c : celle) EXPECT_EQ(dove(r, r.provenance.cell(c.cella, c.membro)), c.chi) << c.cosa;
+  for (const auto& c : celle) EXPECT_EQ(where(r, r.provenance.cell(c.cella, c.member)), c.chi) << c.cosa;
 
   const struct {
     const char* cosa;
     int riga;
-    RowMember membro;
+    RowMember member;
     std::string chi;
-  } righe[] = {
+  } lines[] = {
       {"route length", 84, RowMember::fine, in_linea("lunghezza")},
       {"braked mass", 84, RowMember::inizio, in_treno("massa frenata")},
       {"cars", 84, RowMember::posizione, in_treno("vetture")},
@@ -181,13 +181,13 @@ TEST(Provenance, EachKindOfRecordIsCreditedWithWhatItSet) {
       {"a station's campo5 of 0", 1, RowMember::campo5, stazione},
       {"signboard text", 80, RowMember::nome, in_linea("cartello_indicatore")},
   };
-  for (const auto& c : righe) EXPECT_EQ(dove(r, r.provenance.row(c.riga, c.membro)), c.chi) << c.cosa;
+  for (const auto& c : lines) EXPECT_EQ(where(r, r.provenance.row(c.riga, c.member)), c.chi) << c.cosa;
 }
 
 // The reverse: from a line of a source to what it made.
 TEST(Provenance, EachRecordKnowsTheCellsAndRowsItSet) {
-  const CompileResult r = compila(kLinea, kTreno);
-  const auto segnale = r.provenance.records_on_line(Source::train, riga_di(kTreno, "segnale,    7500"));
+  const CompileResult r = compila(kLine, kTrain);
+  const auto segnale = r.provenance.records_on_line(Source::train, line_of(kTrain, "segnale,    7500"));
   ASSERT_EQ(segnale.size(), 1u);
   const CellMembers approccio(CellMember::preavviso);
   const CellMembers proprio(CellMember::tipo, CellMember::dato1, CellMember::dato2, CellMember::dato3, CellMember::dato4,
@@ -203,15 +203,15 @@ TEST(Provenance, EachRecordKnowsTheCellsAndRowsItSet) {
   EXPECT_EQ(celle[4].members, proprio);
   EXPECT_TRUE(r.provenance.rows_of(segnale[0]).empty());
 
-  const auto stazione = r.provenance.records_on_line(Source::train, riga_di(kTreno, "stazione"));
+  const auto stazione = r.provenance.records_on_line(Source::train, line_of(kTrain, "stazione"));
   ASSERT_EQ(stazione.size(), 1u);
-  const auto righe = r.provenance.rows_of(stazione[0]);
-  ASSERT_EQ(righe.size(), 1u);
-  EXPECT_EQ(righe[0].row, 1);
-  EXPECT_EQ(righe[0].members, RowMembers::all());
+  const auto lines = r.provenance.rows_of(stazione[0]);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].row, 1);
+  EXPECT_EQ(lines[0].members, RowMembers::all());
 
   // A profile record: one run of cells, up to the next record.
-  const auto pendenza = r.provenance.records_on_line(Source::line, riga_di(kLinea, "pendenza,  1000"));
+  const auto pendenza = r.provenance.records_on_line(Source::line, line_of(kLine, "pendenza,  1000"));
   ASSERT_EQ(pendenza.size(), 1u);
   const auto tratto = r.provenance.cells_of(pendenza[0]);
   ASSERT_EQ(tratto.size(), 1u);
@@ -220,7 +220,7 @@ TEST(Provenance, EachRecordKnowsTheCellsAndRowsItSet) {
   EXPECT_EQ(std::string(r.provenance.record_text(pendenza[0])), "pendenza,  1000,   8");
 
   // Headers are records that set nothing; a line without a key field has none.
-  const auto intestazione = r.provenance.records_on_line(Source::train, riga_di(kTreno, "[segnali]"));
+  const auto intestazione = r.provenance.records_on_line(Source::train, line_of(kTrain, "[segnali]"));
   ASSERT_EQ(intestazione.size(), 1u);
   EXPECT_TRUE(r.provenance.cells_of(intestazione[0]).empty());
   EXPECT_TRUE(r.provenance.records_on_line(Source::train, 999).empty());
@@ -230,8 +230,8 @@ TEST(Provenance, EachRecordKnowsTheCellsAndRowsItSet) {
 class ProvenanceCarried : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    linea_ = new std::string(testo_file(righe_linea()));
-    treno_ = new std::string(testo_file(righe_treno()));
+    linea_ = new std::string(joined_lines(line_lines()));
+    treno_ = new std::string(joined_lines(train_lines()));
     r_ = new CompileResult(compila(*linea_, *treno_, "Orvena_Lusco", "REG 4105"));
   }
   static void TearDownTestSuite() {
@@ -253,23 +253,23 @@ TEST_F(ProvenanceCarried, EveryMemberThatIsSetHasItsOrigin) {
 }
 
 TEST_F(ProvenanceCarried, TheSignalAt29850SetItsCellAndItsApproachCodes) {
-  const std::string segnale = "train:" + std::to_string(riga_di(*treno_, "segnale,   29850"));
+  const std::string segnale = "train:" + std::to_string(line_of(*treno_, "segnale,   29850"));
   ASSERT_NE(segnale, "train:0");
   for (const CellMember m : {CellMember::tipo, CellMember::dato1, CellMember::dato2, CellMember::dato3, CellMember::dato4})
-    EXPECT_EQ(dove(*r_, r_->provenance.cell(598, m)), segnale) << member_name(m);
+    EXPECT_EQ(where(*r_, r_->provenance.cell(598, m)), segnale) << member_name(m);
   EXPECT_EQ(r_->model.griglia.at(598).dato3, 0) << "set by the signal all the same";
   for (const int64_t k : {596, 594, 592, 590})
-    EXPECT_EQ(dove(*r_, r_->provenance.cell(k, CellMember::preavviso)), segnale) << "cell " << k;
+    EXPECT_EQ(where(*r_, r_->provenance.cell(k, CellMember::preavviso)), segnale) << "cell " << k;
 }
 
 // The chainage and the value of "pendenza,  CHAINAGE,   VALUE" (a decimal
 // comma ends the value, as it does for the loader).
-std::pair<int, int> numeri_di_pendenza(const std::string& testo) {
+std::pair<int, int> numeri_di_pendenza(const std::string& text) {
   int numeri[2] = {0, 0};
-  size_t p = testo.find(',');
+  size_t p = text.find(',');
   for (int& n : numeri) {
-    p = testo.find_first_not_of(" ,", p);
-    p = static_cast<size_t>(std::from_chars(testo.data() + p, testo.data() + testo.size(), n).ptr - testo.data());
+    p = text.find_first_not_of(" ,", p);
+    p = static_cast<size_t>(std::from_chars(text.data() + p, text.data() + text.size(), n).ptr - text.data());
   }
   return {numeri[0], numeri[1]};
 }
@@ -279,21 +279,21 @@ std::pair<int, int> numeri_di_pendenza(const std::string& testo) {
 TEST_F(ProvenanceCarried, EachCellsGradientComesFromTheRecordThatGaveIt) {
   const Griglia& g = r_->model.griglia;
   int64_t controllate = 0;
-  for (int64_t k = 0; k < g.dimensione(); ++k) {
+  for (int64_t k = 0; k < g.size(); ++k) {
     const Origin o = r_->provenance.cell(k, CellMember::pendenza);
     if (g.at(k).pendenza == 0) continue;  // the last cells of the route
     ASSERT_EQ(o.kind, Origin::Kind::record) << "cell " << k;
-    const std::string testo(r_->provenance.record_text(o.record));
-    ASSERT_EQ(testo.rfind("pendenza,", 0), 0u) << testo;
-    const auto [chainage, valore] = numeri_di_pendenza(testo);
-    EXPECT_EQ(g.at(k).pendenza, static_cast<uint8_t>(valore + 100)) << "cell " << k << ": " << testo;
-    EXPECT_LE(std::nearbyint(chainage / 50.0), static_cast<double>(k)) << "cell " << k << ": " << testo;
+    const std::string text(r_->provenance.record_text(o.record));
+    ASSERT_EQ(text.rfind("pendenza,", 0), 0u) << text;
+    const auto [chainage, valore] = numeri_di_pendenza(text);
+    EXPECT_EQ(g.at(k).pendenza, static_cast<uint8_t>(valore + 100)) << "cell " << k << ": " << text;
+    EXPECT_LE(std::nearbyint(chainage / 50.0), static_cast<double>(k)) << "cell " << k << ": " << text;
     // ... and no later gradient record has begun by this cell.
     const auto dopo = r_->provenance.records_on_line(Source::line, r_->provenance.record(o.record).line + 1);
     if (!dopo.empty() && r_->provenance.record_text(dopo[0]).starts_with("pendenza,")) {
-      const std::string prossimo(r_->provenance.record_text(dopo[0]));
-      EXPECT_GT(std::nearbyint(numeri_di_pendenza(prossimo).first / 50.0), static_cast<double>(k))
-          << "cell " << k << ": " << prossimo;
+      const std::string next(r_->provenance.record_text(dopo[0]));
+      EXPECT_GT(std::nearbyint(numeri_di_pendenza(next).first / 50.0), static_cast<double>(k))
+          << "cell " << k << ": " << next;
     }
     ++controllate;
   }
@@ -308,9 +308,9 @@ TEST_F(ProvenanceCarried, EachStationRowComesFromItsStationLine) {
     ++stazioni;
     const Origin o = r_->provenance.row(riga, RowMember::nome);
     ASSERT_EQ(o.kind, Origin::Kind::record) << "row " << riga;
-    const std::string testo(r_->provenance.record_text(o.record));
-    EXPECT_EQ(testo.rfind("stazione,", 0), 0u) << testo;
-    EXPECT_TRUE(testo.ends_with(s.nome)) << testo;
+    const std::string text(r_->provenance.record_text(o.record));
+    EXPECT_EQ(text.rfind("stazione,", 0), 0u) << text;
+    EXPECT_TRUE(text.ends_with(s.nome)) << text;
     for (int m = 0; m < kRowMemberCount; ++m) EXPECT_EQ(r_->provenance.row(riga, static_cast<RowMember>(m)), o);
   }
   EXPECT_GT(stazioni, 10);

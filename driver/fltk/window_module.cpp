@@ -63,20 +63,20 @@ __attribute__((visibility("default"))) void compactor_chiudi_finestra(void* fine
   delete window;
 }
 
-__attribute__((visibility("default"))) int compactor_mostra_messaggio(const char* testo) {
+__attribute__((visibility("default"))) int compactor_mostra_messaggio(const char* text) {
   if (!open_display()) return 0;
   // No caption of its own: the box carries the application's title.
   fl_message_title_default("compactor");
   fl_close = "OK";
   // No icon: only the text and the one button.
   fl_message_icon()->hide();
-  fl_message("%s", testo);
+  fl_message("%s", text);
   return 1;
 }
 
 }  // extern "C"
 
-static_assert(std::is_same_v<decltype(compactor_apri_finestra), ApriFinestraFn>);
-static_assert(std::is_same_v<decltype(compactor_finestra_visibile), FinestraVisibileFn>);
-static_assert(std::is_same_v<decltype(compactor_chiudi_finestra), ChiudiFinestraFn>);
-static_assert(std::is_same_v<decltype(compactor_mostra_messaggio), MostraMessaggioFn>);
+static_assert(std::is_same_v<decltype(compactor_apri_finestra), OpenWindowFn>);
+static_assert(std::is_same_v<decltype(compactor_finestra_visibile), WindowVisibleFn>);
+static_assert(std::is_same_v<decltype(compactor_chiudi_finestra), CloseWindowFn>);
+static_assert(std::is_same_v<decltype(compactor_mostra_messaggio), ShowMessageFn>);
