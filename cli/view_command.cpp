@@ -58,7 +58,7 @@ int view_command(const ViewOptions& o, Files& files) {
     return serve(o, [&] { return live.scene(); }, &live);
   }
   return reporting_read_failures(std::cerr, [&] {
-    ScenarioCompilato c = read_compiled_inputs(o.inputs, o.route, o.train, files);
+    CompiledScenario c = read_compiled_inputs(o.inputs, o.route, o.train, files);
     Model m;
     m.stazioni = std::move(c.stazioni);
     m.griglia = std::move(c.griglia);

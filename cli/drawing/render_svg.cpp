@@ -13,9 +13,14 @@
 namespace compactor::cli {
 
 std::string draw_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso) {
+  return draw_scenario_window(s, g, p, avviso, {});
+}
+
+std::string draw_scenario_window(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso,
+                                 ChainageWindow window) {
   const RouteData d = route_data(s, g);
-  const Plan pianta(p, d);
-  const Profile profilo(d);
+  const Plan pianta(p, d, window);
+  const Profile profilo(d, window);
 
   const double testa = avviso.empty() ? 58 : 78;
   const double y_profilo = testa + pianta.height() + 16;

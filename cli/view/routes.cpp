@@ -32,12 +32,35 @@ const char* content_type(std::string_view name) {
   return "application/octet-stream";
 }
 
-Response drawing(const Scene& scene) {
+// The value of `name` in a query "a=1&b=2"; empty when not there.
+std::string_view query_value(std::string_view query, std::string_view name) {
+  while (!query.empty()) {
+    const size_t amp = query.find('&');
+    const std::string_view pair = query.substr(0, amp);
+    if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=')
+      return pair.substr(name.size() + 1);
+    if (amp == std::string_view::npos) break;
+    query.remove_prefix(amp + 1);
+  }
+  return {};
+}
+
+// /drawing?from=A&to=B: the picture of those chainages; without them, of
+// the whole route.
+Response drawing(const Scene& scene, std::string_view query) {
   const session::CompileResult& r = *scene.shown;
+  cli::ChainageWindow window;
+  const std::string_view from = query_value(query, "from"), to = query_value(query, "to");
+  if (!from.empty() || !to.empty()) {
+    const auto a = whole_number(from), b = whole_number(to);
+    if (!a || !b || *a < 0 || *b <= *a) return {400, kText, "a window is from=A&to=B, whole metres, A < B\n"};
+    window = {*a, *b};
+  }
   std::string warning;
-  if (const session::Diagnostic* e = r.error()) warning = fmt::format("Loading stopped with error {}. Drawn from what was loaded.", e->number);
+  if (const session::Diagnostic* e = r.error())
+    warning = fmt::format("Loading stopped with error {}. Drawn from what was loaded.", e->number);
   return {200, "image/svg+xml",
-          cli::disegna_scenario(r.model.stazioni, r.model.griglia, r.model.planimetria, warning)};
+          cli::draw_scenario_window(r.model.stazioni, r.model.griglia, r.model.planimetria, warning, window)};
 }
 
 }  // namespace
@@ -47,7 +70,8 @@ Response answer(const Scene& scene, const Request& request) {
   const std::string_view path = target.substr(0, target.find('?'));
   if (path == "/" || path == "/index.html") return {200, content_type(".html"), std::string(*page_file("index.html"))};
   if (path == "/state") return json_response(state_json(scene));
-  if (path == "/drawing") return drawing(scene);
+  if (path == "/drawing")
+    return drawing(scene, path.size() < target.size() ? target.substr(path.size() + 1) : std::string_view());
   if (path.starts_with("/cell/")) {
     const auto k = whole_number(path.substr(6));
     if (!k) return {400, kText, "a cell is a whole number: /cell/598\n"};

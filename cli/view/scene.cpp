@@ -1,6 +1,7 @@
 #include "cli/view/scene.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <nlohmann/json.hpp>
 
@@ -16,8 +17,10 @@ namespace {
 
 using nlohmann::json;
 
+constexpr int64_t kPlanStep = 50;
+
 json summary_json(const Model& m) {
-  const cli::DatiPercorso d = cli::dati_percorso(m.stazioni, m.griglia);
+  const cli::RouteData d = cli::route_data(m.stazioni, m.griglia);
   const auto timed = std::count_if(d.stazioni.begin(), d.stazioni.end(), [](const auto& s) { return s.fermata; });
   return {{"length_m", d.lunghezza},
           {"stations", d.stazioni.size()},
@@ -26,7 +29,23 @@ json summary_json(const Model& m) {
           {"signals", d.segnali.size()},
           {"slowdowns", d.rallentamenti.size()},
           {"warning_boards", d.avvisi.size()},
-          {"cells", m.griglia.dimensione()}};
+          {"cells", m.griglia.size()}};
+}
+
+// The plan every 50 m, as metres to 0.1 m: enough for a page to find the
+// chainage under the pointer on the plan and to mark one there.
+json plan_json(const Model& m) {
+  json points = json::array();
+  const Planimetria& p = m.planimetria;
+  const int64_t length = m.stazioni.at(84).fine;
+  if (p.sized() && p.next() >= 2) {
+    const int64_t last = std::min<int64_t>(length, p.next() - 1);
+    for (int64_t c = 0; c <= last; c += kPlanStep) {
+      points.push_back(std::lround(p.x(c) * 10) / 10.0);
+      points.push_back(std::lround(p.y(c) * 10) / 10.0);
+    }
+  }
+  return {{"step_m", kPlanStep}, {"xy", points}};
 }
 
 json with_chainage(const session::CompileResult& r, const session::Diagnostic& d, bool set_aside) {
@@ -68,6 +87,7 @@ json state_json(const Scene& scene) {
   j["stale"] = scene.stale();
   j["failure"] = scene.failure;
   j["summary"] = summary_json(shown.model);
+  j["plan"] = plan_json(shown.model);
   j["errors"] = json::array();
   if (const session::Diagnostic* e = latest.error()) j["errors"].push_back(with_chainage(latest, *e, false));
   for (const session::Diagnostic& d : scene.further_errors) j["errors"].push_back(with_chainage(latest, d, true));
@@ -79,7 +99,7 @@ json state_json(const Scene& scene) {
 
 std::optional<json> cell_json(const Scene& scene, int64_t k) {
   const session::CompileResult& r = *scene.shown;
-  if (!r.model.griglia.contiene(k)) return std::nullopt;
+  if (!r.model.griglia.contains(k)) return std::nullopt;
   cli::ChosenCells one;
   one.cells = {k};
   one.range = true;

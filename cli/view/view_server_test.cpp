@@ -65,8 +65,8 @@ Reply exchange(uint16_t port, const std::string& request) {
 class ViewServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::put_file(line_path, testo_file(righe_linea()));
-    testing::put_file(train_path, testo_file(righe_treno()));
+    testing::put_file(line_path, joined_lines(line_lines()));
+    testing::put_file(train_path, joined_lines(train_lines()));
     live = std::make_unique<LiveScene>(cli::SourceOptions{line_path, train_path, "Orvena_Lusco", "REG 4105"},
                                        real_files());
     server = std::make_unique<HttpServer>("127.0.0.1", 0, kEventsPath,

@@ -119,15 +119,65 @@ async function drawWindow() {
   $('window').textContent = `${(page.from / 1000).toFixed(2)} \u2013 ${(page.to / 1000).toFixed(2)} km`;
   d.dataset.version = page.state ? page.state.version : '';
   if (page.cell !== null) showCursor(page.cell * 50 + 25);
+  // When this drawing reached the screen: what the latency benchmark reads.
+  const version = d.dataset.version;
+  requestAnimationFrame(() => { d.dataset.drawn = `${version}@${performance.timeOrigin + performance.now()}`; });
+}
+
+// The plan's point of a chainage in the plan group's own coordinates.
+function planPoint(c) {
+  const g = $('drawing').querySelector('#plan');
+  const xy = page.state && page.state.plan.xy;
+  if (!g || !g.dataset.zero || !xy || xy.length < 2) return null;
+  const [zx, zy] = g.dataset.zero.split(',').map(parseFloat);
+  const scale = parseFloat(g.dataset.scale);
+  const i = Math.max(0, Math.min(Math.round(c / page.state.plan.step_m), xy.length / 2 - 1));
+  return { g, x: zx + xy[2 * i] * scale, y: zy - xy[2 * i + 1] * scale };
+}
+
+// The chainage of the plan point nearest the pointer, when near enough.
+function planChainage(clientX, clientY) {
+  const g = $('drawing').querySelector('#plan');
+  const xy = page.state && page.state.plan.xy;
+  if (!g || !g.dataset.zero || !xy) return null;
+  const ctm = g.getScreenCTM();
+  const inv = ctm.inverse();
+  const px = inv.a * clientX + inv.c * clientY + inv.e, py = inv.b * clientX + inv.d * clientY + inv.f;
+  const [zx, zy] = g.dataset.zero.split(',').map(parseFloat);
+  const scale = parseFloat(g.dataset.scale);
+  const wx = (px - zx) / scale, wy = (zy - py) / scale;
+  const first = Math.floor(page.from / page.state.plan.step_m), last = Math.ceil(page.to / page.state.plan.step_m);
+  let best = -1, bestD = Infinity;
+  for (let i = Math.max(0, first); i <= Math.min(last, xy.length / 2 - 1); ++i) {
+    const dx = xy[2 * i] - wx, dy = xy[2 * i + 1] - wy, d = dx * dx + dy * dy;
+    if (d < bestD) { bestD = d; best = i; }
+  }
+  const near = 12 / scale;  // metres within 12 px
+  return best >= 0 && bestD <= near * near ? best * page.state.plan.step_m : null;
 }
 
 function showCursor(c) {
   const x = chainageToClientX(c);
   const cursor = $('cursor');
-  if (x === null) { cursor.hidden = true; return; }
   const area = $('drawing-area').getBoundingClientRect();
-  cursor.style.left = `${x - area.left}px`;
-  cursor.hidden = false;
+  const inWindow = x !== null && c >= page.from && c <= page.to;
+  cursor.hidden = !inWindow;
+  if (inWindow) cursor.style.left = `${x - area.left}px`;
+  let mark = $('plan-mark');
+  const p = planPoint(c);
+  if (!p) { if (mark) mark.remove(); return; }
+  if (!mark || mark.parentNode !== p.g) {
+    if (mark) mark.remove();
+    mark = document.createElementNS('http://www.w3.org/2000/svg', 'circle');
+    mark.id = 'plan-mark';
+    mark.setAttribute('r', '6');
+    mark.setAttribute('fill', 'none');
+    mark.setAttribute('stroke', '#d32f2f');
+    mark.setAttribute('stroke-width', '2.5');
+    p.g.append(mark);
+  }
+  mark.setAttribute('cx', p.x);
+  mark.setAttribute('cy', p.y);
 }
 
 function zoom(factor, around) {
@@ -224,17 +274,25 @@ async function inspect(k, pin) {
 
 // ---- input ----
 
+// The chainage under the pointer: on the profile by its axis, on the plan
+// by the nearest point of the route.
+function pointedChainage(e) {
+  const g = profile();
+  if (g && e.clientY >= g.getBoundingClientRect().top) return clientXToChainage(e.clientX);
+  return planChainage(e.clientX, e.clientY);
+}
+
 function setUpInput() {
   const d = $('drawing');
   let drag = null;
   d.addEventListener('wheel', (e) => {
     e.preventDefault();
-    zoom(e.deltaY > 0 ? 1.25 : 0.8, clientXToChainage(e.clientX));
+    zoom(e.deltaY > 0 ? 1.25 : 0.8, pointedChainage(e));
   }, { passive: false });
   d.addEventListener('mousedown', (e) => { drag = { x: e.clientX, moved: false }; });
   window.addEventListener('mouseup', (e) => {
     if (drag && !drag.moved) {
-      const c = clientXToChainage(e.clientX);
+      const c = pointedChainage(e);
       if (c !== null) inspect(Math.floor(c / 50), true);
     }
     drag = null;
@@ -244,12 +302,16 @@ function setUpInput() {
     if (drag && Math.abs(e.clientX - drag.x) > 3) {
       drag.moved = true;
       d.classList.add('dragging');
-      const perPx = (page.to - page.from) / d.getBoundingClientRect().width;
+      // Metres per screen pixel on the profile's axis, so the route
+      // follows the pointer.
+      const g = profile();
+      const perPx = g ? 1 / (g.getScreenCTM().a * parseFloat(g.dataset.pxPerM))
+        : (page.to - page.from) / d.getBoundingClientRect().width;
       pan((drag.x - e.clientX) * perPx);
       drag.x = e.clientX;
       return;
     }
-    const c = clientXToChainage(e.clientX);
+    const c = pointedChainage(e);
     if (c !== null) inspect(Math.floor(c / 50));
   });
   d.addEventListener('keydown', (e) => {
