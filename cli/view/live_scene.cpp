@@ -19,6 +19,7 @@ std::shared_ptr<const Scene> next_scene(session::CompileRequest request, const S
   // A compile with an error leaves the last good drawing in place.
   const bool keep = before && scene->latest->error() && !before->shown->error();
   scene->shown = keep ? before->shown : scene->latest;
+  finish_scene(*scene, before);
   return scene;
 }
 
@@ -34,6 +35,7 @@ std::shared_ptr<const Scene> LiveScene::compile_now(const Scene& before) {
     auto scene = std::make_shared<Scene>(before);
     scene->version = before.version + 1;
     scene->failure = fmt::format("{}: {}", e.path(), e.reason());
+    finish_scene(*scene, &before);
     return scene;
   }
 }
@@ -63,6 +65,7 @@ std::shared_ptr<const Scene> compiled_scene(Model model, const std::string& rout
   scene->latest = result;
   scene->shown = result;
   scene->compiled_files = true;
+  finish_scene(*scene, nullptr);
   return scene;
 }
 

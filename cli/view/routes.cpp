@@ -5,7 +5,6 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "cli/drawing/render_svg.h"
 #include "cli/view/page_files.h"
 
 namespace compactor::view {
@@ -48,7 +47,6 @@ std::string_view query_value(std::string_view query, std::string_view name) {
 // /drawing?from=A&to=B: the picture of those chainages; without them, of
 // the whole route.
 Response drawing(const Scene& scene, std::string_view query) {
-  const session::CompileResult& r = *scene.shown;
   cli::ChainageWindow window;
   const std::string_view from = query_value(query, "from"), to = query_value(query, "to");
   if (!from.empty() || !to.empty()) {
@@ -56,11 +54,7 @@ Response drawing(const Scene& scene, std::string_view query) {
     if (!a || !b || *a < 0 || *b <= *a) return {400, kText, "a window is from=A&to=B, whole metres, A < B\n"};
     window = {*a, *b};
   }
-  std::string warning;
-  if (const session::Diagnostic* e = r.error())
-    warning = fmt::format("Loading stopped with error {}. Drawn from what was loaded.", e->number);
-  return {200, "image/svg+xml",
-          cli::draw_scenario_window(r.model.stazioni, r.model.griglia, r.model.planimetria, warning, window)};
+  return {200, "image/svg+xml", *scene_drawing(scene, window)};
 }
 
 }  // namespace
@@ -69,7 +63,7 @@ Response answer(const Scene& scene, const Request& request) {
   const std::string_view target = request.target;
   const std::string_view path = target.substr(0, target.find('?'));
   if (path == "/" || path == "/index.html") return {200, content_type(".html"), std::string(*page_file("index.html"))};
-  if (path == "/state") return json_response(state_json(scene));
+  if (path == "/state") return {200, kJson, scene.state};
   if (path == "/drawing")
     return drawing(scene, path.size() < target.size() ? target.substr(path.size() + 1) : std::string_view());
   if (path.starts_with("/cell/")) {

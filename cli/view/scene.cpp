@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "cli/drawing/render_data.h"
+#include "cli/drawing/render_svg.h"
 #include "cli/dump_tables.h"
 #include "cli/dump_why.h"
 #include "cli/report.h"
@@ -57,6 +59,27 @@ json with_chainage(const session::CompileResult& r, const session::Diagnostic& d
 }
 
 }  // namespace
+
+void finish_scene(Scene& scene, const Scene* before) {
+  scene.state = state_json(scene).dump(-1, ' ', false, json::error_handler_t::replace);
+  if (!before) return;
+  if (before->shown == scene.shown) {
+    scene.drawings = before->drawings;
+    return;
+  }
+  const auto windows = before->drawings->windows();
+  for (auto w = windows.rbegin(); w != windows.rend(); ++w) scene_drawing(scene, *w);
+}
+
+std::shared_ptr<const std::string> scene_drawing(const Scene& scene, cli::ChainageWindow window) {
+  return scene.drawings->get(window, [&] {
+    const session::CompileResult& r = *scene.shown;
+    std::string warning;
+    if (const session::Diagnostic* e = r.error())
+      warning = fmt::format("Loading stopped with error {}. Drawn from what was loaded.", e->number);
+    return cli::draw_scenario_window(r.model.stazioni, r.model.griglia, r.model.planimetria, warning, window);
+  });
+}
 
 std::optional<int64_t> diagnostic_chainage(const session::CompileResult& r, const session::Diagnostic& d) {
   if (d.has_position) return d.position;

@@ -12,7 +12,9 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "cli/drawing/render_data.h"
 #include "cli/session/compile_session.h"
+#include "cli/view/drawing_cache.h"
 
 namespace compactor::view {
 
@@ -26,10 +28,23 @@ struct Scene {
   std::string failure;
   // Drawn from compiled files: no sources, no provenance, nothing to watch.
   bool compiled_files = false;
+  // state_json's text, made once when the scene is (see finish_scene).
+  std::string state;
+  // The drawings of `shown`, shared by the scenes that show the same compile.
+  std::shared_ptr<DrawingCache> drawings = std::make_shared<DrawingCache>();
 
   // The drawing is of an older compile than the latest.
   bool stale() const { return latest != shown; }
 };
+
+// Makes the scene's state text and, when `before` showed windows of its
+// drawing, draws them again for this one: what every page will ask for as
+// soon as it hears of the scene. A scene that shows the compile `before`
+// showed keeps its drawings.
+void finish_scene(Scene& scene, const Scene* before);
+
+// The drawing of `window` of the compile shown, as `render` draws it.
+std::shared_ptr<const std::string> scene_drawing(const Scene& scene, cli::ChainageWindow window);
 
 // Summary, diagnostics (as `check --json`, each with the chainage the page
 // moves to) and what the drawing needs; small, whatever the route's length.

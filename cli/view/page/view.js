@@ -109,9 +109,12 @@ function clientXToChainage(x) {
 }
 
 let drawing = 0;
-async function drawWindow() {
+function drawingUrl() { return `/drawing?from=${Math.round(page.from)}&to=${Math.round(page.to)}`; }
+
+// Puts a drawing in; `svg` may already be on its way (fetched with the state).
+async function drawWindow(svgPromise) {
   const n = ++drawing;
-  const svg = await fetchText(`/drawing?from=${Math.round(page.from)}&to=${Math.round(page.to)}`);
+  const svg = await (svgPromise || fetchText(drawingUrl()));
   if (n !== drawing) return;
   const d = $('drawing');
   d.innerHTML = svg;
@@ -162,7 +165,11 @@ function showCursor(c) {
   const area = $('drawing-area').getBoundingClientRect();
   const inWindow = x !== null && c >= page.from && c <= page.to;
   cursor.hidden = !inWindow;
-  if (inWindow) cursor.style.left = `${x - area.left}px`;
+  if (inWindow) {
+    cursor.style.left = `${x - area.left}px`;
+    const g = profile();
+    if (g) cursor.style.top = `${g.getBoundingClientRect().top - area.top}px`;
+  }
   let mark = $('plan-mark');
   const p = planPoint(c);
   if (!p) { if (mark) mark.remove(); return; }
@@ -331,17 +338,26 @@ function setUpInput() {
 // ---- live ----
 
 async function load() {
-  const s = JSON.parse(await fetchText('/state'));
   const first = page.state === null;
+  // After the first, the window is known: the drawing comes with the state.
+  const svg = first ? null : fetchText(drawingUrl());
+  if (svg) svg.catch(() => {});  // told where it is awaited, if it is
+  const s = JSON.parse(await fetchText('/state'));
   const oldLength = page.state ? page.state.summary.length_m : 0;
   page.state = s;
-  if (first || page.to === 0 || page.to > s.summary.length_m || (page.from === 0 && page.to === oldLength)) {
+  const whole = page.from === 0 && page.to === oldLength;
+  if (first || page.to === 0 || page.to > s.summary.length_m || whole) {
+    const moved = page.to !== s.summary.length_m || page.from !== 0;
     page.from = 0;
     page.to = s.summary.length_m;
+    showSummary(s);
+    showProblems(s);
+    await drawWindow(moved || first ? null : svg);
+  } else {
+    showSummary(s);
+    showProblems(s);
+    await drawWindow(svg);
   }
-  showSummary(s);
-  showProblems(s);
-  await drawWindow();
   if (page.cell !== null) {
     const c = await cellJson(page.cell);
     showCell(c);
