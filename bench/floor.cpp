@@ -21,36 +21,36 @@
 
 namespace {
 
-int fallito(const std::string& what) {
+int failed(const std::string& what) {
   std::fprintf(stderr, "floor: %s: %s\n", what.c_str(), std::strerror(errno));
   return 4;
 }
 
-int scrivi(const std::string& path, const std::string& riferimento) {
-  const int in = ::open(riferimento.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return fallito(riferimento);
+int write_file(const std::string& path, const std::string& reference) {
+  const int in = ::open(reference.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return failed(reference);
   struct stat st;
-  if (::fstat(in, &st) != 0) return fallito(riferimento);
+  if (::fstat(in, &st) != 0) return failed(reference);
   const auto size = static_cast<size_t>(st.st_size);
   const void* bytes = size ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, in, 0) : nullptr;
   ::close(in);
-  if (bytes == MAP_FAILED) return fallito(riferimento);
+  if (bytes == MAP_FAILED) return failed(reference);
 
-  std::string temporaneo = path + ".tmp-XXXXXX";
-  const int out = ::mkstemp(temporaneo.data());
-  if (out < 0) return fallito(path);
+  std::string temporary_ = path + ".tmp-XXXXXX";
+  const int out = ::mkstemp(temporary_.data());
+  if (out < 0) return failed(path);
   // As the program does: without the space taken ahead, a file system that
   // allocates late does it for the whole file when it is renamed over.
   if (size) ::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
   const char* p = static_cast<const char*>(bytes);
   for (size_t left = size; left > 0;) {
     const ssize_t n = ::write(out, p, left);
-    if (n < 0) return fallito(path);
+    if (n < 0) return failed(path);
     p += n;
     left -= static_cast<size_t>(n);
   }
-  if (::close(out) != 0) return fallito(path);
-  if (::rename(temporaneo.c_str(), path.c_str()) != 0) return fallito(path);
+  if (::close(out) != 0) return failed(path);
+  if (::rename(temporary_.c_str(), path.c_str()) != 0) return failed(path);
   if (size) ::munmap(const_cast<void*>(bytes), size);
   return 0;
 }
@@ -64,13 +64,13 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   for (int i = 2; i < argc;) {
-    const std::string verbo = argv[i];
-    if (verbo == "write" && i + 2 < argc) {
-      if (const int e = scrivi(dir + "/" + argv[i + 1], argv[i + 2])) return e;
+    const std::string verb = argv[i];
+    if (verb == "write" && i + 2 < argc) {
+      if (const int e = write_file(dir + "/" + argv[i + 1], argv[i + 2])) return e;
       i += 3;
-    } else if (verbo == "delete" && i + 1 < argc) {
+    } else if (verb == "delete" && i + 1 < argc) {
       const std::string path = dir + "/" + argv[i + 1];
-      if (::unlink(path.c_str()) != 0) return fallito(path);
+      if (::unlink(path.c_str()) != 0) return failed(path);
       i += 2;
     } else {
       std::fprintf(stderr, "floor: unexpected \"%s\"\n", argv[i]);

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool scrivi(const char* path, const std::string& bytes) {
+bool write(const char* path, const std::string& bytes) {
   std::FILE* f = std::fopen(path, "wb");
   if (!f) return false;
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const auto s = compactor::bench::generated_sources(std::atoi(argv[1]));
-  if (!scrivi(argv[2], s.linea) || !scrivi(argv[3], s.treno)) {
+  if (!write(argv[2], s.linea) || !write(argv[3], s.treno)) {
     std::perror("gen_route");
     return 4;
   }

@@ -1,5 +1,5 @@
 // Each stage of a run on its own: on the carried scenario, and on generated
-// routes of 10 km, 100 km and 1,000 km, whose per_km counter gives the cost
+// routes of 10 km, 100 km and 1,000 km, whose per_km_ counter gives the cost
 // of one kilometre of route.
 #include <benchmark/benchmark.h>
 
@@ -34,13 +34,13 @@ struct Texts {
   std::string linea, treno;
 };
 
-const Texts& portata() {
+const Texts& carried() {
   static const Texts f{file_names("/carried", "Orvena_Lusco", "REG 4105"), joined_lines(line_lines()),
                        joined_lines(train_lines())};
   return f;
 }
 
-const Texts& generata(int64_t metres) {
+const Texts& generated(int64_t metres) {
   static std::map<int64_t, Texts> cache;
   auto it = cache.find(metres);
   if (it == cache.end()) {
@@ -51,7 +51,7 @@ const Texts& generata(int64_t metres) {
 }
 
 // A route model as the loader leaves it, with the plan switched on.
-Model nuovo_modello() {
+Model new_model() {
   Model m;
   m.nome_percorso = "R";
   m.nome_treno = "T";
@@ -62,26 +62,26 @@ Model nuovo_modello() {
 // The model after the line half, and the next free signboard row it left.
 struct AfterLine {
   Model m;
-  int32_t riga_cartello = 80;
+  int32_t board_line = 80;
 };
 
-AfterLine dopo_linea(const Texts& f) {
+AfterLine after_line(const Texts& f) {
   MemoryFiles files;
   files.put(f.names.line_txt, f.linea);
-  AfterLine d{nuovo_modello()};
+  AfterLine d{new_model()};
   LoadReport diagnostic;
   LoadState c{d.m, f.names, files, diagnostic};
   if (!load_line(c)) std::abort();
-  d.riga_cartello = c.next_board_row;
+  d.board_line = c.next_board_row;
   return d;
 }
 
 // The model as the loader leaves it.
-Model caricato(const Texts& f) {
+Model loaded(const Texts& f) {
   MemoryFiles files;
   files.put(f.names.line_txt, f.linea);
   files.put(f.names.train_txt, f.treno);
-  Model m = nuovo_modello();
+  Model m = new_model();
   memorizza_dati(m, f.names, files);
   if (m.numero_errore != 0) std::abort();
   return m;
@@ -89,11 +89,11 @@ Model caricato(const Texts& f) {
 
 // The model as the writer gets it: loaded, finished, stamped. Built once a
 // scenario: a 1,000 km model takes longer than the writing it is for.
-const Model& finito(const Texts& f) {
+const Model& finished(const Texts& f) {
   static std::map<const Texts*, Model> cache;
   auto it = cache.find(&f);
   if (it == cache.end()) {
-    Model m = caricato(f);
+    Model m = loaded(f);
     finishing_pass(m);
     stamp_reserved_places(m);
     it = cache.emplace(&f, std::move(m)).first;
@@ -101,7 +101,7 @@ const Model& finito(const Texts& f) {
   return it->second;
 }
 
-void per_km(benchmark::State& state, int64_t metres) {
+void per_km_(benchmark::State& state, int64_t metres) {
   state.counters["per_km"] =
       benchmark::Counter(static_cast<double>(metres) / 1000.0,
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -141,7 +141,7 @@ void line_loading(benchmark::State& state, const Texts& f) {
   for (auto _ : state) {
     state.PauseTiming();
     files.put(f.names.line_txt, f.linea);
-    Model m = nuovo_modello();
+    Model m = new_model();
     LoadReport diagnostic;
     LoadState c{m, f.names, files, diagnostic};
     state.ResumeTiming();
@@ -149,20 +149,20 @@ void line_loading(benchmark::State& state, const Texts& f) {
   }
 }
 
-void BM_LineLoading(benchmark::State& state) { line_loading(state, portata()); }
+void BM_LineLoading(benchmark::State& state) { line_loading(state, carried()); }
 BENCHMARK(BM_LineLoading)->Unit(benchmark::kMicrosecond);
 
 void BM_TrainLoading(benchmark::State& state) {
-  const Texts& f = portata();
-  const AfterLine base = dopo_linea(f);
+  const Texts& f = carried();
+  const AfterLine base_ = after_line(f);
   MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
     files.put(f.names.train_txt, f.treno);
-    Model m = base.m;
+    Model m = base_.m;
     LoadReport diagnostic;
     LoadState c{m, f.names, files, diagnostic};
-    c.next_board_row = base.riga_cartello;
+    c.next_board_row = base_.board_line;
     state.ResumeTiming();
     load_train(c);
     benchmark::DoNotOptimize(m.numero_errore);
@@ -171,10 +171,10 @@ void BM_TrainLoading(benchmark::State& state) {
 BENCHMARK(BM_TrainLoading)->Unit(benchmark::kMicrosecond);
 
 void BM_FinishingPass(benchmark::State& state) {
-  const Model base = caricato(portata());
+  const Model base_ = loaded(carried());
   for (auto _ : state) {
     state.PauseTiming();
-    Model m = base;
+    Model m = base_;
     state.ResumeTiming();
     finishing_pass(m);
     stamp_reserved_places(m);
@@ -185,31 +185,31 @@ BENCHMARK(BM_FinishingPass)->Unit(benchmark::kMicrosecond);
 
 // Writes one compiled file of a finished model, as the writer does.
 template <typename Scrivi>
-void write_file(benchmark::State& state, Scrivi scrivi) {
+void write_file(benchmark::State& state, Scrivi write) {
   testing::TempDir dir;
   const std::string path = dir.path() + "/file";
   for (auto _ : state) {
     auto out = real_files().create(path);
-    scrivi(*out);
+    write(*out);
     out->commit();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(path)));
 }
 
 void BM_WritePlanFile(benchmark::State& state) {
-  const Model& m = finito(portata());
+  const Model& m = finished(carried());
   write_file(state, [&](OutputFile& out) { write_plan(m.planimetria, out); });
 }
 BENCHMARK(BM_WritePlanFile)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteScenarioFile(benchmark::State& state) {
-  const Model& m = finito(portata());
+  const Model& m = finished(carried());
   write_file(state, [&](OutputFile& out) { write_stations(m.stazioni, out); });
 }
 BENCHMARK(BM_WriteScenarioFile)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteGridFile(benchmark::State& state) {
-  const Model& m = finito(portata());
+  const Model& m = finished(carried());
   write_file(state, [&](OutputFile& out) { write_grid(m.griglia, out); });
 }
 BENCHMARK(BM_WriteGridFile)->Unit(benchmark::kMicrosecond);
@@ -219,8 +219,8 @@ BENCHMARK(BM_WriteGridFile)->Unit(benchmark::kMicrosecond);
 void BM_WholeRun(benchmark::State& state) {
   testing::TempDir dir;
   struct Nothing : std::streambuf {
-  } nulla;
-  std::ostream err(&nulla);
+  } nothing_;
+  std::ostream err(&nothing_);
   for (auto _ : state)
     if (Form_Load(dir.path(), real_files(), err) != 0) state.SkipWithError("the run failed");
 }
@@ -229,44 +229,44 @@ BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
 // --- Generated routes: the cost per kilometre.
 
 void BM_RouteLoading(benchmark::State& state) {
-  const Texts& f = generata(state.range(0));
+  const Texts& f = generated(state.range(0));
   MemoryFiles files;
   for (auto _ : state) {
     state.PauseTiming();
     files.put(f.names.line_txt, f.linea);
     files.put(f.names.train_txt, f.treno);
-    Model m = nuovo_modello();
+    Model m = new_model();
     state.ResumeTiming();
     memorizza_dati(m, f.names, files);
     if (m.numero_errore != 0) state.SkipWithError("the route did not load");
   }
-  per_km(state, state.range(0));
+  per_km_(state, state.range(0));
 }
 BENCHMARK(BM_RouteLoading)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 void BM_RouteWritePlan(benchmark::State& state) {
-  const Model& m = finito(generata(state.range(0)));
+  const Model& m = finished(generated(state.range(0)));
   write_file(state, [&](OutputFile& out) { write_plan(m.planimetria, out); });
-  per_km(state, state.range(0));
+  per_km_(state, state.range(0));
 }
 BENCHMARK(BM_RouteWritePlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 // Sources on disk to three compiled files, as `scenario compile` does it.
 void BM_RouteCompile(benchmark::State& state) {
-  const Texts& f = generata(state.range(0));
+  const Texts& f = generated(state.range(0));
   testing::TempDir dir;
   const FileNames names = file_names(dir.path(), "R", "T 1");
   for (auto _ : state) {
     state.PauseTiming();
     write_whole(real_files(), names.line_txt, f.linea);
     write_whole(real_files(), names.train_txt, f.treno);
-    Model m = nuovo_modello();
+    Model m = new_model();
     state.ResumeTiming();
     int32_t j = 1;
     memorizza_percorso(m, j, names, real_files());
     if (m.numero_errore != 0) state.SkipWithError("the route did not compile");
   }
-  per_km(state, state.range(0));
+  per_km_(state, state.range(0));
 }
 BENCHMARK(BM_RouteCompile)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
@@ -288,12 +288,12 @@ void session_compile(benchmark::State& state, const Texts& f, bool provenance) {
   }
 }
 
-void BM_SessionCompile(benchmark::State& state) { session_compile(state, portata(), state.range(0) != 0); }
+void BM_SessionCompile(benchmark::State& state) { session_compile(state, carried(), state.range(0) != 0); }
 BENCHMARK(BM_SessionCompile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_RouteSessionCompile(benchmark::State& state) {
-  session_compile(state, generata(state.range(0)), state.range(1) != 0);
-  per_km(state, state.range(0));
+  session_compile(state, generated(state.range(0)), state.range(1) != 0);
+  per_km_(state, state.range(0));
 }
 BENCHMARK(BM_RouteSessionCompile)
     ->Args({100'000, 0})

@@ -12,16 +12,16 @@ const std::string kLineHead = "[generale]\r\nlunghezza percorso,    10000\r\n";
 
 // A train source without a station is warned of; the cases here that are
 // about something else get one at the route's start.
-std::string con_stazione(std::string treno) {
+std::string with_station(std::string treno) {
   const size_t fine = treno.find("[fine]");
   if (treno.find("stazione") == std::string::npos && fine != std::string::npos)
     treno.insert(fine, "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n");
   return treno;
 }
 
-testing::RunResult check(const std::string& linea, const std::string& treno_dato, bool json = false,
+testing::RunResult check(const std::string& linea, const std::string& given_train, bool json = false,
                      bool stazione = true) {
-  const std::string treno = stazione ? con_stazione(treno_dato) : treno_dato;
+  const std::string treno = stazione ? with_station(given_train) : given_train;
   testing::TempDir dir;
   testing::put_file(dir / "l.txt", linea);
   testing::put_file(dir / "t.txt", treno);
@@ -178,9 +178,9 @@ TEST(ScenarioCheck, TheReadmeSessionPrintsWhatTheReadmeShows) {
                              "carried/Orvena_Lusco_REG 4105-.txt", "--route", "Orvena_Lusco", "--train", "REG 4105",
                              "--cells", "598:598", "--why"});
   EXPECT_EQ(why.status, 0) << why.err;
-  const std::string atteso = blocco("   598    29900  signal");
-  EXPECT_FALSE(atteso.empty());
-  EXPECT_NE(why.out.find(atteso), std::string::npos) << why.out;
+  const std::string expected = blocco("   598    29900  signal");
+  EXPECT_FALSE(expected.empty());
+  EXPECT_NE(why.out.find(expected), std::string::npos) << why.out;
 
   // A wider first curve, compiled beside the first and compared.
   std::string linea = testing::file_text(dir / "carried/Orvena_Lusco_linea.txt");

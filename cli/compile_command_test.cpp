@@ -46,9 +46,9 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_T 1.dat"), 341u * 15);
   EXPECT_EQ(std::filesystem::file_size(s.dir / "out/R_linea.dat"), 2u * (10 * 17000 - 18));
 
-  const auto senza = s.compile({"--no-plan", "--json"});
-  ASSERT_EQ(senza.status, 0) << senza.err;
-  const auto j = nlohmann::json::parse(senza.out);
+  const auto without = s.compile({"--no-plan", "--json"});
+  ASSERT_EQ(without.status, 0) << without.err;
+  const auto j = nlohmann::json::parse(without.out);
   EXPECT_EQ(j["version"], COMPACTOR_VERSION);
   EXPECT_EQ(j["error"], 0);
   EXPECT_EQ(j["written"].size(), 2u);
@@ -56,10 +56,10 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   EXPECT_TRUE(j["line"].is_null());
 
   // The author's directory is shown as given, the file names in UTF-8.
-  const std::string altrove = s.dir / "citt\u00e0 out";
-  const auto accentato = s.scenario({"compile", s.linea, s.treno, "--route", "R\u00e0", "--train", "T", "--out", altrove + "/"});
-  ASSERT_EQ(accentato.status, 0) << accentato.err;
-  EXPECT_NE(accentato.out.find("wrote " + altrove + "/R\u00e0_T.dat\n"), std::string::npos) << accentato.out;
+  const std::string elsewhere_ = s.dir / "citt\u00e0 out";
+  const auto accented = s.scenario({"compile", s.linea, s.treno, "--route", "R\u00e0", "--train", "T", "--out", elsewhere_ + "/"});
+  ASSERT_EQ(accented.status, 0) << accented.err;
+  EXPECT_NE(accented.out.find("wrote " + elsewhere_ + "/R\u00e0_T.dat\n"), std::string::npos) << accented.out;
 }
 
 TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
@@ -133,14 +133,14 @@ TEST(ScenarioCompile, UsageErrorsAndTheErrorStopAndPlatformFailures) {
   // end loading before the train source).
   for (const auto& [lines, posizione] : {std::pair{"cartello_indicatore,  0,   (X)\r\npendenza,  99999,  0\r\n", 99999},
                                          std::pair{"cartello_indicatore,  0,   (X)\r\ncartello_indicatore,  0,   (Y)\r\n", 0}}) {
-    Sources dopo(std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n") + lines + "[fine]\r\n",
+    Sources after(std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\n") + lines + "[fine]\r\n",
                   "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
-    const auto e = dopo.compile({"--json"});
+    const auto e = after.compile({"--json"});
     EXPECT_EQ(e.status, 3) << lines << e.err;
     const auto j = nlohmann::json::parse(e.out);
     EXPECT_EQ(j["error"], 1250) << lines;
     EXPECT_EQ(j["position"], posizione) << lines;
-    EXPECT_EQ(testing::folder_names(dopo.dir / "out"), std::vector<std::string>{}) << lines;
+    EXPECT_EQ(testing::folder_names(after.dir / "out"), std::vector<std::string>{}) << lines;
   }
 
   Sources blocked;
@@ -185,18 +185,18 @@ TEST(ScenarioCompile, WithoutAGridNothingIsWritten) {
 // error stop and a failure are told as without it; warnings, the count and
 // the files written are not. The exit status is the same either way.
 TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
-  std::string segnale_occupato = kTrain;  // the signal falls on the signboard's cell
-  segnale_occupato.replace(segnale_occupato.find("3950"), 4, "2950");
+  std::string signal_taken = kTrain;  // the signal falls on the signboard's cell
+  signal_taken.replace(signal_taken.find("3950"), 4, "2950");
   const std::string avviso = kLine.substr(0, kLine.find("[fine]")) + "pendnza,  600,  1\r\n[fine]\r\n";
   const std::string fermata =
       "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n";
-  const std::string errore_16 = ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
+  const std::string error_16 = ":3:12: error 16: a signal's cell is already taken (at 2950 m)\n"
                                 "  segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\n"
                                 "             ^\n"
                                 "  note: cell 60 (from 2950 m) holds a signboard; the next free cell is 61 (from "
                                 "3000 m, 50 m further on)\n";
   const struct {
-    const char* caso;
+    const char* c_;
     std::string linea, treno;
     std::vector<std::string> args;  // after the command and the two sources
     int status;
@@ -204,19 +204,19 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
   } cases[] = {
       {"clean compile", kLine, kTrain, {"compile"}, 0, ""},
       {"compile with a warning", avviso, kTrain, {"compile"}, 0, ""},
-      {"compile with an error", kLine, segnale_occupato, {"compile"}, 1,
-       "TRAIN" + errore_16 + "the compiled files were written from what was loaded\n"},
+      {"compile with an error", kLine, signal_taken, {"compile"}, 1,
+       "TRAIN" + error_16 + "the compiled files were written from what was loaded\n"},
       {"the error stop", fermata, kTrain, {"compile"}, 3,
        "error 1250: a reserved place (row 85 campo7 or cell 1 dato1) is already taken\nnothing was written\n"},
       {"check with a warning", avviso, kTrain, {"check"}, 5, ""},
-      {"check with an error", kLine, segnale_occupato, {"check"}, 1, "TRAIN" + errore_16},
-      {"render of sources with an error", kLine, segnale_occupato,
+      {"check with an error", kLine, signal_taken, {"check"}, 1, "TRAIN" + error_16},
+      {"render of sources with an error", kLine, signal_taken,
        {"render", "--route", "R", "--train", "T", "-o", "r.svg"}, 1,
        "scenario: error 16 at 2950 m: a signal's cell is already taken (train source, line 3)\n"
        "scenario: the picture was drawn from what was loaded before the error\n"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.caso);
+    SCOPED_TRACE(c.c_);
     Sources s(c.linea, c.treno);
     std::vector<std::string> args = {c.args[0]};
     if (c.args[0] == "render") args.insert(args.end(), {"--line", s.linea, "--train-source", s.treno});
@@ -252,28 +252,28 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
 TEST(ScenarioCompile, ProgressOnATerminalOnly) {
   if (!std::filesystem::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to give the tool a terminal";
   Sources s;
-  auto sotto_terminale = [&](const std::string& comando, const std::string& extra) {
-    std::string riga = std::string("'") + SCENARIO_BINARY + "' " + comando + " '" + s.linea + "' '" + s.treno + "' ";
-    if (comando == "compile") riga += "--route R --train T --out '" + (s.dir / "out") + "' ";
+  auto under_terminal = [&](const std::string& command_, const std::string& extra) {
+    std::string riga = std::string("'") + SCENARIO_BINARY + "' " + command_ + " '" + s.linea + "' '" + s.treno + "' ";
+    if (command_ == "compile") riga += "--route R --train T --out '" + (s.dir / "out") + "' ";
     return testing::run_program({"/usr/bin/script", "-qec", riga + extra, "/dev/null"}, s.dir.path());
   };
-  const auto a_terminale = sotto_terminale("compile", "");
-  EXPECT_EQ(a_terminale.status, 0) << a_terminale.out;
-  EXPECT_NE(a_terminale.out.find("scenario: loading..."), std::string::npos) << a_terminale.out;
-  EXPECT_NE(a_terminale.out.find("scenario: writing..."), std::string::npos) << a_terminale.out;
-  const auto quieto = sotto_terminale("compile", "--quiet");
-  EXPECT_EQ(quieto.out.find("scenario:"), std::string::npos) << quieto.out;
+  const auto to_terminal = under_terminal("compile", "");
+  EXPECT_EQ(to_terminal.status, 0) << to_terminal.out;
+  EXPECT_NE(to_terminal.out.find("scenario: loading..."), std::string::npos) << to_terminal.out;
+  EXPECT_NE(to_terminal.out.find("scenario: writing..."), std::string::npos) << to_terminal.out;
+  const auto quiet = under_terminal("compile", "--quiet");
+  EXPECT_EQ(quiet.out.find("scenario:"), std::string::npos) << quiet.out;
   EXPECT_EQ(s.compile().err.find("scenario:"), std::string::npos) << "not a terminal";
 
-  const auto check = sotto_terminale("check", "");
+  const auto check = under_terminal("check", "");
   EXPECT_NE(check.out.find("scenario: loading..."), std::string::npos) << check.out;
-  EXPECT_EQ(sotto_terminale("check", "--quiet").out.find("scenario:"), std::string::npos);
+  EXPECT_EQ(under_terminal("check", "--quiet").out.find("scenario:"), std::string::npos);
 
   // The error stop ends the stage line before it is told: the message
   // starts a line of its own.
   testing::put_file(s.linea,
                   "[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncartello_indicatore,  0,   (X)\r\n[fine]\r\n");
-  const auto fermata = sotto_terminale("compile", "");
+  const auto fermata = under_terminal("compile", "");
   EXPECT_EQ(fermata.status, 3) << fermata.out;
   const size_t message = fermata.out.find("error 1250:");
   ASSERT_NE(message, std::string::npos) << fermata.out;

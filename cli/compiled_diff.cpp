@@ -14,20 +14,20 @@
 namespace compactor::cli {
 namespace {
 
-void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differences& d) {
+void compare_stations(const Stazioni& a, const Stazioni& b, Differences& d) {
   for (int r = 0; r < Stazioni::lines; ++r) {
     const stazione& sa = a.at(r);
     const stazione& sb = b.at(r);
     if (sa == sb) continue;
     const auto ma = members(sa), mb = members(sb);
-    const bool stazione_a = line_role(r, sa) == "station" || line_role(r, sb) == "station";
+    const bool station_a = line_role(r, sa) == "station" || line_role(r, sb) == "station";
     for (size_t i = 0; i < ma.size(); ++i) {
       if (ma[i].valore == mb[i].valore) continue;
       d.note(CompiledFile::scenario, [&] {
         std::string riga = fmt::format("row {} {}: {} -> {}", r, ma[i].nome, ma[i].valore, mb[i].valore);
-        const std::string senso = meaning(r, ma[i].nome);
-        if (!senso.empty()) riga += " (" + senso + ")";
-        else if (stazione_a && std::string_view(ma[i].nome) == "orario")
+        const std::string direction = meaning(r, ma[i].nome);
+        if (!direction.empty()) riga += " (" + direction + ")";
+        else if (station_a && std::string_view(ma[i].nome) == "orario")
           riga += fmt::format(" ({} -> {})", now(sa.orario), now(sb.orario));
         return riga;
       });
@@ -36,17 +36,17 @@ void confronta_stazioni(const Stazioni& a, const Stazioni& b, Differences& d) {
       d.note(CompiledFile::scenario, [&] {
         std::string riga =
             fmt::format("row {} nome: \"{}\" -> \"{}\"", r, cp1252_to_utf8(sa.nome), cp1252_to_utf8(sb.nome));
-        const std::string senso = meaning(r, "nome");
-        return senso.empty() ? riga : riga + " (" + senso + ")";
+        const std::string direction = meaning(r, "nome");
+        return direction.empty() ? riga : riga + " (" + direction + ")";
       });
   }
 }
 
-void confronta_griglie(const Griglia& a, const Griglia& b, Differences& d) {
+void compare_grids(const Griglia& a, const Griglia& b, Differences& d) {
   if (a.size() != b.size())
     d.note(CompiledFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.size(), b.size()); });
-  const int64_t comuni = std::min(a.size(), b.size());
-  for (int64_t k = 0; k < comuni; ++k) {
+  const int64_t common = std::min(a.size(), b.size());
+  for (int64_t k = 0; k < common; ++k) {
     const cella& ca = a.at(k);
     const cella& cb = b.at(k);
     if (ca == cb) continue;
@@ -77,14 +77,14 @@ void compare_scenarios(const FileScenario& fa, const CompiledScenario& a, const 
               {CompiledFile::grid, a.with_grid, b.with_grid, fa.griglia, fb.griglia},
               {CompiledFile::plan, a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
   for (const auto& f : file) {
-    auto manca = [](const std::string& assente, const std::string& presente) {
-      return fmt::format("missing file: {} (present: {})", shown_path(assente), shown_path(presente));
+    auto missing = [](const std::string& absent, const std::string& present_one) {
+      return fmt::format("missing file: {} (present: {})", shown_path(absent), shown_path(present_one));
     };
-    if (f.in_a && !f.in_b) d.note(f.which, [&] { return manca(f.path_b, f.path_a); });
-    if (!f.in_a && f.in_b) d.note(f.which, [&] { return manca(f.path_a, f.path_b); });
+    if (f.in_a && !f.in_b) d.note(f.which, [&] { return missing(f.path_b, f.path_a); });
+    if (!f.in_a && f.in_b) d.note(f.which, [&] { return missing(f.path_a, f.path_b); });
   }
-  if (a.with_scenario && b.with_scenario) confronta_stazioni(a.stazioni, b.stazioni, d);
-  if (a.with_grid && b.with_grid) confronta_griglie(a.griglia, b.griglia, d);
+  if (a.with_scenario && b.with_scenario) compare_stations(a.stazioni, b.stazioni, d);
+  if (a.with_grid && b.with_grid) compare_grids(a.griglia, b.griglia, d);
   if (a.con_planimetria && b.con_planimetria) compare_plans(a.planimetria, b.planimetria, entry_by_entry, d);
 }
 

@@ -18,7 +18,7 @@ enum class CompiledFile { scenario, grid, plan };
 // Every difference counted, by file; the first few lines kept in words.
 class Differences {
  public:
-  explicit Differences(size_t most) : massimo_(most) {}
+  explicit Differences(size_t most) : most_(most) {}
   // One difference in `file`; `text` makes its words, only when they are
   // kept.
   template <typename F>
@@ -28,22 +28,22 @@ class Differences {
   // One line that stands for `count` differences (a run of plan entries).
   template <typename F>
   void note(CompiledFile file, int64_t count, F&& text) {
-    totale_ += count;
+    total_ += count;
     by_file_[static_cast<size_t>(file)] += count;
-    if (prime_.size() < massimo_) {
+    if (prime_.size() < most_) {
       prime_.push_back(text());
       shown_ += count;
     }
   }
-  int64_t total() const { return totale_; }
+  int64_t total() const { return total_; }
   int64_t in_file(CompiledFile file) const { return by_file_[static_cast<size_t>(file)]; }
   // Differences that no kept line stands for.
-  int64_t not_shown() const { return totale_ - shown_; }
+  int64_t not_shown() const { return total_ - shown_; }
   const std::vector<std::string>& prime() const { return prime_; }
 
  private:
-  size_t massimo_;
-  int64_t totale_ = 0;
+  size_t most_;
+  int64_t total_ = 0;
   int64_t shown_ = 0;
   std::array<int64_t, 3> by_file_{};
   std::vector<std::string> prime_;

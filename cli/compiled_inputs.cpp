@@ -12,10 +12,10 @@ namespace {
 
 using Usage = UsageError;
 
-std::string nome_cp1252(const std::string& utf8, const char* what) {
-  std::string problema;
-  const auto nome = session::scenario_name(utf8, what, problema);
-  if (!nome) throw Usage(problema);
+std::string cp1252_name(const std::string& utf8, const char* what) {
+  std::string problem;
+  const auto nome = session::scenario_name(utf8, what, problem);
+  if (!nome) throw Usage(problem);
   return *nome;
 }
 
@@ -28,14 +28,14 @@ CompiledScenario read_compiled_inputs(const std::vector<std::string>& inputs, co
       throw Usage("--route and --train name the scenario inside one directory; give the directory alone");
   }
   std::string scenario, griglia, planimetria;
-  bool serve_planimetria = false;
+  bool needs_plan = false;
   if (inputs.size() == 1 && !is_directory(inputs[0]) && !files.exists(inputs[0]))
     throw PlatformError(inputs[0], "no such file or directory");
   if (inputs.size() == 1 && is_directory(inputs[0])) {
     if (percorso.empty() || treno.empty())
       throw Usage("a directory of compiled files needs --route and --train to name the scenario in it");
     const std::string folder = without_trailing_slashes(inputs[0]);
-    const FileNames names = file_names(folder, nome_cp1252(percorso, "route"), nome_cp1252(treno, "train"));
+    const FileNames names = file_names(folder, cp1252_name(percorso, "route"), cp1252_name(treno, "train"));
     scenario = names.scenario;
     griglia = names.griglia;
     planimetria = names.planimetria;  // drawn when it is there
@@ -62,9 +62,9 @@ CompiledScenario read_compiled_inputs(const std::vector<std::string>& inputs, co
     }
     if (scenario.empty() || griglia.empty())
       throw Usage("the compiled files must include the scenario file (R_T.sim) and the grid file (R_T.dat)");
-    serve_planimetria = !planimetria.empty();
+    needs_plan = !planimetria.empty();
   }
-  if (!serve_planimetria && !files.exists(planimetria)) planimetria.clear();
+  if (!needs_plan && !files.exists(planimetria)) planimetria.clear();
   // Each file checked, and the three of one scenario.
   return read_scenario({"", planimetria, scenario, griglia}, files);
 }

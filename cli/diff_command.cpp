@@ -22,18 +22,18 @@ namespace fs = std::filesystem;
 constexpr int kEqual = 0, kDifferent = 1, kUsage = 2;
 
 // The one scenario of a directory, or a message why there is none.
-std::optional<FileScenario> scegli(const std::string& folder, const std::string& percorso, const std::string& treno,
+std::optional<FileScenario> choose_(const std::string& folder, const std::string& percorso, const std::string& treno,
                                    Files& files, std::ostream& err) {
-  const auto trovati = scenarios_in(folder, percorso, treno, files);
-  if (trovati.size() == 1) return trovati.front();
-  if (trovati.empty()) {
+  const auto found = scenarios_in(folder, percorso, treno, files);
+  if (found.size() == 1) return found.front();
+  if (found.empty()) {
     tell(err, fmt::format("no compiled scenario in {}{}", folder,
                           percorso.empty() && treno.empty() ? "" : " with that route and train"));
     return std::nullopt;
   }
   std::vector<std::string> names;
-  for (const auto& f : trovati) names.push_back(cp1252_to_utf8(f.nome));
-  tell(err, fmt::format("{} holds {} scenarios ({}); choose one with --route R --train T", folder, trovati.size(),
+  for (const auto& f : found) names.push_back(cp1252_to_utf8(f.nome));
+  tell(err, fmt::format("{} holds {} scenarios ({}); choose one with --route R --train T", folder, found.size(),
                         fmt::join(names, ", ")));
   return std::nullopt;
 }
@@ -72,8 +72,8 @@ int compare_folders(const DiffOptions& o, Files& files, std::ostream& out, std::
     tell(err, "the route and train names must be Windows-1252 characters");
     return kUsage;
   }
-  auto fa = scegli(o.a, *percorso, *treno, files, err);
-  auto fb = scegli(o.b, *percorso, *treno, files, err);
+  auto fa = choose_(o.a, *percorso, *treno, files, err);
+  auto fb = choose_(o.b, *percorso, *treno, files, err);
   if (!fa || !fb) return kUsage;
   // A plan file found on one side only names the one missing on the other.
   if (fa->planimetria.empty() && !fb->planimetria.empty())

@@ -22,11 +22,11 @@ using testing::TempDir;
 // A small scenario of route R and train `treno`, 1000 m long: a signal in
 // cell 12, one station, the route-wide rows and a plan of three computed
 // points.
-CompiledScenario scenario_base(const std::string& treno = "T") {
+CompiledScenario base_scenario(const std::string& treno = "T") {
   CompiledScenario s;
   s.with_scenario = s.with_grid = s.con_planimetria = true;
   s.griglia.resize(160);
-  for (int64_t k = 0; k <= s.griglia.ultima(); ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
+  for (int64_t k = 0; k <= s.griglia.last(); ++k) s.griglia.at(k) = {.velocita = 24, .pendenza = 100, .aderenza = 95};
   s.griglia.at(1).dato1 = 5121;
   s.griglia.at(1).dato2 = plain_code(treno, "R");
   s.griglia.at(12).tipo = 1;
@@ -50,24 +50,24 @@ void write_scenario(const std::string& dir, const std::string& rt, const Compile
 }
 
 // The same plan with the point at metre `m` moved, or cut short before it.
-Planimetria pianta_con(std::optional<std::pair<double, double>> punto, int64_t m) {
-  const Planimetria base = scenario_base().planimetria;
+Planimetria plan_with(std::optional<std::pair<double, double>> point, int64_t m) {
+  const Planimetria base_ = base_scenario().planimetria;
   Planimetria p;
-  p.resize(base.metri_totali());
+  p.resize(base_.metri_totali());
   p.seed();
-  for (int64_t i = 2; i < base.next(); ++i) {
-    if (i == m && !punto) break;
-    p.add(i == m ? punto->first : base.x(i), i == m ? punto->second : base.y(i));
+  for (int64_t i = 2; i < base_.next(); ++i) {
+    if (i == m && !point) break;
+    p.add(i == m ? point->first : base_.x(i), i == m ? point->second : base_.y(i));
   }
   return p;
 }
 
 TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
   const struct {
-    const char* caso;
-    std::function<void(CompiledScenario&)> cambia;
-    std::string prima;  // the first difference in words
-    int64_t quante;
+    const char* c_;
+    std::function<void(CompiledScenario&)> change;
+    std::string before;  // the first difference in words
+    int64_t how_many;
   } cases[] = {
       {"identical", [](CompiledScenario&) {}, "", 0},
       {"a cell value", [](CompiledScenario& s) { s.griglia.at(12).dato1 = 41; }, "cell 12 dato1: 42 -> 41", 1},
@@ -95,9 +95,9 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
        "row 1 nome: \"Città Alta\" -> \"Città Bassa\"", 1},
       {"a route name", [](CompiledScenario& s) { s.stazioni.at(85).nome = "S"; },
        "row 85 nome: \"R\" -> \"S\" (route name)", 1},
-      {"a plan point", [](CompiledScenario& s) { s.planimetria = pianta_con(std::pair{1.5, 2.0}, 3); },
+      {"a plan point", [](CompiledScenario& s) { s.planimetria = plan_with(std::pair{1.5, 2.0}, 3); },
        "plan metre 3: x 1 -> 1.5", 1},
-      {"a plan cut short", [](CompiledScenario& s) { s.planimetria = pianta_con(std::nullopt, 4); },
+      {"a plan cut short", [](CompiledScenario& s) { s.planimetria = plan_with(std::nullopt, 4); },
        "plan metre 4: x 2 -> empty, y 2 -> empty", 1},
       {"a missing file", [](CompiledScenario& s) { s.with_scenario = false; },
        "missing file: b/R_T.sim (present: a/R_T.sim)", 1},
@@ -107,37 +107,37 @@ TEST(ScenarioDiff, EachDifferenceIsNamedByItsMember) {
   const FileScenario fa{"R_T", "a/R_linea.dat", "a/R_T.sim", "a/R_T.dat"};
   const FileScenario fb{"R_T", "b/R_linea.dat", "b/R_T.sim", "b/R_T.dat"};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.caso);
-    CompiledScenario b = scenario_base();
-    c.cambia(b);
+    SCOPED_TRACE(c.c_);
+    CompiledScenario b = base_scenario();
+    c.change(b);
     Differences d(20);
-    compare_scenarios(fa, scenario_base(), fb, b, d);
-    EXPECT_EQ(d.total(), c.quante);
-    if (c.quante > 0) {
+    compare_scenarios(fa, base_scenario(), fb, b, d);
+    EXPECT_EQ(d.total(), c.how_many);
+    if (c.how_many > 0) {
       ASSERT_FALSE(d.prime().empty());
-      EXPECT_EQ(d.prime().front(), c.prima);
+      EXPECT_EQ(d.prime().front(), c.before);
     }
   }
 }
 
 TEST(ScenarioDiff, AllDifferencesAreCountedButOnlyTheFirstAreKept) {
-  CompiledScenario b = scenario_base();
+  CompiledScenario b = base_scenario();
   for (int64_t k = 0; k < 5; ++k) b.griglia.at(k).aderenza = 90;
   Differences d(2);
-  compare_scenarios({}, scenario_base(), {}, b, d);
+  compare_scenarios({}, base_scenario(), {}, b, d);
   EXPECT_EQ(d.total(), 5);
   EXPECT_EQ(d.prime(), (std::vector<std::string>{"cell 0 aderenza: 95 -> 90", "cell 1 aderenza: 95 -> 90"}));
 }
 
-// A straight plan of 0..`metres` metres, computed up to `fino`, each point
-// moved by `sposta`.
-Planimetria pianta_dritta(int32_t metres, int64_t fino,
-                          const std::function<std::pair<double, double>(int64_t)>& sposta = {}) {
+// A straight plan of 0..`metres` metres, computed up to `up_to`, each point
+// moved by `move_`.
+Planimetria straight_plan(int32_t metres, int64_t up_to,
+                          const std::function<std::pair<double, double>(int64_t)>& move_ = {}) {
   Planimetria p;
   p.resize(metres);
   p.seed();
-  for (int64_t m = 2; m <= fino; ++m) {
-    const auto [dx, dy] = sposta ? sposta(m) : std::pair{0.0, 0.0};
+  for (int64_t m = 2; m <= up_to; ++m) {
+    const auto [dx, dy] = move_ ? move_(m) : std::pair{0.0, 0.0};
     p.add(0.0 + dx, static_cast<double>(m) + dy);
   }
   return p;
@@ -146,21 +146,21 @@ Planimetria pianta_dritta(int32_t metres, int64_t fino,
 // A moved stretch of the plan is one line, where and how far; entry by
 // entry only when asked.
 TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
-  auto entro = [](int64_t da, int64_t a, std::pair<double, double> di) {
+  auto within = [](int64_t da, int64_t a, std::pair<double, double> di) {
     return [=](int64_t m) { return m >= da && m <= a ? di : std::pair{0.0, 0.0}; };
   };
   const struct {
-    const char* caso;
+    const char* c_;
     Planimetria b;
     bool entry_by_entry;
     std::vector<std::string> lines;
-    int64_t quante;
+    int64_t how_many;
   } cases[] = {
       {"a stretch moved",
-       pianta_dritta(50, 50, [](int64_t m) { return m >= 10 && m <= 19 ? std::pair{(m - 9) * 0.5, -0.3} : std::pair{0.0, 0.0}; }),
+       straight_plan(50, 50, [](int64_t m) { return m >= 10 && m <= 19 ? std::pair{(m - 9) * 0.5, -0.3} : std::pair{0.0, 0.0}; }),
        false, {"plan metres 10-19: 10 entries differ, largest |dx| 5.0 m, |dy| 0.3 m"}, 10},
       {"two runs and one entry",
-       pianta_dritta(50, 50,
+       straight_plan(50, 50,
                      [](int64_t m) {
                        return m >= 10 && m <= 12 ? std::pair{1.0, 0.0}
                               : m == 20 || m == 21 ? std::pair{0.0, 2.0}
@@ -171,37 +171,37 @@ TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
        {"plan metres 10-12: 3 entries differ, largest |dx| 1.0 m, |dy| 0 m",
         "plan metres 20-21: 2 entries differ, largest |dx| 0 m, |dy| 2.0 m", "plan metre 30: x 0 -> 1"},
        6},
-      {"cut short", pianta_dritta(50, 44), false, {"plan metres 45-50: 6 entries differ, 6 set -> empty"}, 6},
-      {"moved, then cut short", pianta_dritta(50, 44, entro(40, 44, {1.0, 0.0})), false,
+      {"cut short", straight_plan(50, 44), false, {"plan metres 45-50: 6 entries differ, 6 set -> empty"}, 6},
+      {"moved, then cut short", straight_plan(50, 44, within(40, 44, {1.0, 0.0})), false,
        {"plan metres 40-50: 11 entries differ, largest |dx| 1.0 m, |dy| 0 m, 6 set -> empty"}, 11},
-      {"a tiny move", pianta_dritta(50, 50, entro(10, 11, {0.0, 1e-9})), false,
+      {"a tiny move", straight_plan(50, 50, within(10, 11, {0.0, 1e-9})), false,
        {"plan metres 10-11: 2 entries differ, largest |dx| 0 m, |dy| 1e-09 m"}, 2},
-      {"a longer plan, the same points", pianta_dritta(60, 60), false, {"plan: 51 -> 61 entries a coordinate"}, 1},
-      {"entry by entry", pianta_dritta(50, 50, entro(10, 12, {0.5, 0.0})), true,
+      {"a longer plan, the same points", straight_plan(60, 60), false, {"plan: 51 -> 61 entries a coordinate"}, 1},
+      {"entry by entry", straight_plan(50, 50, within(10, 12, {0.5, 0.0})), true,
        {"plan metre 10: x 0 -> 0.5", "plan metre 11: x 0 -> 0.5", "plan metre 12: x 0 -> 0.5"}, 3},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.caso);
+    SCOPED_TRACE(c.c_);
     Differences d(20);
-    compare_plans(pianta_dritta(50, 50), c.b, c.entry_by_entry, d);
+    compare_plans(straight_plan(50, 50), c.b, c.entry_by_entry, d);
     EXPECT_EQ(d.prime(), c.lines);
-    EXPECT_EQ(d.total(), c.quante);
-    EXPECT_EQ(d.in_file(CompiledFile::plan), c.quante);
+    EXPECT_EQ(d.total(), c.how_many);
+    EXPECT_EQ(d.in_file(CompiledFile::plan), c.how_many);
     EXPECT_EQ(d.not_shown(), 0);
   }
 
   // A plan that grew where the other has no points yet.
   Differences d(20);
-  compare_plans(pianta_dritta(50, 47), pianta_dritta(50, 50), false, d);
+  compare_plans(straight_plan(50, 47), straight_plan(50, 50), false, d);
   EXPECT_EQ(d.prime(), std::vector<std::string>{"plan metres 48-50: 3 entries differ, 3 empty -> set"});
 }
 
 TEST(ScenarioDiff, ALineStandsForEveryDifferenceOfItsRun) {
-  CompiledScenario b = scenario_base();
+  CompiledScenario b = base_scenario();
   b.griglia.at(12).dato1 = 41;
-  b.planimetria = pianta_dritta(7999, 7999, [](int64_t m) { return std::pair{m >= 100 ? 1.0 : 0.0, 0.0}; });
-  CompiledScenario a = scenario_base();
-  a.planimetria = pianta_dritta(7999, 7999);
+  b.planimetria = straight_plan(7999, 7999, [](int64_t m) { return std::pair{m >= 100 ? 1.0 : 0.0, 0.0}; });
+  CompiledScenario a = base_scenario();
+  a.planimetria = straight_plan(7999, 7999);
   Differences d(1);
   compare_scenarios({}, a, {}, b, d);
   EXPECT_EQ(d.prime(), std::vector<std::string>{"cell 12 dato1: 42 -> 41"});
@@ -221,8 +221,8 @@ TEST(ScenarioDiff, DistancesAreShownToATenthOfAMetreAndNeverAsZero) {
 struct TwoFolders {
   TempDir a, b;
   TwoFolders() {
-    write_scenario(a.path(), "R_T", scenario_base());
-    write_scenario(b.path(), "R_T", scenario_base());
+    write_scenario(a.path(), "R_T", base_scenario());
+    write_scenario(b.path(), "R_T", base_scenario());
   }
   testing::RunResult diff(std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {SCENARIO_BINARY, "diff", a.path(), b.path()};
@@ -237,7 +237,7 @@ TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
   EXPECT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(e.out, "identical\n");
 
-  CompiledScenario b = scenario_base();
+  CompiledScenario b = base_scenario();
   b.griglia.at(12).dato1 = 41;
   write_scenario(d.b.path(), "R_T", b);
   e = d.diff();
@@ -256,7 +256,7 @@ TEST(ScenarioDiff, TheToolSaysWhetherTwoDirectoriesHoldTheSameScenario) {
 
 TEST(ScenarioDiff, SeveralScenariosNeedARouteAndATrain) {
   TwoFolders d;
-  CompiledScenario u = scenario_base("U");
+  CompiledScenario u = base_scenario("U");
   u.griglia.at(12).dato1 = 7;
   write_scenario(d.a.path(), "R_U", u);
 
@@ -292,9 +292,9 @@ TEST(ScenarioDiff, ABadFileHasItsOwnStatusAndAMissingDirectoryIsAUsageError) {
 // far in one line; --all lists the entries.
 TEST(ScenarioDiff, ACurveChangedIsOneRunOfThePlan) {
   TempDir dir;
-  for (const auto& [nome, raggio] : {std::pair{"one.txt", "150"}, {"two.txt", "200"}})
+  for (const auto& [nome, radius] : {std::pair{"one.txt", "150"}, {"two.txt", "200"}})
     testing::put_file(dir / nome, std::string("[generale]\r\nlunghezza percorso,    10000\r\n[curve]\r\ncurvas1,  1350,  ") +
-                                    raggio + "\r\n[fine]\r\n");
+                                    radius + "\r\n[fine]\r\n");
   testing::put_file(dir / "train.txt",
                   "[generale]\r\nvelocita,   0,    30\r\nsegnale,   3950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
   for (const char* out : {"one", "two"}) {

@@ -23,7 +23,7 @@ using ::testing::Not;
 using testing::TempDir;
 
 // A plan through the given points after the seed (0, 0), (0, 1).
-Planimetria pianta(const std::vector<std::pair<double, double>>& points, int32_t metres) {
+Planimetria plan(const std::vector<std::pair<double, double>>& points, int32_t metres) {
   Planimetria p;
   p.resize(metres);
   p.seed();
@@ -72,7 +72,7 @@ struct Scenario {
 
     testing::put_file(dir / "R_T.dat", grid_bytes(g));
     testing::put_file(dir / "R_T.sim", station_bytes(t));
-    testing::put_file(dir / "R_linea.dat", plan_bytes(pianta({{0, 2}, {1, 2}, {2, 2}}, 6)));
+    testing::put_file(dir / "R_linea.dat", plan_bytes(plan({{0, 2}, {1, 2}, {2, 2}}, 6)));
   }
   testing::RunResult dump(std::vector<std::string> args) {
     args.insert(args.begin(), {SCENARIO_BINARY, "dump"});
@@ -88,7 +88,7 @@ struct Scenario {
 
 // The expected lines are written as raw strings, where \n stands for a line
 // break that the regular expressions take literally.
-std::string a_capo(std::string r) {
+std::string line_break(std::string r) {
   for (size_t i = r.find("\\n"); i != std::string::npos; i = r.find("\\n", i)) r.replace(i, 2, "\n");
   return r;
 }
@@ -96,8 +96,8 @@ std::string a_capo(std::string r) {
 struct DumpCase {
   std::vector<std::string> args;
   int status;
-  std::vector<std::string> dice;     // regular expressions the output matches
-  std::vector<std::string> non_dice; // ... and does not
+  std::vector<std::string> says;     // regular expressions the output matches
+  std::vector<std::string> does_not_say; // ... and does not
   std::string errore;                // part of standard error
 };
 
@@ -152,8 +152,8 @@ TEST(ScenarioDump, TablesForPeople) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     const auto e = s.dump(c.args);
     EXPECT_EQ(e.status, c.status) << e.err;
-    for (const auto& r : c.dice) EXPECT_THAT(e.out, ContainsRegex(a_capo(r)));
-    for (const auto& r : c.non_dice) EXPECT_THAT(e.out, Not(ContainsRegex(a_capo(r))));
+    for (const auto& r : c.says) EXPECT_THAT(e.out, ContainsRegex(line_break(r)));
+    for (const auto& r : c.does_not_say) EXPECT_THAT(e.out, Not(ContainsRegex(line_break(r))));
     EXPECT_THAT(e.err, HasSubstr(c.errore));
   }
 }
@@ -163,9 +163,9 @@ TEST(ScenarioDump, GridAsJson) {
   const auto all = s.json({"R_T.dat"});
   EXPECT_EQ(all["type"], "grid");
   EXPECT_EQ(all["cell_count"], 21);
-  std::vector<int> indici;
-  for (const auto& c : all["cells"]) indici.push_back(c["cell"]);
-  EXPECT_EQ(indici, (std::vector<int>{1, 10, 12, 15, 16}));
+  std::vector<int> indices;
+  for (const auto& c : all["cells"]) indices.push_back(c["cell"]);
+  EXPECT_EQ(indices, (std::vector<int>{1, 10, 12, 15, 16}));
 
   const auto una = s.json({"R_T.dat", "--cells", "12"});
   ASSERT_EQ(una["cells"].size(), 1u);
@@ -189,9 +189,9 @@ TEST(ScenarioDump, ScenarioAndPlanAsJson) {
   Scenario s;
   const auto t = s.json({"R_T.sim"});
   EXPECT_EQ(t["type"], "scenario");
-  std::vector<std::pair<int, std::string>> ruoli;
-  for (const auto& r : t["rows"]) ruoli.emplace_back(r["row"], r["role"]);
-  EXPECT_EQ(ruoli, (std::vector<std::pair<int, std::string>>{
+  std::vector<std::pair<int, std::string>> roles;
+  for (const auto& r : t["rows"]) roles.emplace_back(r["row"], r["role"]);
+  EXPECT_EQ(roles, (std::vector<std::pair<int, std::string>>{
                        {1, "station"}, {80, "signboard text"}, {84, "train and route"}, {85, "route"}, {86, "train"}}));
   const auto& stazione = t["rows"][0];
   EXPECT_EQ(stazione["nome"], "Città Alta");
@@ -220,7 +220,7 @@ TEST(ScenarioDump, ScenarioAndPlanAsJson) {
 TEST(ScenarioDump, TheTurnOfAPlanCountsEveryBendAlongIt) {
   const double pi = std::numbers::pi;
   const struct {
-    const char* caso;
+    const char* c_;
     std::vector<std::pair<double, double>> points;
     double turn, lunghezza;
   } cases[] = {
@@ -232,31 +232,31 @@ TEST(ScenarioDump, TheTurnOfAPlanCountsEveryBendAlongIt) {
       {"a loop and a quarter the other way", {{-1, 1}, {-1, 0}, {0, 0}, {0, 1}, {0, 2}, {-1, 2}}, -2.5 * pi, 7},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.caso);
-    const PlanSummary r = summarise(pianta(c.points, 12));
+    SCOPED_TRACE(c.c_);
+    const PlanSummary r = summarise(plan(c.points, 12));
     EXPECT_EQ(r.entries, 13);
     EXPECT_EQ(r.points, static_cast<int64_t>(c.points.size()) + 2);
     EXPECT_NEAR(r.turn, c.turn, 1e-12);
     EXPECT_NEAR(r.lunghezza, c.lunghezza, 1e-12);
   }
-  Planimetria mai_seminata;
-  mai_seminata.resize(12);
-  EXPECT_EQ(summarise(mai_seminata).points, 0);
+  Planimetria never_seeded;
+  never_seeded.resize(12);
+  EXPECT_EQ(summarise(never_seeded).points, 0);
 }
 
 TEST(ScenarioDump, RangesOfCellsAndRows) {
   const struct {
     const char* text;
-    std::optional<std::pair<int64_t, int64_t>> atteso;
+    std::optional<std::pair<int64_t, int64_t>> expected;
   } cases[] = {{"3:7", {{3, 7}}}, {"5", {{5, 5}}}, {"4:", {{4, 99}}}, {":6", {{0, 6}}}, {"120:", {{120, 99}}},
               {"", {}},          {":", {}},       {"7:3", {}},      {"-1:2", {}},     {"a", {}},
               {"1:2:3", {}},     {"+1", {}},      {" 1", {}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     const auto i = read_range(c.text, 99);
-    ASSERT_EQ(i.has_value(), c.atteso.has_value());
+    ASSERT_EQ(i.has_value(), c.expected.has_value());
     if (i) {
-      EXPECT_EQ(std::make_pair(i->first, i->last), *c.atteso);
+      EXPECT_EQ(std::make_pair(i->first, i->last), *c.expected);
     }
   }
 }
@@ -286,10 +286,10 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
     testing::put_file(dir / nome, joined_lines(*lines));
   const std::string treno = joined_lines(train_lines());
   const std::string signal_line = std::to_string(std::count(treno.begin(), treno.begin() + treno.find("segnale,   29850"), '\n') + 1);
-  const std::vector<std::string> sorgenti = {SCENARIO_BINARY, "dump",    "--line",  "linea.txt", "--train-source",
+  const std::vector<std::string> sources = {SCENARIO_BINARY, "dump",    "--line",  "linea.txt", "--train-source",
                                              "treno.txt",     "--route", "Orvena_Lusco", "--train", "REG 4105"};
   auto dump = [&](std::vector<std::string> extra) {
-    std::vector<std::string> args = sorgenti;
+    std::vector<std::string> args = sources;
     args.insert(args.end(), extra.begin(), extra.end());
     return testing::run_program(args, dir.path());
   };
@@ -318,11 +318,11 @@ TEST(ScenarioDump, FromTheSourcesWhyNamesTheRecordThatSetEachMember) {
   // Rows: the station's line under its row, the names and marks in words.
   const auto lines = dump({"--rows", "1:1", "--why"});
   EXPECT_THAT(lines.out, HasSubstr("treno.txt:" + std::to_string(std::count(treno.begin(), treno.begin() + treno.find("stazione,"), '\n') + 1) + ": stazione,"));
-  const auto generali = nlohmann::json::parse(dump({"--rows", "85:85", "--why", "--json"}).out);
-  EXPECT_EQ(generali["scenario"]["rows"][0]["why"]["nome"]["origin"], "route name");
-  EXPECT_EQ(generali["scenario"]["rows"][0]["why"]["campo7"]["origin"], "mark");
-  EXPECT_TRUE(generali["error"].is_null());
-  EXPECT_FALSE(generali.contains("grid"));
+  const auto general_ = nlohmann::json::parse(dump({"--rows", "85:85", "--why", "--json"}).out);
+  EXPECT_EQ(general_["scenario"]["rows"][0]["why"]["nome"]["origin"], "route name");
+  EXPECT_EQ(general_["scenario"]["rows"][0]["why"]["campo7"]["origin"], "mark");
+  EXPECT_TRUE(general_["error"].is_null());
+  EXPECT_FALSE(general_.contains("grid"));
 
   // Without a range, both tables, as the two compiled files would show them.
   const auto everything = dump({});
@@ -336,15 +336,15 @@ TEST(ScenarioDump, FromTheSourcesUsageAndScenarioErrors) {
                                   "cartello_indicatore,  2950,   (A)\r\n[fine]\r\n");
   testing::put_file(dir / "t.txt", "[generale]\r\nsegnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0\r\n[fine]\r\n");
   testing::put_file(dir / "R_T.dat", std::string(15 * 341, '\0'));
-  const std::vector<std::string> sorgenti = {"--line", "l.txt", "--train-source", "t.txt", "--route", "R", "--train", "T"};
-  auto con = [&](std::vector<std::string> args, bool con_sorgenti = true) {
-    if (con_sorgenti) args.insert(args.end(), sorgenti.begin(), sorgenti.end());
+  const std::vector<std::string> sources = {"--line", "l.txt", "--train-source", "t.txt", "--route", "R", "--train", "T"};
+  auto con = [&](std::vector<std::string> args, bool with_sources = true) {
+    if (with_sources) args.insert(args.end(), sources.begin(), sources.end());
     args.insert(args.begin(), {SCENARIO_BINARY, "dump"});
     return testing::run_program(args, dir.path());
   };
   const struct {
     std::vector<std::string> args;
-    bool con_sorgenti;
+    bool with_sources;
     int status;
     std::string errore;
   } cases[] = {
@@ -357,7 +357,7 @@ TEST(ScenarioDump, FromTheSourcesUsageAndScenarioErrors) {
       {{"--cells", "60", "--why"}, true, 1, "scenario: error 16: a signal's cell is already taken\n"},
   };
   for (const auto& c : cases) {
-    const auto e = con(c.args, c.con_sorgenti);
+    const auto e = con(c.args, c.with_sources);
     EXPECT_EQ(e.status, c.status) << ::testing::PrintToString(c.args) << e.err;
     EXPECT_THAT(e.err, HasSubstr(c.errore)) << ::testing::PrintToString(c.args);
   }

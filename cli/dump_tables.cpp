@@ -51,7 +51,7 @@ constexpr Direction kDirections[] = {
     {86, 86, "campo12", "start_seconds", "start clock seconds"},
 };
 
-const Direction* senso(int r, std::string_view member) {
+const Direction* direction(int r, std::string_view member) {
   for (const Direction& s : kDirections)
     if (r >= s.da && r <= s.a && member == s.member) return &s;
   return nullptr;
@@ -67,13 +67,13 @@ std::optional<int64_t> numero(std::string_view t) {
 std::string text(const std::string& cp1252) { return cp1252_to_utf8(cp1252); }
 
 // Anything a cell holds besides its track values.
-bool con_elemento(const cella& c) {
+bool with_element(const cella& c) {
   return c.tipo != 0 || c.dato1 != 0 || c.dato2 != 0 || c.dato3 != 0 || c.dato4 != 0 || c.tempo != 0 ||
          c.preavviso != 0;
 }
 
 // "3-5, 9" for a sorted list of numbers; with a prefix, "c3-c5, c9".
-std::string a_tratti(const std::vector<int>& v, std::string_view prefix = "") {
+std::string dashed(const std::vector<int>& v, std::string_view prefix = "") {
   std::string s;
   for (size_t i = 0; i < v.size();) {
     size_t j = i;
@@ -87,7 +87,7 @@ std::string a_tratti(const std::vector<int>& v, std::string_view prefix = "") {
 
 // ---- grid ----
 
-json cella_json(int64_t k, const cella& c, const Why* why) {
+json cell_json(int64_t k, const cella& c, const Why* why) {
   json j = {{"cell", k}, {"from_m", k * 50}, {"kind", kind_name(c.tipo)}};
   for (const Member& m : members(c)) j[m.nome] = m.valore;
   j["speed_kmh"] = c.velocita * 5;
@@ -100,92 +100,92 @@ json cella_json(int64_t k, const cella& c, const Why* why) {
 
 void grid_text(const std::string& title, const Griglia& g, const ChosenCells& chosen, const Why* why,
                std::ostream& out) {
-  const std::vector<int64_t>& scelte = chosen.cells;
-  const bool intervallo = chosen.range;
-  out << fmt::format("{}: {} cells (0 to {}), {} with a feature\n", title, g.size(), g.ultima(),
+  const std::vector<int64_t>& choices = chosen.cells;
+  const bool range_ = chosen.range;
+  out << fmt::format("{}: {} cells (0 to {}), {} with a feature\n", title, g.size(), g.last(),
                      chosen.with_feature);
-  if (scelte.empty()) {
-    out << (intervallo ? fmt::format("no cells in that range: the grid has cells 0 to {}\n", g.ultima())
+  if (choices.empty()) {
+    out << (range_ ? fmt::format("no cells in that range: the grid has cells 0 to {}\n", g.last())
                        : std::string("no cell holds a feature\n"));
     return;
   }
   out << fmt::format("{:>6} {:>8}  {:<24}{:>7}{:>7}{:>7}{:>7}{:>6}{:>10}{:>9}{:>9}{:>6}{:>9}{:>5}{:>9}\n", "cell",
                      "from m", "kind", "dato1", "dato2", "dato3", "dato4", "tempo", "preavviso", "montagna",
                      "velocita", "km/h", "pendenza", "‰", "aderenza");
-  for (int64_t k : scelte) {
+  for (int64_t k : choices) {
     const cella& c = g.at(k);
     out << fmt::format("{:>6} {:>8}  {:<24}{:>7}{:>7}{:>7}{:>7}{:>6}{:>10}{:>9}{:>9}{:>6}{:>9}{:>+5}{:>9}\n", k,
                        k * 50, kind_name(c.tipo), c.dato1, c.dato2, c.dato3, c.dato4, c.tempo, c.preavviso,
                        c.montagna, c.velocita, c.velocita * 5, c.pendenza, c.pendenza - 100, c.aderenza);
     if (why) why->cell_text(k, out);
   }
-  if (!intervallo) out << "(the cells with a feature; --cells A:B lists every cell of a range)\n";
+  if (!range_) out << "(the cells with a feature; --cells A:B lists every cell of a range)\n";
 }
 
 namespace {
 
 // ---- scenario ----
 
-json riga_json(int r, const stazione& s, const Why* why) {
+json row_json(int r, const stazione& s, const Why* why) {
   json j = {{"row", r}, {"role", line_role(r, s)}};
   for (const Member& m : members(s)) j[m.nome] = m.valore;
   j["nome"] = text(s.nome);
-  json senso_riga = json::object();
+  json line_direction = json::object();
   const std::string ruolo = j["role"];
   if (ruolo == "station") {
-    senso_riga = {{"name", text(s.nome)}, {"position_m", s.posizione}, {"zone_start_m", s.inizio},
+    line_direction = {{"name", text(s.nome)}, {"position_m", s.posizione}, {"zone_start_m", s.inizio},
                   {"zone_end_m", s.fine}, {"time", now(s.orario)}};
   } else if (ruolo == "signboard text") {
-    senso_riga = {{"text", text(s.nome)}};
+    line_direction = {{"text", text(s.nome)}};
   } else if (r >= 81) {
-    const json membri_json = j;
+    const json members_json = j;
     for (const Direction& x : kDirections)
-      if (r >= x.da && r <= x.a) senso_riga[x.key] = membri_json[x.member];
-    if (r == 86) senso_riga["start_clock"] = now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12);
+      if (r >= x.da && r <= x.a) line_direction[x.key] = members_json[x.member];
+    if (r == 86) line_direction["start_clock"] = now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12);
   }
-  j["meaning"] = senso_riga;
+  j["meaning"] = line_direction;
   if (why) j["why"] = why->row_json(r);
   return j;
 }
 
 // "label = value, ..." of a route-wide row, then any member it should leave clear.
-std::string riga_generale(int r, const stazione& s) {
-  std::vector<std::string> parti;
+std::string general_line(int r, const stazione& s) {
+  std::vector<std::string> parts;
   for (const Direction& x : kDirections) {
     if (r < x.da || r > x.a) continue;
     if (std::string_view(x.member) == "nome") {
-      parti.push_back(fmt::format("{} = \"{}\"", x.label, text(s.nome)));
+      parts.push_back(fmt::format("{} = \"{}\"", x.label, text(s.nome)));
       continue;
     }
     for (const Member& m : members(s))
-      if (x.member == std::string_view(m.nome)) parti.push_back(fmt::format("{} = {}", x.label, m.valore));
+      if (x.member == std::string_view(m.nome)) parts.push_back(fmt::format("{} = {}", x.label, m.valore));
   }
-  if (r == 86) parti.push_back("start clock = " + now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12));
+  if (r == 86) parts.push_back("start clock = " + now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12));
   for (const Member& m : members(s))
-    if (m.valore != 0 && !senso(r, m.nome)) parti.push_back(fmt::format("(also {} = {})", m.nome, m.valore));
-  if (!s.nome.empty() && !senso(r, "nome")) parti.push_back(fmt::format("(also nome = \"{}\")", text(s.nome)));
-  return fmt::format("{}", fmt::join(parti, ", "));
+    if (m.valore != 0 && !direction(r, m.nome)) parts.push_back(fmt::format("(also {} = {})", m.nome, m.valore));
+  if (!s.nome.empty() && !direction(r, "nome")) parts.push_back(fmt::format("(also nome = \"{}\")", text(s.nome)));
+  return fmt::format("{}", fmt::join(parts, ", "));
 }
 
 // What the columns c4 to c13 hold, in the words of the source reference;
 // columns that say the same are told once ("c4, c7-c13 (campo4, ...)").
-std::string campi_stazione() {
+std::string station_fields() {
   struct Group {
     const FieldInfo* campo;
-    std::vector<int> colonne;
+    std::vector<int> columns;
   };
-  std::vector<Group> gruppi;
+  std::vector<Group> groups;
   for (int k = 4; k <= 13; ++k) {
     const FieldInfo* f = field_with_member(station_record(), "campo" + std::to_string(k));
     if (!f) continue;
-    auto g = std::find_if(gruppi.begin(), gruppi.end(),
+    auto g = std::find_if(groups.begin(), groups.end(),
                           [&](const Group& x) { return x.campo->name == f->name && x.campo->meaning == f->meaning; });
-    if (g == gruppi.end()) gruppi.push_back({f, {k}});
-    else g->colonne.push_back(k);
+    if (g == groups.end()) groups.push_back({f, {k}});
+    else g->columns.push_back(k);
   }
   std::string s;
-  for (const Group& g : gruppi) {
-    s += fmt::format("  {} ({}): {}; {}\n", a_tratti(g.colonne, "c"), a_tratti(g.colonne, "campo"), g.campo->name,
+  for (const Group& g : groups) {
+    s += fmt::format("  {} ({}): {}; {}\n", dashed(g.columns, "c"), dashed(g.columns, "campo"), g.campo->name,
                      g.campo->meaning);
   }
   return s;
@@ -193,24 +193,24 @@ std::string campi_stazione() {
 
 }  // namespace
 
-void rows_text(const std::string& title, const Stazioni& t, const std::vector<int>& scelte, const Why* why,
+void rows_text(const std::string& title, const Stazioni& t, const std::vector<int>& choices, const Why* why,
                std::ostream& out) {
-  std::vector<int> stazioni, cartelli, generali, vuote;
-  for (int r : scelte) {
+  std::vector<int> stazioni, cartelli, general_, empty_;
+  for (int r : choices) {
     const std::string ruolo = line_role(r, t.at(r));
     if (ruolo == "station") stazioni.push_back(r);
     else if (ruolo == "signboard text") cartelli.push_back(r);
-    else if (ruolo == "clear") vuote.push_back(r);
-    else generali.push_back(r);
+    else if (ruolo == "clear") empty_.push_back(r);
+    else general_.push_back(r);
   }
-  size_t n_stazioni = 0, n_cartelli = 0;
+  size_t n_stations = 0, n_boards = 0;
   for (int r = 0; r < Stazioni::lines; ++r) {
     const std::string ruolo = line_role(r, t.at(r));
-    n_stazioni += ruolo == "station";
-    n_cartelli += ruolo == "signboard text";
+    n_stations += ruolo == "station";
+    n_boards += ruolo == "signboard text";
   }
-  out << fmt::format("{}: 87 rows, {}, {}\n", title, plural(n_stazioni, "station"),
-                     plural(n_cartelli, "signboard text"));
+  out << fmt::format("{}: 87 rows, {}, {}\n", title, plural(n_stations, "station"),
+                     plural(n_boards, "signboard text"));
 
   if (!stazioni.empty()) {
     out << "\nStations\n";
@@ -225,7 +225,7 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
           s.campo9, s.campo10, s.campo11, s.campo12, s.campo13, now(s.orario), s.orario);
       if (why) why->row_text(r, out);
     }
-    out << campi_stazione();
+    out << station_fields();
   }
   if (!cartelli.empty()) {
     out << "\nSignboard texts\n";
@@ -234,30 +234,30 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
       if (why) why->row_text(r, out);
     }
   }
-  if (!generali.empty()) {
+  if (!general_.empty()) {
     out << "\nRoute-wide rows\n";
-    for (int r : generali) {
+    for (int r : general_) {
       const stazione& s = t.at(r);
       if (r >= 81) {
-        out << fmt::format("{:>4}  {}: {}\n", r, line_role(r, s), riga_generale(r, s));
+        out << fmt::format("{:>4}  {}: {}\n", r, line_role(r, s), general_line(r, s));
       } else {
-        std::vector<std::string> parti;
+        std::vector<std::string> parts;
         for (const Member& m : members(s))
-          if (m.valore != 0) parti.push_back(fmt::format("{} = {}", m.nome, m.valore));
-        if (!s.nome.empty()) parti.push_back(fmt::format("nome = \"{}\"", text(s.nome)));
-        out << fmt::format("{:>4}  unused row, yet not clear: {}\n", r, fmt::join(parti, ", "));
+          if (m.valore != 0) parts.push_back(fmt::format("{} = {}", m.nome, m.valore));
+        if (!s.nome.empty()) parts.push_back(fmt::format("nome = \"{}\"", text(s.nome)));
+        out << fmt::format("{:>4}  unused row, yet not clear: {}\n", r, fmt::join(parts, ", "));
       }
       if (why) why->row_text(r, out);
     }
   }
-  if (!vuote.empty()) out << fmt::format("\nclear rows: {}\n", a_tratti(vuote));
+  if (!empty_.empty()) out << fmt::format("\nclear rows: {}\n", dashed(empty_));
 }
 
 namespace {
 
 // ---- plan ----
 
-std::string tag_nome(Variant::Tag t) {
+std::string tag_name(Variant::Tag t) {
   switch (t) {
     case Variant::intero: return "integer";
     case Variant::doppio: return "double";
@@ -265,7 +265,7 @@ std::string tag_nome(Variant::Tag t) {
   }
 }
 
-json voce_json(const Variant& v) { return v.tag == Variant::vuoto ? json(nullptr) : json(v.numero()); }
+json entry_json(const Variant& v) { return v.tag == Variant::vuoto ? json(nullptr) : json(v.numero()); }
 
 }  // namespace
 
@@ -310,7 +310,7 @@ json plan_json(const Planimetria& p, const std::optional<Range>& points) {
     for (int64_t m = points->first; m <= std::min(points->last, r.entries - 1); ++m) {
       const Variant x = p.entry(m, 0), y = p.entry(m, 1);
       j["entries"].push_back(
-          {{"metre", m}, {"x", voce_json(x)}, {"y", voce_json(y)}, {"x_tag", tag_nome(x.tag)}, {"y_tag", tag_nome(y.tag)}});
+          {{"metre", m}, {"x", entry_json(x)}, {"y", entry_json(y)}, {"x_tag", tag_name(x.tag)}, {"y_tag", tag_name(y.tag)}});
     }
   }
   return j;
@@ -319,14 +319,14 @@ json plan_json(const Planimetria& p, const std::optional<Range>& points) {
 json grid_json(const Griglia& g, const ChosenCells& chosen, const Why* why) {
   json j = {{"type", "grid"}, {"cell_count", g.size()}, {"with_feature", chosen.with_feature}};
   j["cells"] = json::array();
-  for (int64_t k : chosen.cells) j["cells"].push_back(cella_json(k, g.at(k), why));
+  for (int64_t k : chosen.cells) j["cells"].push_back(cell_json(k, g.at(k), why));
   return j;
 }
 
 json rows_json(const Stazioni& t, const std::vector<int>& chosen, const Why* why) {
   json j = {{"type", "scenario"}};
   j["rows"] = json::array();
-  for (int r : chosen) j["rows"].push_back(riga_json(r, t.at(r), why));
+  for (int r : chosen) j["rows"].push_back(row_json(r, t.at(r), why));
   return j;
 }
 
@@ -334,13 +334,13 @@ ChosenCells choose_cells(const Griglia& g, const std::string& range) {
   ChosenCells chosen;
   chosen.range = !range.empty();
   for (int64_t k = 0; k < g.size(); ++k)
-    if (con_elemento(g.at(k))) ++chosen.with_feature;
+    if (with_element(g.at(k))) ++chosen.with_feature;
   if (range.empty()) {
     for (int64_t k = 0; k < g.size(); ++k)
-      if (con_elemento(g.at(k))) chosen.cells.push_back(k);
+      if (with_element(g.at(k))) chosen.cells.push_back(k);
   } else {
-    const Range i = read_range(range, g.ultima()).value_or(Range{1, 0});
-    for (int64_t k = i.first; k <= std::min(i.last, g.ultima()); ++k) chosen.cells.push_back(k);
+    const Range i = read_range(range, g.last()).value_or(Range{1, 0});
+    for (int64_t k = i.first; k <= std::min(i.last, g.last()); ++k) chosen.cells.push_back(k);
   }
   return chosen;
 }
@@ -383,9 +383,9 @@ std::string line_role(int r, const stazione& s) {
   if (s == stazione{}) return "clear";
   if (r == 0) return "unused";
   if (r <= 80) {
-    stazione solo_nome;
-    solo_nome.nome = s.nome;
-    return s == solo_nome ? "signboard text" : "station";
+    stazione name_only;
+    name_only.nome = s.nome;
+    return s == name_only ? "signboard text" : "station";
   }
   if (r <= 83) return "chainage reference";
   if (r == 84) return "train and route";
@@ -411,7 +411,7 @@ std::vector<Member> members(const stazione& s) {
 }
 
 std::string meaning(int r, std::string_view member) {
-  const Direction* s = senso(r, member);
+  const Direction* s = direction(r, member);
   return s ? s->label : "";
 }
 
@@ -435,7 +435,7 @@ PlanSummary summarise(const Planimetria& p) {
   if (r.points == 0) return r;
   r.x_min = r.x_max = p.x(0);
   r.y_min = r.y_max = p.y(0);
-  double rotta_prima = 0;
+  double broken_first = 0;
   for (int64_t m = 1; m < r.points; ++m) {
     const double x = p.x(m), y = p.y(m);
     r.x_min = std::min(r.x_min, x);
@@ -446,9 +446,9 @@ PlanSummary summarise(const Planimetria& p) {
     r.lunghezza += std::hypot(dx, dy);
     // Heading measured from +y toward +x; the turn sums the step-to-step
     // changes, so a route that winds past half a turn is counted whole.
-    const double rotta = std::atan2(dx, dy);
-    if (m >= 2) r.turn += std::remainder(rotta - rotta_prima, 2 * std::numbers::pi);
-    rotta_prima = rotta;
+    const double broken_one = std::atan2(dx, dy);
+    if (m >= 2) r.turn += std::remainder(broken_one - broken_first, 2 * std::numbers::pi);
+    broken_first = broken_one;
   }
   return r;
 }

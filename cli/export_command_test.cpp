@@ -37,9 +37,9 @@ testing::RunResult scenario(std::vector<std::string> args, const std::string& cw
 TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
   struct Case {
     const char* nome;
-    std::string argomento;  // DIR as given, relative to the working directory
+    std::string argument;  // DIR as given, relative to the working directory
     std::string folder;   // where the files land, relative to it
-    bool esistente;
+    bool existing;
   } cases[] = {
       {"an existing directory", "here", "here", true},
       {"a missing nested directory", "new/carried", "new/carried", false},
@@ -50,8 +50,8 @@ TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.nome);
     testing::TempDir dir;
-    if (c.esistente) std::filesystem::create_directory(dir / c.folder);
-    const auto e = scenario({"export", c.argomento}, dir.path());
+    if (c.existing) std::filesystem::create_directory(dir / c.folder);
+    const auto e = scenario({"export", c.argument}, dir.path());
     ASSERT_EQ(e.status, 0) << e.err;
     EXPECT_EQ(e.err, "");
 
@@ -94,7 +94,7 @@ TEST(ScenarioExport, AnAuthorsEditedTextsAreReplacedOnlyWithForce) {
 TEST(ScenarioExport, ADirectoryThatCannotBeMadeIsAUsageError) {
   struct Case {
     const char* nome;
-    std::string argomento;
+    std::string argument;
   } cases[] = {
       {"an existing regular file", "taken"},
       {"a directory under a regular file", "taken/sub"},
@@ -103,9 +103,9 @@ TEST(ScenarioExport, ADirectoryThatCannotBeMadeIsAUsageError) {
     SCOPED_TRACE(c.nome);
     testing::TempDir dir;
     testing::put_file(dir / "taken", "mine\r\n");
-    const auto e = scenario({"export", c.argomento}, dir.path());
+    const auto e = scenario({"export", c.argument}, dir.path());
     EXPECT_EQ(e.status, 2) << e.err;
-    EXPECT_NE(e.err.find("\"" + c.argomento + "\""), std::string::npos) << e.err;
+    EXPECT_NE(e.err.find("\"" + c.argument + "\""), std::string::npos) << e.err;
     EXPECT_EQ(e.out, "");
     EXPECT_EQ(testing::file_text(dir / "taken"), "mine\r\n");
     EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"taken"});

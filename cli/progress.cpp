@@ -6,30 +6,30 @@
 
 namespace compactor::cli {
 
-Progress::Progress(bool quieto, int fd) : fd_(fd), active_(!quieto && ::isatty(fd) == 1) {}
+Progress::Progress(bool quiet, int fd) : fd_(fd), active_(!quiet && ::isatty(fd) == 1) {}
 
 namespace {
 
 // Progress is a courtesy: a failed write is not worth stopping for.
-void scrivi(int fd, const std::string& text) {
+void put_text(int fd, const std::string& text) {
   [[maybe_unused]] const auto written = ::write(fd, text.data(), text.size());
 }
 
 }  // namespace
 
 void Progress::step(std::string_view text) const {
-  if (active_) scrivi(fd_, "scenario render: " + std::string(text) + "\n");
+  if (active_) put_text(fd_, "scenario render: " + std::string(text) + "\n");
 }
 
 void Progress::stage(std::string_view nome) const {
   if (!active_) return;
-  scrivi(fd_, "\r\033[Kscenario: " + std::string(nome) + "...");
+  put_text(fd_, "\r\033[Kscenario: " + std::string(nome) + "...");
   stage_open_ = true;
 }
 
 void Progress::end_of_stages() const {
   if (!stage_open_) return;
-  scrivi(fd_, "\r\033[K");
+  put_text(fd_, "\r\033[K");
   stage_open_ = false;
 }
 

@@ -11,7 +11,7 @@ namespace compactor::cli {
 class Progress {
  public:
   // `fd` is where the lines go (standard error by default).
-  explicit Progress(bool quieto, int fd = 2);
+  explicit Progress(bool quiet, int fd = 2);
   ~Progress() { end_of_stages(); }
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;

@@ -24,10 +24,10 @@ struct Loaded {
   Stazioni stazioni;
   Griglia griglia;
   Planimetria planimetria;
-  std::string problema;  // a scenario error of the sources, in words; empty when none
+  std::string problem;  // a scenario error of the sources, in words; empty when none
 };
 
-Loaded da_compilati(const RenderOptions& o, Files& files) {
+Loaded from_compiled(const RenderOptions& o, Files& files) {
   CompiledScenario compiled = read_compiled_inputs(o.inputs, o.percorso, o.treno, files);
   Loaded c;
   c.stazioni = std::move(compiled.stazioni);
@@ -37,7 +37,7 @@ Loaded da_compilati(const RenderOptions& o, Files& files) {
 }
 
 // A compile's scenario error or error stop, on one line.
-std::string descrivi_errore(const session::Diagnostic& e) {
+std::string describe_error(const session::Diagnostic& e) {
   std::string t = fmt::format("error {}", e.number);
   if (e.has_position) t += fmt::format(" at {} m", e.position);
   if (!e.message.empty()) t += ": " + e.message;
@@ -48,7 +48,7 @@ std::string descrivi_errore(const session::Diagnostic& e) {
   return t;
 }
 
-Loaded da_sorgenti(const RenderOptions& o, Files& files, const Progress& progress) {
+Loaded from_sources(const RenderOptions& o, Files& files, const Progress& progress) {
   if (o.line_source.empty() || o.train_source.empty())
     throw Usage("--line and --train-source go together: give both sources");
   if (!o.inputs.empty()) throw Usage("give either compiled files or --line and --train-source, not both");
@@ -58,7 +58,7 @@ Loaded da_sorgenti(const RenderOptions& o, Files& files, const Progress& progres
   session::CompileResult outcome =
       session::compile(compile_request({o.line_source, o.train_source, o.percorso, o.treno}, files));
   Loaded c;
-  if (const session::Diagnostic* e = outcome.error()) c.problema = descrivi_errore(*e);
+  if (const session::Diagnostic* e = outcome.error()) c.problem = describe_error(*e);
   c.stazioni = std::move(outcome.model.stazioni);
   c.griglia = std::move(outcome.model.griglia);
   c.planimetria = std::move(outcome.model.planimetria);
@@ -73,15 +73,15 @@ namespace {
 int draw(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& err, const Progress& progress) {
   try {
     if (o.output.empty()) throw Usage("-o OUT.svg is required");
-    const bool da_sorgente = !o.line_source.empty() || !o.train_source.empty();
-    if (!da_sorgente) progress.step("reading the compiled files...");
-    Loaded c = da_sorgente ? da_sorgenti(o, files, progress) : da_compilati(o, files);
+    const bool from_source = !o.line_source.empty() || !o.train_source.empty();
+    if (!from_source) progress.step("reading the compiled files...");
+    Loaded c = from_source ? from_sources(o, files, progress) : from_compiled(o, files);
 
     std::string avviso;
-    if (!c.problema.empty()) {
-      tell(err, c.problema);
+    if (!c.problem.empty()) {
+      tell(err, c.problem);
       tell(err, "the picture was drawn from what was loaded before the error");
-      avviso = "Loading stopped with " + c.problema + ". Drawn from what was loaded.";
+      avviso = "Loading stopped with " + c.problem + ". Drawn from what was loaded.";
     }
     progress.step("drawing...");
     const std::string svg = draw_scenario(c.stazioni, c.griglia, c.planimetria, avviso);
@@ -92,7 +92,7 @@ int draw(const RenderOptions& o, Files& files, std::ostream& out, std::ostream& 
       write_whole(files, o.output, svg);
       progress.step("wrote " + o.output);
     }
-    return c.problema.empty() ? exit_status::clean : exit_status::scenario_error;
+    return c.problem.empty() ? exit_status::clean : exit_status::scenario_error;
   } catch (const Usage& e) {
     tell(err, e.what());
     return exit_status::usage;
@@ -127,7 +127,7 @@ Command command_render(CommandLine& app) {
                   "compile this line source first (with --train-source, --route, --train), e.g. --line route.txt");
   cmd->add_option("--train-source", opz->o.train_source,
                   "compile this train source first (with --line), e.g. --train-source train.txt");
-  cmd->add_flag("-q,--quiet", opz->o.quieto,
+  cmd->add_flag("-q,--quiet", opz->o.quiet,
                 "print nothing unless something went wrong: no progress lines (shown only on a terminal anyway); "
                 "an error of the sources or a failure is still told, e.g. --quiet");
   cmd->footer(
@@ -144,7 +144,7 @@ Command command_render(CommandLine& app) {
       "loaded); 2 usage error; 4 a file could not be read or written; 6 a bad compiled file (truncated,\n"
       "foreign, or not of one scenario).");
   return {cmd, [opz] {
-            const Progress progress(opz->o.quieto);
+            const Progress progress(opz->o.quiet);
             return render(opz->o, real_files(), std::cout, std::cerr, progress);
           }};
 }

@@ -18,7 +18,7 @@ struct RenderOptions {
   std::string percorso;               // --route (UTF-8)
   std::string treno;                  // --train (UTF-8)
   std::string output;                 // -o; "-" is standard output
-  bool quieto = false;
+  bool quiet = false;
 };
 
 // Loads, draws and writes the picture; messages go to `err`, the picture to

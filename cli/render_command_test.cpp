@@ -95,13 +95,13 @@ struct Scenario {
     args.insert(args.begin(), SCENARIO_BINARY);
     return testing::run_program(args, dir.path());
   }
-  testing::RunResult da_sorgenti(const std::string& svg) const {
+  testing::RunResult from_sources(const std::string& svg) const {
     return scenario({"render", "--line", linea, "--train-source", treno, "--route", "R", "--train", "T 1", "-o", svg});
   }
   // The model the picture must show, compiled here by the compile step itself.
   Model model() const {
-    TempDir lavoro;
-    const FileNames names = file_names(lavoro.path(), "R", "T 1");
+    TempDir work;
+    const FileNames names = file_names(work.path(), "R", "T 1");
     testing::put_file(names.line_txt, testing::file_text(linea));
     testing::put_file(names.train_txt, testing::file_text(treno));
     Model m;
@@ -119,15 +119,15 @@ std::vector<std::pair<double, double>> points(const std::string& attr) {
   std::vector<std::pair<double, double>> out;
   std::istringstream in(attr);
   for (std::string p; in >> p;) {
-    const auto virgola = p.find(',');
-    out.emplace_back(std::stod(p.substr(0, virgola)), std::stod(p.substr(virgola + 1)));
+    const auto comma_ = p.find(',');
+    out.emplace_back(std::stod(p.substr(0, comma_)), std::stod(p.substr(comma_ + 1)));
   }
   return out;
 }
 
 // The steps of a path "M x y H x V y H x ...": (x from, x to, y) of each
 // horizontal run.
-std::vector<std::array<double, 3>> gradini(const std::string& d) {
+std::vector<std::array<double, 3>> steps(const std::string& d) {
   std::istringstream in(d);
   std::vector<std::array<double, 3>> out;
   double x = 0, y = 0;
@@ -156,7 +156,7 @@ int count(const Element& e, std::string_view class_) {
 
 TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   Scenario s;
-  const auto outcome = s.da_sorgenti("route.svg");
+  const auto outcome = s.from_sources("route.svg");
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.err, "") << "no progress lines when standard error is not a terminal";
   EXPECT_EQ(outcome.out, "");
@@ -167,40 +167,40 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   const int32_t L = m.stazioni.at(84).fine;
   ASSERT_EQ(L, 20000);
 
-  const Element* pianta = testing::with_id(svg, "plan");
-  const Element* profilo = testing::with_id(svg, "profile");
-  ASSERT_NE(pianta, nullptr);
-  ASSERT_NE(profilo, nullptr);
+  const Element* plan = testing::with_id(svg, "plan");
+  const Element* profile = testing::with_id(svg, "profile");
+  ASSERT_NE(plan, nullptr);
+  ASSERT_NE(profile, nullptr);
 
   // Stations: one marker each in both panels, timed stops told apart.
-  int fermate = 0, passaggi = 0;
+  int fermate = 0, passes = 0;
   for (int r = 1; r <= 80 && !m.stazioni.at(r).nome.empty() && m.stazioni.at(r).inizio != m.stazioni.at(r).fine; ++r)
-    (m.stazioni.at(r).orario != 0 ? fermate : passaggi)++;
+    (m.stazioni.at(r).orario != 0 ? fermate : passes)++;
   EXPECT_EQ(fermate, 2);
-  EXPECT_EQ(passaggi, 2);
-  for (const Element* pannello : {pianta, profilo}) {
-    EXPECT_EQ(count(*pannello, "station"), fermate + passaggi);
-    EXPECT_EQ(count(*pannello, "timed"), fermate);
-    EXPECT_EQ(count(*pannello, "passing"), passaggi);
+  EXPECT_EQ(passes, 2);
+  for (const Element* panel : {plan, profile}) {
+    EXPECT_EQ(count(*panel, "station"), fermate + passes);
+    EXPECT_EQ(count(*panel, "timed"), fermate);
+    EXPECT_EQ(count(*panel, "passing"), passes);
   }
   std::vector<std::string> names;
-  for (const Element* t : testing::with_class(*pianta, "station-name")) names.push_back(t->text);
+  for (const Element* t : testing::with_class(*plan, "station-name")) names.push_back(t->text);
   EXPECT_EQ(names, (std::vector<std::string>{"Alfa", "Beta", "Gamma & <Delta>", "Epsilon"}));
 
   // Tunnels, signals and kilometre posts.
-  EXPECT_EQ(count(*pianta, "tunnel"), m.numero_montagne);
+  EXPECT_EQ(count(*plan, "tunnel"), m.numero_montagne);
   int segnali = 0;
   for (const cella& c : m.griglia.celle()) segnali += c.tipo == tipo_cella::segnale;
   EXPECT_EQ(segnali, 4);
-  EXPECT_EQ(count(*pianta, "signal"), segnali);
-  EXPECT_EQ(count(*pianta, "km-post"), 2);
+  EXPECT_EQ(count(*plan, "signal"), segnali);
+  EXPECT_EQ(count(*plan, "km-post"), 2);
   // Readings: 0 at 0; 10 km at 9000 (chainage + 1000); 0 again at 12000;
   // 10 km at 20000, counting down from 30000 - 16000 = 14 km.
-  EXPECT_EQ(count(*pianta, "km-tick"), 4);
-  EXPECT_EQ(count(*pianta, "km-change"), 3);
+  EXPECT_EQ(count(*plan, "km-tick"), 4);
+  EXPECT_EQ(count(*plan, "km-change"), 3);
 
   // The route polyline covers the plan's bounding box, to one scale for x and y.
-  const auto linea = points(testing::with_id(*pianta, "route")->attr("points"));
+  const auto linea = points(testing::with_id(*plan, "route")->attr("points"));
   ASSERT_EQ(linea.size(), static_cast<size_t>(L / 50 + 1)) << "one point every 50 m";
   double min_x = 1e18, max_x = -1e18, min_y = 1e18, max_y = -1e18;
   for (int64_t k = 0; k <= L; ++k) {
@@ -210,7 +210,7 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   double px0 = 1e18, px1 = -1e18, py0 = 1e18, py1 = -1e18;
   for (const auto& [x, y] : linea)
     px0 = std::min(px0, x), px1 = std::max(px1, x), py0 = std::min(py0, y), py1 = std::max(py1, y);
-  const double scale = numero(pianta->attr("data-scale"));
+  const double scale = numero(plan->attr("data-scale"));
   EXPECT_NEAR(px1 - px0, (max_x - min_x) * scale, 0.5);
   EXPECT_NEAR(py1 - py0, (max_y - min_y) * scale, 0.5);
   EXPECT_NEAR((px1 - px0) / (py1 - py0), (max_x - min_x) / (max_y - min_y), 0.01) << "equal x and y scale";
@@ -218,57 +218,57 @@ TEST(ScenarioRender, ThePictureFromSourcesShowsWhatTheModelHolds) {
   // North is up: the last point lies as far up and right of the first as on the plan.
   EXPECT_NEAR(linea.back().first - linea.front().first, (m.planimetria.x(L) - m.planimetria.x(0)) * scale, 0.02);
   EXPECT_NEAR(linea.front().second - linea.back().second, (m.planimetria.y(L) - m.planimetria.y(0)) * scale, 0.02);
-  ASSERT_NE(testing::with_id(*pianta, "scale-bar"), nullptr);
+  ASSERT_NE(testing::with_id(*plan, "scale-bar"), nullptr);
 
   // The profile spans the route: one height point every 50 m, to its end.
-  const double x0 = numero(profilo->attr("data-x0"));
-  const double px_m = numero(profilo->attr("data-px-per-m"));
-  const auto quote = points(testing::with_class(*profilo, "height-line").at(0)->attr("points"));
+  const double x0 = numero(profile->attr("data-x0"));
+  const double px_m = numero(profile->attr("data-px-per-m"));
+  const auto quote = points(testing::with_class(*profile, "height-line").at(0)->attr("points"));
   ASSERT_EQ(quote.size(), static_cast<size_t>(L / 50 + 1));
   EXPECT_NEAR(quote.front().first, x0, 0.01);
   EXPECT_NEAR(quote.back().first, x0 + L * px_m, 0.01);
-  EXPECT_EQ(count(*profilo, "height"), 1) << "the filled area";
+  EXPECT_EQ(count(*profile, "height"), 1) << "the filled area";
   // Heights: +8 per mille from 1000 to 4000 m (24 m), -5 to 9000 m (-1 m),
   // +12 to 14000 m (59 m), then level. The top is at 14000 m, and the rises
   // keep their proportions on the drawing.
-  const auto cima = std::min_element(quote.begin(), quote.end(), [](auto a, auto b) { return a.second < b.second; });
-  EXPECT_NEAR((cima->first - x0) / px_m, 14000, 1);
+  const auto top = std::min_element(quote.begin(), quote.end(), [](auto a, auto b) { return a.second < b.second; });
+  EXPECT_NEAR((top->first - x0) / px_m, 14000, 1);
   const auto y_a = [&](int c) { return quote.at(static_cast<size_t>(c / 50)).second; };
   EXPECT_NEAR((y_a(9000) - y_a(4000)) / (y_a(9000) - y_a(14000)), 25.0 / 60.0, 0.01);
   EXPECT_DOUBLE_EQ(y_a(0), y_a(1000));
 
   // Speed steps: the grid's, in km/h, over the route.
-  const Element* vel = testing::with_class(*profilo, "speed").at(0);
+  const Element* vel = testing::with_class(*profile, "speed").at(0);
   const double y0 = numero(vel->attr("data-y0")), px_kmh = numero(vel->attr("data-px-per-kmh"));
-  std::vector<std::array<int, 3>> disegnati;
-  for (const auto& [a, b, y] : gradini(vel->attr("d")))
-    disegnati.push_back({static_cast<int>(std::nearbyint((a - x0) / px_m)),
+  std::vector<std::array<int, 3>> drawn;
+  for (const auto& [a, b, y] : steps(vel->attr("d")))
+    drawn.push_back({static_cast<int>(std::nearbyint((a - x0) / px_m)),
                          static_cast<int>(std::nearbyint((b - x0) / px_m)),
                          static_cast<int>(std::nearbyint((y0 - y) / px_kmh))});
-  std::vector<std::array<int, 3>> attesi;
+  std::vector<std::array<int, 3>> expected_;
   for (int k = 0; k < L / 50; ++k) {
     const int v = m.griglia.at(k).velocita * 5;
-    if (!attesi.empty() && attesi.back()[2] == v)
-      attesi.back()[1] = (k + 1) * 50;
+    if (!expected_.empty() && expected_.back()[2] == v)
+      expected_.back()[1] = (k + 1) * 50;
     else
-      attesi.push_back({k * 50, (k + 1) * 50, v});
+      expected_.push_back({k * 50, (k + 1) * 50, v});
   }
-  EXPECT_EQ(disegnati, attesi);
-  EXPECT_EQ(attesi.size(), 5u);
-  EXPECT_EQ(gradini(testing::with_class(*profilo, "adhesion").at(0)->attr("d")).size(), 2u);
+  EXPECT_EQ(drawn, expected_);
+  EXPECT_EQ(expected_.size(), 5u);
+  EXPECT_EQ(steps(testing::with_class(*profile, "adhesion").at(0)->attr("d")).size(), 2u);
 
   // The slowdown from 7000 to 8000 m and its warning board 1200 m before.
-  const auto rall = testing::with_class(*profilo, "slowdown");
+  const auto rall = testing::with_class(*profile, "slowdown");
   ASSERT_EQ(rall.size(), 1u);
   EXPECT_NEAR((numero(rall[0]->attr("x")) - x0) / px_m, 7000, 1);
   EXPECT_NEAR(numero(rall[0]->attr("width")) / px_m, 1000, 1);
-  EXPECT_EQ(count(*profilo, "warning"), 1);
+  EXPECT_EQ(count(*profile, "warning"), 1);
 }
 
 TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
   Scenario s;
-  ASSERT_EQ(s.da_sorgenti("a.svg").status, 0);
-  ASSERT_EQ(s.da_sorgenti("b.svg").status, 0);
+  ASSERT_EQ(s.from_sources("a.svg").status, 0);
+  ASSERT_EQ(s.from_sources("b.svg").status, 0);
   const std::string a = testing::file_text(s.dir / "a.svg");
   EXPECT_EQ(a, testing::file_text(s.dir / "b.svg")) << "the same input gives the same bytes";
 
@@ -282,8 +282,8 @@ TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
   EXPECT_EQ(file.out, a) << "-o - writes the picture to standard output";
 
   // Without the plan file the profile is still drawn and the plan says why.
-  const auto senza = s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "-o", "d.svg"});
-  ASSERT_EQ(senza.status, 0) << senza.err;
+  const auto without = s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "-o", "d.svg"});
+  ASSERT_EQ(without.status, 0) << without.err;
   const Element d = testing::read_xml(testing::file_text(s.dir / "d.svg"));
   EXPECT_EQ(testing::with_id(d, "route"), nullptr);
   EXPECT_EQ(count(*testing::with_id(d, "profile"), "station"), 4);
@@ -295,7 +295,7 @@ TEST(ScenarioRender, CompiledFilesGiveTheSamePictureByteForByte) {
 TEST(ScenarioRender, ARouteShorterThanItsRunOutIsDrawnFromItsCompiledFiles) {
   Scenario s("[generale]\r\nlunghezza percorso,    -6700\r\n[curve]\r\ncurvas1,  50,  150\r\n[fine]\r\n",
              "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
-  ASSERT_EQ(s.da_sorgenti("a.svg").status, 0);
+  ASSERT_EQ(s.from_sources("a.svg").status, 0);
   const auto c = s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T 1", "--out", s.dir / "out"});
   ASSERT_EQ(c.status, 0) << c.err;
   const auto e = s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "b.svg"});
@@ -308,7 +308,7 @@ TEST(ScenarioRender, AScenarioErrorStillDrawsWhatLoadedAndSaysSo) {
   std::string treno = kTrain;
   treno.replace(treno.find("4100"), 4, "2950");
   Scenario s(kLine, treno);
-  const auto e = s.da_sorgenti("route.svg");
+  const auto e = s.from_sources("route.svg");
   EXPECT_EQ(e.status, 1);
   EXPECT_NE(e.err.find("error 16 at 2950 m"), std::string::npos) << e.err;
   EXPECT_NE(e.err.find("(train source, line 24)"), std::string::npos) << e.err;
@@ -335,9 +335,9 @@ TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
   EXPECT_EQ(s.scenario({"render", "out/R_T 1.sim", "out/R_T 1.dat", "--route", "R", "-o", "x.svg"}).status, 2);
   EXPECT_FALSE(std::filesystem::exists(s.dir / "x.svg"));
 
-  const auto manca = s.scenario({"render", "nowhere", "--route", "R", "--train", "T 1", "-o", "x.svg"});
-  EXPECT_EQ(manca.status, 4);
-  EXPECT_NE(manca.err.find("nowhere"), std::string::npos);
+  const auto missing = s.scenario({"render", "nowhere", "--route", "R", "--train", "T 1", "-o", "x.svg"});
+  EXPECT_EQ(missing.status, 4);
+  EXPECT_NE(missing.err.find("nowhere"), std::string::npos);
   EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 2", "-o", "x.svg"}).status, 4)
       << "no such scenario in the directory";
   EXPECT_EQ(s.scenario({"render", "out", "--route", "R", "--train", "T 1", "-o", "no/such/dir/x.svg"}).status, 4);
@@ -345,18 +345,18 @@ TEST(ScenarioRender, UsageFileAndCompiledFileFailures) {
   // A truncated grid file.
   const std::string griglia = testing::file_text(s.dir / "other/R_T 1.dat");
   testing::put_file(s.dir / "other/R_T 1.dat", griglia.substr(0, griglia.size() - 7));
-  const auto tronco = s.scenario({"render", "other", "--route", "R", "--train", "T 1", "-o", "x.svg"});
-  EXPECT_EQ(tronco.status, 6);
-  EXPECT_NE(tronco.err.find("bad compiled file"), std::string::npos) << tronco.err;
+  const auto truncated = s.scenario({"render", "other", "--route", "R", "--train", "T 1", "-o", "x.svg"});
+  EXPECT_EQ(truncated.status, 6);
+  EXPECT_NE(truncated.err.find("bad compiled file"), std::string::npos) << truncated.err;
 
   // A grid that does not belong to the scenario file's route.
-  const std::string altro = kLine.substr(0, kLine.find("20000")) + "30000" + kLine.substr(kLine.find("20000") + 5);
-  testing::put_file(s.dir / "long.txt", altro);
+  const std::string other_ = kLine.substr(0, kLine.find("20000")) + "30000" + kLine.substr(kLine.find("20000") + 5);
+  testing::put_file(s.dir / "long.txt", other_);
   ASSERT_EQ(
       s.scenario({"compile", "long.txt", s.treno, "--route", "L", "--train", "T 1", "--out", s.dir / "long"}).status, 0);
-  const auto misto = s.scenario({"render", "out/R_T 1.sim", "long/L_T 1.dat", "-o", "x.svg"});
-  EXPECT_EQ(misto.status, 6);
-  EXPECT_NE(misto.err.find("bad compiled file"), std::string::npos) << misto.err;
+  const auto mixed = s.scenario({"render", "out/R_T 1.sim", "long/L_T 1.dat", "-o", "x.svg"});
+  EXPECT_EQ(mixed.status, 6);
+  EXPECT_NE(mixed.err.find("bad compiled file"), std::string::npos) << mixed.err;
   EXPECT_FALSE(std::filesystem::exists(s.dir / "x.svg"));
 }
 
@@ -366,53 +366,53 @@ TEST(ScenarioRender, HelpExplainsEveryOptionWithAnExample) {
   for (const char* o :
        {"INPUT", "--output", "--route", "--train", "--line", "--train-source", "--quiet", "Examples:", "Exit status"})
     EXPECT_NE(e.out.find(o), std::string::npos) << o;
-  int esempi = 0;
-  for (size_t i = e.out.find("e.g."); i != std::string::npos; i = e.out.find("e.g.", i + 1)) ++esempi;
-  EXPECT_GE(esempi, 7) << e.out;
+  int examples = 0;
+  for (size_t i = e.out.find("e.g."); i != std::string::npos; i = e.out.find("e.g.", i + 1)) ++examples;
+  EXPECT_GE(examples, 7) << e.out;
 }
 
 TEST(ScenarioRender, ProgressGoesOnlyToATerminalAndNotWithQuiet) {
-  const int padrone = ::posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(padrone, 0);
-  ASSERT_EQ(::grantpt(padrone), 0);
-  ASSERT_EQ(::unlockpt(padrone), 0);
-  const int terminale = ::open(::ptsname(padrone), O_RDWR | O_NOCTTY);
-  ASSERT_GE(terminale, 0);
+  const int owner = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(owner, 0);
+  ASSERT_EQ(::grantpt(owner), 0);
+  ASSERT_EQ(::unlockpt(owner), 0);
+  const int terminal = ::open(::ptsname(owner), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
 
-  cli::Progress(false, terminale).step("drawing...");
+  cli::Progress(false, terminal).step("drawing...");
   char buf[128] = {};
-  const auto n = ::read(padrone, buf, sizeof buf - 1);
+  const auto n = ::read(owner, buf, sizeof buf - 1);
   ASSERT_GT(n, 0);
   EXPECT_NE(std::string(buf, static_cast<size_t>(n)).find("scenario render: drawing..."), std::string::npos);
-  EXPECT_TRUE(cli::Progress(false, terminale).active());
-  EXPECT_FALSE(cli::Progress(true, terminale).active()) << "--quiet";
+  EXPECT_TRUE(cli::Progress(false, terminal).active());
+  EXPECT_FALSE(cli::Progress(true, terminal).active()) << "--quiet";
 
-  int tubo[2];
-  ASSERT_EQ(::pipe(tubo), 0);
-  EXPECT_FALSE(cli::Progress(false, tubo[1]).active()) << "a pipe is not a terminal";
-  for (const int fd : {padrone, terminale, tubo[0], tubo[1]}) ::close(fd);
+  int pipe_[2];
+  ASSERT_EQ(::pipe(pipe_), 0);
+  EXPECT_FALSE(cli::Progress(false, pipe_[1]).active()) << "a pipe is not a terminal";
+  for (const int fd : {owner, terminal, pipe_[0], pipe_[1]}) ::close(fd);
 }
 
 TEST(ScenarioRender, TheCarriedScenarioPictureMatchesItsModel) {
-  const std::string testi = std::string(COMPACTOR_SOURCE_DIR) + "/emitters/texts/";
-  if (!std::filesystem::exists(testi + "linea.txt")) GTEST_SKIP() << "the carried texts are not there";
-  Scenario s(testing::file_text(testi + "linea.txt"), testing::file_text(testi + "treno.txt"));
-  const auto e = s.da_sorgenti("carried.svg");
+  const std::string texts = std::string(COMPACTOR_SOURCE_DIR) + "/emitters/texts/";
+  if (!std::filesystem::exists(texts + "linea.txt")) GTEST_SKIP() << "the carried texts are not there";
+  Scenario s(testing::file_text(texts + "linea.txt"), testing::file_text(texts + "treno.txt"));
+  const auto e = s.from_sources("carried.svg");
   const Model m = s.model();
   ASSERT_EQ(e.status, m.numero_errore == 0 ? 0 : 1) << e.err;
   const Element svg = testing::read_xml(testing::file_text(s.dir / "carried.svg"));
-  const Element& pianta = *testing::with_id(svg, "plan");
+  const Element& plan = *testing::with_id(svg, "plan");
   int stazioni = 0, fermate = 0;
   for (int r = 1; r <= 80 && m.stazioni.at(r).inizio != m.stazioni.at(r).fine; ++r) {
     ++stazioni;
     fermate += m.stazioni.at(r).orario != 0;
   }
-  EXPECT_EQ(count(pianta, "station"), stazioni);
-  EXPECT_EQ(count(pianta, "timed"), fermate);
-  EXPECT_EQ(count(pianta, "tunnel"), m.numero_montagne) << "the carried tunnels never touch";
+  EXPECT_EQ(count(plan, "station"), stazioni);
+  EXPECT_EQ(count(plan, "timed"), fermate);
+  EXPECT_EQ(count(plan, "tunnel"), m.numero_montagne) << "the carried tunnels never touch";
   int segnali = 0;
   for (const cella& c : m.griglia.celle()) segnali += c.tipo == tipo_cella::segnale;
-  EXPECT_EQ(count(pianta, "signal"), segnali);
+  EXPECT_EQ(count(plan, "signal"), segnali);
 }
 
 }  // namespace

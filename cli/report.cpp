@@ -21,13 +21,13 @@ using session::Diagnostic;
 
 // The source line and a caret under the byte at `column`; tabs are kept so
 // that the caret stands under its field.
-void riga_e_cursore(std::ostream& err, const std::string& riga, int column) {
+void line_and_caret(std::ostream& err, const std::string& riga, int column) {
   err << "  " << cp1252_to_utf8(riga) << "\n  ";
   for (int i = 0; i < column && i < static_cast<int>(riga.size()); ++i) err << (riga[static_cast<size_t>(i)] == '\t' ? '\t' : ' ');
   err << "^\n";
 }
 
-std::string posizione_testo(const Diagnostic& d) { return d.has_position ? fmt::format(" (at {} m)", d.position) : ""; }
+std::string text_position(const Diagnostic& d) { return d.has_position ? fmt::format(" (at {} m)", d.position) : ""; }
 
 // An error where it stands: on its line with a caret under its field, or of
 // its file (or of none) when it has no line; then its note, if any.
@@ -35,11 +35,11 @@ void print_error(const session::CompileResult& c, const Diagnostic& e, std::stri
   const std::string& file = c.source_name(e.source);
   if (!file.empty() && e.line > 0) {
     err << fmt::format("{}:{}:{}: error {}: {}{}{}\n", file, e.line, e.column + 1, e.number, e.message,
-                       posizione_testo(e), suffix);
-    riga_e_cursore(err, e.line_text, e.column);
+                       text_position(e), suffix);
+    line_and_caret(err, e.line_text, e.column);
   } else {
     err << fmt::format("{}error {}: {}{}{}\n", file.empty() ? "" : file + ": ", e.number, e.message,
-                       posizione_testo(e), suffix);
+                       text_position(e), suffix);
   }
   if (!e.note.empty()) err << "  note: " << e.note << "\n";
 }
@@ -47,7 +47,7 @@ void print_error(const session::CompileResult& c, const Diagnostic& e, std::stri
 void print_json(const CompileReport& r, std::ostream& out) {
   const session::CompileResult* c = r.result ? &*r.result : nullptr;
   const Diagnostic* e = c ? c->error() : nullptr;
-  const bool con_riga = e && e->source != session::Source::none && e->line > 0;
+  const bool with_line = e && e->source != session::Source::none && e->line > 0;
   json j;
   j["version"] = kToolVersion;
   j["status"] = r.status;
@@ -55,9 +55,9 @@ void print_json(const CompileReport& r, std::ostream& out) {
   j["position"] = c ? c->model.posizione_errore : 0;
   j["message"] = !r.failure.empty() ? r.failure : e ? e->message : "";
   j["file"] = e && e->source != session::Source::none ? json(c->source_name(e->source)) : json(nullptr);
-  j["line"] = con_riga ? json(e->line) : json(nullptr);
-  j["column"] = con_riga ? json(e->column + 1) : json(nullptr);
-  j["record"] = con_riga ? json(cp1252_to_utf8(e->line_text)) : json(nullptr);
+  j["line"] = with_line ? json(e->line) : json(nullptr);
+  j["column"] = with_line ? json(e->column + 1) : json(nullptr);
+  j["record"] = with_line ? json(cp1252_to_utf8(e->line_text)) : json(nullptr);
   // Every error found, the first as above and then those found with the
   // ones before them set aside.
   j["errors"] = json::array();
@@ -114,7 +114,7 @@ void print_report(const CompileReport& r, ReportStyle style, std::ostream& out, 
       continue;
     }
     err << fmt::format("{}:{}:{}: warning: {}\n", c.source_name(a.source), a.line, a.column + 1, a.message);
-    riga_e_cursore(err, a.line_text, a.column);
+    line_and_caret(err, a.line_text, a.column);
   }
   const Diagnostic* e = c.error();
   if (e) print_error(c, *e, "", err);

@@ -26,7 +26,7 @@ int run_command(int argc, char** argv) {
   app.require_subcommand();
   app.footer("Run 'scenario COMMAND --help' for the options and an example of each command.");
 
-  const std::vector<Command> comandi = {
+  const std::vector<Command> commands = {
       command_compile(app),
       command_check(app),
       command_export(app),
@@ -42,7 +42,7 @@ int run_command(int argc, char** argv) {
     return exit_status::usage;
   }
   if (const std::optional<int> status = app.parse(argc, argv)) return *status;
-  for (const Command& c : comandi)
+  for (const Command& c : commands)
     if (c.sub->parsed()) return c.action();
   return exit_status::usage;
 }

@@ -28,7 +28,7 @@ const std::string kTrain =
 TEST(ScenarioTool, AnythingThatEscapesACommandIsOneLineAndAStatus) {
   const struct {
     const char* nome;
-    std::function<int()> comando;
+    std::function<int()> command_;
     int status;
     std::string riga;
   } cases[] = {
@@ -43,14 +43,14 @@ TEST(ScenarioTool, AnythingThatEscapesACommandIsOneLineAndAStatus) {
   };
   for (const auto& c : cases) {
     std::ostringstream err;
-    EXPECT_EQ(cli::guarded(c.comando, err), c.status) << c.nome;
+    EXPECT_EQ(cli::guarded(c.command_, err), c.status) << c.nome;
     EXPECT_EQ(err.str(), c.riga) << c.nome;
   }
 }
 
 struct Sources {
   TempDir dir;
-  Sources(const std::string& linea_nome = "l.txt") : linea(dir / linea_nome) {
+  Sources(const std::string& line_name = "l.txt") : linea(dir / line_name) {
     testing::put_file(linea, kLine);
     testing::put_file(treno, kTrain);
   }
@@ -103,18 +103,18 @@ TEST(ScenarioTool, ATemporaryFolderThatIsNotThereChangesNothing) {
 TEST(ScenarioTool, APathTooLongForTheSystemIsOneLine) {
   Sources s;
   ASSERT_EQ(s.scenario({"compile", s.linea, s.treno, "--route", "R", "--train", "T", "--out", "out"}).status, 0);
-  const std::string lungo = s.dir / (std::string(300, 'a') + "/" + std::string(4000, 'b'));
+  const std::string long_ = s.dir / (std::string(300, 'a') + "/" + std::string(4000, 'b'));
   const struct {
     std::vector<std::string> args;
     int status;
     const char* reason;
   } cases[] = {
-      {{"compile", s.linea, s.treno, "--route", "R", "--train", "T", "--out", lungo}, 2, "File name too long"},
-      {{"export", lungo}, 2, "File name too long"},
-      {{"render", "out", "--route", "R", "--train", "T", "-o", lungo + "/x.svg"}, 4, "File name too long"},
-      {{"render", "--line", s.linea, "--train-source", s.treno, "--route", "R", "--train", "T", "-o", lungo}, 4,
+      {{"compile", s.linea, s.treno, "--route", "R", "--train", "T", "--out", long_}, 2, "File name too long"},
+      {{"export", long_}, 2, "File name too long"},
+      {{"render", "out", "--route", "R", "--train", "T", "-o", long_ + "/x.svg"}, 4, "File name too long"},
+      {{"render", "--line", s.linea, "--train-source", s.treno, "--route", "R", "--train", "T", "-o", long_}, 4,
        "File name too long"},
-      {{"render", lungo, "--route", "R", "--train", "T", "-o", "x.svg"}, 4, "no such file or directory"},
+      {{"render", long_, "--route", "R", "--train", "T", "-o", "x.svg"}, 4, "no such file or directory"},
   };
   for (const auto& c : cases) {
     const auto e = s.scenario(c.args);

@@ -8,7 +8,7 @@
 namespace compactor {
 namespace {
 
-Model con_nomi(const std::string& treno, const std::string& percorso) {
+Model with_names(const std::string& treno, const std::string& percorso) {
   Model m;
   m.stazioni.at(86).nome = treno;
   m.stazioni.at(85).nome = percorso;
@@ -20,8 +20,8 @@ struct Codes {
   int32_t st;
 };
 
-Codes codici(const std::string& treno, const std::string& percorso) {
-  Model m = con_nomi(treno, percorso);
+Codes codes(const std::string& treno, const std::string& percorso) {
+  Model m = with_names(treno, percorso);
   const int32_t st = codice_gara_st(m);
   return {codice_gara_og(m), st};
 }
@@ -55,7 +55,7 @@ TEST(CodiciGara, CodesOfKnownNames) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.nome);
-    const Codes r = codici(c.treno, c.percorso);
+    const Codes r = codes(c.treno, c.percorso);
     EXPECT_EQ(r.og, c.og);
     EXPECT_EQ(r.st, c.st);
     // The same codes from the names alone, as the reader checks them.
@@ -65,16 +65,16 @@ TEST(CodiciGara, CodesOfKnownNames) {
 }
 
 TEST(CodiciGara, WhichNameChangesChangeTheCodes) {
-  const std::string venticinque = "abcdefghijklmnopqrstuvwxy";
+  const std::string twenty_five = "abcdefghijklmnopqrstuvwxy";
   struct Case {
     const char* nome;
-    std::string treno_a, percorso_a, treno_b, percorso_b;
-    bool og_uguale, st_uguale;
+    std::string train_a, route_a, train_b, route_b;
+    bool og_equal, st_equal;
   };
   const std::vector<Case> cases = {
       {"letter case", "Treno Espresso", "LINEA nord", "treno espresso", "linea NORD", true, true},
       {"accented capitals", "\xC0\xC9\x8A", "", "\xE0\xE9\x9A", "", true, true},
-      {"after the 25th character", venticinque + "Z", "linea", venticinque + "k", "altra", true, true},
+      {"after the 25th character", twenty_five + "Z", "linea", twenty_five + "k", "altra", true, true},
       {"at the 25th character", "abcdefghijklmnopqrstuvwx", "y", "abcdefghijklmnopqrstuvwx", "z", false, false},
       {"where the names are joined", "ab", "c", "a", "bc", true, true},
       {"names exchanged", "treno", "linea", "linea", "treno", true, false},
@@ -82,25 +82,25 @@ TEST(CodiciGara, WhichNameChangesChangeTheCodes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.nome);
-    const Codes a = codici(c.treno_a, c.percorso_a);
-    const Codes b = codici(c.treno_b, c.percorso_b);
-    EXPECT_EQ(a.og == b.og, c.og_uguale);
-    EXPECT_EQ(a.st == b.st, c.st_uguale);
+    const Codes a = codes(c.train_a, c.route_a);
+    const Codes b = codes(c.train_b, c.route_b);
+    EXPECT_EQ(a.og == b.og, c.og_equal);
+    EXPECT_EQ(a.st == b.st, c.st_equal);
   }
 }
 
 TEST(CodiciGara, LeaveTheCodeTextInRigaAndChangeNothingElse) {
-  Model m = con_nomi("Treno", "LINEA");
+  Model m = with_names("Treno", "LINEA");
   m.griglia.resize(10);
-  const auto stazioni_prima = m.stazioni.all();
-  const auto griglia_prima = m.griglia.celle();
+  const auto stations_before = m.stazioni.all();
+  const auto grid_before = m.griglia.celle();
   codice_gara_og(m);
   EXPECT_EQ(m.riga, "trenolinearrttvvzzsspphhffddbbmmllqq");
   m.riga.clear();
   codice_gara_st(m);
   EXPECT_EQ(m.riga, "trenolinearrttvvzzsspphhffddbbmmllqq");
-  EXPECT_EQ(m.stazioni.all(), stazioni_prima);
-  EXPECT_EQ(m.griglia.celle(), griglia_prima);
+  EXPECT_EQ(m.stazioni.all(), stations_before);
+  EXPECT_EQ(m.griglia.celle(), grid_before);
 }
 
 }  // namespace

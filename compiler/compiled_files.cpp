@@ -26,24 +26,24 @@ class Blocco {
  public:
   static constexpr size_t kSize = 256 << 10;
 
-  explicit Blocco(OutputFile& out) : out_(out), dati_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+  explicit Blocco(OutputFile& out) : out_(out), data_(std::make_unique_for_overwrite<char[]>(kSize)) {}
 
   // Room for at least n bytes (n at most kSize).
   char* space(size_t n) {
-    if (kSize - usati_ < n) svuota();
-    return dati_.get() + usati_;
+    if (kSize - used_ < n) empty_out();
+    return data_.get() + used_;
   }
-  size_t libero() const { return kSize - usati_; }
-  void avanza(size_t n) { usati_ += n; }
-  void svuota() {
-    if (usati_ != 0) out_.write({dati_.get(), usati_});
-    usati_ = 0;
+  size_t free_() const { return kSize - used_; }
+  void advance_(size_t n) { used_ += n; }
+  void empty_out() {
+    if (used_ != 0) out_.write({data_.get(), used_});
+    used_ = 0;
   }
 
  private:
   OutputFile& out_;
-  std::unique_ptr<char[]> dati_;
-  size_t usati_ = 0;
+  std::unique_ptr<char[]> data_;
+  size_t used_ = 0;
 };
 
 char* metti16(char* p, uint16_t v) {
@@ -61,7 +61,7 @@ char* metti64(char* p, uint64_t v) {
   return p + 8;
 }
 
-char* metti_cella(char* p, const cella& c) {
+char* put_cell(char* p, const cella& c) {
   *p++ = static_cast<char>(c.tipo);
   p = metti16(p, static_cast<uint16_t>(c.dato1));
   p = metti16(p, static_cast<uint16_t>(c.dato2));
@@ -76,7 +76,7 @@ char* metti_cella(char* p, const cella& c) {
   return p + 6;
 }
 
-void append_stazione(std::string& out, const stazione& s) {
+void append_station(std::string& out, const stazione& s) {
   if (s.nome.size() > testo_massimo) throw std::length_error("a text of more than 32767 bytes cannot be stored");
   le::u8(out, s.tipo);
   le::i32(out, s.inizio);
@@ -99,40 +99,40 @@ void append_stazione(std::string& out, const stazione& s) {
 
 // One coordinate: the seed as 16-bit integers, the computed points as
 // doubles, the rest empty. Which is which follows from the index alone.
-void write_coordinate(Blocco& b, const double* v, int64_t calcolati, int64_t points) {
+void write_coordinate(Blocco& b, const double* v, int64_t computed, int64_t points) {
   int64_t m = 0;
-  for (; m < std::min(calcolati, seed_points); ++m) {
+  for (; m < std::min(computed, seed_points); ++m) {
     char* p = b.space(integer_entry_bytes);
     p = metti16(p, Variant::intero);
     metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v[m])));
-    b.avanza(integer_entry_bytes);
+    b.advance_(integer_entry_bytes);
   }
-  while (m < calcolati) {
+  while (m < computed) {
     char* p = b.space(double_entry_bytes);
-    const int64_t n = std::min<int64_t>(calcolati - m, static_cast<int64_t>(b.libero() / double_entry_bytes));
+    const int64_t n = std::min<int64_t>(computed - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
     // Unrolled: the loop's own counting was as many instructions as the entry.
 #pragma GCC unroll 8
     for (int64_t k = 0; k < n; ++k) {
       p = metti16(p, Variant::doppio);
       p = metti64(p, std::bit_cast<uint64_t>(v[m + k]));
     }
-    b.avanza(static_cast<size_t>(n) * double_entry_bytes);
+    b.advance_(static_cast<size_t>(n) * double_entry_bytes);
     m += n;
   }
   while (m < points) {
     char* p = b.space(empty_entry_bytes);
-    const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.libero() / empty_entry_bytes));
+    const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.free_() / empty_entry_bytes));
     std::memset(p, 0, static_cast<size_t>(n) * empty_entry_bytes);  // tag 0, no value
-    b.avanza(static_cast<size_t>(n) * empty_entry_bytes);
+    b.advance_(static_cast<size_t>(n) * empty_entry_bytes);
     m += n;
   }
 }
 
 // The bytes write_coordinate writes.
-int64_t dimensione_coordinata(int64_t calcolati, int64_t points) {
-  const int64_t interi = std::min(calcolati, seed_points);
-  return interi * static_cast<int64_t>(integer_entry_bytes) + (calcolati - interi) * static_cast<int64_t>(double_entry_bytes) +
-         (points - calcolati) * static_cast<int64_t>(empty_entry_bytes);
+int64_t coordinate_size(int64_t computed, int64_t points) {
+  const int64_t integers = std::min(computed, seed_points);
+  return integers * static_cast<int64_t>(integer_entry_bytes) + (computed - integers) * static_cast<int64_t>(double_entry_bytes) +
+         (points - computed) * static_cast<int64_t>(empty_entry_bytes);
 }
 
 // Memory for one coordinate of every computed point, given back at the end.
@@ -154,33 +154,33 @@ class Coordinate {
 // computed once, its x entry laid out at once (in the shadow of the wait on
 // the point before) and its y kept for the second half. The plan's x is
 // never held, so half the memory of its coordinates is never asked for.
-void scrivi_calcolando(Blocco& b, const Planimetria& planimetria) {
-  const int64_t calcolati = planimetria.next(), points = planimetria.points();
-  const int64_t pronti = planimetria.stored();  // at least the seed
+void write_computing(Blocco& b, const Planimetria& planimetria) {
+  const int64_t computed = planimetria.next(), points = planimetria.points();
+  const int64_t ready = planimetria.stored();  // at least the seed
   const double* const x = planimetria.x_stored();
   const double* const y = planimetria.y_stored();
-  const Coordinate tutte_y(calcolati);
-  double* const ys = tutte_y.get();
-  std::copy(y, y + pronti, ys);
+  const Coordinate all_y_(computed);
+  double* const ys = all_y_.get();
+  std::copy(y, y + ready, ys);
 
-  write_coordinate(b, x, pronti, pronti);
-  double x2 = x[pronti - 2], x1 = x[pronti - 1], y2 = y[pronti - 2], y1 = y[pronti - 1];
-  int64_t da = pronti;
+  write_coordinate(b, x, ready, ready);
+  double x2 = x[ready - 2], x1 = x[ready - 1], y2 = y[ready - 2], y1 = y[ready - 1];
+  int64_t da = ready;
   for (const Stretch& t : planimetria.pending_stretches()) {
-    while (da < t.fino) {
+    while (da < t.up_to) {
       char* p = b.space(double_entry_bytes);
-      const int64_t n = std::min<int64_t>(t.fino - da, static_cast<int64_t>(b.libero() / double_entry_bytes));
+      const int64_t n = std::min<int64_t>(t.up_to - da, static_cast<int64_t>(b.free_() / double_entry_bytes));
       walk_stretch(x2, x1, y2, y1, da, da + n, t.k, [&p, ys](int64_t i, double xi, double yi) {
         p = metti16(p, Variant::doppio);
         p = metti64(p, std::bit_cast<uint64_t>(xi));
         ys[i] = yi;
       });
-      b.avanza(static_cast<size_t>(n) * double_entry_bytes);
+      b.advance_(static_cast<size_t>(n) * double_entry_bytes);
       da += n;
     }
   }
-  write_coordinate(b, nullptr, 0, points - calcolati);  // the empty x entries
-  write_coordinate(b, ys, calcolati, points);
+  write_coordinate(b, nullptr, 0, points - computed);  // the empty x entries
+  write_coordinate(b, ys, computed, points);
 }
 
 // Collects a structure's bytes in a string, for bytes_*.
@@ -198,32 +198,32 @@ void write_grid(const Griglia& griglia, OutputFile& out) {
   out.reserve(griglia.celle().size() * cell_bytes);
   Blocco b(out);
   for (const cella& c : griglia.celle()) {
-    metti_cella(b.space(cell_bytes), c);
-    b.avanza(cell_bytes);
+    put_cell(b.space(cell_bytes), c);
+    b.advance_(cell_bytes);
   }
-  b.svuota();
+  b.empty_out();
 }
 
 void write_stations(const Stazioni& stazioni, OutputFile& out) {
   // A few kilobytes: one string, one write.
   std::string bytes;
   bytes.reserve(compiled_format::rows * compiled_format::row_bytes);
-  for (const stazione& s : stazioni.all()) append_stazione(bytes, s);
+  for (const stazione& s : stazioni.all()) append_station(bytes, s);
   out.reserve(bytes.size());
   out.write(bytes);
 }
 
 void write_plan(const Planimetria& planimetria, OutputFile& out) {
-  const int64_t calcolati = planimetria.next();
-  out.reserve(2 * static_cast<uint64_t>(dimensione_coordinata(calcolati, planimetria.points())));
+  const int64_t computed = planimetria.next();
+  out.reserve(2 * static_cast<uint64_t>(coordinate_size(computed, planimetria.points())));
   Blocco b(out);
   if (planimetria.pending_stretches().empty()) {
-    write_coordinate(b, planimetria.all_x(), calcolati, planimetria.points());
-    write_coordinate(b, planimetria.all_y(), calcolati, planimetria.points());
+    write_coordinate(b, planimetria.all_x(), computed, planimetria.points());
+    write_coordinate(b, planimetria.all_y(), computed, planimetria.points());
   } else {
-    scrivi_calcolando(b, planimetria);
+    write_computing(b, planimetria);
   }
-  b.svuota();
+  b.empty_out();
 }
 
 std::string grid_bytes(const Griglia& griglia) {
@@ -249,21 +249,21 @@ std::vector<std::string> write_compiled_files(const Model& m, const FileNames& n
   // before any is put in place, so a failure while writing (a full disk, a
   // signal) leaves the old set as it was, never a new plan beside an old grid.
   std::vector<std::string> written;
-  std::vector<std::unique_ptr<OutputFile>> pronti;
-  auto scrivi = [&](const std::string& path, auto&& contenuto) {
+  std::vector<std::unique_ptr<OutputFile>> ready;
+  auto write = [&](const std::string& path, auto&& content) {
     auto out = files.create(path);
-    contenuto(*out);
+    content(*out);
     out->finish();
-    pronti.push_back(std::move(out));
+    ready.push_back(std::move(out));
     written.push_back(path);
   };
   if (m.con_planimetria != 0)
-    scrivi(names.planimetria, [&](OutputFile& out) { write_plan(m.planimetria, out); });
-  scrivi(names.scenario, [&](OutputFile& out) { write_stations(m.stazioni, out); });
-  scrivi(names.griglia, [&](OutputFile& out) { write_grid(m.griglia, out); });
+    write(names.planimetria, [&](OutputFile& out) { write_plan(m.planimetria, out); });
+  write(names.scenario, [&](OutputFile& out) { write_stations(m.stazioni, out); });
+  write(names.griglia, [&](OutputFile& out) { write_grid(m.griglia, out); });
   // Put in place together: an interruption waits for the last rename.
   const SignalsHeld held;
-  for (auto& out : pronti) out->commit();
+  for (auto& out : ready) out->commit();
   return written;
 }
 

@@ -109,8 +109,8 @@ TEST(PlanFile, APlanComputedWhileWrittenHasTheBytesOfThePlanComputedFirst) {
   struct Case {
     const char* nome;
     int32_t metres;
-    std::vector<std::pair<int64_t, double>> tratti;
-    int letti_dopo;  // runs after which a point is read (held from then on); -1 never
+    std::vector<std::pair<int64_t, double>> stretches;
+    int read_after;  // runs after which a point is read (held from then on); -1 never
   };
   const std::vector<Case> cases = {
       {"straight_to_the_end", 1000, {{998, 0.0}}, -1},
@@ -120,47 +120,47 @@ TEST(PlanFile, APlanComputedWhileWrittenHasTheBytesOfThePlanComputedFirst) {
       {"across_many_blocks", 200'000, {{50'000, 0.0}, {120'000, 0.0004}, {199'998, 0.0}}, -1},
   };
   for (const Case& c : cases) {
-    Planimetria scritta;
-    scritta.resize(c.metres);
-    scritta.seed();
-    for (size_t i = 0; i < c.tratti.size(); ++i) {
-      scritta.extend_stretch(c.tratti[i].first, c.tratti[i].second);
-      if (static_cast<int>(i) == c.letti_dopo) (void)scritta.x(2);
+    Planimetria written_;
+    written_.resize(c.metres);
+    written_.seed();
+    for (size_t i = 0; i < c.stretches.size(); ++i) {
+      written_.extend_stretch(c.stretches[i].first, c.stretches[i].second);
+      if (static_cast<int>(i) == c.read_after) (void)written_.x(2);
     }
-    Planimetria calcolata = scritta;
-    (void)calcolata.x(2);  // every point computed and held
-    ASSERT_TRUE(calcolata.pending_stretches().empty()) << c.nome;
-    EXPECT_EQ(plan_bytes(scritta), plan_bytes(calcolata)) << c.nome;
+    Planimetria computed_ = written_;
+    (void)computed_.x(2);  // every point computed and held
+    ASSERT_TRUE(computed_.pending_stretches().empty()) << c.nome;
+    EXPECT_EQ(plan_bytes(written_), plan_bytes(computed_)) << c.nome;
     // Writing computes nothing into the plan itself.
-    EXPECT_EQ(scritta.pending_stretches().empty(), c.letti_dopo == static_cast<int>(c.tratti.size()) - 1) << c.nome;
-    EXPECT_EQ(scritta.x(c.tratti.back().first), calcolata.x(c.tratti.back().first)) << c.nome;
+    EXPECT_EQ(written_.pending_stretches().empty(), c.read_after == static_cast<int>(c.stretches.size()) - 1) << c.nome;
+    EXPECT_EQ(written_.x(c.stretches.back().first), computed_.x(c.stretches.back().first)) << c.nome;
   }
 }
 
 // Takes note of the space asked for ahead and of the bytes written.
 struct Counter : OutputFile {
   void write(std::string_view bytes) override { written += bytes.size(); }
-  void reserve(uint64_t bytes) override { riservati = bytes; }
+  void reserve(uint64_t bytes) override { reserved = bytes; }
   void commit() override {}
-  uint64_t written = 0, riservati = 0;
+  uint64_t written = 0, reserved = 0;
 };
 
 TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
   // Unseeded, seeded only, partly and fully computed plans.
-  for (int64_t calcolati : {-1, 0, 1, 500, 998}) {
+  for (int64_t computed : {-1, 0, 1, 500, 998}) {
     Planimetria p;
     p.resize(1000);
-    if (calcolati >= 0) p.seed();
-    for (int64_t m = 2; m < 2 + calcolati; ++m) p.add(1.5, static_cast<double>(m));
+    if (computed >= 0) p.seed();
+    for (int64_t m = 2; m < 2 + computed; ++m) p.add(1.5, static_cast<double>(m));
     Counter c;
     write_plan(p, c);
-    EXPECT_EQ(c.riservati, c.written) << calcolati << " points computed";
+    EXPECT_EQ(c.reserved, c.written) << computed << " points computed";
   }
   Griglia g;
   g.resize(6680);
   Counter c;
   write_grid(g, c);
-  EXPECT_EQ(c.riservati, c.written);
+  EXPECT_EQ(c.reserved, c.written);
 }
 
 TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {

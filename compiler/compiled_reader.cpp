@@ -24,15 +24,15 @@ struct Defect {
   std::string why;
 };
 
-[[noreturn]] void difetto(std::string why) { throw Defect{std::move(why)}; }
+[[noreturn]] void defect(std::string why) { throw Defect{std::move(why)}; }
 
 // Little-endian reads at a position the caller has already checked.
 class Byte {
  public:
   explicit Byte(std::string_view b) : b_(b) {}
-  size_t resta() const { return b_.size() - pos_; }
+  size_t remains() const { return b_.size() - pos_; }
   size_t pos() const { return pos_; }
-  void salta(size_t n) { pos_ += n; }
+  void skip(size_t n) { pos_ += n; }
 
   uint8_t u8() { return static_cast<uint8_t>(b_[pos_++]); }
   int16_t i16() { return static_cast<int16_t>(le(2)); }
@@ -55,13 +55,13 @@ class Byte {
   size_t pos_ = 0;
 };
 
-Griglia decodifica_griglia(std::string_view bytes) {
-  if (bytes.empty()) difetto("an empty grid file");
+Griglia decode_grid(std::string_view bytes) {
+  if (bytes.empty()) defect("an empty grid file");
   if (bytes.size() % layout::cell_bytes != 0)
-    difetto(fmt::format("{} bytes is not a whole number of {}-byte cells", bytes.size(), layout::cell_bytes));
+    defect(fmt::format("{} bytes is not a whole number of {}-byte cells", bytes.size(), layout::cell_bytes));
   const size_t celle = bytes.size() / layout::cell_bytes;
   if (celle > static_cast<size_t>(layout::most_cells))
-    difetto(fmt::format("{} cells, more than the longest route has ({})", celle, layout::most_cells));
+    defect(fmt::format("{} cells, more than the longest route has ({})", celle, layout::most_cells));
   Griglia g;
   g.resize(static_cast<int32_t>(celle - 1));
   Byte in(bytes);
@@ -82,7 +82,7 @@ Griglia decodifica_griglia(std::string_view bytes) {
   // A foreign file of the right length: every compile stamps cell 1 (a
   // grid of one cell has none).
   if (g.contains(layout::marked_cell) && g.at(layout::marked_cell).dato1 != mark_grid)
-    difetto(fmt::format("cell 1 holds {} where every compiled grid has the mark {}", g.at(layout::marked_cell).dato1,
+    defect(fmt::format("cell 1 holds {} where every compiled grid has the mark {}", g.at(layout::marked_cell).dato1,
                         mark_grid));
   return g;
 }
@@ -93,15 +93,15 @@ std::string names_in_words(const Stazioni& t) {
                      cp1252_to_utf8(t.at(layout::train_name_row).nome));
 }
 
-Stazioni decodifica_stazioni(std::string_view bytes) {
+Stazioni decode_stations(std::string_view bytes) {
   if (bytes.size() > static_cast<size_t>(layout::largest_scenario_file))
-    difetto(fmt::format("{} bytes, more than 87 rows can take", bytes.size()));
+    defect(fmt::format("{} bytes, more than 87 rows can take", bytes.size()));
   Stazioni t;
   Byte in(bytes);
   for (int r = 0; r < layout::rows; ++r) {
     // Everything up to the name's length, then the name and the rest.
-    if (in.resta() < layout::row_head_bytes)
-      difetto(fmt::format("the file ends inside row {} (byte {} of {}); a scenario file holds 87 rows", r,
+    if (in.remains() < layout::row_head_bytes)
+      defect(fmt::format("the file ends inside row {} (byte {} of {}); a scenario file holds 87 rows", r,
                           in.pos(), bytes.size()));
     stazione& s = t.at(r);
     s.tipo = in.u8();
@@ -110,10 +110,10 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
     s.posizione = in.i32();
     s.campo4 = in.u8();
     const int16_t n = in.i16();
-    if (n < 0) difetto(fmt::format("row {} has a name of negative length {}", r, n));
+    if (n < 0) defect(fmt::format("row {} has a name of negative length {}", r, n));
     const size_t lunghezza = static_cast<size_t>(n);
-    if (in.resta() < lunghezza + layout::row_bytes - layout::row_head_bytes)
-      difetto(fmt::format("row {} claims a name of {} bytes but only {} bytes are left", r, n, in.resta()));
+    if (in.remains() < lunghezza + layout::row_bytes - layout::row_head_bytes)
+      defect(fmt::format("row {} claims a name of {} bytes but only {} bytes are left", r, n, in.remains()));
     s.nome = in.text(lunghezza);
     s.campo7 = in.i16();
     s.campo8 = in.i16();
@@ -126,15 +126,15 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
     s.campo5 = in.u8();
     s.orario = in.i32();
   }
-  if (in.resta() != 0) difetto(fmt::format("{} bytes left over after the 87 rows", in.resta()));
+  if (in.remains() != 0) defect(fmt::format("{} bytes left over after the 87 rows", in.remains()));
   const stazione& marked = t.at(layout::marked_row);
   if (marked.campo7 != mark_scenario)
-    difetto(fmt::format("row 85 holds {} where every compiled scenario file has the mark {}", marked.campo7,
+    defect(fmt::format("row 85 holds {} where every compiled scenario file has the mark {}", marked.campo7,
                         mark_scenario));
   // The weighted code is stamped from the names the file carries.
   const int32_t code = weighted_code(t.at(layout::train_name_row).nome, t.at(layout::route_name_row).nome);
   if (marked.orario != code)
-    difetto(fmt::format("row 85 holds the code {} where the names it carries ({}) give {}", marked.orario,
+    defect(fmt::format("row 85 holds the code {} where the names it carries ({}) give {}", marked.orario,
                         names_in_words(t), code));
   return t;
 }
@@ -143,96 +143,96 @@ Stazioni decodifica_stazioni(std::string_view bytes) {
 // points were computed after the seed.
 struct Shape {
   bool seeded = false;
-  size_t calcolati = 0;
+  size_t computed = 0;
   bool operator==(const Shape&) const = default;
 };
 
 // Tags of one coordinate must read 2, 2, then 5 ..., then 0 ...; a plan
 // that was never seeded is all 0.
-Shape forma(const std::vector<uint8_t>& tag, size_t da, size_t n, char coordinata) {
+Shape shape(const std::vector<uint8_t>& tag, size_t da, size_t n, char coordinate) {
   Shape f;
   size_t m = 0;
   if (n > 0 && tag[da] != Variant::vuoto) {
     for (; m < layout::seed_points; ++m)
       if (m >= n || tag[da + m] != Variant::intero)
-        difetto(fmt::format("{}({}) should be a seed point (tag 2), {}", coordinata, m,
+        defect(fmt::format("{}({}) should be a seed point (tag 2), {}", coordinate, m,
                             m >= n ? "but the coordinate ends" : fmt::format("found tag {}", tag[da + m])));
     f.seeded = true;
-    for (; m < n && tag[da + m] == Variant::doppio; ++m) ++f.calcolati;
+    for (; m < n && tag[da + m] == Variant::doppio; ++m) ++f.computed;
   }
   for (; m < n; ++m)
     if (tag[da + m] != Variant::vuoto)
-      difetto(fmt::format("{}({}) has tag {} after the computed points, where only empty entries (tag 0) follow",
-                          coordinata, m, tag[da + m]));
+      defect(fmt::format("{}({}) has tag {} after the computed points, where only empty entries (tag 0) follow",
+                          coordinate, m, tag[da + m]));
   return f;
 }
 
-Planimetria decodifica_planimetria(std::string_view bytes) {
-  if (bytes.empty()) difetto("an empty plan file");
+Planimetria decode_plan(std::string_view bytes) {
+  if (bytes.empty()) defect("an empty plan file");
   if (bytes.size() > static_cast<size_t>(layout::largest_plan_file))
-    difetto(fmt::format("{} bytes, more than the plan of the longest route takes", bytes.size()));
+    defect(fmt::format("{} bytes, more than the plan of the longest route takes", bytes.size()));
 
   // First the tags alone, each checked against the bytes left.
   std::vector<uint8_t> tag;
   Byte in(bytes);
-  while (in.resta() > 0) {
+  while (in.remains() > 0) {
     const size_t pos = in.pos();
-    if (in.resta() < layout::tag_bytes) difetto(fmt::format("the file ends inside the tag at byte {}", pos));
+    if (in.remains() < layout::tag_bytes) defect(fmt::format("the file ends inside the tag at byte {}", pos));
     const int16_t t = in.i16();
     size_t entry = 0;
     switch (t) {
       case Variant::vuoto: entry = layout::empty_entry_bytes; break;
       case Variant::intero: entry = layout::integer_entry_bytes; break;
       case Variant::doppio: entry = layout::double_entry_bytes; break;
-      default: difetto(fmt::format("unknown tag {} at byte {} (entries are tagged 0, 2 or 5)", t, pos));
+      default: defect(fmt::format("unknown tag {} at byte {} (entries are tagged 0, 2 or 5)", t, pos));
     }
     const size_t value = entry - layout::tag_bytes;
-    if (in.resta() < value) difetto(fmt::format("the file ends inside the value of the entry at byte {}", pos));
-    in.salta(value);
+    if (in.remains() < value) defect(fmt::format("the file ends inside the value of the entry at byte {}", pos));
+    in.skip(value);
     tag.push_back(static_cast<uint8_t>(t));
   }
   if (tag.size() % 2 != 0)
-    difetto(fmt::format("{} entries cannot be split into an x half and a y half of equal length", tag.size()));
+    defect(fmt::format("{} entries cannot be split into an x half and a y half of equal length", tag.size()));
   const size_t n = tag.size() / 2;
   if (n > static_cast<size_t>(layout::most_plan_entries))
-    difetto(fmt::format("{} entries a coordinate, more than the longest route has", n));
-  const Shape fx = forma(tag, 0, n, 'x');
-  const Shape fy = forma(tag, n, n, 'y');
-  const auto points = [](const Shape& f) { return f.calcolati + (f.seeded ? layout::seed_points : 0); };
+    defect(fmt::format("{} entries a coordinate, more than the longest route has", n));
+  const Shape fx = shape(tag, 0, n, 'x');
+  const Shape fy = shape(tag, n, n, 'y');
+  const auto points = [](const Shape& f) { return f.computed + (f.seeded ? layout::seed_points : 0); };
   if (!(fx == fy))
-    difetto(fmt::format("the x half has {} and the y half {} computed points", points(fx), points(fy)));
+    defect(fmt::format("the x half has {} and the y half {} computed points", points(fx), points(fy)));
 
   Planimetria p;
   p.resize(static_cast<int32_t>(n - 1));
   if (!fx.seeded) return p;
   // Offsets of the entries: the seed's integers, then the computed doubles,
-  // then the empty entries; the y half starts at `meta`.
+  // then the empty entries; the y half starts at `half`.
   const size_t seed = layout::seed_points * layout::integer_entry_bytes;
-  const size_t meta = seed + layout::double_entry_bytes * fx.calcolati +
-                      layout::empty_entry_bytes * (n - layout::seed_points - fx.calcolati);
+  const size_t half = seed + layout::double_entry_bytes * fx.computed +
+                      layout::empty_entry_bytes * (n - layout::seed_points - fx.computed);
   auto intero = [&](size_t off) {
     Byte b(bytes.substr(off + layout::tag_bytes, 2));
     return b.i16();
   };
   for (int64_t m = 0; m < layout::seed_points; ++m) {
     const size_t off = static_cast<size_t>(m) * layout::integer_entry_bytes;
-    if (intero(off) != layout::seed_x[m] || intero(meta + off) != layout::seed_y[m])
-      difetto(fmt::format("the seed points are ({}, {}) and ({}, {}), not (0, 0) and (0, 1)", intero(0), intero(meta),
-                          intero(layout::integer_entry_bytes), intero(meta + layout::integer_entry_bytes)));
+    if (intero(off) != layout::seed_x[m] || intero(half + off) != layout::seed_y[m])
+      defect(fmt::format("the seed points are ({}, {}) and ({}, {}), not (0, 0) and (0, 1)", intero(0), intero(half),
+                          intero(layout::integer_entry_bytes), intero(half + layout::integer_entry_bytes)));
   }
   p.seed();
-  for (size_t m = 0; m < fx.calcolati; ++m) {
+  for (size_t m = 0; m < fx.computed; ++m) {
     const size_t off = seed + layout::double_entry_bytes * m + layout::tag_bytes;
-    Byte bx(bytes.substr(off, 8)), by(bytes.substr(meta + off, 8));
+    Byte bx(bytes.substr(off, 8)), by(bytes.substr(half + off, 8));
     p.add(bx.f64(), by.f64());
   }
   return p;
 }
 
 template <typename F>
-auto con_prefisso(const std::string& where, F&& decodifica) {
+auto with_prefix(const std::string& where, F&& decode) {
   try {
-    return decodifica();
+    return decode();
   } catch (const Defect& d) {
     throw BadCompiledFile("bad compiled file: " + where + d.why);
   }
@@ -243,7 +243,7 @@ auto con_prefisso(const std::string& where, F&& decodifica) {
   throw BadCompiledFile("bad compiled file: " + path + ": " + why);
 }
 
-bool finisce_con(const std::string& s, std::string_view fine) {
+bool ends_with_(const std::string& s, std::string_view fine) {
   if (s.size() < fine.size()) return false;
   return cp1252_lower(std::string_view(s).substr(s.size() - fine.size())) == fine;
 }
@@ -306,22 +306,22 @@ void check_agreement(const FileScenario& f, const CompiledScenario& s) {
 
 FileKind kind_from_name(const std::string& path) {
   const std::string nome = name_in(path);
-  if (finisce_con(nome, "_linea.dat")) return FileKind::planimetria;
-  if (finisce_con(nome, ".sim")) return FileKind::scenario;
-  if (finisce_con(nome, ".dat")) return FileKind::griglia;
+  if (ends_with_(nome, "_linea.dat")) return FileKind::planimetria;
+  if (ends_with_(nome, ".sim")) return FileKind::scenario;
+  if (ends_with_(nome, ".dat")) return FileKind::griglia;
   bad_file(path, "the name ends in neither .sim (scenario), _linea.dat (plan) nor .dat (grid)");
 }
 
 Griglia read_grid(std::string_view bytes) {
-  return con_prefisso("", [&] { return decodifica_griglia(bytes); });
+  return with_prefix("", [&] { return decode_grid(bytes); });
 }
 
 Stazioni read_stations(std::string_view bytes) {
-  return con_prefisso("", [&] { return decodifica_stazioni(bytes); });
+  return with_prefix("", [&] { return decode_stations(bytes); });
 }
 
 Planimetria read_plan(std::string_view bytes) {
-  return con_prefisso("", [&] { return decodifica_planimetria(bytes); });
+  return with_prefix("", [&] { return decode_plan(bytes); });
 }
 
 CompiledFile read_file(const std::string& path, Files& files) {
@@ -332,13 +332,13 @@ CompiledFile read_file(const std::string& path, Files& files) {
                                                          : layout::largest_plan_file;
   // One byte more than the largest file tells a file that is too long.
   const std::string bytes = files.read_at_most(path, static_cast<uint64_t>(largest) + 1);
-  con_prefisso(path + ": ", [&] {
+  with_prefix(path + ": ", [&] {
     if (bytes.size() > static_cast<size_t>(largest))
-      difetto(fmt::format("more than {} bytes, longer than any compiled file of its kind", largest));
+      defect(fmt::format("more than {} bytes, longer than any compiled file of its kind", largest));
     switch (f.tipo) {
-      case FileKind::griglia: f.griglia = decodifica_griglia(bytes); break;
-      case FileKind::scenario: f.stazioni = decodifica_stazioni(bytes); break;
-      case FileKind::planimetria: f.planimetria = decodifica_planimetria(bytes); break;
+      case FileKind::griglia: f.griglia = decode_grid(bytes); break;
+      case FileKind::scenario: f.stazioni = decode_stations(bytes); break;
+      case FileKind::planimetria: f.planimetria = decode_plan(bytes); break;
     }
     return 0;
   });
@@ -347,17 +347,17 @@ CompiledFile read_file(const std::string& path, Files& files) {
 
 std::vector<FileScenario> scenarios_in(const std::string& folder, const std::string& percorso,
                                      const std::string& treno, Files& files) {
-  const auto percorso_di = [&](const std::string& r) { return r.empty() ? std::string() : folder + "/" + r + "_linea.dat"; };
+  const auto path_of = [&](const std::string& r) { return r.empty() ? std::string() : folder + "/" + r + "_linea.dat"; };
   if (!percorso.empty() && !treno.empty()) {
     const std::string rt = percorso + "_" + treno;
-    return {{rt, percorso_di(percorso), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"}};
+    return {{rt, path_of(percorso), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"}};
   }
 
   std::set<std::string> names;  // R_T of every .sim and grid .dat
-  std::vector<std::string> percorsi;  // R of every plan file
+  std::vector<std::string> paths;  // R of every plan file
   for (const std::string& nome : files.list(folder)) {
     if (nome.size() > 10 && nome.ends_with("_linea.dat")) {
-      percorsi.push_back(nome.substr(0, nome.size() - 10));
+      paths.push_back(nome.substr(0, nome.size() - 10));
     } else if (nome.size() > 4 && (nome.ends_with(".sim") || nome.ends_with(".dat"))) {
       const std::string rt = nome.substr(0, nome.size() - 4);
       // A scenario's names are R_T: other .dat files are not ours.
@@ -365,19 +365,19 @@ std::vector<FileScenario> scenarios_in(const std::string& folder, const std::str
     }
   }
 
-  std::vector<FileScenario> trovati;
+  std::vector<FileScenario> found;
   for (const std::string& rt : names) {
     if (!percorso.empty() && !rt.starts_with(percorso + "_")) continue;
     if (!treno.empty() && !rt.ends_with("_" + treno)) continue;
     // The route is the longest R with a plan file such that the name is R_T.
     std::string r = percorso;
     if (r.empty())
-      for (const std::string& candidato : percorsi)
-        if (rt.size() > candidato.size() + 1 && rt.starts_with(candidato + "_") && candidato.size() > r.size())
-          r = candidato;
-    trovati.push_back({rt, percorso_di(r), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"});
+      for (const std::string& candidate : paths)
+        if (rt.size() > candidate.size() + 1 && rt.starts_with(candidate + "_") && candidate.size() > r.size())
+          r = candidate;
+    found.push_back({rt, path_of(r), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"});
   }
-  return trovati;
+  return found;
 }
 
 FileScenario existing_files(FileScenario f, Files& files) {

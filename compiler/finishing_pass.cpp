@@ -9,11 +9,11 @@
 namespace compactor {
 namespace {
 
-constexpr int16_t codice_abbattimento = 180;
+constexpr int16_t drop_code = 180;
 constexpr int16_t velocita_senza_abbattimenti = 110;  // km/h: no drops inside from here on
 constexpr int64_t celle_prima_dell_avviso = 20;       // 1 km of look-back from a board
 constexpr int64_t celle_dopo_la_fine = 12;            // 600 m after a slowdown's end
-constexpr int64_t passo_abbattimenti = 8;             // 400 m between drops inside
+constexpr int64_t drop_step = 8;             // 400 m between drops inside
 
 // One pass over the grid, and the feature whose drops are being placed: a
 // warning board or a slowdown's start. The sink, when given, hears of each
@@ -25,7 +25,7 @@ struct Pass {
 
   Griglia& g() { return m.griglia; }
 
-  void registra(int32_t numero, int64_t k) {
+  void record_it(int32_t numero, int64_t k) {
     m.numero_errore = numero;
     m.posizione_errore = static_cast<int32_t>(k * 50);
   }
@@ -33,18 +33,18 @@ struct Pass {
   void mark(int64_t k) {
     cella& c = g().at(k);
     c.tipo = tipo_cella::abbattimento;
-    c.dato1 = codice_abbattimento;
+    c.dato1 = drop_code;
     if (sink) sink->drop_placed(k, CellMembers(CellMember::tipo, CellMember::dato1), cause);
   }
 };
 
 // A cell beyond the grid is never free: nothing is marked there.
-bool libera_dentro(const Griglia& g, int64_t k) { return g.contains(k) && libera(g.at(k)); }
+bool free_within(const Griglia& g, int64_t k) { return g.contains(k) && free_cell(g.at(k)); }
 
 // Marks the first free cell of `candidate`, in order; false when none is.
-bool segna_la_prima_libera(Pass& p, std::initializer_list<int64_t> candidate) {
+bool mark_the_first_free(Pass& p, std::initializer_list<int64_t> candidate) {
   for (int64_t k : candidate) {
-    if (libera_dentro(p.g(), k)) {
+    if (free_within(p.g(), k)) {
       p.mark(k);
       return true;
     }
@@ -53,10 +53,10 @@ bool segna_la_prima_libera(Pass& p, std::initializer_list<int64_t> candidate) {
 }
 
 // An existing drop keeps its place, its code lowered to at most 180.
-bool abbassa_abbattimento(Pass& p, int64_t k) {
+bool lower_drop(Pass& p, int64_t k) {
   cella& c = p.g().at(k);
   if (c.tipo != tipo_cella::abbattimento) return false;
-  c.dato1 = minimo(Variant::intero16(codice_abbattimento), Variant::intero16(c.dato1)).i;
+  c.dato1 = minimo(Variant::intero16(drop_code), Variant::intero16(c.dato1)).i;
   if (p.sink) p.sink->drop_placed(k, CellMembers(CellMember::dato1), p.cause);
   return true;
 }
@@ -68,18 +68,18 @@ void cartello_di_avviso(Pass& p, int64_t i) {
     const int64_t s = i - a;
     if (s < 3) break;
     if (g.at(s).tipo != tipo_cella::segnale) continue;
-    if (segna_la_prima_libera(p, {s - 1, s - 2})) continue;
-    if (abbassa_abbattimento(p, s - 1) || abbassa_abbattimento(p, s - 2)) continue;
-    p.registra(11, s);
+    if (mark_the_first_free(p, {s - 1, s - 2})) continue;
+    if (lower_drop(p, s - 1) || lower_drop(p, s - 2)) continue;
+    p.record_it(11, s);
   }
 }
 
 // The three drops ahead of a start, each in the first free cell of its window.
 void abbattimenti_prima_dell_inizio(Pass& p, int64_t i) {
-  static constexpr std::array<std::array<int64_t, 3>, 3> finestre{{{5, 6, 7}, {11, 12, 13}, {18, 19, 20}}};
-  for (const auto& f : finestre) {
+  static constexpr std::array<std::array<int64_t, 3>, 3> windows{{{5, 6, 7}, {11, 12, 13}, {18, 19, 20}}};
+  for (const auto& f : windows) {
     if (i <= f[2]) continue;  // the window would reach cell 0 or before
-    if (!segna_la_prima_libera(p, {i - f[0], i - f[1], i - f[2]})) p.registra(12, i);
+    if (!mark_the_first_free(p, {i - f[0], i - f[1], i - f[2]})) p.record_it(12, i);
   }
 }
 
@@ -87,41 +87,41 @@ void abbattimenti_prima_dell_inizio(Pass& p, int64_t i) {
 // grid's last cell when no end comes first, and returns it. With drops, one
 // falls due every 8 cells counted from the drop actually placed; the count
 // is tested before the end, so a drop due on the end cell goes next to it.
-int64_t percorri_rallentamento(Pass& p, int64_t i, bool con_abbattimenti) {
+int64_t walk_slowdown(Pass& p, int64_t i, bool with_drops) {
   Griglia& g = p.g();
-  const int64_t ultima = g.ultima();
+  const int64_t last = g.last();
   int64_t k = i;
   int64_t n = 0;
   for (;;) {
     ++k;
     ++n;
-    if (con_abbattimenti && n == passo_abbattimenti) {
-      if (libera_dentro(g, k)) {
+    if (with_drops && n == drop_step) {
+      if (free_within(g, k)) {
         p.mark(k);
         n = 0;
-      } else if (libera_dentro(g, k - 1)) {
+      } else if (free_within(g, k - 1)) {
         p.mark(k - 1);
         n = 1;
-      } else if (libera_dentro(g, k + 1)) {
+      } else if (free_within(g, k + 1)) {
         p.mark(k + 1);
         n = -1;
       } else {
         // n runs past 8 from here: no more drops in this slowdown.
-        p.registra(13, k);
+        p.record_it(13, k);
       }
     }
-    if (g.at(k).tipo == tipo_cella::fine_rallentamento || k == ultima) return k;
+    if (g.at(k).tipo == tipo_cella::fine_rallentamento || k == last) return k;
   }
 }
 
 // The first signal from the end cell t to 12 cells after it gets a drop ahead.
 void abbattimento_dopo_la_fine(Pass& p, int64_t t) {
   Griglia& g = p.g();
-  const int64_t fino = std::min(t + celle_dopo_la_fine, g.ultima());
-  for (int64_t x = t; x <= fino; ++x) {
+  const int64_t up_to = std::min(t + celle_dopo_la_fine, g.last());
+  for (int64_t x = t; x <= up_to; ++x) {
     if (g.at(x).tipo != tipo_cella::segnale) continue;
     const int64_t k = x - 1;
-    if (k > 0 && !segna_la_prima_libera(p, {k, k - 1})) p.registra(13, t);
+    if (k > 0 && !mark_the_first_free(p, {k, k - 1})) p.record_it(13, t);
     return;
   }
 }
@@ -131,7 +131,7 @@ void inizio_rallentamento(Pass& p, int64_t i) {
   // A fast slowdown gets no drops inside, but its end is still found so that
   // the signal after it is treated like any other.
   const bool lento = p.g().at(i).dato1 < velocita_senza_abbattimenti;
-  const int64_t fine = percorri_rallentamento(p, i, lento);
+  const int64_t fine = walk_slowdown(p, i, lento);
   abbattimento_dopo_la_fine(p, fine);
 }
 
@@ -141,7 +141,7 @@ void finishing_pass(Model& m, ProvenanceSink* sink) {
   if (!m.griglia.sized()) return;
   Pass p{m, sink};
   // The last two cells are never looked at as a board or a start.
-  const int64_t ultima_esaminata = m.griglia.ultima() - 2;
+  const int64_t ultima_esaminata = m.griglia.last() - 2;
   for (int64_t i = 1; i <= ultima_esaminata; ++i) {
     const uint8_t tipo = m.griglia.at(i).tipo;
     if (tipo == tipo_cella::avviso) {

@@ -24,12 +24,12 @@ struct Case {
   std::map<int64_t, int16_t> altri_codici{};  // drops left with another code
   int32_t errore = 0;
   int32_t posizione = 0;
-  int32_t ultima = 200;
+  int32_t last = 200;
 };
 
-Model griglia_con(const std::vector<Laying>& celle, int32_t ultima) {
+Model grid_with(const std::vector<Laying>& celle, int32_t last) {
   Model m;
-  m.griglia.resize(ultima);
+  m.griglia.resize(last);
   for (const Laying& p : celle) {
     cella& c = m.griglia.at(p.k);
     c.tipo = p.tipo;
@@ -40,29 +40,29 @@ Model griglia_con(const std::vector<Laying>& celle, int32_t ultima) {
 
 // Every drop (kind 12) in the grid with its code.
 std::map<int64_t, int16_t> abbattimenti(const Model& m) {
-  std::map<int64_t, int16_t> trovati;
-  for (int64_t k = 0; k <= m.griglia.ultima(); ++k) {
-    if (m.griglia.at(k).tipo == tc::abbattimento) trovati[k] = m.griglia.at(k).dato1;
+  std::map<int64_t, int16_t> found;
+  for (int64_t k = 0; k <= m.griglia.last(); ++k) {
+    if (m.griglia.at(k).tipo == tc::abbattimento) found[k] = m.griglia.at(k).dato1;
   }
-  return trovati;
+  return found;
 }
 
 void check(const std::vector<Case>& cases) {
-  for (const Case& caso : cases) {
-    SCOPED_TRACE(caso.nome);
-    Model m = griglia_con(caso.celle, caso.ultima);
+  for (const Case& c_ : cases) {
+    SCOPED_TRACE(c_.nome);
+    Model m = grid_with(c_.celle, c_.last);
     ASSERT_NO_THROW(finishing_pass(m));
-    std::map<int64_t, int16_t> attesi = caso.altri_codici;
-    for (int64_t k : caso.a_180) attesi[k] = 180;
-    EXPECT_EQ(abbattimenti(m), attesi);
-    EXPECT_EQ(m.numero_errore, caso.errore);
-    EXPECT_EQ(m.posizione_errore, caso.posizione);
+    std::map<int64_t, int16_t> expected_ = c_.altri_codici;
+    for (int64_t k : c_.a_180) expected_[k] = 180;
+    EXPECT_EQ(abbattimenti(m), expected_);
+    EXPECT_EQ(m.numero_errore, c_.errore);
+    EXPECT_EQ(m.posizione_errore, c_.posizione);
   }
 }
 
 // Slowdowns of 120 km/h get no drops inside, which leaves the drops before
 // the start alone in the grid.
-TEST(PassoFinale, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
+TEST(FinishingPass, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
   check({
       {"start in cell 1", {{1, tc::inizio_rallentamento, 120}, {3, tc::fine_rallentamento, 120}}, {}},
       {"start in cell 7", {{7, tc::inizio_rallentamento, 120}, {9, tc::fine_rallentamento, 120}}, {}},
@@ -76,7 +76,7 @@ TEST(PassoFinale, DropsBeforeAStartDependOnItsDistanceFromTheGridStart) {
 }
 
 // Start in cell 40: the windows are 35-33, 29-27 and 22-20.
-TEST(PassoFinale, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
+TEST(FinishingPass, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
   const Laying inizio{40, tc::inizio_rallentamento, 120};
   const Laying fine{42, tc::fine_rallentamento, 120};
   check({
@@ -100,7 +100,7 @@ TEST(PassoFinale, EachDropBeforeAStartTakesTheFirstFreeCellOfItsWindow) {
 }
 
 // A board in cell 30 and a signal in cell 25, with cells 24 and 23 ahead of it.
-TEST(PassoFinale, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
+TEST(FinishingPass, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
   const Laying avviso{30, tc::avviso, 60};
   const Laying segnale{25, tc::segnale};
   check({
@@ -131,7 +131,7 @@ TEST(PassoFinale, ASignalBeforeAWarningBoardGetsADropAheadOrALoweredCode) {
   });
 }
 
-TEST(PassoFinale, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
+TEST(FinishingPass, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
   check({
       {"every signal within 20 cells",
        {{40, tc::avviso}, {39, tc::segnale}, {30, tc::segnale}, {20, tc::segnale}},
@@ -146,7 +146,7 @@ TEST(PassoFinale, TheBoardLooksBackTwentyCellsAndNotBeforeCell3) {
 
 // The second board finds the first board's drop in the cell ahead and takes
 // the cell before it.
-TEST(PassoFinale, MarksMadeEarlierInThePassAreSeenLater) {
+TEST(FinishingPass, MarksMadeEarlierInThePassAreSeenLater) {
   check({
       {"two boards after one signal",
        {{30, tc::avviso}, {35, tc::avviso}, {25, tc::segnale}},
@@ -156,7 +156,7 @@ TEST(PassoFinale, MarksMadeEarlierInThePassAreSeenLater) {
 
 // Start in cell 50, end in cell 90: drops due in 58, 66, 74, 82 and 90, plus
 // the three before the start in 45, 39 and 32.
-TEST(PassoFinale, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) {
+TEST(FinishingPass, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) {
   const Laying inizio{50, tc::inizio_rallentamento, 105};
   const Laying fine{90, tc::fine_rallentamento, 105};
   check({
@@ -179,7 +179,7 @@ TEST(PassoFinale, DropsInsideASlowSlowdownFallEveryEightCellsFromTheLastPlaced) 
   });
 }
 
-TEST(PassoFinale, OnlySlowdownsBelow110GetDropsInside) {
+TEST(FinishingPass, OnlySlowdownsBelow110GetDropsInside) {
   check({
       {"109", {{50, tc::inizio_rallentamento, 109}, {70, tc::fine_rallentamento, 109}}, {32, 39, 45, 58, 66}},
       {"110", {{50, tc::inizio_rallentamento, 110}, {70, tc::fine_rallentamento, 110}}, {32, 39, 45}},
@@ -187,7 +187,7 @@ TEST(PassoFinale, OnlySlowdownsBelow110GetDropsInside) {
 }
 
 // Start in cell 50, end in cell 70; at 120 km/h the end is found without drops.
-TEST(PassoFinale, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
+TEST(FinishingPass, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
   const Laying inizio{50, tc::inizio_rallentamento, 120};
   const Laying fine{70, tc::fine_rallentamento, 120};
   check({
@@ -213,7 +213,7 @@ TEST(PassoFinale, TheFirstSignalWithinTwelveCellsAfterTheEndGetsADrop) {
 
 // A grid of cells 0 to 60; a slowdown whose end the loader could not store
 // runs to the last cell. Any read past it would throw.
-TEST(PassoFinale, ScansStopAtTheGridsLastCell) {
+TEST(FinishingPass, ScansStopAtTheGridsLastCell) {
   check({
       {"no end cell: the last cell ends the slowdown",
        {{50, tc::inizio_rallentamento, 105}, {60, tc::segnale}},
@@ -253,9 +253,9 @@ TEST(PassoFinale, ScansStopAtTheGridsLastCell) {
   });
 }
 
-TEST(PassoFinale, ARecordedErrorReplacesTheEarlierOne) {
+TEST(FinishingPass, ARecordedErrorReplacesTheEarlierOne) {
   // Error 12 for the start in cell 40 comes first, error 13 inside it later.
-  Model m = griglia_con({{40, tc::inizio_rallentamento, 105},
+  Model m = grid_with({{40, tc::inizio_rallentamento, 105},
                            {60, tc::fine_rallentamento, 105},
                            {35, tc::cartello},
                            {34, tc::cartello},
@@ -271,8 +271,8 @@ TEST(PassoFinale, ARecordedErrorReplacesTheEarlierOne) {
   EXPECT_EQ(m.posizione_errore, 48 * 50);
 }
 
-TEST(PassoFinale, WithoutBoardsOrStartsNothingChanges) {
-  Model m = griglia_con({{30, tc::segnale},
+TEST(FinishingPass, WithoutBoardsOrStartsNothingChanges) {
+  Model m = grid_with({{30, tc::segnale},
                            {29, tc::abbattimento, 270},
                            {40, tc::marcatore_montagna},
                            {45, tc::fine_rallentamento, 60},
@@ -280,14 +280,14 @@ TEST(PassoFinale, WithoutBoardsOrStartsNothingChanges) {
                            {60, tc::fermata}},
                           200);
   m.griglia.at(41).preavviso = 81;
-  const std::vector<cella> prima = m.griglia.celle();
+  const std::vector<cella> before = m.griglia.celle();
   finishing_pass(m);
-  EXPECT_EQ(m.griglia.celle(), prima);
+  EXPECT_EQ(m.griglia.celle(), before);
   EXPECT_EQ(m.numero_errore, 0);
 }
 
-TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
-  Model m = griglia_con({{30, tc::avviso}, {25, tc::segnale}, {24, tc::marcatore_montagna}}, 200);
+TEST(FinishingPass, ADropKeepsTheTrackMembersOfItsCell) {
+  Model m = grid_with({{30, tc::avviso}, {25, tc::segnale}, {24, tc::marcatore_montagna}}, 200);
   cella& c = m.griglia.at(24);
   c.dato2 = 7;
   c.montagna = 2;
@@ -302,7 +302,7 @@ TEST(PassoFinale, ADropKeepsTheTrackMembersOfItsCell) {
   EXPECT_EQ(c.pendenza, 112);
 }
 
-TEST(PassoFinale, WithoutAGridNothingHappens) {
+TEST(FinishingPass, WithoutAGridNothingHappens) {
   Model m;
   m.numero_errore = 101;
   ASSERT_NO_THROW(finishing_pass(m));

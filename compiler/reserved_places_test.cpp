@@ -31,25 +31,25 @@ std::string stop_di(Model& m) {
   return "";
 }
 
-TEST(TimbraRiservati, StampsTheMarksAndTheCodesAndNothingElse) {
+TEST(StampReserved, StampsTheMarksAndTheCodesAndNothingElse) {
   Model m = scenario(true);
   m.stazioni.at(85).inizio = 3;
   m.griglia.at(1).tipo = tipo_cella::cartello;
   m.griglia.at(1).dato3 = 9;
   m.griglia.at(1).pendenza = 100;
 
-  Model atteso = m;
-  atteso.stazioni.at(85).campo7 = 610;
-  atteso.stazioni.at(85).orario = st_abc;
-  atteso.griglia.at(1).dato1 = 5121;
-  atteso.griglia.at(1).dato2 = og_abc;
+  Model expected = m;
+  expected.stazioni.at(85).campo7 = 610;
+  expected.stazioni.at(85).orario = st_abc;
+  expected.griglia.at(1).dato1 = 5121;
+  expected.griglia.at(1).dato2 = og_abc;
 
   ASSERT_EQ(stop_di(m), "");
-  EXPECT_EQ(m.stazioni.all(), atteso.stazioni.all());
-  EXPECT_EQ(m.griglia.celle(), atteso.griglia.celle());
+  EXPECT_EQ(m.stazioni.all(), expected.stazioni.all());
+  EXPECT_EQ(m.griglia.celle(), expected.griglia.celle());
 }
 
-TEST(TimbraRiservati, ATakenPlaceStopsAndNothingIsStampedFromThere) {
+TEST(StampReserved, ATakenPlaceStopsAndNothingIsStampedFromThere) {
   struct Case {
     const char* nome;
     int16_t campo7, dato1;
@@ -74,25 +74,25 @@ TEST(TimbraRiservati, ATakenPlaceStopsAndNothingIsStampedFromThere) {
     m.riga = "untouched";
 
     EXPECT_EQ(stop_di(m), c.numero);
-    const bool segni_timbrati = std::string(c.numero) == "1251";
-    EXPECT_EQ(m.stazioni.at(85).campo7, segni_timbrati ? 610 : c.campo7);
-    EXPECT_EQ(m.griglia.at(1).dato1, segni_timbrati ? 5121 : c.dato1);
+    const bool stamped_marks = std::string(c.numero) == "1251";
+    EXPECT_EQ(m.stazioni.at(85).campo7, stamped_marks ? 610 : c.campo7);
+    EXPECT_EQ(m.griglia.at(1).dato1, stamped_marks ? 5121 : c.dato1);
     EXPECT_EQ(m.stazioni.at(85).orario, c.orario);
     EXPECT_EQ(m.griglia.at(1).dato2, c.dato2);
     EXPECT_EQ(m.riga, "untouched");  // no code was worked out
   }
 }
 
-TEST(TimbraRiservati, WithoutAGridOnlyRow85IsCheckedAndStamped) {
+TEST(StampReserved, WithoutAGridOnlyRow85IsCheckedAndStamped) {
   Model m = scenario(false);
   ASSERT_EQ(stop_di(m), "");
   EXPECT_EQ(m.stazioni.at(85).campo7, 610);
   EXPECT_EQ(m.stazioni.at(85).orario, st_abc);
   EXPECT_FALSE(m.griglia.sized());
 
-  Model marca = scenario(false);
-  marca.stazioni.at(85).campo7 = 1;
-  EXPECT_EQ(stop_di(marca), "1250");
+  Model mark_it = scenario(false);
+  mark_it.stazioni.at(85).campo7 = 1;
+  EXPECT_EQ(stop_di(mark_it), "1250");
 
   Model codice = scenario(false);
   codice.stazioni.at(85).orario = 1;

@@ -35,8 +35,8 @@ int Form_Load(const std::string& folder, Files& files, std::ostream& err) {
   m.nome_treno = kTrainName;
   const FileNames names = file_names(folder, m.nome_percorso, m.nome_treno);
 
-  Window finestra;
-  if (finestra.visible()) attesa_per_test();
+  Window window;
+  if (window.visible()) attesa_per_test();
 
   // The two sources are working copies that the load deletes; a run that
   // fails before or during the load deletes the ones it wrote itself.

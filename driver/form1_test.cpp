@@ -104,21 +104,21 @@ class AlteredTrain : public Files {
   using Alteration = std::string (*)(std::string);
 
   explicit AlteredTrain(Alteration altera, bool annuncia_compilati = false)
-      : altera_(altera), annuncia_(annuncia_compilati) {}
+      : alter_(altera), announce_(annuncia_compilati) {}
 
   bool exists(const std::string& path) override { return files_.exists(path); }
   std::string read(const std::string& path) override {
     std::string bytes = files_.read(path);
-    return path == names.train_txt ? altera_(std::move(bytes)) : bytes;
+    return path == names.train_txt ? alter_(std::move(bytes)) : bytes;
   }
   std::string read_at_most(const std::string& path, uint64_t limit) override {
     std::string bytes = files_.read_at_most(path, limit);
-    return path == names.train_txt ? altera_(std::move(bytes)) : bytes;
+    return path == names.train_txt ? alter_(std::move(bytes)) : bytes;
   }
   std::vector<std::string> list(const std::string& folder) override { return files_.list(folder); }
   std::unique_ptr<OutputFile> create(const std::string& path) override {
     const bool compilato = path == names.planimetria || path == names.scenario || path == names.griglia;
-    return std::make_unique<Output>(files_.create(path), annuncia_ && compilato ? path : "");
+    return std::make_unique<Output>(files_.create(path), announce_ && compilato ? path : "");
   }
   void remove(const std::string& path) override { files_.remove(path); }
 
@@ -127,23 +127,23 @@ class AlteredTrain : public Files {
  private:
   class Output : public OutputFile {
    public:
-    Output(std::unique_ptr<OutputFile> vero, std::string annuncio)
-        : vero_(std::move(vero)), annuncio_(std::move(annuncio)) {}
+    Output(std::unique_ptr<OutputFile> true_, std::string annuncio)
+        : vero_(std::move(true_)), announcement_(std::move(annuncio)) {}
     void write(std::string_view bytes) override { vero_->write(bytes); }
     void reserve(uint64_t bytes) override { vero_->reserve(bytes); }
     void commit() override {
       vero_->commit();
-      if (!annuncio_.empty()) std::cerr << "written: " << annuncio_ << "\n";
+      if (!announcement_.empty()) std::cerr << "written: " << announcement_ << "\n";
     }
 
    private:
     std::unique_ptr<OutputFile> vero_;
-    std::string annuncio_;
+    std::string announcement_;
   };
 
   MemoryFiles files_;
-  Alteration altera_;
-  bool annuncia_;
+  Alteration alter_;
+  bool announce_;
 };
 
 // The line end the source uses.
@@ -205,14 +205,14 @@ TEST(Form1, ARunThatCannotWriteASourceLeavesNeitherSource) {
   std::ostringstream ignora;
   ASSERT_EQ(form_load(count, ignora), 0);
   const FileNames n = file_names(AlteredTrain::kFolder, "Orvena_Lusco", "REG 4105");
-  int64_t chiamata = 0;
-  for (size_t i = 0; i < count.calls().size() && chiamata == 0; ++i)
+  int64_t call = 0;
+  for (size_t i = 0; i < count.calls().size() && call == 0; ++i)
     if (count.calls()[i].operation == testing::FailingFiles::Operation::create &&
         count.calls()[i].path == n.train_txt)
-      chiamata = static_cast<int64_t>(i) + 1;
-  ASSERT_GT(chiamata, 0);
+      call = static_cast<int64_t>(i) + 1;
+  ASSERT_GT(call, 0);
 
-  for (int64_t fault : {chiamata, chiamata + 1, chiamata + 2}) {  // create, write, commit
+  for (int64_t fault : {call, call + 1, call + 2}) {  // create, write, commit
     MemoryFiles files;
     testing::FailingFiles guasti(files, fault);
     std::ostringstream err;

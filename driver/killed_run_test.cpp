@@ -25,11 +25,11 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // The program in its directory, with no window.
-pid_t avvia(const std::string& program) { return testing::start_program({program}, ".", {"DISPLAY="}); }
+pid_t start_(const std::string& program) { return testing::start_program({program}, ".", {"DISPLAY="}); }
 
 // Waits until the run has a temporary file of a compiled output (or the run
 // has ended), so that the kill lands while it writes.
-void attendi_scrittura(pid_t pid, const std::string& dir) {
+void wait_for_write(pid_t pid, const std::string& dir) {
   for (;;) {
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), fine; !ec && it != fine; it.increment(ec)) {
@@ -53,16 +53,16 @@ constexpr int kRun = 200;
 struct ProgramAndItsRun {
   testing::TempDir dir;
   std::string program = dir / "compactor";
-  Clock::duration durata{};
-  std::map<std::string, std::string> nuove;
+  Clock::duration duration{};
+  std::map<std::string, std::string> fresh;
 
   // False when the whole run fails.
   bool prepare() {
     fs::copy_file(COMPACTOR_BINARY, program);
     const auto inizio = Clock::now();
-    if (testing::wait_program(avvia(program)) != 0) return false;
-    durata = Clock::now() - inizio;
-    for (const auto& nome : testing::kProgramOutputs) nuove[nome] = testing::file_text(dir / nome);
+    if (testing::wait_program(start_(program)) != 0) return false;
+    duration = Clock::now() - inizio;
+    for (const auto& nome : testing::kProgramOutputs) fresh[nome] = testing::file_text(dir / nome);
     return true;
   }
   // The directory as before a run over an older version: the old outputs
@@ -77,73 +77,73 @@ struct ProgramAndItsRun {
 TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeNoOutput) {
   ProgramAndItsRun p;
   ASSERT_TRUE(p.prepare());
-  const auto& [dir, program, durata, nuove] = p;
-  const std::map<std::string, std::string> sorgenti = {{"Orvena_Lusco_linea.txt", joined_lines(line_lines())},
+  const auto& [dir, program, duration, fresh] = p;
+  const std::map<std::string, std::string> sources = {{"Orvena_Lusco_linea.txt", joined_lines(line_lines())},
                                                        {"Orvena_Lusco_REG 4105-.txt", joined_lines(train_lines())}};
 
-  const unsigned seme = std::random_device{}();
-  SCOPED_TRACE("seed " + std::to_string(seme));
-  std::mt19937 caso(seme);
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 c_(seed);
   // Moments up to a little past a whole run, so that some runs finish.
-  std::uniform_int_distribution<int64_t> attesa(
-      0, std::chrono::duration_cast<std::chrono::microseconds>(durata).count() * 11 / 10);
+  std::uniform_int_distribution<int64_t> wait(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(duration).count() * 11 / 10);
 
-  int uccise = 0, miste = 0, con_temporanei = 0;
+  int killed = 0, mixed_ = 0, with_temporaries = 0;
   for (int run = 0; run < kRun; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
     p.old_outputs();
 
-    const pid_t pid = avvia(program);
+    const pid_t pid = start_(program);
     // Every other run is killed at any moment, the rest while a compiled
     // file is being written.
     if (run % 2 == 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(attesa(caso)));
+      std::this_thread::sleep_for(std::chrono::microseconds(wait(c_)));
     } else {
-      attendi_scrittura(pid, dir.path());
-      std::this_thread::sleep_for(std::chrono::microseconds(caso() % 3000));
+      wait_for_write(pid, dir.path());
+      std::this_thread::sleep_for(std::chrono::microseconds(c_() % 3000));
     }
     ::kill(pid, SIGKILL);
     const int status = testing::wait_program(pid);
     ASSERT_TRUE(status == 0 || status == 128 + SIGKILL) << status;
-    if (status != 0) ++uccise;
+    if (status != 0) ++killed;
 
-    int vecchie = 0, rinnovate = 0;
-    bool temporanei = false;
+    int old = 0, renewed = 0;
+    bool temporaries_ = false;
     for (const auto& nome : testing::folder_names(dir.path())) {
       if (nome == "compactor") continue;
       const std::string bytes = testing::file_text(dir / nome);
-      if (nuove.count(nome)) {
-        if (bytes == nuove.at(nome)) {
-          ++rinnovate;
+      if (fresh.count(nome)) {
+        if (bytes == fresh.at(nome)) {
+          ++renewed;
         } else {
           EXPECT_EQ(bytes, testing::old_version(nome)) << nome << " is neither the old nor the new file";
-          ++vecchie;
+          ++old;
         }
-      } else if (sorgenti.count(nome)) {
-        EXPECT_EQ(bytes, sorgenti.at(nome)) << nome << " is not whole";
+      } else if (sources.count(nome)) {
+        EXPECT_EQ(bytes, sources.at(nome)) << nome << " is not whole";
       } else {
         // A temporary: the name of its file, ".tmp-" and six characters,
         // so no reader of outputs takes it for one.
-        temporanei = true;
+        temporaries_ = true;
         const auto tmp = nome.rfind(".tmp-");
         ASSERT_NE(tmp, std::string::npos) << "an unknown file: " << nome;
         const std::string di = nome.substr(0, tmp);
-        EXPECT_TRUE(nuove.count(di) || sorgenti.count(di)) << nome;
+        EXPECT_TRUE(fresh.count(di) || sources.count(di)) << nome;
         EXPECT_EQ(nome.size(), tmp + 5 + 6) << nome;
         for (const char* estensione : {".dat", ".sim", ".txt"}) EXPECT_FALSE(nome.ends_with(estensione)) << nome;
       }
     }
-    EXPECT_EQ(vecchie + rinnovate, 6) << "an output vanished";
-    if (vecchie != 0 && rinnovate != 0) ++miste;
-    if (temporanei) ++con_temporanei;
+    EXPECT_EQ(old + renewed, 6) << "an output vanished";
+    if (old != 0 && renewed != 0) ++mixed_;
+    if (temporaries_) ++with_temporaries;
   }
-  std::cout << kRun << " runs: " << uccise << " killed, " << miste << " killed between two outputs, " << con_temporanei
+  std::cout << kRun << " runs: " << killed << " killed, " << mixed_ << " killed between two outputs, " << with_temporaries
             << " left a temporary file\n";
-  EXPECT_GT(uccise, kRun / 4) << "the kills came too late to test anything";
+  EXPECT_GT(killed, kRun / 4) << "the kills came too late to test anything";
 
   // A run over the leftovers of killed ones is a clean run.
-  ASSERT_EQ(testing::wait_program(avvia(program)), 0);
-  for (const auto& nome : testing::kProgramOutputs) EXPECT_EQ(testing::file_text(dir / nome), nuove.at(nome)) << nome;
+  ASSERT_EQ(testing::wait_program(start_(program)), 0);
+  for (const auto& nome : testing::kProgramOutputs) EXPECT_EQ(testing::file_text(dir / nome), fresh.at(nome)) << nome;
 }
 
 // Interrupted the ways a user or a system does it (Ctrl-C, a closed
@@ -153,47 +153,47 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
 TEST(InterruptedRun, LeavesNoTemporaryNoSourceAndTheCompiledFilesAsOneSet) {
   ProgramAndItsRun p;
   ASSERT_TRUE(p.prepare());
-  const auto& [dir, program, durata, nuove] = p;
+  const auto& [dir, program, duration, fresh] = p;
 
-  const unsigned seme = std::random_device{}();
-  SCOPED_TRACE("seed " + std::to_string(seme));
-  std::mt19937 caso(seme);
-  std::uniform_int_distribution<int64_t> attesa(
-      0, std::chrono::duration_cast<std::chrono::microseconds>(durata).count() * 11 / 10);
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 c_(seed);
+  std::uniform_int_distribution<int64_t> wait(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(duration).count() * 11 / 10);
   const int segnali[] = {SIGINT, SIGTERM, SIGHUP};
 
-  int interrotte = 0;
+  int interrupted = 0;
   for (int run = 0; run < kRun / 2; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
     p.old_outputs();
 
     const int segnale = segnali[run % 3];
-    const pid_t pid = avvia(program);
+    const pid_t pid = start_(program);
     if (run % 2 == 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(attesa(caso)));
+      std::this_thread::sleep_for(std::chrono::microseconds(wait(c_)));
     } else {
-      attendi_scrittura(pid, dir.path());
+      wait_for_write(pid, dir.path());
     }
     ::kill(pid, segnale);
     const int status = testing::wait_program(pid);
     ASSERT_TRUE(status == 0 || status == 128 + segnale) << status;
-    if (status != 0) ++interrotte;
+    if (status != 0) ++interrupted;
 
-    int compilati_nuovi = 0;
+    int new_compiled = 0;
     for (const auto& nome : testing::folder_names(dir.path())) {
       if (nome == "compactor") continue;
-      ASSERT_TRUE(nuove.count(nome)) << "left behind: " << nome;
+      ASSERT_TRUE(fresh.count(nome)) << "left behind: " << nome;
       const std::string bytes = testing::file_text(dir / nome);
-      const bool nuova = bytes == nuove.at(nome);
-      if (!nuova) {
+      const bool new_one = bytes == fresh.at(nome);
+      if (!new_one) {
         EXPECT_EQ(bytes, testing::old_version(nome)) << nome << " is neither old nor new";
       }
-      if (nuova && !nome.ends_with(".txt")) ++compilati_nuovi;
+      if (new_one && !nome.ends_with(".txt")) ++new_compiled;
     }
-    EXPECT_TRUE(compilati_nuovi == 0 || compilati_nuovi == 3) << compilati_nuovi << " of the three compiled files new";
+    EXPECT_TRUE(new_compiled == 0 || new_compiled == 3) << new_compiled << " of the three compiled files new";
   }
-  std::cout << kRun / 2 << " runs: " << interrotte << " interrupted\n";
-  EXPECT_GT(interrotte, kRun / 8) << "the signals came too late to test anything";
+  std::cout << kRun / 2 << " runs: " << interrupted << " interrupted\n";
+  EXPECT_GT(interrupted, kRun / 8) << "the signals came too late to test anything";
 }
 
 }  // namespace

@@ -26,15 +26,15 @@ struct Module {
 };
 
 template <typename Fn>
-Fn* simbolo(void* handle, const char* nome) {
+Fn* symbol(void* handle, const char* nome) {
   return reinterpret_cast<Fn*>(dlsym(handle, nome));
 }
 
 // The window module, loaded once and only when a display is there. A
 // module that is missing or incomplete means no window, said once on
 // standard error; the run goes on.
-const Module* modulo() {
-  static const Module* const caricato = []() -> const Module* {
+const Module* module() {
+  static const Module* const loaded = []() -> const Module* {
     if (!display_available()) return nullptr;
     std::string percorso;
     try {
@@ -48,33 +48,33 @@ const Module* modulo() {
       return nullptr;
     }
     static Module m;
-    m.open = simbolo<OpenWindowFn>(handle, "compactor_apri_finestra");
-    m.visible = simbolo<WindowVisibleFn>(handle, "compactor_finestra_visibile");
-    m.close = simbolo<CloseWindowFn>(handle, "compactor_chiudi_finestra");
-    m.message = simbolo<ShowMessageFn>(handle, "compactor_mostra_messaggio");
+    m.open = symbol<OpenWindowFn>(handle, "compactor_open_window");
+    m.visible = symbol<WindowVisibleFn>(handle, "compactor_window_visible");
+    m.close = symbol<CloseWindowFn>(handle, "compactor_close_window");
+    m.message = symbol<ShowMessageFn>(handle, "compactor_show_message");
     if (!m.open || !m.visible || !m.close || !m.message) {
       std::cerr << "compactor: no window: " << percorso << " lacks an entry point\n";
       return nullptr;
     }
     return &m;
   }();
-  return caricato;
+  return loaded;
 }
 
 }  // namespace
 
 Window::Window() {
-  if (const Module* m = modulo()) finestra_ = m->open();
+  if (const Module* m = module()) window_ = m->open();
 }
 
 Window::~Window() {
-  if (finestra_ != nullptr) modulo()->close(finestra_);
+  if (window_ != nullptr) module()->close(window_);
 }
 
-bool Window::visible() const { return finestra_ != nullptr && modulo()->visible(finestra_) != 0; }
+bool Window::visible() const { return window_ != nullptr && module()->visible(window_) != 0; }
 
 bool Window::show_message(const std::string& text) {
-  const Module* m = modulo();
+  const Module* m = module();
   return m != nullptr && m->message(text.c_str()) != 0;
 }
 

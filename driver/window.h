@@ -23,7 +23,7 @@ class Window {
   static bool show_message(const std::string& text);
 
  private:
-  void* finestra_ = nullptr;  // the module's window
+  void* window_ = nullptr;  // the module's window
 };
 
 // True when DISPLAY is set, so that a window may be shown.

@@ -9,9 +9,9 @@ extern "C" {
 // Shows and paints "Form1"; null when the display cannot be reached.
 using OpenWindowFn = void* ();
 // True while the window is shown.
-using WindowVisibleFn = int(void* finestra);
+using WindowVisibleFn = int(void* window);
 // Hides and frees the window.
-using CloseWindowFn = void(void* finestra);
+using CloseWindowFn = void(void* window);
 // The error stop's modal box; 0 when the display cannot be reached.
 using ShowMessageFn = int(const char* text);
 

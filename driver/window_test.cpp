@@ -26,8 +26,8 @@ namespace {
 TEST(WindowOnDisplay, ShowsForm1WithTheBoldAttendereLabel) {
   if (!display_available()) GTEST_SKIP() << "no display";
 #if COMPACTOR_HAVE_FLTK
-  Window finestra;
-  ASSERT_TRUE(finestra.visible());
+  Window window;
+  ASSERT_TRUE(window.visible());
   Fl_Window* w = Fl::first_window();
   ASSERT_NE(w, nullptr);
   EXPECT_STREQ(w->label(), "Form1");
@@ -52,14 +52,14 @@ struct Pixel {
   uint32_t at(int x, int y) const { return rgb[static_cast<size_t>(y * w + x)]; }
 };
 
-int errore_x = 0;
+int error_x = 0;
 int annota_errore_x(Display*, XErrorEvent* e) {
-  errore_x = e->error_code;
+  error_x = e->error_code;
   return 0;
 }
 
 // One colour channel of `pixel` under `mask`, scaled to 0..255.
-uint32_t canale(unsigned long pixel, unsigned long mask) {
+uint32_t channel(unsigned long pixel, unsigned long mask) {
   if (mask == 0) return 0;
   int shift = 0;
   while (((mask >> shift) & 1) == 0) ++shift;
@@ -68,35 +68,35 @@ uint32_t canale(unsigned long pixel, unsigned long mask) {
 }
 
 // Reads window `id` of the display back; empty when it cannot.
-Pixel leggi_finestra(unsigned long id) {
+Pixel read_window(unsigned long id) {
   Pixel p;
   Display* d = XOpenDisplay(nullptr);
   if (d == nullptr) return p;
-  errore_x = 0;
-  XErrorHandler prima = XSetErrorHandler(annota_errore_x);
+  error_x = 0;
+  XErrorHandler before = XSetErrorHandler(annota_errore_x);
   XWindowAttributes a{};
-  if (XGetWindowAttributes(d, id, &a) != 0 && errore_x == 0) {
+  if (XGetWindowAttributes(d, id, &a) != 0 && error_x == 0) {
     XImage* img = XGetImage(d, id, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes,
                             ZPixmap);
     XSync(d, False);
-    if (img != nullptr && errore_x == 0) {
+    if (img != nullptr && error_x == 0) {
       p.w = a.width;
       p.h = a.height;
       for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
           const unsigned long v = XGetPixel(img, x, y);
-          p.rgb.push_back(canale(v, a.visual->red_mask) << 16 | canale(v, a.visual->green_mask) << 8 |
-                          canale(v, a.visual->blue_mask));
+          p.rgb.push_back(channel(v, a.visual->red_mask) << 16 | channel(v, a.visual->green_mask) << 8 |
+                          channel(v, a.visual->blue_mask));
         }
     }
     if (img != nullptr) XDestroyImage(img);
   }
-  XSetErrorHandler(prima);
+  XSetErrorHandler(before);
   XCloseDisplay(d);
   return p;
 }
 
-bool scuro(uint32_t rgb) {
+bool dark(uint32_t rgb) {
   const uint32_t r = rgb >> 16 & 0xff, g = rgb >> 8 & 0xff, b = rgb & 0xff;
   return r + g + b < 3 * 0x60;
 }
@@ -108,36 +108,36 @@ bool scuro(uint32_t rgb) {
 TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
   const char* id = std::getenv("COMPACTOR_TEST_WINDOW_ID");
   if (id == nullptr || !display_available()) GTEST_SKIP() << "no program window to look at";
-  const Pixel p = leggi_finestra(std::strtoul(id, nullptr, 0));
-  ASSERT_EQ(p.w, 280) << "window " << id << " could not be read (X error " << errore_x << ")";
+  const Pixel p = read_window(std::strtoul(id, nullptr, 0));
+  ASSERT_EQ(p.w, 280) << "window " << id << " could not be read (X error " << error_x << ")";
   ASSERT_EQ(p.h, 179);
-  const uint32_t fondo = p.at(0, 0);
-  EXPECT_FALSE(scuro(fondo)) << std::hex << fondo;
+  const uint32_t bottom = p.at(0, 0);
+  EXPECT_FALSE(dark(bottom)) << std::hex << bottom;
 
   // The label's box. Its text is not clipped: with a wide font it runs on
   // to the right, in the same rows. Everywhere else there is only the fill.
   const int x0 = 64, y0 = 64, x1 = 64 + 177, y1 = 64 + 53;
-  int text = 0, altro = 0, sinistra = p.w, alto = p.h;
+  int text = 0, other_ = 0, left_ = p.w, high = p.h;
   for (int y = 0; y < p.h; ++y)
     for (int x = 0; x < p.w; ++x) {
       const uint32_t c = p.at(x, y);
       if (y >= y0 && y < y1 && x >= x0) {
-        if (x < x1 && scuro(c)) {
+        if (x < x1 && dark(c)) {
           ++text;
-          sinistra = std::min(sinistra, x);
-          alto = std::min(alto, y);
+          left_ = std::min(left_, x);
+          high = std::min(high, y);
         }
-      } else if (c != fondo && ++altro <= 5) {
+      } else if (c != bottom && ++other_ <= 5) {
         ADD_FAILURE() << "pixel " << std::hex << c << " at " << std::dec << x << "," << y
                       << " where nothing is drawn";
       }
     }
-  EXPECT_EQ(altro, 0) << "pixels where nothing is drawn";
+  EXPECT_EQ(other_, 0) << "pixels where nothing is drawn";
   // A word in 32-pixel bold letters, not a speck, starting at the box's
   // top left.
   EXPECT_GT(text, 200) << "dark pixels of the label's text";
-  EXPECT_LT(sinistra, x0 + 16);
-  EXPECT_LT(alto, y0 + 16);
+  EXPECT_LT(left_, x0 + 16);
+  EXPECT_LT(high, y0 + 16);
 }
 
 // The error stop on a display: the window test script finds its box, has
@@ -155,19 +155,19 @@ TEST(ErrorBoxOnDisplayDeathTest, WaitsForOKAndEndsWithStatus3) {
 TEST(ErrorBox, ShowsTheMessageWithoutAnIcon) {
   const char* id = std::getenv("COMPACTOR_TEST_BOX_ID");
   if (id == nullptr || !display_available()) GTEST_SKIP() << "no error box to look at";
-  const Pixel p = leggi_finestra(std::strtoul(id, nullptr, 0));
-  ASSERT_GT(p.w, 60) << "window " << id << " could not be read (X error " << errore_x << ")";
-  const uint32_t fondo = p.at(0, 0);
-  EXPECT_FALSE(scuro(fondo)) << std::hex << fondo;
-  int icona = 0, text = 0;
+  const Pixel p = read_window(std::strtoul(id, nullptr, 0));
+  ASSERT_GT(p.w, 60) << "window " << id << " could not be read (X error " << error_x << ")";
+  const uint32_t bottom = p.at(0, 0);
+  EXPECT_FALSE(dark(bottom)) << std::hex << bottom;
+  int icon = 0, text = 0;
   for (int y = 0; y < p.h; ++y)
     for (int x = 0; x < p.w; ++x) {
       if (x < 60)
-        icona += p.at(x, y) != fondo;
+        icon += p.at(x, y) != bottom;
       else
-        text += scuro(p.at(x, y));
+        text += dark(p.at(x, y));
     }
-  EXPECT_EQ(icona, 0) << "pixels of an icon";
+  EXPECT_EQ(icon, 0) << "pixels of an icon";
   EXPECT_GT(text, 50) << "dark pixels of the message";
 }
 
@@ -175,8 +175,8 @@ TEST(ErrorBox, ShowsTheMessageWithoutAnIcon) {
 
 TEST(Window, WithoutADisplayThereIsNoWindowAndTheRunGoesOn) {
   if (display_available()) GTEST_SKIP() << "a display is there";
-  Window finestra;
-  EXPECT_FALSE(finestra.visible());
+  Window window;
+  EXPECT_FALSE(window.visible());
   EXPECT_FALSE(Window::show_message(" Errore n. 1250"));
 }
 

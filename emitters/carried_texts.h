@@ -7,7 +7,7 @@
 
 namespace compactor {
 
-inline constexpr std::string_view marcatore_fine = "riferimento fine del file";
+inline constexpr std::string_view end_marker = "riferimento fine del file";
 
 using LineTable = std::array<std::string_view, 1001>;
 

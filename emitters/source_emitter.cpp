@@ -17,7 +17,7 @@ bool ascii(std::string_view s) {
 
 std::string joined_lines(const LineTable& lines) {
   // Only the exact marker ends the table: case and blanks count.
-  const auto fine = std::find(lines.begin(), lines.end(), marcatore_fine);
+  const auto fine = std::find(lines.begin(), lines.end(), end_marker);
   if (fine == lines.end()) throw std::logic_error("carried text without its end marker");
   size_t size = 0;
   for (auto r = lines.begin(); r != fine; ++r) size += r->size() + 2;

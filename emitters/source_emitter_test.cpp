@@ -10,7 +10,7 @@
 namespace compactor {
 namespace {
 
-LineTable tabella(std::initializer_list<std::string_view> lines) {
+LineTable table(std::initializer_list<std::string_view> lines) {
   LineTable t{};
   size_t i = 0;
   for (auto r : lines) t[i++] = r;
@@ -22,33 +22,33 @@ TEST(SourceEmitter, WritesEachLineWithCrLfUpToTheExactMarker) {
     LineTable lines;
     std::string file;
   } cases[] = {
-      {tabella({"", "", "a", marcatore_fine, "never"}), "\r\n\r\na\r\n"},
-      {tabella({"Riferimento fine del file", marcatore_fine}), "Riferimento fine del file\r\n"},
-      {tabella({" riferimento fine del file", "riferimento fine del file ", marcatore_fine}),
+      {table({"", "", "a", end_marker, "never"}), "\r\n\r\na\r\n"},
+      {table({"Riferimento fine del file", end_marker}), "Riferimento fine del file\r\n"},
+      {table({" riferimento fine del file", "riferimento fine del file ", end_marker}),
        " riferimento fine del file\r\nriferimento fine del file \r\n"},
-      {tabella({"trailing  ", "velocit\xC3\xA0 \xC3\xA8\xC3\xB2\xC3\xB9", marcatore_fine}),
+      {table({"trailing  ", "velocit\xC3\xA0 \xC3\xA8\xC3\xB2\xC3\xB9", end_marker}),
        "trailing  \r\nvelocit\xE0 \xE8\xF2\xF9\r\n"},
-      {tabella({marcatore_fine}), ""},
+      {table({end_marker}), ""},
   };
   for (const auto& c : cases) EXPECT_EQ(joined_lines(c.lines), c.file);
 }
 
 TEST(SourceEmitter, ATableWithoutItsMarkerIsAProgrammingError) {
-  LineTable piena;
-  piena.fill("riga");
-  EXPECT_THROW(joined_lines(piena), std::logic_error);
-  LineTable last = piena;
-  last[1000] = marcatore_fine;  // the last slot still closes the table
+  LineTable full;
+  full.fill("riga");
+  EXPECT_THROW(joined_lines(full), std::logic_error);
+  LineTable last = full;
+  last[1000] = end_marker;  // the last slot still closes the table
   EXPECT_EQ(joined_lines(last).size(), 1000u * 6);
-  EXPECT_THROW(joined_lines(tabella({"\xE2\x82", marcatore_fine})), std::logic_error) << "broken UTF-8";
-  EXPECT_THROW(joined_lines(tabella({"\xE4\xB8\x80", marcatore_fine})), std::logic_error) << "not in the code page";
+  EXPECT_THROW(joined_lines(table({"\xE2\x82", end_marker})), std::logic_error) << "broken UTF-8";
+  EXPECT_THROW(joined_lines(table({"\xE4\xB8\x80", end_marker})), std::logic_error) << "not in the code page";
 }
 
 TEST(SourceEmitter, ReplacesAnOlderLongerFileWhole) {
   testing::TempDir dir;
   const std::string path = dir / "f.txt";
   testing::put_file(path, std::string(5000, 'z'));
-  write_text(tabella({"one", marcatore_fine}), path, real_files());
+  write_text(table({"one", end_marker}), path, real_files());
   EXPECT_EQ(testing::file_text(path), "one\r\n");
   EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"f.txt"}) << "no temporary file left";
 }

@@ -2,5 +2,5 @@
 #include "fuzz/targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return compactor::fuzz::compilazione(data, size);
+  return compactor::fuzz::compilation(data, size);
 }

@@ -30,7 +30,7 @@ const Target kTarget[] = {
     {"field_reader", fuzz::field_reader},
     {"line_loading", fuzz::line_loading},
     {"train_loading", fuzz::train_loading},
-    {"compile", fuzz::compilazione},
+    {"compile", fuzz::compilation},
     {"compiled_reader", fuzz::compiled_reader},
 #ifdef COMPACTOR_HAVE_CLI
     {"message_reader", fuzz::message_reader},

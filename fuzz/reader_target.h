@@ -75,7 +75,7 @@ inline void check_compiled_output(Files& files, const FileNames& names, const Mo
     reader_broken("the reader refuses a file the compile wrote");
   }
   const int64_t length = m.stazioni.at(84).fine;
-  const bool one_route = m.griglia.ultima() == ultima_cella(metri_del_percorso(length)) &&
+  const bool one_route = m.griglia.last() == ultima_cella(metri_del_percorso(length)) &&
                          (scenario.planimetria.empty() || m.planimetria.points() == metri_del_percorso(length) + 1);
   try {
     read_scenario(scenario, files);

@@ -75,7 +75,7 @@ inline void check_model(const Model& m) {
   // A later route length line that fails (error 25) has set celle_totali
   // but could not size the grid anew; otherwise the two agree.
   if (m.griglia.sized() && m.numero_errore != 25)
-    check(m.griglia.ultima() == m.celle_totali, "grid and celle_totali disagree");
+    check(m.griglia.last() == m.celle_totali, "grid and celle_totali disagree");
 }
 
 // The field reader: the first byte picks a pattern of reads (text, 32-bit,
@@ -144,15 +144,15 @@ inline int train_loading(const uint8_t* data, size_t size) {
 // The checks below walk every member of every cell: traced for coverage they
 // would take most of each run and tell the fuzzer nothing of the loader.
 #if defined(__clang__)
-#define SENZA_COPERTURA __attribute__((no_sanitize("coverage")))
+#define WITHOUT_COVERAGE __attribute__((no_sanitize("coverage")))
 #else
-#define SENZA_COPERTURA
+#define WITHOUT_COVERAGE
 #endif
 
 // The author tool's compile session on the same sources gives the program's
 // model, and an origin for every member that is not as a fresh model has it,
 // which the record it names lists among what it set.
-SENZA_COPERTURA inline void check_session(std::string_view linea, std::string_view treno, const Model& program,
+WITHOUT_COVERAGE inline void check_session(std::string_view linea, std::string_view treno, const Model& program,
                               bool fermata) {
   session::CompileRequest r;
   r.line = {"line", std::string(linea)};
@@ -189,18 +189,18 @@ SENZA_COPERTURA inline void check_session(std::string_view linea, std::string_vi
   // Backward: each record lists exactly the members it is the origin of.
   int64_t listed = 0;
   for (int32_t rec = 0; rec < p.record_count(); ++rec) {
-    const session::Origin sua{session::Origin::Kind::record, rec};
+    const session::Origin its{session::Origin::Kind::record, rec};
     for (const session::CellSpan& span : p.cells_of(rec))
       for (int64_t k = span.first; k <= span.last; ++k)
         for (int i = 0; i < kCellMemberCount; ++i) {
           if (!span.members.contains(static_cast<CellMember>(i))) continue;
-          check(p.cell(k, static_cast<CellMember>(i)) == sua, "a record lists a cell member it did not set");
+          check(p.cell(k, static_cast<CellMember>(i)) == its, "a record lists a cell member it did not set");
           ++listed;
         }
     for (const session::RowPart& part : p.rows_of(rec))
       for (int i = 0; i < kRowMemberCount; ++i) {
         if (!part.members.contains(static_cast<RowMember>(i))) continue;
-        check(p.row(part.row, static_cast<RowMember>(i)) == sua, "a record lists a row member it did not set");
+        check(p.row(part.row, static_cast<RowMember>(i)) == its, "a record lists a row member it did not set");
         ++listed;
       }
   }
@@ -210,7 +210,7 @@ SENZA_COPERTURA inline void check_session(std::string_view linea, std::string_vi
 // The whole compile step: the input is the line source, the separator and
 // the train source (no separator: an empty train source). The author tool's
 // session compiles the same sources alongside.
-inline int compilazione(const uint8_t* data, size_t size) {
+inline int compilation(const uint8_t* data, size_t size) {
   const std::string_view everything(reinterpret_cast<const char*>(data), size);
   const size_t sep = everything.find(kSeparator);
   const std::string_view linea = everything.substr(0, sep);

@@ -35,7 +35,7 @@ struct Compiled : SourcesInMemory {
 
 // The whole compile step on two sources, in memory. Whatever the outcome,
 // the scenario file's rows must add up: each text behind its own length.
-std::unique_ptr<Compiled> compila(const std::string& linea, const std::string& treno) {
+std::unique_ptr<Compiled> compile_sources(const std::string& linea, const std::string& treno) {
   auto c = std::make_unique<Compiled>(linea, treno);
   int32_t j = 1;
   try {
@@ -45,10 +45,10 @@ std::unique_ptr<Compiled> compila(const std::string& linea, const std::string& t
     c->fermata = e.numero();
   }
   EXPECT_FALSE(c->files.exists(c->names.line_txt)) << "the line source stays behind";
-  auto letto = [&](const std::string& path) { return c->files.exists(path) ? c->files.read(path) : std::string(); };
-  c->griglia = letto(c->names.griglia);
-  c->scenario = letto(c->names.scenario);
-  c->planimetria = letto(c->names.planimetria);
+  auto read_one = [&](const std::string& path) { return c->files.exists(path) ? c->files.read(path) : std::string(); };
+  c->griglia = read_one(c->names.griglia);
+  c->scenario = read_one(c->names.scenario);
+  c->planimetria = read_one(c->names.planimetria);
   if (!c->fermata.empty()) {
     EXPECT_TRUE(c->griglia.empty() && c->scenario.empty() && c->planimetria.empty()) << "written after the error stop";
   } else if (c->m.griglia.sized()) {
@@ -81,24 +81,24 @@ std::string stazione(int32_t posizione, const std::string& nome) {
 // ---- Texts and the 2-byte length in front of them on file ----
 
 TEST(HostileInput, ATextLongerThanTheFileFormatsLengthIsError25NeverAWrappedLength) {
-  const std::string most(32767, 'x'), troppo(32768, 'x');
+  const std::string most(32767, 'x'), too_much(32768, 'x');
   struct Case {
-    const char* cosa;
+    const char* what;
     std::string linea, treno;
     int32_t errore;
     int riga;  // the row that holds the text, when it loads
   };
   const std::vector<Case> cases = {
       {"signboard text of 32767 bytes", linea({"cartello_indicatore,  2950, " + most}), kMinimalTrain, 0, 80},
-      {"signboard text of 32768 bytes", linea({"cartello_indicatore,  2950, " + troppo}), kMinimalTrain, 25, 80},
-      {"quoted signboard text running to the end", linea({"cartello_indicatore,  2950, \"" + troppo}), kMinimalTrain, 25,
+      {"signboard text of 32768 bytes", linea({"cartello_indicatore,  2950, " + too_much}), kMinimalTrain, 25, 80},
+      {"quoted signboard text running to the end", linea({"cartello_indicatore,  2950, \"" + too_much}), kMinimalTrain, 25,
        80},
       {"station name of 32767 bytes", linea({}), treno({stazione(3000, most)}), 0, 1},
-      {"station name of 32768 bytes", linea({}), treno({stazione(3000, troppo)}), 25, 1},
+      {"station name of 32768 bytes", linea({}), treno({stazione(3000, too_much)}), 25, 1},
   };
   for (const auto& k : cases) {
-    SCOPED_TRACE(k.cosa);
-    const auto c = compila(k.linea, k.treno);
+    SCOPED_TRACE(k.what);
+    const auto c = compile_sources(k.linea, k.treno);
     EXPECT_EQ(c->errore(), k.errore);
     EXPECT_EQ(c->nome(k.riga), k.errore == 0 ? most : "") << "a text too long is not stored cut";
     EXPECT_FALSE(c->scenario.empty()) << "the compiled files are written from what was loaded";
@@ -108,41 +108,41 @@ TEST(HostileInput, ATextLongerThanTheFileFormatsLengthIsError25NeverAWrappedLeng
 // ---- Lines of megabytes, NUL bytes, garbage ----
 
 TEST(HostileInput, MegabyteLinesNulBytesAndGarbageGiveACompileOrAClearError) {
-  const std::string mega(5 << 20, 'x');
+  const std::string mega_(5 << 20, 'x');
   const std::string cifre(5 << 20, '9');
-  const std::string zeri(5 << 20, '0');
+  const std::string zeros(5 << 20, '0');
   const std::string bianchi(5 << 20, ' ');
-  std::mt19937 caso(8);
-  std::string spazzatura(1 << 20, '\0');
-  for (char& b : spazzatura) b = static_cast<char>(caso());
+  std::mt19937 c_(8);
+  std::string garbage_(1 << 20, '\0');
+  for (char& b : garbage_) b = static_cast<char>(c_());
   const std::string nul(1 << 20, '\0');
-  std::string con_nul = testing::line_with(20000, {std::string("cartello_indicatore,  2950,  Km") + '\0' + "3"});
-  con_nul.insert(con_nul.find("lunghezza_percorso") + 9, 1, '\0');  // still names the route length
+  std::string with_nul = testing::line_with(20000, {std::string("cartello_indicatore,  2950,  Km") + '\0' + "3"});
+  with_nul.insert(with_nul.find("lunghezza_percorso") + 9, 1, '\0');  // still names the route length
   auto lunghezza = [](const std::string& campo) {
     return "[generale]\r\nlunghezza_percorso," + campo + "\r\n[fine]\r\n";
   };
 
   struct Case {
-    const char* cosa;
+    const char* what;
     std::string linea, treno;
     int32_t errore;
   };
   const std::vector<Case> cases = {
-      {"a key field of 5 MB", linea({mega + ",  1,  2"}), kMinimalTrain, 0},
+      {"a key field of 5 MB", linea({mega_ + ",  1,  2"}), kMinimalTrain, 0},
       {"a route length of 5 MB of digits", lunghezza(cifre), kMinimalTrain, 25},
       {"5 MB of blanks before a number", lunghezza(bianchi + "20000"), kMinimalTrain, 0},
-      {"a speed of 5 MB of leading zeros", linea({}), treno({"velocita,  1000,  " + zeri + "95"}), 0},
-      {"a station name of 5 MB", linea({}), treno({stazione(3000, mega)}), 25},
-      {"NUL bytes inside fields", con_nul, kMinimalTrain, 0},
+      {"a speed of 5 MB of leading zeros", linea({}), treno({"velocita,  1000,  " + zeros + "95"}), 0},
+      {"a station name of 5 MB", linea({}), treno({stazione(3000, mega_)}), 25},
+      {"NUL bytes inside fields", with_nul, kMinimalTrain, 0},
       {"a line source of NUL bytes", nul, kMinimalTrain, 102},
       {"a train source of NUL bytes", linea({}), nul, 0},
-      {"a line source of garbage", spazzatura, kMinimalTrain, 102},
-      {"garbage after the start marker of the line source", "[generale]\r\n" + spazzatura, kMinimalTrain, 25},
-      {"garbage after the start marker of the train source", linea({}), "[generale]\r\n" + spazzatura, 0},
+      {"a line source of garbage", garbage_, kMinimalTrain, 102},
+      {"garbage after the start marker of the line source", "[generale]\r\n" + garbage_, kMinimalTrain, 25},
+      {"garbage after the start marker of the train source", linea({}), "[generale]\r\n" + garbage_, 0},
   };
   for (const auto& k : cases) {
-    SCOPED_TRACE(k.cosa);
-    const auto c = compila(k.linea, k.treno);
+    SCOPED_TRACE(k.what);
+    const auto c = compile_sources(k.linea, k.treno);
     EXPECT_EQ(c->errore(), k.errore);
   }
 }
@@ -180,7 +180,7 @@ TEST(HostileInput, AMillionMetreRouteWithRecordsInEveryCellCompilesClean) {
     t.push_back("rallentamento, " + std::to_string(x) + ", 60, 500, 1, 1, 0");
   for (int32_t k = 0; k < 38; ++k) t.push_back(stazione(k * 20000 + 10000, "Stazione " + std::to_string(k)));
 
-  const auto c = compila(linea(l, kMetres), treno(t));
+  const auto c = compile_sources(linea(l, kMetres), treno(t));
   EXPECT_EQ(c->fermata, "");
   EXPECT_EQ(c->errore(), 0) << c->m.posizione_errore;
   EXPECT_EQ(c->m.celle_totali, 20140);
@@ -212,7 +212,7 @@ TEST(HostileInput, SignboardsTunnelsAndStationsAtTheirLimitsAndOnePast) {
     for (int i = 0; i < k.montagne; ++i)
       l.push_back("montagna, " + std::to_string(i * 200 + 1000) + ", " + std::to_string(i * 200 + 1100) + ", 1");
     for (int i = 0; i < k.stazioni; ++i) t.push_back(stazione(i * 1000 + 1000, "S" + std::to_string(i)));
-    const auto c = compila(linea(l, 100000), treno(t));
+    const auto c = compile_sources(linea(l, 100000), treno(t));
     EXPECT_EQ(c->errore(), k.errore);
     if (k.errore == 0) {
       EXPECT_EQ(c->m.numero_montagne, k.montagne);
@@ -232,10 +232,10 @@ TEST(HostileInput, ChainagesAndLengthsAtTheEndsOf32BitsGiveACompileOrAClearError
   // X stands for the extreme value.
   struct Record {
     const char* text;
-    bool di_linea;
+    bool of_line;
   };
   // The first number of each is its first chainage, range-checked.
-  const std::vector<Record> modelli = {
+  const std::vector<Record> models = {
       {"pendenza, X, 5", true},
       {"curvad3, X, 100", true},
       {"curvad3, 1000, X", true},
@@ -259,29 +259,29 @@ TEST(HostileInput, ChainagesAndLengthsAtTheEndsOf32BitsGiveACompileOrAClearError
       {"stazione, 3000, 7, X, 1, 0, 0, 4, 1, 0, 2, 1, 1, 1, 12, 11, 50, S", false},
       {"stazione, 3000, 12, 400, 1, 0, 0, 4, 1, 0, 2, 1, 1, 1, X, X, X, S", false},
   };
-  const std::vector<int64_t> estremi = {kMin, kMin + 48, -1, kMax - 99, kMax, kMax + 1};
-  int provati = 0;
-  for (const auto& model : modelli)
-    for (const int64_t x : estremi) {
+  const std::vector<int64_t> extremes = {kMin, kMin + 48, -1, kMax - 99, kMax, kMax + 1};
+  int tried = 0;
+  for (const auto& model : models)
+    for (const int64_t x : extremes) {
       std::string record = model.text;
       for (size_t p; (p = record.find('X')) != std::string::npos;) record.replace(p, 1, std::to_string(x));
       SCOPED_TRACE(record);
-      const auto c = model.di_linea ? compila(linea({record}), kMinimalTrain) : compila(linea({}), treno({record}));
-      ++provati;
+      const auto c = model.of_line ? compile_sources(linea({record}), kMinimalTrain) : compile_sources(linea({}), treno({record}));
+      ++tried;
       // A number that does not fit 32 bits never loads.
       if (x > kMax) {
         EXPECT_EQ(c->errore(), 25);
       }
       // A first chainage this far out lies beyond any grid.
       const std::string_view t = model.text;
-      const bool prima = t.substr(t.find(',') + 2, 1) == "X";
-      if (prima && x >= kMax - 99 && x <= kMax) {
+      const bool before = t.substr(t.find(',') + 2, 1) == "X";
+      if (before && x >= kMax - 99 && x <= kMax) {
         EXPECT_EQ(c->errore(), 15);
       }
     }
-  // Beyond these outcomes the checks in compila() hold for every case:
+  // Beyond these outcomes the checks in compile_sources() hold for every case:
   // nothing escapes, and what is written adds up.
-  EXPECT_EQ(provati, static_cast<int>(modelli.size() * estremi.size()));
+  EXPECT_EQ(tried, static_cast<int>(models.size() * extremes.size()));
 }
 
 TEST(HostileInput, ARouteLengthAtTheEndsOf32Bits) {
@@ -299,7 +299,7 @@ TEST(HostileInput, ARouteLengthAtTheEndsOf32Bits) {
     SCOPED_TRACE(k.lunghezza);
     std::string l = testing::line_with(0, {"[fine]"});
     l.replace(l.find(" 0\r"), 2, " " + std::to_string(k.lunghezza));
-    EXPECT_EQ(compila(l, kMinimalTrain)->errore(), k.errore);
+    EXPECT_EQ(compile_sources(l, kMinimalTrain)->errore(), k.errore);
   }
 }
 

@@ -14,21 +14,21 @@ namespace {
 constexpr int64_t kMostLength = 1'000'000;
 constexpr int64_t kMostPoints = 1'000'000;
 
-double curvatura(int class_) {
+double curvature(int class_) {
   static constexpr std::array<double, 7> k = {0.0, 0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
   return k[static_cast<size_t>(class_)];
 }
 
 // Working values of the record part.
 struct Work {
-  int64_t puntatore_pendenza = 0;
+  int64_t gradient_pointer = 0;
   int32_t pendenza = 0;
   int32_t gradient_giver = kNoRecord;  // the record that gave it
 };
 
-// The points of the plan from its index through `fino`, each continuing the
+// The points of the plan from its index through `up_to`, each continuing the
 // last step; with k not 0 each step also turns by about k radians.
-void punti_successivi(Planimetria& p, int64_t fino, double k) { p.extend_stretch(fino, k); }
+void next_points(Planimetria& p, int64_t up_to, double k) { p.extend_stretch(up_to, k); }
 
 // General section: returns false when loading ends.
 bool sezione_generale(LoadState& c) {
@@ -38,7 +38,7 @@ bool sezione_generale(LoadState& c) {
     if (c.end_of_file()) return true;
     m.riga = c.text();
     if (c.end_of_file()) return true;
-    for (int volte = 0; volte < 10; ++volte)
+    for (int times = 0; times < 10; ++times)
       if (has_dash(m.riga)) m.riga = c.text();
     c.record_begins();
     const GeneralKeys keys = chiavi_generali(m.riga);
@@ -56,10 +56,10 @@ bool sezione_generale(LoadState& c) {
       m.griglia.resize(m.celle_totali);
       if (m.con_planimetria != 0) m.planimetria.resize(m.metri_totali);
     }
-    const std::array<std::pair<bool, int>, 3> riferimenti = {
+    const std::array<std::pair<bool, int>, 3> references = {
         {{keys.progressiva_tre, 81}, {keys.progressiva_due, 82}, {keys.progressiva_uno, 83}}};
-    for (const auto& [letta, r] : riferimenti) {
-      if (!letta) continue;
+    for (const auto& [read_it, r] : references) {
+      if (!read_it) continue;
       c.read_into_row(r, RowMember::inizio);
       c.read_into_row(r, RowMember::fine);
       c.read_into_row(r, RowMember::posizione);
@@ -82,8 +82,8 @@ bool sezione_generale(LoadState& c) {
       } else if (r86.fine % 50 != 0) {
         errore = 4;
         where = where_end;
-      } else if (const int codici = repeat_codes(m.riga); codici != 0) {
-        r86.posizione = codici;
+      } else if (const int codes = repeat_codes(m.riga); codes != 0) {
+        r86.posizione = codes;
         note_row(c.provenance, 86, RowMembers(RowMember::posizione));
       } else {
         // Neither "4" nor "9": the number of codes stays as it was.
@@ -115,9 +115,9 @@ Flow pendenza(LoadState& c, Work& w) {
   // The cells before this gradient get the one before it; the first cell is
   // written even when the fill pointer already stands at or past n.
   if (n > 0) {
-    const int64_t first = w.puntatore_pendenza;
-    fill(m.griglia, w.puntatore_pendenza, n, [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
-    c.profile_filled(first, w.puntatore_pendenza, CellMember::pendenza, w.gradient_giver);
+    const int64_t first = w.gradient_pointer;
+    fill(m.griglia, w.gradient_pointer, n, [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
+    c.profile_filled(first, w.gradient_pointer, CellMember::pendenza, w.gradient_giver);
   }
   w.pendenza = valore;
   w.gradient_giver = c.record;
@@ -134,15 +134,15 @@ Flow curva(LoadState& c) {
   if (!c.inside(inizio, 100, where)) return Flow::end_of_record;
   const int class_ = curve_class(m.riga);
   if (class_ == 0) return c.stop(103, key);
-  const double k = curva_s(m.riga) ? -curvatura(class_) : curvatura(class_);
+  const double k = curva_s(m.riga) ? -curvature(class_) : curvature(class_);
   Planimetria& p = m.planimetria;
   const int64_t fine = int64_t{inizio} + lunghezza;
-  for (int tratto = 0; tratto < 2; ++tratto) {
-    const int64_t last = tratto == 0 ? inizio : fine;
+  for (int stretch = 0; stretch < 2; ++stretch) {
+    const int64_t last = stretch == 0 ? inizio : fine;
     // One call reaches `last`, or stops past the last point a plan may
     // hold.
     if (p.next() <= last) {
-      punti_successivi(p, std::min(last, kMostPoints), tratto == 0 ? 0.0 : k);
+      next_points(p, std::min(last, kMostPoints), stretch == 0 ? 0.0 : k);
       if (p.next() > kMostPoints) return c.stop(103, where);
     }
   }
@@ -171,7 +171,7 @@ Flow indicatori(LoadState& c) {
       c.m.griglia.at(round_half_even(posizione / 50.0 + 1)).tipo == tipo_cella::marcatore_montagna;
   memo_indicatori_v_max(c.m, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], c.provenance);
   if (c.m.numero_errore > 0) return c.stop(c.m.numero_errore, posizione, where);
-  if (on_marker) c.sostituito(RecordKind::indicatore_v_max, posizione, where);
+  if (on_marker) c.replaced(RecordKind::indicatore_v_max, posizione, where);
   c.recorded(RecordKind::indicatore_v_max, posizione, where);
   return Flow::go_on;
 }
@@ -185,10 +185,10 @@ Flow cartello(LoadState& c) {
   if (!c.inside(chainage, 100, where)) return Flow::end_of_record;
   const int64_t k = round_half_even(chainage / 50.0 + 1);
   cella& cell = m.griglia.at(k);
-  if (!libera(cell)) return c.stop(6, chainage, where);
+  if (!free_cell(cell)) return c.stop(6, chainage, where);
   // Signboard rows count down from 80 without a check of their own: the
   // 81st takes row 0 and the 82nd fails on its row, after its cell is set.
-  if (cell.tipo == tipo_cella::marcatore_montagna) c.sostituito(RecordKind::cartello, chainage, where);
+  if (cell.tipo == tipo_cella::marcatore_montagna) c.replaced(RecordKind::cartello, chainage, where);
   cell.tipo = tipo_cella::cartello;
   cell.dato1 = basso16(c.next_board_row);
   note_cells(c.provenance, k, k, CellMembers(CellMember::tipo, CellMember::dato1));
@@ -254,13 +254,13 @@ bool load_line(LoadState& c) {
   c.close_and_delete();
 
   // The last gradient runs to the end of the route.
-  const int64_t first = w.puntatore_pendenza;
-  fill(m.griglia, w.puntatore_pendenza, int64_t{m.celle_totali} - 2,
+  const int64_t first = w.gradient_pointer;
+  fill(m.griglia, w.gradient_pointer, int64_t{m.celle_totali} - 2,
          [&](cella& k) { k.pendenza = basso8(int64_t{w.pendenza} + 100); });
-  c.profile_filled(first, w.puntatore_pendenza, CellMember::pendenza, w.gradient_giver);
+  c.profile_filled(first, w.gradient_pointer, CellMember::pendenza, w.gradient_giver);
   // And the route runs straight from its last curve to the end of the plan.
   if (m.con_planimetria != 0)
-    punti_successivi(m.planimetria, int64_t{m.metri_totali} - 2, 0.0);
+    next_points(m.planimetria, int64_t{m.metri_totali} - 2, 0.0);
   return true;
 }
 

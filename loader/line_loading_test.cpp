@@ -46,13 +46,13 @@ void expected_after_error(const LoadOutcome& e, int32_t numero, int riga, int co
 
 // A scenario error of the line source: it is deleted, the train source is
 // left for nobody to read.
-void solo_linea_eliminata(const LoadOutcome& e) {
+void only_line_deleted(const LoadOutcome& e) {
   EXPECT_FALSE(e.line_left);
   EXPECT_TRUE(e.train_left);
   EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);  // nothing of the train read
 }
 
-void entrambe_eliminate(const LoadOutcome& e) {
+void both_deleted(const LoadOutcome& e) {
   EXPECT_FALSE(e.line_left);
   EXPECT_FALSE(e.train_left);
 }
@@ -70,7 +70,7 @@ struct Stretch {
 };
 
 // celle_totali + 1 cells, 0 except the runs given.
-std::vector<int> tratti(int32_t celle_totali, std::initializer_list<Stretch> t) {
+std::vector<int> stretches(int32_t celle_totali, std::initializer_list<Stretch> t) {
   std::vector<int> out(static_cast<size_t>(celle_totali) + 1, 0);
   for (const Stretch& r : t)
     for (int64_t k = r.da; k <= r.a; ++k) out[static_cast<size_t>(k)] = r.valore;
@@ -78,7 +78,7 @@ std::vector<int> tratti(int32_t celle_totali, std::initializer_list<Stretch> t) 
 }
 
 // Heading of the step that reaches point i, in radians from +y toward +x.
-double direzione(const Planimetria& p, int64_t i) {
+double direction_(const Planimetria& p, int64_t i) {
   return std::atan2(p.x(i) - p.x(i - 1), p.y(i) - p.y(i - 1));
 }
 
@@ -103,7 +103,7 @@ TEST(LineaLunghezza, RouteLengthSizesGridAndPlan) {
     EXPECT_EQ(m.numero_errore, 0);
     EXPECT_EQ(m.metri_totali, k.metres);
     EXPECT_EQ(m.celle_totali, k.celle);
-    EXPECT_EQ(m.griglia.ultima(), k.celle);
+    EXPECT_EQ(m.griglia.last(), k.celle);
     EXPECT_EQ(m.planimetria.points(), int64_t{k.metres} + 1);
     EXPECT_EQ(m.stazioni.at(84).fine, k.lunghezza);
     EXPECT_TRUE(e.files_left.empty());
@@ -117,23 +117,23 @@ TEST(LineaLunghezza, OverAMillionIsError1BeforeAnythingIsDimensioned) {
   EXPECT_EQ(e.m->stazioni.at(84).fine, 1000001);
   EXPECT_FALSE(e.m->griglia.sized());
   EXPECT_FALSE(e.m->planimetria.sized());
-  solo_linea_eliminata(e);
+  only_line_deleted(e);
 }
 
 TEST(LineaLunghezza, LaterLengthLineStartsTheGridAfresh) {
   // A grid made by an earlier line stays when a later one is refused...
-  LoadOutcome rifiutata = load(crlf_lines(
+  LoadOutcome refused = load(crlf_lines(
       {"[generale]", "lunghezza percorso,  3000", "lunghezza percorso,  1000001", "[curve]", "pendenza, 600, 1"}));
-  EXPECT_EQ(rifiutata.m->numero_errore, 1);
-  EXPECT_EQ(rifiutata.m->celle_totali, 200);
-  EXPECT_EQ(rifiutata.m->griglia.ultima(), 200);
+  EXPECT_EQ(refused.m->numero_errore, 1);
+  EXPECT_EQ(refused.m->celle_totali, 200);
+  EXPECT_EQ(refused.m->griglia.last(), 200);
   // ...and is replaced by a later one that is accepted.
-  LoadOutcome rifatta =
+  LoadOutcome redone =
       load(crlf_lines({"[generale]", "lunghezza percorso,  3000", "LUNGHEZZA del PERCORSO,  5000", "[curve]"}));
-  EXPECT_EQ(rifatta.m->numero_errore, 0);
-  EXPECT_EQ(rifatta.m->celle_totali, 240);
-  EXPECT_EQ(rifatta.m->griglia.ultima(), 240);
-  EXPECT_EQ(rifatta.m->planimetria.points(), 12001);
+  EXPECT_EQ(redone.m->numero_errore, 0);
+  EXPECT_EQ(redone.m->celle_totali, 240);
+  EXPECT_EQ(redone.m->griglia.last(), 240);
+  EXPECT_EQ(redone.m->planimetria.points(), 12001);
 }
 
 // A record of each kind at a chainage: the last one inside the grid is
@@ -184,7 +184,7 @@ TEST(LineaLunghezza, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
     EXPECT_EQ(e.m->griglia.at(6817).pendenza, 89);
     EXPECT_EQ(e.m->planimetria.next(), 340999);
     EXPECT_EQ(e.m->stazioni.at(86).campo7, 200);
-    entrambe_eliminate(e);
+    both_deleted(e);
   }
 }
 
@@ -223,7 +223,7 @@ TEST(LineaSezioneGenerale, ReferencesAreOrderedBeforeTheMultipleOf50Check) {
                                      "progressiva chilometrica uno,  100,  412025,  1", "[curve]"}));
   EXPECT_EQ(e.m->numero_errore, 2);
   EXPECT_EQ(e.m->stazioni.at(81).fine, 412125);
-  entrambe_eliminate(e);
+  both_deleted(e);
 }
 
 TEST(LineaSezioneGenerale, KeyWordsOfTheGeneralSection) {
@@ -295,7 +295,7 @@ TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
 TEST(LineaRipetizioneSegnali, CodesAndEnds) {
   struct Case {
     std::string riga;
-    int32_t inizio, fine, codici;
+    int32_t inizio, fine, codes;
   };
   const Case cases[] = {
       {"ripetizione segnali 9 codici,    8000,    330700", 8000, 330700, 9},
@@ -313,7 +313,7 @@ TEST(LineaRipetizioneSegnali, CodesAndEnds) {
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_EQ(r86.inizio, k.inizio);
     EXPECT_EQ(r86.fine, k.fine);
-    EXPECT_EQ(r86.posizione, k.codici);
+    EXPECT_EQ(r86.posizione, k.codes);
     EXPECT_EQ(r86.nome, "T");
   }
 }
@@ -348,7 +348,7 @@ TEST(LineaRipetizioneSegnali, Errors3To5EndLoadingWithWhatWasRead) {
     EXPECT_EQ(e.m->celle_totali, 200);
     for (const cella& c : e.m->griglia.celle()) EXPECT_EQ(c, cella{});
     EXPECT_FALSE(e.m->planimetria.seeded());
-    solo_linea_eliminata(e);
+    only_line_deleted(e);
   }
 }
 
@@ -356,7 +356,7 @@ TEST(LineaRipetizioneSegnali, ErrorBeforeTheLengthLeavesNoGrid) {
   LoadOutcome e = load(crlf_lines({"[generale]", "ripetizione segnali codici,  0,  0", "lunghezza percorso,  3000", "[curve]"}));
   EXPECT_EQ(e.m->numero_errore, 5);
   EXPECT_FALSE(e.m->griglia.sized());
-  solo_linea_eliminata(e);
+  only_line_deleted(e);
 }
 
 // ---------------------------------------------------------------------------
@@ -369,29 +369,29 @@ TEST(LineaPendenze, FillRules) {
     std::vector<int> celle;
   };
   const Case cases[] = {
-      {"none", {}, tratti(200, {{0, 197, 100}})},
+      {"none", {}, stretches(200, {{0, 197, 100}})},
       // The first gradient at 0 fills nothing: cell 0 already has it.
-      {"first_at_0", {"pendenza,  0,   7"}, tratti(200, {{0, 197, 107}})},
+      {"first_at_0", {"pendenza,  0,   7"}, stretches(200, {{0, 197, 107}})},
       {"worked_example", {"pendenza,  0,   0", "pendenza,  600,   -11", "pendenza,  1200,   0"},
-       tratti(200, {{0, 11, 100}, {12, 23, 89}, {24, 197, 100}})},
+       stretches(200, {{0, 11, 100}, {12, 23, 89}, {24, 197, 100}})},
       // Behind the fill pointer one cell is still written.
       {"behind_the_pointer", {"pendenza,  1000,  5", "pendenza,  500,  -3"},
-       tratti(200, {{0, 19, 100}, {20, 20, 105}, {21, 197, 97}})},
+       stretches(200, {{0, 19, 100}, {20, 20, 105}, {21, 197, 97}})},
       {"same_chainage_twice", {"pendenza,  1000,  5", "pendenza,  1000,  8"},
-       tratti(200, {{0, 19, 100}, {20, 20, 105}, {21, 197, 108}})},
-      {"negative_chainage", {"pendenza,  -500,  4"}, tratti(200, {{0, 197, 104}})},
+       stretches(200, {{0, 19, 100}, {20, 20, 105}, {21, 197, 108}})},
+      {"negative_chainage", {"pendenza,  -500,  4"}, stretches(200, {{0, 197, 104}})},
       // The decimal comma: -4, and the "5" is a key field of nothing.
       {"decimal_comma", {"pendenza,  1250,   -4,5", "pendenza,  2000,  1"},
-       tratti(200, {{0, 24, 100}, {25, 39, 96}, {40, 197, 101}})},
+       stretches(200, {{0, 24, 100}, {25, 39, 96}, {40, 197, 101}})},
       // Halves to even: 125 -> 2, 175 -> 4.
-      {"rounding", {"pendenza,  125,  3", "pendenza,  175,  6"}, tratti(200, {{0, 1, 100}, {2, 3, 103}, {4, 197, 106}})},
+      {"rounding", {"pendenza,  125,  3", "pendenza,  175,  6"}, stretches(200, {{0, 1, 100}, {2, 3, 103}, {4, 197, 106}})},
       // The byte keeps the low 8 bits.
       {"low_byte", {"pendenza,  100,  155", "pendenza,  200,  200", "pendenza,  300,  -100", "pendenza,  400,  -101"},
-       tratti(200, {{0, 1, 100}, {2, 3, 255}, {4, 5, 44}, {6, 7, 0}, {8, 197, 255}})},
+       stretches(200, {{0, 1, 100}, {2, 3, 255}, {4, 5, 44}, {6, 7, 0}, {8, 197, 255}})},
       // The last gradient inside the grid: its tail write falls on cell 198.
-      {"tail_on_celle_minus_2", {"pendenza,  9900,  9"}, tratti(200, {{0, 197, 100}, {198, 198, 109}})},
+      {"tail_on_celle_minus_2", {"pendenza,  9900,  9"}, stretches(200, {{0, 197, 100}, {198, 198, 109}})},
       // A record over two lines.
-      {"over_two_lines", {"pendenza,  600", "  -11"}, tratti(200, {{0, 11, 100}, {12, 197, 89}})},
+      {"over_two_lines", {"pendenza,  600", "  -11"}, stretches(200, {{0, 11, 100}, {12, 197, 89}})},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.nome);
@@ -404,7 +404,7 @@ TEST(LineaPendenze, FillRules) {
 TEST(LineaPendenze, DashFieldsOfTheRecordPart) {
   struct Case {
     std::string riga;
-    bool letta;
+    bool read_it;
   };
   const Case cases[] = {
       {"-- nota --,pendenza,  600,  -11", true},
@@ -416,21 +416,21 @@ TEST(LineaPendenze, DashFieldsOfTheRecordPart) {
     SCOPED_TRACE(k.riga);
     LoadOutcome e = load(line_with(kShort, {k.riga}));
     EXPECT_EQ(e.m->numero_errore, 0);
-    EXPECT_EQ(e.m->griglia.at(12).pendenza, k.letta ? 89 : 100);
+    EXPECT_EQ(e.m->griglia.at(12).pendenza, k.read_it ? 89 : 100);
   }
 }
 
 TEST(LineaPendenze, EndOfTheFile) {
   // A lone key field as the last field is read and not interpreted.
-  LoadOutcome sola = load(line_with(kShort, {"pendenza,  600,  -11", "pendenza"}));
-  EXPECT_EQ(sola.m->numero_errore, 0);
-  EXPECT_EQ(sola.m->griglia.at(197).pendenza, 89);
+  LoadOutcome single = load(line_with(kShort, {"pendenza,  600,  -11", "pendenza"}));
+  EXPECT_EQ(single.m->numero_errore, 0);
+  EXPECT_EQ(single.m->griglia.at(197).pendenza, 89);
   // A record whose fields run past the end fails the whole load.
-  LoadOutcome tronca = load(line_with(kShort, {"pendenza,  600,  -11", "pendenza,  1200"}));
-  EXPECT_EQ(tronca.m->numero_errore, 25);
-  EXPECT_EQ(tronca.m->griglia.at(11).pendenza, 100);  // what was stored stays
-  EXPECT_EQ(tronca.m->griglia.at(12).pendenza, 0);
-  entrambe_eliminate(tronca);
+  LoadOutcome truncate = load(line_with(kShort, {"pendenza,  600,  -11", "pendenza,  1200"}));
+  EXPECT_EQ(truncate.m->numero_errore, 25);
+  EXPECT_EQ(truncate.m->griglia.at(11).pendenza, 100);  // what was stored stays
+  EXPECT_EQ(truncate.m->griglia.at(12).pendenza, 0);
+  both_deleted(truncate);
 }
 
 TEST(LineaPendenze, KeyFieldWithTwoKeyWordsReadsBothRecords) {
@@ -438,7 +438,7 @@ TEST(LineaPendenze, KeyFieldWithTwoKeyWordsReadsBothRecords) {
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
   EXPECT_EQ(e.m->griglia.at(12).pendenza, 89);
-  EXPECT_NEAR(direzione(e.m->planimetria, 300), 0.6, 1e-3);
+  EXPECT_NEAR(direction_(e.m->planimetria, 300), 0.6, 1e-3);
 }
 
 // ---------------------------------------------------------------------------
@@ -468,7 +468,7 @@ TEST(LinePlan, CurvesTurnTheHeading) {
   struct Case {
     std::string riga;
     int64_t fine;     // last point bent
-    double angolo;    // heading there
+    double angle_;    // heading there
   };
   const Case cases[] = {
       {"curvad6,  100,  1000", 1100, 3.0},
@@ -489,10 +489,10 @@ TEST(LinePlan, CurvesTurnTheHeading) {
       ASSERT_EQ(p.y(m), static_cast<double>(m)) << m;
     }
     // ...bent from the next point on...
-    EXPECT_EQ(p.x(101) != 0.0, k.angolo != 0.0);
-    EXPECT_NEAR(direzione(p, k.fine), k.angolo, 1e-4);
+    EXPECT_EQ(p.x(101) != 0.0, k.angle_ != 0.0);
+    EXPECT_NEAR(direction_(p, k.fine), k.angle_, 1e-4);
     // ...and straight again to the end of the plan.
-    EXPECT_NEAR(direzione(p, 9998), direzione(p, k.fine), 1e-9);
+    EXPECT_NEAR(direction_(p, 9998), direction_(p, k.fine), 1e-9);
   }
 }
 
@@ -507,10 +507,10 @@ TEST(LinePlan, StepsAreNotRenormalised) {
 TEST(LinePlan, CurveStartingBeforeThePlanIndexBendsOnlyWhatIsLeft) {
   LoadOutcome e = load(line_with(kShort, {"curvad6,  100,  100", "curvas6,  150,  100"}));
   const Planimetria& p = e.m->planimetria;
-  EXPECT_NEAR(direzione(p, 200), 0.3, 1e-4);
-  EXPECT_NEAR(direzione(p, 201), 0.297, 1e-4);  // no straight run in between
-  EXPECT_NEAR(direzione(p, 250), 0.15, 1e-4);
-  EXPECT_NEAR(direzione(p, 9998), direzione(p, 250), 1e-9);
+  EXPECT_NEAR(direction_(p, 200), 0.3, 1e-4);
+  EXPECT_NEAR(direction_(p, 201), 0.297, 1e-4);  // no straight run in between
+  EXPECT_NEAR(direction_(p, 250), 0.15, 1e-4);
+  EXPECT_NEAR(direction_(p, 9998), direction_(p, 250), 1e-9);
 }
 
 TEST(LinePlan, WithoutThePlanCurvesAreNotRead) {
@@ -519,11 +519,11 @@ TEST(LinePlan, WithoutThePlanCurvesAreNotRead) {
       "curvad1,  9901,  10",     // beyond the grid
       "curvad6,  pendenza,  600,  -11",  // its fields are key fields
   };
-  LoadOutcome senza = load(line_with(kShort, record), minimal_train(), LoadOptions{.con_planimetria = false});
-  EXPECT_EQ(senza.m->numero_errore, 0);
-  EXPECT_FALSE(senza.m->planimetria.sized());
-  EXPECT_EQ(senza.m->griglia.at(12).pendenza, 89);
-  EXPECT_TRUE(senza.files_left.empty());
+  LoadOutcome without = load(line_with(kShort, record), minimal_train(), LoadOptions{.con_planimetria = false});
+  EXPECT_EQ(without.m->numero_errore, 0);
+  EXPECT_FALSE(without.m->planimetria.sized());
+  EXPECT_EQ(without.m->griglia.at(12).pendenza, 89);
+  EXPECT_TRUE(without.files_left.empty());
 
   LoadOutcome con = load(line_with(kShort, record));
   EXPECT_EQ(con.m->numero_errore, 103);
@@ -537,7 +537,7 @@ TEST(LinePlan, CurveWithoutAClassDigitIsError103) {
     EXPECT_EQ(e.m->posizione_errore, 0);
     EXPECT_EQ(e.m->planimetria.next(), 201);  // the curve before stays
     EXPECT_EQ(e.m->griglia.at(0).pendenza, 0);   // no gradient tail
-    solo_linea_eliminata(e);
+    only_line_deleted(e);
   }
 }
 
@@ -559,7 +559,7 @@ TEST(LinePlan, PlanIndexPassingAMillionIsError103) {
       EXPECT_EQ(e.m->planimetria.next(), 1006999);  // the tail has no such limit
     } else {
       EXPECT_EQ(e.m->planimetria.next(), 1000001);
-      solo_linea_eliminata(e);
+      only_line_deleted(e);
     }
   }
 }
@@ -571,7 +571,7 @@ TEST(LinePlan, CurveRunningPastThePlanIsError25) {
   EXPECT_EQ(e.m->planimetria.next(), 10001);  // up to the last point of the plan
   EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
   EXPECT_EQ(e.diagnostic.line, 5);
-  entrambe_eliminate(e);
+  both_deleted(e);
 }
 
 // ---------------------------------------------------------------------------
@@ -608,7 +608,7 @@ TEST(LineaMontagne, EightyFirstTunnelIsError25WithTheFirstEightyStored) {
   EXPECT_EQ(e.m->griglia.at(1620).montagna, 0);  // the 81st stores no cell
   EXPECT_EQ(e.m->griglia.at(11).tipo, 0);
   EXPECT_EQ(e.diagnostic.line, 4 + 80);
-  entrambe_eliminate(e);
+  both_deleted(e);
 }
 
 TEST(LineaMontagne, TunnelEndingPastTheGridIsError25AfterItsCells) {
@@ -617,7 +617,7 @@ TEST(LineaMontagne, TunnelEndingPastTheGridIsError25AfterItsCells) {
   for (int64_t k = 196; k <= 200; ++k) EXPECT_EQ(e.m->griglia.at(k).montagna, 2) << k;
   EXPECT_EQ(e.m->griglia.at(199).tipo, tipo_cella::marcatore_montagna);
   EXPECT_EQ(e.m->numero_montagne, 1);
-  entrambe_eliminate(e);
+  both_deleted(e);
 }
 
 // ---------------------------------------------------------------------------
@@ -641,24 +641,24 @@ TEST(LineaIndicatori, BoardLinesReachTheGrid) {
 }
 
 TEST(LineaIndicatori, BoardOnATakenCellIsError21WithItsChainage) {
-  const std::string seconda = "indicatori_vmax,  8825,  90,  90,  90,  0,  0,  0,  0,  0";  // 177.5 -> 178
+  const std::string second = "indicatori_vmax,  8825,  90,  90,  90,  0,  0,  0,  0,  0";  // 177.5 -> 178
   LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", "indicatori_vmax,  8850,  100,  100,  100,  1,  0,  0,  0,  0",
-                                            seconda, "cartello_indicatore,  500,  not read"}),
+                                            second, "cartello_indicatore,  500,  not read"}),
                          treno_con_sabbia());
-  expected_after_error(e, 21, 6, column(seconda, "8825"));
+  expected_after_error(e, 21, 6, column(second, "8825"));
   EXPECT_EQ(e.m->posizione_errore, 8825);
   EXPECT_EQ(e.m->griglia.at(178).dato1, 2000);  // the first board stays
   EXPECT_EQ(e.m->griglia.at(178).dato4, 10);
   EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
   EXPECT_EQ(e.m->griglia.at(12).pendenza, 0);  // no gradient tail
   EXPECT_EQ(e.m->griglia.at(11).tipo, 0);
-  solo_linea_eliminata(e);
+  only_line_deleted(e);
 }
 
 TEST(LineaIndicatori, SumOutside16BitsIsError25) {
   LoadOutcome e = load(line_with(kShort, {"indicatori_vmax,  1000,  1700,  0,  0,  0,  0,  0,  0,  0"}));
   EXPECT_EQ(e.m->numero_errore, 25);
-  entrambe_eliminate(e);
+  both_deleted(e);
 }
 
 // ---------------------------------------------------------------------------
@@ -690,10 +690,10 @@ TEST(LineaCartelli, SignboardReplacesATunnelMarker) {
 TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
   const char* occupanti[] = {"indicatori_vmax,  8850,  100,  100,  100,  0,  0,  0,  0,  0",
                              "cartello_indicatore,  8850,  primo"};
-  for (const char* occupante : occupanti) {
-    SCOPED_TRACE(occupante);
+  for (const char* occupant : occupanti) {
+    SCOPED_TRACE(occupant);
     const std::string cartello = "cartello_indicatore,  8850,  secondo";
-    LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", occupante, cartello, "pendenza,  1200,  0"}),
+    LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", occupant, cartello, "pendenza,  1200,  0"}),
                            treno_con_sabbia());
     expected_after_error(e, 6, 6, column(cartello, "8850"));
     EXPECT_EQ(e.m->posizione_errore, 8850);
@@ -706,7 +706,7 @@ TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
     EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
     EXPECT_EQ(e.m->griglia.at(12).pendenza, 0);
     EXPECT_EQ(e.m->planimetria.next(), 2);
-    solo_linea_eliminata(e);
+    only_line_deleted(e);
   }
 }
 
@@ -726,7 +726,7 @@ TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
   EXPECT_EQ(m.griglia.at(165).tipo, tipo_cella::cartello);
   EXPECT_EQ(m.griglia.at(165).dato1, -1);
   EXPECT_EQ(e.diagnostic.line, 4 + 81);
-  entrambe_eliminate(e);
+  both_deleted(e);
 }
 
 // ---------------------------------------------------------------------------
@@ -755,7 +755,7 @@ TEST(LineaErrori, NoGeneraleBeforeTheLastFieldIsError102) {
     EXPECT_EQ(e.m->numero_errore, 102);
     EXPECT_EQ(e.diagnostic.source, LoadReport::linea);
     EXPECT_FALSE(e.m->griglia.sized());
-    solo_linea_eliminata(e);
+    only_line_deleted(e);
   }
 }
 

@@ -30,8 +30,8 @@ std::array<int, 3> progressive_ordina(Model& m) {
   const Reference r81 = read_line(m, 81), r82 = read_line(m, 82), r83 = read_line(m, 83);
   // The row each new row 81 + k takes its values from; 0 clears it.
   std::array<int, 3> from{};
-  const int64_t somma = int64_t{r81.inizio} + r82.inizio + r83.inizio;
-  if (somma != 0) {
+  const int64_t sum = int64_t{r81.inizio} + r82.inizio + r83.inizio;
+  if (sum != 0) {
     // Largest first; between equals the "uno" record (row 83) goes before
     // "due" (82) before "tre" (81). A tie for the top clears all three.
     const std::array<int, 3> lines = {83, 82, 81};
@@ -39,10 +39,10 @@ std::array<int, 3> progressive_ordina(Model& m) {
     int most = 0;
     for (int k = 1; k < 3; ++k)
       if (count_read[k].inizio > count_read[most].inizio) most = k;
-    bool unico = true;
+    bool unique_ = true;
     for (int k = 0; k < 3; ++k)
-      if (k != most && count_read[k].inizio == count_read[most].inizio) unico = false;
-    if (unico) {
+      if (k != most && count_read[k].inizio == count_read[most].inizio) unique_ = false;
+    if (unique_) {
       from[0] = lines[most];
       int a = -1, b = -1;
       for (int k = 0; k < 3; ++k)
@@ -67,8 +67,8 @@ std::array<int, 3> progressive_ordina(Model& m) {
 }
 
 void memo_montagna(Model& m, int32_t& inizio, int32_t& fine, int32_t& tipo, ProvenanceSink* sink) {
-  const bool marcata = tipo > 10;
-  if (marcata) tipo -= 10;
+  const bool marked = tipo > 10;
+  if (marked) tipo -= 10;
   const int32_t n = ++m.numero_montagne;
   m.montagna_inizio.at(n) = inizio;
   m.montagna_fine.at(n) = fine;
@@ -77,13 +77,13 @@ void memo_montagna(Model& m, int32_t& inizio, int32_t& fine, int32_t& tipo, Prov
   const int64_t a = round_half_even(inizio / 50.0);
   const int64_t b = round_half_even(fine / 50.0 - 1);
   // The cells the loop reaches before it would step off the grid.
-  if (a >= 0 && b >= a) note_cells(sink, a, std::min(b, m.griglia.ultima()), CellMembers(CellMember::montagna));
+  if (a >= 0 && b >= a) note_cells(sink, a, std::min(b, m.griglia.last()), CellMembers(CellMember::montagna));
   int64_t count = 0;
   for (int64_t k = a; k <= b; ++k) {
     cella& c = m.griglia.at(k);
     c.montagna = basso8(tipo);
     ++count;
-    if (marcata && count % 4 == 0 && c.tipo == tipo_cella::niente) {
+    if (marked && count % 4 == 0 && c.tipo == tipo_cella::nothing) {
       c.tipo = tipo_cella::marcatore_montagna;
       note_cells(sink, k, k, CellMembers(CellMember::tipo));
     }
@@ -95,7 +95,7 @@ void memo_indicatori_v_max(Model& m, int32_t posizione, int32_t& vas, int32_t& v
                            ProvenanceSink* sink) {
   const int64_t k = round_half_even(posizione / 50.0 + 1);
   cella& c = m.griglia.at(k);
-  if (!libera(c)) {
+  if (!free_cell(c)) {
     m.numero_errore = 21;
     return;
   }

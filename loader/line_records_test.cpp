@@ -44,14 +44,14 @@ std::array<Rif, 3> ordina(const Rif& tre, const Rif& due, const Rif& uno) {
 struct OrderCase {
   const char* nome;
   Rif tre, due, uno;
-  std::array<Rif, 3> atteso;  // rows 81, 82, 83
+  std::array<Rif, 3> expected;  // rows 81, 82, 83
 };
 
 class ProgressiveOrdina : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(ProgressiveOrdina, RowsComeOutAsExpected) {
   const OrderCase& k = GetParam();
-  EXPECT_EQ(ordina(k.tre, k.due, k.uno), k.atteso);
+  EXPECT_EQ(ordina(k.tre, k.due, k.uno), k.expected);
 }
 
 const Rif kOne{31100, 3050, 0}, kTwo{284500, -284500, 0}, kThree{315950, 412050, 1};
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Tunnels ----
 
-Model griglia_di(int32_t celle) {
+Model grid_of(int32_t celle) {
   Model m;
   m.celle_totali = celle;
   m.griglia.resize(celle);
@@ -105,9 +105,9 @@ int32_t memo(Model& m, Montagna t) {
   return t.tipo;
 }
 
-std::vector<int64_t> marcatori(const Model& m) {
+std::vector<int64_t> markers(const Model& m) {
   std::vector<int64_t> out;
-  for (int64_t k = 0; k <= m.griglia.ultima(); ++k)
+  for (int64_t k = 0; k <= m.griglia.last(); ++k)
     if (m.griglia.at(k).tipo == tipo_cella::marcatore_montagna) out.push_back(k);
   return out;
 }
@@ -118,72 +118,72 @@ std::vector<int64_t> from_to_step(int64_t da, int64_t a, int64_t step) {
   return out;
 }
 
-TEST(MontagnaMemo, MarkedTunnelCoversItsCellsWithMarkersEveryFourth) {
-  Model m = griglia_di(400);
+TEST(TunnelMemo, MarkedTunnelCoversItsCellsWithMarkersEveryFourth) {
+  Model m = grid_of(400);
   EXPECT_EQ(memo(m, {8750, 11150, 12}), 2);  // the caller's type loses its 10
   EXPECT_EQ(m.numero_montagne, 1);
   EXPECT_EQ(m.montagna_inizio.at(1), 8750);
   EXPECT_EQ(m.montagna_fine.at(1), 11150);
   for (int64_t k = 170; k <= 230; ++k) EXPECT_EQ(m.griglia.at(k).montagna, (k >= 175 && k <= 222) ? 2 : 0) << k;
-  EXPECT_EQ(marcatori(m), from_to_step(178, 222, 4));
+  EXPECT_EQ(markers(m), from_to_step(178, 222, 4));
 }
 
-TEST(MontagnaMemo, UnmarkedTunnelSetsOnlyTheType) {
-  Model m = griglia_di(6820);
+TEST(TunnelMemo, UnmarkedTunnelSetsOnlyTheType) {
+  Model m = grid_of(6820);
   EXPECT_EQ(memo(m, {292600, 292850, 2}), 2);
   for (int64_t k = 5850; k <= 5858; ++k) EXPECT_EQ(m.griglia.at(k).montagna, (k >= 5852 && k <= 5856) ? 2 : 0) << k;
-  EXPECT_TRUE(marcatori(m).empty());
+  EXPECT_TRUE(markers(m).empty());
 }
 
-TEST(MontagnaMemo, CellRangeIsRoundedAsAWholeHalvesToEven) {
+TEST(TunnelMemo, CellRangeIsRoundedAsAWholeHalvesToEven) {
   // 8725 / 50 = 174.5 -> 174; 8875 / 50 - 1 = 176.5 -> 176 (not 178 - 1).
-  Model m = griglia_di(400);
+  Model m = grid_of(400);
   memo(m, {8725, 8875, 1});
   for (int64_t k = 172; k <= 179; ++k) EXPECT_EQ(m.griglia.at(k).montagna, (k >= 174 && k <= 176) ? 1 : 0) << k;
   // 8775 / 50 = 175.5 -> 176.
-  Model m2 = griglia_di(400);
+  Model m2 = grid_of(400);
   memo(m2, {8775, 9000, 1});
   EXPECT_EQ(m2.griglia.at(175).montagna, 0);
   EXPECT_EQ(m2.griglia.at(176).montagna, 1);
 }
 
-TEST(MontagnaMemo, GapAfterThePreviousTunnelDecidesType3) {
+TEST(TunnelMemo, GapAfterThePreviousTunnelDecidesType3) {
   struct Case {
     int32_t gap;
-    int32_t tipo_atteso;
+    int32_t expected_kind;
   };
   for (const Case& k : {Case{100, 3}, Case{150, 3}, Case{0, 3}, Case{-500, 3}, Case{151, 1}, Case{1000, 1}}) {
     SCOPED_TRACE(k.gap);
-    Model m = griglia_di(400);
+    Model m = grid_of(400);
     memo(m, {1000, 2000, 2});
-    EXPECT_EQ(memo(m, {2000 + k.gap, 4000, 1}), k.tipo_atteso);
-    EXPECT_EQ(m.griglia.at(70).montagna, k.tipo_atteso);
+    EXPECT_EQ(memo(m, {2000 + k.gap, 4000, 1}), k.expected_kind);
+    EXPECT_EQ(m.griglia.at(70).montagna, k.expected_kind);
   }
   // The first tunnel has no previous one, however close to 0 it lies.
-  Model m = griglia_di(400);
+  Model m = grid_of(400);
   EXPECT_EQ(memo(m, {100, 1000, 1}), 1);
 }
 
-TEST(MontagnaMemo, GapIsMeasuredFromThePreviousInSourceOrder) {
-  Model m = griglia_di(400);
+TEST(TunnelMemo, GapIsMeasuredFromThePreviousInSourceOrder) {
+  Model m = grid_of(400);
   memo(m, {5000, 6000, 1});
   memo(m, {1000, 2000, 1});  // starts long before the previous one ends: type 3
   EXPECT_EQ(m.griglia.at(25).montagna, 3);
   EXPECT_EQ(memo(m, {2200, 3000, 2}), 2);  // 200 m after the one just before
 }
 
-TEST(MontagnaMemo, MarkedTunnelRightAfterAnotherTurnsType3AndKeepsItsMarkers) {
-  Model m = griglia_di(400);
+TEST(TunnelMemo, MarkedTunnelRightAfterAnotherTurnsType3AndKeepsItsMarkers) {
+  Model m = grid_of(400);
   memo(m, {8750, 11150, 12});
   EXPECT_EQ(memo(m, {11250, 12000, 12}), 3);
   for (int64_t k = 225; k <= 239; ++k) EXPECT_EQ(m.griglia.at(k).montagna, 3) << k;
-  std::vector<int64_t> attesi = from_to_step(178, 222, 4);
-  for (int64_t k : {228, 232, 236}) attesi.push_back(k);
-  EXPECT_EQ(marcatori(m), attesi);
+  std::vector<int64_t> expected_ = from_to_step(178, 222, 4);
+  for (int64_t k : {228, 232, 236}) expected_.push_back(k);
+  EXPECT_EQ(markers(m), expected_);
 }
 
-TEST(MontagnaMemo, MarkerLeavesATakenCellAlone) {
-  Model m = griglia_di(400);
+TEST(TunnelMemo, MarkerLeavesATakenCellAlone) {
+  Model m = grid_of(400);
   m.griglia.at(178).tipo = tipo_cella::indicatore_v_max;
   m.griglia.at(182).tipo = tipo_cella::marcatore_montagna;  // already a marker: stays one
   memo(m, {8750, 11150, 12});
@@ -193,8 +193,8 @@ TEST(MontagnaMemo, MarkerLeavesATakenCellAlone) {
   EXPECT_EQ(m.griglia.at(186).tipo, tipo_cella::marcatore_montagna);
 }
 
-TEST(MontagnaMemo, TunnelShorterThanACellTouchesNothingButIsCounted) {
-  Model m = griglia_di(400);
+TEST(TunnelMemo, TunnelShorterThanACellTouchesNothingButIsCounted) {
+  Model m = grid_of(400);
   memo(m, {100, 120, 12});
   EXPECT_EQ(m.numero_montagne, 1);
   EXPECT_EQ(m.montagna_inizio.at(1), 100);
@@ -204,8 +204,8 @@ TEST(MontagnaMemo, TunnelShorterThanACellTouchesNothingButIsCounted) {
   EXPECT_EQ(memo(m, {250, 1000, 1}), 3);
 }
 
-TEST(MontagnaMemo, TypeKeepsItsLowByteInTheCells) {
-  Model m = griglia_di(400);
+TEST(TunnelMemo, TypeKeepsItsLowByteInTheCells) {
+  Model m = grid_of(400);
   EXPECT_EQ(memo(m, {1000, 1100, 266}), 256);  // marked, 256 -> byte 0
   EXPECT_EQ(m.griglia.at(20).montagna, 0);
   EXPECT_EQ(memo(m, {5000, 5100, 10}), 10);  // 10 is not above 10: unmarked
@@ -213,18 +213,18 @@ TEST(MontagnaMemo, TypeKeepsItsLowByteInTheCells) {
   EXPECT_EQ(m.griglia.at(101).tipo, 0);
 }
 
-TEST(MontagnaMemo, EightyFirstTunnelFailsAndAnEndPastTheGridFailsAfterItsCells) {
-  Model m = griglia_di(400);
+TEST(TunnelMemo, EightyFirstTunnelFailsAndAnEndPastTheGridFailsAfterItsCells) {
+  Model m = grid_of(400);
   for (int n = 1; n <= 80; ++n) memo(m, {n * 200, n * 200 + 100, 1});
   EXPECT_EQ(m.montagna_inizio.at(80), 16000);
   EXPECT_THROW(memo(m, {17000, 17100, 1}), LoadFailure);
 
-  Model g = griglia_di(200);
+  Model g = grid_of(200);
   EXPECT_THROW(memo(g, {9800, 10500, 12}), LoadFailure);
   for (int64_t k = 196; k <= 200; ++k) EXPECT_EQ(g.griglia.at(k).montagna, 2) << k;
-  EXPECT_EQ(marcatori(g), std::vector<int64_t>{199});
+  EXPECT_EQ(markers(g), std::vector<int64_t>{199});
 
-  Model n = griglia_di(200);
+  Model n = grid_of(200);
   EXPECT_THROW(memo(n, {-100, 100, 1}), LoadFailure);  // a negative cell
 }
 
@@ -238,7 +238,7 @@ void memo(Model& m, Board t) {
   memo_indicatori_v_max(m, t.posizione, t.vas, t.vbs, t.vcs, t.strisces, t.vad, t.vbd, t.vcd, t.strisced);
 }
 
-TEST(IndicatoriVMaxMemo, BoardValues) {
+TEST(SpeedBoardMemo, BoardValues) {
   struct Case {
     Board t;
     int64_t cella;
@@ -256,7 +256,7 @@ TEST(IndicatoriVMaxMemo, BoardValues) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.t.posizione);
-    Model m = griglia_di(6820);
+    Model m = grid_of(6820);
     memo(m, k.t);
     EXPECT_EQ(m.numero_errore, 0);
     const cella& c = m.griglia.at(k.cella);
@@ -265,10 +265,10 @@ TEST(IndicatoriVMaxMemo, BoardValues) {
   }
 }
 
-TEST(IndicatoriVMaxMemo, TakenCellIsError21AndStoresNothing) {
+TEST(SpeedBoardMemo, TakenCellIsError21AndStoresNothing) {
   for (uint8_t tipo : {tipo_cella::indicatore_v_max, tipo_cella::cartello, tipo_cella::segnale, tipo_cella::fermata}) {
     SCOPED_TRACE(int{tipo});
-    Model m = griglia_di(400);
+    Model m = grid_of(400);
     m.griglia.at(21).tipo = tipo;
     m.griglia.at(21).dato1 = 7;
     memo(m, {1000, 90, 95, 100, 1, 90, 95, 100, 1});
@@ -279,8 +279,8 @@ TEST(IndicatoriVMaxMemo, TakenCellIsError21AndStoresNothing) {
   }
 }
 
-TEST(IndicatoriVMaxMemo, ReplacesATunnelMarker) {
-  Model m = griglia_di(400);
+TEST(SpeedBoardMemo, ReplacesATunnelMarker) {
+  Model m = grid_of(400);
   memo(m, Montagna{8750, 11150, 12});
   ASSERT_EQ(m.griglia.at(178).tipo, tipo_cella::marcatore_montagna);
   memo(m, {8850, 100, 100, 100, 0, 0, 0, 0, 0});
@@ -289,9 +289,9 @@ TEST(IndicatoriVMaxMemo, ReplacesATunnelMarker) {
   EXPECT_EQ(m.griglia.at(178).montagna, 2);
 }
 
-TEST(IndicatoriVMaxMemo, ValuesOutside16BitsAndCellsOutsideTheGridFail) {
+TEST(SpeedBoardMemo, ValuesOutside16BitsAndCellsOutsideTheGridFail) {
   {
-    Model m = griglia_di(400);
+    Model m = grid_of(400);
     memo(m, {1000, 1638, 0, 0, 3276, 35, 0, 0, 7});  // 32760 + 7 and 32760 + 7: the largest that fit
     EXPECT_EQ(m.griglia.at(21).dato1, 32767);
     EXPECT_EQ(m.griglia.at(21).dato4, 32767);
@@ -305,7 +305,7 @@ TEST(IndicatoriVMaxMemo, ValuesOutside16BitsAndCellsOutsideTheGridFail) {
   };
   for (const Board& t : rifiutati) {
     SCOPED_TRACE(t.posizione);
-    Model m = griglia_di(400);
+    Model m = grid_of(400);
     EXPECT_THROW(memo(m, t), LoadFailure);
   }
 }

@@ -73,7 +73,7 @@ struct LoadState {
   // Tell the observer, if any.
   void skipped(const std::string& campo);
   void recorded(RecordKind tipo, int32_t chainage, Place where);
-  void sostituito(RecordKind tipo, int32_t chainage, Place where);
+  void replaced(RecordKind tipo, int32_t chainage, Place where);
 
   // The key field just read begins a record: noted for a failure inside it,
   // and told to the provenance sink.

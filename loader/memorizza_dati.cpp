@@ -72,7 +72,7 @@ bool LoadState::read_key() {
   if (end_of_file()) return false;
   m.riga = text();
   if (end_of_file()) return false;
-  for (int volte = 0; volte < 2 && has_dash(m.riga); ++volte) {
+  for (int times = 0; times < 2 && has_dash(m.riga); ++times) {
     m.riga = text();
     if (end_of_file()) return false;
   }
@@ -112,7 +112,7 @@ void LoadState::read_into_row(int r, RowMember member) {
   note_row(provenance, r, RowMembers(member));
 }
 
-void LoadState::sostituito(RecordKind tipo, int32_t chainage, Place where) {
+void LoadState::replaced(RecordKind tipo, int32_t chainage, Place where) {
   if (observer)
     observer->marker_replaced(tipo, chainage, {source, where.line, where.column}, reader->line_view(where.line));
 }

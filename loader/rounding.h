@@ -33,15 +33,15 @@ inline int32_t in_long(int64_t v) {
 inline int16_t basso16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF)); }
 inline uint8_t basso8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
 
-// Writes the cells from the fill pointer `puntatore` up to the cell before
-// `fino`, advancing the pointer. The first cell is written even when the
-// pointer already stands at or past `fino`: a record behind the pointer
+// Writes the cells from the fill pointer `pointer` up to the cell before
+// `up_to`, advancing the pointer. The first cell is written even when the
+// pointer already stands at or past `up_to`: a record behind the pointer
 // still writes one cell.
 template <class Scrivi>
-void fill(Griglia& griglia, int64_t& puntatore, int64_t fino, Scrivi scrivi) {
+void fill(Griglia& griglia, int64_t& pointer, int64_t up_to, Scrivi write) {
   do {
-    scrivi(griglia.at(puntatore++));
-  } while (puntatore < fino);
+    write(griglia.at(pointer++));
+  } while (pointer < up_to);
 }
 
 // A record lies beyond the grid when celle_totali < (chainage + margin) / 50.

@@ -14,9 +14,9 @@ namespace {
 
 // Working values of the train half.
 struct Work {
-  int64_t puntatore_velocita = 0;
+  int64_t speed_pointer = 0;
   int32_t velocita = 0;  // before the first speed record: 0
-  int64_t puntatore_aderenza = 0;
+  int64_t adhesion_pointer = 0;
   int32_t aderenza = 0;  // before the first adhesion record: 0
   int32_t station_line = 1;
   // The records that gave the current speed and adhesion: the ones at fault
@@ -55,14 +55,14 @@ void charged_to(LoadState& c, const LoadReport& record, F f) {
 }
 
 // Writes the current speed from the fill pointer up to the cell before
-// `fino`; a speed that does not fit a cell is the fault of the record that
+// `up_to`; a speed that does not fit a cell is the fault of the record that
 // gave it, not of the one that applies it.
-void applica_velocita(LoadState& c, Work& w, int64_t fino) {
-  const int64_t first = w.puntatore_velocita;
+void apply_speed(LoadState& c, Work& w, int64_t up_to) {
+  const int64_t first = w.speed_pointer;
   charged_to(c, w.from_speed, [&] {
-    fill(c.m.griglia, w.puntatore_velocita, fino, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
+    fill(c.m.griglia, w.speed_pointer, up_to, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
   });
-  c.profile_filled(first, w.puntatore_velocita, CellMember::velocita, w.speed_giver);
+  c.profile_filled(first, w.speed_pointer, CellMember::velocita, w.speed_giver);
 }
 
 Flow velocita(LoadState& c, Work& w) {
@@ -73,7 +73,7 @@ Flow velocita(LoadState& c, Work& w) {
   if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t n = round_half_even(p / 50.0);
   // Unlike adhesion, the speed fill stops at the last cell.
-  if (n > 0 && w.puntatore_velocita < m.celle_totali) applica_velocita(c, w, std::min<int64_t>(n, m.celle_totali));
+  if (n > 0 && w.speed_pointer < m.celle_totali) apply_speed(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
   w.from_speed = c.place_of(where);
   w.speed_giver = c.record;
@@ -88,9 +88,9 @@ Flow aderenza(LoadState& c, Work& w) {
   if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t n = round_half_even(p / 50.0);
   if (n > 0) {
-    const int64_t first = w.puntatore_aderenza;
-    fill(c.m.griglia, w.puntatore_aderenza, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
-    c.profile_filled(first, w.puntatore_aderenza, CellMember::aderenza, w.adhesion_giver);
+    const int64_t first = w.adhesion_pointer;
+    fill(c.m.griglia, w.adhesion_pointer, n, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+    c.profile_filled(first, w.adhesion_pointer, CellMember::aderenza, w.adhesion_giver);
   }
   w.aderenza = a;
   w.from_adhesion = c.place_of(where);
@@ -103,11 +103,11 @@ Flow aderenza(LoadState& c, Work& w) {
 // line source recorded earlier (error 15 carries over). The record that stops
 // it is not the one at fault then: name that one too.
 Flow stop_after_error(LoadState& c, int32_t error_before, int32_t posizione, LoadState::Place where) {
-  const LoadReport prima = c.diagnostic;
+  const LoadReport before = c.diagnostic;
   c.stop(c.m.numero_errore, posizione, where);
-  if (error_before > 0 && prima.source == LoadReport::linea && prima.line > 0)
-    c.diagnostic.reason = "recorded by the line source at line " + std::to_string(prima.line) + " (\"" +
-                           prima.line_text + "\"); train loading stops at its first signal or slowdown";
+  if (error_before > 0 && before.source == LoadReport::linea && before.line > 0)
+    c.diagnostic.reason = "recorded by the line source at line " + std::to_string(before.line) + " (\"" +
+                           before.line_text + "\"); train loading stops at its first signal or slowdown";
   return Flow::end_of_load;
 }
 
@@ -147,7 +147,7 @@ Flow abbattimento(LoadState& c) {
   if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t k = round_half_even(p / 50.0);
   cella& cell = m.griglia.at(k);
-  if (!libera(cell)) return c.stop(7, p, where);
+  if (!free_cell(cell)) return c.stop(7, p, where);
   if (valore > 0) {
     cell.tipo = tipo_cella::abbattimento;
     cell.dato1 = basso16(valore);
@@ -253,20 +253,20 @@ bool record(LoadState& c, Work& w) {
     const TrainKeys keys = chiavi_treno(m.riga);
     if (keys == TrainKeys{}) c.skipped(m.riga);
     Flow outcome = Flow::go_on;
-    auto applica = [&](bool presente, auto&& regola) {
-      if (outcome == Flow::go_on && presente) outcome = regola();
+    auto apply = [&](bool present_one, auto&& rule) {
+      if (outcome == Flow::go_on && present_one) outcome = rule();
     };
-    applica(keys.massa_frenata, [&] {
+    apply(keys.massa_frenata, [&] {
       c.read_into_row(84, RowMember::inizio);
       return Flow::go_on;
     });
-    applica(keys.vetture, [&] {
+    apply(keys.vetture, [&] {
       c.read_into_row(84, RowMember::posizione);
       return Flow::go_on;
     });
-    applica(keys.velocita, [&] { return velocita(c, w); });
-    applica(keys.aderenza, [&] { return aderenza(c, w); });
-    applica(keys.clock, [&] {
+    apply(keys.velocita, [&] { return velocita(c, w); });
+    apply(keys.aderenza, [&] { return aderenza(c, w); });
+    apply(keys.clock, [&] {
       stazione& r86 = m.stazioni.at(86);
       r86.campo10 = c.reader->read_integer();
       note_row(c.provenance, 86, RowMembers(RowMember::campo10));
@@ -276,15 +276,15 @@ bool record(LoadState& c, Work& w) {
       note_row(c.provenance, 86, RowMembers(RowMember::campo12));
       return Flow::go_on;
     });
-    applica(keys.sabbia, [&] {
+    apply(keys.sabbia, [&] {
       m.stazioni.at(86).campo7 = c.reader->read_integer();
       note_row(c.provenance, 86, RowMembers(RowMember::campo7));
       return Flow::go_on;
     });
-    applica(keys.segnale, [&] { return segnale(c); });
-    applica(keys.rallentamento, [&] { return rallentamento(c); });
-    applica(keys.abbattimento, [&] { return abbattimento(c); });
-    applica(keys.stazione, [&] { return stazione_treno(c, w); });
+    apply(keys.segnale, [&] { return segnale(c); });
+    apply(keys.rallentamento, [&] { return rallentamento(c); });
+    apply(keys.abbattimento, [&] { return abbattimento(c); });
+    apply(keys.stazione, [&] { return stazione_treno(c, w); });
     if (outcome == Flow::end_of_record) return true;
     if (outcome == Flow::end_of_load) return false;
   }
@@ -308,12 +308,12 @@ void load_train(LoadState& c) {
   // closed: a failure here is the fault of the record that gave the value
   // (or, for adhesion, pushed the pointer past the grid).
   const int64_t end_of_profiles = int64_t{m.celle_totali} - 2;
-  applica_velocita(c, w, end_of_profiles);
-  const int64_t first = w.puntatore_aderenza;
+  apply_speed(c, w, end_of_profiles);
+  const int64_t first = w.adhesion_pointer;
   charged_to(c, w.from_adhesion, [&] {
-    fill(m.griglia, w.puntatore_aderenza, end_of_profiles, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
+    fill(m.griglia, w.adhesion_pointer, end_of_profiles, [&](cella& k) { k.aderenza = basso8(w.aderenza); });
   });
-  c.profile_filled(first, w.puntatore_aderenza, CellMember::aderenza, w.adhesion_giver);
+  c.profile_filled(first, w.adhesion_pointer, CellMember::aderenza, w.adhesion_giver);
 
   // The chainage references must be whole multiples of 50.
   for (int r = 81; r <= 83; ++r) {

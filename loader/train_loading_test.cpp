@@ -23,7 +23,7 @@ using testing::crlf_lines;
 constexpr int32_t kLength = 334000;
 constexpr int32_t kCells = 6820;
 
-std::vector<std::string> unisci(std::vector<std::string> a, const std::vector<std::string>& b) {
+std::vector<std::string> join(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
@@ -31,7 +31,7 @@ std::vector<std::string> unisci(std::vector<std::string> a, const std::vector<st
 // A train source: "[generale]" on line 1, the given lines from line 2 on,
 // "[fine]" last.
 std::string treno(const std::vector<std::string>& lines) {
-  return crlf_lines(unisci(unisci({"[generale]"}, lines), {"[fine]"}));
+  return crlf_lines(join(join({"[generale]"}, lines), {"[fine]"}));
 }
 
 // Loads the train lines on a 334 km route whose record part holds `linea`.
@@ -41,7 +41,7 @@ LoadOutcome load_with_train(const std::vector<std::string>& lines, const std::ve
 
 // A route with one general line besides its length (a chainage reference).
 std::string line_with_general(const std::string& generale, const std::vector<std::string>& record = {}) {
-  return crlf_lines(unisci({"[generale]", "lunghezza percorso,    334000", generale, "[curve]"}, record));
+  return crlf_lines(join({"[generale]", "lunghezza percorso,    334000", generale, "[curve]"}, record));
 }
 
 std::string segnale(int32_t p) { return "segnale,   " + std::to_string(p) + ",   2, 4, 1,  0, 0,    2,  2,1,0, 0"; }
@@ -63,7 +63,7 @@ struct Profile {
   const char* nome;
   std::vector<std::string> lines;
   uint8_t cella::*member;
-  std::vector<Stretch> attesi;
+  std::vector<Stretch> expected_;
 };
 void PrintTo(const Profile& p, std::ostream* os) { *os << p.nome; }
 
@@ -73,14 +73,14 @@ TEST_P(TrenoProfili, FillTheCellsFromEachRecordToTheNext) {
   const Profile& p = GetParam();
   LoadOutcome e = load_with_train(p.lines);
   EXPECT_EQ(e.m->numero_errore, 0);
-  ASSERT_EQ(e.m->griglia.ultima(), kCells);
-  int64_t prossima = 0;
-  for (const Stretch& t : p.attesi) {
-    ASSERT_EQ(t.da, prossima) << "the expected stretches must cover the grid";
+  ASSERT_EQ(e.m->griglia.last(), kCells);
+  int64_t next_one = 0;
+  for (const Stretch& t : p.expected_) {
+    ASSERT_EQ(t.da, next_one) << "the expected stretches must cover the grid";
     for (int64_t k = t.da; k <= t.a; ++k) ASSERT_EQ(e.c(k).*p.member, t.valore) << "cell " << k;
-    prossima = t.a + 1;
+    next_one = t.a + 1;
   }
-  EXPECT_EQ(prossima, kCells + 1);
+  EXPECT_EQ(next_one, kCells + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -136,10 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
 // in the fill (four records behind) or in the tail (three), and the cells
 // written before stay.
 TEST(TrenoAderenza, PointerPastTheGridIsALoadFailure) {
-  for (int dietro : {3, 4}) {
-    SCOPED_TRACE(dietro);
+  for (int behind : {3, 4}) {
+    SCOPED_TRACE(behind);
     std::vector<std::string> lines = {"numero vetture, 7", "aderenza,  340900,  80"};
-    for (int i = 0; i < dietro; ++i) lines.push_back("aderenza,  50,  1");
+    for (int i = 0; i < behind; ++i) lines.push_back("aderenza,  50,  1");
     LoadOutcome e = load_with_train(lines);
     EXPECT_EQ(e.m->numero_errore, 25);
     EXPECT_EQ(e.m->posizione_errore, 0);
@@ -265,31 +265,31 @@ TEST(TrenoStazioni, TheFirstTwoCarriedStations) {
       "stazione,    3100, 12,  400,  1, 1, 0,  1,1,0,  2,1,1,    0,  12,20, 5, Lusco Alta",
   });
   EXPECT_EQ(e.m->numero_errore, 0);
-  stazione prima;
-  prima.tipo = 8;
-  prima.inizio = -500;
-  prima.fine = 500;
-  prima.posizione = 0;
-  prima.campo4 = 1;
-  prima.campo7 = 4;
-  prima.campo8 = 1;
-  prima.campo10 = 2;
-  prima.campo11 = 1;
-  prima.campo12 = 1;
-  prima.campo13 = 1;
-  prima.orario = 12 * 3600 + 11 * 60 + 50;
-  prima.nome = "Orvena";
-  EXPECT_EQ(e.m->stazioni.at(1), prima);
-  stazione seconda = prima;
-  seconda.tipo = 12;
-  seconda.inizio = 2900;
-  seconda.fine = 3300;
-  seconda.posizione = 3100;
-  seconda.campo7 = 1;  // campo5, given as 1, stays 0: the zone is shorter than 600 m
-  seconda.campo13 = 0;
-  seconda.orario = 12 * 3600 + 20 * 60 + 5;
-  seconda.nome = "Lusco Alta";
-  EXPECT_EQ(e.m->stazioni.at(2), seconda);
+  stazione before;
+  before.tipo = 8;
+  before.inizio = -500;
+  before.fine = 500;
+  before.posizione = 0;
+  before.campo4 = 1;
+  before.campo7 = 4;
+  before.campo8 = 1;
+  before.campo10 = 2;
+  before.campo11 = 1;
+  before.campo12 = 1;
+  before.campo13 = 1;
+  before.orario = 12 * 3600 + 11 * 60 + 50;
+  before.nome = "Orvena";
+  EXPECT_EQ(e.m->stazioni.at(1), before);
+  stazione second = before;
+  second.tipo = 12;
+  second.inizio = 2900;
+  second.fine = 3300;
+  second.posizione = 3100;
+  second.campo7 = 1;  // campo5, given as 1, stays 0: the zone is shorter than 600 m
+  second.campo13 = 0;
+  second.orario = 12 * 3600 + 20 * 60 + 5;
+  second.nome = "Lusco Alta";
+  EXPECT_EQ(e.m->stazioni.at(2), second);
   EXPECT_EQ(e.m->stazioni.at(3), stazione{});
 
   for (int k = 1; k <= 4; ++k) {
@@ -507,7 +507,7 @@ struct Stop {
   int32_t errore;
   int32_t posizione;
   std::function<void(const LoadOutcome&)> check = [](const LoadOutcome&) {};
-  size_t colpa = SIZE_MAX;  // index in lines of the record at fault; SIZE_MAX: the last one
+  size_t blame = SIZE_MAX;  // index in lines of the record at fault; SIZE_MAX: the last one
 };
 void PrintTo(const Stop& a, std::ostream* os) { *os << a.nome; }
 
@@ -515,7 +515,7 @@ class TrenoArresti : public ::testing::TestWithParam<Stop> {};
 
 TEST_P(TrenoArresti, LeaveWhatWasStoredAndNoSource) {
   const Stop& a = GetParam();
-  const std::vector<std::string> lines = unisci(unisci({"numero vetture,  7"}, a.lines), {"sabbia,  99"});
+  const std::vector<std::string> lines = join(join({"numero vetture,  7"}, a.lines), {"sabbia,  99"});
   LoadOutcome e = load_with_train(lines, a.linea);
   EXPECT_EQ(e.m->numero_errore, a.errore);
   EXPECT_EQ(e.m->posizione_errore, a.posizione);
@@ -524,9 +524,9 @@ TEST_P(TrenoArresti, LeaveWhatWasStoredAndNoSource) {
   EXPECT_EQ(e.m->stazioni.at(84).posizione, 7);
   EXPECT_EQ(e.m->stazioni.at(86).campo7, 0);
   EXPECT_EQ(e.diagnostic.source, LoadReport::treno);
-  const size_t colpa = a.colpa == SIZE_MAX ? a.lines.size() - 1 : a.colpa;
-  EXPECT_EQ(e.diagnostic.line, static_cast<int>(colpa) + 3);
-  EXPECT_EQ(e.diagnostic.line_text, a.lines[colpa]);
+  const size_t blame = a.blame == SIZE_MAX ? a.lines.size() - 1 : a.blame;
+  EXPECT_EQ(e.diagnostic.line, static_cast<int>(blame) + 3);
+  EXPECT_EQ(e.diagnostic.line_text, a.lines[blame]);
   a.check(e);
 }
 

@@ -9,7 +9,7 @@ void memo_segnale(Model& m, int32_t posizione, int32_t& sx, int32_t& s1, int32_t
                   ProvenanceSink* sink) {
   const int64_t j = round_half_even(posizione / 50.0 + 1);
   cella& c = m.griglia.at(j);
-  if (!libera(c)) {
+  if (!free_cell(c)) {
     m.numero_errore = 16;
     return;
   }
@@ -41,18 +41,18 @@ void memo_rallentamento(Model& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_
   // Close to the start of the route there is no room for a warning board.
   const bool with_warning = x > 1500;
   if (with_warning) {
-    if (!libera(g.at(w))) {
+    if (!free_cell(g.at(w))) {
       m.numero_errore = 17;
       return;
     }
   } else {
     f_ta = 0;
   }
-  if (!libera(g.at(s))) {
+  if (!free_cell(g.at(s))) {
     m.numero_errore = 18;
     return;
   }
-  if (!libera(g.at(e))) {
+  if (!free_cell(g.at(e))) {
     m.numero_errore = 19;
     return;
   }
@@ -76,7 +76,7 @@ void memo_rallentamento(Model& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_
     note_cells(sink, k, k, CellMembers(CellMember::tipo, CellMember::dato1, CellMember::dato3) | with_dato2);
   if (f_ta != 0) {
     for (int i = 0; i < 4; ++i)
-      if (!libera(g.at(b - i))) {
+      if (!free_cell(g.at(b - i))) {
         m.numero_errore = 20;
         return;
       }

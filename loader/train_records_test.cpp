@@ -51,37 +51,37 @@ constexpr Rallentamento kRallentamento20650{20650, 60, 1000, 1, 1, 0};
 void memo(Model& m, Rallentamento r) { memo_rallentamento(m, r.x, r.v, r.l, r.f_tt, r.f_ta, r.d_v); }
 
 // Indices of the cells that differ between two grids.
-std::set<int64_t> cambiate(const Model& prima, const Model& dopo) {
+std::set<int64_t> changed(const Model& before, const Model& after) {
   std::set<int64_t> k;
   for (int64_t i = 0; i <= kCells; ++i)
-    if (!(prima.griglia.at(i) == dopo.griglia.at(i))) k.insert(i);
+    if (!(before.griglia.at(i) == after.griglia.at(i))) k.insert(i);
   return k;
 }
 
 // ---------------------------------------------------------------------------
 // Signals
 
-TEST(SegnaleMemo, CarriedRecordAt29850) {
+TEST(SignalMemo, CarriedRecordAt29850) {
   Model m = model();
-  const Model prima = m;
+  const Model before = m;
   memo(m, kSegnale29850);
   EXPECT_EQ(m.numero_errore, 0);
-  cella atteso;
-  atteso.tipo = tipo_cella::segnale;
-  atteso.dato1 = 42;
-  atteso.dato2 = 11;
-  atteso.dato3 = 0;
-  atteso.dato4 = 8;
-  atteso.tempo = 0;
-  EXPECT_EQ(m.griglia.at(598), atteso);
+  cella expected;
+  expected.tipo = tipo_cella::segnale;
+  expected.dato1 = 42;
+  expected.dato2 = 11;
+  expected.dato3 = 0;
+  expected.dato4 = 8;
+  expected.tempo = 0;
+  EXPECT_EQ(m.griglia.at(598), expected);
   EXPECT_EQ(m.griglia.at(596).preavviso, 81);
   EXPECT_EQ(m.griglia.at(594).preavviso, 82);
   EXPECT_EQ(m.griglia.at(592).preavviso, 83);
   EXPECT_EQ(m.griglia.at(590).preavviso, 84);
-  EXPECT_EQ(cambiate(prima, m), (std::set<int64_t>{590, 592, 594, 596, 598}));
+  EXPECT_EQ(changed(before, m), (std::set<int64_t>{590, 592, 594, 596, 598}));
 }
 
-TEST(SegnaleMemo, AllFieldsEnterTheirValues) {
+TEST(SignalMemo, AllFieldsEnterTheirValues) {
   Model m = model();
   memo(m, Segnale{10000, 1, 6, 5, 3, 1, 0, 1, 2, 4, 0});
   const cella& c = m.griglia.at(201);
@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Signal, SegnaleTempi,
                                            TimeCase{1, 50, 0, 101}, TimeCase{2, -1, 255, -1}));
 
 // The whole expression chainage / 50 + 1 is rounded, halves to even.
-TEST(SegnaleMemo, CellIsChainageOver50PlusOneRoundedOnce) {
+TEST(SignalMemo, CellIsChainageOver50PlusOneRoundedOnce) {
   for (const auto& [posizione, j] : std::vector<std::pair<int32_t, int64_t>>{
            {350, 8}, {325, 8}, {375, 8}, {425, 10}, {8300, 167}, {29874, 598}, {29876, 599}}) {
     SCOPED_TRACE(posizione);
@@ -137,10 +137,10 @@ TEST_P(SegnaleCellaOccupata, RefusesASignal) {
   m.griglia.at(598).tipo = GetParam();
   m.griglia.at(598).dato1 = 7;
   m.numero_errore = 0;
-  const Model prima = m;
+  const Model before = m;
   memo(m, kSegnale29850);
   EXPECT_EQ(m.numero_errore, 16);
-  EXPECT_TRUE(cambiate(prima, m).empty());
+  EXPECT_TRUE(changed(before, m).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Signal, SegnaleCellaOccupata,
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Signal, SegnaleCellaOccupata,
                                            tipo_cella::fermata, tipo_cella::abbattimento,
                                            tipo_cella::abbattimento_senza_valore, tipo_cella::cartello));
 
-TEST(SegnaleMemo, ReplacesATunnelMarkerAndKeepsTheTrack) {
+TEST(SignalMemo, ReplacesATunnelMarkerAndKeepsTheTrack) {
   Model m = model();
   cella& c = m.griglia.at(598);
   c.tipo = tipo_cella::marcatore_montagna;
@@ -169,7 +169,7 @@ TEST(SegnaleMemo, ReplacesATunnelMarkerAndKeepsTheTrack) {
 }
 
 // A signal leaves an earlier error number alone: the caller reads it.
-TEST(SegnaleMemo, StoredWithoutTouchingAnEarlierError) {
+TEST(SignalMemo, StoredWithoutTouchingAnEarlierError) {
   Model m = model();
   m.numero_errore = 15;
   m.posizione_errore = 340901;
@@ -180,12 +180,12 @@ TEST(SegnaleMemo, StoredWithoutTouchingAnEarlierError) {
 }
 
 // The approach codes of the second signal land on the first one's own cell.
-TEST(SegnaleMemo, TwoSignals100MetresApart) {
+TEST(SignalMemo, TwoSignals100MetresApart) {
   Model m = model();
   memo(m, kSegnale29850);
-  Segnale secondo = a(29950);
-  secondo.dx = 0;
-  memo(m, secondo);
+  Segnale second_ = a(29950);
+  second_.dx = 0;
+  memo(m, second_);
   EXPECT_EQ(m.numero_errore, 0);
   EXPECT_EQ(m.griglia.at(600).tipo, tipo_cella::segnale);
   EXPECT_EQ(m.griglia.at(598).tipo, tipo_cella::segnale);
@@ -199,24 +199,24 @@ TEST(SegnaleMemo, TwoSignals100MetresApart) {
 
 // Below 350 m the fourth approach code would fall before cell 0: the cell
 // and the codes that fit are stored, then the load fails.
-TEST(SegnaleMemo, Below350MetresFailsOnTheFirstCellBeforeTheGrid) {
+TEST(SignalMemo, Below350MetresFailsOnTheFirstCellBeforeTheGrid) {
   Model m = model();
-  const Model prima = m;
+  const Model before = m;
   EXPECT_THROW(memo(m, a(300)), LoadFailure);
   EXPECT_EQ(m.griglia.at(7).tipo, tipo_cella::segnale);
   EXPECT_EQ(m.griglia.at(5).preavviso, 81);
   EXPECT_EQ(m.griglia.at(3).preavviso, 82);
   EXPECT_EQ(m.griglia.at(1).preavviso, 83);
-  EXPECT_EQ(cambiate(prima, m), (std::set<int64_t>{1, 3, 5, 7}));
+  EXPECT_EQ(changed(before, m), (std::set<int64_t>{1, 3, 5, 7}));
   EXPECT_EQ(m.numero_errore, 0);
 }
 
 // ---------------------------------------------------------------------------
 // Slowdowns
 
-TEST(RallentamentoMemo, CarriedExampleAt20650) {
+TEST(SlowdownMemo, CarriedExampleAt20650) {
   Model m = model();
-  const Model prima = m;
+  const Model before = m;
   memo(m, kRallentamento20650);
   EXPECT_EQ(m.numero_errore, 0);
   const Griglia& g = m.griglia;
@@ -235,7 +235,7 @@ TEST(RallentamentoMemo, CarriedExampleAt20650) {
     EXPECT_EQ(g.at(389 - i).dato1, i + 1);
     EXPECT_EQ(g.at(389 - i).dato2, 0);
   }
-  EXPECT_EQ(cambiate(prima, m), (std::set<int64_t>{386, 387, 388, 389, 390, 414, 434}));
+  EXPECT_EQ(changed(before, m), (std::set<int64_t>{386, 387, 388, 389, 390, 414, 434}));
 }
 
 struct AuthorWarning {
@@ -253,10 +253,10 @@ class RallentamentoAvvisi : public ::testing::TestWithParam<AuthorWarning> {};
 TEST_P(RallentamentoAvvisi, OnlyBeyond1500Metres) {
   const AuthorWarning& p = GetParam();
   Model m = model();
-  const Model prima = m;
+  const Model before = m;
   memo(m, Rallentamento{p.x, 60, 1000, 1, p.f_ta, 0});
   EXPECT_EQ(m.numero_errore, 0);
-  EXPECT_EQ(cambiate(prima, m), p.celle);
+  EXPECT_EQ(changed(before, m), p.celle);
   if (p.avviso >= 0) {
     EXPECT_EQ(m.griglia.at(p.avviso).tipo, tipo_cella::avviso);
     EXPECT_EQ(m.griglia.at(p.avviso).dato1, 60);
@@ -270,24 +270,24 @@ INSTANTIATE_TEST_SUITE_P(
                       AuthorWarning{"at_1550_with_f_ta", 1550, 1, {4, 5, 6, 7, 8, 32, 52}, 8},
                       AuthorWarning{"at_1550_without_f_ta", 1550, 0, {8, 32, 52}, 8},
                       // 1525 / 50 + 1 = 31.5 and (1525 - 1200) / 50 + 1 = 7.5
-                      // both round to even; the pre-warning base 6.5 too.
+                      // both round to even; the pre-warning base_ 6.5 too.
                       AuthorWarning{"at_1525_halves_to_even", 1525, 1, {3, 4, 5, 6, 8, 32, 52}, 8}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(RallentamentoMemo, LengthZeroLeavesOneStartCell) {
+TEST(SlowdownMemo, LengthZeroLeavesOneStartCell) {
   Model m = model();
-  const Model prima = m;
+  const Model before = m;
   memo(m, Rallentamento{20650, 60, 0, 3, 0, 0});
   EXPECT_EQ(m.numero_errore, 0);
   EXPECT_EQ(m.griglia.at(414).tipo, tipo_cella::inizio_rallentamento);
   EXPECT_EQ(m.griglia.at(414).dato1, 60);
   EXPECT_EQ(m.griglia.at(414).dato3, 3);
-  EXPECT_EQ(cambiate(prima, m), (std::set<int64_t>{390, 414}));
+  EXPECT_EQ(changed(before, m), (std::set<int64_t>{390, 414}));
 }
 
 // d_v 0 leaves dato2 as it was; any other d_v goes to start, end and
 // warning board, and the pre-warning cells get 1 to 4.
-TEST(RallentamentoMemo, SecondValueDv) {
+TEST(SlowdownMemo, SecondValueDv) {
   for (int32_t d_v : {0, 5}) {
     SCOPED_TRACE(d_v);
     Model m = model();
@@ -320,13 +320,13 @@ TEST_P(RallentamentoOccupato, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
   const TakenCase& o = GetParam();
   Model m = model();
   m.griglia.at(o.cella).tipo = tipo_cella::abbattimento;
-  const Model prima = m;
+  const Model before = m;
   Rallentamento r = kRallentamento20650;
   r.d_v = 5;
   memo(m, r);
   EXPECT_EQ(m.numero_errore, o.errore);
-  EXPECT_EQ(cambiate(prima, m), o.scritte);
-  EXPECT_EQ(m.griglia.at(o.cella), prima.griglia.at(o.cella));
+  EXPECT_EQ(changed(before, m), o.scritte);
+  EXPECT_EQ(m.griglia.at(o.cella), before.griglia.at(o.cella));
   if (o.errore == 20) {
     EXPECT_EQ(m.griglia.at(390).tipo, tipo_cella::avviso);
     EXPECT_EQ(m.griglia.at(390).dato2, 5);
@@ -344,7 +344,7 @@ INSTANTIATE_TEST_SUITE_P(Slowdown, RallentamentoOccupato,
                                            TakenCase{"farthest_pre_warning_20", 386, 20, {390, 414, 434}}),
                          [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(RallentamentoMemo, TunnelMarkersCountAsFree) {
+TEST(SlowdownMemo, TunnelMarkersCountAsFree) {
   Model m = model();
   for (int64_t k : {386, 390, 414, 434}) {
     m.griglia.at(k).tipo = tipo_cella::marcatore_montagna;
@@ -359,11 +359,11 @@ TEST(RallentamentoMemo, TunnelMarkersCountAsFree) {
 
 // Only the start is range-checked by the caller: an end beyond the last
 // cell fails the load before anything is stored.
-TEST(RallentamentoMemo, EndBeyondTheGridIsALoadFailure) {
+TEST(SlowdownMemo, EndBeyondTheGridIsALoadFailure) {
   Model m = model();
-  const Model prima = m;
+  const Model before = m;
   EXPECT_THROW(memo(m, Rallentamento{340000, 60, 2000, 1, 1, 0}), LoadFailure);
-  EXPECT_TRUE(cambiate(prima, m).empty());
+  EXPECT_TRUE(changed(before, m).empty());
   // The last cell itself can take an end.
   memo(m, Rallentamento{340000, 60, 950, 1, 1, 0});
   EXPECT_EQ(m.numero_errore, 0);

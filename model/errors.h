@@ -35,11 +35,11 @@ class PlatformError : public std::runtime_error {
 class ErrorStop : public std::runtime_error {
  public:
   explicit ErrorStop(std::string numero)
-      : std::runtime_error(" Errore n. " + numero), numero_(std::move(numero)) {}
-  const std::string& numero() const { return numero_; }
+      : std::runtime_error(" Errore n. " + numero), number_(std::move(numero)) {}
+  const std::string& numero() const { return number_; }
 
  private:
-  std::string numero_;
+  std::string number_;
 };
 
 }  // namespace compactor

@@ -56,7 +56,7 @@ int64_t member_value(const stazione& s, RowMember m) {
 
 std::string kind_name(uint8_t tipo) {
   switch (tipo) {
-    case tipo_cella::niente: return "nothing";
+    case tipo_cella::nothing: return "nothing";
     case tipo_cella::segnale: return "signal";
     case tipo_cella::fine_rallentamento: return "end of slowdown";
     case tipo_cella::inizio_rallentamento: return "start of slowdown";

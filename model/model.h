@@ -34,7 +34,7 @@ struct cella {
 
 // Kinds of cell.
 namespace tipo_cella {
-inline constexpr uint8_t niente = 0;
+inline constexpr uint8_t nothing = 0;
 inline constexpr uint8_t segnale = 1;
 inline constexpr uint8_t fine_rallentamento = 2;
 inline constexpr uint8_t inizio_rallentamento = 3;
@@ -49,8 +49,8 @@ inline constexpr uint8_t cartello = 14;
 }  // namespace tipo_cella
 
 // A cell takes a point feature only when it is empty or a tunnel marker.
-inline bool libera(const cella& c) {
-  return c.tipo == tipo_cella::niente || c.tipo == tipo_cella::marcatore_montagna;
+inline bool free_cell(const cella& c) {
+  return c.tipo == tipo_cella::nothing || c.tipo == tipo_cella::marcatore_montagna;
 }
 
 // The longest text a row can hold: its length is stored in 16 signed bits.
@@ -89,10 +89,10 @@ class Griglia {
  public:
   bool sized() const { return !celle_.empty(); }
   // Upper bound (index of the last cell); -1 when not dimensioned.
-  int64_t ultima() const { return static_cast<int64_t>(celle_.size()) - 1; }
+  int64_t last() const { return static_cast<int64_t>(celle_.size()) - 1; }
   int64_t size() const { return static_cast<int64_t>(celle_.size()); }
   void resize(int32_t celle_totali);
-  void libera() { std::vector<cella>().swap(celle_); }
+  void free_cell() { std::vector<cella>().swap(celle_); }
 
   bool contains(int64_t k) const { return k >= 0 && k < size(); }
   cella& at(int64_t k) {
@@ -112,28 +112,28 @@ class Stazioni {
   static constexpr int lines = 87;
   stazione& at(int64_t r) {
     if (r < 0 || r >= lines) throw LoadFailure("row " + std::to_string(r) + " outside the station table");
-    return righe_[static_cast<size_t>(r)];
+    return lines_[static_cast<size_t>(r)];
   }
   const stazione& at(int64_t r) const { return const_cast<Stazioni*>(this)->at(r); }
-  void clean() { righe_.fill(stazione{}); }
-  const std::array<stazione, lines>& all() const { return righe_; }
+  void clean() { lines_.fill(stazione{}); }
+  const std::array<stazione, lines>& all() const { return lines_; }
 
  private:
-  std::array<stazione, lines> righe_{};
+  std::array<stazione, lines> lines_{};
 };
 
 // Start and end chainage of each tunnel by its number, 1 to 80.
 class TunnelTable {
  public:
-  static constexpr int posti = 81;
+  static constexpr int places = 81;
   int32_t& at(int64_t n) {
-    if (n < 0 || n >= posti) throw LoadFailure("tunnel " + std::to_string(n) + " outside the tunnel table");
+    if (n < 0 || n >= places) throw LoadFailure("tunnel " + std::to_string(n) + " outside the tunnel table");
     return valori_[static_cast<size_t>(n)];
   }
   int32_t at(int64_t n) const { return const_cast<TunnelTable*>(this)->at(n); }
 
  private:
-  std::array<int32_t, posti> valori_{};
+  std::array<int32_t, places> valori_{};
 };
 
 // The run state: one object, owned by the entry point, passed to each step.

@@ -19,11 +19,11 @@ constexpr size_t kMapped = size_t{64} << 10;
 // fills is taken whole: its unused part, at most a sixteenth of the array,
 // costs less than a fault for each small page (a 1,000 km plan); otherwise
 // the rest stays in small pages (the carried plan).
-size_t dimensione_mappa(size_t bytes) {
+size_t map_size(size_t bytes) {
   const size_t size = (bytes + kPage - 1) / kPage * kPage;
   if (bytes < kLargePage) return size;
-  const size_t intera = (size + kLargePage - 1) / kLargePage * kLargePage;
-  return intera - size <= size / 16 ? intera : size;
+  const size_t whole_ = (size + kLargePage - 1) / kLargePage * kLargePage;
+  return whole_ - size <= size / 16 ? whole_ : size;
 }
 
 // Small pages the plan is about to fill, all in one call rather than one
@@ -44,23 +44,23 @@ void* map_coordinates(size_t bytes) {
   // An array of huge pages starts on a 2 MiB boundary: map what it needs
   // and enough more to reach one, then give back what lies before the
   // boundary and after the array.
-  const size_t size = dimensione_mappa(bytes);
-  const size_t allineamento = bytes < kLargePage ? kPage : kLargePage;
-  const size_t margin = allineamento - kPage;
+  const size_t size = map_size(bytes);
+  const size_t alignment = bytes < kLargePage ? kPage : kLargePage;
+  const size_t margin = alignment - kPage;
   void* m = ::mmap(nullptr, size + margin, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (m == MAP_FAILED) throw std::bad_alloc();
   const auto inizio = reinterpret_cast<uintptr_t>(m);
-  const uintptr_t allineato = (inizio + allineamento - 1) / allineamento * allineamento;
-  if (allineato > inizio) ::munmap(m, allineato - inizio);
-  const size_t dopo = margin - (allineato - inizio);
-  if (dopo > 0) ::munmap(reinterpret_cast<void*>(allineato + size), dopo);
-  void* p = reinterpret_cast<void*>(allineato);
+  const uintptr_t aligned = (inizio + alignment - 1) / alignment * alignment;
+  if (aligned > inizio) ::munmap(m, aligned - inizio);
+  const size_t after = margin - (aligned - inizio);
+  if (after > 0) ::munmap(reinterpret_cast<void*>(aligned + size), after);
+  void* p = reinterpret_cast<void*>(aligned);
 #ifdef MADV_HUGEPAGE
-  if (allineamento == kLargePage) ::madvise(p, size, MADV_HUGEPAGE);  // only advice: without it, small pages
+  if (alignment == kLargePage) ::madvise(p, size, MADV_HUGEPAGE);  // only advice: without it, small pages
 #endif
   // The small pages after the last huge one (all of a smaller array); the
   // plan fills them in every complete run.
-  if (const size_t coda = size % kLargePage; coda != 0) popola(static_cast<char*>(p) + size - coda, coda);
+  if (const size_t tail = size % kLargePage; tail != 0) popola(static_cast<char*>(p) + size - tail, tail);
   return p;
 }
 
@@ -69,14 +69,14 @@ void free_coordinates(void* p, size_t bytes) noexcept {
     ::operator delete(p);
     return;
   }
-  ::munmap(p, dimensione_mappa(bytes));
+  ::munmap(p, map_size(bytes));
 }
 
 void Planimetria::resize(int32_t metri_totali) {
   if (metri_totali < 0) throw LoadFailure("plan of negative length");
-  metri_totali_ = metri_totali;
+  total_metres_ = metri_totali;
   seeded_ = false;
-  prossimo_ = 0;
+  next_ = 0;
   pending_.clear();
   x_.clear();
   y_.clear();
@@ -89,10 +89,10 @@ void Planimetria::reserve() const {
   y_.reserve(static_cast<size_t>(points()));
 }
 
-void Planimetria::libera() {
-  metri_totali_ = -1;
+void Planimetria::free_cell() {
+  total_metres_ = -1;
   seeded_ = false;
-  prossimo_ = 0;
+  next_ = 0;
   pending_.clear();
   decltype(x_)().swap(x_);
   decltype(x_)().swap(y_);
@@ -104,65 +104,65 @@ void Planimetria::seed() {
   x_.assign({0.0, 0.0});
   y_.assign({0.0, 1.0});
   seeded_ = true;
-  prossimo_ = 2;
+  next_ = 2;
 }
 
-void Planimetria::extend_stretch(int64_t fino, double k) {
-  if (fino < prossimo_) return;
+void Planimetria::extend_stretch(int64_t up_to, double k) {
+  if (up_to < next_) return;
   if (!seeded_) throw LoadFailure("plan point outside the plan");
-  const int64_t last = std::min(fino, points() - 1);
-  if (last >= prossimo_) {
+  const int64_t last = std::min(up_to, points() - 1);
+  if (last >= next_) {
     if (!pending_.empty() && pending_.back().k == k)
-      pending_.back().fino = last + 1;
+      pending_.back().up_to = last + 1;
     else
       pending_.push_back({last + 1, k});
-    prossimo_ = last + 1;
+    next_ = last + 1;
   }
-  if (fino > last) throw LoadFailure("plan point outside the plan");
+  if (up_to > last) throw LoadFailure("plan point outside the plan");
 }
 
 void Planimetria::compute_pending() const {
   int64_t da = static_cast<int64_t>(x_.size());  // at least the seed's 2
   reserve();
-  x_.resize(static_cast<size_t>(prossimo_));
-  y_.resize(static_cast<size_t>(prossimo_));
+  x_.resize(static_cast<size_t>(next_));
+  y_.resize(static_cast<size_t>(next_));
   double* const x = x_.data();
   double* const y = y_.data();
   double x2 = x[da - 2], x1 = x[da - 1], y2 = y[da - 2], y1 = y[da - 1];
   for (const Stretch& t : pending_) {
-    walk_stretch(x2, x1, y2, y1, da, t.fino, t.k, [x, y](int64_t i, double xi, double yi) {
+    walk_stretch(x2, x1, y2, y1, da, t.up_to, t.k, [x, y](int64_t i, double xi, double yi) {
       x[i] = xi;
       y[i] = yi;
     });
-    da = t.fino;
+    da = t.up_to;
   }
   pending_.clear();
 }
 
 void Planimetria::add(double x, double y) {
   complete_();
-  if (!seeded_ || prossimo_ >= points()) throw LoadFailure("plan point outside the plan");
+  if (!seeded_ || next_ >= points()) throw LoadFailure("plan point outside the plan");
   if (x_.size() == x_.capacity()) reserve();
   x_.push_back(x);
   y_.push_back(y);
-  ++prossimo_;
+  ++next_;
 }
 
 double Planimetria::x(int64_t m) const {
-  if (m < 0 || m >= prossimo_) throw LoadFailure("plan point not computed");
+  if (m < 0 || m >= next_) throw LoadFailure("plan point not computed");
   complete_();
   return x_[static_cast<size_t>(m)];
 }
 
 double Planimetria::y(int64_t m) const {
-  if (m < 0 || m >= prossimo_) throw LoadFailure("plan point not computed");
+  if (m < 0 || m >= next_) throw LoadFailure("plan point not computed");
   complete_();
   return y_[static_cast<size_t>(m)];
 }
 
 Variant Planimetria::entry(int64_t m, int c) const {
   if (m < 0 || m >= points() || c < 0 || c > 1) throw LoadFailure("plan entry outside the plan");
-  if (m >= prossimo_) return {};
+  if (m >= next_) return {};
   complete_();
   const double v = c == 0 ? x_[static_cast<size_t>(m)] : y_[static_cast<size_t>(m)];
   if (m < 2) return Variant::intero16(static_cast<int16_t>(v));

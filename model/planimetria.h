@@ -52,20 +52,20 @@ struct CoordinateMemory {
 };
 
 // A run of points, each continuing the last step up to (not including)
-// `fino`, with k not 0 each step also turning by about k radians.
+// `up_to`, with k not 0 each step also turning by about k radians.
 struct Stretch {
-  int64_t fino;
+  int64_t up_to;
   double k;
 };
 
 // The points da to a - 1 of a run of curvature k, from the two before them,
-// given in (x2, y2) and (x1, y1), which move along: punto(i, x, y) is told
+// given in (x2, y2) and (x1, y1), which move along: point(i, x, y) is told
 // each. The last two points ride along in registers: the same operations in
 // the same order as reading them back from the plan, without the wait on
 // each store.
 template <typename Place>
 inline void walk_stretch(double& x2_, double& x1_, double& y2_, double& y1_, int64_t da, int64_t a, double k,
-                            Place&& punto) {
+                            Place&& point) {
   double x2 = x2_, x1 = x1_, y2 = y2_, y1 = y1_;
   // k in a register of its own: the stores cannot be taken to change it.
   const double kk = k;
@@ -77,7 +77,7 @@ inline void walk_stretch(double& x2_, double& x1_, double& y2_, double& y1_, int
       y2 = y1;
       x1 = x1 + d0;
       y1 = y1 + d1;
-      punto(i, x1, y1);
+      point(i, x1, y1);
     }
   } else {
     for (int64_t i = da; i < a; ++i) {
@@ -87,7 +87,7 @@ inline void walk_stretch(double& x2_, double& x1_, double& y2_, double& y1_, int
       y2 = y1;
       x1 = x1 + (d0 + kk * d1);
       y1 = y1 + (d1 - kk * d0);
-      punto(i, x1, y1);
+      point(i, x1, y1);
     }
   }
   x2_ = x2;
@@ -98,36 +98,36 @@ inline void walk_stretch(double& x2_, double& x1_, double& y2_, double& y1_, int
 
 class Planimetria {
  public:
-  bool sized() const { return metri_totali_ >= 0; }
-  int32_t metri_totali() const { return metri_totali_; }
+  bool sized() const { return total_metres_ >= 0; }
+  int32_t metri_totali() const { return total_metres_; }
   // Number of entries of each coordinate: metri_totali + 1.
-  int64_t points() const { return sized() ? int64_t{metri_totali_} + 1 : 0; }
+  int64_t points() const { return sized() ? int64_t{total_metres_} + 1 : 0; }
 
   // Re-dimensions to 0..metri_totali and clears every entry.
   void resize(int32_t metri_totali);
   // Drops the plan (not dimensioned).
-  void libera();
+  void free_cell();
 
   // Points 0 = (0, 0) and 1 = (0, 1), as 16-bit integers.
   void seed();
   bool seeded() const { return seeded_; }
 
   // Index of the next point to compute (2 after the seed).
-  int64_t next() const { return prossimo_; }
+  int64_t next() const { return next_; }
   // Computes the next point; a load failure when the plan is full.
   void add(double x, double y);
 
-  // Computes the points next() to fino: step(x, y, da, a) fills
+  // Computes the points next() to up_to: step(x, y, da, a) fills
   // points da to a - 1 of the two coordinates from the points before
-  // them (da is at least 2). When fino lies past the end of the plan, the
+  // them (da is at least 2). When up_to lies past the end of the plan, the
   // points that fit are computed and then it is a load failure.
   template <typename Passo>
-  void extend(int64_t fino, Passo&& step);
+  void extend(int64_t up_to, Passo&& step);
 
   // The same with the standard step of curvature k (walk_stretch), whose
   // points are only computed when first read: the writer computes them
   // itself as it lays out their entries, so that they are never held twice.
-  void extend_stretch(int64_t fino, double k);
+  void extend_stretch(int64_t up_to, double k);
   // The runs recorded and not yet computed, in order; the points before the
   // first of them are held (stored() of each coordinate).
   const std::vector<Stretch>& pending_stretches() const { return pending_; }
@@ -162,28 +162,28 @@ class Planimetria {
   // Room for every point of the plan in each coordinate.
   void reserve() const;
 
-  int32_t metri_totali_ = -1;
+  int32_t total_metres_ = -1;
   bool seeded_ = false;
-  int64_t prossimo_ = 0;
+  int64_t next_ = 0;
   // Computed on first reading: what is read is the same either way.
   mutable std::vector<double, CoordinateMemory<double>> x_, y_;
   mutable std::vector<Stretch> pending_;
 };
 
 template <typename Passo>
-void Planimetria::extend(int64_t fino, Passo&& step) {
-  if (fino < prossimo_) return;
+void Planimetria::extend(int64_t up_to, Passo&& step) {
+  if (up_to < next_) return;
   if (!seeded_) throw LoadFailure("plan point outside the plan");
   complete_();
-  const int64_t last = std::min(fino, points() - 1);
-  if (last >= prossimo_) {
+  const int64_t last = std::min(up_to, points() - 1);
+  if (last >= next_) {
     reserve();
     x_.resize(static_cast<size_t>(last) + 1);
     y_.resize(static_cast<size_t>(last) + 1);
-    step(x_.data(), y_.data(), prossimo_, last + 1);
-    prossimo_ = last + 1;
+    step(x_.data(), y_.data(), next_, last + 1);
+    next_ = last + 1;
   }
-  if (fino > last) throw LoadFailure("plan point outside the plan");
+  if (up_to > last) throw LoadFailure("plan point outside the plan");
 }
 
 }  // namespace compactor

@@ -34,11 +34,11 @@ TEST(Minimo, TheSmallerAsANumberAndTheFirstOnATie) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.nome);
-    const Variant atteso = c.first ? c.x : c.y;
+    const Variant expected = c.first ? c.x : c.y;
     const Variant r = minimo(c.x, c.y);
-    EXPECT_EQ(r.tag, atteso.tag);
-    EXPECT_EQ(r.i, atteso.i);
-    EXPECT_EQ(r.d, atteso.d);
+    EXPECT_EQ(r.tag, expected.tag);
+    EXPECT_EQ(r.i, expected.i);
+    EXPECT_EQ(r.d, expected.d);
   }
 }
 

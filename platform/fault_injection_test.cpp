@@ -36,7 +36,7 @@ namespace {
 using testing::FailingFiles;
 using Operation = FailingFiles::Operation;
 
-void prepara_vecchie(const testing::TempDir& dir) {
+void prepare_old(const testing::TempDir& dir) {
   for (const auto& nome : testing::kProgramOutputs) testing::put_file(dir / nome, testing::old_version(nome));
 }
 
@@ -56,20 +56,20 @@ Flow form_load(const std::string& folder, Files& files) {
 
 // The bytes of a clean run and the file operations it makes.
 struct Reference {
-  std::map<std::string, std::string> nuove;  // output name -> bytes
+  std::map<std::string, std::string> fresh;  // output name -> bytes
   std::vector<FailingFiles::Call> calls;
 };
 
-const Reference& riferimento() {
+const Reference& reference() {
   static const Reference r = [] {
     testing::TempDir dir;
-    prepara_vecchie(dir);
-    FailingFiles contatore(real_files());
-    const Flow run = form_load(dir.path(), contatore);
+    prepare_old(dir);
+    FailingFiles counter(real_files());
+    const Flow run = form_load(dir.path(), counter);
     if (run.status != 0) throw std::runtime_error("the clean run failed: " + run.err);
     Reference rif;
-    for (const auto& nome : testing::kProgramOutputs) rif.nuove[nome] = testing::file_text(dir / nome);
-    rif.calls = contatore.calls();
+    for (const auto& nome : testing::kProgramOutputs) rif.fresh[nome] = testing::file_text(dir / nome);
+    rif.calls = counter.calls();
     return rif;
   }();
   return r;
@@ -96,14 +96,14 @@ const char* operation_name(Operation o) {
 }
 
 TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
-  const Reference& rif = riferimento();
+  const Reference& rif = reference();
   const auto& calls = rif.calls;
-  std::set<Operation> tipi;
-  for (const auto& c : calls) tipi.insert(c.operation);
-  ASSERT_EQ(tipi.size(), 5u) << "a full run reads, creates, writes, commits and deletes";
+  std::set<Operation> kinds;
+  for (const auto& c : calls) kinds.insert(c.operation);
+  ASSERT_EQ(kinds.size(), 5u) << "a full run reads, creates, writes, commits and deletes";
 
   const FileNames names = file_names("", "Orvena_Lusco", "REG 4105");
-  const std::map<std::string, std::string> sorgenti = {{name_of(names.line_txt), joined_lines(line_lines())},
+  const std::map<std::string, std::string> sources = {{name_of(names.line_txt), joined_lines(line_lines())},
                                                        {name_of(names.train_txt), joined_lines(train_lines())}};
   // Index of the first read: from there on the loader has the sources.
   int64_t first_read = 0;
@@ -111,34 +111,34 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
 
   int points = 0;
   for (int64_t n = 1; n <= static_cast<int64_t>(calls.size()); ++n) {
-    const auto& guasta = calls[static_cast<size_t>(n - 1)];
-    std::vector<FailingFiles::Commit> modi = {FailingFiles::Commit::chiusura};
-    if (guasta.operation == Operation::commit) modi.push_back(FailingFiles::Commit::rinomina);
-    for (const auto modo : modi) {
-      SCOPED_TRACE("call " + std::to_string(n) + ": " + operation_name(guasta.operation) + " " +
-                   name_of(guasta.path) + (modo == FailingFiles::Commit::rinomina ? " (rename)" : ""));
+    const auto& faulty = calls[static_cast<size_t>(n - 1)];
+    std::vector<FailingFiles::Commit> modes = {FailingFiles::Commit::closing};
+    if (faulty.operation == Operation::commit) modes.push_back(FailingFiles::Commit::rename_);
+    for (const auto mode_ : modes) {
+      SCOPED_TRACE("call " + std::to_string(n) + ": " + operation_name(faulty.operation) + " " +
+                   name_of(faulty.path) + (mode_ == FailingFiles::Commit::rename_ ? " (rename)" : ""));
       testing::TempDir dir;
-      prepara_vecchie(dir);
-      FailingFiles files(real_files(), n, modo);
+      prepare_old(dir);
+      FailingFiles files(real_files(), n, mode_);
       const Flow run = form_load(dir.path(), files);
       ++points;
 
       EXPECT_EQ(run.status, 4);
-      EXPECT_EQ(run.err, "compactor: " + dir / name_of(guasta.path) + ": " + files.reason() + "\n");
+      EXPECT_EQ(run.err, "compactor: " + dir / name_of(faulty.path) + ": " + files.reason() + "\n");
 
       // An output is new once its own commit has gone through, else old.
-      std::set<std::string> rinnovate;
+      std::set<std::string> renewed;
       for (int64_t k = 0; k + 1 < n; ++k)
         if (calls[static_cast<size_t>(k)].operation == Operation::commit)
-          rinnovate.insert(name_of(calls[static_cast<size_t>(k)].path));
+          renewed.insert(name_of(calls[static_cast<size_t>(k)].path));
       for (const auto& nome : testing::folder_names(dir.path())) {
         const std::string bytes = testing::file_text(dir / nome);
-        if (rif.nuove.count(nome)) {
-          EXPECT_EQ(bytes, rinnovate.count(nome) ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
-        } else if (sorgenti.count(nome)) {
+        if (rif.fresh.count(nome)) {
+          EXPECT_EQ(bytes, renewed.count(nome) ? rif.fresh.at(nome) : testing::old_version(nome)) << nome;
+        } else if (sources.count(nome)) {
           // Written by this run; once the loader has begun it deletes them
           // on every way out.
-          EXPECT_EQ(bytes, sorgenti.at(nome)) << nome << " is not whole";
+          EXPECT_EQ(bytes, sources.at(nome)) << nome << " is not whole";
           EXPECT_LT(n - 1, first_read) << nome << " left behind by the loader";
         } else {
           ADD_FAILURE() << "a file that is neither output nor source: " << nome;
@@ -147,11 +147,11 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
       for (const auto& nome : testing::kProgramOutputs) EXPECT_TRUE(std::filesystem::exists(dir / nome)) << nome << " lost";
       // The compiled files are one set: a failure before their renames
       // (creating or writing any of them) leaves all three old.
-      int compilati_nuovi = 0;
+      int new_compiled = 0;
       for (const auto& nome : testing::kProgramOutputs)
-        if (!nome.ends_with(".txt") && rinnovate.count(nome)) ++compilati_nuovi;
-      if (guasta.operation != Operation::commit) {
-        EXPECT_TRUE(compilati_nuovi == 0 || compilati_nuovi == 3) << compilati_nuovi << " of the three renewed";
+        if (!nome.ends_with(".txt") && renewed.count(nome)) ++new_compiled;
+      if (faulty.operation != Operation::commit) {
+        EXPECT_TRUE(new_compiled == 0 || new_compiled == 3) << new_compiled << " of the three renewed";
       }
     }
   }
@@ -167,7 +167,7 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
   testing::TempDir dir;
   const std::string program = dir / "compactor";
   std::filesystem::copy_file(COMPACTOR_BINARY, program);
-  prepara_vecchie(dir);
+  prepare_old(dir);
   const std::string err_path = dir / "err.log";
   const pid_t pid = ::fork();
   ASSERT_GE(pid, 0);
@@ -181,16 +181,16 @@ TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
   EXPECT_EQ(testing::wait_program(pid), 4);
   EXPECT_EQ(testing::file_text(err_path),
             "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
-  const Reference& rif = riferimento();
+  const Reference& rif = reference();
   for (const auto& nome : testing::kProgramOutputs) {
     const bool written_before = nome.ends_with(".txt");  // the three texts how before the plan
-    EXPECT_EQ(testing::file_text(dir / nome), written_before ? rif.nuove.at(nome) : testing::old_version(nome)) << nome;
+    EXPECT_EQ(testing::file_text(dir / nome), written_before ? rif.fresh.at(nome) : testing::old_version(nome)) << nome;
   }
-  std::vector<std::string> attesi = testing::kProgramOutputs;
-  attesi.push_back("compactor");
-  attesi.push_back("err.log");
-  std::sort(attesi.begin(), attesi.end());
-  EXPECT_EQ(testing::folder_names(dir.path()), attesi) << "no source and no temporary file stays";
+  std::vector<std::string> expected_ = testing::kProgramOutputs;
+  expected_.push_back("compactor");
+  expected_.push_back("err.log");
+  std::sort(expected_.begin(), expected_.end());
+  EXPECT_EQ(testing::folder_names(dir.path()), expected_) << "no source and no temporary file stays";
 }
 
 #if COMPACTOR_HAVE_CLI

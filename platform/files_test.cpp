@@ -38,14 +38,14 @@ TEST(Files, AFileAppearsOnlyWhenCommittedAndAnAbandonedOneLeavesNothing) {
 TEST(Files, SpaceAskedAheadIsAHintThatNeverChangesTheBytes) {
   testing::TempDir dir;
   const std::string path = dir / "out.bin";
-  for (uint64_t riservati : {0ull, 10ull, 5ull << 20, 1ull << 62}) {
+  for (uint64_t reserved : {0ull, 10ull, 5ull << 20, 1ull << 62}) {
     testing::put_file(path, std::string(100, 'o'));
     auto out = real_files().create(path);
-    out->reserve(riservati);
+    out->reserve(reserved);
     out->write(std::string(1 << 20, 'n'));
     out->write("tail");
     out->commit();
-    EXPECT_EQ(testing::file_text(path), std::string(1 << 20, 'n') + "tail") << riservati;
+    EXPECT_EQ(testing::file_text(path), std::string(1 << 20, 'n') + "tail") << reserved;
     struct stat st;
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_LT(static_cast<uint64_t>(st.st_blocks) * 512, 2u << 20) << "space beyond the end is given back";

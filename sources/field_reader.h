@@ -22,7 +22,7 @@ class FieldReader {
   // True when no byte is left to read. Every field consumes its delimiter,
   // so this turns true right after the last field of a file that ends with
   // a line end.
-  bool end_of_file() const { return pos_ >= dati_.size(); }
+  bool end_of_file() const { return pos_ >= data_.size(); }
 
   // The next field as text. Trailing blanks are dropped; a field that opens
   // with a double quote runs to the next double quote (line ends and commas
@@ -44,8 +44,8 @@ class FieldReader {
   // Where the field last read (or last attempted) begins: 1-based line,
   // 0-based byte offset of its first non-blank byte within that line.
   // Both are 0 before the first read.
-  int field_line() const { return riga_; }
-  int field_column() const { return colonna_; }
+  int field_line() const { return line_; }
+  int field_column() const { return column_; }
 
   // The text of a line without its line end; empty for a line that does
   // not exist. The view lives as long as the reader.
@@ -60,11 +60,11 @@ class FieldReader {
   void mark_end();
   [[noreturn]] void fail(const std::string& reason) const;
 
-  std::string dati_;
+  std::string data_;
   size_t pos_ = 0;
   std::vector<uint32_t> line_starts_;  // offset of the first byte of each line
-  int riga_ = 0;
-  int colonna_ = 0;
+  int line_ = 0;
+  int column_ = 0;
 };
 
 }  // namespace compactor

@@ -20,9 +20,9 @@ const std::string kFine = "<eof>";
 // Runs a script of reads: T text, L 32-bit, I 16-bit, B 8-bit. Numbers how
 // back as decimal text; kFine follows the read after which the source is
 // exhausted.
-std::vector<std::string> esegui(FieldReader& r, const std::string& letture) {
+std::vector<std::string> run_(FieldReader& r, const std::string& reads) {
   std::vector<std::string> out;
-  for (char l : letture) {
+  for (char l : reads) {
     switch (l) {
       case 'T': out.push_back(r.read_text()); break;
       case 'L': out.push_back(std::to_string(r.read_long())); break;
@@ -38,8 +38,8 @@ std::vector<std::string> esegui(FieldReader& r, const std::string& letture) {
 struct Script {
   const char* nome;
   std::string source;
-  std::string letture;
-  std::vector<std::string> attesi;
+  std::string reads;
+  std::vector<std::string> expected_;
 };
 
 void PrintTo(const Script& c, std::ostream* os) { *os << c.nome; }
@@ -49,7 +49,7 @@ class FieldsRead : public testing::TestWithParam<Script> {};
 TEST_P(FieldsRead, ReadsTheExpectedFields) {
   const Script& c = GetParam();
   FieldReader r(c.source);
-  EXPECT_EQ(esegui(r, c.letture), c.attesi);
+  EXPECT_EQ(run_(r, c.reads), c.expected_);
 }
 
 // Numbers: where they end, what the delimiter swallows, how they round.
@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct Fault {
   const char* nome;
   std::string source;
-  std::string letture;
+  std::string reads;
 };
 
 void PrintTo(const Fault& g, std::ostream* os) { *os << g.nome; }
@@ -145,14 +145,14 @@ class ReadFailure : public testing::TestWithParam<Fault> {};
 TEST_P(ReadFailure, LastReadIsALoadFailure) {
   const Fault& g = GetParam();
   FieldReader r(g.source);
-  ASSERT_NO_THROW(esegui(r, g.letture.substr(0, g.letture.size() - 1)));
-  EXPECT_THROW(esegui(r, g.letture.substr(g.letture.size() - 1)), LoadFailure);
+  ASSERT_NO_THROW(run_(r, g.reads.substr(0, g.reads.size() - 1)));
+  EXPECT_THROW(run_(r, g.reads.substr(g.reads.size() - 1)), LoadFailure);
 }
 
 // The failure names the field's line and column as an editor counts them.
 TEST(ReadFailureWhere, NamesLineAndColumnFromOne) {
   FieldReader r("velocita, 100\r\n  abc, 7\r\n");
-  ASSERT_NO_THROW(esegui(r, "TL"));
+  ASSERT_NO_THROW(run_(r, "TL"));
   try {
     r.read_long();
     FAIL() << "\"abc\" read as a number";
@@ -222,14 +222,14 @@ TEST(FieldPosition, LineAndColumnOfEachField) {
   EXPECT_EQ(r.field_line(), 0);
 
   struct Expected {
-    char lettura;
+    char reading;
     int riga;
     int column;
   };
-  const Expected attesi[] = {{'T', 1, 0}, {'T', 2, 2}, {'L', 2, 25},
+  const Expected expected_[] = {{'T', 1, 0}, {'T', 2, 2}, {'L', 2, 25},
                            {'T', 3, 0}, {'L', 3, 12}, {'T', 4, 0}};
-  for (const Expected& a : attesi) {
-    esegui(r, std::string(1, a.lettura));
+  for (const Expected& a : expected_) {
+    run_(r, std::string(1, a.reading));
     EXPECT_EQ(r.field_line(), a.riga);
     EXPECT_EQ(r.field_column(), a.column) << "line " << a.riga;
   }
@@ -267,32 +267,32 @@ TEST(FieldPosition, AFailureNamesTheFieldThatFailed) {
 // A record cut short by the end of the source is told on its own last line,
 // just after its text, whatever line end closes the source.
 TEST(FieldPosition, AReadPastTheEndPointsAfterTheLastLine) {
-  for (const char* fonte : {"x\r\npendenza,  1200\r\n", "x\npendenza,  1200\n", "x\rpendenza,  1200", "x\r\npendenza,  1200"}) {
-    FieldReader r(fonte);
+  for (const char* source_ : {"x\r\npendenza,  1200\r\n", "x\npendenza,  1200\n", "x\rpendenza,  1200", "x\r\npendenza,  1200"}) {
+    FieldReader r(source_);
     r.read_text();
     r.read_text();
     r.read_long();
-    EXPECT_THROW(r.read_long(), LoadFailure) << fonte;
-    EXPECT_EQ(r.field_line(), 2) << fonte;
-    EXPECT_EQ(r.field_column(), 15) << fonte;
+    EXPECT_THROW(r.read_long(), LoadFailure) << source_;
+    EXPECT_EQ(r.field_line(), 2) << source_;
+    EXPECT_EQ(r.field_column(), 15) << source_;
   }
 }
 
 // Untrusted bytes: every read either succeeds and moves on or fails with
 // LoadFailure, and the stream always comes to its end.
 TEST(Robustness, BinaryGarbageComesToAnEnd) {
-  const std::string interessanti = ",\r\n \t\"-.eE+0123456789\0abc"s;
-  for (unsigned seme = 1; seme <= 20; ++seme) {
-    std::mt19937 gen(seme);
+  const std::string interesting = ",\r\n \t\"-.eE+0123456789\0abc"s;
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    std::mt19937 gen(seed);
     std::string bytes(20000, '\0');
     for (char& b : bytes)
-      b = gen() % 2 ? interessanti[gen() % interessanti.size()] : static_cast<char>(gen() & 0xFF);
+      b = gen() % 2 ? interesting[gen() % interesting.size()] : static_cast<char>(gen() & 0xFF);
     FieldReader r(bytes);
-    size_t letture = 0;
+    size_t reads = 0;
     while (!r.end_of_file()) {
-      ASSERT_LE(++letture, bytes.size()) << "seed " << seme;
+      ASSERT_LE(++reads, bytes.size()) << "seed " << seed;
       try {
-        switch (letture % 4) {
+        switch (reads % 4) {
           case 0: r.read_text(); break;
           case 1: r.read_byte(); break;
           case 2: r.read_integer(); break;
@@ -311,13 +311,13 @@ TEST(Robustness, BinaryGarbageComesToAnEnd) {
 // Lines of several megabytes; a reader that rescans would not finish.
 TEST(Robustness, LongLinesReadInLinearTime) {
   constexpr size_t kFields = 2'000'000;
-  std::string numeri;
-  for (size_t i = 0; i < kFields; ++i) numeri += "1,";
-  numeri += "\r\n";
-  FieldReader r(numeri);
-  uint64_t somma = 0;
-  for (size_t i = 0; i < kFields; ++i) somma += r.read_byte();
-  EXPECT_EQ(somma, kFields);
+  std::string numbers;
+  for (size_t i = 0; i < kFields; ++i) numbers += "1,";
+  numbers += "\r\n";
+  FieldReader r(numbers);
+  uint64_t sum = 0;
+  for (size_t i = 0; i < kFields; ++i) sum += r.read_byte();
+  EXPECT_EQ(sum, kFields);
   EXPECT_EQ(r.field_line(), 1);
   EXPECT_EQ(r.field_column(), static_cast<int>(2 * kFields - 2));
   EXPECT_EQ(r.read_long(), 0);  // the empty field between the last comma and the line end
@@ -329,25 +329,25 @@ TEST(Robustness, LongLinesReadInLinearTime) {
   EXPECT_EQ(text.read_text(), "x");
 
   const size_t z = 4u << 20;
-  const std::string zeri(z, '0');
-  FieldReader lunghi(zeri + "42," + "0." + zeri + "5e" + std::to_string(z + 1) + "," + "0." +
-                      zeri + "25e" + std::to_string(z + 1) + "," + std::string(z, '9') + "," +
+  const std::string zeros(z, '0');
+  FieldReader long_ones(zeros + "42," + "0." + zeros + "5e" + std::to_string(z + 1) + "," + "0." +
+                      zeros + "25e" + std::to_string(z + 1) + "," + std::string(z, '9') + "," +
                       std::string(z, 'x'));
-  EXPECT_EQ(lunghi.read_long(), 42);
-  EXPECT_EQ(lunghi.read_long(), 5);
-  EXPECT_EQ(lunghi.read_long(), 2);  // 2.5 to even
-  EXPECT_THROW(lunghi.read_long(), LoadFailure);
-  lunghi.read_text();
-  EXPECT_THROW(lunghi.read_long(), LoadFailure);
+  EXPECT_EQ(long_ones.read_long(), 42);
+  EXPECT_EQ(long_ones.read_long(), 5);
+  EXPECT_EQ(long_ones.read_long(), 2);  // 2.5 to even
+  EXPECT_THROW(long_ones.read_long(), LoadFailure);
+  long_ones.read_text();
+  EXPECT_THROW(long_ones.read_long(), LoadFailure);
 }
 
 TEST(Robustness, LineNumbersOfAMillionLines) {
   std::string lines;
   for (int i = 0; i < 1'000'000; ++i) lines += i % 2 ? "7\n" : "7\r\n";
   FieldReader r(lines);
-  int64_t somma = 0;
-  while (!r.end_of_file()) somma += r.read_long();
-  EXPECT_EQ(somma, 7'000'000);
+  int64_t sum = 0;
+  while (!r.end_of_file()) sum += r.read_long();
+  EXPECT_EQ(sum, 7'000'000);
   EXPECT_EQ(r.field_line(), 1'000'000);
   EXPECT_EQ(r.line_text(1'000'000), "7");
 }

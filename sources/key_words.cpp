@@ -21,9 +21,9 @@ bool opens_general(std::string_view campo) {
 }
 
 GeneralKeys chiavi_generali(std::string_view campo) {
-  const std::string minuscolo = cp1252_lower(campo);
+  const std::string lower_case = cp1252_lower(campo);
   GeneralKeys c;
-  c.lunghezza_percorso = contains(minuscolo, "lunghezza") && contains(minuscolo, "percorso");
+  c.lunghezza_percorso = contains(lower_case, "lunghezza") && contains(lower_case, "percorso");
   const bool progressiva = contains(campo, "progressiva");
   const bool sfondo = contains(campo, "sfondo");
   const bool uno = contains(campo, "uno");

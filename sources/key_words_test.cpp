@@ -52,7 +52,7 @@ std::string names(const TrainKeys& c) {
 
 struct Case {
   std::string campo;
-  std::string attesi;
+  std::string expected_;
 };
 
 TEST(Substring, ExactAndCaseIgnored) {
@@ -65,7 +65,7 @@ TEST(Substring, ExactAndCaseIgnored) {
       {"NUMERO VETTURE", "vetture", false, true},
       {"xx[Generale]yy", "[generale]", false, true},
       {"VELOCIT\xC0", "velocit\xE0", false, true},  // accented capital
-      {"velocit\xE0", "velocita", false, false},    // an accent is not its base letter
+      {"velocit\xE0", "velocita", false, false},    // an accent is not its base_ letter
       {"vettur", "vetture", false, false},
       {"", "", true, true},
   };
@@ -104,7 +104,7 @@ TEST(GeneralSection, KeyWordsWithTheirCaseRules) {
       {"Ripetizione segnali 4 codici", ""},
       {"[curve]", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(names(chiavi_generali(c.campo)), c.attesi) << c.campo;
+  for (const Case& c : cases) EXPECT_EQ(names(chiavi_generali(c.campo)), c.expected_) << c.campo;
 }
 
 TEST(GeneralSection, SignalRepetitionCodes) {
@@ -152,7 +152,7 @@ TEST(LineRecords, KeyWordsIgnoreCase) {
       {"[fine]", ""},
       {"5", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(names(chiavi_linea(c.campo)), c.attesi) << c.campo;
+  for (const Case& c : cases) EXPECT_EQ(names(chiavi_linea(c.campo)), c.expected_) << c.campo;
 }
 
 TEST(LineRecords, CurveClassAndDirection) {
@@ -200,7 +200,7 @@ TEST(TrainRecords, KeyWordsIgnoreCase) {
       {"[fine]", ""},
       {"[generale]", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(names(chiavi_treno(c.campo)), c.attesi) << c.campo;
+  for (const Case& c : cases) EXPECT_EQ(names(chiavi_treno(c.campo)), c.expected_) << c.campo;
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class FailingFiles : public Files {
  public:
   enum class Operation { read, list, create, write, commit, remove };
   // How a failing commit fails.
-  enum class Commit { chiusura, rinomina };
+  enum class Commit { closing, rename_ };
 
   struct Call {
     Operation operation;
@@ -29,16 +29,16 @@ class FailingFiles : public Files {
   };
 
   // Call `fault` (1-based) fails; 0 lets every call through.
-  explicit FailingFiles(Files& below, int64_t fault = 0, Commit commit = Commit::chiusura)
-      : below_(below), guasto_(fault), commit_(commit) {}
+  explicit FailingFiles(Files& below, int64_t fault = 0, Commit commit = Commit::closing)
+      : below_(below), fault_(fault), commit_(commit) {}
 
   // Every call that could fail, in order, the failed one included.
   const std::vector<Call>& calls() const { return calls_; }
-  bool fallita() const { return guasto_ > 0 && static_cast<int64_t>(calls_.size()) >= guasto_; }
+  bool fallita() const { return fault_ > 0 && static_cast<int64_t>(calls_.size()) >= fault_; }
   // The reason the failed call gives, as the real layer words it.
   std::string reason() const {
     if (!fallita()) return {};
-    switch (calls_[static_cast<size_t>(guasto_ - 1)].operation) {
+    switch (calls_[static_cast<size_t>(fault_ - 1)].operation) {
       case Operation::read:
         return "cannot read: Input/output error";
       case Operation::list:
@@ -48,7 +48,7 @@ class FailingFiles : public Files {
       case Operation::write:
         return "cannot write: No space left on device";
       case Operation::commit:
-        return commit_ == Commit::chiusura ? "cannot close: Input/output error" : "cannot rename: Permission denied";
+        return commit_ == Commit::closing ? "cannot close: Input/output error" : "cannot rename: Permission denied";
       case Operation::remove:
         return "cannot delete: Permission denied";
     }
@@ -85,8 +85,8 @@ class FailingFiles : public Files {
  private:
   class Output : public OutputFile {
    public:
-    Output(FailingFiles& files, std::unique_ptr<OutputFile> vero, std::string path)
-        : files_(files), vero_(std::move(vero)), path_(std::move(path)) {}
+    Output(FailingFiles& files, std::unique_ptr<OutputFile> true_, std::string path)
+        : files_(files), vero_(std::move(true_)), path_(std::move(path)) {}
 
     void write(std::string_view bytes) override {
       if (files_.count(Operation::write, path_)) {
@@ -115,13 +115,13 @@ class FailingFiles : public Files {
   // Counts a call; true when it is the one to fail.
   bool count(Operation o, const std::string& path) {
     calls_.push_back({o, path});
-    return static_cast<int64_t>(calls_.size()) == guasto_;
+    return static_cast<int64_t>(calls_.size()) == fault_;
   }
 
   [[noreturn]] void fail(const std::string& path) { throw PlatformError(path, reason()); }
 
   Files& below_;
-  int64_t guasto_;
+  int64_t fault_;
   Commit commit_;
   std::vector<Call> calls_;
 };

@@ -15,7 +15,7 @@ namespace {
 
 // In the child: the standard streams, the directory, the environment, then
 // the program itself.
-[[noreturn]] void diventa(const std::vector<std::string>& argv, const std::string& cwd,
+[[noreturn]] void becomes(const std::vector<std::string>& argv, const std::string& cwd,
                           const std::vector<std::string>& env, int out, int err) {
   const int in = ::open("/dev/null", O_RDONLY);
   if (out < 0 || err < 0 || in < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(126);
@@ -38,7 +38,7 @@ pid_t start_program(const std::vector<std::string>& argv, const std::string& cwd
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     const int null = ::open("/dev/null", O_WRONLY);
-    diventa(argv, cwd, env, null, null);
+    becomes(argv, cwd, env, null, null);
   }
   return pid;
 }
@@ -56,7 +56,7 @@ RunResult run_program(const std::vector<std::string>& argv, const std::string& c
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0)
-    diventa(argv, cwd, env, ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+    becomes(argv, cwd, env, ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
             ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
   RunResult e;
   e.status = wait_program(pid);

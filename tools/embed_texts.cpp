@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         << "  static const LineTable lines = [] {\n"
         << "    LineTable r{};\n";
     for (size_t i = 0; i < lines.size(); ++i) out << "    r[" << i << "] = " << literal(lines[i]) << ";\n";
-    out << "    r[" << lines.size() << "] = marcatore_fine;\n"
+    out << "    r[" << lines.size() << "] = end_marker;\n"
         << "    return r;\n  }();\n  return lines;\n}\n\n";
   }
   out << "}  // namespace compactor\n";

@@ -44,14 +44,14 @@ struct Rallentamento {
 // A tick of the line's own kilometre numbering.
 struct Tick {
   int32_t posizione = 0;
-  int64_t lettura = 0;  // metres of the line's numbering, a multiple of 10 km
+  int64_t reading = 0;  // metres of the line's numbering, a multiple of 10 km
 };
 
 // Where the numbering changes: the reading just before and from there on.
 struct Jump {
   int32_t posizione = 0;
-  int64_t prima = 0;
-  int64_t dopo = 0;
+  int64_t before = 0;
+  int64_t after = 0;
 };
 
 struct RouteData {
@@ -66,8 +66,8 @@ struct RouteData {
   std::vector<Step> velocita;  // km/h
   std::vector<Step> aderenza;
   std::vector<double> quote;  // track height at every 50 m, from chainage 0 to the route's end
-  std::vector<Tick> tacche;
-  std::vector<Jump> salti;
+  std::vector<Tick> ticks;
+  std::vector<Jump> jumps;
 };
 
 // The stretch of route a picture shows, metres; `to` 0 shows the whole

@@ -7,7 +7,7 @@ namespace {
 
 // The carried references as the loader leaves them: ordered, flag 1 stored
 // with 100 m more.
-Stazioni riferimenti_portati() {
+Stazioni carried_references() {
   Stazioni s;
   s.at(81).inizio = 315950, s.at(81).fine = 412150, s.at(81).posizione = 1;
   s.at(82).inizio = 284500, s.at(82).fine = -284500;
@@ -17,7 +17,7 @@ Stazioni riferimenti_portati() {
 }
 
 TEST(RenderData, KilometreReadingsFollowTheThreeReferences) {
-  const Stazioni s = riferimenti_portati();
+  const Stazioni s = carried_references();
   EXPECT_EQ(km_reading(s, 0), 0);
   EXPECT_EQ(km_reading(s, 31099), 31099);
   EXPECT_EQ(km_reading(s, 31100), 34150);
@@ -40,31 +40,31 @@ TEST(RenderData, WithoutReferencesTheReadingIsTheChainage) {
 }
 
 TEST(RenderData, TicksFallEveryTenKilometresOfReadingAndChangesAreListed) {
-  Stazioni s = riferimenti_portati();
+  Stazioni s = carried_references();
   Griglia g;
   g.resize(6820);
   const RouteData d = route_data(s, g);
 
-  std::vector<std::pair<int32_t, int64_t>> tacche;
-  for (const Tick& t : d.tacche) tacche.emplace_back(t.posizione, t.lettura);
-  std::vector<std::pair<int32_t, int64_t>> attese;
-  for (int64_t k = 0; k <= 30000; k += 10000) attese.emplace_back(k, k);
-  for (int64_t k = 40000; k <= 280000; k += 10000) attese.emplace_back(k - 3050, k);
-  for (int64_t k = 0; k <= 30000; k += 10000) attese.emplace_back(284500 + k, k);
-  attese.emplace_back(412050 - 90000, 90000);
-  attese.emplace_back(412050 - 80000, 80000);
-  EXPECT_EQ(tacche, attese);
+  std::vector<std::pair<int32_t, int64_t>> ticks;
+  for (const Tick& t : d.ticks) ticks.emplace_back(t.posizione, t.reading);
+  std::vector<std::pair<int32_t, int64_t>> awaited;
+  for (int64_t k = 0; k <= 30000; k += 10000) awaited.emplace_back(k, k);
+  for (int64_t k = 40000; k <= 280000; k += 10000) awaited.emplace_back(k - 3050, k);
+  for (int64_t k = 0; k <= 30000; k += 10000) awaited.emplace_back(284500 + k, k);
+  awaited.emplace_back(412050 - 90000, 90000);
+  awaited.emplace_back(412050 - 80000, 80000);
+  EXPECT_EQ(ticks, awaited);
 
-  ASSERT_EQ(d.salti.size(), 3u);
-  EXPECT_EQ(d.salti[0].posizione, 31100);
-  EXPECT_EQ(d.salti[0].prima, 31100);
-  EXPECT_EQ(d.salti[0].dopo, 34150);
-  EXPECT_EQ(d.salti[1].posizione, 284500);
-  EXPECT_EQ(d.salti[1].prima, 287550);
-  EXPECT_EQ(d.salti[1].dopo, 0);
-  EXPECT_EQ(d.salti[2].posizione, 315950);
-  EXPECT_EQ(d.salti[2].prima, 31450);
-  EXPECT_EQ(d.salti[2].dopo, 96100);
+  ASSERT_EQ(d.jumps.size(), 3u);
+  EXPECT_EQ(d.jumps[0].posizione, 31100);
+  EXPECT_EQ(d.jumps[0].before, 31100);
+  EXPECT_EQ(d.jumps[0].after, 34150);
+  EXPECT_EQ(d.jumps[1].posizione, 284500);
+  EXPECT_EQ(d.jumps[1].before, 287550);
+  EXPECT_EQ(d.jumps[1].after, 0);
+  EXPECT_EQ(d.jumps[2].posizione, 315950);
+  EXPECT_EQ(d.jumps[2].before, 31450);
+  EXPECT_EQ(d.jumps[2].after, 96100);
 }
 
 TEST(RenderData, FeaturesComeFromTheGridAndTheTable) {

@@ -21,18 +21,18 @@ constexpr int32_t kStep = 50;  // metres between the points of the drawn route
 
 std::string xy(double x, double y) { return num(x) + "," + num(y); }
 
-void cerchio(Svg& svg, const char* class_, double x, double y, double r, const char* riempimento, const char* tratto,
-             double spessore) {
+void circle(Svg& svg, const char* class_, double x, double y, double r, const char* fill_, const char* stretch,
+             double thickness) {
   svg.vuoto("circle", {{"class", class_},
                        {"cx", num(x)},
                        {"cy", num(y)},
                        {"r", num(r)},
-                       {"fill", riempimento},
-                       {"stroke", tratto},
-                       {"stroke-width", num(spessore)}});
+                       {"fill", fill_},
+                       {"stroke", stretch},
+                       {"stroke-width", num(thickness)}});
 }
 
-void rombo(Svg& svg, double x, double y, const std::string& titolo) {
+void diamond(Svg& svg, double x, double y, const std::string& title_) {
   svg.open("rect", {{"class", "km-post"},
                     {"x", num(x - 3)},
                     {"y", num(y - 3)},
@@ -42,7 +42,7 @@ void rombo(Svg& svg, double x, double y, const std::string& titolo) {
                     {"fill", style::cippo},
                     {"stroke", "#ffffff"},
                     {"stroke-width", "1.00"}});
-  svg.text("title", {}, titolo);
+  svg.text("title", {}, title_);
   svg.close();
 }
 
@@ -52,12 +52,12 @@ Plan::Plan(const Planimetria& p, const RouteData& d, ChainageWindow window) : p_
   present_ = p.sized() && p.next() >= 2;
   windowed_ = !window.whole();
   if (!present_) {
-    alto_ = kLeastHigh;
+    high_ = kLeastHigh;
     return;
   }
-  ultimo_ = std::min<int64_t>(d.lunghezza, p.next() - 1);
+  last_ = std::min<int64_t>(d.lunghezza, p.next() - 1);
   const int64_t first = windowed_ ? on_level(window.from) : 0;
-  const int64_t last = windowed_ ? on_level(window.to) : ultimo_;
+  const int64_t last = windowed_ ? on_level(window.to) : last_;
   min_x_ = max_x_ = p.x(first);
   min_y_ = max_y_ = p.y(first);
   for (int64_t m = first + 1; m <= last; ++m) {
@@ -67,19 +67,19 @@ Plan::Plan(const Planimetria& p, const RouteData& d, ChainageWindow window) : p_
     max_y_ = std::max(max_y_, p.y(m));
   }
   const double dx = std::max(max_x_ - min_x_, 1.0), dy = std::max(max_y_ - min_y_, 1.0);
-  scala_ = std::min(kWide / dx, (windowed_ ? kWindowHigh : kMostHigh) / dy);
-  alto_ = windowed_ ? kWindowHigh : std::max(dy * scala_, kLeastHigh);
-  ox_ = kLeft + kEdgeX + (kWide - (max_x_ - min_x_) * scala_) / 2;
-  oy_ = kArea + kEdgeY + (alto_ - (max_y_ - min_y_) * scala_) / 2;
+  scale_ = std::min(kWide / dx, (windowed_ ? kWindowHigh : kMostHigh) / dy);
+  high_ = windowed_ ? kWindowHigh : std::max(dy * scale_, kLeastHigh);
+  ox_ = kLeft + kEdgeX + (kWide - (max_x_ - min_x_) * scale_) / 2;
+  oy_ = kArea + kEdgeY + (high_ - (max_y_ - min_y_) * scale_) / 2;
 }
 
-double Plan::height() const { return kArea + alto_ + 2 * kEdgeY + 10; }
+double Plan::height() const { return kArea + high_ + 2 * kEdgeY + 10; }
 
-int64_t Plan::on_level(int64_t c) const { return std::clamp<int64_t>(c, 0, ultimo_); }
+int64_t Plan::on_level(int64_t c) const { return std::clamp<int64_t>(c, 0, last_); }
 
 Plan::Place Plan::screen(int64_t m) const {
   m = on_level(m);
-  return {ox_ + (p_.x(m) - min_x_) * scala_, oy_ + (max_y_ - p_.y(m)) * scala_};
+  return {ox_ + (p_.x(m) - min_x_) * scale_, oy_ + (max_y_ - p_.y(m)) * scale_};
 }
 
 Plan::Place Plan::normal(int64_t m) const {
@@ -89,13 +89,13 @@ Plan::Place Plan::normal(int64_t m) const {
   return {-dy / l, dx / l};
 }
 
-void Plan::disegna(Svg& svg, double y0) const {
+void Plan::draw(Svg& svg, double y0) const {
   Attributes g = {{"id", "plan"}, {"transform", fmt::format("translate(0 {})", num(y0))}};
   if (present_) {
-    g.push_back({"data-scale", fmt::format("{:.6f}", scala_)});
+    g.push_back({"data-scale", fmt::format("{:.6f}", scale_)});
     g.push_back({"data-origin", xy(ox_, oy_)});
     // Where the plan's (0, 0) falls, so that a page can place any point.
-    if (windowed_) g.push_back({"data-zero", xy(ox_ - min_x_ * scala_, oy_ + max_y_ * scala_)});
+    if (windowed_) g.push_back({"data-zero", xy(ox_ - min_x_ * scale_, oy_ + max_y_ * scale_)});
   }
   svg.open("g", g);
   svg.text("text",
@@ -109,13 +109,13 @@ void Plan::disegna(Svg& svg, double y0) const {
   svg.vuoto("rect", {{"x", num(kLeft)},
                      {"y", num(kArea)},
                      {"width", num(kAreaWidth)},
-                     {"height", num(alto_ + 2 * kEdgeY)},
+                     {"height", num(high_ + 2 * kEdgeY)},
                      {"fill", style::panel_bottom},
                      {"stroke", style::panel_edge}});
   if (!present_) {
     svg.text("text",
               {{"x", num(style::page / 2)},
-               {"y", num(kArea + kEdgeY + alto_ / 2)},
+               {"y", num(kArea + kEdgeY + high_ / 2)},
                {"font-size", "13"},
                {"text-anchor", "middle"},
                {"fill", style::text}},
@@ -127,7 +127,7 @@ void Plan::disegna(Svg& svg, double y0) const {
   const auto names = station_names(labels);
   if (windowed_) {
     svg.open("clipPath", {{"id", "plan-window"}});
-    svg.vuoto("rect", {{"x", num(kLeft)}, {"y", num(kArea)}, {"width", num(kAreaWidth)}, {"height", num(alto_ + 2 * kEdgeY)}});
+    svg.vuoto("rect", {{"x", num(kLeft)}, {"y", num(kArea)}, {"width", num(kAreaWidth)}, {"height", num(high_ + 2 * kEdgeY)}});
     svg.close();
     svg.open("g", {{"clip-path", "url(#plan-window)"}});
   }
@@ -145,9 +145,9 @@ void Plan::disegna(Svg& svg, double y0) const {
 void Plan::legend(Svg& svg, double y) const {
   svg.open("g", {{"class", "legend"}, {"font-size", "11"}, {"fill", style::text}});
   double x = kLeft;
-  const auto entry = [&](const std::string& text, double largo) {
+  const auto entry = [&](const std::string& text, double wide_) {
     svg.text("text", {{"x", num(x + 22)}, {"y", num(y + 4)}}, text);
-    x += largo;
+    x += wide_;
   };
   svg.vuoto("line", {{"x1", num(x)},
                      {"y1", num(y)},
@@ -207,7 +207,7 @@ void Plan::legend(Svg& svg, double y) const {
   svg.close();
 }
 
-std::string Plan::polilinea(int64_t da, int64_t a) const {
+std::string Plan::polyline_(int64_t da, int64_t a) const {
   std::string points;
   for (int64_t m = da;; m += kStep) {
     m = std::min(m, a);
@@ -222,7 +222,7 @@ std::string Plan::polilinea(int64_t da, int64_t a) const {
 void Plan::track(Svg& svg) const {
   svg.vuoto("polyline", {{"id", "route"},
                          {"class", "route"},
-                         {"points", polilinea(0, ultimo_)},
+                         {"points", polyline_(0, last_)},
                          {"fill", "none"},
                          {"stroke", style::track},
                          {"stroke-width", "2.50"},
@@ -236,7 +236,7 @@ void Plan::gallerie(Svg& svg) const {
                  {"stroke-width", "6.00"},
                  {"stroke-linecap", "butt"}});
   for (const Stretch& t : d_.gallerie) {
-    svg.open("polyline", {{"class", "tunnel"}, {"points", polilinea(t.da, t.a)}});
+    svg.open("polyline", {{"class", "tunnel"}, {"points", polyline_(t.da, t.a)}});
     svg.text("title", {}, fmt::format("tunnel {} to {} m", t.da, t.a));
     svg.close();
   }
@@ -253,7 +253,7 @@ void Plan::numbering(Svg& svg, Labels& labels) const {
                  {"stroke-linejoin", "round"},
                  {"paint-order", "stroke"}});
   // Changes of numbering first: their label carries both readings.
-  for (const Jump& s : d_.salti) {
+  for (const Jump& s : d_.jumps) {
     const Place q = screen(s.posizione), n = normal(s.posizione);
     svg.vuoto("circle", {{"class", "km-change"},
                          {"cx", num(q.x)},
@@ -262,9 +262,9 @@ void Plan::numbering(Svg& svg, Labels& labels) const {
                          {"fill", "none"},
                          {"stroke", style::km},
                          {"stroke-width", "1.40"}});
-    const std::string text = style::readable_reading(s.prima) + "/" + style::readable_reading(s.dopo);
+    const std::string text = style::readable_reading(s.before) + "/" + style::readable_reading(s.after);
     const auto e =
-        labels.posa(q.x, q.y,
+        labels.laid(q.x, q.y,
                        {{-n.x, -n.y, 14}, {n.x, n.y, 12}, {-n.x, -n.y, 26}, {n.x, n.y, 24}, {-n.x, -n.y, 38},
                         {n.x, n.y, 36}},
                        text, 9, true);
@@ -277,11 +277,11 @@ void Plan::numbering(Svg& svg, Labels& labels) const {
                          {"y2", num(e->y - 3)},
                          {"stroke", style::km},
                          {"stroke-width", "0.60"}});
-    svg.text("text", {{"x", num(e->x)}, {"y", num(e->y)}, {"font-style", "italic"}, {"text-anchor", e->ancora}},
+    svg.text("text", {{"x", num(e->x)}, {"y", num(e->y)}, {"font-style", "italic"}, {"text-anchor", e->still}},
               text);
   }
   // A tick whose label finds no free place stays unlabelled.
-  for (const Tick& t : d_.tacche) {
+  for (const Tick& t : d_.ticks) {
     const Place q = screen(t.posizione), n = normal(t.posizione);
     svg.vuoto("line", {{"class", "km-tick"},
                        {"x1", num(q.x - n.x * 2)},
@@ -290,9 +290,9 @@ void Plan::numbering(Svg& svg, Labels& labels) const {
                        {"y2", num(q.y - n.y * 10)},
                        {"stroke", style::km},
                        {"stroke-width", "1.60"}});
-    const std::string text = fmt::format("km {}", t.lettura / 1000);
-    if (const auto e = labels.posa(q.x, q.y, {{-n.x, -n.y, 14}, {-n.x, -n.y, 22}}, text, 9, false))
-      svg.text("text", {{"x", num(e->x)}, {"y", num(e->y)}, {"text-anchor", e->ancora}}, text);
+    const std::string text = fmt::format("km {}", t.reading / 1000);
+    if (const auto e = labels.laid(q.x, q.y, {{-n.x, -n.y, 14}, {-n.x, -n.y, 22}}, text, 9, false))
+      svg.text("text", {{"x", num(e->x)}, {"y", num(e->y)}, {"text-anchor", e->still}}, text);
   }
   svg.close();
 }
@@ -315,7 +315,7 @@ void Plan::points(Svg& svg) const {
   svg.open("g", {{"id", "plan-km-posts"}});
   for (const Cartello& k : d_.cippi) {
     const Place q = screen(k.posizione);
-    rombo(svg, q.x, q.y, fmt::format("{} at {} m", k.text, k.posizione));
+    diamond(svg, q.x, q.y, fmt::format("{} at {} m", k.text, k.posizione));
   }
   svg.close();
 }
@@ -325,7 +325,7 @@ std::vector<std::optional<Label>> Plan::station_names(Labels& labels) const {
   for (const DrawnStation& s : d_.stazioni) {
     const Place q = screen(s.posizione), n = normal(s.posizione);
     names.push_back(
-        labels.posa(q.x, q.y, {{n.x, n.y, 9}, {-n.x, -n.y, 9}, {n.x, n.y, 20}, {-n.x, -n.y, 20}}, s.nome, 10, true));
+        labels.laid(q.x, q.y, {{n.x, n.y, 9}, {-n.x, -n.y, 9}, {n.x, n.y, 20}, {-n.x, -n.y, 20}}, s.nome, 10, true));
   }
   return names;
 }
@@ -335,14 +335,14 @@ void Plan::stazioni(Svg& svg, const std::vector<std::optional<Label>>& names) co
   for (size_t i = 0; i < d_.stazioni.size(); ++i) {
     const DrawnStation& s = d_.stazioni[i];
     const Place q = screen(s.posizione);
-    cerchio(svg, s.fermata ? "station timed" : "station passing", q.x, q.y, 4.5,
+    circle(svg, s.fermata ? "station timed" : "station passing", q.x, q.y, 4.5,
             s.fermata ? style::stazione : "#ffffff", style::stazione, 1.5);
     if (const auto& e = names[i])
       svg.text("text",
                 {{"class", "station-name"},
                  {"x", num(e->x)},
                  {"y", num(e->y)},
-                 {"text-anchor", e->ancora},
+                 {"text-anchor", e->still},
                  {"stroke", "#ffffff"},
                  {"stroke-width", "3.00"},
                  {"stroke-linejoin", "round"},
@@ -353,21 +353,21 @@ void Plan::stazioni(Svg& svg, const std::vector<std::optional<Label>>& names) co
 }
 
 void Plan::graphic_scale(Svg& svg) const {
-  const double metres = style::round_step(kWide / 5 / scala_ / 2.5);
-  const double lungo = metres * scala_;
-  const double x = kLeft + 14, y = kArea + alto_ + 2 * kEdgeY - 14;
+  const double metres = style::round_step(kWide / 5 / scale_ / 2.5);
+  const double long_ = metres * scale_;
+  const double x = kLeft + 14, y = kArea + high_ + 2 * kEdgeY - 14;
   svg.open("g", {{"id", "scale-bar"}, {"font-size", "10"}, {"fill", style::text}});
   svg.vuoto("rect",
-            {{"x", num(x)}, {"y", num(y - 4)}, {"width", num(lungo / 2)}, {"height", "4.00"}, {"fill", style::text}});
-  svg.vuoto("rect", {{"x", num(x + lungo / 2)},
+            {{"x", num(x)}, {"y", num(y - 4)}, {"width", num(long_ / 2)}, {"height", "4.00"}, {"fill", style::text}});
+  svg.vuoto("rect", {{"x", num(x + long_ / 2)},
                      {"y", num(y - 4)},
-                     {"width", num(lungo / 2)},
+                     {"width", num(long_ / 2)},
                      {"height", "4.00"},
                      {"fill", "#ffffff"},
                      {"stroke", style::text},
                      {"stroke-width", "0.80"}});
   svg.text("text", {{"x", num(x)}, {"y", num(y - 7)}, {"text-anchor", "middle"}}, "0");
-  svg.text("text", {{"x", num(x + lungo)}, {"y", num(y - 7)}, {"text-anchor", "middle"}},
+  svg.text("text", {{"x", num(x + long_)}, {"y", num(y - 7)}, {"text-anchor", "middle"}},
             style::readable_metres(metres));
   svg.close();
 }

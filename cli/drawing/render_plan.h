@@ -22,10 +22,10 @@ class Plan {
 
   double height() const;  // height of the panel, px
   // Draws the panel with its top at y0.
-  void disegna(Svg& svg, double y0) const;
+  void draw(Svg& svg, double y0) const;
 
   // Pixels per metre, the same along x and y.
-  double scale() const { return scala_; }
+  double scale() const { return scale_; }
 
  private:
   struct Place {
@@ -37,7 +37,7 @@ class Plan {
 
   void legend(Svg& svg, double y) const;
   // Screen points every kStep metres from `da`, `a` always the last.
-  std::string polilinea(int64_t da, int64_t a) const;
+  std::string polyline_(int64_t da, int64_t a) const;
   void track(Svg& svg) const;
   void gallerie(Svg& svg) const;
   void numbering(Svg& svg, Labels& labels) const;
@@ -52,11 +52,11 @@ class Plan {
   const RouteData& d_;
   bool present_ = false;
   bool windowed_ = false;
-  int64_t ultimo_ = 0;  // last plan point drawn
+  int64_t last_ = 0;  // last plan point drawn
   double min_x_ = 0, max_x_ = 0, min_y_ = 0, max_y_ = 0;
-  double scala_ = 1;
+  double scale_ = 1;
   double ox_ = 0, oy_ = 0;  // page position of (min_x, max_y)
-  double alto_ = 0;         // height of the drawing
+  double high_ = 0;         // height of the drawing
 };
 
 }  // namespace compactor::cli

@@ -20,12 +20,12 @@ constexpr double kAdeTop = kVelTop + kSpeedHigh + 14, kAdhesionHigh = 44;
 constexpr double kMarksTop = kAdeTop + kAdhesionHigh + 14, kMarksHigh = 130;
 constexpr double kAxis = kMarksTop + kMarksHigh;
 
-double y_quota(double h, double lo, double hi) { return kLevelTop + kLevelHigh - (h - lo) / (hi - lo) * kLevelHigh; }
+double y_level(double h, double lo, double hi) { return kLevelTop + kLevelHigh - (h - lo) / (hi - lo) * kLevelHigh; }
 
 // A step line through the values of a profile, in one path:
 // M x y H x V y H x ... ; the horizontal runs are the steps.
 template <typename Y>
-std::string gradini_path(const std::vector<Step>& g, Y y, const std::function<double(double)>& x) {
+std::string steps_path(const std::vector<Step>& g, Y y, const std::function<double(double)>& x) {
   std::string d;
   for (const Step& s : g) {
     if (d.empty())
@@ -37,17 +37,17 @@ std::string gradini_path(const std::vector<Step>& g, Y y, const std::function<do
   return d;
 }
 
-void banda(Svg& svg, double top, double alto) {
+void band(Svg& svg, double top, double high) {
   svg.vuoto("rect", {{"x", num(kX0)},
                      {"y", num(top)},
                      {"width", num(kWide)},
-                     {"height", num(alto)},
+                     {"height", num(high)},
                      {"fill", style::panel_bottom},
                      {"stroke", style::panel_edge}});
 }
 
-void etichetta_banda(Svg& svg, double top, double alto, const std::string& text) {
-  const double x = kX0 - 62, y = top + alto / 2;
+void band_label(Svg& svg, double top, double high, const std::string& text) {
+  const double x = kX0 - 62, y = top + high / 2;
   svg.text("text",
             {{"x", num(x)},
              {"y", num(y)},
@@ -58,14 +58,14 @@ void etichetta_banda(Svg& svg, double top, double alto, const std::string& text)
             text);
 }
 
-void valore_asse(Svg& svg, double y, const std::string& text) {
+void axis_value(Svg& svg, double y, const std::string& text) {
   svg.text(
       "text",
       {{"x", num(kX0 - 6)}, {"y", num(y + 3.5)}, {"font-size", "10"}, {"text-anchor", "end"}, {"fill", style::text}},
       text);
 }
 
-void riga_orizzontale(Svg& svg, double y) {
+void horizontal_line(Svg& svg, double y) {
   svg.vuoto("line", {{"x1", num(kX0)},
                      {"y1", num(y)},
                      {"x2", num(kX0 + kWide)},
@@ -109,18 +109,18 @@ double Profile::height() const { return kAxis + 44; }
 
 double Profile::x(double chainage) const { return kX0 + (chainage - from_) * px_per_m_; }
 
-void Profile::disegna(Svg& svg, double y0) const {
+void Profile::draw(Svg& svg, double y0) const {
   Attributes g = {{"id", "profile"},
                   {"transform", fmt::format("translate(0 {})", num(y0))},
                   {"data-x0", num(kX0)},
                   {"data-px-per-m", fmt::format("{:.8f}", px_per_m_)}};
   if (windowed_) g.push_back({"data-from", fmt::format("{}", std::llround(from_))});
   svg.open("g", g);
-  std::string titolo = "Gradient profile and speed limits";
-  if (!d_.treno.empty()) titolo += " \u2014 " + d_.treno;
+  std::string title_ = "Gradient profile and speed limits";
+  if (!d_.treno.empty()) title_ += " \u2014 " + d_.treno;
   svg.text("text",
             {{"x", "30.00"}, {"y", num(kTitle)}, {"font-size", "16"}, {"font-weight", "bold"}, {"fill", style::text}},
-            titolo);
+            title_);
   legend(svg, kLegend);
   if (windowed_) {
     // What lies outside the window is cut at the bands' edges.
@@ -128,7 +128,7 @@ void Profile::disegna(Svg& svg, double y0) const {
     svg.vuoto("rect", {{"x", num(kX0)}, {"y", "0.00"}, {"width", num(kWide)}, {"height", num(height())}});
     svg.close();
   }
-  assi(svg);
+  axes(svg);
   if (windowed_) svg.open("g", {{"clip-path", "url(#profile-window)"}});
   quote(svg);
   velocita(svg);
@@ -141,9 +141,9 @@ void Profile::disegna(Svg& svg, double y0) const {
 void Profile::legend(Svg& svg, double y) const {
   svg.open("g", {{"class", "legend"}, {"font-size", "11"}, {"fill", style::text}});
   double x = 30;
-  const auto entry = [&](const std::string& text, double largo) {
+  const auto entry = [&](const std::string& text, double wide_) {
     svg.text("text", {{"x", num(x + 22)}, {"y", num(y + 4)}}, text);
-    x += largo;
+    x += wide_;
   };
   svg.vuoto("rect", {{"x", num(x)},
                      {"y", num(y - 5)},
@@ -195,13 +195,13 @@ void Profile::legend(Svg& svg, double y) const {
   svg.close();
 }
 
-void Profile::assi(Svg& svg) const {
-  banda(svg, kLevelTop, kLevelHigh);
-  banda(svg, kVelTop, kSpeedHigh);
-  banda(svg, kAdeTop, kAdhesionHigh);
-  etichetta_banda(svg, kLevelTop, kLevelHigh, "height (m)");
-  etichetta_banda(svg, kVelTop, kSpeedHigh, "speed (km/h)");
-  etichetta_banda(svg, kAdeTop, kAdhesionHigh, "adhesion");
+void Profile::axes(Svg& svg) const {
+  band(svg, kLevelTop, kLevelHigh);
+  band(svg, kVelTop, kSpeedHigh);
+  band(svg, kAdeTop, kAdhesionHigh);
+  band_label(svg, kLevelTop, kLevelHigh, "height (m)");
+  band_label(svg, kVelTop, kSpeedHigh, "speed (km/h)");
+  band_label(svg, kAdeTop, kAdhesionHigh, "adhesion");
 
   svg.open("g", {{"id", "chainage-axis"}});
   // Chainage ticks: a round number of kilometres, about 15 of them; in a
@@ -209,11 +209,11 @@ void Profile::assi(Svg& svg) const {
   const double step = std::max(style::round_step((to_ - from_) / 15.0), windowed_ ? 50.0 : 1000.0);
   for (double c = std::ceil(from_ / step) * step; c <= to_ + 0.5; c += step) {
     const double px = x(c);
-    for (const auto& [top, alto] : {std::pair{kLevelTop, kLevelHigh}, {kVelTop, kSpeedHigh}, {kAdeTop, kAdhesionHigh}})
+    for (const auto& [top, high] : {std::pair{kLevelTop, kLevelHigh}, {kVelTop, kSpeedHigh}, {kAdeTop, kAdhesionHigh}})
       svg.vuoto("line", {{"x1", num(px)},
                          {"y1", num(top)},
                          {"x2", num(px)},
-                         {"y2", num(top + alto)},
+                         {"y2", num(top + high)},
                          {"stroke", style::griglia},
                          {"stroke-width", "1.00"}});
     svg.vuoto("line", {{"x1", num(px)},
@@ -249,12 +249,12 @@ void Profile::assi(Svg& svg) const {
 void Profile::quote(Svg& svg) const {
   svg.open("g", {{"id", "profile-height"}});
   for (double h = h_min_; h <= h_max_ + h_step_ / 2; h += h_step_) {
-    const double y = y_quota(h, h_min_, h_max_);
-    riga_orizzontale(svg, y);
-    valore_asse(svg, y, fmt::format("{}", std::llround(h)));
+    const double y = y_level(h, h_min_, h_max_);
+    horizontal_line(svg, y);
+    axis_value(svg, y, fmt::format("{}", std::llround(h)));
   }
   if (d_.quote.size() >= 2) {
-    const double base = kLevelTop + kLevelHigh;
+    const double base_ = kLevelTop + kLevelHigh;
     std::string linea;
     // A window draws its own stretch and one point either side of it.
     const size_t first = windowed_ ? static_cast<size_t>(std::max(0.0, std::floor(from_ / 50) - 1)) : 0;
@@ -262,11 +262,11 @@ void Profile::quote(Svg& svg) const {
     for (size_t k = first; k < last; ++k) {
       const double c = std::min<double>(50.0 * static_cast<double>(k), d_.lunghezza);
       if (!linea.empty()) linea += ' ';
-      linea += num(x(c)) + "," + num(y_quota(d_.quote[k], h_min_, h_max_));
+      linea += num(x(c)) + "," + num(y_level(d_.quote[k], h_min_, h_max_));
     }
     const double left = std::min<double>(50.0 * static_cast<double>(first), d_.lunghezza);
     const double right = windowed_ ? std::min<double>(50.0 * static_cast<double>(last - 1), d_.lunghezza) : d_.lunghezza;
-    const std::string area = num(x(left)) + "," + num(base) + " " + linea + " " + num(x(right)) + "," + num(base);
+    const std::string area = num(x(left)) + "," + num(base_) + " " + linea + " " + num(x(right)) + "," + num(base_);
     svg.vuoto("polygon", {{"class", "height"}, {"points", area}, {"fill", style::bottom_level}, {"stroke", "none"}});
     svg.vuoto("polyline", {{"class", "height-line"},
                            {"points", linea},
@@ -278,12 +278,12 @@ void Profile::quote(Svg& svg) const {
 }
 
 void Profile::velocita(Svg& svg) const {
-  const double per_kmh = kSpeedHigh / v_max_;
+  const double per_kmh_ = kSpeedHigh / v_max_;
   const double zero = kVelTop + kSpeedHigh;
   svg.open("g", {{"id", "profile-speed"}});
   for (double v = 0; v <= v_max_; v += 50) {
-    riga_orizzontale(svg, zero - v * per_kmh);
-    valore_asse(svg, zero - v * per_kmh, fmt::format("{}", std::llround(v)));
+    horizontal_line(svg, zero - v * per_kmh_);
+    axis_value(svg, zero - v * per_kmh_, fmt::format("{}", std::llround(v)));
   }
   // Slowdowns: the span shaded, its speed written above it.
   for (const Rallentamento& r : d_.rallentamenti) {
@@ -307,11 +307,11 @@ void Profile::velocita(Svg& svg) const {
                {"fill", style::rallentamento}},
               fmt::format("{}", r.velocita));
   }
-  const auto y = [&](int v) { return zero - v * per_kmh; };
+  const auto y = [&](int v) { return zero - v * per_kmh_; };
   svg.vuoto("path", {{"class", "speed"},
-                     {"d", gradini_path(d_.velocita, y, [this](double c) { return x(c); })},
+                     {"d", steps_path(d_.velocita, y, [this](double c) { return x(c); })},
                      {"data-y0", num(zero)},
-                     {"data-px-per-kmh", fmt::format("{:.6f}", per_kmh)},
+                     {"data-px-per-kmh", fmt::format("{:.6f}", per_kmh_)},
                      {"fill", "none"},
                      {"stroke", style::velocita},
                      {"stroke-width", "1.60"}});
@@ -319,14 +319,14 @@ void Profile::velocita(Svg& svg) const {
 }
 
 void Profile::aderenza(Svg& svg) const {
-  const double per_unita = (kAdhesionHigh - 8) / (a_max_ - a_min_);
+  const double per_unit = (kAdhesionHigh - 8) / (a_max_ - a_min_);
   const double zero = kAdeTop + kAdhesionHigh - 4;
-  const auto y = [&](int a) { return zero - (a - a_min_) * per_unita; };
+  const auto y = [&](int a) { return zero - (a - a_min_) * per_unit; };
   svg.open("g", {{"id", "profile-adhesion"}});
-  valore_asse(svg, y(a_min_), fmt::format("{}", a_min_));
-  valore_asse(svg, y(a_max_), fmt::format("{}", a_max_));
+  axis_value(svg, y(a_min_), fmt::format("{}", a_min_));
+  axis_value(svg, y(a_max_), fmt::format("{}", a_max_));
   svg.vuoto("path", {{"class", "adhesion"},
-                     {"d", gradini_path(d_.aderenza, y, [this](double c) { return x(c); })},
+                     {"d", steps_path(d_.aderenza, y, [this](double c) { return x(c); })},
                      {"fill", "none"},
                      {"stroke", style::aderenza},
                      {"stroke-width", "1.60"}});

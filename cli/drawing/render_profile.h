@@ -14,12 +14,12 @@ class Profile {
 
   double height() const;  // height of the panel, px
   // Draws the panel with its top at y0.
-  void disegna(Svg& svg, double y0) const;
+  void draw(Svg& svg, double y0) const;
 
  private:
   double x(double chainage) const;
   void legend(Svg& svg, double y) const;
-  void assi(Svg& svg) const;
+  void axes(Svg& svg) const;
   void quote(Svg& svg) const;
   void velocita(Svg& svg) const;
   void aderenza(Svg& svg) const;

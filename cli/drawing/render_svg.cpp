@@ -19,15 +19,15 @@ std::string draw_scenario(const Stazioni& s, const Griglia& g, const Planimetria
 std::string draw_scenario_window(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso,
                                  ChainageWindow window) {
   const RouteData d = route_data(s, g);
-  const Plan pianta(p, d, window);
-  const Profile profilo(d, window);
+  const Plan plan(p, d, window);
+  const Profile profile(d, window);
 
-  const double testa = avviso.empty() ? 58 : 78;
-  const double y_profilo = testa + pianta.height() + 16;
-  const double alto = y_profilo + profilo.height() + 10;
-  Svg svg(style::page, alto);
+  const double head = avviso.empty() ? 58 : 78;
+  const double y_profile = head + plan.height() + 16;
+  const double high = y_profile + profile.height() + 10;
+  Svg svg(style::page, high);
   svg.vuoto("rect",
-            {{"x", "0.00"}, {"y", "0.00"}, {"width", num(style::page)}, {"height", num(alto)}, {"fill", "#ffffff"}});
+            {{"x", "0.00"}, {"y", "0.00"}, {"width", num(style::page)}, {"height", num(high)}, {"fill", "#ffffff"}});
 
   std::string nome = d.percorso.empty() ? "(route without a name)" : d.percorso;
   if (!d.treno.empty()) nome += " \u00b7 " + d.treno;
@@ -35,14 +35,14 @@ std::string draw_scenario_window(const Stazioni& s, const Griglia& g, const Plan
             {{"x", "30.00"}, {"y", "28.00"}, {"font-size", "20"}, {"font-weight", "bold"}, {"fill", style::text}},
             nome);
   const auto fermate = std::count_if(d.stazioni.begin(), d.stazioni.end(), [](const auto& x) { return x.fermata; });
-  const auto conto = [](size_t n, const char* una, const char* tante) {
-    return fmt::format("{} {}", n, n == 1 ? una : tante);
+  const auto account = [](size_t n, const char* una, const char* many) {
+    return fmt::format("{} {}", n, n == 1 ? una : many);
   };
   svg.text("text", {{"x", "30.00"}, {"y", "48.00"}, {"font-size", "12"}, {"fill", "#555555"}},
             fmt::format("{:.1f} km of route \u00b7 {}, {} timed \u00b7 {} \u00b7 {} \u00b7 {}", d.lunghezza / 1000.0,
-                        conto(d.stazioni.size(), "station", "stations"), static_cast<size_t>(fermate),
-                        conto(d.gallerie.size(), "tunnel", "tunnels"), conto(d.segnali.size(), "signal", "signals"),
-                        conto(d.rallentamenti.size(), "slowdown", "slowdowns")));
+                        account(d.stazioni.size(), "station", "stations"), static_cast<size_t>(fermate),
+                        account(d.gallerie.size(), "tunnel", "tunnels"), account(d.segnali.size(), "signal", "signals"),
+                        account(d.rallentamenti.size(), "slowdown", "slowdowns")));
   if (!avviso.empty())
     svg.text("text",
               {{"id", "load-warning"},
@@ -53,8 +53,8 @@ std::string draw_scenario_window(const Stazioni& s, const Griglia& g, const Plan
                {"fill", "#b71c1c"}},
               avviso);
 
-  pianta.disegna(svg, testa);
-  profilo.disegna(svg, y_profilo);
+  plan.draw(svg, head);
+  profile.draw(svg, y_profile);
   return svg.fine();
 }
 

@@ -11,7 +11,7 @@ namespace compactor::cli {
 
 struct Label {
   double x = 0, y = 0;           // where the text's anchor goes (baseline)
-  const char* ancora = "start";  // text-anchor
+  const char* still = "start";  // text-anchor
 };
 
 // A place to try: the label `distance` px from the point along (dx, dy).
@@ -23,15 +23,15 @@ class Labels {
  public:
   // The first free candidate; when all are taken, the first one if
   // `anyway`, else nothing. The place taken is then held.
-  std::optional<Label> posa(double x, double y, const std::vector<Candidate>& candidates, std::string_view utf8,
+  std::optional<Label> laid(double x, double y, const std::vector<Candidate>& candidates, std::string_view utf8,
                                 double body, bool anyway);
 
  private:
   struct Box {
     double x0, y0, x1, y1;
   };
-  static Box ingombro(const Label& e, std::string_view utf8, double body);
-  bool libero(const Box& r) const;
+  static Box footprint(const Label& e, std::string_view utf8, double body);
+  bool free_(const Box& r) const;
 
   std::vector<Box> taken_;
 };

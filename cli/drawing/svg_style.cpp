@@ -9,10 +9,10 @@ namespace compactor::cli::style {
 
 double round_step(double raw) {
   if (!(raw > 0) || !std::isfinite(raw)) return 1;
-  const double dieci = std::pow(10.0, std::floor(std::log10(raw)));
+  const double ten = std::pow(10.0, std::floor(std::log10(raw)));
   for (const double f : {1.0, 2.0, 5.0, 10.0})
-    if (f * dieci >= raw * (1 - 1e-9)) return f * dieci;
-  return 10 * dieci;
+    if (f * ten >= raw * (1 - 1e-9)) return f * ten;
+  return 10 * ten;
 }
 
 std::string readable_metres(double metres) {
@@ -24,9 +24,9 @@ std::string readable_metres(double metres) {
 }
 
 std::string readable_reading(long long metres) {
-  const char* segno = metres < 0 ? "-" : "";
+  const char* sign = metres < 0 ? "-" : "";
   const long long a = std::llabs(metres);
-  return fmt::format("{}{}.{:03}", segno, a / 1000, a % 1000);
+  return fmt::format("{}{}.{:03}", sign, a / 1000, a % 1000);
 }
 
 }  // namespace compactor::cli::style

@@ -17,13 +17,13 @@ namespace compactor::testing {
 
 struct Element {
   std::string nome;
-  std::map<std::string, std::string> attributi;  // values with entities resolved
-  std::vector<Element> figli;
+  std::map<std::string, std::string> attributes;  // values with entities resolved
+  std::vector<Element> children;
   std::string text;  // the text directly inside, entities resolved
 
   std::string attr(const std::string& a) const {
-    const auto it = attributi.find(a);
-    return it == attributi.end() ? std::string() : it->second;
+    const auto it = attributes.find(a);
+    return it == attributes.end() ? std::string() : it->second;
   }
   bool has_class(std::string_view c) const {
     std::istringstream in(attr("class"));
@@ -44,7 +44,7 @@ class XmlReader {
       i_ = fine + 2;
     }
     skip_blanks_and_comments();
-    Element root = elemento();
+    Element root = element();
     skip_blanks_and_comments();
     if (i_ != s_.size()) errore("content after the root element");
     return root;
@@ -57,7 +57,7 @@ class XmlReader {
   bool fine() const { return i_ >= s_.size(); }
   char c() const { return fine() ? '\0' : s_[i_]; }
   static bool vuoto(char x) { return x == ' ' || x == '\n' || x == '\r' || x == '\t'; }
-  static bool da_nome(char x) {
+  static bool from_name(char x) {
     return std::isalnum(static_cast<unsigned char>(x)) || x == '-' || x == '_' || x == ':' || x == '.';
   }
 
@@ -75,7 +75,7 @@ class XmlReader {
   }
   std::string nome() {
     const size_t inizio = i_;
-    while (!fine() && da_nome(c())) ++i_;
+    while (!fine() && from_name(c())) ++i_;
     if (i_ == inizio) errore("a name was expected");
     return std::string(s_.substr(inizio, i_ - inizio));
   }
@@ -131,7 +131,7 @@ class XmlReader {
     }
     return out;
   }
-  Element elemento() {
+  Element element() {
     if (c() != '<') errore("'<' was expected");
     ++i_;
     Element e;
@@ -160,7 +160,7 @@ class XmlReader {
       std::string v = text_up_to(q);
       if (fine()) errore("unclosed attribute value");
       ++i_;
-      if (!e.attributi.emplace(a, std::move(v)).second) errore("attribute '" + a + "' given twice");
+      if (!e.attributes.emplace(a, std::move(v)).second) errore("attribute '" + a + "' given twice");
     }
     for (;;) {
       if (fine()) errore("element <" + e.nome + "> is not closed");
@@ -177,7 +177,7 @@ class XmlReader {
         return e;
       }
       if (c() == '<') {
-        e.figli.push_back(elemento());
+        e.children.push_back(element());
         continue;
       }
       e.text += text_up_to('<');
@@ -191,19 +191,19 @@ class XmlReader {
 inline Element read_xml(std::string_view s) { return XmlReader(s).document(); }
 
 // Every element below `e` (and `e` itself) that satisfies `p`, in document order.
-inline void cerca(const Element& e, const std::function<bool(const Element&)>& p, std::vector<const Element*>& out) {
+inline void find(const Element& e, const std::function<bool(const Element&)>& p, std::vector<const Element*>& out) {
   if (p(e)) out.push_back(&e);
-  for (const Element& f : e.figli) cerca(f, p, out);
+  for (const Element& f : e.children) find(f, p, out);
 }
 inline std::vector<const Element*> with_class(const Element& e, std::string_view class_) {
   std::vector<const Element*> out;
-  cerca(
+  find(
       e, [&](const Element& x) { return x.has_class(class_); }, out);
   return out;
 }
 inline const Element* with_id(const Element& e, const std::string& id) {
   std::vector<const Element*> out;
-  cerca(
+  find(
       e, [&](const Element& x) { return x.attr("id") == id; }, out);
   return out.empty() ? nullptr : out.front();
 }

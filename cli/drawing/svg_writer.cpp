@@ -53,7 +53,7 @@ Svg::Svg(double width, double height) {
 }
 
 void Svg::tag_aperto(std::string_view tag, const Attributes& a) {
-  out_.append(aperti_.size() * 2, ' ');
+  out_.append(open_.size() * 2, ' ');
   out_ += '<';
   out_ += tag;
   for (const auto& [nome, valore] : a) {
@@ -68,14 +68,14 @@ void Svg::tag_aperto(std::string_view tag, const Attributes& a) {
 void Svg::open(std::string_view tag, const Attributes& a) {
   tag_aperto(tag, a);
   out_ += ">\n";
-  aperti_.emplace_back(tag);
+  open_.emplace_back(tag);
 }
 
 void Svg::close() {
-  if (aperti_.empty()) return;
-  const std::string tag = std::move(aperti_.back());
-  aperti_.pop_back();
-  out_.append(aperti_.size() * 2, ' ');
+  if (open_.empty()) return;
+  const std::string tag = std::move(open_.back());
+  open_.pop_back();
+  out_.append(open_.size() * 2, ' ');
   out_ += "</" + tag + ">\n";
 }
 
@@ -94,7 +94,7 @@ void Svg::text(std::string_view tag, const Attributes& a, std::string_view utf8)
 }
 
 std::string Svg::fine() {
-  while (!aperti_.empty()) close();
+  while (!open_.empty()) close();
   return std::move(out_);
 }
 

@@ -37,7 +37,7 @@ class Svg {
   void tag_aperto(std::string_view tag, const Attributes& a);
 
   std::string out_;
-  std::vector<std::string> aperti_;
+  std::vector<std::string> open_;
 };
 
 }  // namespace compactor::cli

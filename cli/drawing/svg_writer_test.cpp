@@ -37,9 +37,9 @@ TEST(SvgWriter, BuildsAWellFormedDocumentThatReadsBackAsWritten) {
   EXPECT_EQ(root.attr("viewBox"), "0 0 100.00 50.00");
   const auto* g = testing::with_id(root, "a&b");
   ASSERT_NE(g, nullptr);
-  ASSERT_EQ(g->figli.size(), 2u);
-  EXPECT_TRUE(g->figli[0].has_class("timed"));
-  EXPECT_EQ(g->figli[1].text, "Gamma & <Delta>");
+  ASSERT_EQ(g->children.size(), 2u);
+  EXPECT_TRUE(g->children[0].has_class("timed"));
+  EXPECT_EQ(g->children[1].text, "Gamma & <Delta>");
 }
 
 TEST(SvgWriter, TheTestReaderRefusesBrokenXml) {
@@ -63,19 +63,19 @@ TEST(SvgStyle, RoundStepsAndReadableNumbers) {
 
 TEST(SvgLabels, ALabelTakesTheNextCandidateWhenTheFirstIsHeld) {
   Labels e;
-  const auto a = e.posa(100, 100, {{1, 0, 10}, {-1, 0, 10}}, "Alfa", 10, true);
+  const auto a = e.laid(100, 100, {{1, 0, 10}, {-1, 0, 10}}, "Alfa", 10, true);
   ASSERT_TRUE(a);
-  EXPECT_STREQ(a->ancora, "start");
+  EXPECT_STREQ(a->still, "start");
   EXPECT_DOUBLE_EQ(a->x, 110);
-  const auto b = e.posa(100, 100, {{1, 0, 10}, {-1, 0, 10}}, "Beta", 10, true);
+  const auto b = e.laid(100, 100, {{1, 0, 10}, {-1, 0, 10}}, "Beta", 10, true);
   ASSERT_TRUE(b);
-  EXPECT_STREQ(b->ancora, "end");
+  EXPECT_STREQ(b->still, "end");
   EXPECT_DOUBLE_EQ(b->x, 90);
-  EXPECT_FALSE(e.posa(100, 100, {{1, 0, 10}}, "Gamma", 10, false)) << "no free place and not forced";
-  const auto d = e.posa(100, 100, {{1, 0, 10}}, "Delta", 10, true);
+  EXPECT_FALSE(e.laid(100, 100, {{1, 0, 10}}, "Gamma", 10, false)) << "no free place and not forced";
+  const auto d = e.laid(100, 100, {{1, 0, 10}}, "Delta", 10, true);
   ASSERT_TRUE(d) << "forced labels always get their first place";
   EXPECT_DOUBLE_EQ(d->x, 110);
-  EXPECT_TRUE(e.posa(100, 300, {{1, 0, 10}}, "Epsilon", 10, false)) << "far away is free";
+  EXPECT_TRUE(e.laid(100, 300, {{1, 0, 10}}, "Epsilon", 10, false)) << "far away is free";
 }
 
 }  // namespace

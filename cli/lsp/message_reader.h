@@ -6,7 +6,7 @@
 
 namespace lsp {
 
-// One message of the base protocol: headers up to an empty line, then exactly
+// One message of the base_ protocol: headers up to an empty line, then exactly
 // Content-Length bytes of body. The body is not parsed here.
 struct ReadResult {
   enum class Kind { message, end_of_input, bad_framing };

@@ -35,17 +35,17 @@ const char* record_name(RecordKind t) {
 
 // Kinds whose records fill the grid forward from the one before, so that a
 // record behind its predecessor goes wrong.
-bool conta_ordine(RecordKind t) {
+bool order_count(RecordKind t) {
   return t == RecordKind::pendenza || t == RecordKind::curva || t == RecordKind::velocita ||
          t == RecordKind::aderenza || t == RecordKind::stazione;
 }
 
-bool solo_cifre(const std::string& s) {
+bool digits_only(const std::string& s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 // The key words whose case matters, written with a capital by mistake.
-bool chiave_con_maiuscola(const std::string& campo) {
+bool key_with_capital(const std::string& campo) {
   for (const char* word : {"progressiva", "sfondo", "ripetizione", "segnali", "uno", "due", "tre"})
     if (contains_ignoring_case(campo, word) && !contains(campo, word)) return true;
   return false;
@@ -63,7 +63,7 @@ bool WarningCollector::add(Kind kind, const SourcePlace& where, std::string_view
     return false;
   }
   ++told_[k];
-  avvisi_.push_back({where, std::move(message), std::string(riga)});
+  warnings_.push_back({where, std::move(message), std::string(riga)});
   return true;
 }
 
@@ -71,16 +71,16 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
   const std::string text(without_blanks(campo));
   // Headers, comments and empty fields are what authors write on purpose.
   if (text.empty() || (text.front() == '[' && text.back() == ']')) return;
-  Lines& r = righe_[where.source];
+  Lines& r = lines_[where.source];
   if (r.ignored == where.line) return;  // told with the key field before it
   if (r.record == where.line) {
     // Only the field right after the record can be the rest of its last number.
     const bool first = r.after_record != where.line;
     r.after_record = where.line;
     const auto col = static_cast<size_t>(where.column);
-    const bool dopo_virgola_di_numero = col >= 2 && col <= linea.size() && linea[col - 1] == ',' &&
+    const bool after_number_comma = col >= 2 && col <= linea.size() && linea[col - 1] == ',' &&
                                         std::isdigit(static_cast<unsigned char>(linea[col - 2]));
-    if (first && solo_cifre(text) && dopo_virgola_di_numero) {
+    if (first && digits_only(text) && after_number_comma) {
       size_t inizio = col - 1;
       while (inizio > 0 && (std::isdigit(static_cast<unsigned char>(linea[inizio - 1])) || linea[inizio - 1] == '-' ||
                             linea[inizio - 1] == '+'))
@@ -91,12 +91,12 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
       return;
     }
     if (r.surplus == where.line) {
-      if (r.which_surplus != SIZE_MAX) ++surplus_.at(r.which_surplus).altri;
+      if (r.which_surplus != SIZE_MAX) ++surplus_.at(r.which_surplus).others;
       return;
     }
     r.surplus = where.line;
     const std::string campo = cp1252_to_utf8(text);
-    const size_t avviso = avvisi_.size();
+    const size_t avviso = warnings_.size();
     if (add(Kind::surplus, where, linea,
                  fmt::format("surplus field \"{}\" after the record on this line is skipped", campo))) {
       r.which_surplus = surplus_.size();
@@ -115,7 +115,7 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
   std::string message = fmt::format("unrecognised key field \"{}\": no key word matches, so it and the fields after it "
                                       "on this line are skipped",
                                       cp1252_to_utf8(text));
-  if (chiave_con_maiuscola(text)) {
+  if (key_with_capital(text)) {
     message += " (these key words are matched with their letter case)";
   } else {
     const auto language = where.source == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
@@ -126,8 +126,8 @@ void WarningCollector::skipped_field(const SourcePlace& where, std::string_view 
 }
 
 void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePlace& where, std::string_view linea) {
-  const int fonte = where.source;
-  righe_[fonte].record = where.line;
+  const int source_ = where.source;
+  lines_[source_].record = where.line;
   if (tipo == RecordKind::stazione) ++stations_;
   decimal_points(tipo, where, linea);
   if (tipo == RecordKind::stazione) timetable(chainage, where, linea);
@@ -144,13 +144,13 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   if (tipo != RecordKind::stazione && tipo != RecordKind::curva && chainage % 50 != 0)
     add(Kind::off_cell, where, linea, fmt::format("{} at {} m: the chainage is not a multiple of 50 and is rounded to a cell",
                                          record_name(tipo), chainage));
-  if (!conta_ordine(tipo)) return;
-  const auto key = std::make_pair(fonte, tipo);
-  const auto prima = ultima_chainage_.find(key);
-  if (prima != ultima_chainage_.end() && chainage <= prima->second)
+  if (!order_count(tipo)) return;
+  const auto key = std::make_pair(source_, tipo);
+  const auto before = last_chainage_.find(key);
+  if (before != last_chainage_.end() && chainage <= before->second)
     add(Kind::out_of_order, where, linea, fmt::format("{} at {} m is out of chainage order: the one before is at {} m",
-                                         record_name(tipo), chainage, prima->second));
-  ultima_chainage_[key] = chainage;
+                                         record_name(tipo), chainage, before->second));
+  last_chainage_[key] = chainage;
 }
 
 void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line) {
@@ -252,11 +252,11 @@ void WarningCollector::marker_replaced(RecordKind tipo, int32_t chainage, const 
 }
 
 std::vector<AuthorWarning> WarningCollector::avvisi() const {
-  std::vector<AuthorWarning> ordinati = avvisi_;
+  std::vector<AuthorWarning> sorted = warnings_;
   for (const Surplus& s : surplus_)
-    if (s.altri > 0)
-      ordinati.at(s.avviso).message =
-          fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.altri);
+    if (s.others > 0)
+      sorted.at(s.avviso).message =
+          fmt::format("surplus field \"{}\" and {} more after the record on this line are skipped", s.campo, s.others);
   static constexpr const char* kWhat[] = {"decimal commas", "surplus fields", "unrecognised key fields",
                                           "chainages off a cell", "records out of chainage order",
                                           "tunnel markers replaced", "decimal points", "timetable times",
@@ -266,15 +266,15 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];
     if (u.count == 0) continue;
-    ordinati.push_back({u.first,
+    sorted.push_back({u.first,
                         fmt::format("{} more warnings of {}, from this line on, are not shown (the first {} are)",
                                     u.count, kWhat[k], kMostOfAKind),
                         u.line});
   }
-  std::stable_sort(ordinati.begin(), ordinati.end(), [](const AuthorWarning& a, const AuthorWarning& b) {
+  std::stable_sort(sorted.begin(), sorted.end(), [](const AuthorWarning& a, const AuthorWarning& b) {
     return std::tie(a.where.source, a.where.line) < std::tie(b.where.source, b.where.line);
   });
-  return ordinati;
+  return sorted;
 }
 
 }  // namespace compactor::session

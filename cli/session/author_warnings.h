@@ -66,7 +66,7 @@ class WarningCollector : public LoadObserver {
   // False when the warning is one too many of its kind and only counted.
   bool add(Kind kind, const SourcePlace& where, std::string_view riga, std::string message);
 
-  std::vector<AuthorWarning> avvisi_;
+  std::vector<AuthorWarning> warnings_;
   int64_t stations_ = 0;
   struct Untold {
     int64_t count = 0;
@@ -85,16 +85,16 @@ class WarningCollector : public LoadObserver {
     int surplus = 0;
     size_t which_surplus = 0;  // in surplus_
   };
-  std::map<int, Lines> righe_;
+  std::map<int, Lines> lines_;
   // A surplus warning told for a line, and how many more fields followed it.
   struct Surplus {
     size_t avviso;
     std::string campo;  // UTF-8
-    int altri = 0;
+    int others = 0;
   };
   std::vector<Surplus> surplus_;
   // Per source and kind: the last chainage, for the order check.
-  std::map<std::pair<int, RecordKind>, int32_t> ultima_chainage_;
+  std::map<std::pair<int, RecordKind>, int32_t> last_chainage_;
 };
 
 }  // namespace compactor::session

@@ -53,10 +53,10 @@ TEST(Warnings, OfEachKindTheFirstFiftyAreToldAndTheRestCounted) {
   }
   const auto a = r.avvisi();
   ASSERT_EQ(a.size(), 2u * (WarningCollector::kMostOfAKind + 1));
-  int conteggi = 0;
+  int counts = 0;
   for (const auto& w : a) {
     if (w.message.find("more warnings of") == std::string::npos) continue;
-    ++conteggi;
+    ++counts;
     EXPECT_GE(w.where.line, 2 * (WarningCollector::kMostOfAKind + 1)) << "where the first untold one stands";
     EXPECT_LE(w.where.line, 2 * (WarningCollector::kMostOfAKind + 1) + 1);
     EXPECT_TRUE(w.message == "950 more warnings of unrecognised key fields, from this line on, are not shown (the "
@@ -65,7 +65,7 @@ TEST(Warnings, OfEachKindTheFirstFiftyAreToldAndTheRestCounted) {
                                "are)")
         << w.message;
   }
-  EXPECT_EQ(conteggi, 2);
+  EXPECT_EQ(counts, 2);
 }
 
 TEST(Warnings, EachCarriesItsOwnLineInALongSource) {

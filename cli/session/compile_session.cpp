@@ -57,11 +57,11 @@ std::string taken_cell(const Model& m, int number, int32_t position) {
   if (number != 6 && number != 7 && number != 16 && number != 21) return {};
   if (!m.griglia.sized()) return {};
   const int64_t k = round_half_even(position / 50.0 + 1);
-  if (!m.griglia.contains(k) || m.griglia.at(k).tipo == tipo_cella::niente) return {};
+  if (!m.griglia.contains(k) || m.griglia.at(k).tipo == tipo_cella::nothing) return {};
   std::string said = fmt::format("cell {} (from {} m) holds a {}", k, (k - 1) * 50, kind_name(m.griglia.at(k).tipo));
   for (int64_t j = k + 1; m.griglia.contains(j) && j <= k + 200; ++j) {
     const uint8_t t = m.griglia.at(j).tipo;
-    if (t == tipo_cella::niente)
+    if (t == tipo_cella::nothing)
       return said + fmt::format("; the next free cell is {} (from {} m, {} m further on)", j, (j - 1) * 50, (j - k) * 50);
   }
   return said;

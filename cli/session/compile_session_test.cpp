@@ -21,7 +21,7 @@ const std::string kTrain =
 
 using testing::compile_in_session;
 
-std::string sostituisci(std::string s, const std::string& da, const std::string& a) {
+std::string replace_with(std::string s, const std::string& da, const std::string& a) {
   return s.replace(s.find(da), da.size(), a);
 }
 
@@ -30,23 +30,23 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
     const char* nome;
     std::string linea, treno;
     Outcome outcome;
-    bool scrivibile;
+    bool writable_;
     size_t avvisi;
     int errore;  // 0: none
     Source where;
-    int riga, column, fine_campo;
+    int riga, column, field_end_;
     std::string text;
     std::string message;
     int32_t posizione;
-    bool con_posizione;
+    bool with_position;
   } cases[] = {
       {"clean", kLine, kTrain, Outcome::clean, true, 0, 0, Source::none, 0, 0, 0, "", "", 0, false},
-      {"a warning", sostituisci(kLine, "[curve]", "[curve]\r\npendnza,  600,  1"), kTrain, Outcome::clean, true, 1, 0,
+      {"a warning", replace_with(kLine, "[curve]", "[curve]\r\npendnza,  600,  1"), kTrain, Outcome::clean, true, 1, 0,
        Source::none, 0, 0, 0, "", "", 0, false},
-      {"a record's error", kLine, sostituisci(kTrain, "3950", "2950"), Outcome::scenario_error, true, 0, 16,
+      {"a record's error", kLine, replace_with(kTrain, "3950", "2950"), Outcome::scenario_error, true, 0, 16,
        Source::train, 3, 11, 15, "segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0",
        "a signal's cell is already taken", 2950, true},
-      {"the error stop", sostituisci(kLine, "2950", "0"), kTrain, Outcome::error_stop, false, 0, 1250, Source::none, 0,
+      {"the error stop", replace_with(kLine, "2950", "0"), kTrain, Outcome::error_stop, false, 0, 1250, Source::none, 0,
        0, 0, "", "a reserved place (row 85 campo7 or cell 1 dato1) is already taken", 0, false},
       {"no route length, no grid", "[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTrain,
        Outcome::scenario_error, false, 0, 25, Source::line, 2, 0, 7, "[curve]", "", 0, false},
@@ -61,7 +61,7 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
     SCOPED_TRACE(c.nome);
     const CompileResult r = compile_in_session(c.linea, c.treno);
     EXPECT_EQ(r.outcome, c.outcome);
-    EXPECT_EQ(r.writable(), c.scrivibile);
+    EXPECT_EQ(r.writable(), c.writable_);
     EXPECT_EQ(r.warning_count(), c.avvisi);
     const Diagnostic* e = r.error();
     ASSERT_EQ(e != nullptr, c.errore != 0);
@@ -71,19 +71,19 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
     EXPECT_EQ(e->source, c.where);
     EXPECT_EQ(e->line, c.riga);
     EXPECT_EQ(e->column, c.column);
-    EXPECT_EQ(e->column_end, c.fine_campo);
+    EXPECT_EQ(e->column_end, c.field_end_);
     EXPECT_EQ(e->line_text, c.text);
     if (!c.message.empty()) {
       EXPECT_EQ(e->message, c.message);
     }
     EXPECT_EQ(e->position, c.posizione);
-    EXPECT_EQ(e->has_position, c.con_posizione);
+    EXPECT_EQ(e->has_position, c.with_position);
     EXPECT_EQ(r.model.numero_errore, c.errore == 1250 ? 0 : c.errore);
   }
 }
 
 TEST(CompileSession, AWarningIsPlacedOnItsFieldWithItsLine) {
-  const CompileResult r = compile_in_session(sostituisci(kLine, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTrain);
+  const CompileResult r = compile_in_session(replace_with(kLine, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTrain);
   ASSERT_EQ(r.diagnostics.size(), 1u);
   const Diagnostic& d = r.diagnostics[0];
   EXPECT_EQ(d.severity, Severity::warning);
@@ -106,7 +106,7 @@ TEST(CompileSession, ARecordPastTheRoutesEndIsTold) {
   } cases[] = {{"9950", false}, {"10000", false}, {"10050", true}, {"15000", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.signal_at);
-    const CompileResult r = compile_in_session(kLine, sostituisci(kTrain, "3950", c.signal_at));
+    const CompileResult r = compile_in_session(kLine, replace_with(kTrain, "3950", c.signal_at));
     ASSERT_EQ(r.error(), nullptr);
     ASSERT_EQ(r.warning_count(), c.told ? 1u : 0u);
     if (!c.told) continue;
@@ -136,7 +136,7 @@ TEST(CompileSession, ASlowdownTheLoaderStoresOtherwiseThanWrittenIsTold) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.slowdown);
-    const CompileResult r = compile_in_session(kLine, sostituisci(kTrain, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
+    const CompileResult r = compile_in_session(kLine, replace_with(kTrain, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
     ASSERT_EQ(r.error(), nullptr);
     ASSERT_EQ(r.warning_count(), c.column < 0 ? 0u : 1u);
     if (c.column < 0) continue;
@@ -172,19 +172,19 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   int32_t j = 1;
   memorizza_percorso(m, j, names, program);
 
-  const CompileResult risultato = compile_in_session(linea, treno, true, "Orvena_Lusco", "REG 4105");
-  EXPECT_EQ(risultato.outcome, Outcome::clean);
-  EXPECT_EQ(risultato.warning_count(), 3u);
+  const CompileResult result = compile_in_session(linea, treno, true, "Orvena_Lusco", "REG 4105");
+  EXPECT_EQ(result.outcome, Outcome::clean);
+  EXPECT_EQ(result.warning_count(), 3u);
   MemoryFiles written;
-  const auto nomi_scritti = write_compiled(risultato, "/out", written);
+  const auto written_names = write_compiled(result, "/out", written);
   const FileNames output = file_names("/out", "Orvena_Lusco", "REG 4105");
-  EXPECT_EQ(nomi_scritti, (std::vector<std::string>{output.planimetria, output.scenario, output.griglia}));
+  EXPECT_EQ(written_names, (std::vector<std::string>{output.planimetria, output.scenario, output.griglia}));
   EXPECT_TRUE(written.read(output.planimetria) == program.read(names.planimetria));
   EXPECT_TRUE(written.read(output.scenario) == program.read(names.scenario));
   EXPECT_TRUE(written.read(output.griglia) == program.read(names.griglia));
 
   // An error stop writes nothing, even when asked.
-  const CompileResult fermata = compile_in_session(sostituisci(kLine, "2950", "0"), kTrain);
+  const CompileResult fermata = compile_in_session(replace_with(kLine, "2950", "0"), kTrain);
   MemoryFiles vuoto;
   EXPECT_TRUE(write_compiled(fermata, "/out", vuoto).empty());
   EXPECT_FALSE(vuoto.exists(file_names("/out", "R", "T").griglia));
@@ -194,17 +194,17 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
 // trace in the next compile of the first sources.
 TEST(CompileSession, CompilingAgainAfterAnEditIsIndependent) {
   const CompileResult first = compile_in_session(kLine, kTrain, true);
-  const CompileResult modificato = compile_in_session(sostituisci(kLine, "2950", "3950"), kTrain, true);
-  const CompileResult di_nuovo = compile_in_session(kLine, kTrain, true);
-  EXPECT_EQ(modificato.error()->number, 16);
+  const CompileResult modified = compile_in_session(replace_with(kLine, "2950", "3950"), kTrain, true);
+  const CompileResult again = compile_in_session(kLine, kTrain, true);
+  EXPECT_EQ(modified.error()->number, 16);
   EXPECT_EQ(first.error(), nullptr);
-  EXPECT_EQ(di_nuovo.error(), nullptr);
-  EXPECT_EQ(di_nuovo.model.griglia.celle(), first.model.griglia.celle());
-  EXPECT_EQ(di_nuovo.model.stazioni.all(), first.model.stazioni.all());
-  EXPECT_EQ(di_nuovo.provenance.record_count(), first.provenance.record_count());
+  EXPECT_EQ(again.error(), nullptr);
+  EXPECT_EQ(again.model.griglia.celle(), first.model.griglia.celle());
+  EXPECT_EQ(again.model.stazioni.all(), first.model.stazioni.all());
+  EXPECT_EQ(again.provenance.record_count(), first.provenance.record_count());
   for (int64_t k = 0; k < first.model.griglia.size(); ++k)
     for (int m = 0; m < kCellMemberCount; ++m)
-      ASSERT_EQ(di_nuovo.provenance.cell(k, static_cast<CellMember>(m)), first.provenance.cell(k, static_cast<CellMember>(m)));
+      ASSERT_EQ(again.provenance.cell(k, static_cast<CellMember>(m)), first.provenance.cell(k, static_cast<CellMember>(m)));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ struct Entry {
   bool posizione;
 };
 
-const std::map<int, Entry>& tabella() {
+const std::map<int, Entry>& table() {
   static const std::map<int, Entry> t = {
       {1, {"the route length is over 1,000,000 m", false}},
       {2, {"a chainage reference is not a multiple of 50", false}},
@@ -47,13 +47,13 @@ const std::map<int, Entry>& tabella() {
 }  // namespace
 
 std::string error_meaning(int numero) {
-  const auto it = tabella().find(numero);
-  return it == tabella().end() ? std::string() : it->second.text;
+  const auto it = table().find(numero);
+  return it == table().end() ? std::string() : it->second.text;
 }
 
 bool error_with_position(int numero) {
-  const auto it = tabella().find(numero);
-  return it != tabella().end() && it->second.posizione;
+  const auto it = table().find(numero);
+  return it != table().end() && it->second.posizione;
 }
 
 }  // namespace compactor::session

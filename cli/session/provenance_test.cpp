@@ -13,14 +13,14 @@
 namespace compactor::session {
 namespace {
 
-CompileResult compila(const std::string& linea, const std::string& treno, const std::string& percorso = "R",
+CompileResult compile_sources(const std::string& linea, const std::string& treno, const std::string& percorso = "R",
                       const std::string& nome_treno = "T") {
   return testing::compile_in_session(linea, treno, true, percorso, nome_treno);
 }
 
-// The 1-based line of `text` that holds `pezzo`; 0 when none does.
-int line_of(const std::string& text, const std::string& pezzo) {
-  const size_t p = text.find(pezzo);
+// The 1-based line of `text` that holds `piece`; 0 when none does.
+int line_of(const std::string& text, const std::string& piece) {
+  const size_t p = text.find(piece);
   if (p == std::string::npos) return 0;
   int riga = 1;
   for (size_t i = 0; i < p; ++i) riga += text[i] == '\n';
@@ -36,7 +36,7 @@ std::string where(const CompileResult& r, const Origin& o) {
 }
 
 // Every member that is not as a fresh model has it was set by someone.
-void ognuno_ha_chi_lo_ha_messo(const CompileResult& r) {
+void each_has_who_set_it(const CompileResult& r) {
   const Model& m = r.model;
   for (int64_t k = 0; k < m.griglia.size(); ++k)
     for (int i = 0; i < kCellMemberCount; ++i) {
@@ -104,36 +104,36 @@ const std::string kTrain =
     "abbattimento,   14000,   270\r\n"
     "[fine]\r\n";
 
-std::string in_linea(const std::string& pezzo) { return "line:" + std::to_string(line_of(kLine, pezzo)); }
-std::string in_treno(const std::string& pezzo) { return "train:" + std::to_string(line_of(kTrain, pezzo)); }
+std::string in_line(const std::string& piece) { return "line:" + std::to_string(line_of(kLine, piece)); }
+std::string in_train(const std::string& piece) { return "train:" + std::to_string(line_of(kTrain, piece)); }
 
 TEST(Provenance, EachKindOfRecordIsCreditedWithWhatItSet) {
-  const CompileResult r = compila(kLine, kTrain);
+  const CompileResult r = compile_sources(kLine, kTrain);
   ASSERT_EQ(r.outcome, Outcome::clean) << r.error()->message;
-  ognuno_ha_chi_lo_ha_messo(r);
+  each_has_who_set_it(r);
 
-  const std::string segnale = in_treno("segnale,    7500"), rallentamento = in_treno("rallentamento"),
-                    stazione = in_treno("stazione"), montagna = in_linea("montagna");
+  const std::string segnale = in_train("segnale,    7500"), rallentamento = in_train("rallentamento"),
+                    stazione = in_train("stazione"), montagna = in_line("montagna");
   const struct {
-    const char* cosa;
+    const char* what;
     int64_t cella;
     CellMember member;
-    std::string chi;
+    std::string who;
   } celle[] = {
       {"level track before the first gradient", 10, CellMember::pendenza, "starting value"},
-      {"a gradient's cells get the one before", 50, CellMember::pendenza, in_linea("pendenza,  1000")},
-      {"the last gradient runs to the end", 500, CellMember::pendenza, in_linea("pendenza,  4000")},
+      {"a gradient's cells get the one before", 50, CellMember::pendenza, in_line("pendenza,  1000")},
+      {"the last gradient runs to the end", 500, CellMember::pendenza, in_line("pendenza,  4000")},
       {"tunnel", 70, CellMember::montagna, montagna},
       {"tunnel marker", 63, CellMember::tipo, montagna},
-      {"signboard over a tunnel cell", 60, CellMember::tipo, in_linea("cartello_indicatore")},
-      {"signboard's row", 60, CellMember::dato1, in_linea("cartello_indicatore")},
+      {"signboard over a tunnel cell", 60, CellMember::tipo, in_line("cartello_indicatore")},
+      {"signboard's row", 60, CellMember::dato1, in_line("cartello_indicatore")},
       {"the tunnel under the signboard", 60, CellMember::montagna, montagna},
-      {"speed indicator board", 147, CellMember::dato3, in_linea("indicatori_vmax")},
+      {"speed indicator board", 147, CellMember::dato3, in_line("indicatori_vmax")},
       {"a signal's approach code on the board", 147, CellMember::preavviso, segnale},
-      {"speed before the next speed record", 100, CellMember::velocita, in_treno("velocita,   0")},
-      {"the last speed runs to the end", 300, CellMember::velocita, in_treno("velocita,    6000")},
-      {"adhesion", 150, CellMember::aderenza, in_treno("aderenza,       0")},
-      {"the last adhesion", 250, CellMember::aderenza, in_treno("aderenza,  10000")},
+      {"speed before the next speed record", 100, CellMember::velocita, in_train("velocita,   0")},
+      {"the last speed runs to the end", 300, CellMember::velocita, in_train("velocita,    6000")},
+      {"adhesion", 150, CellMember::aderenza, in_train("aderenza,       0")},
+      {"the last adhesion", 250, CellMember::aderenza, in_train("aderenza,  10000")},
       {"signal", 151, CellMember::tipo, segnale},
       {"a signal's dato3 of 0 is its own", 151, CellMember::dato3, segnale},
       {"a signal's tempo", 151, CellMember::tempo, segnale},
@@ -148,59 +148,59 @@ TEST(Provenance, EachKindOfRecordIsCreditedWithWhatItSet) {
       {"drop inside", 189, CellMember::dato1, rallentamento},
       {"drop after the end", 205, CellMember::tipo, rallentamento},
       {"a drop lowered for the board", 150, CellMember::dato1, rallentamento},
-      {"... stays the drop record's", 150, CellMember::tipo, in_treno("abbattimento,    7500")},
-      {"drop record", 280, CellMember::dato1, in_treno("abbattimento,   14000")},
+      {"... stays the drop record's", 150, CellMember::tipo, in_train("abbattimento,    7500")},
+      {"drop record", 280, CellMember::dato1, in_train("abbattimento,   14000")},
       {"mark", 1, CellMember::dato1, "mark"},
       {"code", 1, CellMember::dato2, "scenario code"},
       {"nothing set", 400, CellMember::tipo, "nobody"},
   };
-  for (const auto& c : celle) EXPECT_EQ(where(r, r.provenance.cell(c.cella, c.member)), c.chi) << c.cosa;
+  for (const auto& c : celle) EXPECT_EQ(where(r, r.provenance.cell(c.cella, c.member)), c.who) << c.what;
 
   const struct {
-    const char* cosa;
+    const char* what;
     int riga;
     RowMember member;
-    std::string chi;
+    std::string who;
   } lines[] = {
-      {"route length", 84, RowMember::fine, in_linea("lunghezza")},
-      {"braked mass", 84, RowMember::inizio, in_treno("massa frenata")},
-      {"cars", 84, RowMember::posizione, in_treno("vetture")},
-      {"the larger reference goes first", 81, RowMember::inizio, in_linea("chilometrica due")},
-      {"the other after it", 82, RowMember::fine, in_linea("chilometrica uno")},
+      {"route length", 84, RowMember::fine, in_line("lunghezza")},
+      {"braked mass", 84, RowMember::inizio, in_train("massa frenata")},
+      {"cars", 84, RowMember::posizione, in_train("vetture")},
+      {"the larger reference goes first", 81, RowMember::inizio, in_line("chilometrica due")},
+      {"the other after it", 82, RowMember::fine, in_line("chilometrica uno")},
       {"the third row is cleared", 83, RowMember::inizio, "nobody"},
-      {"background", 85, RowMember::inizio, in_linea("sfondo")},
+      {"background", 85, RowMember::inizio, in_line("sfondo")},
       {"route name", 85, RowMember::nome, "route name"},
       {"mark", 85, RowMember::campo7, "mark"},
       {"weighted code", 85, RowMember::orario, "scenario code"},
-      {"signal repetition", 86, RowMember::posizione, in_linea("ripetizione")},
-      {"sand", 86, RowMember::campo7, in_treno("sabbia")},
-      {"clock", 86, RowMember::campo11, in_treno("orologio")},
+      {"signal repetition", 86, RowMember::posizione, in_line("ripetizione")},
+      {"sand", 86, RowMember::campo7, in_train("sabbia")},
+      {"clock", 86, RowMember::campo11, in_train("orologio")},
       {"train name", 86, RowMember::nome, "train name"},
       {"station", 1, RowMember::orario, stazione},
       {"station's zone", 1, RowMember::inizio, stazione},
       {"a station's campo5 of 0", 1, RowMember::campo5, stazione},
-      {"signboard text", 80, RowMember::nome, in_linea("cartello_indicatore")},
+      {"signboard text", 80, RowMember::nome, in_line("cartello_indicatore")},
   };
-  for (const auto& c : lines) EXPECT_EQ(where(r, r.provenance.row(c.riga, c.member)), c.chi) << c.cosa;
+  for (const auto& c : lines) EXPECT_EQ(where(r, r.provenance.row(c.riga, c.member)), c.who) << c.what;
 }
 
 // The reverse: from a line of a source to what it made.
 TEST(Provenance, EachRecordKnowsTheCellsAndRowsItSet) {
-  const CompileResult r = compila(kLine, kTrain);
+  const CompileResult r = compile_sources(kLine, kTrain);
   const auto segnale = r.provenance.records_on_line(Source::train, line_of(kTrain, "segnale,    7500"));
   ASSERT_EQ(segnale.size(), 1u);
-  const CellMembers approccio(CellMember::preavviso);
-  const CellMembers proprio(CellMember::tipo, CellMember::dato1, CellMember::dato2, CellMember::dato3, CellMember::dato4,
+  const CellMembers approach(CellMember::preavviso);
+  const CellMembers own(CellMember::tipo, CellMember::dato1, CellMember::dato2, CellMember::dato3, CellMember::dato4,
                             CellMember::tempo);
   const auto celle = r.provenance.cells_of(segnale[0]);
   ASSERT_EQ(celle.size(), 5u);
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(celle[i].first, 143 + 2 * static_cast<int64_t>(i));
     EXPECT_EQ(celle[i].last, celle[i].first);
-    EXPECT_EQ(celle[i].members, approccio);
+    EXPECT_EQ(celle[i].members, approach);
   }
   EXPECT_EQ(celle[4].first, 151);
-  EXPECT_EQ(celle[4].members, proprio);
+  EXPECT_EQ(celle[4].members, own);
   EXPECT_TRUE(r.provenance.rows_of(segnale[0]).empty());
 
   const auto stazione = r.provenance.records_on_line(Source::train, line_of(kTrain, "stazione"));
@@ -213,16 +213,16 @@ TEST(Provenance, EachRecordKnowsTheCellsAndRowsItSet) {
   // A profile record: one run of cells, up to the next record.
   const auto pendenza = r.provenance.records_on_line(Source::line, line_of(kLine, "pendenza,  1000"));
   ASSERT_EQ(pendenza.size(), 1u);
-  const auto tratto = r.provenance.cells_of(pendenza[0]);
-  ASSERT_EQ(tratto.size(), 1u);
-  EXPECT_EQ(tratto[0].first, 20);
-  EXPECT_EQ(tratto[0].last, 79);
+  const auto stretch = r.provenance.cells_of(pendenza[0]);
+  ASSERT_EQ(stretch.size(), 1u);
+  EXPECT_EQ(stretch[0].first, 20);
+  EXPECT_EQ(stretch[0].last, 79);
   EXPECT_EQ(std::string(r.provenance.record_text(pendenza[0])), "pendenza,  1000,   8");
 
   // Headers are records that set nothing; a line without a key field has none.
-  const auto intestazione = r.provenance.records_on_line(Source::train, line_of(kTrain, "[segnali]"));
-  ASSERT_EQ(intestazione.size(), 1u);
-  EXPECT_TRUE(r.provenance.cells_of(intestazione[0]).empty());
+  const auto header = r.provenance.records_on_line(Source::train, line_of(kTrain, "[segnali]"));
+  ASSERT_EQ(header.size(), 1u);
+  EXPECT_TRUE(r.provenance.cells_of(header[0]).empty());
   EXPECT_TRUE(r.provenance.records_on_line(Source::train, 999).empty());
 }
 
@@ -232,7 +232,7 @@ class ProvenanceCarried : public ::testing::Test {
   static void SetUpTestSuite() {
     linea_ = new std::string(joined_lines(line_lines()));
     treno_ = new std::string(joined_lines(train_lines()));
-    r_ = new CompileResult(compila(*linea_, *treno_, "Orvena_Lusco", "REG 4105"));
+    r_ = new CompileResult(compile_sources(*linea_, *treno_, "Orvena_Lusco", "REG 4105"));
   }
   static void TearDownTestSuite() {
     delete r_;
@@ -249,7 +249,7 @@ CompileResult* ProvenanceCarried::r_ = nullptr;
 
 TEST_F(ProvenanceCarried, EveryMemberThatIsSetHasItsOrigin) {
   ASSERT_EQ(r_->outcome, Outcome::clean);
-  ognuno_ha_chi_lo_ha_messo(*r_);
+  each_has_who_set_it(*r_);
 }
 
 TEST_F(ProvenanceCarried, TheSignalAt29850SetItsCellAndItsApproachCodes) {
@@ -264,40 +264,40 @@ TEST_F(ProvenanceCarried, TheSignalAt29850SetItsCellAndItsApproachCodes) {
 
 // The chainage and the value of "pendenza,  CHAINAGE,   VALUE" (a decimal
 // comma ends the value, as it does for the loader).
-std::pair<int, int> numeri_di_pendenza(const std::string& text) {
-  int numeri[2] = {0, 0};
+std::pair<int, int> gradient_numbers(const std::string& text) {
+  int numbers[2] = {0, 0};
   size_t p = text.find(',');
-  for (int& n : numeri) {
+  for (int& n : numbers) {
     p = text.find_first_not_of(" ,", p);
     p = static_cast<size_t>(std::from_chars(text.data() + p, text.data() + text.size(), n).ptr - text.data());
   }
-  return {numeri[0], numeri[1]};
+  return {numbers[0], numbers[1]};
 }
 
 // Each cell's gradient comes from the last gradient record at or before
 // the cell, whose value it holds.
 TEST_F(ProvenanceCarried, EachCellsGradientComesFromTheRecordThatGaveIt) {
   const Griglia& g = r_->model.griglia;
-  int64_t controllate = 0;
+  int64_t checked = 0;
   for (int64_t k = 0; k < g.size(); ++k) {
     const Origin o = r_->provenance.cell(k, CellMember::pendenza);
     if (g.at(k).pendenza == 0) continue;  // the last cells of the route
     ASSERT_EQ(o.kind, Origin::Kind::record) << "cell " << k;
     const std::string text(r_->provenance.record_text(o.record));
     ASSERT_EQ(text.rfind("pendenza,", 0), 0u) << text;
-    const auto [chainage, valore] = numeri_di_pendenza(text);
+    const auto [chainage, valore] = gradient_numbers(text);
     EXPECT_EQ(g.at(k).pendenza, static_cast<uint8_t>(valore + 100)) << "cell " << k << ": " << text;
     EXPECT_LE(std::nearbyint(chainage / 50.0), static_cast<double>(k)) << "cell " << k << ": " << text;
     // ... and no later gradient record has begun by this cell.
-    const auto dopo = r_->provenance.records_on_line(Source::line, r_->provenance.record(o.record).line + 1);
-    if (!dopo.empty() && r_->provenance.record_text(dopo[0]).starts_with("pendenza,")) {
-      const std::string next(r_->provenance.record_text(dopo[0]));
-      EXPECT_GT(std::nearbyint(numeri_di_pendenza(next).first / 50.0), static_cast<double>(k))
+    const auto after = r_->provenance.records_on_line(Source::line, r_->provenance.record(o.record).line + 1);
+    if (!after.empty() && r_->provenance.record_text(after[0]).starts_with("pendenza,")) {
+      const std::string next(r_->provenance.record_text(after[0]));
+      EXPECT_GT(std::nearbyint(gradient_numbers(next).first / 50.0), static_cast<double>(k))
           << "cell " << k << ": " << next;
     }
-    ++controllate;
+    ++checked;
   }
-  EXPECT_GT(controllate, 6000);
+  EXPECT_GT(checked, 6000);
 }
 
 TEST_F(ProvenanceCarried, EachStationRowComesFromItsStationLine) {

@@ -31,7 +31,7 @@ bool open_display() {
 
 extern "C" {
 
-__attribute__((visibility("default"))) void* compactor_apri_finestra() {
+__attribute__((visibility("default"))) void* compactor_open_window() {
   if (!open_display()) return nullptr;
   auto* window = new Fl_Window(280, 179, "Form1");
   auto* label = new Fl_Box(64, 64, 177, 53, "Attendere");
@@ -51,19 +51,19 @@ __attribute__((visibility("default"))) void* compactor_apri_finestra() {
   return window;
 }
 
-__attribute__((visibility("default"))) int compactor_finestra_visibile(void* finestra) {
-  return finestra != nullptr && static_cast<Fl_Window*>(finestra)->visible();
+__attribute__((visibility("default"))) int compactor_window_visible(void* window) {
+  return window != nullptr && static_cast<Fl_Window*>(window)->visible();
 }
 
-__attribute__((visibility("default"))) void compactor_chiudi_finestra(void* finestra) {
-  if (finestra == nullptr) return;
-  auto* window = static_cast<Fl_Window*>(finestra);
+__attribute__((visibility("default"))) void compactor_close_window(void* handle) {
+  if (handle == nullptr) return;
+  auto* window = static_cast<Fl_Window*>(handle);
   window->hide();
   Fl::flush();
   delete window;
 }
 
-__attribute__((visibility("default"))) int compactor_mostra_messaggio(const char* text) {
+__attribute__((visibility("default"))) int compactor_show_message(const char* text) {
   if (!open_display()) return 0;
   // No caption of its own: the box carries the application's title.
   fl_message_title_default("compactor");
@@ -76,7 +76,7 @@ __attribute__((visibility("default"))) int compactor_mostra_messaggio(const char
 
 }  // extern "C"
 
-static_assert(std::is_same_v<decltype(compactor_apri_finestra), OpenWindowFn>);
-static_assert(std::is_same_v<decltype(compactor_finestra_visibile), WindowVisibleFn>);
-static_assert(std::is_same_v<decltype(compactor_chiudi_finestra), CloseWindowFn>);
-static_assert(std::is_same_v<decltype(compactor_mostra_messaggio), ShowMessageFn>);
+static_assert(std::is_same_v<decltype(compactor_open_window), OpenWindowFn>);
+static_assert(std::is_same_v<decltype(compactor_window_visible), WindowVisibleFn>);
+static_assert(std::is_same_v<decltype(compactor_close_window), CloseWindowFn>);
+static_assert(std::is_same_v<decltype(compactor_show_message), ShowMessageFn>);

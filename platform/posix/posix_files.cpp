@@ -77,7 +77,7 @@ class PosixOutputFile : public OutputFile {
   // blocks, so gathering them here would only copy them.
   void write(std::string_view bytes) override {
     write_all(fd_, bytes, path_);
-    scritti_ += bytes.size();
+    written_ += bytes.size();
   }
 
   // A file system that allocates space only when data goes to disk does so
@@ -85,15 +85,15 @@ class PosixOutputFile : public OutputFile {
   // existing one (6.8 MB: about 4 ms). Space taken beforehand is already
   // allocated, and the rename has nothing left to wait for.
   void reserve(uint64_t bytes) override {
-    if (reservati_ != 0 || bytes == 0 || bytes > static_cast<uint64_t>(INT64_MAX)) return;
+    if (reserved_ != 0 || bytes == 0 || bytes > static_cast<uint64_t>(INT64_MAX)) return;
     // A file system that cannot take it ahead is no failure: the writes will tell.
-    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0) reservati_ = bytes;
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0) reserved_ = bytes;
   }
 
   void finish() override {
     if (fd_ < 0) return;
     // Space taken beyond the end is given back.
-    if (reservati_ > scritti_ && ::ftruncate(fd_, static_cast<off_t>(scritti_)) != 0)
+    if (reserved_ > written_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
       throw PlatformError(path_, "cannot write: " + reason());
     const int fd = fd_;
     fd_ = -1;
@@ -112,8 +112,8 @@ class PosixOutputFile : public OutputFile {
   std::string temp_;
   std::optional<RemovedOnSignal> on_signal_;
   int fd_ = -1;
-  uint64_t scritti_ = 0;
-  uint64_t reservati_ = 0;
+  uint64_t written_ = 0;
+  uint64_t reserved_ = 0;
 };
 
 // An existing target that is not a regular file (a device such as
