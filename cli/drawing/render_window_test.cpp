@@ -50,7 +50,7 @@ TEST_F(RenderWindow, TheProfileSpansTheWindowAndCutsTheRest) {
   const Element* axis = compactor::testing::with_id(*profile, "chainage-axis");
   ASSERT_NE(axis, nullptr);
   int labels = 0;
-  for (const Element& e : axis->figli)
+  for (const Element& e : axis->children)
     if (e.nome == "text" && e.text.find('.') != std::string::npos) {
       const double x = std::stod(e.attr("x"));
       EXPECT_GE(x, x0 - 0.01);

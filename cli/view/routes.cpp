@@ -70,7 +70,7 @@ Response answer(const Scene& scene, const Request& request) {
     const auto k = whole_number(path.substr(6));
     if (!k) return {400, kText, "a cell is a whole number: /cell/598\n"};
     const auto j = cell_json(scene, *k);
-    if (!j) return {404, kText, fmt::format("no cell {}: the grid has cells 0 to {}\n", *k, scene.shown->model.griglia.ultima())};
+    if (!j) return {404, kText, fmt::format("no cell {}: the grid has cells 0 to {}\n", *k, scene.shown->model.griglia.last())};
     return json_response(*j);
   }
   const std::string_view name = path.substr(1);
