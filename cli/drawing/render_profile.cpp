@@ -107,6 +107,16 @@ Profile::Profile(const RouteData& d, ChainageWindow window) : d_(d) {
 
 double Profile::height() const { return kAxis + 44; }
 
+// In a window, what is drawn along the chainage is cut at the bands' edges;
+// the axes' values beside them stay.
+void Profile::clip_start(Svg& svg) const {
+  if (windowed_) svg.open("g", {{"clip-path", "url(#profile-window)"}});
+}
+
+void Profile::clip_end(Svg& svg) const {
+  if (windowed_) svg.close();
+}
+
 double Profile::x(double chainage) const { return kX0 + (chainage - from_) * px_per_m_; }
 
 void Profile::draw(Svg& svg, double y0) const {
@@ -129,12 +139,10 @@ void Profile::draw(Svg& svg, double y0) const {
     svg.close();
   }
   axes(svg);
-  if (windowed_) svg.open("g", {{"clip-path", "url(#profile-window)"}});
   quote(svg);
   velocita(svg);
   aderenza(svg);
   marks(svg);
-  if (windowed_) svg.close();
   svg.close();
 }
 
@@ -253,6 +261,7 @@ void Profile::quote(Svg& svg) const {
     horizontal_line(svg, y);
     axis_value(svg, y, fmt::format("{}", std::llround(h)));
   }
+  clip_start(svg);
   if (d_.quote.size() >= 2) {
     const double base_ = kLevelTop + kLevelHigh;
     std::string linea;
@@ -274,6 +283,7 @@ void Profile::quote(Svg& svg) const {
                            {"stroke", style::line_level},
                            {"stroke-width", "1.20"}});
   }
+  clip_end(svg);
   svg.close();
 }
 
@@ -285,6 +295,7 @@ void Profile::velocita(Svg& svg) const {
     horizontal_line(svg, zero - v * per_kmh_);
     axis_value(svg, zero - v * per_kmh_, fmt::format("{}", std::llround(v)));
   }
+  clip_start(svg);
   // Slowdowns: the span shaded, its speed written above it.
   for (const Rallentamento& r : d_.rallentamenti) {
     const double a = x(r.da), b = std::max(x(r.a), a + 1.5);
@@ -315,6 +326,7 @@ void Profile::velocita(Svg& svg) const {
                      {"fill", "none"},
                      {"stroke", style::velocita},
                      {"stroke-width", "1.60"}});
+  clip_end(svg);
   svg.close();
 }
 
@@ -325,16 +337,19 @@ void Profile::aderenza(Svg& svg) const {
   svg.open("g", {{"id", "profile-adhesion"}});
   axis_value(svg, y(a_min_), fmt::format("{}", a_min_));
   axis_value(svg, y(a_max_), fmt::format("{}", a_max_));
+  clip_start(svg);
   svg.vuoto("path", {{"class", "adhesion"},
                      {"d", steps_path(d_.aderenza, y, [this](double c) { return x(c); })},
                      {"fill", "none"},
                      {"stroke", style::aderenza},
                      {"stroke-width", "1.60"}});
+  clip_end(svg);
   svg.close();
 }
 
 void Profile::marks(Svg& svg) const {
   svg.open("g", {{"id", "profile-marks"}});
+  clip_start(svg);
   for (const int32_t c : d_.avvisi) {
     const double px = x(c), y = kMarksTop + 10;
     svg.open("path", {{"class", "warning"},
@@ -369,6 +384,7 @@ void Profile::marks(Svg& svg) const {
                {"fill", "#0d2a50"}},
               s.nome);
   }
+  clip_end(svg);
   svg.close();
 }
 

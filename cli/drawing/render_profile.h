@@ -18,6 +18,8 @@ class Profile {
 
  private:
   double x(double chainage) const;
+  void clip_start(Svg& svg) const;
+  void clip_end(Svg& svg) const;
   void legend(Svg& svg, double y) const;
   void axes(Svg& svg) const;
   void quote(Svg& svg) const;

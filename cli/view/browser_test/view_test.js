@@ -140,7 +140,6 @@ async function main() {
     edit(train, 'segnale,   29850,   2, 4, 1', 'segnale,   29850,   2, 5, 3');
     await waitText('#inspector ul', 'aspects 52/31/');
     assert.equal(await page.evaluate(() => window.notReloaded), true, 'updated without a reload');
-    if (screenshot) await page.screenshot({ path: screenshot });
 
     // A broken station line: error 9 on its line, the drawing kept dimmed.
     const stationLine = lineOf(train, 'stazione,    3100');
@@ -157,6 +156,17 @@ async function main() {
     assert.doesNotMatch(await text('#problem-list'), /error 9/);
     assert.equal(await page.$eval('#drawing', (e) => e.classList.contains('stale')), false);
     assert.equal(await page.evaluate(() => window.notReloaded), true, 'still the same page');
+
+    // The keyboard zooms out around the middle; the cell stays inspected.
+    await page.focus('#drawing');
+    const before = await page.evaluate(() => page.to - page.from);
+    for (let i = 0; i < 12; ++i) await page.keyboard.press('-');
+    await page.waitForFunction((b) => {
+      const g = document.querySelector('#profile');
+      return page.to - page.from > 10 * b && g && Number(g.dataset.from) === Math.round(page.from);
+    }, { timeout: WAIT_MS }, before);
+    await waitText('#inspector h2', 'Cell 598');
+    if (screenshot) await page.screenshot({ path: screenshot });
     assert.deepEqual(problems, []);
   } catch (e) {
     if (process.env.VIEW_TEST_FAILURE_SHOT) await (await browser.pages())[1].screenshot({ path: process.env.VIEW_TEST_FAILURE_SHOT });
