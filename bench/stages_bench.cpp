@@ -184,8 +184,8 @@ void BM_FinishingPass(benchmark::State& state) {
 BENCHMARK(BM_FinishingPass)->Unit(benchmark::kMicrosecond);
 
 // Writes one compiled file of a finished model, as the writer does.
-template <typename Scrivi>
-void write_file(benchmark::State& state, Scrivi write) {
+template <typename Write>
+void write_file(benchmark::State& state, Write write) {
   testing::TempDir dir;
   const std::string path = dir.path() + "/file";
   for (auto _ : state) {

@@ -15,7 +15,7 @@ namespace compactor::cli {
 namespace {
 
 void compare_stations(const Stazioni& a, const Stazioni& b, Differences& d) {
-  for (int r = 0; r < Stazioni::lines; ++r) {
+  for (int r = 0; r < Stazioni::rows; ++r) {
     const stazione& sa = a.at(r);
     const stazione& sb = b.at(r);
     if (sa == sb) continue;

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 constexpr int kEqual = 0, kDifferent = 1, kUsage = 2;
 
 // The one scenario of a directory, or a message why there is none.
-std::optional<FileScenario> choose_(const std::string& folder, const std::string& percorso, const std::string& treno,
+std::optional<FileScenario> choose_scenario(const std::string& folder, const std::string& percorso, const std::string& treno,
                                    Files& files, std::ostream& err) {
   const auto found = scenarios_in(folder, percorso, treno, files);
   if (found.size() == 1) return found.front();
@@ -72,8 +72,8 @@ int compare_folders(const DiffOptions& o, Files& files, std::ostream& out, std::
     tell(err, "the route and train names must be Windows-1252 characters");
     return kUsage;
   }
-  auto fa = choose_(o.a, *percorso, *treno, files, err);
-  auto fb = choose_(o.b, *percorso, *treno, files, err);
+  auto fa = choose_scenario(o.a, *percorso, *treno, files, err);
+  auto fb = choose_scenario(o.b, *percorso, *treno, files, err);
   if (!fa || !fb) return kUsage;
   // A plan file found on one side only names the one missing on the other.
   if (fa->planimetria.empty() && !fb->planimetria.empty())

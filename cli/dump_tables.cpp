@@ -131,11 +131,11 @@ json row_json(int r, const stazione& s, const Why* why) {
   for (const Member& m : members(s)) j[m.nome] = m.valore;
   j["nome"] = text(s.nome);
   json line_direction = json::object();
-  const std::string ruolo = j["role"];
-  if (ruolo == "station") {
+  const std::string role = j["role"];
+  if (role == "station") {
     line_direction = {{"name", text(s.nome)}, {"position_m", s.posizione}, {"zone_start_m", s.inizio},
                   {"zone_end_m", s.fine}, {"time", now(s.orario)}};
-  } else if (ruolo == "signboard text") {
+  } else if (role == "signboard text") {
     line_direction = {{"text", text(s.nome)}};
   } else if (r >= 81) {
     const json members_json = j;
@@ -197,17 +197,17 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
                std::ostream& out) {
   std::vector<int> stazioni, cartelli, general_, empty_;
   for (int r : choices) {
-    const std::string ruolo = line_role(r, t.at(r));
-    if (ruolo == "station") stazioni.push_back(r);
-    else if (ruolo == "signboard text") cartelli.push_back(r);
-    else if (ruolo == "clear") empty_.push_back(r);
+    const std::string role = line_role(r, t.at(r));
+    if (role == "station") stazioni.push_back(r);
+    else if (role == "signboard text") cartelli.push_back(r);
+    else if (role == "clear") empty_.push_back(r);
     else general_.push_back(r);
   }
   size_t n_stations = 0, n_boards = 0;
-  for (int r = 0; r < Stazioni::lines; ++r) {
-    const std::string ruolo = line_role(r, t.at(r));
-    n_stations += ruolo == "station";
-    n_boards += ruolo == "signboard text";
+  for (int r = 0; r < Stazioni::rows; ++r) {
+    const std::string role = line_role(r, t.at(r));
+    n_stations += role == "station";
+    n_boards += role == "signboard text";
   }
   out << fmt::format("{}: 87 rows, {}, {}\n", title, plural(n_stations, "station"),
                      plural(n_boards, "signboard text"));
@@ -347,9 +347,9 @@ ChosenCells choose_cells(const Griglia& g, const std::string& range) {
 
 std::vector<int> choose_rows(const Stazioni& t, const std::string& range) {
   std::vector<int> chosen;
-  const Range i = range.empty() ? Range{0, Stazioni::lines - 1}
-                                     : read_range(range, Stazioni::lines - 1).value_or(Range{1, 0});
-  for (int64_t r = i.first; r <= std::min<int64_t>(i.last, Stazioni::lines - 1); ++r)
+  const Range i = range.empty() ? Range{0, Stazioni::rows - 1}
+                                     : read_range(range, Stazioni::rows - 1).value_or(Range{1, 0});
+  for (int64_t r = i.first; r <= std::min<int64_t>(i.last, Stazioni::rows - 1); ++r)
     if (!range.empty() || line_role(static_cast<int>(r), t.at(r)) != "clear") chosen.push_back(static_cast<int>(r));
   return chosen;
 }

@@ -56,14 +56,14 @@ TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
     EXPECT_EQ(e.err, "");
 
     std::vector<std::string> names;
-    std::string stampati;
+    std::string printed;
     for (const auto& t : kTexts) {
       names.push_back(t.nome);
-      stampati += c.folder + "/" + t.nome + "\n";
+      printed += c.folder + "/" + t.nome + "\n";
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(testing::folder_names(dir / c.folder), names);
-    EXPECT_EQ(e.out, stampati);
+    EXPECT_EQ(e.out, printed);
     for (const auto& t : kTexts)
       EXPECT_EQ(testing::file_text(dir / c.folder + "/" + t.nome), joined_lines(t.lines())) << t.nome;
   }

@@ -109,7 +109,7 @@ Loaded load(const Example& e) {
   m.stazioni.clean();
   session::WarningCollector warnings;
   memorizza_dati(m, out.sources->names, out.sources->files, &warnings);
-  out.warnings = warnings.avvisi();
+  out.warnings = warnings.warnings();
   return out;
 }
 

@@ -43,7 +43,7 @@ inline constexpr size_t cell_bytes = 15;
 // Scenario file: the 87 rows, each tipo, inizio, fine, posizione, campo4,
 // the name's length (2 bytes, at byte 14), the name, then campo7, campo8,
 // campo10, campo11, campo12, campo9, campo13, campo6, campo5, orario.
-inline constexpr int rows = Stazioni::lines;
+inline constexpr int rows = Stazioni::rows;
 inline constexpr size_t row_bytes = 34;       // without the name
 inline constexpr size_t row_head_bytes = 16;  // up to the name
 

@@ -10,9 +10,9 @@ namespace compactor {
 namespace {
 
 constexpr int16_t drop_code = 180;
-constexpr int16_t velocita_senza_abbattimenti = 110;  // km/h: no drops inside from here on
-constexpr int64_t celle_prima_dell_avviso = 20;       // 1 km of look-back from a board
-constexpr int64_t celle_dopo_la_fine = 12;            // 600 m after a slowdown's end
+constexpr int16_t speed_without_drops = 110;  // km/h: no drops inside from here on
+constexpr int64_t cells_before_the_warning = 20;       // 1 km of look-back from a board
+constexpr int64_t cells_after_the_end = 12;            // 600 m after a slowdown's end
 constexpr int64_t drop_step = 8;             // 400 m between drops inside
 
 // One pass over the grid, and the feature whose drops are being placed: a
@@ -62,9 +62,9 @@ bool lower_drop(Pass& p, int64_t k) {
 }
 
 // Every signal within the 20 cells before the board gets a drop just ahead.
-void cartello_di_avviso(Pass& p, int64_t i) {
+void warning_board(Pass& p, int64_t i) {
   Griglia& g = p.g();
-  for (int64_t a = 1; a <= celle_prima_dell_avviso; ++a) {
+  for (int64_t a = 1; a <= cells_before_the_warning; ++a) {
     const int64_t s = i - a;
     if (s < 3) break;
     if (g.at(s).tipo != tipo_cella::segnale) continue;
@@ -75,7 +75,7 @@ void cartello_di_avviso(Pass& p, int64_t i) {
 }
 
 // The three drops ahead of a start, each in the first free cell of its window.
-void abbattimenti_prima_dell_inizio(Pass& p, int64_t i) {
+void drops_before_the_start(Pass& p, int64_t i) {
   static constexpr std::array<std::array<int64_t, 3>, 3> windows{{{5, 6, 7}, {11, 12, 13}, {18, 19, 20}}};
   for (const auto& f : windows) {
     if (i <= f[2]) continue;  // the window would reach cell 0 or before
@@ -115,9 +115,9 @@ int64_t walk_slowdown(Pass& p, int64_t i, bool with_drops) {
 }
 
 // The first signal from the end cell t to 12 cells after it gets a drop ahead.
-void abbattimento_dopo_la_fine(Pass& p, int64_t t) {
+void drop_after_the_end(Pass& p, int64_t t) {
   Griglia& g = p.g();
-  const int64_t up_to = std::min(t + celle_dopo_la_fine, g.last());
+  const int64_t up_to = std::min(t + cells_after_the_end, g.last());
   for (int64_t x = t; x <= up_to; ++x) {
     if (g.at(x).tipo != tipo_cella::segnale) continue;
     const int64_t k = x - 1;
@@ -127,12 +127,12 @@ void abbattimento_dopo_la_fine(Pass& p, int64_t t) {
 }
 
 void inizio_rallentamento(Pass& p, int64_t i) {
-  abbattimenti_prima_dell_inizio(p, i);
+  drops_before_the_start(p, i);
   // A fast slowdown gets no drops inside, but its end is still found so that
   // the signal after it is treated like any other.
-  const bool lento = p.g().at(i).dato1 < velocita_senza_abbattimenti;
-  const int64_t fine = walk_slowdown(p, i, lento);
-  abbattimento_dopo_la_fine(p, fine);
+  const bool slow = p.g().at(i).dato1 < speed_without_drops;
+  const int64_t fine = walk_slowdown(p, i, slow);
+  drop_after_the_end(p, fine);
 }
 
 }  // namespace
@@ -141,12 +141,12 @@ void finishing_pass(Model& m, ProvenanceSink* sink) {
   if (!m.griglia.sized()) return;
   Pass p{m, sink};
   // The last two cells are never looked at as a board or a start.
-  const int64_t ultima_esaminata = m.griglia.last() - 2;
-  for (int64_t i = 1; i <= ultima_esaminata; ++i) {
+  const int64_t last_examined = m.griglia.last() - 2;
+  for (int64_t i = 1; i <= last_examined; ++i) {
     const uint8_t tipo = m.griglia.at(i).tipo;
     if (tipo == tipo_cella::avviso) {
       p.cause = i;
-      cartello_di_avviso(p, i);
+      warning_board(p, i);
     } else if (tipo == tipo_cella::inizio_rallentamento) {
       p.cause = i;
       inizio_rallentamento(p, i);

@@ -21,7 +21,7 @@ struct Case {
   const char* nome;
   std::vector<Laying> celle;
   std::vector<int64_t> a_180{};             // cells holding a drop to 180 afterwards
-  std::map<int64_t, int16_t> altri_codici{};  // drops left with another code
+  std::map<int64_t, int16_t> other_codes{};  // drops left with another code
   int32_t errore = 0;
   int32_t posizione = 0;
   int32_t last = 200;
@@ -52,7 +52,7 @@ void check(const std::vector<Case>& cases) {
     SCOPED_TRACE(c_.nome);
     Model m = grid_with(c_.celle, c_.last);
     ASSERT_NO_THROW(finishing_pass(m));
-    std::map<int64_t, int16_t> expected_ = c_.altri_codici;
+    std::map<int64_t, int16_t> expected_ = c_.other_codes;
     for (int64_t k : c_.a_180) expected_[k] = 180;
     EXPECT_EQ(abbattimenti(m), expected_);
     EXPECT_EQ(m.numero_errore, c_.errore);

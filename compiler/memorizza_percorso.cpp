@@ -20,10 +20,10 @@ LoadReport compile_in_memory(Model& m, int32_t j, const FileNames& names, Files&
   LoadReport diagnostic = memorizza_dati(m, names, files, observer, listeners.provenance);
   if (!m.griglia.sized()) return diagnostic;
   stage("finishing");
-  const int32_t errore_caricato = m.numero_errore, posizione_caricata = m.posizione_errore;
+  const int32_t loaded_error = m.numero_errore, loaded_position = m.posizione_errore;
   finishing_pass(m, listeners.provenance);
   // An error of the pass comes from the grid, not from a source record.
-  if (m.numero_errore != errore_caricato || m.posizione_errore != posizione_caricata) diagnostic = {};
+  if (m.numero_errore != loaded_error || m.posizione_errore != loaded_position) diagnostic = {};
   stamp_reserved_places(m);
   return diagnostic;
 }

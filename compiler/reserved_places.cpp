@@ -15,8 +15,8 @@ void stamp_reserved_places(Model& m) {
 
   if (riga85.orario != 0 || (cella1 && cella1->dato2 != 0)) throw ErrorStop("1251");
   riga85.orario = codice_gara_st(m);
-  const int16_t semplice = codice_gara_og(m);
-  if (cella1) cella1->dato2 = semplice;
+  const int16_t simple = codice_gara_og(m);
+  if (cella1) cella1->dato2 = simple;
 }
 
 }  // namespace compactor

@@ -22,7 +22,7 @@ constexpr const char* kRouteName = "Orvena_Lusco";
 constexpr const char* kTrainName = "REG 4105";
 
 // Lets the window test look at the painted window while the run holds.
-void attesa_per_test() {
+void test_wait() {
   if (const char* ms = std::getenv("COMPACTOR_TEST_HOLD_WINDOW_MS"))
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
 }
@@ -36,7 +36,7 @@ int Form_Load(const std::string& folder, Files& files, std::ostream& err) {
   const FileNames names = file_names(folder, m.nome_percorso, m.nome_treno);
 
   Window window;
-  if (window.visible()) attesa_per_test();
+  if (window.visible()) test_wait();
 
   // The two sources are working copies that the load deletes; a run that
   // fails before or during the load deletes the ones it wrote itself.

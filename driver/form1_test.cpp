@@ -103,8 +103,8 @@ class AlteredTrain : public Files {
   static constexpr const char* kFolder = "/program";
   using Alteration = std::string (*)(std::string);
 
-  explicit AlteredTrain(Alteration altera, bool annuncia_compilati = false)
-      : alter_(altera), announce_(annuncia_compilati) {}
+  explicit AlteredTrain(Alteration alter, bool announce_compiled = false)
+      : alter_(alter), announce_(announce_compiled) {}
 
   bool exists(const std::string& path) override { return files_.exists(path); }
   std::string read(const std::string& path) override {
@@ -117,8 +117,8 @@ class AlteredTrain : public Files {
   }
   std::vector<std::string> list(const std::string& folder) override { return files_.list(folder); }
   std::unique_ptr<OutputFile> create(const std::string& path) override {
-    const bool compilato = path == names.planimetria || path == names.scenario || path == names.griglia;
-    return std::make_unique<Output>(files_.create(path), announce_ && compilato ? path : "");
+    const bool compiled_one = path == names.planimetria || path == names.scenario || path == names.griglia;
+    return std::make_unique<Output>(files_.create(path), announce_ && compiled_one ? path : "");
   }
   void remove(const std::string& path) override { files_.remove(path); }
 
@@ -127,17 +127,17 @@ class AlteredTrain : public Files {
  private:
   class Output : public OutputFile {
    public:
-    Output(std::unique_ptr<OutputFile> true_, std::string annuncio)
-        : vero_(std::move(true_)), announcement_(std::move(annuncio)) {}
-    void write(std::string_view bytes) override { vero_->write(bytes); }
-    void reserve(uint64_t bytes) override { vero_->reserve(bytes); }
+    Output(std::unique_ptr<OutputFile> true_, std::string announcement)
+        : truth_(std::move(true_)), announcement_(std::move(announcement)) {}
+    void write(std::string_view bytes) override { truth_->write(bytes); }
+    void reserve(uint64_t bytes) override { truth_->reserve(bytes); }
     void commit() override {
-      vero_->commit();
+      truth_->commit();
       if (!announcement_.empty()) std::cerr << "written: " << announcement_ << "\n";
     }
 
    private:
-    std::unique_ptr<OutputFile> vero_;
+    std::unique_ptr<OutputFile> truth_;
     std::string announcement_;
   };
 
@@ -150,7 +150,7 @@ class AlteredTrain : public Files {
 std::string end_of_line(const std::string& text) { return text.find("\r\n") != std::string::npos ? "\r\n" : "\n"; }
 
 // The signal at 2300 m twice: the second finds its cell taken.
-std::string segnale_doppio(std::string treno) {
+std::string double_signal(std::string treno) {
   const size_t inizio = treno.find("segnale,    2300,");
   if (inizio == std::string::npos) return treno;
   const size_t fine = treno.find('\n', inizio) + 1;
@@ -159,7 +159,7 @@ std::string segnale_doppio(std::string treno) {
 }
 
 // A code drop at 50 m, which lands on cell 1: the place of the grid's mark.
-std::string abbattimento_in_cella_1(std::string treno) {
+std::string drop_in_cell_1(std::string treno) {
   const size_t fine = treno.find("[fine]");
   if (fine == std::string::npos) return treno;
   treno.insert(fine, "abbattimento,      50,   270" + end_of_line(treno));
@@ -172,7 +172,7 @@ int form_load(Files& files, std::ostream& err) {
 }
 
 TEST(Form1, ARecordedScenarioErrorEndsTheRunWithStatus1AndTheCompiledFilesWritten) {
-  AlteredTrain files(segnale_doppio);
+  AlteredTrain files(double_signal);
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 1);
   EXPECT_EQ(err.str(), "compactor: scenario error 16 at 2300 m\n");
@@ -186,10 +186,10 @@ TEST(Form1, ARecordedScenarioErrorEndsTheRunWithStatus1AndTheCompiledFilesWritte
 }
 
 // Memory runs out while the train source is read back.
-std::string senza_memoria(std::string) { throw std::bad_alloc(); }
+std::string without_memory(std::string) { throw std::bad_alloc(); }
 
 TEST(Form1, RunningOutOfMemoryIsAPlatformFailureWithNothingWrittenFromWhatLoaded) {
-  AlteredTrain files(senza_memoria);
+  AlteredTrain files(without_memory);
   std::ostringstream err;
   EXPECT_EQ(form_load(files, err), 4);
   EXPECT_EQ(err.str(), "compactor: out of memory\n");
@@ -200,10 +200,10 @@ TEST(Form1, RunningOutOfMemoryIsAPlatformFailureWithNothingWrittenFromWhatLoaded
 
 TEST(Form1, ARunThatCannotWriteASourceLeavesNeitherSource) {
   // Where the train source is created, in a run that does not fail.
-  MemoryFiles prova;
-  testing::FailingFiles count(prova);
-  std::ostringstream ignora;
-  ASSERT_EQ(form_load(count, ignora), 0);
+  MemoryFiles trial;
+  testing::FailingFiles count(trial);
+  std::ostringstream ignore_;
+  ASSERT_EQ(form_load(count, ignore_), 0);
   const FileNames n = file_names(AlteredTrain::kFolder, "Orvena_Lusco", "REG 4105");
   int64_t call = 0;
   for (size_t i = 0; i < count.calls().size() && call == 0; ++i)
@@ -214,9 +214,9 @@ TEST(Form1, ARunThatCannotWriteASourceLeavesNeitherSource) {
 
   for (int64_t fault : {call, call + 1, call + 2}) {  // create, write, commit
     MemoryFiles files;
-    testing::FailingFiles guasti(files, fault);
+    testing::FailingFiles faults(files, fault);
     std::ostringstream err;
-    EXPECT_EQ(form_load(guasti, err), 4) << fault;
+    EXPECT_EQ(form_load(faults, err), 4) << fault;
     EXPECT_NE(err.str().find(n.train_txt), std::string::npos) << err.str();
     EXPECT_FALSE(files.exists(n.line_txt)) << "call " << fault << " left the line source";
     EXPECT_FALSE(files.exists(n.train_txt));
@@ -230,7 +230,7 @@ TEST(Form1DeathTest, ATakenReservedPlaceStopsTheRunWithStatus3BeforeAnyCompiledF
   // The message alone on standard error: no compiled file was committed.
   EXPECT_EXIT(
       {
-        AlteredTrain files(abbattimento_in_cella_1, true);
+        AlteredTrain files(drop_in_cell_1, true);
         std::ostringstream err;
         form_load(files, err);
         std::cerr << "returned: " << err.str();

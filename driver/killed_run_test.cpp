@@ -130,7 +130,7 @@ TEST(KilledRun, EveryOutputIsTheWholeOldOrTheWholeNewFileAndTemporariesLookLikeN
         const std::string di = nome.substr(0, tmp);
         EXPECT_TRUE(fresh.count(di) || sources.count(di)) << nome;
         EXPECT_EQ(nome.size(), tmp + 5 + 6) << nome;
-        for (const char* estensione : {".dat", ".sim", ".txt"}) EXPECT_FALSE(nome.ends_with(estensione)) << nome;
+        for (const char* extension : {".dat", ".sim", ".txt"}) EXPECT_FALSE(nome.ends_with(extension)) << nome;
       }
     }
     EXPECT_EQ(old + renewed, 6) << "an output vanished";

@@ -53,7 +53,7 @@ struct Pixel {
 };
 
 int error_x = 0;
-int annota_errore_x(Display*, XErrorEvent* e) {
+int note_error_x(Display*, XErrorEvent* e) {
   error_x = e->error_code;
   return 0;
 }
@@ -73,7 +73,7 @@ Pixel read_window(unsigned long id) {
   Display* d = XOpenDisplay(nullptr);
   if (d == nullptr) return p;
   error_x = 0;
-  XErrorHandler before = XSetErrorHandler(annota_errore_x);
+  XErrorHandler before = XSetErrorHandler(note_error_x);
   XWindowAttributes a{};
   if (XGetWindowAttributes(d, id, &a) != 0 && error_x == 0) {
     XImage* img = XGetImage(d, id, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes,

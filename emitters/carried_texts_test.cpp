@@ -31,7 +31,7 @@ Lines lines_of(const LineTable& t) {
   return out;
 }
 
-size_t fine_tabella(const LineTable& t) {
+size_t table_end(const LineTable& t) {
   return static_cast<size_t>(std::find(t.begin(), t.end(), end_marker) - t.begin());
 }
 
@@ -124,7 +124,7 @@ TEST(CarriedTexts, EachTextHasItsLinesAndOnlyItsCharacters) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.nome);
     const auto& t = c.table();
-    EXPECT_EQ(fine_tabella(t), c.lines) << "the end marker closes the table right after the last line";
+    EXPECT_EQ(table_end(t), c.lines) << "the end marker closes the table right after the last line";
     for (size_t i = 0; i < std::min(c.lines, t.size()); ++i) {
       std::string_view r = t[i];
       for (size_t k = 0; k < r.size(); ++k) {
@@ -464,10 +464,10 @@ TEST(TrainSource, RowsDescribeAPlausibleRun) {
     EXPECT_FALSE(trim(f[17]).empty());
   }
   EXPECT_EQ(kinds, (std::map<long, int>{{2, 2}, {4, 1}, {8, 1}, {12, 9}, {21, 1}, {22, 20}, {27, 2}, {28, 9}}));
-  const std::map<int, std::set<long>> ammessi = {
+  const std::map<int, std::set<long>> allowed_ = {
       {4, {0, 1}}, {5, {0, 1}},        {6, {0, 1}},  {7, {0, 1, 4}}, {8, {0, 1}},
       {9, {0}},    {10, {0, 2, 4, 5}}, {11, {0, 1}}, {12, {0, 1}},   {13, {0, 1, 60, 99}}};
-  for (const auto& [k, ins] : ammessi)
+  for (const auto& [k, ins] : allowed_)
     EXPECT_TRUE(std::includes(ins.begin(), ins.end(), values[k].begin(), values[k].end())) << "campo" << k;
   EXPECT_EQ(with_timetable, 23);
 
@@ -567,7 +567,7 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
     }
 
   long riga = 1, fine_prec = 0;
-  const long limite = 80 - cartelli;
+  const long limit = 80 - cartelli;
   for (const auto& r : treno) {
     auto f = fields(r);
     if (f.size() < 2 || r[0] == '[') continue;
@@ -597,7 +597,7 @@ TEST(CarriedScenario, LoadsWithoutAnyRecordedError) {
       }
       if (riga > 1 && inizio - 350 < fine_prec) errore("station spacing", c);
       fine_prec = fine;
-      if (++riga >= limite) errore("too many stations", c);
+      if (++riga >= limit) errore("too many stations", c);
     } else if (starts(r, "segnale")) {
       long j = round_half_even(c / 50.0 + 1);
       if (!free_cell(j)) errore("signal on a taken cell", c);
@@ -628,7 +628,7 @@ struct BodyLine {
 
 std::string campo(const std::string& riga, int k) { return riga.substr(kBars[k] + 1, kBars[k + 1] - kBars[k] - 1); }
 
-BodyLine leggi_corpo(size_t n, std::string riga, bool closing) {
+BodyLine read_body(size_t n, std::string riga, bool closing) {
   if (closing) std::replace(riga.begin() + 2, riga.end() - 1, '_', ' ');
   BodyLine out;
   out.linea = n;
@@ -648,7 +648,7 @@ BodyLine leggi_corpo(size_t n, std::string riga, bool closing) {
 std::vector<BodyLine> card_body(const Lines& s) {
   std::vector<BodyLine> out;
   for (auto [da, a, closing] : {std::tuple{17, 47, 0}, {68, 99, 99}, {118, 148, 0}, {167, 198, 198}})
-    for (int i = da; i <= a; ++i) out.push_back(leggi_corpo(i, s[i - 1], i == closing));
+    for (int i = da; i <= a; ++i) out.push_back(read_body(i, s[i - 1], i == closing));
   return out;
 }
 
@@ -675,11 +675,11 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
   EXPECT_EQ(s[47], rule);
   EXPECT_EQ(s[148], rule);
 
-  const size_t pagine[] = {3, 54, 104, 153};
+  const size_t pages[] = {3, 54, 104, 153};
   std::string origin_, destination;
   for (int p = 0; p < 4; ++p) {
     SCOPED_TRACE("page " + std::to_string(p + 1));
-    const size_t t = pagine[p] - 1;
+    const size_t t = pages[p] - 1;
     EXPECT_EQ(s[t], "  " + std::string(19, '_') + std::string(47, ' ') + std::string(14, '_'));
     EXPECT_EQ(s[t + 1], " |" + std::string(19, ' ') + "|" + std::string(20, ' ') + "SCHEDA " + std::to_string(p + 1) +
                             "/4" + std::string(15, ' ') + "|" + std::string(14, ' ') + "|");
@@ -707,7 +707,7 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
   }
 
   // Body rows: 83 characters, bars in their columns, fields in their forms.
-  const std::regex velocita(R"( *\d{2,3} |     )"), lettura_f(R"( *\d{1,3}\.\d{3}[ /]|          )"),
+  const std::regex velocita(R"( *\d{2,3} |     )"), reading_f(R"( *\d{1,3}\.\d{3}[ /]|          )"),
       rs(R"( *\d{2,3} | ___ |     )"),
       orario(
           R"( \d\d\.\d\d   \d\d\.\d\d  |     \d\d\.\d\d      |     \d\d\.\d\d\.\d\d   |         \d\d\.\d\d  | {16})"),
@@ -720,7 +720,7 @@ TEST(TimetableCard, FourPagesOfTheSameBuild) {
       if (r == rule) continue;
       EXPECT_TRUE(std::regex_match(campo(r, 0), velocita)) << "line " << i;
       EXPECT_TRUE(std::regex_match(campo(r, 1), velocita)) << "line " << i;
-      EXPECT_TRUE(std::regex_match(campo(r, 2), lettura_f)) << "line " << i;
+      EXPECT_TRUE(std::regex_match(campo(r, 2), reading_f)) << "line " << i;
       EXPECT_TRUE(std::regex_match(campo(r, 3), rs)) << "line " << i;
       if (!trim(campo(r, 4)).empty()) {
         EXPECT_NE(campo(r, 4)[0], ' ') << "line " << i << ": names start at the field's first column";

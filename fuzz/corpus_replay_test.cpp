@@ -39,7 +39,7 @@ const Target kTarget[] = {
 
 // Every input of a target's corpus and regressions; a target aborts on a
 // broken promise, so the last name printed is the input at fault.
-int riproduci(const Target& t) {
+int replay(const Target& t) {
   int n = 0;
   for (const char* folder : {"corpus", "regressions"}) {
     const fs::path dir = fs::path(COMPACTOR_SOURCE_DIR) / "fuzz" / folder / t.nome;
@@ -57,7 +57,7 @@ int riproduci(const Target& t) {
 TEST(FuzzCorpus, EverySavedInputRunsThroughItsTargetWithoutBreakingAPromise) {
   for (const Target& t : kTarget) {
     SCOPED_TRACE(t.nome);
-    EXPECT_GT(riproduci(t), 0) << "no saved input for " << t.nome;
+    EXPECT_GT(replay(t), 0) << "no saved input for " << t.nome;
   }
 }
 

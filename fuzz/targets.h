@@ -177,7 +177,7 @@ WITHOUT_COVERAGE inline void check_session(std::string_view linea, std::string_v
         check(o.kind != session::Origin::Kind::none, "a cell member without origin");
       da_record += o.kind == session::Origin::Kind::record;
     }
-  for (int riga = 0; riga < Stazioni::lines; ++riga)
+  for (int riga = 0; riga < Stazioni::rows; ++riga)
     for (int i = 0; i < kRowMemberCount; ++i) {
       const auto m = static_cast<RowMember>(i);
       const stazione& s = c.model.stazioni.at(riga);

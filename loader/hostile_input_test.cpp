@@ -109,9 +109,9 @@ TEST(HostileInput, ATextLongerThanTheFileFormatsLengthIsError25NeverAWrappedLeng
 
 TEST(HostileInput, MegabyteLinesNulBytesAndGarbageGiveACompileOrAClearError) {
   const std::string mega_(5 << 20, 'x');
-  const std::string cifre(5 << 20, '9');
+  const std::string digits(5 << 20, '9');
   const std::string zeros(5 << 20, '0');
-  const std::string bianchi(5 << 20, ' ');
+  const std::string blanks(5 << 20, ' ');
   std::mt19937 c_(8);
   std::string garbage_(1 << 20, '\0');
   for (char& b : garbage_) b = static_cast<char>(c_());
@@ -129,8 +129,8 @@ TEST(HostileInput, MegabyteLinesNulBytesAndGarbageGiveACompileOrAClearError) {
   };
   const std::vector<Case> cases = {
       {"a key field of 5 MB", linea({mega_ + ",  1,  2"}), kMinimalTrain, 0},
-      {"a route length of 5 MB of digits", lunghezza(cifre), kMinimalTrain, 25},
-      {"5 MB of blanks before a number", lunghezza(bianchi + "20000"), kMinimalTrain, 0},
+      {"a route length of 5 MB of digits", lunghezza(digits), kMinimalTrain, 25},
+      {"5 MB of blanks before a number", lunghezza(blanks + "20000"), kMinimalTrain, 0},
       {"a speed of 5 MB of leading zeros", linea({}), treno({"velocita,  1000,  " + zeros + "95"}), 0},
       {"a station name of 5 MB", linea({}), treno({stazione(3000, mega_)}), 25},
       {"NUL bytes inside fields", with_nul, kMinimalTrain, 0},

@@ -200,7 +200,7 @@ Flow cartello(LoadState& c) {
 }
 
 // Record part: returns false when loading ends.
-bool parte_record(LoadState& c, Work& w) {
+bool record_part(LoadState& c, Work& w) {
   Model& m = c.m;
   for (;;) {
     c.record_ends();
@@ -250,7 +250,7 @@ bool load_line(LoadState& c) {
   c.next_board_row = 80;
   Work w;
   if (m.con_planimetria != 0) m.planimetria.seed();
-  if (!parte_record(c, w)) return false;
+  if (!record_part(c, w)) return false;
   c.close_and_delete();
 
   // The last gradient runs to the end of the route.

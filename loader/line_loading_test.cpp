@@ -85,7 +85,7 @@ double direction_(const Planimetria& p, int64_t i) {
 // ---------------------------------------------------------------------------
 // Route length, grid and plan size
 
-TEST(LineaLunghezza, RouteLengthSizesGridAndPlan) {
+TEST(LineLength, RouteLengthSizesGridAndPlan) {
   struct Case {
     int32_t lunghezza, metres, celle;
   };
@@ -110,7 +110,7 @@ TEST(LineaLunghezza, RouteLengthSizesGridAndPlan) {
   }
 }
 
-TEST(LineaLunghezza, OverAMillionIsError1BeforeAnythingIsDimensioned) {
+TEST(LineLength, OverAMillionIsError1BeforeAnythingIsDimensioned) {
   LoadOutcome e = load(line_with(1000001, {"pendenza,  600,  -11"}));
   expected_after_error(e, 1, 2, column("lunghezza_percorso,  1000001", "1000001"));
   EXPECT_EQ(e.m->posizione_errore, 0);
@@ -120,7 +120,7 @@ TEST(LineaLunghezza, OverAMillionIsError1BeforeAnythingIsDimensioned) {
   only_line_deleted(e);
 }
 
-TEST(LineaLunghezza, LaterLengthLineStartsTheGridAfresh) {
+TEST(LineLength, LaterLengthLineStartsTheGridAfresh) {
   // A grid made by an earlier line stays when a later one is refused...
   LoadOutcome refused = load(crlf_lines(
       {"[generale]", "lunghezza percorso,  3000", "lunghezza percorso,  1000001", "[curve]", "pendenza, 600, 1"}));
@@ -141,7 +141,7 @@ TEST(LineaLunghezza, LaterLengthLineStartsTheGridAfresh) {
 struct EdgeCase {
   const char* nome;
   std::string (*riga)(int32_t c);
-  bool (*memorizzato)(const Model& m);
+  bool (*stored_)(const Model& m);
 };
 
 const EdgeCase kLimits[] = {
@@ -157,16 +157,16 @@ const EdgeCase kLimits[] = {
      [](const Model& m) { return m.griglia.at(6819).tipo == tipo_cella::cartello && m.stazioni.at(80).nome == "Km 341"; }},
 };
 
-TEST(LineaLunghezza, LastChainageInsideTheGridIsStored) {
+TEST(LineLength, LastChainageInsideTheGridIsStored) {
   for (const EdgeCase& k : kLimits) {
     SCOPED_TRACE(k.nome);
     LoadOutcome e = load(line_with(334000, {k.riga(340900)}), treno_con_sabbia());
     EXPECT_EQ(e.m->numero_errore, 0);
-    EXPECT_TRUE(k.memorizzato(*e.m));
+    EXPECT_TRUE(k.stored_(*e.m));
   }
 }
 
-TEST(LineaLunghezza, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
+TEST(LineLength, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
   for (const EdgeCase& k : kLimits) {
     SCOPED_TRACE(k.nome);
     const std::string riga = k.riga(340901);
@@ -191,7 +191,7 @@ TEST(LineaLunghezza, OneMetreFurtherIsError15AndTheTrainIsStillRead) {
 // ---------------------------------------------------------------------------
 // General section
 
-TEST(LineaSezioneGenerale, ReferencesBackgroundsAndNames) {
+TEST(LineGeneralSection, ReferencesBackgroundsAndNames) {
   LoadOutcome e = load(crlf_lines({
       "[generale]",
       "lunghezza percorso,    334000",
@@ -217,7 +217,7 @@ TEST(LineaSezioneGenerale, ReferencesBackgroundsAndNames) {
   EXPECT_EQ(m.stazioni.at(86).nome, "T");
 }
 
-TEST(LineaSezioneGenerale, ReferencesAreOrderedBeforeTheMultipleOf50Check) {
+TEST(LineGeneralSection, ReferencesAreOrderedBeforeTheMultipleOf50Check) {
   // Flag 1 makes 412025 into 412125, which the check after the train refuses.
   LoadOutcome e = load(crlf_lines({"[generale]", "lunghezza percorso,  3000",
                                      "progressiva chilometrica uno,  100,  412025,  1", "[curve]"}));
@@ -226,7 +226,7 @@ TEST(LineaSezioneGenerale, ReferencesAreOrderedBeforeTheMultipleOf50Check) {
   both_deleted(e);
 }
 
-TEST(LineaSezioneGenerale, KeyWordsOfTheGeneralSection) {
+TEST(LineGeneralSection, KeyWordsOfTheGeneralSection) {
   struct Case {
     const char* nome;
     std::vector<std::string> lines;  // between the length line and "[curve]"
@@ -259,11 +259,11 @@ TEST(LineaSezioneGenerale, KeyWordsOfTheGeneralSection) {
   }
 }
 
-TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
+TEST(LineGeneralSection, PreambleAndTheEndOfTheSection) {
   struct Case {
     const char* nome;
     std::vector<std::string> lines;
-    int32_t celle, pendenza_cella_12, sfondo;
+    int32_t celle, gradient_cell_12, sfondo;
   };
   const Case cases[] = {
       // Everything before "[generale]" is skipped, key words included.
@@ -284,7 +284,7 @@ TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
     LoadOutcome e = load(crlf_lines(k.lines));
     EXPECT_EQ(e.m->numero_errore, 0);
     EXPECT_EQ(e.m->celle_totali, k.celle);
-    EXPECT_EQ(e.m->griglia.at(12).pendenza, k.pendenza_cella_12);
+    EXPECT_EQ(e.m->griglia.at(12).pendenza, k.gradient_cell_12);
     EXPECT_EQ(e.m->stazioni.at(85).inizio, k.sfondo);
   }
 }
@@ -292,7 +292,7 @@ TEST(LineaSezioneGenerale, PreambleAndTheEndOfTheSection) {
 // ---------------------------------------------------------------------------
 // Signal repetition
 
-TEST(LineaRipetizioneSegnali, CodesAndEnds) {
+TEST(LineSignalRepetition, CodesAndEnds) {
   struct Case {
     std::string riga;
     int32_t inizio, fine, codes;
@@ -318,7 +318,7 @@ TEST(LineaRipetizioneSegnali, CodesAndEnds) {
   }
 }
 
-TEST(LineaRipetizioneSegnali, Errors3To5EndLoadingWithWhatWasRead) {
+TEST(LineSignalRepetition, Errors3To5EndLoadingWithWhatWasRead) {
   struct Case {
     std::string riga;
     int32_t numero;
@@ -352,7 +352,7 @@ TEST(LineaRipetizioneSegnali, Errors3To5EndLoadingWithWhatWasRead) {
   }
 }
 
-TEST(LineaRipetizioneSegnali, ErrorBeforeTheLengthLeavesNoGrid) {
+TEST(LineSignalRepetition, ErrorBeforeTheLengthLeavesNoGrid) {
   LoadOutcome e = load(crlf_lines({"[generale]", "ripetizione segnali codici,  0,  0", "lunghezza percorso,  3000", "[curve]"}));
   EXPECT_EQ(e.m->numero_errore, 5);
   EXPECT_FALSE(e.m->griglia.sized());
@@ -362,7 +362,7 @@ TEST(LineaRipetizioneSegnali, ErrorBeforeTheLengthLeavesNoGrid) {
 // ---------------------------------------------------------------------------
 // Gradients
 
-TEST(LineaPendenze, FillRules) {
+TEST(LineGradients, FillRules) {
   struct Case {
     const char* nome;
     std::vector<std::string> record;
@@ -401,7 +401,7 @@ TEST(LineaPendenze, FillRules) {
   }
 }
 
-TEST(LineaPendenze, DashFieldsOfTheRecordPart) {
+TEST(LineGradients, DashFieldsOfTheRecordPart) {
   struct Case {
     std::string riga;
     bool read_it;
@@ -420,7 +420,7 @@ TEST(LineaPendenze, DashFieldsOfTheRecordPart) {
   }
 }
 
-TEST(LineaPendenze, EndOfTheFile) {
+TEST(LineGradients, EndOfTheFile) {
   // A lone key field as the last field is read and not interpreted.
   LoadOutcome single = load(line_with(kShort, {"pendenza,  600,  -11", "pendenza"}));
   EXPECT_EQ(single.m->numero_errore, 0);
@@ -433,7 +433,7 @@ TEST(LineaPendenze, EndOfTheFile) {
   both_deleted(truncate);
 }
 
-TEST(LineaPendenze, KeyFieldWithTwoKeyWordsReadsBothRecords) {
+TEST(LineGradients, KeyFieldWithTwoKeyWordsReadsBothRecords) {
   LoadOutcome e = load(line_with(kShort, {"pendenza curvad6,  600,  -11,  100,  200"}));
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->griglia.at(11).pendenza, 100);
@@ -577,7 +577,7 @@ TEST(LinePlan, CurveRunningPastThePlanIsError25) {
 // ---------------------------------------------------------------------------
 // Tunnels
 
-TEST(LineaMontagne, TunnelLinesReachTheGrid) {
+TEST(LineTunnels, TunnelLinesReachTheGrid) {
   LoadOutcome e = load(line_with(334000, {"montagna,   8750,  11150,  12", "montagna,   11250,  12000,  12",
                                             "montagna,   292600,  292850,  2"}));
   const Model& m = *e.m;
@@ -596,7 +596,7 @@ TEST(LineaMontagne, TunnelLinesReachTheGrid) {
   EXPECT_EQ(m.griglia.at(5855).tipo, 0);
 }
 
-TEST(LineaMontagne, EightyFirstTunnelIsError25WithTheFirstEightyStored) {
+TEST(LineTunnels, EightyFirstTunnelIsError25WithTheFirstEightyStored) {
   std::vector<std::string> record;
   for (int k = 1; k <= 81; ++k) record.push_back("montagna,  " + n(k * 1000) + ",  " + n(k * 1000 + 500) + ",  1");
   record.push_back("cartello_indicatore,  500,  not read");
@@ -611,7 +611,7 @@ TEST(LineaMontagne, EightyFirstTunnelIsError25WithTheFirstEightyStored) {
   both_deleted(e);
 }
 
-TEST(LineaMontagne, TunnelEndingPastTheGridIsError25AfterItsCells) {
+TEST(LineTunnels, TunnelEndingPastTheGridIsError25AfterItsCells) {
   LoadOutcome e = load(line_with(kShort, {"montagna,  9800,  10500,  12"}));
   EXPECT_EQ(e.m->numero_errore, 25);
   for (int64_t k = 196; k <= 200; ++k) EXPECT_EQ(e.m->griglia.at(k).montagna, 2) << k;
@@ -623,7 +623,7 @@ TEST(LineaMontagne, TunnelEndingPastTheGridIsError25AfterItsCells) {
 // ---------------------------------------------------------------------------
 // Speed indicator boards
 
-TEST(LineaIndicatori, BoardLinesReachTheGrid) {
+TEST(LineSpeedBoards, BoardLinesReachTheGrid) {
   LoadOutcome e = load(line_with(334000, {
                                                "indicatori_vmax,  26350,  130,  140,  145,  2,  130,  140,  145,  2",
                                                "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0",
@@ -640,7 +640,7 @@ TEST(LineaIndicatori, BoardLinesReachTheGrid) {
   EXPECT_EQ(dati(41), (std::vector<int>{6, 2627, 0, 0, 0}));
 }
 
-TEST(LineaIndicatori, BoardOnATakenCellIsError21WithItsChainage) {
+TEST(LineSpeedBoards, BoardOnATakenCellIsError21WithItsChainage) {
   const std::string second = "indicatori_vmax,  8825,  90,  90,  90,  0,  0,  0,  0,  0";  // 177.5 -> 178
   LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", "indicatori_vmax,  8850,  100,  100,  100,  1,  0,  0,  0,  0",
                                             second, "cartello_indicatore,  500,  not read"}),
@@ -655,7 +655,7 @@ TEST(LineaIndicatori, BoardOnATakenCellIsError21WithItsChainage) {
   only_line_deleted(e);
 }
 
-TEST(LineaIndicatori, SumOutside16BitsIsError25) {
+TEST(LineSpeedBoards, SumOutside16BitsIsError25) {
   LoadOutcome e = load(line_with(kShort, {"indicatori_vmax,  1000,  1700,  0,  0,  0,  0,  0,  0,  0"}));
   EXPECT_EQ(e.m->numero_errore, 25);
   both_deleted(e);
@@ -664,7 +664,7 @@ TEST(LineaIndicatori, SumOutside16BitsIsError25) {
 // ---------------------------------------------------------------------------
 // Signboards
 
-TEST(LineaCartelli, RowsFrom80DownwardWithTheirTexts) {
+TEST(LineBoards, RowsFrom80DownwardWithTheirTexts) {
   LoadOutcome e = load(line_with(334000, {"cartello_indicatore,  27950,   (  Cippo  )(Km 28+000)",
                                             "CARTELLO INDICATORE,  1000,  Km 1  ", "cartello_indicatore,  8775,  c"}));
   const Model& m = *e.m;
@@ -679,7 +679,7 @@ TEST(LineaCartelli, RowsFrom80DownwardWithTheirTexts) {
   EXPECT_EQ(m.stazioni.at(77).nome, "");
 }
 
-TEST(LineaCartelli, SignboardReplacesATunnelMarker) {
+TEST(LineBoards, SignboardReplacesATunnelMarker) {
   LoadOutcome e = load(line_with(334000, {"montagna,   8750,  11150,  12", "cartello_indicatore,  8850,  galleria"}));
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->griglia.at(178).tipo, tipo_cella::cartello);
@@ -687,10 +687,10 @@ TEST(LineaCartelli, SignboardReplacesATunnelMarker) {
   EXPECT_EQ(e.m->griglia.at(178).montagna, 2);
 }
 
-TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
-  const char* occupanti[] = {"indicatori_vmax,  8850,  100,  100,  100,  0,  0,  0,  0,  0",
+TEST(LineBoards, SignboardOnATakenCellIsError6WithItsChainage) {
+  const char* occupants[] = {"indicatori_vmax,  8850,  100,  100,  100,  0,  0,  0,  0,  0",
                              "cartello_indicatore,  8850,  primo"};
-  for (const char* occupant : occupanti) {
+  for (const char* occupant : occupants) {
     SCOPED_TRACE(occupant);
     const std::string cartello = "cartello_indicatore,  8850,  secondo";
     LoadOutcome e = load(line_with(kShort, {"pendenza,  600,  -11", occupant, cartello, "pendenza,  1200,  0"}),
@@ -710,7 +710,7 @@ TEST(LineaCartelli, SignboardOnATakenCellIsError6WithItsChainage) {
   }
 }
 
-TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
+TEST(LineBoards, EightyFirstTakesRow0AndTheEightySecondIsError25) {
   std::vector<std::string> record;
   for (int k = 1; k <= 82; ++k) record.push_back("cartello_indicatore,  " + n(k * 100) + ",  c" + n(k));
   LoadOutcome e = load(line_with(kShort, record));
@@ -732,7 +732,7 @@ TEST(LineaCartelli, EightyFirstTakesRow0AndTheEightySecondIsError25) {
 // ---------------------------------------------------------------------------
 // Errors of the line source as a whole
 
-TEST(LineaErrori, NoLineSourceIsError101) {
+TEST(LineErrors, NoLineSourceIsError101) {
   LoadOutcome e = load(std::nullopt);
   EXPECT_EQ(e.m->numero_errore, 101);
   EXPECT_EQ(e.m->posizione_errore, 0);
@@ -743,7 +743,7 @@ TEST(LineaErrori, NoLineSourceIsError101) {
   EXPECT_TRUE(e.train_left);
 }
 
-TEST(LineaErrori, NoGeneraleBeforeTheLastFieldIsError102) {
+TEST(LineErrors, NoGeneraleBeforeTheLastFieldIsError102) {
   const std::string cases[] = {
       crlf_lines({"lunghezza percorso,  3000", "[generale]"}),
       crlf_lines({"lunghezza percorso,  3000", "[curve]", "pendenza,  600,  -11"}),
@@ -759,7 +759,7 @@ TEST(LineaErrori, NoGeneraleBeforeTheLastFieldIsError102) {
   }
 }
 
-TEST(LineaErrori, LoadFailuresOfTheLineSourceAreError25) {
+TEST(LineErrors, LoadFailuresOfTheLineSourceAreError25) {
   struct Case {
     const char* nome;
     std::string linea;
@@ -784,7 +784,7 @@ TEST(LineaErrori, LoadFailuresOfTheLineSourceAreError25) {
   }
 }
 
-TEST(LineaErrori, WhatTheLineStoredStaysAfterAFailure) {
+TEST(LineErrors, WhatTheLineStoredStaysAfterAFailure) {
   LoadOutcome e = load(crlf_lines({"[generale]", "sfondo uno,  1", "sfondo tre,  3", "[curve]"}));
   EXPECT_EQ(e.m->numero_errore, 25);
   EXPECT_EQ(e.m->stazioni.at(85).inizio, 1);

@@ -57,9 +57,9 @@ std::array<int, 3> progressive_ordina(Model& m) {
     if (r82.fine > 0) from = {82, 81, 83};
     if (r83.fine > 0) from = {83, 82, 81};
   }
-  const std::array<Reference, 3> lette = {r81, r82, r83};
+  const std::array<Reference, 3> read_ones = {r81, r82, r83};
   for (int k = 0; k < 3; ++k) {
-    Reference outcome = from[k] == 0 ? Reference{} : lette[static_cast<size_t>(from[k] - 81)];
+    Reference outcome = from[k] == 0 ? Reference{} : read_ones[static_cast<size_t>(from[k] - 81)];
     if (outcome.posizione == 1) outcome.fine = in_long(int64_t{outcome.fine} + 100);
     write_line(m, 81 + k, outcome);
   }

@@ -24,7 +24,7 @@ std::ostream& operator<<(std::ostream& o, const Rif& r) {
 }
 
 // Rows 81, 82, 83 as read from the "tre", "due" and "uno" lines.
-std::array<Rif, 3> ordina(const Rif& tre, const Rif& due, const Rif& uno) {
+std::array<Rif, 3> sort_(const Rif& tre, const Rif& due, const Rif& uno) {
   Model m;
   const std::array<Rif, 3> count_read = {tre, due, uno};
   for (int k = 0; k < 3; ++k) {
@@ -51,7 +51,7 @@ class ProgressiveOrdina : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(ProgressiveOrdina, RowsComeOutAsExpected) {
   const OrderCase& k = GetParam();
-  EXPECT_EQ(ordina(k.tre, k.due, k.uno), k.expected);
+  EXPECT_EQ(sort_(k.tre, k.due, k.uno), k.expected);
 }
 
 const Rif kOne{31100, 3050, 0}, kTwo{284500, -284500, 0}, kThree{315950, 412050, 1};
@@ -296,14 +296,14 @@ TEST(SpeedBoardMemo, ValuesOutside16BitsAndCellsOutsideTheGridFail) {
     EXPECT_EQ(m.griglia.at(21).dato1, 32767);
     EXPECT_EQ(m.griglia.at(21).dato4, 32767);
   }
-  const Board rifiutati[] = {
+  const Board refused_[] = {
       {1000, 1638, 0, 0, 0, 40, 0, 0, 0},   // 32768
       {1000, 0, 0, -1639, 0, 0, 0, 0, 0},   // -32780
       {1000, 0, 0, 0, 3276, 0, 0, 0, 8},    // 32768
       {20000, 0, 0, 0, 0, 0, 0, 0, 0},      // cell 401 of 0..400
       {-100, 0, 0, 0, 0, 0, 0, 0, 0},       // cell -1
   };
-  for (const Board& t : rifiutati) {
+  for (const Board& t : refused_) {
     SCOPED_TRACE(t.posizione);
     Model m = grid_of(400);
     EXPECT_THROW(memo(m, t), LoadFailure);

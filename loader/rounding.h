@@ -37,8 +37,8 @@ inline uint8_t basso8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
 // `up_to`, advancing the pointer. The first cell is written even when the
 // pointer already stands at or past `up_to`: a record behind the pointer
 // still writes one cell.
-template <class Scrivi>
-void fill(Griglia& griglia, int64_t& pointer, int64_t up_to, Scrivi write) {
+template <class Write>
+void fill(Griglia& griglia, int64_t& pointer, int64_t up_to, Write write) {
   do {
     write(griglia.at(pointer++));
   } while (pointer < up_to);

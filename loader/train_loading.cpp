@@ -29,7 +29,7 @@ struct Work {
 };
 
 // A speed in units of 5 km/h; the load fails outside 0 to 255.
-uint8_t velocita_cella(int32_t velocita) {
+uint8_t speed_cell(int32_t velocita) {
   const int64_t v = round_half_even(velocita / 5.0);
   if (v < 0 || v > 255) throw LoadFailure("speed " + std::to_string(velocita) + " km/h does not fit a cell");
   return static_cast<uint8_t>(v);
@@ -60,7 +60,7 @@ void charged_to(LoadState& c, const LoadReport& record, F f) {
 void apply_speed(LoadState& c, Work& w, int64_t up_to) {
   const int64_t first = w.speed_pointer;
   charged_to(c, w.from_speed, [&] {
-    fill(c.m.griglia, w.speed_pointer, up_to, [&](cella& k) { k.velocita = velocita_cella(w.velocita); });
+    fill(c.m.griglia, w.speed_pointer, up_to, [&](cella& k) { k.velocita = speed_cell(w.velocita); });
   });
   c.profile_filled(first, w.speed_pointer, CellMember::velocita, w.speed_giver);
 }
@@ -70,12 +70,14 @@ Flow velocita(LoadState& c, Work& w) {
   const int32_t p = c.numero();
   const auto where = c.here();
   const int32_t s = c.numero();
+  // A speed that does not fit a cell is told at the speed.
+  const auto speed_where = c.here();
   if (!c.inside(p, 100, where)) return Flow::end_of_record;
   const int64_t n = round_half_even(p / 50.0);
   // Unlike adhesion, the speed fill stops at the last cell.
   if (n > 0 && w.speed_pointer < m.celle_totali) apply_speed(c, w, std::min<int64_t>(n, m.celle_totali));
   w.velocita = s;
-  w.from_speed = c.place_of(where);
+  w.from_speed = c.place_of(speed_where);
   w.speed_giver = c.record;
   c.recorded(RecordKind::velocita, p, where);
   return Flow::go_on;
@@ -160,7 +162,7 @@ Flow abbattimento(LoadState& c) {
   return Flow::go_on;
 }
 
-Flow stazione_treno(LoadState& c, Work& w) {
+Flow train_station(LoadState& c, Work& w) {
   Model& m = c.m;
   FieldReader& in = *c.reader;
   const int32_t i = w.station_line;
@@ -284,7 +286,7 @@ bool record(LoadState& c, Work& w) {
     apply(keys.segnale, [&] { return segnale(c); });
     apply(keys.rallentamento, [&] { return rallentamento(c); });
     apply(keys.abbattimento, [&] { return abbattimento(c); });
-    apply(keys.stazione, [&] { return stazione_treno(c, w); });
+    apply(keys.stazione, [&] { return train_station(c, w); });
     if (outcome == Flow::end_of_record) return true;
     if (outcome == Flow::end_of_load) return false;
   }

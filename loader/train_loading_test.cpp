@@ -67,9 +67,9 @@ struct Profile {
 };
 void PrintTo(const Profile& p, std::ostream* os) { *os << p.nome; }
 
-class TrenoProfili : public ::testing::TestWithParam<Profile> {};
+class TrainProfiles : public ::testing::TestWithParam<Profile> {};
 
-TEST_P(TrenoProfili, FillTheCellsFromEachRecordToTheNext) {
+TEST_P(TrainProfiles, FillTheCellsFromEachRecordToTheNext) {
   const Profile& p = GetParam();
   LoadOutcome e = load_with_train(p.lines);
   EXPECT_EQ(e.m->numero_errore, 0);
@@ -84,7 +84,7 @@ TEST_P(TrenoProfili, FillTheCellsFromEachRecordToTheNext) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Speed, TrenoProfili,
+    Speed, TrainProfiles,
     ::testing::Values(
         Profile{"carried_records",
                 {"velocita,   0,    30", "velocita,    1000,    95", "velocita,    8200,    80"},
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 INSTANTIATE_TEST_SUITE_P(
-    Adhesion, TrenoProfili,
+    Adhesion, TrainProfiles,
     ::testing::Values(
         Profile{"low_byte_kept", {"aderenza,  0,    87", "aderenza,  1000,  300"}, &cella::aderenza,
                 {{0, 19, 87}, {20, kCells - 3, 44}, {kCells - 2, kCells, 0}}},
@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Adhesion has no guard: a pointer pushed past the last cell fails the load,
 // in the fill (four records behind) or in the tail (three), and the cells
 // written before stay.
-TEST(TrenoAderenza, PointerPastTheGridIsALoadFailure) {
+TEST(TrainAdhesion, PointerPastTheGridIsALoadFailure) {
   for (int behind : {3, 4}) {
     SCOPED_TRACE(behind);
     std::vector<std::string> lines = {"numero vetture, 7", "aderenza,  340900,  80"};
@@ -157,9 +157,9 @@ TEST(TrenoAderenza, PointerPastTheGridIsALoadFailure) {
 // ---------------------------------------------------------------------------
 // The train's values and the key fields
 
-class TrenoOrologio : public ::testing::TestWithParam<std::string> {};
+class TrainClock : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(TrenoOrologio, TrainValuesGoToRows84And86) {
+TEST_P(TrainClock, TrainValuesGoToRows84And86) {
   LoadOutcome e = load_with_train(
       {"percentuale massa frenata,    120", "numero vetture,    7", "sabbia,    200", GetParam()});
   EXPECT_EQ(e.m->numero_errore, 0);
@@ -175,7 +175,7 @@ TEST_P(TrenoOrologio, TrainValuesGoToRows84And86) {
   EXPECT_EQ(r86.nome, "T");
 }
 
-INSTANTIATE_TEST_SUITE_P(Clock, TrenoOrologio,
+INSTANTIATE_TEST_SUITE_P(Clock, TrainClock,
                          ::testing::Values("orologio,    12              11            50 ", "orologio,12,11,50"));
 
 struct KeyCase {
@@ -183,14 +183,14 @@ struct KeyCase {
   std::string body;  // everything after the "[generale]" line
   int32_t massa;
   int32_t vetture;
-  int velocita_20;  // cell 20 gets 19 when "velocita, 1000, 95" is read
+  int speed_20;  // cell 20 gets 19 when "velocita, 1000, 95" is read
   int32_t errore;
 };
 void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.nome; }
 
-class TrenoChiavi : public ::testing::TestWithParam<KeyCase> {};
+class TrainKeyWords : public ::testing::TestWithParam<KeyCase> {};
 
-TEST_P(TrenoChiavi, RecognisedOrPassedOver) {
+TEST_P(TrainKeyWords, RecognisedOrPassedOver) {
   const KeyCase& k = GetParam();
   LoadOutcome e = load(line_with(kLength), "[generale]\r\n" + k.body, LoadOptions{.con_planimetria = false});
   EXPECT_EQ(e.m->numero_errore, k.errore);
@@ -198,13 +198,13 @@ TEST_P(TrenoChiavi, RecognisedOrPassedOver) {
   EXPECT_EQ(e.m->stazioni.at(84).posizione, k.vetture);
   if (k.errore == 0) {
     EXPECT_EQ(e.c(19).velocita, 0);
-    EXPECT_EQ(e.c(20).velocita, k.velocita_20);
+    EXPECT_EQ(e.c(20).velocita, k.speed_20);
   }
   EXPECT_FALSE(e.train_left);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    KeyFields, TrenoChiavi,
+    KeyFields, TrainKeyWords,
     ::testing::Values(
         KeyCase{"capitals", "VELOCITA,  1000,  95\r\n[fine]\r\n", 0, 0, 19, 0},
         KeyCase{"accented", "velocit\xE0,  1000,  95\r\n[fine]\r\n", 0, 0, 19, 0},
@@ -229,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Without the start marker nothing of the train is stored; the source is
 // deleted all the same and the closing reference check still runs.
-TEST(TrenoSorgente, WithoutGeneraleStoresNothingButIsDeleted) {
+TEST(TrainSource, WithoutGeneraleStoresNothingButIsDeleted) {
   LoadOutcome e = load(line_with_general("progressiva chilometrica uno,    31100,    3125,    0"),
                          "velocita,  0,  30\r\nnumero vetture,  7\r\nsabbia,  5\r\n" + segnale(29850) + "\r\n[fine]\r\n",
                          LoadOptions{.con_planimetria = false});
@@ -242,7 +242,7 @@ TEST(TrenoSorgente, WithoutGeneraleStoresNothingButIsDeleted) {
   EXPECT_EQ(e.c(0).velocita, 0);
 }
 
-TEST(TrenoSorgente, MissingIsALoadFailureThatKeepsTheLineData) {
+TEST(TrainSource, MissingIsALoadFailureThatKeepsTheLineData) {
   LoadOutcome e = load(line_with(kLength, {"pendenza,  600,  -11", "pendenza,  340901,  0"}), "",
                          LoadOptions{.con_planimetria = false, .write_train = false});
   EXPECT_EQ(e.m->numero_errore, 25);
@@ -259,7 +259,7 @@ TEST(TrenoSorgente, MissingIsALoadFailureThatKeepsTheLineData) {
 // ---------------------------------------------------------------------------
 // Stations
 
-TEST(TrenoStazioni, TheFirstTwoCarriedStations) {
+TEST(TrainStations, TheFirstTwoCarriedStations) {
   LoadOutcome e = load_with_train({
       "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena",
       "stazione,    3100, 12,  400,  1, 1, 0,  1,1,0,  2,1,1,    0,  12,20, 5, Lusco Alta",
@@ -310,25 +310,25 @@ struct ZoneCase {
   int32_t lunghezza;
   int campo5, campo6;
   int32_t inizio, fine;
-  int campo5_dopo, campo6_dopo;
+  int campo5_after, campo6_after;
   int64_t fermata;        // -1: no mark in the grid
   bool with_pre_warnings;     // approach codes on the four cells before it
 };
 void PrintTo(const ZoneCase& z, std::ostream* os) { *os << z.nome; }
 
-class TrenoZone : public ::testing::TestWithParam<ZoneCase> {};
+class TrainZones : public ::testing::TestWithParam<ZoneCase> {};
 
 // The station under test is the second one, at 5000 m, behind a station of
 // type 27 that leaves no mark.
-TEST_P(TrenoZone, DependOnTheStationType) {
+TEST_P(TrainZones, DependOnTheStationType) {
   const ZoneCase& z = GetParam();
   LoadOutcome e = load_with_train({station_line(0, 27, 200), station_line(5000, z.tipo, z.lunghezza, z.campo5, z.campo6)});
   EXPECT_EQ(e.m->numero_errore, 0);
   const stazione& r = e.m->stazioni.at(2);
   EXPECT_EQ(r.inizio, z.inizio);
   EXPECT_EQ(r.fine, z.fine);
-  EXPECT_EQ(r.campo5, z.campo5_dopo);
-  EXPECT_EQ(r.campo6, z.campo6_dopo);
+  EXPECT_EQ(r.campo5, z.campo5_after);
+  EXPECT_EQ(r.campo6, z.campo6_after);
   for (int64_t k = 0; k <= kCells; ++k) {
     const cella& c = e.c(k);
     if (k == z.fermata) {
@@ -343,7 +343,7 @@ TEST_P(TrenoZone, DependOnTheStationType) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Stations, TrenoZone,
+    Stations, TrainZones,
     ::testing::Values(ZoneCase{"type_5_ends_150_m_on", 5, 400, 1, 1, 4600, 5150, 0, 0, 102, false},
                       ZoneCase{"type_6_ends_150_m_on", 6, 700, 1, 0, 4300, 5150, 1, 0, 102, false},
                       ZoneCase{"type_7_twice_its_length", 7, 400, 0, 1, 4600, 5400, 0, 0, 107, true},
@@ -354,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ZoneCase{"type_27_without_marks", 27, 400, 1, 1, 4800, 5250, 0, 1, -1, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(TrenoStazioni, FirstStationKeepsTheLengthCampo6GaveIt) {
+TEST(TrainStations, FirstStationKeepsTheLengthCampo6GaveIt) {
   LoadOutcome e = load_with_train({station_line(1000, 12, 600, 1, 1)});
   EXPECT_EQ(e.m->numero_errore, 0);
   const stazione& r = e.m->stazioni.at(1);
@@ -367,7 +367,7 @@ TEST(TrenoStazioni, FirstStationKeepsTheLengthCampo6GaveIt) {
   EXPECT_EQ(e.c(22).preavviso, 84);
 }
 
-TEST(TrenoStazioni, Type27NearTheStartLoadsWithoutMarks) {
+TEST(TrainStations, Type27NearTheStartLoadsWithoutMarks) {
   LoadOutcome e = load_with_train({station_line(50, 27, 100)});
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->stazioni.at(1).inizio, 0);
@@ -379,7 +379,7 @@ TEST(TrenoStazioni, Type27NearTheStartLoadsWithoutMarks) {
 }
 
 // A zone that begins 350 m after the previous one ends is enough.
-TEST(TrenoStazioni, SpacingOf350MetresBetweenZones) {
+TEST(TrainStations, SpacingOf350MetresBetweenZones) {
   LoadOutcome e = load_with_train({station_line(500, 12, 600), station_line(1300, 12, 300)});
   EXPECT_EQ(e.m->numero_errore, 0);
   EXPECT_EQ(e.m->stazioni.at(1).fine, 800);
@@ -388,7 +388,7 @@ TEST(TrenoStazioni, SpacingOf350MetresBetweenZones) {
 
 // The stop mark replaces the kind and dato1 of what stood in its cell and
 // leaves the rest; the approach codes replace a signal's.
-TEST(TrenoStazioni, StopMarkReplacesWhatStoodInItsCell) {
+TEST(TrainStations, StopMarkReplacesWhatStoodInItsCell) {
   LoadOutcome e = load_with_train({segnale(3200), station_line(3100, 12, 400)});
   EXPECT_EQ(e.m->numero_errore, 0);
   const cella& c = e.c(65);
@@ -410,11 +410,11 @@ struct LimitCase {
 };
 void PrintTo(const LimitCase& l, std::ostream* os) { *os << l.nome; }
 
-class TrenoLimiteStazioni : public ::testing::TestWithParam<LimitCase> {};
+class TrainStationLimit : public ::testing::TestWithParam<LimitCase> {};
 
 // Stations share rows 1 to 80 with the signboards: with k signboards, the
 // station stored in row 79 - k gives error 10 even when it is the last one.
-TEST_P(TrenoLimiteStazioni, StationRowsStopBelowTheSignboards) {
+TEST_P(TrainStationLimit, StationRowsStopBelowTheSignboards) {
   const LimitCase& l = GetParam();
   std::vector<std::string> linea;
   for (int k = 0; k < l.cartelli; ++k)
@@ -436,7 +436,7 @@ TEST_P(TrenoLimiteStazioni, StationRowsStopBelowTheSignboards) {
   for (int k = 0; k < l.cartelli; ++k) EXPECT_EQ(e.m->stazioni.at(80 - k).nome, "Cartello " + std::to_string(k));
 }
 
-INSTANTIATE_TEST_SUITE_P(Stations, TrenoLimiteStazioni,
+INSTANTIATE_TEST_SUITE_P(Stations, TrainStationLimit,
                          ::testing::Values(LimitCase{"seventy_eight_load", 0, 78, 0},
                                            LimitCase{"the_seventy_ninth_is_refused", 0, 79, 10},
                                            LimitCase{"two_signboards_leave_seventy_six", 2, 76, 0},
@@ -456,9 +456,9 @@ struct Abbattimento {
 };
 void PrintTo(const Abbattimento& a, std::ostream* os) { *os << a.nome; }
 
-class TrenoAbbattimenti : public ::testing::TestWithParam<Abbattimento> {};
+class TrainDrops : public ::testing::TestWithParam<Abbattimento> {};
 
-TEST_P(TrenoAbbattimenti, GoToChainageOver50) {
+TEST_P(TrainDrops, GoToChainageOver50) {
   const Abbattimento& a = GetParam();
   LoadOutcome e = load_with_train(a.lines, a.linea);
   EXPECT_EQ(e.m->numero_errore, 0);
@@ -467,7 +467,7 @@ TEST_P(TrenoAbbattimenti, GoToChainageOver50) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    CodeDrops, TrenoAbbattimenti,
+    CodeDrops, TrainDrops,
     ::testing::Values(
         Abbattimento{"value", {}, {"abbattimento,    8300,   270"}, 166, tipo_cella::abbattimento, 270},
         Abbattimento{"value_keeps_its_low_16_bits", {}, {"abbattimento,  8300,  70000"}, 166,
@@ -488,7 +488,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"abbattimento,    8300,   270", segnale(8300)}, 167, tipo_cella::segnale, 42}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(TrenoAbbattimento, TunnelTypeStaysUnderAReplacedMarker) {
+TEST(TrainDrop, TunnelTypeStaysUnderAReplacedMarker) {
   LoadOutcome e = load_with_train({"abbattimento,  8900,  270"}, {"montagna,   8750,  11150,  12"});
   EXPECT_EQ(e.c(178).montagna, 2);
   EXPECT_EQ(e.c(182).tipo, tipo_cella::marcatore_montagna);
@@ -511,9 +511,9 @@ struct Stop {
 };
 void PrintTo(const Stop& a, std::ostream* os) { *os << a.nome; }
 
-class TrenoArresti : public ::testing::TestWithParam<Stop> {};
+class TrainStops : public ::testing::TestWithParam<Stop> {};
 
-TEST_P(TrenoArresti, LeaveWhatWasStoredAndNoSource) {
+TEST_P(TrainStops, LeaveWhatWasStoredAndNoSource) {
   const Stop& a = GetParam();
   const std::vector<std::string> lines = join(join({"numero vetture,  7"}, a.lines), {"sabbia,  99"});
   LoadOutcome e = load_with_train(lines, a.linea);
@@ -531,7 +531,7 @@ TEST_P(TrenoArresti, LeaveWhatWasStoredAndNoSource) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Errors, TrenoArresti,
+    Errors, TrainStops,
     ::testing::Values(
         Stop{"drop_on_a_taken_cell_7",
                 {},
@@ -691,7 +691,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 // Error 15 of the train source ends its reading only: the tails still run.
-TEST(TrenoErrori, RecordBeyondTheGridStillRunsTheTails) {
+TEST(TrainErrors, RecordBeyondTheGridStillRunsTheTails) {
   LoadOutcome e = load_with_train({"velocita,  0,  30", "aderenza,  0,  87", "velocita,  340901,  50"});
   EXPECT_EQ(e.m->numero_errore, 15);
   EXPECT_EQ(e.m->posizione_errore, 340901);
@@ -712,9 +712,9 @@ struct Dopo15 {
 };
 void PrintTo(const Dopo15& d, std::ostream* os) { *os << d.nome; }
 
-class TrenoDopoErroreLinea : public ::testing::TestWithParam<Dopo15> {};
+class TrainAfterLineError : public ::testing::TestWithParam<Dopo15> {};
 
-TEST_P(TrenoDopoErroreLinea, TrainSourceIsStillRead) {
+TEST_P(TrainAfterLineError, TrainSourceIsStillRead) {
   const Dopo15& d = GetParam();
   LoadOutcome e = load_with_train(d.lines, {"pendenza,  600,  -11", "pendenza,  340901,  0", "pendenza,  900,  5"});
   EXPECT_EQ(e.m->numero_errore, d.errore);
@@ -727,7 +727,7 @@ TEST_P(TrenoDopoErroreLinea, TrainSourceIsStillRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    LineError15, TrenoDopoErroreLinea,
+    LineError15, TrainAfterLineError,
     ::testing::Values(
         Dopo15{"first_signal_stops_after_it_is_stored",
                {"velocita,  0,  30", "abbattimento,  1000,  270", station_line(3100, 12, 400), segnale(29850),
@@ -797,9 +797,9 @@ struct Reference {
 };
 void PrintTo(const Reference& r, std::ostream* os) { *os << r.nome; }
 
-class TrenoRiferimenti : public ::testing::TestWithParam<Reference> {};
+class TrainReferences : public ::testing::TestWithParam<Reference> {};
 
-TEST_P(TrenoRiferimenti, AreCheckedAfterTheTrainSource) {
+TEST_P(TrainReferences, AreCheckedAfterTheTrainSource) {
   const Reference& r = GetParam();
   LoadOutcome e = load(line_with_general(r.generale, r.linea),
                          treno({"numero vetture,  7", "velocita,  0,  30", "aderenza,  0,  87"}),
@@ -815,7 +815,7 @@ TEST_P(TrenoRiferimenti, AreCheckedAfterTheTrainSource) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    References, TrenoRiferimenti,
+    References, TrainReferences,
     ::testing::Values(
         Reference{"second_value_off_the_raster", "progressiva chilometrica uno,    31100,    3125,    0", {}, 2, 0},
         Reference{"flag_adds_100_off_the_raster", "progressiva chilometrica tre,    315950,    412025,    1", {}, 2,

@@ -94,23 +94,23 @@ TEST(SignalMemo, AllFieldsEnterTheirValues) {
 }
 
 struct TimeCase {
-  int32_t sx, tempo, cella, chiamante;
+  int32_t sx, tempo, cella, caller;
 };
 void PrintTo(const TimeCase& t, std::ostream* os) { *os << "sx " << t.sx << " tempo " << t.tempo; }
 
-class SegnaleTempi : public ::testing::TestWithParam<TimeCase> {};
+class SignalTimes : public ::testing::TestWithParam<TimeCase> {};
 
-TEST_P(SegnaleTempi, KeptOnlyWithSx2AndRaisedTo101) {
+TEST_P(SignalTimes, KeptOnlyWithSx2AndRaisedTo101) {
   const TimeCase& t = GetParam();
   Model m = model();
   Segnale s = kSegnale29850;
   s.sx = t.sx;
   s.tempo = t.tempo;
-  EXPECT_EQ(memo(m, s), t.chiamante);
+  EXPECT_EQ(memo(m, s), t.caller);
   EXPECT_EQ(m.griglia.at(598).tempo, t.cella);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signal, SegnaleTempi,
+INSTANTIATE_TEST_SUITE_P(Signal, SignalTimes,
                          ::testing::Values(TimeCase{1, 250, 0, 250}, TimeCase{2, 50, 101, 101}, TimeCase{2, 0, 0, 0},
                                            TimeCase{2, 1, 101, 101}, TimeCase{2, 100, 101, 101}, TimeCase{2, 101, 101, 101},
                                            TimeCase{2, 250, 250, 250}, TimeCase{2, 300, 44, 300},
@@ -128,11 +128,11 @@ TEST(SignalMemo, CellIsChainageOver50PlusOneRoundedOnce) {
   }
 }
 
-class SegnaleCellaOccupata : public ::testing::TestWithParam<uint8_t> {};
+class SignalOnTakenCell : public ::testing::TestWithParam<uint8_t> {};
 
 // A station stop, a code drop, a signboard or any other feature refuses a
 // signal: error 16, and nothing of it is stored.
-TEST_P(SegnaleCellaOccupata, RefusesASignal) {
+TEST_P(SignalOnTakenCell, RefusesASignal) {
   Model m = model();
   m.griglia.at(598).tipo = GetParam();
   m.griglia.at(598).dato1 = 7;
@@ -143,7 +143,7 @@ TEST_P(SegnaleCellaOccupata, RefusesASignal) {
   EXPECT_TRUE(changed(before, m).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Signal, SegnaleCellaOccupata,
+INSTANTIATE_TEST_SUITE_P(Signal, SignalOnTakenCell,
                          ::testing::Values(tipo_cella::segnale, tipo_cella::fine_rallentamento,
                                            tipo_cella::inizio_rallentamento, tipo_cella::avviso,
                                            tipo_cella::preavviso_avviso, tipo_cella::indicatore_v_max,
@@ -247,10 +247,10 @@ struct AuthorWarning {
 };
 void PrintTo(const AuthorWarning& a, std::ostream* os) { *os << a.nome; }
 
-class RallentamentoAvvisi : public ::testing::TestWithParam<AuthorWarning> {};
+class SlowdownWarnings : public ::testing::TestWithParam<AuthorWarning> {};
 
 // Up to 1500 m there is no warning board and no pre-warning, whatever f_ta.
-TEST_P(RallentamentoAvvisi, OnlyBeyond1500Metres) {
+TEST_P(SlowdownWarnings, OnlyBeyond1500Metres) {
   const AuthorWarning& p = GetParam();
   Model m = model();
   const Model before = m;
@@ -264,7 +264,7 @@ TEST_P(RallentamentoAvvisi, OnlyBeyond1500Metres) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Slowdown, RallentamentoAvvisi,
+    Slowdown, SlowdownWarnings,
     ::testing::Values(AuthorWarning{"at_1500_with_f_ta", 1500, 1, {31, 51}, -1},
                       AuthorWarning{"at_1500_without_f_ta", 1500, 0, {31, 51}, -1},
                       AuthorWarning{"at_1550_with_f_ta", 1550, 1, {4, 5, 6, 7, 8, 32, 52}, 8},
@@ -310,13 +310,13 @@ struct TakenCase {
   const char* nome;
   int64_t cella;
   int32_t errore;
-  std::set<int64_t> scritte;  // cells the slowdown still writes
+  std::set<int64_t> written_ones;  // cells the slowdown still writes
 };
 void PrintTo(const TakenCase& o, std::ostream* os) { *os << o.nome; }
 
-class RallentamentoOccupato : public ::testing::TestWithParam<TakenCase> {};
+class SlowdownOnTakenCell : public ::testing::TestWithParam<TakenCase> {};
 
-TEST_P(RallentamentoOccupato, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
+TEST_P(SlowdownOnTakenCell, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
   const TakenCase& o = GetParam();
   Model m = model();
   m.griglia.at(o.cella).tipo = tipo_cella::abbattimento;
@@ -325,7 +325,7 @@ TEST_P(RallentamentoOccupato, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
   r.d_v = 5;
   memo(m, r);
   EXPECT_EQ(m.numero_errore, o.errore);
-  EXPECT_EQ(changed(before, m), o.scritte);
+  EXPECT_EQ(changed(before, m), o.written_ones);
   EXPECT_EQ(m.griglia.at(o.cella), before.griglia.at(o.cella));
   if (o.errore == 20) {
     EXPECT_EQ(m.griglia.at(390).tipo, tipo_cella::avviso);
@@ -336,7 +336,7 @@ TEST_P(RallentamentoOccupato, RecordsItsErrorAndStoresOnlyWhatCameBefore) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Slowdown, RallentamentoOccupato,
+INSTANTIATE_TEST_SUITE_P(Slowdown, SlowdownOnTakenCell,
                          ::testing::Values(TakenCase{"warning_board_17", 390, 17, {}},
                                            TakenCase{"start_18", 414, 18, {}},
                                            TakenCase{"end_19", 434, 19, {}},

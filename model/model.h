@@ -92,7 +92,7 @@ class Griglia {
   int64_t last() const { return static_cast<int64_t>(celle_.size()) - 1; }
   int64_t size() const { return static_cast<int64_t>(celle_.size()); }
   void resize(int32_t celle_totali);
-  void free_cell() { std::vector<cella>().swap(celle_); }
+  void release() { std::vector<cella>().swap(celle_); }
 
   bool contains(int64_t k) const { return k >= 0 && k < size(); }
   cella& at(int64_t k) {
@@ -109,17 +109,17 @@ class Griglia {
 // The 87 rows of stations, signboard texts and route-wide values.
 class Stazioni {
  public:
-  static constexpr int lines = 87;
+  static constexpr int rows = 87;
   stazione& at(int64_t r) {
-    if (r < 0 || r >= lines) throw LoadFailure("row " + std::to_string(r) + " outside the station table");
-    return lines_[static_cast<size_t>(r)];
+    if (r < 0 || r >= rows) throw LoadFailure("row " + std::to_string(r) + " outside the station table");
+    return rows_[static_cast<size_t>(r)];
   }
   const stazione& at(int64_t r) const { return const_cast<Stazioni*>(this)->at(r); }
-  void clean() { lines_.fill(stazione{}); }
-  const std::array<stazione, lines>& all() const { return lines_; }
+  void clean() { rows_.fill(stazione{}); }
+  const std::array<stazione, rows>& all() const { return rows_; }
 
  private:
-  std::array<stazione, lines> lines_{};
+  std::array<stazione, rows> rows_{};
 };
 
 // Start and end chainage of each tunnel by its number, 1 to 80.
@@ -128,12 +128,12 @@ class TunnelTable {
   static constexpr int places = 81;
   int32_t& at(int64_t n) {
     if (n < 0 || n >= places) throw LoadFailure("tunnel " + std::to_string(n) + " outside the tunnel table");
-    return valori_[static_cast<size_t>(n)];
+    return values_[static_cast<size_t>(n)];
   }
   int32_t at(int64_t n) const { return const_cast<TunnelTable*>(this)->at(n); }
 
  private:
-  std::array<int32_t, places> valori_{};
+  std::array<int32_t, places> values_{};
 };
 
 // The run state: one object, owned by the entry point, passed to each step.

@@ -28,7 +28,7 @@ size_t map_size(size_t bytes) {
 
 // Small pages the plan is about to fill, all in one call rather than one
 // fault each (a fault costs about 11 us on a virtual machine).
-void popola(void* p, size_t bytes) {
+void populate(void* p, size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
   ::madvise(p, bytes, MADV_POPULATE_WRITE);  // only advice: without it, a fault each
 #else
@@ -60,7 +60,7 @@ void* map_coordinates(size_t bytes) {
 #endif
   // The small pages after the last huge one (all of a smaller array); the
   // plan fills them in every complete run.
-  if (const size_t tail = size % kLargePage; tail != 0) popola(static_cast<char*>(p) + size - tail, tail);
+  if (const size_t tail = size % kLargePage; tail != 0) populate(static_cast<char*>(p) + size - tail, tail);
   return p;
 }
 
@@ -89,7 +89,7 @@ void Planimetria::reserve() const {
   y_.reserve(static_cast<size_t>(points()));
 }
 
-void Planimetria::free_cell() {
+void Planimetria::release() {
   total_metres_ = -1;
   seeded_ = false;
   next_ = 0;

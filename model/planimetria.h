@@ -106,7 +106,7 @@ class Planimetria {
   // Re-dimensions to 0..metri_totali and clears every entry.
   void resize(int32_t metri_totali);
   // Drops the plan (not dimensioned).
-  void free_cell();
+  void release();
 
   // Points 0 = (0, 0) and 1 = (0, 1), as 16-bit integers.
   void seed();
@@ -121,8 +121,8 @@ class Planimetria {
   // points da to a - 1 of the two coordinates from the points before
   // them (da is at least 2). When up_to lies past the end of the plan, the
   // points that fit are computed and then it is a load failure.
-  template <typename Passo>
-  void extend(int64_t up_to, Passo&& step);
+  template <typename StepFn>
+  void extend(int64_t up_to, StepFn&& step);
 
   // The same with the standard step of curvature k (walk_stretch), whose
   // points are only computed when first read: the writer computes them
@@ -170,8 +170,8 @@ class Planimetria {
   mutable std::vector<Stretch> pending_;
 };
 
-template <typename Passo>
-void Planimetria::extend(int64_t up_to, Passo&& step) {
+template <typename StepFn>
+void Planimetria::extend(int64_t up_to, StepFn&& step) {
   if (up_to < next_) return;
   if (!seeded_) throw LoadFailure("plan point outside the plan");
   complete_();

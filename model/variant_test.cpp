@@ -12,7 +12,7 @@ namespace {
 // argument.
 static_assert(std::is_same_v<decltype(minimo(Variant{}, Variant{})), Variant>);
 
-TEST(Minimo, TheSmallerAsANumberAndTheFirstOnATie) {
+TEST(Least, TheSmallerAsANumberAndTheFirstOnATie) {
   struct Case {
     const char* nome;
     Variant x, y;

@@ -26,7 +26,7 @@ struct Conversion {
 // The text of a numeric field to a whole number, halves to even. The
 // magnitude is judged from the digits before any conversion, so that neither
 // a huge exponent nor a field of millions of digits can overflow or stall.
-Conversion converti(std::string_view t) {
+Conversion convert(std::string_view t) {
   const size_t n = t.size();
   if (n == 0) return {Flow::numero, 0.0};
   size_t i = 0;
@@ -119,8 +119,8 @@ FieldReader::FieldReader(std::string bytes) : data_(std::move(bytes)) {
   // without a lone CR (nearly every one) each line ends at an LF.
   const char* const d = data_.data();
   const size_t n = data_.size();
-  auto every = [d, n](char c, auto&& fai) {
-    for (const char* p = d; (p = static_cast<const char*>(std::memchr(p, c, static_cast<size_t>(d + n - p))));) fai(p++);
+  auto every = [d, n](char c, auto&& make_) {
+    for (const char* p = d; (p = static_cast<const char*>(std::memchr(p, c, static_cast<size_t>(d + n - p))));) make_(p++);
   };
   size_t lf = 0, lone_cr = 0;
   every('\n', [&](const char*) { ++lf; });
@@ -218,7 +218,7 @@ int64_t FieldReader::read_number(int64_t minimo, int64_t most, const char* width
   while (q < n && data_[q] != ',' && !blank(data_[q]) && !end_of_line(data_[q])) ++q;
   const std::string_view campo(data_.data() + p, q - p);
 
-  const Conversion c = converti(campo);
+  const Conversion c = convert(campo);
   if (c.outcome == Flow::no_number) fail(excerpt(campo) + " is not a number");
   if (c.outcome == Flow::too_large || c.valore < static_cast<double>(minimo) ||
       c.valore > static_cast<double>(most))

@@ -58,7 +58,7 @@ struct Case {
 TEST(Substring, ExactAndCaseIgnored) {
   struct LineCase {
     std::string campo, word;
-    bool esatto, senza_maiuscole;
+    bool exact, without_capitals;
   };
   const LineCase lines[] = {
       {"numero vetture", "vetture", true, true},
@@ -70,8 +70,8 @@ TEST(Substring, ExactAndCaseIgnored) {
       {"", "", true, true},
   };
   for (const LineCase& r : lines) {
-    EXPECT_EQ(contains(r.campo, r.word), r.esatto) << r.campo << " / " << r.word;
-    EXPECT_EQ(contains_ignoring_case(r.campo, r.word), r.senza_maiuscole)
+    EXPECT_EQ(contains(r.campo, r.word), r.exact) << r.campo << " / " << r.word;
+    EXPECT_EQ(contains_ignoring_case(r.campo, r.word), r.without_capitals)
         << r.campo << " / " << r.word;
   }
 }
@@ -122,13 +122,13 @@ TEST(GeneralSection, OpeningAndClosingFields) {
   EXPECT_FALSE(opens_general("generale"));
   EXPECT_FALSE(opens_general("[ generale]"));
 
-  const std::pair<const char*, bool> chiusure[] = {
+  const std::pair<const char*, bool> closings[] = {
       {"[curve]", true},  {"  \t[curve]", true}, {"]x[", true},  {"a-[b]", true},
       {"-[curve]", false}, {"  -[x]", false},    {"[curve", false}, {"curve]", false},
       {"", false},
   };
-  for (const auto& [campo, chiude] : chiusure)
-    EXPECT_EQ(closes_general_section(campo), chiude) << '"' << campo << '"';
+  for (const auto& [campo, closes] : closings)
+    EXPECT_EQ(closes_general_section(campo), closes) << '"' << campo << '"';
 }
 
 TEST(LineRecords, KeyWordsIgnoreCase) {

@@ -146,7 +146,9 @@ constexpr FieldInfo kGradient[] = {
      .highest = 155,
      .range = "a whole number, -100 to 155 (outside, the stored byte wraps)",
      .meaning = "the track's gradient, rising positive",
-     .stored = "pendenza of each cell it governs, as gradient + 100 (low 8 bits)"},
+     .stored = "pendenza of each cell it governs, as gradient + 100 (low 8 bits)",
+     .stored_bits = 8,
+     .stored_offset = 100},
 };
 constexpr ErrorInfo kGradientErrors[] = {kBeyondGrid, kReadFailure};
 
@@ -308,7 +310,8 @@ constexpr FieldInfo kAdhesion[] = {
      .highest = 255,
      .range = "0 to 255 (outside, the low 8 bits are kept); the carried train has 87 to 96",
      .meaning = "the rail's adhesion",
-     .stored = "aderenza of each cell it governs (low 8 bits)"},
+     .stored = "aderenza of each cell it governs (low 8 bits)",
+     .stored_bits = 8},
 };
 constexpr ErrorInfo kAdhesionErrors[] = {
     kBeyondGrid,
@@ -404,7 +407,8 @@ constexpr FieldInfo kSlowdown[] = {
      .highest = kIntegerMax,
      .range = "a multiple of 5 in practice; outside 16 bits the stored value wraps (34000 is stored as -31536)",
      .meaning = "the speed through the slowdown",
-     .stored = "dato1 of the warning board, the start and the end mark (low 16 bits)"},
+     .stored = "dato1 of the warning board, the start and the end mark (low 16 bits)",
+     .stored_bits = 16},
     {.name = "length",
      .member = "l",
      .width = W::bits32,
@@ -422,7 +426,8 @@ constexpr FieldInfo kSlowdown[] = {
      .highest = kIntegerMax,
      .range = "16 bits (outside, the stored value wraps); 0 or 1 in practice",
      .meaning = "a value of the start and end marks, for the simulator",
-     .stored = "dato3 of the start and the end mark"},
+     .stored = "dato3 of the start and the end mark",
+     .stored_bits = 16},
     {.name = "pre-warning",
      .member = "f_ta",
      .width = W::bits32,
@@ -439,7 +444,8 @@ constexpr FieldInfo kSlowdown[] = {
      .range = "16 bits (outside, the stored value wraps); 0 stores nothing",
      .meaning = "a second value of the marks, for the simulator",
      .stored = "when not 0: dato2 of the warning board, start and end marks, and dato2 1 to 4 of the "
-               "pre-warning cells"},
+               "pre-warning cells",
+     .stored_bits = 16},
 };
 constexpr ErrorInfo kSlowdownErrors[] = {
     kBeyondGrid,
@@ -460,7 +466,8 @@ constexpr FieldInfo kCodeDrop[] = {
      .highest = kIntegerMax,
      .range = "above 0 stored (low 16 bits); 0 or less gives a drop without value; the carried drops have 270",
      .meaning = "the value of the drop",
-     .stored = "above 0: tipo 12 and dato1 = value; else tipo 13"},
+     .stored = "above 0: tipo 12 and dato1 = value; else tipo 13",
+     .stored_bits = 16},
 };
 constexpr ErrorInfo kCodeDropErrors[] = {
     kBeyondGrid,
@@ -870,6 +877,15 @@ const RecordInfo* find_key(std::span<const RecordInfo> all, std::string_view key
 }
 
 }  // namespace
+
+std::optional<int64_t> wrapped_value(const FieldInfo& field, int64_t value) {
+  if (field.stored_bits == 0 || (value >= field.lowest && value <= field.highest)) return std::nullopt;
+  const auto low = static_cast<uint64_t>(value + field.stored_offset);
+  const int64_t kept = field.stored_bits == 8 ? static_cast<int64_t>(low & 0xff)
+                                              : static_cast<int64_t>(static_cast<int16_t>(low & 0xffff));
+  if (kept == value + field.stored_offset) return std::nullopt;
+  return kept;
+}
 
 std::string_view width_name(FieldWidth width) {
   switch (width) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,16 @@ struct FieldInfo {
   std::string_view range;    // in words, with the checks the loader makes
   std::string_view meaning;  // what the value stands for
   std::string_view stored;   // what the loader does with it
+  // When the value is kept in fewer bits than it is read with: 8 (an
+  // unsigned byte, of the value plus `stored_offset`) or 16 (signed). A
+  // value outside lowest..highest that does not fit them wraps silently.
+  int stored_bits = 0;
+  int stored_offset = 0;
 };
+
+// The value a field of `stored_bits` keeps of `value`, or nothing when it
+// keeps the value as it is.
+std::optional<int64_t> wrapped_value(const FieldInfo& field, int64_t value);
 
 struct ErrorInfo {
   int number = 0;

@@ -34,10 +34,10 @@ class FailingFiles : public Files {
 
   // Every call that could fail, in order, the failed one included.
   const std::vector<Call>& calls() const { return calls_; }
-  bool fallita() const { return fault_ > 0 && static_cast<int64_t>(calls_.size()) >= fault_; }
+  bool failed_() const { return fault_ > 0 && static_cast<int64_t>(calls_.size()) >= fault_; }
   // The reason the failed call gives, as the real layer words it.
   std::string reason() const {
-    if (!fallita()) return {};
+    if (!failed_()) return {};
     switch (calls_[static_cast<size_t>(fault_ - 1)].operation) {
       case Operation::read:
         return "cannot read: Input/output error";
@@ -86,29 +86,29 @@ class FailingFiles : public Files {
   class Output : public OutputFile {
    public:
     Output(FailingFiles& files, std::unique_ptr<OutputFile> true_, std::string path)
-        : files_(files), vero_(std::move(true_)), path_(std::move(path)) {}
+        : files_(files), truth_(std::move(true_)), path_(std::move(path)) {}
 
     void write(std::string_view bytes) override {
       if (files_.count(Operation::write, path_)) {
         // A full disk takes part of the bytes before it refuses the rest.
-        vero_->write(bytes.substr(0, bytes.size() / 2));
+        truth_->write(bytes.substr(0, bytes.size() / 2));
         files_.fail(path_);
       }
-      vero_->write(bytes);
+      truth_->write(bytes);
     }
 
-    void reserve(uint64_t bytes) override { vero_->reserve(bytes); }
+    void reserve(uint64_t bytes) override { truth_->reserve(bytes); }
 
     // Failing, the real file is not committed: it is dropped, as the real
     // layer drops a file whose close or rename failed.
     void commit() override {
       if (files_.count(Operation::commit, path_)) files_.fail(path_);
-      vero_->commit();
+      truth_->commit();
     }
 
    private:
     FailingFiles& files_;
-    std::unique_ptr<OutputFile> vero_;
+    std::unique_ptr<OutputFile> truth_;
     std::string path_;
   };
 

@@ -106,9 +106,9 @@ inline int wrong_scenario_row(std::string_view bytes, const Stazioni& stazioni) 
   int r = 0;
   for (const stazione& s : stazioni.all()) {
     if (p + 16 > bytes.size()) return r;
-    const auto basso = static_cast<unsigned char>(bytes[p + 14]);
+    const auto low = static_cast<unsigned char>(bytes[p + 14]);
     const auto high = static_cast<unsigned char>(bytes[p + 15]);
-    const auto lunghezza = static_cast<int16_t>(static_cast<uint16_t>(basso | (high << 8)));
+    const auto lunghezza = static_cast<int16_t>(static_cast<uint16_t>(low | (high << 8)));
     if (lunghezza < 0 || static_cast<size_t>(lunghezza) != s.nome.size()) return r;
     p += 34 + static_cast<size_t>(lunghezza);
     ++r;

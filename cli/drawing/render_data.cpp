@@ -40,8 +40,8 @@ std::string without_blank(std::string t) {
 }
 
 // Runs of equal values over the cells of the route.
-template <typename Valore>
-std::vector<Step> steps(const Griglia& g, int32_t lunghezza, Valore valore) {
+template <typename ValueCase>
+std::vector<Step> steps(const Griglia& g, int32_t lunghezza, ValueCase valore) {
   std::vector<Step> out;
   for (int64_t k = 0; k * 50 < lunghezza && g.contains(k); ++k) {
     const int v = valore(g.at(k));

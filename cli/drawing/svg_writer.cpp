@@ -52,7 +52,7 @@ Svg::Svg(double width, double height) {
                {"font-family", "DejaVu Sans, Verdana, Arial, sans-serif"}});
 }
 
-void Svg::tag_aperto(std::string_view tag, const Attributes& a) {
+void Svg::open_tag(std::string_view tag, const Attributes& a) {
   out_.append(open_.size() * 2, ' ');
   out_ += '<';
   out_ += tag;
@@ -66,7 +66,7 @@ void Svg::tag_aperto(std::string_view tag, const Attributes& a) {
 }
 
 void Svg::open(std::string_view tag, const Attributes& a) {
-  tag_aperto(tag, a);
+  open_tag(tag, a);
   out_ += ">\n";
   open_.emplace_back(tag);
 }
@@ -80,12 +80,12 @@ void Svg::close() {
 }
 
 void Svg::vuoto(std::string_view tag, const Attributes& a) {
-  tag_aperto(tag, a);
+  open_tag(tag, a);
   out_ += "/>\n";
 }
 
 void Svg::text(std::string_view tag, const Attributes& a, std::string_view utf8) {
-  tag_aperto(tag, a);
+  open_tag(tag, a);
   out_ += '>';
   out_ += xml_escape(utf8);
   out_ += "</";

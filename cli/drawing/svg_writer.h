@@ -34,7 +34,7 @@ class Svg {
   std::string fine();
 
  private:
-  void tag_aperto(std::string_view tag, const Attributes& a);
+  void open_tag(std::string_view tag, const Attributes& a);
 
   std::string out_;
   std::vector<std::string> open_;

@@ -8,10 +8,12 @@
 
 #include <fmt/format.h>
 
+#include "loader/rounding.h"
 #include "platform/cp1252.h"
 #include "sources/key_word_hint.h"
 #include "sources/key_words.h"
 #include "sources/line_fields.h"
+#include "sources/record_fields.h"
 
 namespace compactor::session {
 namespace {
@@ -31,6 +33,24 @@ const char* record_name(RecordKind t) {
     case RecordKind::stazione: return "station";
   }
   return "record";
+}
+
+// The key word a record kind is described under.
+std::string_view record_key(RecordKind t) {
+  switch (t) {
+    case RecordKind::pendenza: return "pendenza";
+    case RecordKind::curva: return "curva";
+    case RecordKind::montagna: return "montagna";
+    case RecordKind::indicatore_v_max: return "indicatori_vmax";
+    case RecordKind::cartello: return "cartello_indicatore";
+    case RecordKind::velocita: return "velocita";
+    case RecordKind::aderenza: return "aderenza";
+    case RecordKind::segnale: return "segnale";
+    case RecordKind::rallentamento: return "rallentamento";
+    case RecordKind::abbattimento: return "abbattimento";
+    case RecordKind::stazione: return "stazione";
+  }
+  return {};
 }
 
 // Kinds whose records fill the grid forward from the one before, so that a
@@ -133,6 +153,8 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   if (tipo == RecordKind::stazione) timetable(chainage, where, linea);
   if (tipo == RecordKind::curva) curve_direction(where, linea);
   if (tipo == RecordKind::rallentamento) slowdown(chainage, where, linea);
+  wrapped(tipo, chainage, where, linea);
+  if (tipo == RecordKind::velocita) speed_limit(chainage, where, linea);
   comment_like(where, linea);
   if (const int64_t length = route_length ? route_length() : 0; length > 0 && chainage > length)
     add(Kind::past_end, where, linea,
@@ -233,11 +255,7 @@ void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std:
   // record spread over several lines is not looked at.
   const std::vector<LineField> fields = line_fields(line);
   if (fields.size() < 4) return;
-  const auto speed = whole_number(fields[2].text), length = whole_number(fields[3].text);
-  if (speed && (*speed < -32768 || *speed > 32767))
-    add(Kind::slowdown, {place.source, place.line, static_cast<int>(fields[2].at)}, line,
-             fmt::format("slowdown at {} m: the speed {} does not fit 16 bits and is stored as {}", chainage, *speed,
-                         static_cast<int16_t>(static_cast<uint16_t>(*speed & 0xffff))));
+  const auto length = whole_number(fields[3].text);
   if (length && *length >= 0 && chainage >= 0 && chainage / 50 == (chainage + *length) / 50)
     add(Kind::slowdown, {place.source, place.line, static_cast<int>(fields[3].at)}, line,
              fmt::format("slowdown at {} m: its end at {} m falls in the start's cell, so no end mark is stored and "
@@ -246,12 +264,55 @@ void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std:
                          chainage, chainage + *length, 50 - chainage % 50));
 }
 
+void WarningCollector::speed_limit(int32_t chainage, const SourcePlace& place, std::string_view line) {
+  const std::vector<LineField> fields = line_fields(line);
+  if (fields.size() < 3) return;
+  const auto speed = whole_number(fields[2].text);
+  // Above 1277 km/h the load fails: that is an error of its own.
+  if (!speed || *speed < 0 || *speed > 1277) return;
+  const SourcePlace at{place.source, place.line, static_cast<int>(fields[2].at)};
+  const int64_t kept = round_half_even(static_cast<double>(*speed) / 5.0) * 5;
+  if (kept != *speed)
+    add(Kind::speed, at, line,
+        fmt::format("speed limit at {} m: a cell holds the speed in steps of 5 km/h, so {} km/h is stored as {} km/h",
+                    chainage, *speed, kept));
+  else if (*speed > kFastestLine)
+    add(Kind::speed, at, line,
+        fmt::format("speed limit at {} m: {} km/h is above {} km/h, faster than any line; is a digit too many?",
+                    chainage, *speed, kFastestLine));
+}
+
+void WarningCollector::wrapped(RecordKind kind, int32_t chainage, const SourcePlace& place, std::string_view line) {
+  // The record's fields follow its key field on its line; a record spread
+  // over several lines is not looked at.
+  const auto language = place.source == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
+  const RecordInfo* info = record_with_key(language, record_key(kind));
+  if (info == nullptr) return;
+  const std::vector<LineField> fields = line_fields(line);
+  if (fields.size() < info->fields.size() + 1) return;
+  for (size_t k = 0; k < info->fields.size(); ++k) {
+    const FieldInfo& field = info->fields[k];
+    if (field.stored_bits == 0) continue;
+    const auto value = whole_number(fields[k + 1].text);
+    if (!value) continue;
+    const auto kept = wrapped_value(field, *value);
+    if (!kept) continue;
+    const std::string how =
+        field.stored_offset == 0
+            ? fmt::format("does not fit {} bits and is stored as {}", field.stored_bits, *kept)
+            : fmt::format("is outside {} to {}: {} + {} does not fit a byte and is stored as {}", field.lowest,
+                          field.highest, field.name, field.stored_offset, *kept);
+    add(Kind::wrapped, {place.source, place.line, static_cast<int>(fields[k + 1].at)}, line,
+        fmt::format("{} at {} m: the {} {} {}", record_name(kind), chainage, field.name, *value, how));
+  }
+}
+
 void WarningCollector::marker_replaced(RecordKind tipo, int32_t chainage, const SourcePlace& where,
                                             std::string_view linea) {
   add(Kind::marker, where, linea, fmt::format("{} at {} m replaces a tunnel marker", record_name(tipo), chainage));
 }
 
-std::vector<AuthorWarning> WarningCollector::avvisi() const {
+std::vector<AuthorWarning> WarningCollector::warnings() const {
   std::vector<AuthorWarning> sorted = warnings_;
   for (const Surplus& s : surplus_)
     if (s.others > 0)
@@ -261,7 +322,8 @@ std::vector<AuthorWarning> WarningCollector::avvisi() const {
                                           "chainages off a cell", "records out of chainage order",
                                           "tunnel markers replaced", "decimal points", "timetable times",
                                           "curve directions", "comment-like records",
-                                          "records past the route's end", "slowdowns"};
+                                          "records past the route's end", "slowdowns",
+                                          "values that do not fit", "speed limits"};
   static_assert(std::size(kWhat) == static_cast<size_t>(Kind::count));
   for (size_t k = 0; k < untold_.size(); ++k) {
     const Untold& u = untold_[k];

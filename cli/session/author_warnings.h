@@ -40,9 +40,11 @@ class WarningCollector : public LoadObserver {
 
   // In source order: line source first, then train source, by line; of each
   // kind the first kMostOfAKind, then one warning that counts the rest.
-  std::vector<AuthorWarning> avvisi() const;
+  std::vector<AuthorWarning> warnings() const;
 
   static constexpr int kMostOfAKind = 50;
+  // The fastest speed limit that is not taken for a slip of the keyboard.
+  static constexpr int kFastestLine = 350;
 
   // Station records read.
   int64_t stations() const { return stations_; }
@@ -50,7 +52,7 @@ class WarningCollector : public LoadObserver {
  private:
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
-  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, past_end, slowdown, count };
+  enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, past_end, slowdown, wrapped, speed, count };
   // A number written with a decimal point, which the reader cuts at the point.
   void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line);
   // A record whose key field begins as a comment does.
@@ -61,6 +63,11 @@ class WarningCollector : public LoadObserver {
   void timetable(int32_t chainage, const SourcePlace& place, std::string_view line);
   // A slowdown whose speed wraps to 16 bits, or whose end falls in its start's cell.
   void slowdown(int32_t chainage, const SourcePlace& place, std::string_view line);
+  // A speed limit a cell keeps otherwise than written, or one far above any
+  // line's.
+  void speed_limit(int32_t chainage, const SourcePlace& place, std::string_view line);
+  // Values the record keeps in fewer bits than they are written with.
+  void wrapped(RecordKind kind, int32_t chainage, const SourcePlace& place, std::string_view line);
   int64_t last_time_ = -1;   // seconds of the day of the last timed station, -1 before one
   int32_t last_time_at_ = 0;  // its chainage
   // False when the warning is one too many of its kind and only counted.

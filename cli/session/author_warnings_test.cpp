@@ -19,7 +19,7 @@ TEST(Warnings, SurplusFieldsOnOneLineAreToldOnceWithTheirCount) {
   r.skipped_field(treno(2, 23), riga, "40");
   r.skipped_field(treno(2, 28), riga, "41");
   r.skipped_field(treno(2, 33), riga, "42");
-  const auto a = r.avvisi();
+  const auto a = r.warnings();
   ASSERT_EQ(a.size(), 1u);
   EXPECT_EQ(a[0].where.column, 23);
   EXPECT_EQ(a[0].message, "surplus field \"40\" and 2 more after the record on this line are skipped");
@@ -34,7 +34,7 @@ TEST(Warnings, ADecimalCommaIsToldAndSurplusAfterItOnce) {
   r.skipped_field({LoadReport::linea, 2, 22}, riga, "5");
   r.skipped_field({LoadReport::linea, 2, 25}, riga, "7");
   r.skipped_field({LoadReport::linea, 2, 28}, riga, "8");
-  const auto a = r.avvisi();
+  const auto a = r.warnings();
   ASSERT_EQ(a.size(), 2u);
   EXPECT_EQ(a[0].message, "a decimal comma splits \"-4,5\": the value reads as -4 and \"5\" is skipped");
   EXPECT_EQ(a[1].message, "surplus field \"7\" and 1 more after the record on this line are skipped");
@@ -51,7 +51,7 @@ TEST(Warnings, OfEachKindTheFirstFiftyAreToldAndTheRestCounted) {
     r.record(RecordKind::aderenza, k * 50, treno(2 * k + 1, 0), "aderenza,  50,  95,  7");
     r.skipped_field(treno(2 * k + 1, 20), "aderenza,  50,  95,  7", "7");
   }
-  const auto a = r.avvisi();
+  const auto a = r.warnings();
   ASSERT_EQ(a.size(), 2u * (WarningCollector::kMostOfAKind + 1));
   int counts = 0;
   for (const auto& w : a) {
@@ -75,7 +75,7 @@ TEST(Warnings, EachCarriesItsOwnLineInALongSource) {
   testing::SourcesInMemory s(linea, "[generale]\r\nvelocita,   0,    30\r\n[fine]\r\n");
   WarningCollector r;
   memorizza_dati(s.m, s.names, s.files, &r);
-  const auto a = r.avvisi();
+  const auto a = r.warnings();
   // The first fifty, then one that counts the rest, at the first of them.
   ASSERT_EQ(a.size(), 51u);
   for (size_t k = 0; k < a.size(); ++k) {

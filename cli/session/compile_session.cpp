@@ -19,6 +19,7 @@
 #include "model/members.h"
 #include "sources/key_words.h"
 #include "sources/line_fields.h"
+#include "sources/record_fields.h"
 #include "sources/source_limit.h"
 
 namespace compactor::session {
@@ -67,6 +68,46 @@ std::string taken_cell(const Model& m, int number, int32_t position) {
   return said;
 }
 
+// For a station whose zone comes too close to the one before (error 22):
+// where the one before stands, and whether they are simply out of order.
+std::string station_gap(const Model& m, int number, int32_t position) {
+  if (number != 22) return {};
+  // Stations fill the rows from 1 on; the failing one is the last of them
+  // (the signboards' rows, further down the table, are apart).
+  const auto filled = [&](int r) { return !(m.stazioni.at(r) == stazione{}); };
+  int row = 1;
+  while (row + 1 < Stazioni::rows && filled(row + 1)) ++row;
+  if (row < 2 || m.stazioni.at(row).posizione != position) return {};
+  const stazione& here = m.stazioni.at(row);
+  const stazione& before = m.stazioni.at(row - 1);
+  if (before.posizione >= here.posizione)
+    return fmt::format("stations come in chainage order: the one before is at {} m", before.posizione);
+  return fmt::format("the zone of the station before (at {} m) ends at {} m and this one's starts at {} m; a zone "
+                     "starts at least 350 m after the one before ends, so at {} m or later",
+                     before.posizione, before.fine, here.inizio, int64_t{before.fine} + 350);
+}
+
+// A record whose fields ran out: its key word and, when the fields stop at
+// the end of its line, the name of the field the reader went on to the next
+// line for.
+std::string unfinished_record(const LoadReport& where) {
+  const std::string_view key_field = without_blanks(where.record_key_field);
+  const auto language = where.source == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
+  const std::vector<const RecordInfo*> read_as = records_of(language, SourcePart::records, key_field);
+  const std::string key = read_as.empty() ? cp1252_to_utf8(key_field) : std::string(read_as.front()->key);
+  std::string said = fmt::format("the \"{}\" record of this line could not be read to its end", key);
+  if (read_as.empty() || where.line != where.record_line + 1) return said;
+  const std::vector<LineField> fields = line_fields(where.record_text);
+  size_t key_at = 0;
+  while (key_at < fields.size() && fields[key_at].at < static_cast<size_t>(where.record_column)) ++key_at;
+  const size_t on_its_line = fields.size() - std::min(fields.size(), key_at + 1);
+  const auto& wanted = read_as.front()->fields;
+  if (on_its_line >= wanted.size()) return said;
+  return said + fmt::format(": its line holds {} of its {} fields, and the next one, the {}, was looked for on "
+                            "the line after",
+                            on_its_line, wanted.size(), wanted[on_its_line].name);
+}
+
 // The error the model records, placed where the loader found it.
 Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   Diagnostic d;
@@ -86,8 +127,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   // A field that failed to read belongs to the record being read: the
   // caret goes to that record, the failing text to the note.
   if (d.number == 25 && where.record_line > 0 && where.record_line != where.line) {
-    d.message = fmt::format("the \"{}\" record of this line could not be read to its end",
-                            cp1252_to_utf8(without_blanks(where.record_key_field)));
+    d.message = unfinished_record(where);
     d.note = cp1252_to_utf8(where.reason);
     const std::string& text = where.record_text;
     if (text.find(';') != std::string::npos)
@@ -99,6 +139,7 @@ Diagnostic recorded_error(const Model& m, const LoadReport& where) {
   d.position = m.posizione_errore;
   d.has_position = error_with_position(d.number);
   if (std::string taken = taken_cell(m, d.number, d.position); !taken.empty()) d.note = std::move(taken);
+  if (std::string gap = station_gap(m, d.number, d.position); !gap.empty()) d.note = std::move(gap);
   return d;
 }
 
@@ -184,7 +225,7 @@ CompileResult compile(CompileRequest request) {
   }
 
   for (Diagnostic& d : encoding) result.diagnostics.push_back(std::move(d));
-  for (const AuthorWarning& a : warnings.avvisi()) result.diagnostics.push_back(warning(a));
+  for (const AuthorWarning& a : warnings.warnings()) result.diagnostics.push_back(warning(a));
   // Loads without a word and drives nowhere: a train source without a
   // station (an empty file, say). Told of the file, not of a line.
   if (!error && warnings.stations() == 0)

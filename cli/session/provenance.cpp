@@ -64,7 +64,7 @@ Origin Provenance::cell(int64_t k, CellMember m) const {
 }
 
 Origin Provenance::row(int r, RowMember m) const {
-  if (r < 0 || r >= Stazioni::lines) return {};
+  if (r < 0 || r >= Stazioni::rows) return {};
   return unpack(rows_[static_cast<size_t>(r)][static_cast<size_t>(m)]);
 }
 

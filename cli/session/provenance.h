@@ -119,7 +119,7 @@ class Provenance {
   std::vector<Entry> records_;
   std::vector<std::string> texts_;
   std::vector<std::array<int32_t, kCellMemberCount>> cells_;
-  std::array<std::array<int32_t, kRowMemberCount>, Stazioni::lines> rows_{};
+  std::array<std::array<int32_t, kRowMemberCount>, Stazioni::rows> rows_{};
   // The reverse map: each record's spans and rows, records one after the
   // other; record i's run from the i-th to the (i + 1)-th offset.
   std::vector<CellSpan> spans_;

@@ -42,7 +42,7 @@ void ProvenanceRecorder::cells_set(int64_t first, int64_t last, CellMembers memb
 }
 
 void ProvenanceRecorder::row_set(int row, RowMembers members) {
-  if (row < 0 || row >= Stazioni::lines) return;
+  if (row < 0 || row >= Stazioni::rows) return;
   for (int m = 0; m < kRowMemberCount; ++m)
     if (members.contains(static_cast<RowMember>(m))) p_.rows_[static_cast<size_t>(row)][static_cast<size_t>(m)] = current_;
 }
@@ -126,7 +126,7 @@ void ProvenanceRecorder::build_reverse_map() {
   }
 
   std::vector<std::pair<int32_t, RowPart>> parts;
-  for (int r = 0; r < Stazioni::lines; ++r) {
+  for (int r = 0; r < Stazioni::rows; ++r) {
     const size_t first_of_row = parts.size();
     for (int m = 0; m < kRowMemberCount; ++m) {
       const int32_t who = p_.rows_[static_cast<size_t>(r)][static_cast<size_t>(m)];

@@ -44,7 +44,7 @@ void each_has_who_set_it(const CompileResult& r) {
       if (member_value(m.griglia.at(k), member) == 0) continue;
       ASSERT_NE(r.provenance.cell(k, member).kind, Origin::Kind::none) << "cell " << k << " " << member_name(member);
     }
-  for (int riga = 0; riga < Stazioni::lines; ++riga)
+  for (int riga = 0; riga < Stazioni::rows; ++riga)
     for (int i = 0; i < kRowMemberCount; ++i) {
       const auto member = static_cast<RowMember>(i);
       const stazione& s = m.stazioni.at(riga);
