@@ -11,7 +11,7 @@ namespace {
 std::string pair(int v) { return fmt::format("{} (s {} / d {})", v, v / 10, v % 10); }
 
 std::string row_name(const Stazioni& s, int row) {
-  if (row < 0 || row >= Stazioni::lines) return fmt::format("row {} (outside the table)", row);
+  if (row < 0 || row >= Stazioni::rows) return fmt::format("row {} (outside the table)", row);
   return fmt::format("row {}: \u201c{}\u201d", row, cp1252_to_utf8(s.at(row).nome));
 }
 
