@@ -32,5 +32,6 @@ Command command_dump(CommandLine& app);
 Command command_diff(CommandLine& app);
 Command command_render(CommandLine& app);
 Command command_view(CommandLine& app);
+Command command_lsp(CommandLine& app);
 
 }  // namespace compactor::cli

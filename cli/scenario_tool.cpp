@@ -34,6 +34,7 @@ int run_command(int argc, char** argv) {
       command_diff(app),
       command_render(app),
       command_view(app),
+      command_lsp(app),
   };
 
   // No command at all: what there is to choose from, as --help shows it.

@@ -22,6 +22,21 @@ std::string without_line(const std::string& bytes, int line) {
 
 }  // namespace
 
+CompileResult compiled_past_errors(CompileRequest request, const CompileResult& first) {
+  request.on_stage = {};
+  Diagnostic last = first.error() ? *first.error() : Diagnostic{};
+  CompileResult result;
+  for (int k = 1; k < kMostErrors && last.line > 0 && last.source != Source::none; ++k) {
+    SourceText& source = last.source == Source::line ? request.line : request.train;
+    source.bytes = without_line(source.bytes, last.line);
+    result = compile(request);
+    const Diagnostic* e = result.error();
+    if (!e || (e->source == last.source && e->line == last.line)) break;
+    last = *e;
+  }
+  return result;
+}
+
 std::vector<Diagnostic> further_errors(const CompileRequest& request, const CompileResult& first) {
   std::vector<Diagnostic> found;
   CompileRequest next = request;

@@ -18,4 +18,10 @@ inline constexpr int kMostErrors = 20;
 // the error stop) or that repeats.
 std::vector<Diagnostic> further_errors(const CompileRequest& request, const CompileResult& first);
 
+// `request` compiled with the records of its errors set aside one after the
+// other (up to kMostErrors), so that it loads as far as it can: what the
+// records after an error would make, for an editor's hover. `first` is the
+// compile of `request` as it stands.
+CompileResult compiled_past_errors(CompileRequest request, const CompileResult& first);
+
 }  // namespace compactor::session
