@@ -140,16 +140,6 @@ TEST(ProgramWindow, HasTheLabelPaintedAndNothingElse) {
   EXPECT_LT(high, y0 + 16);
 }
 
-// The error stop on a display: the window test script finds its box, has
-// ErrorBox.* look at it and presses OK. The program ends after OK, with
-// status 3 and nothing on standard error.
-TEST(ErrorBoxOnDisplayDeathTest, WaitsForOKAndEndsWithStatus3) {
-  if (std::getenv("COMPACTOR_TEST_ERROR_BOX") == nullptr || !display_available())
-    GTEST_SKIP() << "only with someone to press OK";
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(errore("1250"), ::testing::ExitedWithCode(3), "^$");
-}
-
 // The box of the error stop, read back from the display: the message, and
 // no icon left of it (the toolkit's icon sits in the first 60 columns).
 TEST(ErrorBox, ShowsTheMessageWithoutAnIcon) {
@@ -172,6 +162,16 @@ TEST(ErrorBox, ShowsTheMessageWithoutAnIcon) {
 }
 
 #endif
+
+// The error stop on a display: the window test scripts (Linux and Wine)
+// find its box, have a look at it and press OK. The program ends after OK,
+// with status 3 and nothing on standard error.
+TEST(ErrorBoxOnDisplayDeathTest, WaitsForOKAndEndsWithStatus3) {
+  if (std::getenv("COMPACTOR_TEST_ERROR_BOX") == nullptr || !display_available())
+    GTEST_SKIP() << "only with someone to press OK";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(errore("1250"), ::testing::ExitedWithCode(3), "^$");
+}
 
 TEST(Window, WithoutADisplayThereIsNoWindowAndTheRunGoesOn) {
   if (display_available()) GTEST_SKIP() << "a display is there";

@@ -191,10 +191,19 @@ wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 
 if [ -x "$2/unit_tests" ]; then
   COMPACTOR_TEST_WINDOW_ID=$wid "$2/unit_tests" --gtest_filter='ProgramWindow.*' --gtest_brief=1 || { wait $program; exit 2; }
 fi
-wait $program
+wait $program || { echo "the run ended with $?"; exit 3; }
+# The error stop's box: modal until OK, titled with the program's name,
+# then status 3.
+COMPACTOR_TEST_ERROR_BOX=1 timeout 120 wine "$3/unit_tests.exe" --gtest_filter='ErrorBoxOnDisplayDeathTest.*' >"$1/box.log" 2>&1 &
+program=$!
+box=$(timeout 60 xdotool search --sync --onlyvisible --name '^compactor$' | head -n 1)
+[ -n "$box" ] || { echo "no error box titled compactor"; kill $program; exit 4; }
+xdotool key --window "$box" Return
+wait $program || { echo "the error stop on the display: $(cat "$1/box.log")"; exit 5; }
+grep -q '\[  PASSED  \] 1 test' "$1/box.log" || { echo "the error box test did not run: $(cat "$1/box.log")"; exit 6; }
 INNER
-  if xvfb-run -a -s "-screen 0 640x480x24" bash "$work/window.sh" "$work/shown" "$linux" >"$work/window.log" 2>&1; then
-    pass "window Form1 shown and its label painted under Xvfb"
+  if xvfb-run -a -s "-screen 0 640x480x24" bash "$work/window.sh" "$work/shown" "$linux" "$win" >"$work/window.log" 2>&1; then
+    pass "window Form1 shown and its label painted under Xvfb; the error stop's box waits for OK, then status 3"
   else
     fail "the window under Xvfb: $(cat "$work/window.log")"
   fi
