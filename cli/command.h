@@ -31,6 +31,7 @@ Command command_check(CommandLine& app);
 Command command_dump(CommandLine& app);
 Command command_diff(CommandLine& app);
 Command command_render(CommandLine& app);
+Command command_view(CommandLine& app);
 Command command_lsp(CommandLine& app);
 
 }  // namespace compactor::cli

@@ -61,35 +61,37 @@ void print_json(const CompileReport& r, std::ostream& out) {
   // Every error found, the first as above and then those found with the
   // ones before them set aside.
   j["errors"] = json::array();
-  auto error_json = [&](const Diagnostic& d, bool set_aside) {
-    const bool line = d.source != session::Source::none && d.line > 0;
-    return json{{"number", d.number},
-                {"message", d.message},
-                {"file", d.source != session::Source::none ? json(c->source_name(d.source)) : json(nullptr)},
-                {"line", line ? json(d.line) : json(nullptr)},
-                {"column", line ? json(d.column + 1) : json(nullptr)},
-                {"record", line ? json(cp1252_to_utf8(d.line_text)) : json(nullptr)},
-                {"position", d.has_position ? json(d.position) : json(nullptr)},
-                {"note", d.note},
-                {"found_with_errors_before_set_aside", set_aside}};
-  };
-  if (e) j["errors"].push_back(error_json(*e, false));
-  for (const Diagnostic& d : r.further_errors) j["errors"].push_back(error_json(d, true));
+  if (e) j["errors"].push_back(diagnostic_json(*c, *e));
+  for (const Diagnostic& d : r.further_errors) j["errors"].push_back(diagnostic_json(*c, d, true));
   j["warnings"] = json::array();
   if (c)
     for (const Diagnostic& a : c->diagnostics)
-      if (a.severity == session::Severity::warning)
-        j["warnings"].push_back({{"file", c->source_name(a.source)},
-                                 {"line", a.line > 0 ? json(a.line) : json(nullptr)},
-                                 {"column", a.line > 0 ? json(a.column + 1) : json(nullptr)},
-                                 {"message", a.message},
-                                 {"record", a.line > 0 ? json(cp1252_to_utf8(a.line_text)) : json(nullptr)}});
+      if (a.severity == session::Severity::warning) j["warnings"].push_back(diagnostic_json(*c, a));
   j["written"] = json::array();
   for (const auto& s : r.written) j["written"].push_back(shown_path(s));
   write_json(out, j);
 }
 
 }  // namespace
+
+json diagnostic_json(const session::CompileResult& c, const Diagnostic& d, bool set_aside) {
+  const bool line = d.source != session::Source::none && d.line > 0;
+  if (d.severity == session::Severity::warning)
+    return {{"file", c.source_name(d.source)},
+            {"line", d.line > 0 ? json(d.line) : json(nullptr)},
+            {"column", d.line > 0 ? json(d.column + 1) : json(nullptr)},
+            {"message", d.message},
+            {"record", d.line > 0 ? json(cp1252_to_utf8(d.line_text)) : json(nullptr)}};
+  return {{"number", d.number},
+          {"message", d.message},
+          {"file", d.source != session::Source::none ? json(c.source_name(d.source)) : json(nullptr)},
+          {"line", line ? json(d.line) : json(nullptr)},
+          {"column", line ? json(d.column + 1) : json(nullptr)},
+          {"record", line ? json(cp1252_to_utf8(d.line_text)) : json(nullptr)},
+          {"position", d.has_position ? json(d.position) : json(nullptr)},
+          {"note", d.note},
+          {"found_with_errors_before_set_aside", set_aside}};
+}
 
 void tell(std::ostream& err, std::string_view what) { err << "scenario: " << what << "\n"; }
 

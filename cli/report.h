@@ -24,6 +24,10 @@ void tell(std::ostream& err, std::string_view what);
 // another encoding) are replaced, never a failure. `indent` as json::dump.
 void write_json(std::ostream& out, const nlohmann::json& j, int indent = -1);
 
+// One error (`set_aside`: found with the errors before it left out) or
+// warning of a compile, as `check --json` tells it.
+nlohmann::json diagnostic_json(const session::CompileResult& c, const session::Diagnostic& d, bool set_aside = false);
+
 // What compile and check tell: a compile's outcome and what the command
 // made of it.
 struct CompileReport {

@@ -33,6 +33,7 @@ int run_command(int argc, char** argv) {
       command_dump(app),
       command_diff(app),
       command_render(app),
+      command_view(app),
       command_lsp(app),
   };
 

@@ -70,6 +70,14 @@ struct RouteData {
   std::vector<Jump> jumps;
 };
 
+// The stretch of route a picture shows, metres; `to` 0 shows the whole
+// route. The live page draws one when it zooms in.
+struct ChainageWindow {
+  int64_t from = 0;
+  int64_t to = 0;
+  bool whole() const { return to <= from; }
+};
+
 RouteData route_data(const Stazioni& s, const Griglia& g);
 
 // The line's kilometre reading (metres) at a chainage, from the three

@@ -16,6 +16,7 @@ constexpr double kLeft = 30, kAreaWidth = style::page - 2 * kLeft;
 constexpr double kEdgeX = 80, kEdgeY = 40;  // room for the labels around the drawing
 constexpr double kWide = kAreaWidth - 2 * kEdgeX;
 constexpr double kMostHigh = 720, kLeastHigh = 80;
+constexpr double kWindowHigh = 360;  // a window's drawing, whatever its shape
 constexpr int32_t kStep = 50;  // metres between the points of the drawn route
 
 std::string xy(double x, double y) { return num(x) + "," + num(y); }
@@ -47,24 +48,27 @@ void diamond(Svg& svg, double x, double y, const std::string& title_) {
 
 }  // namespace
 
-Plan::Plan(const Planimetria& p, const RouteData& d) : p_(p), d_(d) {
+Plan::Plan(const Planimetria& p, const RouteData& d, ChainageWindow window) : p_(p), d_(d) {
   present_ = p.sized() && p.next() >= 2;
+  windowed_ = !window.whole();
   if (!present_) {
     high_ = kLeastHigh;
     return;
   }
   last_ = std::min<int64_t>(d.lunghezza, p.next() - 1);
-  min_x_ = max_x_ = p.x(0);
-  min_y_ = max_y_ = p.y(0);
-  for (int64_t m = 1; m <= last_; ++m) {
+  const int64_t first = windowed_ ? on_level(window.from) : 0;
+  const int64_t last = windowed_ ? on_level(window.to) : last_;
+  min_x_ = max_x_ = p.x(first);
+  min_y_ = max_y_ = p.y(first);
+  for (int64_t m = first + 1; m <= last; ++m) {
     min_x_ = std::min(min_x_, p.x(m));
     max_x_ = std::max(max_x_, p.x(m));
     min_y_ = std::min(min_y_, p.y(m));
     max_y_ = std::max(max_y_, p.y(m));
   }
   const double dx = std::max(max_x_ - min_x_, 1.0), dy = std::max(max_y_ - min_y_, 1.0);
-  scale_ = std::min(kWide / dx, kMostHigh / dy);
-  high_ = std::max(dy * scale_, kLeastHigh);
+  scale_ = std::min(kWide / dx, (windowed_ ? kWindowHigh : kMostHigh) / dy);
+  high_ = windowed_ ? kWindowHigh : std::max(dy * scale_, kLeastHigh);
   ox_ = kLeft + kEdgeX + (kWide - (max_x_ - min_x_) * scale_) / 2;
   oy_ = kArea + kEdgeY + (high_ - (max_y_ - min_y_) * scale_) / 2;
 }
@@ -90,6 +94,8 @@ void Plan::draw(Svg& svg, double y0) const {
   if (present_) {
     g.push_back({"data-scale", fmt::format("{:.6f}", scale_)});
     g.push_back({"data-origin", xy(ox_, oy_)});
+    // Where the plan's (0, 0) falls, so that a page can place any point.
+    if (windowed_) g.push_back({"data-zero", xy(ox_ - min_x_ * scale_, oy_ + max_y_ * scale_)});
   }
   svg.open("g", g);
   svg.text("text",
@@ -119,11 +125,18 @@ void Plan::draw(Svg& svg, double y0) const {
   }
   Labels labels;
   const auto names = station_names(labels);
+  if (windowed_) {
+    svg.open("clipPath", {{"id", "plan-window"}});
+    svg.vuoto("rect", {{"x", num(kLeft)}, {"y", num(kArea)}, {"width", num(kAreaWidth)}, {"height", num(high_ + 2 * kEdgeY)}});
+    svg.close();
+    svg.open("g", {{"clip-path", "url(#plan-window)"}});
+  }
   track(svg);
   gallerie(svg);
   numbering(svg, labels);
   points(svg);
   stazioni(svg, names);
+  if (windowed_) svg.close();
   graphic_scale(svg);
   nord(svg);
   svg.close();

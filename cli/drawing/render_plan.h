@@ -16,7 +16,9 @@ namespace compactor::cli {
 
 class Plan {
  public:
-  Plan(const Planimetria& p, const RouteData& d);
+  // With a window, the panel has a fixed height and fits the route's
+  // points of those chainages; the rest of the route is cut at its edges.
+  Plan(const Planimetria& p, const RouteData& d, ChainageWindow window = {});
 
   double height() const;  // height of the panel, px
   // Draws the panel with its top at y0.
@@ -49,6 +51,7 @@ class Plan {
   const Planimetria& p_;
   const RouteData& d_;
   bool present_ = false;
+  bool windowed_ = false;
   int64_t last_ = 0;  // last plan point drawn
   double min_x_ = 0, max_x_ = 0, min_y_ = 0, max_y_ = 0;
   double scale_ = 1;

@@ -76,8 +76,11 @@ void horizontal_line(Svg& svg, double y) {
 
 }  // namespace
 
-Profile::Profile(const RouteData& d) : d_(d) {
-  px_per_m_ = kProfileWide / std::max(d.lunghezza, 1);
+Profile::Profile(const RouteData& d, ChainageWindow window) : d_(d) {
+  windowed_ = !window.whole();
+  from_ = windowed_ ? static_cast<double>(window.from) : 0;
+  to_ = windowed_ ? static_cast<double>(window.to) : d.lunghezza;
+  px_per_m_ = windowed_ ? kProfileWide / (to_ - from_) : kProfileWide / std::max(d.lunghezza, 1);
   if (!d.quote.empty()) {
     const auto [lo, hi] = std::minmax_element(d.quote.begin(), d.quote.end());
     h_step_ = style::round_step(std::max(*hi - *lo, 20.0) / 6);
@@ -104,19 +107,37 @@ Profile::Profile(const RouteData& d) : d_(d) {
 
 double Profile::height() const { return kAxis + 44; }
 
-double Profile::x(double chainage) const { return kX0 + chainage * px_per_m_; }
+// In a window, what is drawn along the chainage is cut at the bands' edges;
+// the axes' values beside them stay.
+void Profile::clip_start(Svg& svg) const {
+  if (windowed_) svg.open("g", {{"clip-path", "url(#profile-window)"}});
+}
+
+void Profile::clip_end(Svg& svg) const {
+  if (windowed_) svg.close();
+}
+
+double Profile::x(double chainage) const { return kX0 + (chainage - from_) * px_per_m_; }
 
 void Profile::draw(Svg& svg, double y0) const {
-  svg.open("g", {{"id", "profile"},
-                 {"transform", fmt::format("translate(0 {})", num(y0))},
-                 {"data-x0", num(kX0)},
-                 {"data-px-per-m", fmt::format("{:.8f}", px_per_m_)}});
+  Attributes g = {{"id", "profile"},
+                  {"transform", fmt::format("translate(0 {})", num(y0))},
+                  {"data-x0", num(kX0)},
+                  {"data-px-per-m", fmt::format("{:.8f}", px_per_m_)}};
+  if (windowed_) g.push_back({"data-from", fmt::format("{}", std::llround(from_))});
+  svg.open("g", g);
   std::string title_ = "Gradient profile and speed limits";
   if (!d_.treno.empty()) title_ += " \u2014 " + d_.treno;
   svg.text("text",
             {{"x", "30.00"}, {"y", num(kProfileTitle)}, {"font-size", "16"}, {"font-weight", "bold"}, {"fill", style::text}},
             title_);
   legend(svg, kProfileLegend);
+  if (windowed_) {
+    // What lies outside the window is cut at the bands' edges.
+    svg.open("clipPath", {{"id", "profile-window"}});
+    svg.vuoto("rect", {{"x", num(kX0)}, {"y", "0.00"}, {"width", num(kProfileWide)}, {"height", num(height())}});
+    svg.close();
+  }
   axes(svg);
   quote(svg);
   velocita(svg);
@@ -191,9 +212,10 @@ void Profile::axes(Svg& svg) const {
   band_label(svg, kAdeTop, kAdhesionHigh, "adhesion");
 
   svg.open("g", {{"id", "chainage-axis"}});
-  // Chainage ticks: a round number of kilometres, about 15 of them.
-  const double step = std::max(style::round_step(d_.lunghezza / 15.0), 1000.0);
-  for (double c = 0; c <= d_.lunghezza + 0.5; c += step) {
+  // Chainage ticks: a round number of kilometres, about 15 of them; in a
+  // window down to 50 m.
+  const double step = std::max(style::round_step((to_ - from_) / 15.0), windowed_ ? 50.0 : 1000.0);
+  for (double c = std::ceil(from_ / step) * step; c <= to_ + 0.5; c += step) {
     const double px = x(c);
     for (const auto& [top, high] : {std::pair{kLevelTop, kLevelHigh}, {kVelTop, kSpeedHigh}, {kAdeTop, kAdhesionHigh}})
       svg.vuoto("line", {{"x1", num(px)},
@@ -214,7 +236,7 @@ void Profile::axes(Svg& svg) const {
                {"font-size", "10"},
                {"text-anchor", "middle"},
                {"fill", style::text}},
-              fmt::format("{}", std::llround(c / 1000)));
+              step >= 1000 ? fmt::format("{}", std::llround(c / 1000)) : fmt::format("{:.2f}", c / 1000));
   }
   svg.vuoto("line", {{"x1", num(kX0)},
                      {"y1", num(kAxis)},
@@ -239,15 +261,21 @@ void Profile::quote(Svg& svg) const {
     horizontal_line(svg, y);
     axis_value(svg, y, fmt::format("{}", std::llround(h)));
   }
+  clip_start(svg);
   if (d_.quote.size() >= 2) {
     const double base_ = kLevelTop + kLevelHigh;
     std::string linea;
-    for (size_t k = 0; k < d_.quote.size(); ++k) {
+    // A window draws its own stretch and one point either side of it.
+    const size_t first = windowed_ ? static_cast<size_t>(std::max(0.0, std::floor(from_ / 50) - 1)) : 0;
+    const size_t last = windowed_ ? std::min(d_.quote.size(), static_cast<size_t>(std::ceil(to_ / 50) + 2)) : d_.quote.size();
+    for (size_t k = first; k < last; ++k) {
       const double c = std::min<double>(50.0 * static_cast<double>(k), d_.lunghezza);
       if (!linea.empty()) linea += ' ';
       linea += num(x(c)) + "," + num(y_level(d_.quote[k], h_min_, h_max_));
     }
-    const std::string area = num(x(0)) + "," + num(base_) + " " + linea + " " + num(x(d_.lunghezza)) + "," + num(base_);
+    const double left = std::min<double>(50.0 * static_cast<double>(first), d_.lunghezza);
+    const double right = windowed_ ? std::min<double>(50.0 * static_cast<double>(last - 1), d_.lunghezza) : d_.lunghezza;
+    const std::string area = num(x(left)) + "," + num(base_) + " " + linea + " " + num(x(right)) + "," + num(base_);
     svg.vuoto("polygon", {{"class", "height"}, {"points", area}, {"fill", style::bottom_level}, {"stroke", "none"}});
     svg.vuoto("polyline", {{"class", "height-line"},
                            {"points", linea},
@@ -255,6 +283,7 @@ void Profile::quote(Svg& svg) const {
                            {"stroke", style::line_level},
                            {"stroke-width", "1.20"}});
   }
+  clip_end(svg);
   svg.close();
 }
 
@@ -266,6 +295,7 @@ void Profile::velocita(Svg& svg) const {
     horizontal_line(svg, zero - v * per_kmh_);
     axis_value(svg, zero - v * per_kmh_, fmt::format("{}", std::llround(v)));
   }
+  clip_start(svg);
   // Slowdowns: the span shaded, its speed written above it.
   for (const Rallentamento& r : d_.rallentamenti) {
     const double a = x(r.da), b = std::max(x(r.a), a + 1.5);
@@ -296,6 +326,7 @@ void Profile::velocita(Svg& svg) const {
                      {"fill", "none"},
                      {"stroke", style::velocita},
                      {"stroke-width", "1.60"}});
+  clip_end(svg);
   svg.close();
 }
 
@@ -306,16 +337,19 @@ void Profile::aderenza(Svg& svg) const {
   svg.open("g", {{"id", "profile-adhesion"}});
   axis_value(svg, y(a_min_), fmt::format("{}", a_min_));
   axis_value(svg, y(a_max_), fmt::format("{}", a_max_));
+  clip_start(svg);
   svg.vuoto("path", {{"class", "adhesion"},
                      {"d", steps_path(d_.aderenza, y, [this](double c) { return x(c); })},
                      {"fill", "none"},
                      {"stroke", style::aderenza},
                      {"stroke-width", "1.60"}});
+  clip_end(svg);
   svg.close();
 }
 
 void Profile::marks(Svg& svg) const {
   svg.open("g", {{"id", "profile-marks"}});
+  clip_start(svg);
   for (const int32_t c : d_.avvisi) {
     const double px = x(c), y = kMarksTop + 10;
     svg.open("path", {{"class", "warning"},
@@ -350,6 +384,7 @@ void Profile::marks(Svg& svg) const {
                {"fill", "#0d2a50"}},
               s.nome);
   }
+  clip_end(svg);
   svg.close();
 }
 

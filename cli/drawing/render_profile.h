@@ -9,7 +9,8 @@ namespace compactor::cli {
 
 class Profile {
  public:
-  explicit Profile(const RouteData& d);
+  // Shows the chainages of `window`, the whole route when it is whole.
+  explicit Profile(const RouteData& d, ChainageWindow window = {});
 
   double height() const;  // height of the panel, px
   // Draws the panel with its top at y0.
@@ -17,6 +18,8 @@ class Profile {
 
  private:
   double x(double chainage) const;
+  void clip_start(Svg& svg) const;
+  void clip_end(Svg& svg) const;
   void legend(Svg& svg, double y) const;
   void axes(Svg& svg) const;
   void quote(Svg& svg) const;
@@ -26,6 +29,8 @@ class Profile {
 
   const RouteData& d_;
   double px_per_m_ = 0;
+  bool windowed_ = false;
+  double from_ = 0, to_ = 0;  // chainages at the left and right of the bands
   // Height band: lowest and highest height shown and the step of its grid.
   double h_min_ = 0, h_max_ = 0, h_step_ = 1;
   double v_max_ = 50;

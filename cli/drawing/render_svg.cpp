@@ -13,9 +13,14 @@
 namespace compactor::cli {
 
 std::string draw_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso) {
+  return draw_scenario_window(s, g, p, avviso, {});
+}
+
+std::string draw_scenario_window(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso,
+                                 ChainageWindow window) {
   const RouteData d = route_data(s, g);
-  const Plan plan(p, d);
-  const Profile profile(d);
+  const Plan plan(p, d, window);
+  const Profile profile(d, window);
 
   const double head = avviso.empty() ? 58 : 78;
   const double y_profile = head + plan.height() + 16;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "cli/drawing/render_data.h"
 #include "model/model.h"
 
 namespace compactor::cli {
@@ -12,5 +13,9 @@ namespace compactor::cli {
 // went wrong while loading, so that nobody takes a partial picture for a
 // whole one. The same input always gives the same bytes.
 std::string draw_scenario(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso = {});
+
+// The same picture of the chainages of `window` only (see ChainageWindow).
+std::string draw_scenario_window(const Stazioni& s, const Griglia& g, const Planimetria& p, const std::string& avviso,
+                                 ChainageWindow window);
 
 }  // namespace compactor::cli
