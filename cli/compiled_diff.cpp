@@ -28,7 +28,7 @@ void compare_stations(const Stazioni& a, const Stazioni& b, Differences& d) {
         const std::string direction = meaning(r, ma[i].nome);
         if (!direction.empty()) riga += " (" + direction + ")";
         else if (station_a && std::string_view(ma[i].nome) == "orario")
-          riga += fmt::format(" ({} -> {})", now(sa.orario), now(sb.orario));
+          riga += fmt::format(" ({} -> {})", clock_time(sa.orario), clock_time(sb.orario));
         return riga;
       });
     }
