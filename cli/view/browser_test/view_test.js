@@ -168,6 +168,11 @@ async function main() {
     await waitText('#inspector h2', 'Cell 598');
     if (screenshot) await page.screenshot({ path: screenshot });
     assert.deepEqual(problems, []);
+
+    // Ctrl-C ends the server cleanly.
+    const ended = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
+    server.kill('SIGINT');
+    assert.deepEqual(await ended, { code: 0, signal: null });
   } catch (e) {
     if (process.env.VIEW_TEST_FAILURE_SHOT) await (await browser.pages())[1].screenshot({ path: process.env.VIEW_TEST_FAILURE_SHOT });
     throw e;
