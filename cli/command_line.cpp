@@ -2,9 +2,34 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
+#include <system_error>
+
 #include "model/exit_status.h"
+#include "platform/fs_path.h"
 
 namespace compactor::cli {
+
+namespace {
+
+// The library's own checks of a path ask the system in its code page,
+// which on Windows is not the UTF-8 the arguments arrive in; these ask
+// through the platform's paths and say what the library's would.
+CLI::Validator existing(bool directory) {
+  return CLI::Validator(
+      [directory](std::string& path) -> std::string {
+        std::error_code ec;
+        const auto status = std::filesystem::status(fs_path(path), ec);
+        const char* kind = directory ? "Directory" : "File";
+        if (!std::filesystem::exists(status)) return std::string(kind) + " does not exist: " + path;
+        if (std::filesystem::is_directory(status) != directory)
+          return std::string(kind) + (directory ? " is actually a file: " : " is actually a directory: ") + path;
+        return {};
+      },
+      directory ? "DIR" : "FILE");
+}
+
+}  // namespace
 
 Option* Option::required() {
   option_->required();
@@ -13,8 +38,8 @@ Option* Option::required() {
 
 Option* Option::check(Check what) {
   switch (what) {
-    case Check::existing_file: option_->check(CLI::ExistingFile); break;
-    case Check::existing_directory: option_->check(CLI::ExistingDirectory); break;
+    case Check::existing_file: option_->check(existing(false)); break;
+    case Check::existing_directory: option_->check(existing(true)); break;
   }
   return this;
 }
@@ -45,7 +70,11 @@ void Subcommand::footer(const std::string& text) { app_->footer(text); }
 bool Subcommand::parsed() const { return app_->parsed(); }
 
 CommandLine::CommandLine(const std::string& description, const std::string& name)
-    : app_(std::make_unique<CLI::App>(description, name)) {}
+    : app_(std::make_unique<CLI::App>(description, name)) {
+  // Options are "--name" on every platform: on Windows the library would
+  // otherwise take "/name" for one, and with it every path such as "/work/x".
+  app_->allow_windows_style_options(false);
+}
 
 CommandLine::~CommandLine() = default;
 

@@ -59,7 +59,7 @@ TEST(ScenarioCompile, ACleanCompileLeavesTheCompiledFilesAndTheOriginalsUntouche
   const std::string elsewhere_ = s.dir / "citt\u00e0 out";
   const auto accented = s.scenario({"compile", s.linea, s.treno, "--route", "R\u00e0", "--train", "T", "--out", elsewhere_ + "/"});
   ASSERT_EQ(accented.status, 0) << accented.err;
-  EXPECT_NE(accented.out.find("wrote " + elsewhere_ + "/R\u00e0_T.dat\n"), std::string::npos) << accented.out;
+  EXPECT_NE(accented.out.find("wrote " + elsewhere_ + kPathSeparator + "R\u00e0_T.dat\n"), std::string::npos) << accented.out;
 }
 
 TEST(ScenarioCompile, ARecordedErrorNamesNumberPositionMeaningAndLine) {
@@ -244,13 +244,14 @@ TEST(ScenarioCompile, QuietTellsOnlyWhatWentWrong) {
   const auto failure = blocked.compile({"--quiet"});
   EXPECT_EQ(failure.status, 4);
   EXPECT_EQ(failure.out, "");
-  EXPECT_EQ(failure.err.rfind("scenario: " + (blocked.dir / "out/R_T 1.sim"), 0), 0u) << failure.err;
+  EXPECT_EQ(failure.err.rfind("scenario: " + (blocked.dir / "out") + kPathSeparator + "R_T 1.sim", 0), 0u) << failure.err;
   EXPECT_EQ(failure.err.find('\n'), failure.err.size() - 1) << failure.err;
 }
 
 // Progress goes to a terminal only, and not with --quiet.
 TEST(ScenarioCompile, ProgressOnATerminalOnly) {
-  if (!std::filesystem::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to give the tool a terminal";
+  if (!testing::posix_system() || !std::filesystem::exists("/usr/bin/script"))
+    GTEST_SKIP() << "no script(1) to give the tool a terminal";
   Sources s;
   auto under_terminal = [&](const std::string& command_, const std::string& extra) {
     std::string riga = std::string("'") + SCENARIO_BINARY + "' " + command_ + " '" + s.linea + "' '" + s.treno + "' ";

@@ -1,6 +1,5 @@
 #include "cli/diff_command.h"
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -13,11 +12,10 @@
 #include "cli/plural.h"
 #include "cli/report.h"
 #include "platform/cp1252.h"
+#include "platform/path_separator.h"
 
 namespace compactor::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kEqual = 0, kDifferent = 1, kUsage = 2;
 
@@ -54,7 +52,7 @@ void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const 
   for (const auto& f : file) {
     if (!f.found) continue;
     const int64_t n = d.in_file(f.which);
-    out << fmt::format("{}: {}\n", cp1252_to_utf8(fs::path(f.path).filename().string()),
+    out << fmt::format("{}: {}\n", cp1252_to_utf8(file_name_part(f.path)),
                        n == 0 ? "identical" : plural(static_cast<size_t>(n), "difference"));
   }
 }
@@ -77,9 +75,9 @@ int compare_folders(const DiffOptions& o, Files& files, std::ostream& out, std::
   if (!fa || !fb) return kUsage;
   // A plan file found on one side only names the one missing on the other.
   if (fa->planimetria.empty() && !fb->planimetria.empty())
-    fa->planimetria = o.a + "/" + fs::path(fb->planimetria).filename().string();
+    fa->planimetria = o.a + kPathSeparator + std::string(file_name_part(fb->planimetria));
   if (fb->planimetria.empty() && !fa->planimetria.empty())
-    fb->planimetria = o.b + "/" + fs::path(fa->planimetria).filename().string();
+    fb->planimetria = o.b + kPathSeparator + std::string(file_name_part(fa->planimetria));
 
   const CompiledScenario a = read_scenario(existing_files(*fa, files), files);
   const CompiledScenario b = read_scenario(existing_files(*fb, files), files);

@@ -11,13 +11,14 @@
 #include "compiler/compiled_files.h"
 #include "emitters/carried_texts.h"
 #include "emitters/source_emitter.h"
+#include "testing/regex_matchers.h"
 #include "testing/run_program.h"
 #include "testing/test_support.h"
 
 namespace compactor::cli {
 namespace {
 
-using ::testing::ContainsRegex;
+using testing::ContainsEcmaRegex;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using testing::TempDir;
@@ -152,8 +153,8 @@ TEST(ScenarioDump, TablesForPeople) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     const auto e = s.dump(c.args);
     EXPECT_EQ(e.status, c.status) << e.err;
-    for (const auto& r : c.says) EXPECT_THAT(e.out, ContainsRegex(line_break(r)));
-    for (const auto& r : c.does_not_say) EXPECT_THAT(e.out, Not(ContainsRegex(line_break(r))));
+    for (const auto& r : c.says) EXPECT_THAT(e.out, ContainsEcmaRegex(line_break(r)));
+    for (const auto& r : c.does_not_say) EXPECT_THAT(e.out, Not(ContainsEcmaRegex(line_break(r))));
     EXPECT_THAT(e.err, HasSubstr(c.errore));
   }
 }

@@ -10,6 +10,7 @@
 #include "emitters/emitters.h"
 #include "model/exit_status.h"
 #include "platform/files.h"
+#include "platform/fs_path.h"
 
 namespace compactor::cli {
 
@@ -40,7 +41,7 @@ Command command_export(CommandLine& app) {
             // Exported texts are where authors start editing: never replaced unasked.
             if (!opz->force) {
               for (const auto* f : {&names.line_txt, &names.train_txt, &names.note, &names.rallentamenti, &names.scheda})
-                if (std::filesystem::symlink_status(*f).type() != std::filesystem::file_type::not_found)
+                if (std::filesystem::symlink_status(fs_path(*f)).type() != std::filesystem::file_type::not_found)
                   throw UsageError(fmt::format("{} is already there; nothing was written (--force replaces it)",
                                                shown_path(*f)));
             }

@@ -59,7 +59,7 @@ TEST(ScenarioExport, WritesTheFiveTextsAsTheProgramDoesAndPrintsWhereTheyWent) {
     std::string printed;
     for (const auto& t : kTexts) {
       names.push_back(t.nome);
-      printed += c.folder + "/" + t.nome + "\n";
+      printed += c.folder + kPathSeparator + t.nome + "\n";
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(testing::folder_names(dir / c.folder), names);
@@ -84,7 +84,8 @@ TEST(ScenarioExport, AnAuthorsEditedTextsAreReplacedOnlyWithForce) {
   testing::put_file(treno, "my edits\r\n");
   const auto again = scenario({"export", "x"}, dir.path());
   EXPECT_EQ(again.status, 2);
-  EXPECT_EQ(again.err, "scenario: x/Orvena_Lusco_linea.txt is already there; nothing was written (--force replaces it)\n");
+  EXPECT_EQ(again.err, std::string("scenario: x") + kPathSeparator +
+                           "Orvena_Lusco_linea.txt is already there; nothing was written (--force replaces it)\n");
   EXPECT_EQ(testing::file_text(treno), "my edits\r\n");
   const auto forced = scenario({"export", "x", "--force"}, dir.path());
   EXPECT_EQ(forced.status, 0) << forced.err;

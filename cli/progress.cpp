@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "platform/console.h"
+
 namespace compactor::cli {
 
-Progress::Progress(bool quiet, int fd) : fd_(fd), active_(!quiet && ::isatty(fd) == 1) {}
+Progress::Progress(bool quiet, int fd) : fd_(fd), active_(!quiet && is_terminal(fd)) {}
 
 namespace {
 

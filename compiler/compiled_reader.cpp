@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
 #include <set>
 
 #include <fmt/format.h>
@@ -11,11 +10,11 @@
 #include "compiler/codici_gara.h"
 #include "compiler/compiled_format.h"
 #include "platform/cp1252.h"
+#include "platform/path_separator.h"
 
 namespace compactor {
 namespace {
 
-namespace fs = std::filesystem;
 namespace layout = compiled_format;
 
 // Why a file is not what it claims to be; the public functions add the
@@ -248,7 +247,7 @@ bool ends_with_(const std::string& s, std::string_view fine) {
   return cp1252_lower(std::string_view(s).substr(s.size() - fine.size())) == fine;
 }
 
-std::string name_in(const fs::path& p) { return p.filename().string(); }
+std::string name_in(const std::string& p) { return std::string(file_name_part(p)); }
 
 // Names compared as a system that ignores letter case would find them.
 bool same_name(const std::string& a, const std::string& b) { return cp1252_lower(a) == cp1252_lower(b); }
@@ -347,10 +346,10 @@ CompiledFile read_file(const std::string& path, Files& files) {
 
 std::vector<FileScenario> scenarios_in(const std::string& folder, const std::string& percorso,
                                      const std::string& treno, Files& files) {
-  const auto path_of = [&](const std::string& r) { return r.empty() ? std::string() : folder + "/" + r + "_linea.dat"; };
+  const auto path_of = [&](const std::string& r) { return r.empty() ? std::string() : folder + kPathSeparator + r + "_linea.dat"; };
   if (!percorso.empty() && !treno.empty()) {
     const std::string rt = percorso + "_" + treno;
-    return {{rt, path_of(percorso), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"}};
+    return {{rt, path_of(percorso), folder + kPathSeparator + rt + ".sim", folder + kPathSeparator + rt + ".dat"}};
   }
 
   std::set<std::string> names;  // R_T of every .sim and grid .dat
@@ -375,7 +374,7 @@ std::vector<FileScenario> scenarios_in(const std::string& folder, const std::str
       for (const std::string& candidate : paths)
         if (rt.size() > candidate.size() + 1 && rt.starts_with(candidate + "_") && candidate.size() > r.size())
           r = candidate;
-    found.push_back({rt, path_of(r), folder + "/" + rt + ".sim", folder + "/" + rt + ".dat"});
+    found.push_back({rt, path_of(r), folder + kPathSeparator + rt + ".sim", folder + kPathSeparator + rt + ".dat"});
   }
   return found;
 }

@@ -215,7 +215,7 @@ TEST(CompiledReader, AFileIsReadByTheKindItsNameSays) {
               ::testing::ThrowsMessage<BadCompiledFile>(HasSubstr("bad compiled file: " + (dir / "S_linea.dat") + ": ")));
   // A file that cannot be read is the file layer's failure, not a bad file.
   EXPECT_THAT([&] { read_file(dir / "missing.sim", files); },
-              ::testing::ThrowsMessage<PlatformError>(HasSubstr("No such file")));
+              ::testing::ThrowsMessage<PlatformError>(HasSubstr(testing::missing_file_reason())));
   std::filesystem::create_directory(dir / "dir.dat");
   EXPECT_THROW(read_file(dir / "dir.dat", files), PlatformError);
   // A file far beyond any compiled file is refused before it is read.
@@ -287,7 +287,7 @@ TEST(CompiledReader, ScenariosInADirectoryAreFoundByTheirFileNames) {
   EXPECT_EQ(asked[0].planimetria, dir / "Z_linea.dat");
 
   EXPECT_THAT([&] { scenarios_in(dir / "nowhere", "", "", files); },
-              ::testing::ThrowsMessage<PlatformError>(HasSubstr("cannot list: No such file")));
+              ::testing::ThrowsMessage<PlatformError>(HasSubstr("cannot list: " + testing::missing_folder_reason())));
 }
 
 // The three files of the scenario R / "T 1" in memory, the one that

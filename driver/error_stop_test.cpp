@@ -1,10 +1,11 @@
 #include "driver/error_stop.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
+
+#include "testing/test_support.h"
 
 namespace compactor {
 namespace {
@@ -22,7 +23,7 @@ TEST(ErroreDeathTest, WithoutADisplaySaysTheMessageOnStandardErrorAndEndsWithSta
   // A fresh process for each stop: a window module that an earlier test
   // loaded must not be inherited.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  ::unsetenv("DISPLAY");
+  testing::hide_display();
   for (const auto& n : kNumbers) {
     SCOPED_TRACE(n);
     EXPECT_EXIT(errore(n), ::testing::ExitedWithCode(3), "^ Errore n\\. " + n + "\n$");

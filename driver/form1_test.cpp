@@ -167,7 +167,7 @@ std::string drop_in_cell_1(std::string treno) {
 }
 
 int form_load(Files& files, std::ostream& err) {
-  ::unsetenv("DISPLAY");  // runs in this process never open the window
+  testing::hide_display();  // runs in this process never open the window
   return Form_Load(AlteredTrain::kFolder, files, err);
 }
 

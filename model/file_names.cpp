@@ -1,10 +1,13 @@
 #include "model/file_names.h"
 
+#include "platform/path_separator.h"
+
 namespace compactor {
 
 FileNames file_names(const std::string& folder, const std::string& percorso, const std::string& treno) {
-  // "/" is this platform's separator; everything after it is as the scenario names it.
-  const std::string r = folder + "/" + percorso;
+  // Joined with this platform's separator; everything after it is as the
+  // scenario names it.
+  const std::string r = folder + kPathSeparator + percorso;
   const std::string rt = r + "_" + treno;
   return {
       .line_txt = r + "_linea.txt",

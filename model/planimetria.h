@@ -14,18 +14,10 @@
 #include <vector>
 
 #include "model/errors.h"
+#include "platform/memory/coordinate_memory.h"
 #include "model/variant.h"
 
 namespace compactor {
-
-// Memory for the plan's coordinates. An array of 2 MiB or more is mapped on
-// its own, aligned to 2 MiB and offered huge pages: filled front to back it
-// then costs one page fault per 2 MiB instead of one per 4 KiB, and its last
-// part, short of a whole huge page, stays in small pages, taken in one call.
-// A smaller array of 64 KiB or more is mapped in small pages taken in one
-// call. Smaller ones how from the heap.
-void* map_coordinates(size_t bytes);
-void free_coordinates(void* p, size_t bytes) noexcept;
 
 template <typename T>
 struct CoordinateMemory {

@@ -3,9 +3,6 @@
 // naming the file and the reason, leave no temporary file, and leave every
 // file that was there before either as it was or completely replaced.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,7 +43,7 @@ struct Flow {
 };
 
 Flow form_load(const std::string& folder, Files& files) {
-  ::unsetenv("DISPLAY");  // runs in this process never open the window
+  testing::hide_display();  // runs in this process never open the window
   std::ostringstream err;
   Flow r;
   r.status = Form_Load(folder, files, err);
@@ -75,7 +72,7 @@ const Reference& reference() {
   return r;
 }
 
-std::string name_of(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string name_of(const std::string& path) { return std::string(file_name_part(path)); }
 
 const char* operation_name(Operation o) {
   switch (o) {
@@ -156,41 +153,6 @@ TEST(FaultInjection, EveryFileOperationOfARunFailsInTurnAndNothingIsLost) {
     }
   }
   std::cout << "fault points covered: " << points << " (" << calls.size() << " file operations)\n";
-}
-
-// The real layer on a real full disk: under a file-size limit write(2)
-// fails part-way through with EFBIG, as on a disk that fills up. The
-// program itself keeps the limit's signal from killing it.
-TEST(FaultInjection, TheProgramOnAFullDiskReportsTheFileAndKeepsTheOldOnes) {
-  // The plan file (6.8 MB) cannot be written under a 1 MB limit; the texts
-  // before it can.
-  testing::TempDir dir;
-  const std::string program = dir / "compactor";
-  std::filesystem::copy_file(COMPACTOR_BINARY, program);
-  prepare_old(dir);
-  const std::string err_path = dir / "err.log";
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    ::unsetenv("DISPLAY");
-    rlimit l{1 << 20, 1 << 20};
-    if (::setrlimit(RLIMIT_FSIZE, &l) != 0 || !std::freopen(err_path.c_str(), "w", stderr)) ::_exit(126);
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  EXPECT_EQ(testing::wait_program(pid), 4);
-  EXPECT_EQ(testing::file_text(err_path),
-            "compactor: " + dir / "Orvena_Lusco_linea.dat" + ": cannot write: File too large\n");
-  const Reference& rif = reference();
-  for (const auto& nome : testing::kProgramOutputs) {
-    const bool written_before = nome.ends_with(".txt");  // the three texts how before the plan
-    EXPECT_EQ(testing::file_text(dir / nome), written_before ? rif.fresh.at(nome) : testing::old_version(nome)) << nome;
-  }
-  std::vector<std::string> expected_ = testing::kProgramOutputs;
-  expected_.push_back("compactor");
-  expected_.push_back("err.log");
-  std::sort(expected_.begin(), expected_.end());
-  EXPECT_EQ(testing::folder_names(dir.path()), expected_) << "no source and no temporary file stays";
 }
 
 #if COMPACTOR_HAVE_CLI

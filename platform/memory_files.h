@@ -3,6 +3,7 @@
 // second. Same contract as the real layer: a file appears only on commit, whole.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "model/errors.h"
 #include "platform/files.h"
+#include "platform/path_separator.h"
 
 namespace compactor {
 
@@ -31,16 +33,23 @@ class MemoryFiles : public Files {
   }
 
   // Folders are only a part of the names here: a folder holds the files
-  // whose names continue it with "/" and one more part.
+  // whose names continue it with a separator ("/" or the platform's) and
+  // one more part.
   std::vector<std::string> list(const std::string& folder) override {
+    const auto separator = [](char c) { return c == '/' || c == kPathSeparator; };
     std::string prefix = folder;
-    while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
-    if (prefix != "/") prefix += '/';
+    while (prefix.size() > 1 && separator(prefix.back())) prefix.pop_back();
+    if (prefix.empty()) prefix = "/";
     std::vector<std::string> names;
     for (auto it = file_.lower_bound(prefix); it != file_.end() && it->first.starts_with(prefix); ++it) {
-      const std::string name = it->first.substr(prefix.size());
-      if (!name.empty() && name.find('/') == std::string::npos) names.push_back(name);
+      std::string_view rest = std::string_view(it->first).substr(prefix.size());
+      if (prefix.size() > 1 || !separator(prefix.back())) {
+        if (rest.empty() || !separator(rest.front())) continue;
+        rest.remove_prefix(1);
+      }
+      if (!rest.empty() && std::find_if(rest.begin(), rest.end(), separator) == rest.end()) names.emplace_back(rest);
     }
+    std::sort(names.begin(), names.end());
     return names;
   }
 

@@ -1,20 +1,31 @@
 // Helpers shared by the tests.
 #include "testing/test_support.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "platform/fs_path.h"
 
 namespace compactor::testing {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "compactor-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary directory");
-  path_ = pattern;
+  // A name no one else holds: create_directory says whether it made it.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto candidate = base / ("compactor-test-" + std::to_string(random() % 1000000000));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary directory");
 }
 
 TempDir::~TempDir() {
@@ -24,7 +35,7 @@ TempDir::~TempDir() {
 }
 
 std::string file_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fs_path(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::stringstream s;
   s << in.rdbuf();
@@ -32,14 +43,14 @@ std::string file_text(const std::string& path) {
 }
 
 void put_file(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(fs_path(path), std::ios::binary);
   out << bytes;
   if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
 std::vector<std::string> folder_names(const std::string& dir) {
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(fs_path(dir))) names.push_back(narrow_path(e.path().filename()));
   std::sort(names.begin(), names.end());
   return names;
 }
