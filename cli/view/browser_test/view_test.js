@@ -117,6 +117,15 @@ async function main() {
     assert.ok(span < 2000, `zoomed in to ${span} m`);
     assert.match(await text('#window'), /^2\d\.\d\d – 3\d\.\d\d km$/);
 
+    // The plan answers too: its point of 30500 m is cell 610.
+    const onPlan = await page.evaluate(() => {
+      const p = planPoint(30500);
+      const m = p.g.getScreenCTM();
+      return { x: m.a * p.x + m.c * p.y + m.e, y: m.b * p.x + m.d * p.y + m.f };
+    });
+    await page.mouse.move(onPlan.x, onPlan.y);
+    await waitText('#inspector h2', 'Cell 610 ');
+
     // Point at chainage 29900 on the profile: cell 598, the signal at 29850.
     const at = await pointAt(29925);
     if (process.env.VIEW_TEST_DEBUG) console.log('pointing at', at);
