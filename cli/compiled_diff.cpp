@@ -23,17 +23,17 @@ void compare_stations(const Stazioni& a, const Stazioni& b, Differences& d) {
     const bool station_a = line_role(r, sa) == "station" || line_role(r, sb) == "station";
     for (size_t i = 0; i < ma.size(); ++i) {
       if (ma[i].valore == mb[i].valore) continue;
-      d.note(CompiledFile::scenario, [&] {
+      d.note(DiffedFile::scenario, [&] {
         std::string riga = fmt::format("row {} {}: {} -> {}", r, ma[i].nome, ma[i].valore, mb[i].valore);
         const std::string direction = meaning(r, ma[i].nome);
         if (!direction.empty()) riga += " (" + direction + ")";
         else if (station_a && std::string_view(ma[i].nome) == "orario")
-          riga += fmt::format(" ({} -> {})", now(sa.orario), now(sb.orario));
+          riga += fmt::format(" ({} -> {})", clock_time(sa.orario), clock_time(sb.orario));
         return riga;
       });
     }
     if (sa.nome != sb.nome)
-      d.note(CompiledFile::scenario, [&] {
+      d.note(DiffedFile::scenario, [&] {
         std::string riga =
             fmt::format("row {} nome: \"{}\" -> \"{}\"", r, cp1252_to_utf8(sa.nome), cp1252_to_utf8(sb.nome));
         const std::string direction = meaning(r, "nome");
@@ -44,7 +44,7 @@ void compare_stations(const Stazioni& a, const Stazioni& b, Differences& d) {
 
 void compare_grids(const Griglia& a, const Griglia& b, Differences& d) {
   if (a.size() != b.size())
-    d.note(CompiledFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.size(), b.size()); });
+    d.note(DiffedFile::grid, [&] { return fmt::format("grid: {} -> {} cells", a.size(), b.size()); });
   const int64_t common = std::min(a.size(), b.size());
   for (int64_t k = 0; k < common; ++k) {
     const cella& ca = a.at(k);
@@ -53,7 +53,7 @@ void compare_grids(const Griglia& a, const Griglia& b, Differences& d) {
     const auto ma = members(ca), mb = members(cb);
     for (size_t i = 0; i < ma.size(); ++i) {
       if (ma[i].valore == mb[i].valore) continue;
-      d.note(CompiledFile::grid, [&] {
+      d.note(DiffedFile::grid, [&] {
         std::string riga = fmt::format("cell {} {}: {} -> {}", k, ma[i].nome, ma[i].valore, mb[i].valore);
         const std::string_view m = ma[i].nome;
         if (m == "tipo") riga += fmt::format(" ({} -> {})", kind_name(ca.tipo), kind_name(cb.tipo));
@@ -70,12 +70,12 @@ void compare_grids(const Griglia& a, const Griglia& b, Differences& d) {
 void compare_scenarios(const FileScenario& fa, const CompiledScenario& a, const FileScenario& fb,
                const CompiledScenario& b, Differences& d, bool entry_by_entry) {
   const struct {
-    CompiledFile which;
+    DiffedFile which;
     bool in_a, in_b;
     const std::string &path_a, &path_b;
-  } file[] = {{CompiledFile::scenario, a.with_scenario, b.with_scenario, fa.scenario, fb.scenario},
-              {CompiledFile::grid, a.with_grid, b.with_grid, fa.griglia, fb.griglia},
-              {CompiledFile::plan, a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
+  } file[] = {{DiffedFile::scenario, a.with_scenario, b.with_scenario, fa.scenario, fb.scenario},
+              {DiffedFile::grid, a.with_grid, b.with_grid, fa.griglia, fb.griglia},
+              {DiffedFile::plan, a.con_planimetria, b.con_planimetria, fa.planimetria, fb.planimetria}};
   for (const auto& f : file) {
     auto missing = [](const std::string& absent, const std::string& present_one) {
       return fmt::format("missing file: {} (present: {})", shown_path(absent), shown_path(present_one));

@@ -13,7 +13,7 @@
 namespace compactor::cli {
 
 // The three files of a compiled scenario, in the order they are compared.
-enum class CompiledFile { scenario, grid, plan };
+enum class DiffedFile { scenario, grid, plan };
 
 // Every difference counted, by file; the first few lines kept in words.
 class Differences {
@@ -22,12 +22,12 @@ class Differences {
   // One difference in `file`; `text` makes its words, only when they are
   // kept.
   template <typename F>
-  void note(CompiledFile file, F&& text) {
+  void note(DiffedFile file, F&& text) {
     note(file, 1, std::forward<F>(text));
   }
   // One line that stands for `count` differences (a run of plan entries).
   template <typename F>
-  void note(CompiledFile file, int64_t count, F&& text) {
+  void note(DiffedFile file, int64_t count, F&& text) {
     total_ += count;
     by_file_[static_cast<size_t>(file)] += count;
     if (prime_.size() < most_) {
@@ -36,7 +36,7 @@ class Differences {
     }
   }
   int64_t total() const { return total_; }
-  int64_t in_file(CompiledFile file) const { return by_file_[static_cast<size_t>(file)]; }
+  int64_t in_file(DiffedFile file) const { return by_file_[static_cast<size_t>(file)]; }
   // Differences that no kept line stands for.
   int64_t not_shown() const { return total_ - shown_; }
   const std::vector<std::string>& prime() const { return prime_; }

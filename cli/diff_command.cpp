@@ -42,12 +42,12 @@ std::optional<FileScenario> choose_scenario(const std::string& folder, const std
 void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const CompiledScenario& a,
                           const CompiledScenario& b, const Differences& d, std::ostream& out) {
   const struct {
-    CompiledFile which;
+    DiffedFile which;
     bool found;
     const std::string& path;
-  } file[] = {{CompiledFile::scenario, a.with_scenario || b.with_scenario, fa.scenario.empty() ? fb.scenario : fa.scenario},
-              {CompiledFile::grid, a.with_grid || b.with_grid, fa.griglia.empty() ? fb.griglia : fa.griglia},
-              {CompiledFile::plan, a.con_planimetria || b.con_planimetria,
+  } file[] = {{DiffedFile::scenario, a.with_scenario || b.with_scenario, fa.scenario.empty() ? fb.scenario : fa.scenario},
+              {DiffedFile::grid, a.with_grid || b.with_grid, fa.griglia.empty() ? fb.griglia : fa.griglia},
+              {DiffedFile::plan, a.con_planimetria || b.con_planimetria,
                fa.planimetria.empty() ? fb.planimetria : fa.planimetria}};
   for (const auto& f : file) {
     if (!f.found) continue;

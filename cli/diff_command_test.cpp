@@ -186,7 +186,7 @@ TEST(ScenarioDiff, ThePlanIsComparedInRunsOfDifferingEntries) {
     compare_plans(straight_plan(50, 50), c.b, c.entry_by_entry, d);
     EXPECT_EQ(d.prime(), c.lines);
     EXPECT_EQ(d.total(), c.how_many);
-    EXPECT_EQ(d.in_file(CompiledFile::plan), c.how_many);
+    EXPECT_EQ(d.in_file(DiffedFile::plan), c.how_many);
     EXPECT_EQ(d.not_shown(), 0);
   }
 
@@ -207,8 +207,8 @@ TEST(ScenarioDiff, ALineStandsForEveryDifferenceOfItsRun) {
   EXPECT_EQ(d.prime(), std::vector<std::string>{"cell 12 dato1: 42 -> 41"});
   EXPECT_EQ(d.total(), 1 + 7900);
   EXPECT_EQ(d.not_shown(), 7900) << "the run not shown counts every entry";
-  EXPECT_EQ(d.in_file(CompiledFile::grid), 1);
-  EXPECT_EQ(d.in_file(CompiledFile::scenario), 0);
+  EXPECT_EQ(d.in_file(DiffedFile::grid), 1);
+  EXPECT_EQ(d.in_file(DiffedFile::scenario), 0);
 }
 
 TEST(ScenarioDiff, DistancesAreShownToATenthOfAMetreAndNeverAsZero) {

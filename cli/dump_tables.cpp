@@ -134,14 +134,14 @@ json row_json(int r, const stazione& s, const Why* why) {
   const std::string role = j["role"];
   if (role == "station") {
     line_direction = {{"name", text(s.nome)}, {"position_m", s.posizione}, {"zone_start_m", s.inizio},
-                  {"zone_end_m", s.fine}, {"time", now(s.orario)}};
+                  {"zone_end_m", s.fine}, {"time", clock_time(s.orario)}};
   } else if (role == "signboard text") {
     line_direction = {{"text", text(s.nome)}};
   } else if (r >= 81) {
     const json members_json = j;
     for (const Direction& x : kDirections)
       if (r >= x.da && r <= x.a) line_direction[x.key] = members_json[x.member];
-    if (r == 86) line_direction["start_clock"] = now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12);
+    if (r == 86) line_direction["start_clock"] = clock_time(s.campo10 * 3600 + s.campo11 * 60 + s.campo12);
   }
   j["meaning"] = line_direction;
   if (why) j["why"] = why->row_json(r);
@@ -160,7 +160,7 @@ std::string general_line(int r, const stazione& s) {
     for (const Member& m : members(s))
       if (x.member == std::string_view(m.nome)) parts.push_back(fmt::format("{} = {}", x.label, m.valore));
   }
-  if (r == 86) parts.push_back("start clock = " + now(s.campo10 * 3600 + s.campo11 * 60 + s.campo12));
+  if (r == 86) parts.push_back("start clock = " + clock_time(s.campo10 * 3600 + s.campo11 * 60 + s.campo12));
   for (const Member& m : members(s))
     if (m.valore != 0 && !direction(r, m.nome)) parts.push_back(fmt::format("(also {} = {})", m.nome, m.valore));
   if (!s.nome.empty() && !direction(r, "nome")) parts.push_back(fmt::format("(also nome = \"{}\")", text(s.nome)));
@@ -222,7 +222,7 @@ void rows_text(const std::string& title, const Stazioni& t, const std::vector<in
       out << fmt::format(
           "{:>4}  {:<22}{:>5}{:>10}{:>10}{:>10}{:>5}{:>5}{:>5}{:>7}{:>7}{:>5}{:>6}{:>6}{:>6}{:>5}  {} ({} s)\n", r,
           text(s.nome), s.tipo, s.posizione, s.inizio, s.fine, s.campo4, s.campo5, s.campo6, s.campo7, s.campo8,
-          s.campo9, s.campo10, s.campo11, s.campo12, s.campo13, now(s.orario), s.orario);
+          s.campo9, s.campo10, s.campo11, s.campo12, s.campo13, clock_time(s.orario), s.orario);
       if (why) why->row_text(r, out);
     }
     out << station_fields();
@@ -415,7 +415,7 @@ std::string meaning(int r, std::string_view member) {
   return s ? s->label : "";
 }
 
-std::string now(int32_t secondi) {
+std::string clock_time(int32_t secondi) {
   if (secondi < 0) return fmt::format("{} s", secondi);
   return fmt::format("{:02}:{:02}:{:02}", secondi / 3600, secondi / 60 % 60, secondi % 60);
 }

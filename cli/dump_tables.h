@@ -46,7 +46,7 @@ std::vector<Member> members(const stazione& s);  // all but nome
 std::string meaning(int r, std::string_view member);
 
 // A time of day in seconds as hh:mm:ss.
-std::string now(int32_t secondi);
+std::string clock_time(int32_t secondi);
 
 // What the plan comes to.
 struct PlanSummary {

@@ -71,7 +71,7 @@ std::string metres_text(double metres) {
 }
 
 void compare_plans(const Planimetria& a, const Planimetria& b, bool entry_by_entry, Differences& d) {
-  constexpr CompiledFile plan = CompiledFile::plan;
+  constexpr DiffedFile plan = DiffedFile::plan;
   if (a.points() != b.points())
     d.note(plan, [&] { return fmt::format("plan: {} -> {} entries a coordinate", a.points(), b.points()); });
   std::optional<Run> run;

@@ -12,8 +12,9 @@ namespace compactor {
 // from the wide command line, so that any name typed there arrives whole).
 std::vector<std::string> program_arguments(int argc, char** argv);
 
-// Standard output and error write bytes as they are: no "\n" grows a "\r"
-// (a picture or a dump piped to a file must be the bytes the tool made).
+// Standard input, output and error carry bytes as they are: no "\n" grows
+// a "\r" (a picture or a dump piped to a file must be the bytes the tool
+// made, and the language server's messages are counted in bytes).
 void binary_standard_streams();
 
 // True when `fd` is a terminal or a console window, not a file, a pipe or

@@ -12,8 +12,8 @@ namespace compactor::cli {
 namespace {
 
 // Panel layout, px, from the top of the panel.
-constexpr double kTitle = 24, kLegend = 46;
-constexpr double kX0 = 100, kWide = style::page - kX0 - 40;
+constexpr double kProfileTitle = 24, kProfileLegend = 46;
+constexpr double kX0 = 100, kProfileWide = style::page - kX0 - 40;
 constexpr double kLevelTop = 66, kLevelHigh = 200;
 constexpr double kVelTop = kLevelTop + kLevelHigh + 14, kSpeedHigh = 110;
 constexpr double kAdeTop = kVelTop + kSpeedHigh + 14, kAdhesionHigh = 44;
@@ -40,7 +40,7 @@ std::string steps_path(const std::vector<Step>& g, Y y, const std::function<doub
 void band(Svg& svg, double top, double high) {
   svg.vuoto("rect", {{"x", num(kX0)},
                      {"y", num(top)},
-                     {"width", num(kWide)},
+                     {"width", num(kProfileWide)},
                      {"height", num(high)},
                      {"fill", style::panel_bottom},
                      {"stroke", style::panel_edge}});
@@ -68,7 +68,7 @@ void axis_value(Svg& svg, double y, const std::string& text) {
 void horizontal_line(Svg& svg, double y) {
   svg.vuoto("line", {{"x1", num(kX0)},
                      {"y1", num(y)},
-                     {"x2", num(kX0 + kWide)},
+                     {"x2", num(kX0 + kProfileWide)},
                      {"y2", num(y)},
                      {"stroke", style::griglia},
                      {"stroke-width", "1.00"}});
@@ -80,7 +80,7 @@ Profile::Profile(const RouteData& d, ChainageWindow window) : d_(d) {
   windowed_ = !window.whole();
   from_ = windowed_ ? static_cast<double>(window.from) : 0;
   to_ = windowed_ ? static_cast<double>(window.to) : d.lunghezza;
-  px_per_m_ = windowed_ ? kWide / (to_ - from_) : kWide / std::max(d.lunghezza, 1);
+  px_per_m_ = windowed_ ? kProfileWide / (to_ - from_) : kProfileWide / std::max(d.lunghezza, 1);
   if (!d.quote.empty()) {
     const auto [lo, hi] = std::minmax_element(d.quote.begin(), d.quote.end());
     h_step_ = style::round_step(std::max(*hi - *lo, 20.0) / 6);
@@ -143,13 +143,13 @@ void Profile::draw(Svg& svg, double y0) const {
   std::string title_ = "Gradient profile and speed limits";
   if (!d_.treno.empty()) title_ += " \u2014 " + d_.treno;
   svg.text("text",
-            {{"x", "30.00"}, {"y", num(kTitle)}, {"font-size", "16"}, {"font-weight", "bold"}, {"fill", style::text}},
+            {{"x", "30.00"}, {"y", num(kProfileTitle)}, {"font-size", "16"}, {"font-weight", "bold"}, {"fill", style::text}},
             title_);
-  legend(svg, kLegend);
+  legend(svg, kProfileLegend);
   if (windowed_) {
     // What lies outside the window is cut at the bands' edges.
     svg.open("clipPath", {{"id", "profile-window"}});
-    svg.vuoto("rect", {{"x", num(kX0)}, {"y", "0.00"}, {"width", num(kWide)}, {"height", num(height())}});
+    svg.vuoto("rect", {{"x", num(kX0)}, {"y", "0.00"}, {"width", num(kProfileWide)}, {"height", num(height())}});
     svg.close();
   }
   axes(svg);
@@ -254,12 +254,12 @@ void Profile::axes(Svg& svg) const {
   }
   svg.vuoto("line", {{"x1", num(kX0)},
                      {"y1", num(kAxis)},
-                     {"x2", num(kX0 + kWide)},
+                     {"x2", num(kX0 + kProfileWide)},
                      {"y2", num(kAxis)},
                      {"stroke", style::text},
                      {"stroke-width", "1.00"}});
   svg.text("text",
-            {{"x", num(kX0 + kWide / 2)},
+            {{"x", num(kX0 + kProfileWide / 2)},
              {"y", num(kAxis + 34)},
              {"font-size", "11"},
              {"text-anchor", "middle"},

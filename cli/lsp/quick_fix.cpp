@@ -1,3 +1,4 @@
+#include "cli/lsp/protocol_range.h"
 #include "cli/lsp/quick_fix.h"
 
 #include <cctype>
@@ -21,9 +22,6 @@ std::string_view line_at(std::string_view bytes, int line) {
   return text;
 }
 
-nlohmann::json range(int line, size_t from, size_t to) {
-  return {{"start", {{"line", line}, {"character", from}}}, {"end", {{"line", line}, {"character", to}}}};
-}
 
 // The text between the first pair of double quotes after `after` in `s`.
 std::optional<std::string> quoted_after(const std::string& s, std::string_view after) {
@@ -57,14 +55,14 @@ std::optional<QuickFix> quick_fix(std::string_view bytes, const nlohmann::json& 
     while (start > 0 && (std::isdigit(static_cast<unsigned char>(text[start - 1])) || text[start - 1] == '-')) --start;
     if (start == comma) return std::nullopt;
     const std::string kept(text.substr(start, comma - start));
-    return QuickFix{"write the whole number " + kept, range(line, start, to), kept};
+    return QuickFix{"write the whole number " + kept, line_range(line, start, to), kept};
   }
   if (const auto word = quoted_after(message, "did you mean \"")) {
-    return QuickFix{"write \"" + *word + "\"", range(line, from, to), *word};
+    return QuickFix{"write \"" + *word + "\"", line_range(line, from, to), *word};
   }
   if (message.find("these key words are matched with their letter case") != std::string::npos) {
     const std::string lower = compactor::cp1252_to_utf8(compactor::cp1252_lower(text.substr(from, to - from)));
-    return QuickFix{"write \"" + lower + "\"", range(line, from, to), lower};
+    return QuickFix{"write \"" + lower + "\"", line_range(line, from, to), lower};
   }
   return std::nullopt;
 }

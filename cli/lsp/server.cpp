@@ -1,3 +1,4 @@
+#include "cli/lsp/protocol_range.h"
 #include "cli/lsp/server.h"
 
 #include <fmt/format.h>
@@ -28,9 +29,6 @@ namespace {
 const std::string kLoneTrain = "[generale]\r\n[fine]\r\n";
 const std::string kLoneLine = "[generale]\r\nlunghezza percorso,    1000000\r\n[curve]\r\n[fine]\r\n";
 
-json range(int line, int from, int to) {
-  return {{"start", {{"line", line}, {"character", from}}}, {"end", {{"line", line}, {"character", to}}}};
-}
 
 std::string words(const session::Diagnostic& d) {
   std::string message = d.message;
@@ -40,7 +38,7 @@ std::string words(const session::Diagnostic& d) {
 }
 
 json diagnostic(const session::Diagnostic& d, int line, int from, int to) {
-  json j = {{"range", range(line, from, to)},
+  json j = {{"range", line_range(line, from, to)},
             {"severity", d.severity == session::Severity::error ? 1 : 2},
             {"source", "scenario"},
             {"message", words(d)}};
@@ -313,14 +311,14 @@ void Server::compile_for(const std::string& uri, std::vector<json>& out) {
   for (auto& [u, list] : published) {
     const Document& doc_u = documents_.at(u);
     for (const MissingCharacter& m : doc_u.source.missing)
-      list.push_back({{"range", range(m.line, m.column, m.column + m.width)},
+      list.push_back({{"range", line_range(m.line, m.column, m.column + m.width)},
                       {"severity", 2},
                       {"source", "scenario"},
                       {"message", fmt::format("U+{:04X} has no Windows-1252 form: the file cannot keep it, and it is "
                                               "read as \"?\"",
                                               static_cast<uint32_t>(m.code))}});
     if (!p.note.empty() && (u == uri || alone))
-      list.push_back({{"range", range(0, 0, 0)}, {"severity", 3}, {"source", "scenario"}, {"message", p.note}});
+      list.push_back({{"range", line_range(0, 0, 0)}, {"severity", 3}, {"source", "scenario"}, {"message", p.note}});
     out.push_back(notification("textDocument/publishDiagnostics",
                                {{"uri", u}, {"version", doc_u.version}, {"diagnostics", std::move(list)}}));
   }

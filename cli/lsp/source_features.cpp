@@ -1,3 +1,4 @@
+#include "cli/lsp/protocol_range.h"
 #include "cli/lsp/source_features.h"
 
 #include <fmt/format.h>
@@ -33,9 +34,6 @@ std::vector<std::string_view> lines_of(std::string_view bytes) {
   return lines;
 }
 
-json range(int line, int from, int to) {
-  return {{"start", {{"line", line}, {"character", from}}}, {"end", {{"line", line}, {"character", to}}}};
-}
 
 bool is_header(std::string_view line) {
   const std::string_view t = compactor::without_blanks(line);
@@ -65,8 +63,8 @@ json outline(std::string_view bytes, SourceLanguage language) {
     if (is_header(line)) {
       symbols.push_back({{"name", compactor::cp1252_to_utf8(compactor::without_blanks(line))},
                          {"kind", kNamespace},
-                         {"range", range(static_cast<int>(n), 0, width)},
-                         {"selectionRange", range(static_cast<int>(n), 0, width)}});
+                         {"range", line_range(static_cast<int>(n), 0, width)},
+                         {"selectionRange", line_range(static_cast<int>(n), 0, width)}});
       continue;
     }
     const RecordInfo* r = record_of_line(line, language);
@@ -87,8 +85,8 @@ json outline(std::string_view bytes, SourceLanguage language) {
     symbols.push_back({{"name", name},
                        {"detail", std::string(r->key)},
                        {"kind", kind},
-                       {"range", range(static_cast<int>(n), 0, width)},
-                       {"selectionRange", range(static_cast<int>(n), 0, static_cast<int>(fields[0].text.size()))}});
+                       {"range", line_range(static_cast<int>(n), 0, width)},
+                       {"selectionRange", line_range(static_cast<int>(n), 0, static_cast<int>(fields[0].text.size()))}});
   }
   return symbols;
 }

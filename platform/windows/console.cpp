@@ -23,6 +23,8 @@ std::vector<std::string> program_arguments(int argc, char** argv) {
 void binary_standard_streams() {
   std::fflush(stdout);
   std::fflush(stderr);
+  // Standard input too: the language server's framed messages count bytes.
+  ::_setmode(::_fileno(stdin), _O_BINARY);
   ::_setmode(::_fileno(stdout), _O_BINARY);
   ::_setmode(::_fileno(stderr), _O_BINARY);
 }

@@ -49,6 +49,17 @@ same_files() {  # dir_a dir_b names...
 outputs=("Orvena_Lusco_linea.dat" "Orvena_Lusco_REG 4105.sim" "Orvena_Lusco_REG 4105.dat"
   "Orvena_Lusco_REG 4105_scheda_treno.txt" "Orvena_Lusco_REG 4105_rallentamenti.txt" "Orvena_Lusco_REG 4105_note.txt")
 
+# --- the programs need no DLL beside them: only the system's own
+if command -v x86_64-w64-mingw32-objdump >/dev/null; then
+  for exe in compactor.exe scenario.exe; do
+    dlls=$(x86_64-w64-mingw32-objdump -p "$win/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort -u)
+    other=$(echo "$dlls" | grep -v -x -e KERNEL32.DLL -e MSVCRT.DLL -e USER32.DLL -e GDI32.DLL -e SHELL32.DLL \
+      -e WS2_32.DLL -e MSWSOCK.DLL -e ADVAPI32.DLL)
+    [ -z "$other" ] || fail "$exe needs DLLs that Windows does not have: $other"
+  done
+  [ "$failures" -eq 0 ] && pass "compactor.exe and scenario.exe use only the system's DLLs"
+fi
+
 # --- the program: a run next to itself, the six files as on Linux
 mkdir -p "$work/lin" "$work/win"
 cp "$linux/compactor" "$work/lin/"
