@@ -71,6 +71,26 @@ Plan::Plan(const Planimetria& p, const RouteData& d, ChainageWindow window) : p_
   high_ = windowed_ ? kWindowHigh : std::max(dy * scale_, kLeastHigh);
   ox_ = kLeft + kEdgeX + (kWide - (max_x_ - min_x_) * scale_) / 2;
   oy_ = kArea + kEdgeY + (high_ - (max_y_ - min_y_) * scale_) / 2;
+  shown_to_ = last_;
+  if (windowed_) {
+    // The stretch of route from the first point in the panel to the last:
+    // what lies wholly outside it is left out, not drawn and cut.
+    shown_from_ = last_;
+    shown_to_ = 0;
+    for (int64_t m = 0; m <= last_; m += kStep)
+      if (shown(screen(m))) {
+        shown_from_ = std::min(shown_from_, std::max<int64_t>(0, m - kStep));
+        shown_to_ = std::max(shown_to_, std::min(last_, m + kStep));
+      }
+    if (shown_to_ < shown_from_) shown_from_ = shown_to_ = first;
+  }
+}
+
+bool Plan::shown(Place q) const {
+  if (!windowed_) return true;
+  constexpr double kMargin = 40;  // a mark just outside may still reach in
+  return q.x >= kLeft - kMargin && q.x <= kLeft + kAreaWidth + kMargin && q.y >= kArea - kMargin &&
+         q.y <= kArea + high_ + 2 * kEdgeY + kMargin;
 }
 
 double Plan::height() const { return kArea + high_ + 2 * kEdgeY + 10; }
@@ -222,7 +242,7 @@ std::string Plan::polyline_(int64_t da, int64_t a) const {
 void Plan::track(Svg& svg) const {
   svg.vuoto("polyline", {{"id", "route"},
                          {"class", "route"},
-                         {"points", polyline_(0, last_)},
+                         {"points", polyline_(shown_from_, shown_to_)},
                          {"fill", "none"},
                          {"stroke", style::track},
                          {"stroke-width", "2.50"},
@@ -236,6 +256,7 @@ void Plan::gallerie(Svg& svg) const {
                  {"stroke-width", "6.00"},
                  {"stroke-linecap", "butt"}});
   for (const Stretch& t : d_.gallerie) {
+    if (t.a < shown_from_ || t.da > shown_to_) continue;
     svg.open("polyline", {{"class", "tunnel"}, {"points", polyline_(t.da, t.a)}});
     svg.text("title", {}, fmt::format("tunnel {} to {} m", t.da, t.a));
     svg.close();
@@ -255,6 +276,7 @@ void Plan::numbering(Svg& svg, Labels& labels) const {
   // Changes of numbering first: their label carries both readings.
   for (const Jump& s : d_.jumps) {
     const Place q = screen(s.posizione), n = normal(s.posizione);
+    if (!shown(q)) continue;
     svg.vuoto("circle", {{"class", "km-change"},
                          {"cx", num(q.x)},
                          {"cy", num(q.y)},
@@ -283,6 +305,7 @@ void Plan::numbering(Svg& svg, Labels& labels) const {
   // A tick whose label finds no free place stays unlabelled.
   for (const Tick& t : d_.ticks) {
     const Place q = screen(t.posizione), n = normal(t.posizione);
+    if (!shown(q)) continue;
     svg.vuoto("line", {{"class", "km-tick"},
                        {"x1", num(q.x - n.x * 2)},
                        {"y1", num(q.y - n.y * 2)},
@@ -303,6 +326,7 @@ void Plan::points(Svg& svg) const {
   // that dense signals do not hide the line itself.
   for (const int32_t c : d_.segnali) {
     const Place q = screen(c), n = normal(c);
+    if (!shown(q)) continue;
     svg.vuoto("line", {{"class", "signal"},
                        {"x1", num(q.x - n.x * 2.5)},
                        {"y1", num(q.y - n.y * 2.5)},
@@ -315,6 +339,7 @@ void Plan::points(Svg& svg) const {
   svg.open("g", {{"id", "plan-km-posts"}});
   for (const Cartello& k : d_.cippi) {
     const Place q = screen(k.posizione);
+    if (!shown(q)) continue;
     diamond(svg, q.x, q.y, fmt::format("{} at {} m", k.text, k.posizione));
   }
   svg.close();
@@ -324,6 +349,10 @@ std::vector<std::optional<Label>> Plan::station_names(Labels& labels) const {
   std::vector<std::optional<Label>> names;
   for (const DrawnStation& s : d_.stazioni) {
     const Place q = screen(s.posizione), n = normal(s.posizione);
+    if (!shown(q)) {
+      names.push_back(std::nullopt);
+      continue;
+    }
     names.push_back(
         labels.laid(q.x, q.y, {{n.x, n.y, 9}, {-n.x, -n.y, 9}, {n.x, n.y, 20}, {-n.x, -n.y, 20}}, s.nome, 10, true));
   }
@@ -335,6 +364,7 @@ void Plan::stazioni(Svg& svg, const std::vector<std::optional<Label>>& names) co
   for (size_t i = 0; i < d_.stazioni.size(); ++i) {
     const DrawnStation& s = d_.stazioni[i];
     const Place q = screen(s.posizione);
+    if (!shown(q)) continue;
     circle(svg, s.fermata ? "station timed" : "station passing", q.x, q.y, 4.5,
             s.fermata ? style::stazione : "#ffffff", style::stazione, 1.5);
     if (const auto& e = names[i])

@@ -34,6 +34,7 @@ class Plan {
   Place screen(int64_t m) const;      // plan point m in the panel
   Place normal(int64_t m) const;      // unit normal of the route at m, in the panel
   int64_t on_level(int64_t c) const;  // a chainage clamped to the points drawn
+  bool shown(Place q) const;          // inside the panel, or near enough to reach in
 
   void legend(Svg& svg, double y) const;
   // Screen points every kStep metres from `da`, `a` always the last.
@@ -53,6 +54,8 @@ class Plan {
   bool present_ = false;
   bool windowed_ = false;
   int64_t last_ = 0;  // last plan point drawn
+  // The stretch drawn: all of it, or in a window what reaches the panel.
+  int64_t shown_from_ = 0, shown_to_ = 0;
   double min_x_ = 0, max_x_ = 0, min_y_ = 0, max_y_ = 0;
   double scale_ = 1;
   double ox_ = 0, oy_ = 0;  // page position of (min_x, max_y)

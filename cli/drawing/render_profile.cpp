@@ -113,6 +113,20 @@ void Profile::clip_start(Svg& svg) const {
   if (windowed_) svg.open("g", {{"clip-path", "url(#profile-window)"}});
 }
 
+std::vector<Step> Profile::in_window(const std::vector<Step>& steps) const {
+  if (!windowed_) return steps;
+  std::vector<Step> kept;
+  for (const Step& s : steps)
+    if (near(s.da, s.a)) kept.push_back(s);
+  return kept;
+}
+
+bool Profile::near(double a, double b) const {
+  // A name drawn beside a mark reaches some way past it.
+  const double margin = 100 / px_per_m_;
+  return !windowed_ || (b >= from_ - margin && a <= to_ + margin);
+}
+
 void Profile::clip_end(Svg& svg) const {
   if (windowed_) svg.close();
 }
@@ -298,6 +312,7 @@ void Profile::velocita(Svg& svg) const {
   clip_start(svg);
   // Slowdowns: the span shaded, its speed written above it.
   for (const Rallentamento& r : d_.rallentamenti) {
+    if (!near(r.da, r.a)) continue;
     const double a = x(r.da), b = std::max(x(r.a), a + 1.5);
     svg.open("rect", {{"class", "slowdown"},
                       {"x", num(a)},
@@ -320,7 +335,7 @@ void Profile::velocita(Svg& svg) const {
   }
   const auto y = [&](int v) { return zero - v * per_kmh_; };
   svg.vuoto("path", {{"class", "speed"},
-                     {"d", steps_path(d_.velocita, y, [this](double c) { return x(c); })},
+                     {"d", steps_path(in_window(d_.velocita), y, [this](double c) { return x(c); })},
                      {"data-y0", num(zero)},
                      {"data-px-per-kmh", fmt::format("{:.6f}", per_kmh_)},
                      {"fill", "none"},
@@ -339,7 +354,7 @@ void Profile::aderenza(Svg& svg) const {
   axis_value(svg, y(a_max_), fmt::format("{}", a_max_));
   clip_start(svg);
   svg.vuoto("path", {{"class", "adhesion"},
-                     {"d", steps_path(d_.aderenza, y, [this](double c) { return x(c); })},
+                     {"d", steps_path(in_window(d_.aderenza), y, [this](double c) { return x(c); })},
                      {"fill", "none"},
                      {"stroke", style::aderenza},
                      {"stroke-width", "1.60"}});
@@ -351,6 +366,7 @@ void Profile::marks(Svg& svg) const {
   svg.open("g", {{"id", "profile-marks"}});
   clip_start(svg);
   for (const int32_t c : d_.avvisi) {
+    if (!near(c, c)) continue;
     const double px = x(c), y = kMarksTop + 10;
     svg.open("path", {{"class", "warning"},
                       {"d", fmt::format("M {} {} L {} {} L {} {} Z", num(px), num(y - 6), num(px - 4), num(y + 3),
@@ -360,6 +376,7 @@ void Profile::marks(Svg& svg) const {
     svg.close();
   }
   for (const DrawnStation& s : d_.stazioni) {
+    if (!near(s.posizione, s.posizione)) continue;
     const double px = x(s.posizione), y = kMarksTop + 26;
     svg.vuoto("line", {{"x1", num(px)},
                        {"y1", num(kLevelTop)},

@@ -2,6 +2,8 @@
 // limit, the adhesion, the stations and the slowdowns on the same axis.
 #pragma once
 
+#include <vector>
+
 #include "cli/drawing/render_data.h"
 #include "cli/drawing/svg_writer.h"
 
@@ -20,6 +22,10 @@ class Profile {
   double x(double chainage) const;
   void clip_start(Svg& svg) const;
   void clip_end(Svg& svg) const;
+  // In a window, whether something from chainage a to b can show.
+  bool near(double a, double b) const;
+  // The steps of a profile that can show.
+  std::vector<Step> in_window(const std::vector<Step>& steps) const;
   void legend(Svg& svg, double y) const;
   void axes(Svg& svg) const;
   void quote(Svg& svg) const;

@@ -68,6 +68,14 @@ TEST_F(RenderWindow, ThePlanFitsTheWindowsPoints) {
   const double whole_scale = std::stod(compactor::testing::with_id(whole, "plan")->attr("data-scale"));
   const double part_scale = std::stod(compactor::testing::with_id(part, "plan")->attr("data-scale"));
   EXPECT_GT(part_scale, 20 * whole_scale);
+  // What lies far outside the window is left out, not drawn and cut: the
+  // stations near 30 km, not all 45.
+  const auto stations = [](const Element& svg) {
+    return compactor::testing::with_class(*compactor::testing::with_id(svg, "plan-stations"), "station").size();
+  };
+  EXPECT_EQ(stations(whole), 45u);
+  EXPECT_GE(stations(part), 1u);
+  EXPECT_LE(stations(part), 4u);
   // The zero point tells where the plan's origin lands, for the page.
   EXPECT_FALSE(compactor::testing::with_id(part, "plan")->attr("data-zero").empty());
 }

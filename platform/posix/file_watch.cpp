@@ -22,7 +22,7 @@ namespace {
 
 // Changes closer together than this are one change: an editor's save is a
 // write, a rename and more, and each would otherwise compile alone.
-constexpr int kSettleMs = 5;
+constexpr int kSettleMs = 2;
 
 std::pair<std::string, std::string> split(const std::string& path) {
   const size_t slash = path.find_last_of('/');

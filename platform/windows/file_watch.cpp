@@ -15,7 +15,7 @@ namespace {
 
 // Changes closer together than this are one change: an editor's save is a
 // write, a rename and more, and each would otherwise compile alone.
-constexpr DWORD kSettleMs = 5;
+constexpr DWORD kSettleMs = 2;
 
 std::wstring wide(const std::string& utf8) {
   if (utf8.empty()) return {};

@@ -117,6 +117,15 @@ async function main() {
     assert.ok(span < 2000, `zoomed in to ${span} m`);
     assert.match(await text('#window'), /^2\d\.\d\d – 3\d\.\d\d km$/);
 
+    // The plan answers too: its point of 30500 m is cell 610.
+    const onPlan = await page.evaluate(() => {
+      const p = planPoint(30500);
+      const m = p.g.getScreenCTM();
+      return { x: m.a * p.x + m.c * p.y + m.e, y: m.b * p.x + m.d * p.y + m.f };
+    });
+    await page.mouse.move(onPlan.x, onPlan.y);
+    await waitText('#inspector h2', 'Cell 610 ');
+
     // Point at chainage 29900 on the profile: cell 598, the signal at 29850.
     const at = await pointAt(29925);
     if (process.env.VIEW_TEST_DEBUG) console.log('pointing at', at);
@@ -168,6 +177,11 @@ async function main() {
     await waitText('#inspector h2', 'Cell 598');
     if (screenshot) await page.screenshot({ path: screenshot });
     assert.deepEqual(problems, []);
+
+    // Ctrl-C ends the server cleanly.
+    const ended = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
+    server.kill('SIGINT');
+    assert.deepEqual(await ended, { code: 0, signal: null });
   } catch (e) {
     if (process.env.VIEW_TEST_FAILURE_SHOT) await (await browser.pages())[1].screenshot({ path: process.env.VIEW_TEST_FAILURE_SHOT });
     throw e;
