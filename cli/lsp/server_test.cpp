@@ -12,6 +12,7 @@
 #include "emitters/source_emitter.h"
 #include "platform/cp1252.h"
 #include "platform/memory_files.h"
+#include "testing/session_fixture.h"
 
 namespace lsp {
 namespace {
@@ -66,9 +67,7 @@ class Session {
 
 std::string carried_train() { return utf8(compactor::joined_lines(compactor::train_lines())); }
 
-std::string replaced(std::string s, const std::string& from, const std::string& to) {
-  return s.replace(s.find(from), from.size(), to);
-}
+using compactor::testing::replaced;
 
 TEST(LanguageServer, ABrokenStationIsToldAtItsFieldAndGoesWhenMended) {
   Session s;

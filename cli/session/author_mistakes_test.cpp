@@ -4,8 +4,6 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "compiler/memorizza_percorso.h"
-#include "model/file_names.h"
 #include "platform/memory_files.h"
 #include "testing/session_fixture.h"
 
@@ -28,38 +26,6 @@ const std::string kTrain =
     "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,11,50, Orvena\r\n"
     "stazione,    6000,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  12,20,00, Lusco\r\n"
     "[fine]\r\n";
-
-std::string replaced(std::string s, const std::string& from, const std::string& to) {
-  const size_t at = s.find(from);
-  if (at == std::string::npos) throw std::logic_error("not in the fixture: " + from);
-  return s.replace(at, from.size(), to);
-}
-
-// What the program writes from the two sources, by its own path.
-struct ProgramOutput {
-  bool written = false;
-  std::string plan, scenario, grid;
-};
-
-ProgramOutput program_output(const std::string& line, const std::string& train) {
-  MemoryFiles files;
-  Model m;
-  m.nome_percorso = "R";
-  m.nome_treno = "T";
-  const FileNames names = file_names("/p", "R", "T");
-  files.put(names.line_txt, line);
-  files.put(names.train_txt, train);
-  int32_t j = 1;
-  memorizza_percorso(m, j, names, files);
-  ProgramOutput out;
-  out.written = files.exists(names.griglia);
-  if (out.written) {
-    out.plan = files.read(names.planimetria);
-    out.scenario = files.read(names.scenario);
-    out.grid = files.read(names.griglia);
-  }
-  return out;
-}
 
 TEST(AuthorMistakes, EachIsToldAtItsFieldInWordsThatSayWhatHappened) {
   const struct {
@@ -124,8 +90,8 @@ TEST(AuthorMistakes, EachIsToldAtItsFieldInWordsThatSayWhatHappened) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string line = c.source == Source::line ? replaced(kLine, c.from, c.to) : kLine;
-    const std::string train = c.source == Source::train ? replaced(kTrain, c.from, c.to) : kTrain;
+    const std::string line = c.source == Source::line ? testing::replaced(kLine, c.from, c.to) : kLine;
+    const std::string train = c.source == Source::train ? testing::replaced(kTrain, c.from, c.to) : kTrain;
     const CompileResult r = testing::compile_in_session(line, train);
     const Diagnostic* told = nullptr;
     for (const Diagnostic& d : r.diagnostics)
@@ -141,7 +107,7 @@ TEST(AuthorMistakes, EachIsToldAtItsFieldInWordsThatSayWhatHappened) {
     EXPECT_EQ(told->column, c.column);
 
     // Telling changes nothing the program writes from the same sources.
-    const ProgramOutput program = program_output(line, train);
+    const testing::ProgramOutput program = testing::program_output(line, train);
     MemoryFiles written;
     const auto names = write_compiled(r, "/s", written);
     ASSERT_EQ(!names.empty(), program.written);

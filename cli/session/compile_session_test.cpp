@@ -21,9 +21,7 @@ const std::string kTrain =
 
 using testing::compile_in_session;
 
-std::string replace_with(std::string s, const std::string& da, const std::string& a) {
-  return s.replace(s.find(da), da.size(), a);
-}
+using testing::replaced;
 
 TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
   const struct {
@@ -41,12 +39,12 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
     bool with_position;
   } cases[] = {
       {"clean", kLine, kTrain, Outcome::clean, true, 0, 0, Source::none, 0, 0, 0, "", "", 0, false},
-      {"a warning", replace_with(kLine, "[curve]", "[curve]\r\npendnza,  600,  1"), kTrain, Outcome::clean, true, 1, 0,
+      {"a warning", replaced(kLine, "[curve]", "[curve]\r\npendnza,  600,  1"), kTrain, Outcome::clean, true, 1, 0,
        Source::none, 0, 0, 0, "", "", 0, false},
-      {"a record's error", kLine, replace_with(kTrain, "3950", "2950"), Outcome::scenario_error, true, 0, 16,
+      {"a record's error", kLine, replaced(kTrain, "3950", "2950"), Outcome::scenario_error, true, 0, 16,
        Source::train, 3, 11, 15, "segnale,   2950,   2, 4, 1,  0, 0,    2,  2,1,0, 0",
        "a signal's cell is already taken", 2950, true},
-      {"the error stop", replace_with(kLine, "2950", "0"), kTrain, Outcome::error_stop, false, 0, 1250, Source::none, 0,
+      {"the error stop", replaced(kLine, "2950", "0"), kTrain, Outcome::error_stop, false, 0, 1250, Source::none, 0,
        0, 0, "", "a reserved place (row 85 campo7 or cell 1 dato1) is already taken", 0, false},
       {"no route length, no grid", "[generale]\r\n[curve]\r\npendenza,  600,   -11\r\n[fine]\r\n", kTrain,
        Outcome::scenario_error, false, 0, 25, Source::line, 2, 0, 7, "[curve]", "", 0, false},
@@ -83,7 +81,7 @@ TEST(CompileSession, TellsTheOutcomeAndTheDiagnosticsOfEachKindOfEnd) {
 }
 
 TEST(CompileSession, AWarningIsPlacedOnItsFieldWithItsLine) {
-  const CompileResult r = compile_in_session(replace_with(kLine, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTrain);
+  const CompileResult r = compile_in_session(replaced(kLine, "[curve]", "[curve]\r\npendenza,  1250,   -4,5"), kTrain);
   ASSERT_EQ(r.diagnostics.size(), 1u);
   const Diagnostic& d = r.diagnostics[0];
   EXPECT_EQ(d.severity, Severity::warning);
@@ -106,7 +104,7 @@ TEST(CompileSession, ARecordPastTheRoutesEndIsTold) {
   } cases[] = {{"9950", false}, {"10000", false}, {"10050", true}, {"15000", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.signal_at);
-    const CompileResult r = compile_in_session(kLine, replace_with(kTrain, "3950", c.signal_at));
+    const CompileResult r = compile_in_session(kLine, replaced(kTrain, "3950", c.signal_at));
     ASSERT_EQ(r.error(), nullptr);
     ASSERT_EQ(r.warning_count(), c.told ? 1u : 0u);
     if (!c.told) continue;
@@ -136,7 +134,7 @@ TEST(CompileSession, ASlowdownTheLoaderStoresOtherwiseThanWrittenIsTold) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.slowdown);
-    const CompileResult r = compile_in_session(kLine, replace_with(kTrain, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
+    const CompileResult r = compile_in_session(kLine, replaced(kTrain, "[fine]", std::string(c.slowdown) + "\r\n[fine]"));
     ASSERT_EQ(r.error(), nullptr);
     ASSERT_EQ(r.warning_count(), c.column < 0 ? 0u : 1u);
     if (c.column < 0) continue;
@@ -161,16 +159,8 @@ TEST(CompileSession, FieldSpans) {
 // and only when asked.
 TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   const std::string linea = joined_lines(line_lines()), treno = joined_lines(train_lines());
-  // The program's run, on the same sources.
-  MemoryFiles program;
-  Model m;
-  m.nome_percorso = "Orvena_Lusco";
-  m.nome_treno = "REG 4105";
-  const FileNames names = file_names("/r", "Orvena_Lusco", "REG 4105");
-  program.put(names.line_txt, linea);
-  program.put(names.train_txt, treno);
-  int32_t j = 1;
-  memorizza_percorso(m, j, names, program);
+  const testing::ProgramOutput program = testing::program_output(linea, treno, "Orvena_Lusco", "REG 4105");
+  ASSERT_TRUE(program.written);
 
   const CompileResult result = compile_in_session(linea, treno, true, "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(result.outcome, Outcome::clean);
@@ -179,12 +169,12 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
   const auto written_names = write_compiled(result, "/out", written);
   const FileNames output = file_names("/out", "Orvena_Lusco", "REG 4105");
   EXPECT_EQ(written_names, (std::vector<std::string>{output.planimetria, output.scenario, output.griglia}));
-  EXPECT_TRUE(written.read(output.planimetria) == program.read(names.planimetria));
-  EXPECT_TRUE(written.read(output.scenario) == program.read(names.scenario));
-  EXPECT_TRUE(written.read(output.griglia) == program.read(names.griglia));
+  EXPECT_TRUE(written.read(output.planimetria) == program.plan);
+  EXPECT_TRUE(written.read(output.scenario) == program.scenario);
+  EXPECT_TRUE(written.read(output.griglia) == program.grid);
 
   // An error stop writes nothing, even when asked.
-  const CompileResult fermata = compile_in_session(replace_with(kLine, "2950", "0"), kTrain);
+  const CompileResult fermata = compile_in_session(replaced(kLine, "2950", "0"), kTrain);
   MemoryFiles vuoto;
   EXPECT_TRUE(write_compiled(fermata, "/out", vuoto).empty());
   EXPECT_FALSE(vuoto.exists(file_names("/out", "R", "T").griglia));
@@ -194,7 +184,7 @@ TEST(CompileSession, WritesTheProgramsBytesAndNothingUnasked) {
 // trace in the next compile of the first sources.
 TEST(CompileSession, CompilingAgainAfterAnEditIsIndependent) {
   const CompileResult first = compile_in_session(kLine, kTrain, true);
-  const CompileResult modified = compile_in_session(replace_with(kLine, "2950", "3950"), kTrain, true);
+  const CompileResult modified = compile_in_session(replaced(kLine, "2950", "3950"), kTrain, true);
   const CompileResult again = compile_in_session(kLine, kTrain, true);
   EXPECT_EQ(modified.error()->number, 16);
   EXPECT_EQ(first.error(), nullptr);
