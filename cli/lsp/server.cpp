@@ -116,16 +116,12 @@ json Server::request(const std::string& method, const json& params) {
   const Document* doc = document(params);
   if (method == "textDocument/documentSymbol") {
     if (doc == nullptr) return json::array();
-    const auto c = compiled_.find(params.at("textDocument").at("uri").get<std::string>());
-    const bool line = c != compiled_.end() ? c->second.source == session::Source::line
-                                           : doc->path.ends_with("_linea.txt");
-    return outline(doc->source.bytes, line ? compactor::SourceLanguage::line : compactor::SourceLanguage::train);
+    return outline(doc->source.bytes, language_of(params, *doc));
   }
   if (method == "textDocument/foldingRange") return doc == nullptr ? json::array() : folds(doc->source.bytes);
   if (method == "textDocument/completion") {
     if (doc == nullptr) return json::array();
-    const bool line = doc->path.ends_with("_linea.txt");
-    return key_word_items(line ? compactor::SourceLanguage::line : compactor::SourceLanguage::train);
+    return key_word_items(language_of(params, *doc));
   }
   if (method == "textDocument/hover") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
@@ -157,10 +153,8 @@ json Server::request(const std::string& method, const json& params) {
     // A character the code page lacks stands as "?" in the bytes: writing
     // them back would lose it.
     if (doc == nullptr || !doc->source.missing.empty()) return json::array();
-    const bool line = doc->path.ends_with("_linea.txt");
     const std::string& before = doc->source.bytes;
-    const std::string after =
-        formatted(before, line ? compactor::SourceLanguage::line : compactor::SourceLanguage::train);
+    const std::string after = formatted(before, language_of(params, *doc));
     if (after == before) return json::array();
     const int lines = static_cast<int>(std::count(before.begin(), before.end(), '\n'));
     return json::array({{{"range", {{"start", {{"line", 0}, {"character", 0}}},
@@ -221,6 +215,15 @@ const Server::Document* Server::document(const json& params) const {
   if (!params.is_object() || !params.contains("textDocument")) return nullptr;
   const auto it = documents_.find(params.at("textDocument").at("uri").get<std::string>());
   return it == documents_.end() ? nullptr : &it->second;
+}
+
+compactor::SourceLanguage Server::language_of(const json& params, const Document& d) const {
+  // The pairing decided it when the document was compiled (scenario.json
+  // may name a line source of any name); before that, its name does.
+  const auto c = compiled_.find(params.at("textDocument").at("uri").get<std::string>());
+  const bool line =
+      c != compiled_.end() ? c->second.source == session::Source::line : d.path.ends_with("_linea.txt");
+  return line ? compactor::SourceLanguage::line : compactor::SourceLanguage::train;
 }
 
 std::optional<std::string> Server::source_at(const std::string& path) {

@@ -19,6 +19,7 @@
 
 #include "cli/lsp/text_encoding.h"
 #include "cli/session/compile_session.h"
+#include "sources/record_fields.h"
 #include "platform/files.h"
 
 namespace lsp {
@@ -61,6 +62,8 @@ class Server {
   std::optional<std::string> source_at(const std::string& path);
   void compile_for(const std::string& uri, std::vector<nlohmann::json>& out);
   const Document* document(const nlohmann::json& params) const;
+  // The language of the open document `d` that `params` names.
+  compactor::SourceLanguage language_of(const nlohmann::json& params, const Document& d) const;
 
   compactor::Files& files_;
   bool initialized_ = false, shutdown_ = false, exited_ = false;
