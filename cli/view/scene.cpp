@@ -34,8 +34,17 @@ json summary_json(const Model& m) {
           {"cells", m.griglia.size()}};
 }
 
-// The plan every 50 m, as metres to 0.1 m: enough for a page to find the
-// chainage under the pointer on the plan and to mark one there.
+json with_chainage(const session::CompileResult& r, const session::Diagnostic& d, bool set_aside) {
+  json j = cli::diagnostic_json(r, d, set_aside);
+  const auto at = diagnostic_chainage(r, d);
+  j["chainage"] = at ? json(*at) : json(nullptr);
+  j["severity"] = d.severity == session::Severity::error ? "error" : "warning";
+  return j;
+}
+
+}  // namespace
+
+// As metres to 0.1 m.
 json plan_json(const Model& m) {
   json points = json::array();
   const Planimetria& p = m.planimetria;
@@ -50,25 +59,18 @@ json plan_json(const Model& m) {
   return {{"step_m", kPlanStep}, {"xy", points}};
 }
 
-json with_chainage(const session::CompileResult& r, const session::Diagnostic& d, bool set_aside) {
-  json j = cli::diagnostic_json(r, d, set_aside);
-  const auto at = diagnostic_chainage(r, d);
-  j["chainage"] = at ? json(*at) : json(nullptr);
-  j["severity"] = d.severity == session::Severity::error ? "error" : "warning";
-  return j;
-}
-
-}  // namespace
-
 void finish_scene(Scene& scene, const Scene* before) {
-  scene.state = state_json(scene).dump(-1, ' ', false, json::error_handler_t::replace);
-  if (!before) return;
-  if (before->shown == scene.shown) {
+  if (before && before->shown == scene.shown) {
     scene.drawings = before->drawings;
-    return;
+    scene.plan = before->plan;
+    scene.plan_key = before->plan_key;
+  } else {
+    auto plan = std::make_shared<const std::string>(plan_json(scene.shown->model).dump());
+    const bool same = before && *before->plan == *plan;
+    scene.plan = same ? before->plan : std::move(plan);
+    scene.plan_key = same ? before->plan_key : scene.version;
   }
-  const auto windows = before->drawings->windows();
-  for (auto w = windows.rbegin(); w != windows.rend(); ++w) scene_drawing(scene, *w);
+  scene.state = state_json(scene).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 std::shared_ptr<const std::string> scene_drawing(const Scene& scene, cli::ChainageWindow window) {
@@ -110,7 +112,7 @@ json state_json(const Scene& scene) {
   j["stale"] = scene.stale();
   j["failure"] = scene.failure;
   j["summary"] = summary_json(shown.model);
-  j["plan"] = plan_json(shown.model);
+  j["plan"] = {{"step_m", kPlanStep}, {"key", scene.plan_key}};
   j["errors"] = json::array();
   if (const session::Diagnostic* e = latest.error()) j["errors"].push_back(with_chainage(latest, *e, false));
   for (const session::Diagnostic& d : scene.further_errors) j["errors"].push_back(with_chainage(latest, d, true));

@@ -30,6 +30,11 @@ struct Scene {
   bool compiled_files = false;
   // state_json's text, made once when the scene is (see finish_scene).
   std::string state;
+  // The plan's points for the page (plan_json's text), and the version of
+  // the scene they first came with: a page fetches them only when that
+  // changes, since most saves leave the plan as it was.
+  std::shared_ptr<const std::string> plan;
+  uint64_t plan_key = 0;
   // The drawings of `shown`, shared by the scenes that show the same compile.
   std::shared_ptr<DrawingCache> drawings = std::make_shared<DrawingCache>();
 
@@ -37,18 +42,21 @@ struct Scene {
   bool stale() const { return latest != shown; }
 };
 
-// Makes the scene's state text and, when `before` showed windows of its
-// drawing, draws them again for this one: what every page will ask for as
-// soon as it hears of the scene. A scene that shows the compile `before`
-// showed keeps its drawings.
+// Makes the scene's state and plan texts. A scene that shows the compile
+// `before` showed keeps its drawings; one whose plan is the same keeps the
+// plan's key.
 void finish_scene(Scene& scene, const Scene* before);
 
 // The drawing of `window` of the compile shown, as `render` draws it.
 std::shared_ptr<const std::string> scene_drawing(const Scene& scene, cli::ChainageWindow window);
 
 // Summary, diagnostics (as `check --json`, each with the chainage the page
-// moves to) and what the drawing needs; small, whatever the route's length.
+// moves to) and the plan's key; small, whatever the route's length.
 nlohmann::json state_json(const Scene& scene);
+
+// The plan every 50 m, for the page to find the chainage under the pointer
+// on the plan and to mark one there.
+nlohmann::json plan_json(const Model& m);
 
 // Cell k of the drawn compile: its members, in words, and the records that
 // set them. Nothing when the grid has no cell k.
