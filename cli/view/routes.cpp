@@ -70,7 +70,7 @@ Response answer(const Scene& scene, const Request& request, PageWindows* windows
   const std::string_view path = target.substr(0, target.find('?'));
   if (path == "/" || path == "/index.html") return {200, content_type(".html"), std::string(*page_file("index.html"))};
   if (path == "/state") return {200, kJson, scene.state};
-  if (path == "/plan") return {200, kJson, *scene.plan};
+  if (path == "/plan") return {200, kJson, scene.plan->text};
   if (path == "/drawing")
     return drawing(scene, path.size() < target.size() ? target.substr(path.size() + 1) : std::string_view(), windows);
   if (path.starts_with("/cell/")) {

@@ -128,13 +128,47 @@ function drawingUrl() {
   return `/drawing?from=${Math.round(page.from)}&to=${Math.round(page.to)}${stream}`;
 }
 
+function sameAttributes(a, b) {
+  if (a.attributes.length !== b.attributes.length) return false;
+  for (const { name, value } of a.attributes) if (b.getAttribute(name) !== value) return false;
+  return true;
+}
+
+// Makes `now` as `next`, replacing only the parts that differ, down to
+// `depth` levels: after a save most of the drawing is as it was, and what
+// is left in place costs the browser no new layout or paint.
+function patch(now, next, depth) {
+  const a = now.childNodes, b = next.childNodes;
+  if (depth === 0 || !sameAttributes(now, next) || a.length !== b.length) {
+    now.replaceWith(next);
+    return;
+  }
+  const pairs = [];
+  for (let i = 0; i < a.length; ++i) if (!a[i].isEqualNode(b[i])) pairs.push([a[i], b[i]]);
+  for (const [x, y] of pairs) {
+    if (x.nodeType === Node.ELEMENT_NODE && y.nodeType === Node.ELEMENT_NODE && x.tagName === y.tagName) patch(x, y, depth - 1);
+    else x.replaceWith(y);
+  }
+}
+
+// Puts the drawing `svg` (its text) in the page.
+function putDrawing(d, svg) {
+  const t = document.createElement('template');
+  t.innerHTML = svg;
+  const next = t.content.querySelector('svg');
+  const now = d.querySelector('svg');
+  const mark = $('plan-mark');  // the page's own, put back by showCursor
+  if (mark) mark.remove();
+  if (now && next) patch(now, next, 3); else d.replaceChildren(t.content);
+}
+
 // Puts a drawing in; `svg` may already be on its way (fetched with the state).
 async function drawWindow(svgPromise) {
   const n = ++drawing;
   const svg = await (svgPromise || fetchText(drawingUrl()));
   if (n !== drawing) return;
   const d = $('drawing');
-  d.innerHTML = svg;
+  putDrawing(d, svg);
   d.classList.toggle('stale', !!(page.state && page.state.stale));
   $('window').textContent = `${(page.from / 1000).toFixed(2)} \u2013 ${(page.to / 1000).toFixed(2)} km`;
   d.dataset.version = page.state ? page.state.version : '';
