@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -19,30 +20,48 @@ using compiled_format::empty_entry_bytes;
 using compiled_format::integer_entry_bytes;
 using compiled_format::seed_points;
 
+// Takes a full block's first `used` bytes (of each half, for a block of
+// two halves) to the file.
+using WriteBlock = std::function<void(const char* block, size_t used)>;
+
 // A fixed block that is handed to the file whenever it fills up: large
 // enough that the system calls are few, small enough to stay in the cache
-// and to keep the peak memory low.
+// and to keep the peak memory low, and no larger than the file needs. Its
+// pages are taken in one call: a page fault each costs more than filling
+// the page. A block of two halves is filled in step, `size` bytes each.
 class Blocco {
  public:
   static constexpr size_t kSize = 256 << 10;
 
-  explicit Blocco(OutputFile& out) : out_(out), data_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+  // For a file of about `bytes` bytes (or each half of one).
+  Blocco(WriteBlock write, uint64_t bytes, int halves = 1)
+      : write_(std::move(write)),
+        size_(static_cast<size_t>(std::clamp<uint64_t>(bytes, 64, kSize / static_cast<uint64_t>(halves)))),
+        memory_(size_ * static_cast<size_t>(halves)),
+        data_(static_cast<char*>(map_coordinates(memory_))) {}
+  ~Blocco() { free_coordinates(data_, memory_); }
+  Blocco(const Blocco&) = delete;
+  Blocco& operator=(const Blocco&) = delete;
 
-  // Room for at least n bytes (n at most kSize).
+  // Room for at least n bytes (n at most the size).
   char* space(size_t n) {
-    if (kSize - used_ < n) empty_out();
-    return data_.get() + used_;
+    if (size_ - used_ < n) empty_out();
+    return data_ + used_;
   }
-  size_t free_() const { return kSize - used_; }
+  size_t free_() const { return size_ - used_; }
   void advance_(size_t n) { used_ += n; }
+  // Where the second half starts, from the first.
+  size_t size() const { return size_; }
   void empty_out() {
-    if (used_ != 0) out_.write({data_.get(), used_});
+    if (used_ != 0) write_(data_, used_);
     used_ = 0;
   }
 
  private:
-  OutputFile& out_;
-  std::unique_ptr<char[]> data_;
+  WriteBlock write_;
+  size_t size_;
+  size_t memory_;
+  char* data_;
   size_t used_ = 0;
 };
 
@@ -183,10 +202,83 @@ void write_computing(Blocco& b, const Planimetria& planimetria) {
   write_coordinate(b, ys, computed, points);
 }
 
+// The plan's two coordinates laid out in step: entry m of either has the
+// same length, so a block's first half takes x entries and its second half
+// the y entries of the same points, and each half goes to its own place in
+// the file, x from the start and y from the middle. Each point is computed
+// once and neither coordinate is ever held.
+
+char* put_integer(char* p, double v) {
+  p = metti16(p, Variant::intero);
+  return metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v)));
+}
+
+char* put_double(char* p, double v) {
+  p = metti16(p, Variant::doppio);
+  return metti64(p, std::bit_cast<uint64_t>(v));
+}
+
+void write_in_step(Blocco& b, const Planimetria& planimetria) {
+  const size_t half = b.size();
+  const int64_t computed = planimetria.next(), points = planimetria.points();
+  const bool pending = !planimetria.pending_stretches().empty();
+  const int64_t ready = pending ? planimetria.stored() : computed;
+  const double* const x = planimetria.x_stored();
+  const double* const y = planimetria.y_stored();
+  int64_t m = 0;
+  for (; m < std::min(ready, seed_points); ++m) {
+    char* p = b.space(integer_entry_bytes);
+    put_integer(p, x[m]);
+    put_integer(p + half, y[m]);
+    b.advance_(integer_entry_bytes);
+  }
+  while (m < ready) {
+    char* p = b.space(double_entry_bytes);
+    char* q = p + half;
+    const int64_t n = std::min<int64_t>(ready - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
+#pragma GCC unroll 4
+    for (int64_t k = 0; k < n; ++k) {
+      p = put_double(p, x[m + k]);
+      q = put_double(q, y[m + k]);
+    }
+    b.advance_(static_cast<size_t>(n) * double_entry_bytes);
+    m += n;
+  }
+  if (pending) {
+    double x2 = x[ready - 2], x1 = x[ready - 1], y2 = y[ready - 2], y1 = y[ready - 1];
+    for (const Stretch& t : planimetria.pending_stretches()) {
+      while (m < t.up_to) {
+        char* p = b.space(double_entry_bytes);
+        char* q = p + half;
+        const int64_t n = std::min<int64_t>(t.up_to - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
+        walk_stretch(x2, x1, y2, y1, m, m + n, t.k, [&p, &q](int64_t, double xi, double yi) {
+          p = put_double(p, xi);
+          q = put_double(q, yi);
+        });
+        b.advance_(static_cast<size_t>(n) * double_entry_bytes);
+        m += n;
+      }
+    }
+  }
+  while (m < points) {
+    char* p = b.space(empty_entry_bytes);
+    const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.free_() / empty_entry_bytes));
+    std::memset(p, 0, static_cast<size_t>(n) * empty_entry_bytes);  // tag 0, no value
+    std::memset(p + half, 0, static_cast<size_t>(n) * empty_entry_bytes);
+    b.advance_(static_cast<size_t>(n) * empty_entry_bytes);
+    m += n;
+  }
+}
+
 // Collects a structure's bytes in a string, for bytes_*.
 class IntoString : public OutputFile {
  public:
   void write(std::string_view bytes) override { bytes_.append(bytes); }
+  bool writes_at() const override { return true; }
+  void write_at(uint64_t offset, std::string_view bytes) override {
+    if (bytes_.size() < offset + bytes.size()) bytes_.resize(offset + bytes.size());
+    bytes_.replace(offset, bytes.size(), bytes);
+  }
   void commit() override {}
   std::string bytes_;
 };
@@ -196,7 +288,7 @@ class IntoString : public OutputFile {
 
 void write_grid(const Griglia& griglia, OutputFile& out) {
   out.reserve(griglia.celle().size() * cell_bytes);
-  Blocco b(out);
+  Blocco b([&out](const char* block, size_t used) { out.write({block, used}); }, griglia.celle().size() * cell_bytes);
   for (const cella& c : griglia.celle()) {
     put_cell(b.space(cell_bytes), c);
     b.advance_(cell_bytes);
@@ -215,8 +307,25 @@ void write_stations(const Stazioni& stazioni, OutputFile& out) {
 
 void write_plan(const Planimetria& planimetria, OutputFile& out) {
   const int64_t computed = planimetria.next();
-  out.reserve(2 * static_cast<uint64_t>(coordinate_size(computed, planimetria.points())));
-  Blocco b(out);
+  const uint64_t half = static_cast<uint64_t>(coordinate_size(computed, planimetria.points()));
+  out.reserve(2 * half);
+  if (out.writes_at()) {
+    uint64_t at = 0;  // where the next x entries go
+    size_t size = 0;  // of each half of the block
+    Blocco b(
+        [&out, &at, &size, half](const char* block, size_t used) {
+          out.write_at(at, {block, used});
+          out.write_at(half + at, {block + size, used});
+          at += used;
+        },
+        half, 2);
+    size = b.size();
+    write_in_step(b, planimetria);
+    b.empty_out();
+    return;
+  }
+  // A file written front to back only: the x entries, then the y entries.
+  Blocco b([&out](const char* block, size_t used) { out.write({block, used}); }, 2 * half);
   if (planimetria.pending_stretches().empty()) {
     write_coordinate(b, planimetria.all_x(), computed, planimetria.points());
     write_coordinate(b, planimetria.all_y(), computed, planimetria.points());

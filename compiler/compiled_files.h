@@ -18,6 +18,9 @@ void write_grid(const Griglia& griglia, OutputFile& out);
 // 87 rows of 34 bytes plus the length of each name.
 void write_stations(const Stazioni& stazioni, OutputFile& out);
 // Every x entry, then every y entry, each a 2-byte tag and its payload.
+// The points still to compute are computed as their entries are laid out;
+// into a file that is written at offsets (OutputFile::writes_at), the two
+// coordinates are laid out in step and neither is held.
 void write_plan(const Planimetria& planimetria, OutputFile& out);
 
 // The same bytes as one string.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -102,6 +103,18 @@ TEST(PlanFile, AnUnseededPlanIsAllEmptyAndAComplete341000MetrePlanHasTheKnownSiz
   EXPECT_EQ(plan_bytes(p).size(), 6819964u);
 }
 
+// The plan's bytes as a file written front to back only lays them out: all
+// x entries, then all y entries.
+std::string front_to_back_bytes(const Planimetria& p) {
+  struct Kept : OutputFile {
+    void write(std::string_view bytes) override { bytes_.append(bytes); }
+    void commit() override {}
+    std::string bytes_;
+  } out;
+  write_plan(p, out);
+  return std::move(out.bytes_);
+}
+
 // The loader's runs are computed by the writer as it lays out their
 // entries; the bytes must be those of the same plan computed first, with any
 // part already held, blocks of the writer crossed and runs merged.
@@ -118,6 +131,10 @@ TEST(PlanFile, APlanComputedWhileWrittenHasTheBytesOfThePlanComputedFirst) {
       {"a_part_held_before_the_rest", 1000, {{100, 0.0}, {250, 0.002}, {900, 0.0}}, 1},
       {"all_held", 1000, {{500, 0.003}}, 0},
       {"across_many_blocks", 200'000, {{50'000, 0.0}, {120'000, 0.0004}, {199'998, 0.0}}, -1},
+      // The held part ending just past a block of either layout (13,107
+      // and 26,214 entries), the empty tail across one.
+      {"half_a_block_held", 100'000, {{13'110, 0.0}, {13'111, 0.0}, {60'000, -0.0002}}, 0},
+      {"a_block_held", 100'000, {{26'220, 0.0}, {26'221, 0.0}, {30'000, -0.0002}}, 0},
   };
   for (const Case& c : cases) {
     Planimetria written_;
@@ -130,19 +147,31 @@ TEST(PlanFile, APlanComputedWhileWrittenHasTheBytesOfThePlanComputedFirst) {
     Planimetria computed_ = written_;
     (void)computed_.x(2);  // every point computed and held
     ASSERT_TRUE(computed_.pending_stretches().empty()) << c.nome;
-    EXPECT_EQ(plan_bytes(written_), plan_bytes(computed_)) << c.nome;
+    const std::string expected = front_to_back_bytes(computed_);
+    EXPECT_EQ(front_to_back_bytes(written_), expected) << c.nome;
+    // The two coordinates laid out in step, each to its place.
+    EXPECT_EQ(plan_bytes(written_), expected) << c.nome;
+    EXPECT_EQ(plan_bytes(computed_), expected) << c.nome;
     // Writing computes nothing into the plan itself.
     EXPECT_EQ(written_.pending_stretches().empty(), c.read_after == static_cast<int>(c.stretches.size()) - 1) << c.nome;
     EXPECT_EQ(written_.x(c.stretches.back().first), computed_.x(c.stretches.back().first)) << c.nome;
   }
 }
 
-// Takes note of the space asked for ahead and of the bytes written.
+// Takes note of the space asked for ahead and of the bytes written, front
+// to back or at offsets.
 struct Counter : OutputFile {
+  explicit Counter(bool at = false) : at_(at) {}
   void write(std::string_view bytes) override { written += bytes.size(); }
+  bool writes_at() const override { return at_; }
+  void write_at(uint64_t offset, std::string_view bytes) override {
+    written += bytes.size();
+    end = std::max(end, offset + bytes.size());
+  }
   void reserve(uint64_t bytes) override { reserved = bytes; }
   void commit() override {}
-  uint64_t written = 0, reserved = 0;
+  bool at_;
+  uint64_t written = 0, end = 0, reserved = 0;
 };
 
 TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
@@ -155,6 +184,10 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
     Counter c;
     write_plan(p, c);
     EXPECT_EQ(c.reserved, c.written) << computed << " points computed";
+    Counter at(true);
+    write_plan(p, at);
+    EXPECT_EQ(at.reserved, at.written) << computed << " points computed, at offsets";
+    EXPECT_EQ(at.end, at.written) << computed << " points computed, at offsets";
   }
   Griglia g;
   g.resize(6680);

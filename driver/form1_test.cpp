@@ -130,6 +130,8 @@ class AlteredTrain : public Files {
     Output(std::unique_ptr<OutputFile> true_, std::string announcement)
         : truth_(std::move(true_)), announcement_(std::move(announcement)) {}
     void write(std::string_view bytes) override { truth_->write(bytes); }
+    bool writes_at() const override { return truth_->writes_at(); }
+    void write_at(uint64_t offset, std::string_view bytes) override { truth_->write_at(offset, bytes); }
     void reserve(uint64_t bytes) override { truth_->reserve(bytes); }
     void commit() override {
       truth_->commit();

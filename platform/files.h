@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,12 @@ class OutputFile {
   virtual ~OutputFile() = default;
   // Each call goes to the system as it is: gather small pieces first.
   virtual void write(std::string_view bytes) = 0;
+  // Whether write_at works: a file on disk, not a device or a pipe.
+  virtual bool writes_at() const { return false; }
+  // `bytes` at `offset` from the start of the file, however much was
+  // written before; only when writes_at(), and a file written this way is
+  // written this way only. Throws PlatformError.
+  virtual void write_at(uint64_t /*offset*/, std::string_view /*bytes*/) { throw std::logic_error("no write_at"); }
   // A hint: the file is about to hold this many bytes. Their space is taken
   // at once, before the first write; the file may still end shorter or
   // longer. Never fails.

@@ -66,6 +66,11 @@ class MemoryFiles : public Files {
    public:
     Output(MemoryFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
     void write(std::string_view bytes) override { bytes_.append(bytes); }
+    bool writes_at() const override { return true; }
+    void write_at(uint64_t offset, std::string_view bytes) override {
+      if (bytes_.size() < offset + bytes.size()) bytes_.resize(offset + bytes.size());
+      bytes_.replace(offset, bytes.size(), bytes);
+    }
     void commit() override { files_.file_[path_] = std::move(bytes_); }
 
    private:

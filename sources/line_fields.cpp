@@ -18,6 +18,7 @@ std::string_view without_blanks(std::string_view s) {
 
 std::vector<LineField> line_fields(std::string_view line) {
   std::vector<LineField> fields;
+  fields.reserve(1 + static_cast<size_t>(std::count(line.begin(), line.end(), ',')));
   for (size_t begin = 0;;) {
     const size_t comma = line.find(',', begin);
     size_t b = begin;

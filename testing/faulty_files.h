@@ -97,6 +97,15 @@ class FailingFiles : public Files {
       truth_->write(bytes);
     }
 
+    bool writes_at() const override { return truth_->writes_at(); }
+    void write_at(uint64_t offset, std::string_view bytes) override {
+      if (files_.count(Operation::write, path_)) {
+        truth_->write_at(offset, bytes.substr(0, bytes.size() / 2));
+        files_.fail(path_);
+      }
+      truth_->write_at(offset, bytes);
+    }
+
     void reserve(uint64_t bytes) override { truth_->reserve(bytes); }
 
     // Failing, the real file is not committed: it is dropped, as the real

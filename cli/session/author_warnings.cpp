@@ -149,13 +149,14 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   const int source_ = where.source;
   lines_[source_].record = where.line;
   if (tipo == RecordKind::stazione) ++stations_;
-  decimal_points(tipo, where, linea);
-  if (tipo == RecordKind::stazione) timetable(chainage, where, linea);
-  if (tipo == RecordKind::curva) curve_direction(where, linea);
-  if (tipo == RecordKind::rallentamento) slowdown(chainage, where, linea);
-  wrapped(tipo, chainage, where, linea);
-  if (tipo == RecordKind::velocita) speed_limit(chainage, where, linea);
-  comment_like(where, linea);
+  const Fields fields = line_fields(linea);
+  decimal_points(tipo, where, linea, fields);
+  if (tipo == RecordKind::stazione) timetable(chainage, where, linea, fields);
+  if (tipo == RecordKind::curva) curve_direction(where, linea, fields);
+  if (tipo == RecordKind::rallentamento) slowdown(chainage, where, linea, fields);
+  wrapped(tipo, chainage, where, linea, fields);
+  if (tipo == RecordKind::velocita) speed_limit(chainage, where, linea, fields);
+  comment_like(where, linea, fields);
   if (const int64_t length = route_length ? route_length() : 0; length > 0 && chainage > length)
     add(Kind::past_end, where, linea,
              fmt::format("{} at {} m is past the route's end at {} m: the grid's 7000 m beyond the end take it "
@@ -175,11 +176,10 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   last_chainage_[key] = chainage;
 }
 
-void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line) {
+void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line, const Fields& fields) {
   if (line.find('.') == std::string_view::npos) return;
   // The key field comes first, and the text that ends a station or a
   // signboard may hold points of its own.
-  const std::vector<LineField> fields = line_fields(line);
   const bool ends_in_text = kind == RecordKind::stazione || kind == RecordKind::cartello;
   const size_t last = ends_in_text ? fields.size() - 1 : fields.size();
   for (size_t k = 1; k < last; ++k) {
@@ -198,10 +198,10 @@ void WarningCollector::decimal_points(RecordKind kind, const SourcePlace& place,
   }
 }
 
-void WarningCollector::comment_like(const SourcePlace& place, std::string_view line) {
+void WarningCollector::comment_like(const SourcePlace& place, std::string_view line, const Fields& fields) {
   // A key word is found anywhere in its field, so a line an author meant as
   // a comment ("# pendenza raised") is a record when it holds one.
-  const LineField key = line_fields(line).front();
+  const LineField& key = fields.front();
   if (key.text.empty() || std::string_view("#/;'*%!").find(key.text.front()) == std::string_view::npos) return;
   add(Kind::comment, {place.source, place.line, static_cast<int>(key.at)}, line,
            fmt::format("\"{}\" looks like a comment but holds a key word, so the line is read as a record; a line "
@@ -209,10 +209,10 @@ void WarningCollector::comment_like(const SourcePlace& place, std::string_view l
                        cp1252_to_utf8(key.text)));
 }
 
-void WarningCollector::curve_direction(const SourcePlace& place, std::string_view line) {
+void WarningCollector::curve_direction(const SourcePlace& place, std::string_view line, const Fields& fields) {
   // The reader turns left for an "s" anywhere in the key word and right
   // otherwise: "curvax5" is a right-hand curve without a word.
-  const std::string_view written = line_fields(line).front().text;
+  const std::string_view written = fields.front().text;
   const std::string key = cp1252_lower(written);
   const size_t at = key.find("curva");
   if (at == std::string::npos) return;
@@ -223,10 +223,9 @@ void WarningCollector::curve_direction(const SourcePlace& place, std::string_vie
                        cp1252_to_utf8(written), curva_s(written) ? "left" : "right"));
 }
 
-void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std::string_view line) {
+void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields) {
   // Hours, minutes and seconds are the 15th to 17th fields of a station's
   // line; a record spread over several lines is not looked at.
-  const std::vector<LineField> fields = line_fields(line);
   if (fields.size() < 18) return;
   const auto h_read = whole_number(fields[14].text), m_read = whole_number(fields[15].text),
              s_read = whole_number(fields[16].text);
@@ -250,10 +249,9 @@ void WarningCollector::timetable(int32_t chainage, const SourcePlace& place, std
   last_time_at_ = chainage;
 }
 
-void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std::string_view line) {
+void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields) {
   // Speed and length are the 2nd and 3rd fields of the record's line; a
   // record spread over several lines is not looked at.
-  const std::vector<LineField> fields = line_fields(line);
   if (fields.size() < 4) return;
   const auto length = whole_number(fields[3].text);
   if (length && *length >= 0 && chainage >= 0 && chainage / 50 == (chainage + *length) / 50)
@@ -264,8 +262,7 @@ void WarningCollector::slowdown(int32_t chainage, const SourcePlace& place, std:
                          chainage, chainage + *length, 50 - chainage % 50));
 }
 
-void WarningCollector::speed_limit(int32_t chainage, const SourcePlace& place, std::string_view line) {
-  const std::vector<LineField> fields = line_fields(line);
+void WarningCollector::speed_limit(int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields) {
   if (fields.size() < 3) return;
   const auto speed = whole_number(fields[2].text);
   // Above 1277 km/h the load fails: that is an error of its own.
@@ -282,13 +279,12 @@ void WarningCollector::speed_limit(int32_t chainage, const SourcePlace& place, s
                     chainage, *speed, kFastestLine));
 }
 
-void WarningCollector::wrapped(RecordKind kind, int32_t chainage, const SourcePlace& place, std::string_view line) {
+void WarningCollector::wrapped(RecordKind kind, int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields) {
   // The record's fields follow its key field on its line; a record spread
   // over several lines is not looked at.
   const auto language = place.source == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
   const RecordInfo* info = record_with_key(language, record_key(kind));
   if (info == nullptr) return;
-  const std::vector<LineField> fields = line_fields(line);
   if (fields.size() < info->fields.size() + 1) return;
   for (size_t k = 0; k < info->fields.size(); ++k) {
     const FieldInfo& field = info->fields[k];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "loader/load_observer.h"
+#include "sources/line_fields.h"
 
 namespace compactor::session {
 
@@ -53,21 +54,23 @@ class WarningCollector : public LoadObserver {
   // The kinds of warning, each bounded on its own: a source of ten million
   // misspelt lines is told in fifty warnings and a count, not ten million.
   enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, past_end, slowdown, wrapped, speed, count };
+  // The fields of the record's line, split once for every check of it.
+  using Fields = std::vector<LineField>;
   // A number written with a decimal point, which the reader cuts at the point.
-  void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line);
+  void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line, const Fields& fields);
   // A record whose key field begins as a comment does.
-  void comment_like(const SourcePlace& place, std::string_view line);
+  void comment_like(const SourcePlace& place, std::string_view line, const Fields& fields);
   // A curve whose key word does not say s or d after "curva".
-  void curve_direction(const SourcePlace& place, std::string_view line);
+  void curve_direction(const SourcePlace& place, std::string_view line, const Fields& fields);
   // A station's time out of range, or before the time of the timed station before it.
-  void timetable(int32_t chainage, const SourcePlace& place, std::string_view line);
+  void timetable(int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields);
   // A slowdown whose speed wraps to 16 bits, or whose end falls in its start's cell.
-  void slowdown(int32_t chainage, const SourcePlace& place, std::string_view line);
+  void slowdown(int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields);
   // A speed limit a cell keeps otherwise than written, or one far above any
   // line's.
-  void speed_limit(int32_t chainage, const SourcePlace& place, std::string_view line);
+  void speed_limit(int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields);
   // Values the record keeps in fewer bits than they are written with.
-  void wrapped(RecordKind kind, int32_t chainage, const SourcePlace& place, std::string_view line);
+  void wrapped(RecordKind kind, int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields);
   int64_t last_time_ = -1;   // seconds of the day of the last timed station, -1 before one
   int32_t last_time_at_ = 0;  // its chainage
   // False when the warning is one too many of its kind and only counted.

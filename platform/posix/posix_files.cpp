@@ -33,6 +33,19 @@ void write_all(int fd, std::string_view bytes, const std::string& path) {
   }
 }
 
+// All of `bytes` to `fd` at `offset`.
+void write_all_at(int fd, uint64_t offset, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw PlatformError(path, "cannot write: " + reason());
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+    offset += static_cast<uint64_t>(n);
+  }
+}
+
 // The temporary beside `path`: its name and ".tmp-" and six characters;
 // a name too long to take them is shortened first, as a file name may be
 // at most 255 bytes.
@@ -78,6 +91,12 @@ class PosixOutputFile : public OutputFile {
   void write(std::string_view bytes) override {
     write_all(fd_, bytes, path_);
     written_ += bytes.size();
+  }
+
+  bool writes_at() const override { return true; }
+  void write_at(uint64_t offset, std::string_view bytes) override {
+    write_all_at(fd_, offset, bytes, path_);
+    written_ = std::max(written_, offset + bytes.size());
   }
 
   // A file system that allocates space only when data goes to disk does so

@@ -53,6 +53,30 @@ TEST(Files, SpaceAskedAheadIsAHintThatNeverChangesTheBytes) {
   EXPECT_EQ(testing::folder_names(dir.path()), std::vector<std::string>{"out.bin"});
 }
 
+TEST(Files, WritesAtOffsetsMakeTheFileUpToTheFurthestEnd) {
+  testing::TempDir dir;
+  const std::string path = dir / "out.bin";
+  const std::string front(300'000, 'x'), back(300'000, 'y');
+  for (uint64_t reserved : {0ull, 600'000ull, 5ull << 20}) {
+    testing::put_file(path, std::string(700'000, 'o'));
+    auto out = real_files().create(path);
+    ASSERT_TRUE(out->writes_at());
+    out->reserve(reserved);
+    // Two halves in step, the second one's blocks first.
+    for (size_t at = 0; at < front.size(); at += 100'000) {
+      out->write_at(front.size() + at, std::string_view(back).substr(at, 100'000));
+      out->write_at(at, std::string_view(front).substr(at, 100'000));
+    }
+    out->commit();
+    EXPECT_EQ(testing::file_text(path), front + back) << reserved;
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_LT(static_cast<uint64_t>(st.st_blocks) * 512, 1u << 20) << "space beyond the end is given back";
+  }
+  // A device is written through, front to back only.
+  EXPECT_FALSE(real_files().create("/dev/null")->writes_at());
+}
+
 TEST(Files, FailuresNameTheFileAndTheReason) {
   testing::TempDir dir;
   const std::string missing = dir / "missing";

@@ -61,6 +61,22 @@ void write_all(HANDLE h, std::string_view bytes, const std::string& path) {
   }
 }
 
+// All of `bytes` at `offset`: a handle opened for plain writes still writes
+// where an OVERLAPPED structure says, and waits for it.
+void write_all_at(HANDLE h, uint64_t offset, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD written = 0;
+    if (!::WriteFile(h, bytes.data(), chunk, &written, &where))
+      throw PlatformError(path, "cannot write: " + reason());
+    bytes.remove_prefix(written);
+    offset += written;
+  }
+}
+
 // A name for a temporary that no other run picks at the same moment.
 std::wstring temporary_suffix(uint64_t attempt) {
   static std::atomic<uint64_t> counter{0};
@@ -98,6 +114,8 @@ class WindowsOutputFile : public OutputFile {
   }
 
   void write(std::string_view bytes) override { write_all(handle_, bytes, path_); }
+  bool writes_at() const override { return true; }
+  void write_at(uint64_t offset, std::string_view bytes) override { write_all_at(handle_, offset, bytes, path_); }
 
   void finish() override {
     if (handle_ == INVALID_HANDLE_VALUE) return;
