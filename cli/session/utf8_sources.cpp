@@ -1,5 +1,8 @@
 #include "cli/session/utf8_sources.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/cp1252.h"
 
 namespace compactor::session {
@@ -16,6 +19,18 @@ size_t sequence_at(const std::string& b, size_t i) {
   return n;
 }
 
+// The first byte from `i` on that is not ASCII, or the end: eight bytes a
+// step, as a source is mostly ASCII.
+size_t next_not_ascii(const std::string& b, size_t i) {
+  for (; i + 8 <= b.size(); i += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, b.data() + i, 8);
+    if ((eight & 0x8080808080808080ull) != 0) break;
+  }
+  while (i < b.size() && static_cast<unsigned char>(b[i]) < 0x80) ++i;
+  return i;
+}
+
 bool blank_or_delimiter(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
 
 }  // namespace
@@ -25,16 +40,14 @@ std::optional<Utf8Hint> looks_like_utf8(const std::string& bytes) {
   int line = 1;
   size_t line_start = 0;
   int last_counted = 0;
-  for (size_t i = 0; i < bytes.size();) {
-    const char c = bytes[i];
-    if (c == '\n') {
+  size_t counted = 0;  // the lines of the bytes before this are counted
+  for (size_t i = next_not_ascii(bytes, 0); i < bytes.size(); i = next_not_ascii(bytes, i)) {
+    // The line ends up to this byte, looked for only there.
+    const char* const base = bytes.data();
+    for (const void* end; (end = std::memchr(base + counted, '\n', i - counted)) != nullptr;) {
+      counted = static_cast<size_t>(static_cast<const char*>(end) - base) + 1;
       ++line;
-      line_start = ++i;
-      continue;
-    }
-    if (static_cast<unsigned char>(c) < 0x80) {
-      ++i;
-      continue;
+      line_start = counted;
     }
     const size_t n = sequence_at(bytes, i);
     if (n == 0) return std::nullopt;  // a byte UTF-8 does not allow: Windows-1252 after all
@@ -57,6 +70,7 @@ std::optional<Utf8Hint> looks_like_utf8(const std::string& bytes) {
       last_counted = line;
     }
     i += n;
+    counted = i;  // a sequence holds no line end
   }
   return hint;
 }
