@@ -2,6 +2,8 @@
 // page are tested in cli/view/.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <boost/asio/ip/tcp.hpp>
 
 #include "emitters/carried_texts.h"
@@ -21,11 +23,21 @@ TEST(ViewCommand, RefusesWhatCannotBeServed) {
   boost::asio::io_context io;
   boost::asio::ip::tcp::acceptor taken(io, {boost::asio::ip::make_address("127.0.0.1"), 0});
   const std::string port = std::to_string(taken.local_endpoint().port());
+  boost::asio::ip::tcp::acceptor taken_everywhere(io, {boost::asio::ip::make_address("0.0.0.0"), 0});
+  const std::string port_everywhere = std::to_string(taken_everywhere.local_endpoint().port());
+  const std::string warning = "other machines can reach the page";
   const struct {
     std::vector<std::string> args;
     int status;
     std::string said;
   } cases[] = {
+      {{"line.txt", "train.txt", "--route", "R", "--train", "T", "--host", "localhost"}, exit_status::usage,
+       "--host localhost: not an IP address"},
+      // Any address other than loopback is warned about before it is tried.
+      {{"line.txt", "train.txt", "--route", "R", "--train", "T", "--host", "0.0.0.0", "--port", port_everywhere},
+       exit_status::platform, warning},
+      {{"line.txt", "train.txt", "--route", "R", "--train", "T", "--host", "0.0.0.0", "--port", port_everywhere},
+       exit_status::platform, "cannot listen on 0.0.0.0:" + port_everywhere},
       {{"line.txt", "train.txt", "--train", "T"}, exit_status::usage, "--route"},
       {{"line.txt", "train.txt", "--route", "R", "--train", "T", "--port", "70000"}, exit_status::usage,
        "a port is 0 to 65535"},
@@ -41,6 +53,8 @@ TEST(ViewCommand, RefusesWhatCannotBeServed) {
     EXPECT_EQ(r.status, c.status) << c.said << "\n" << r.err;
     EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "") << c.said;
+    const bool everywhere = std::find(c.args.begin(), c.args.end(), "0.0.0.0") != c.args.end();
+    EXPECT_EQ(r.err.find(warning) != std::string::npos, everywhere) << r.err;
   }
 }
 

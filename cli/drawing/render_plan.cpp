@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/drawing/fewer_points.h"
 #include "cli/drawing/svg_style.h"
 
 namespace compactor::cli {
@@ -228,15 +229,15 @@ void Plan::legend(Svg& svg, double y) const {
 }
 
 std::string Plan::polyline_(int64_t da, int64_t a) const {
-  std::string points;
+  std::vector<Point> points;
   for (int64_t m = da;; m += kStep) {
     m = std::min(m, a);
     const Place q = screen(m);
-    if (!points.empty()) points += ' ';
-    points += xy(q.x, q.y);
+    points.push_back({q.x, q.y});
     if (m == a) break;
   }
-  return points;
+  // A window's lines to the screen's resolution.
+  return points_text(windowed_ ? fewer_points(points, kOnScreen) : points);
 }
 
 void Plan::track(Svg& svg) const {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 
+#include "cli/drawing/fewer_points.h"
 #include "cli/drawing/svg_style.h"
 
 namespace compactor::cli {
@@ -278,15 +279,17 @@ void Profile::quote(Svg& svg) const {
   clip_start(svg);
   if (d_.quote.size() >= 2) {
     const double base_ = kLevelTop + kLevelHigh;
-    std::string linea;
-    // A window draws its own stretch and one point either side of it.
+    // A window draws its own stretch and one point either side of it, to
+    // the screen's resolution.
     const size_t first = windowed_ ? static_cast<size_t>(std::max(0.0, std::floor(from_ / 50) - 1)) : 0;
     const size_t last = windowed_ ? std::min(d_.quote.size(), static_cast<size_t>(std::ceil(to_ / 50) + 2)) : d_.quote.size();
+    std::vector<Point> points;
+    points.reserve(last - first);
     for (size_t k = first; k < last; ++k) {
       const double c = std::min<double>(50.0 * static_cast<double>(k), d_.lunghezza);
-      if (!linea.empty()) linea += ' ';
-      linea += num(x(c)) + "," + num(y_level(d_.quote[k], h_min_, h_max_));
+      points.push_back({x(c), y_level(d_.quote[k], h_min_, h_max_)});
     }
+    const std::string linea = points_text(windowed_ ? fewer_points(points, kOnScreen) : points);
     const double left = std::min<double>(50.0 * static_cast<double>(first), d_.lunghezza);
     const double right = windowed_ ? std::min<double>(50.0 * static_cast<double>(last - 1), d_.lunghezza) : d_.lunghezza;
     const std::string area = num(x(left)) + "," + num(base_) + " " + linea + " " + num(x(right)) + "," + num(base_);

@@ -2,6 +2,7 @@
 // zooms in: the same drawing, on the window's chainages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -78,6 +79,24 @@ TEST_F(RenderWindow, ThePlanFitsTheWindowsPoints) {
   EXPECT_LE(stations(part), 4u);
   // The zero point tells where the plan's origin lands, for the page.
   EXPECT_FALSE(compactor::testing::with_id(part, "plan")->attr("data-zero").empty());
+}
+
+TEST_F(RenderWindow, LongLinesAreDrawnToTheScreensResolution) {
+  // The whole route in a window: the same lines with far fewer points (the
+  // page reads and paints each), where `render` keeps one every 50 m.
+  const Element whole = compactor::testing::read_xml(draw({}));
+  const Element window = compactor::testing::read_xml(draw({0, 334000}));
+  const auto points = [](const Element& svg, const char* class_) {
+    const auto found = compactor::testing::with_class(svg, class_);
+    if (found.empty()) return size_t{0};
+    const std::string& p = found.front()->attr("points");
+    return static_cast<size_t>(std::count(p.begin(), p.end(), ','));
+  };
+  for (const char* line : {"height-line", "route"}) {
+    EXPECT_GT(points(whole, line), 6000u) << line;
+    EXPECT_LT(points(window, line), points(whole, line) / 4) << line;
+    EXPECT_GT(points(window, line), 10u) << line;
+  }
 }
 
 }  // namespace

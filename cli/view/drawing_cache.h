@@ -1,7 +1,7 @@
 // The drawings of one scene by window, kept for the pages that ask again:
-// every open page asks for its window after each save, and a new scene
-// draws the windows its pages showed before it is announced, so that the
-// pages' requests find them ready.
+// the event of a new scene carries each open page's window, drawn once for
+// all the pages that show the same one, and a page that zooms back finds
+// its earlier windows ready.
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <csignal>
 #include <deque>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -34,23 +36,50 @@ std::string lower(std::string_view s) {
   return t;
 }
 
+// The numbers of the streams open, read from any thread.
+class OpenStreams {
+ public:
+  void add(uint64_t id) {
+    const std::lock_guard lock(mutex_);
+    ids_.insert(id);
+  }
+  void remove(uint64_t id) {
+    const std::lock_guard lock(mutex_);
+    ids_.erase(id);
+  }
+  std::vector<uint64_t> ids() const {
+    const std::lock_guard lock(mutex_);
+    return {ids_.begin(), ids_.end()};
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::set<uint64_t> ids_;
+};
+
 // One open event stream: events wait in a queue and go out one at a time.
 class EventStream : public std::enable_shared_from_this<EventStream> {
  public:
-  explicit EventStream(beast::tcp_stream stream) : stream_(std::move(stream)) {}
+  EventStream(beast::tcp_stream stream, uint64_t id, OpenStreams& open)
+      : stream_(std::move(stream)), id_(id), open_(open) {}
 
   void start() {
     stream_.expires_never();
+    open_.add(id_);
     send(
         "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\n"
         "X-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n"
-        "retry: 500\n\n");
+        "retry: 500\nevent: stream\n" +
+        event_text(std::to_string(id_)));
     watch_close();
   }
 
-  void event(const std::string& data) { send("data: " + data + "\n\n"); }
+  uint64_t id() const { return id_; }
+
+  void event(std::string text) { send(std::move(text)); }
 
   void close() {
+    open_.remove(id_);
     beast::error_code ignored;
     stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
     stream_.socket().close(ignored);
@@ -82,29 +111,72 @@ class EventStream : public std::enable_shared_from_this<EventStream> {
   }
 
   beast::tcp_stream stream_;
+  const uint64_t id_;
+  OpenStreams& open_;
   std::deque<std::string> queue_;
   char scratch_[256];
 };
 
 }  // namespace
 
-bool host_allowed(std::string_view host, uint16_t port) {
+bool ip_address(const std::string& address) {
+  beast::error_code ec;
+  asio::ip::make_address(address, ec);
+  return !ec;
+}
+
+bool loopback_address(const std::string& address) {
+  beast::error_code ec;
+  const auto ip = asio::ip::make_address(address, ec);
+  return !ec && ip.is_loopback();
+}
+
+bool host_allowed(std::string_view host, uint16_t port, const std::string& address) {
   const std::string h = lower(host);
   const std::string p = ":" + std::to_string(port);
-  return h == "127.0.0.1" + p || h == "localhost" + p;
+  if (!h.ends_with(p)) return false;
+  const std::string name = h.substr(0, h.size() - p.size());
+  if (name == "127.0.0.1" || name == "localhost") return true;
+  beast::error_code ec;
+  const auto own = asio::ip::make_address(address, ec);
+  if (ec) return false;
+  // An IPv6 address goes in brackets in a Host header, an IPv4 one not.
+  const bool bracketed = name.size() > 2 && name.front() == '[' && name.back() == ']';
+  const auto named = asio::ip::make_address(bracketed ? name.substr(1, name.size() - 2) : name, ec);
+  if (ec || named.is_v6() != bracketed) return false;
+  return named == own || own.is_unspecified();
+}
+
+std::string event_text(std::string_view data) {
+  std::string text;
+  text.reserve(data.size() + 64);
+  // A stream's lines may end in CR, LF or both: each ends a data line.
+  for (;;) {
+    const size_t end = data.find_first_of("\r\n");
+    text += "data: ";
+    text += data.substr(0, end);
+    text += '\n';
+    if (end == std::string_view::npos) break;
+    data.remove_prefix(data.substr(end, 2) == "\r\n" ? end + 2 : end + 1);
+  }
+  text += '\n';
+  return text;
 }
 
 struct HttpServer::Impl {
   asio::io_context io{1};
   tcp::acceptor acceptor{io};
+  std::string address;
   std::string events_path;
   Handler handler;
   uint16_t port = 0;
   std::vector<std::weak_ptr<EventStream>> streams;
+  uint64_t streams_made = 0;
+  OpenStreams open;
 
   void accept();
   void add_stream(beast::tcp_stream stream) {
-    auto s = std::make_shared<EventStream>(std::move(stream));
+    auto s = std::make_shared<EventStream>(std::move(stream), ++streams_made, open);
     std::erase_if(streams, [](const std::weak_ptr<EventStream>& w) {
       const auto p = w.lock();
       return !p || !p->open();
@@ -112,9 +184,13 @@ struct HttpServer::Impl {
     streams.push_back(s);
     s->start();
   }
-  void publish(const std::string& data) {
+  void publish(const std::string& data, const std::map<uint64_t, std::string>& own) {
+    const std::string text = event_text(data);
     for (const auto& w : streams)
-      if (const auto s = w.lock()) s->event(data);
+      if (const auto s = w.lock()) {
+        const auto o = own.find(s->id());
+        s->event(o == own.end() ? text : event_text(o->second));
+      }
   }
   void close_all() {
     beast::error_code ignored;
@@ -154,7 +230,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
     const auto& req = parser_->get();
     const auto host = req.find(http::field::host);
-    if (host == req.end() || !host_allowed(std::string_view(host->value().data(), host->value().size()), server_.port))
+    if (host == req.end() ||
+        !host_allowed(std::string_view(host->value().data(), host->value().size()), server_.port, server_.address))
       return answer({403, "text/plain; charset=utf-8", "this server answers only to its own address\n"}, false);
     if (req.method() != http::verb::get && req.method() != http::verb::head)
       return answer({405, "text/plain; charset=utf-8", "read-only: GET and HEAD only\n"}, false);
@@ -212,7 +289,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
 void HttpServer::Impl::accept() {
   acceptor.async_accept([this](beast::error_code ec, tcp::socket socket) {
     if (ec == asio::error::operation_aborted) return;
-    if (!ec) std::make_shared<Connection>(std::move(socket), *this)->read();
+    if (!ec) {
+      // Answers and events go out as soon as they are written, not held
+      // back to fill a segment.
+      beast::error_code ignored;
+      socket.set_option(tcp::no_delay(true), ignored);
+      std::make_shared<Connection>(std::move(socket), *this)->read();
+    }
     accept();
   });
 }
@@ -224,6 +307,7 @@ HttpServer::HttpServer(const std::string& address, uint16_t port, std::string ev
   beast::error_code ec;
   const auto ip = asio::ip::make_address(address, ec);
   if (ec) throw std::runtime_error("not an IP address: " + address);
+  impl_->address = ip.to_string();
   const tcp::endpoint endpoint(ip, port);
   impl_->acceptor.open(endpoint.protocol(), ec);
   if (!ec) impl_->acceptor.set_option(asio::socket_base::reuse_address(true), ec);
@@ -256,8 +340,10 @@ void HttpServer::stop() {
   });
 }
 
-void HttpServer::publish(const std::string& data) {
-  asio::post(impl_->io, [impl = impl_.get(), data] { impl->publish(data); });
+void HttpServer::publish(const std::string& data, std::map<uint64_t, std::string> own) {
+  asio::post(impl_->io, [impl = impl_.get(), data, own = std::move(own)] { impl->publish(data, own); });
 }
+
+std::vector<uint64_t> HttpServer::streams() const { return impl_->open.ids(); }
 
 }  // namespace compactor::view

@@ -2,16 +2,19 @@
 // bounded requests, every answer made by one handler, and one path that is
 // an event stream (Server-Sent Events) the server pushes to.
 //
-// It answers only requests whose Host header names it as 127.0.0.1:PORT or
-// localhost:PORT, so that a page from elsewhere cannot reach it through a
-// name that resolves to this machine (DNS rebinding).
+// It answers only requests whose Host header names it as 127.0.0.1:PORT,
+// localhost:PORT or its own ADDRESS:PORT, so that a page from elsewhere
+// cannot reach it through a name that resolves to this machine (DNS
+// rebinding).
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace compactor::view {
 
@@ -28,8 +31,18 @@ struct Response {
 
 using Handler = std::function<Response(const Request&)>;
 
-// Whether `host` (a Host header) names the server listening on `port`.
-bool host_allowed(std::string_view host, uint16_t port);
+// Whether `host` (a Host header) names the server listening on `address`
+// and `port`: 127.0.0.1, localhost or `address` itself, with the port. On
+// every address (0.0.0.0, ::) any IP address with the port: a name could be
+// another site's, rebound to this machine, an IP address cannot.
+bool host_allowed(std::string_view host, uint16_t port, const std::string& address = "127.0.0.1");
+
+// Whether `address` is an IP address, and one of this machine's loopback.
+bool ip_address(const std::string& address);
+bool loopback_address(const std::string& address);
+
+// The text of one event: each line of `data` a data line.
+std::string event_text(std::string_view data);
 
 // The largest request head accepted; a longer one gets 431.
 inline constexpr size_t kMostHeaderBytes = 8 * 1024;
@@ -50,9 +63,12 @@ class HttpServer {
   void run(bool until_interrupted = false);
   // From any thread: run() returns soon after, every connection closed.
   void stop();
-  // From any thread: sends `data` (one line) as an event to every open
-  // stream.
-  void publish(const std::string& data);
+  // From any thread: sends `data` as an event to every open stream, or
+  // to the streams in `own` their own data instead.
+  void publish(const std::string& data, std::map<uint64_t, std::string> own = {});
+  // The streams open now, by number: each stream's first event, named
+  // "stream", tells its number (counted from 1).
+  std::vector<uint64_t> streams() const;
 
   // The server's workings, known to its connections only.
   struct Impl;

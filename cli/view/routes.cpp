@@ -44,9 +44,9 @@ std::string_view query_value(std::string_view query, std::string_view name) {
   return {};
 }
 
-// /drawing?from=A&to=B: the picture of those chainages; without them, of
-// the whole route.
-Response drawing(const Scene& scene, std::string_view query) {
+// /drawing?from=A&to=B[&stream=N]: the picture of those chainages; without
+// them, of the whole route.
+Response drawing(const Scene& scene, std::string_view query, PageWindows* windows) {
   cli::ChainageWindow window;
   const std::string_view from = query_value(query, "from"), to = query_value(query, "to");
   if (!from.empty() || !to.empty()) {
@@ -54,18 +54,25 @@ Response drawing(const Scene& scene, std::string_view query) {
     if (!a || !b || *a < 0 || *b <= *a) return {400, kText, "a window is from=A&to=B, whole metres, A < B\n"};
     window = {*a, *b};
   }
+  const std::string_view stream = query_value(query, "stream");
+  if (!stream.empty()) {
+    const auto n = whole_number(stream);
+    if (!n || *n <= 0) return {400, kText, "a stream is the number its first event told\n"};
+    if (windows && !window.whole()) windows->shows(static_cast<uint64_t>(*n), window);
+  }
   return {200, "image/svg+xml", *scene_drawing(scene, window)};
 }
 
 }  // namespace
 
-Response answer(const Scene& scene, const Request& request) {
+Response answer(const Scene& scene, const Request& request, PageWindows* windows) {
   const std::string_view target = request.target;
   const std::string_view path = target.substr(0, target.find('?'));
   if (path == "/" || path == "/index.html") return {200, content_type(".html"), std::string(*page_file("index.html"))};
   if (path == "/state") return {200, kJson, scene.state};
+  if (path == "/plan") return {200, kJson, scene.plan->text};
   if (path == "/drawing")
-    return drawing(scene, path.size() < target.size() ? target.substr(path.size() + 1) : std::string_view());
+    return drawing(scene, path.size() < target.size() ? target.substr(path.size() + 1) : std::string_view(), windows);
   if (path.starts_with("/cell/")) {
     const auto k = whole_number(path.substr(6));
     if (!k) return {400, kText, "a cell is a whole number: /cell/598\n"};
@@ -77,6 +84,17 @@ Response answer(const Scene& scene, const Request& request) {
   if (name.find('/') == std::string_view::npos && name != "index.html")
     if (const auto file = page_file(name)) return {200, content_type(name), std::string(*file)};
   return {404, kText, "not found\n"};
+}
+
+std::string scene_event(const Scene& scene) { return scene.state; }
+
+std::string scene_event(const Scene& scene, cli::ChainageWindow window) {
+  const auto svg = scene_drawing(scene, window);
+  std::string text = scene.state;
+  text.reserve(text.size() + svg->size() + 48);
+  text += fmt::format("\n{} {}\n", window.from, window.to);
+  text += *svg;
+  return text;
 }
 
 }  // namespace compactor::view

@@ -34,22 +34,6 @@ json summary_json(const Model& m) {
           {"cells", m.griglia.size()}};
 }
 
-// The plan every 50 m, as metres to 0.1 m: enough for a page to find the
-// chainage under the pointer on the plan and to mark one there.
-json plan_json(const Model& m) {
-  json points = json::array();
-  const Planimetria& p = m.planimetria;
-  const int64_t length = m.stazioni.at(84).fine;
-  if (p.sized() && p.next() >= 2) {
-    const int64_t last = std::min<int64_t>(length, p.next() - 1);
-    for (int64_t c = 0; c <= last; c += kPlanStep) {
-      points.push_back(std::lround(p.x(c) * 10) / 10.0);
-      points.push_back(std::lround(p.y(c) * 10) / 10.0);
-    }
-  }
-  return {{"step_m", kPlanStep}, {"xy", points}};
-}
-
 json with_chainage(const session::CompileResult& r, const session::Diagnostic& d, bool set_aside) {
   json j = cli::diagnostic_json(r, d, set_aside);
   const auto at = diagnostic_chainage(r, d);
@@ -58,17 +42,42 @@ json with_chainage(const session::CompileResult& r, const session::Diagnostic& d
   return j;
 }
 
+// See PagePlan.
+std::vector<double> plan_points(const Model& m) {
+  std::vector<double> xy;
+  const Planimetria& p = m.planimetria;
+  const int64_t length = m.stazioni.at(84).fine;
+  if (p.sized() && p.next() >= 2) {
+    const int64_t last = std::min<int64_t>(length, p.next() - 1);
+    xy.reserve(2 * static_cast<size_t>(last / kPlanStep + 1));
+    for (int64_t c = 0; c <= last; c += kPlanStep) {
+      xy.push_back(static_cast<double>(std::lround(p.x(c) * 10)) / 10.0);
+      xy.push_back(static_cast<double>(std::lround(p.y(c) * 10)) / 10.0);
+    }
+  }
+  return xy;
+}
+
 }  // namespace
 
 void finish_scene(Scene& scene, const Scene* before) {
-  scene.state = state_json(scene).dump(-1, ' ', false, json::error_handler_t::replace);
-  if (!before) return;
-  if (before->shown == scene.shown) {
+  if (before && before->shown == scene.shown) {
     scene.drawings = before->drawings;
-    return;
+    scene.plan = before->plan;
+  } else {
+    std::vector<double> xy = plan_points(scene.shown->model);
+    if (before && before->plan->xy == xy) {
+      scene.plan = before->plan;
+    } else {
+      // Written only when new: thousands of numbers, and most saves keep them.
+      auto plan = std::make_shared<PagePlan>();
+      plan->text = json{{"step_m", kPlanStep}, {"xy", xy}}.dump();
+      plan->xy = std::move(xy);
+      plan->key = scene.version;
+      scene.plan = std::move(plan);
+    }
   }
-  const auto windows = before->drawings->windows();
-  for (auto w = windows.rbegin(); w != windows.rend(); ++w) scene_drawing(scene, *w);
+  scene.state = state_json(scene).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 std::shared_ptr<const std::string> scene_drawing(const Scene& scene, cli::ChainageWindow window) {
@@ -110,7 +119,7 @@ json state_json(const Scene& scene) {
   j["stale"] = scene.stale();
   j["failure"] = scene.failure;
   j["summary"] = summary_json(shown.model);
-  j["plan"] = plan_json(shown.model);
+  j["plan"] = {{"step_m", kPlanStep}, {"key", scene.plan->key}};
   j["errors"] = json::array();
   if (const session::Diagnostic* e = latest.error()) j["errors"].push_back(with_chainage(latest, *e, false));
   for (const session::Diagnostic& d : scene.further_errors) j["errors"].push_back(with_chainage(latest, d, true));

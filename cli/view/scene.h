@@ -18,6 +18,17 @@
 
 namespace compactor::view {
 
+// The plan every 50 m, x and y in turn, as metres to 0.1 m: enough for a
+// page to find the chainage under the pointer on the plan and to mark one
+// there. Its key is the version of the scene it first came with: a page
+// fetches the points only when that changes, since most saves leave the
+// plan as it was.
+struct PagePlan {
+  std::vector<double> xy;
+  std::string text;  // {"step_m": 50, "xy": [...]}
+  uint64_t key = 0;
+};
+
 struct Scene {
   uint64_t version = 0;  // counts the compiles; the page asks for it anew on each event
   std::shared_ptr<const session::CompileResult> latest;
@@ -30,6 +41,8 @@ struct Scene {
   bool compiled_files = false;
   // state_json's text, made once when the scene is (see finish_scene).
   std::string state;
+  // The plan's points for the page, shared by the scenes with the same.
+  std::shared_ptr<const PagePlan> plan;
   // The drawings of `shown`, shared by the scenes that show the same compile.
   std::shared_ptr<DrawingCache> drawings = std::make_shared<DrawingCache>();
 
@@ -37,18 +50,17 @@ struct Scene {
   bool stale() const { return latest != shown; }
 };
 
-// Makes the scene's state text and, when `before` showed windows of its
-// drawing, draws them again for this one: what every page will ask for as
-// soon as it hears of the scene. A scene that shows the compile `before`
-// showed keeps its drawings.
+// Makes the scene's state and plan. A scene that shows the compile `before`
+// showed keeps its drawings; one whose plan is the same keeps the plan.
 void finish_scene(Scene& scene, const Scene* before);
 
 // The drawing of `window` of the compile shown, as `render` draws it.
 std::shared_ptr<const std::string> scene_drawing(const Scene& scene, cli::ChainageWindow window);
 
 // Summary, diagnostics (as `check --json`, each with the chainage the page
-// moves to) and what the drawing needs; small, whatever the route's length.
+// moves to) and the plan's key; small, whatever the route's length.
 nlohmann::json state_json(const Scene& scene);
+
 
 // Cell k of the drawn compile: its members, in words, and the records that
 // set them. Nothing when the grid has no cell k.

@@ -70,7 +70,7 @@ class ViewServer : public ::testing::Test {
     live = std::make_unique<LiveScene>(cli::SourceOptions{line_path, train_path, "Orvena_Lusco", "REG 4105"},
                                        real_files());
     server = std::make_unique<HttpServer>("127.0.0.1", 0, kEventsPath,
-                                          [this](const Request& r) { return answer(*live->scene(), r); });
+                                          [this](const Request& r) { return answer(*live->scene(), r, &windows); });
     thread = std::thread([this] { server->run(); });
   }
   void TearDown() override {
@@ -96,6 +96,7 @@ class ViewServer : public ::testing::Test {
   const std::string line_path = dir / "Orvena_Lusco_linea.txt";
   const std::string train_path = dir / "Orvena_Lusco_REG 4105-.txt";
   std::unique_ptr<LiveScene> live;
+  PageWindows windows;
   std::unique_ptr<HttpServer> server;
   std::thread thread;
 };
@@ -113,6 +114,11 @@ TEST_F(ViewServer, StateTellsTheSummaryAndStaysSmall) {
   EXPECT_EQ(s["summary"]["signals"], 179);
   EXPECT_EQ(s["errors"].size(), 0u);
   EXPECT_FALSE(s["stale"].get<bool>());
+  // The plan's points come apart, by key: most saves leave them as they were.
+  EXPECT_FALSE(s["plan"].contains("xy"));
+  EXPECT_EQ(s["plan"]["key"], 1);
+  const json plan = json::parse(get("/plan").body);
+  EXPECT_EQ(plan["xy"].size(), 2 * (334000 / 50 + 1));
 }
 
 TEST_F(ViewServer, CellTellsItsMembersAndTheRecordThatSetThem) {
@@ -134,24 +140,64 @@ TEST_F(ViewServer, CellTellsItsMembersAndTheRecordThatSetThem) {
   EXPECT_EQ(a["why"]["preavviso"]["line"], 116);
 }
 
+// An event stream opened as a page opens it, its first event (its number)
+// read.
+struct Events {
+  Events(asio::io_context& io, uint16_t port) : socket(io) {
+    socket.connect({asio::ip::make_address("127.0.0.1"), port});
+    asio::write(socket, asio::buffer("GET /events HTTP/1.1\r\nHost: localhost:" + std::to_string(port) + "\r\n\r\n"));
+    in.consume(asio::read_until(socket, in, "\r\n\r\n"));
+    in.consume(asio::read_until(socket, in, "\n\n"));
+  }
+  // The next event's text, read by `io` running.
+  void next(std::string& text) {
+    asio::async_read_until(socket, in, "\n\n", [this, &text](boost::system::error_code ec, size_t n) {
+      if (!ec) text.assign(asio::buffers_begin(in.data()), asio::buffers_begin(in.data()) + static_cast<ptrdiff_t>(n));
+    });
+  }
+  tcp::socket socket;
+  asio::streambuf in;
+};
+
 TEST_F(ViewServer, EventsFollowASourceChange) {
   asio::io_context io;
-  tcp::socket events(io);
-  events.connect({asio::ip::make_address("127.0.0.1"), server->port()});
-  asio::write(events, asio::buffer("GET /events HTTP/1.1\r\nHost: localhost:" + std::to_string(server->port()) +
-                                   "\r\n\r\n"));
-  asio::streambuf in;
-  in.consume(asio::read_until(events, in, "retry: 500\n\n"));
+  Events plain(io, server->port()), shown(io, server->port());
+  ASSERT_EQ(server->streams(), (std::vector<uint64_t>{1, 2}));
+  // The second page shows 20 to 40 km: its events bring that drawing.
+  ASSERT_EQ(get("/drawing?from=20000&to=40000&stream=2").status, 200);
 
-  const auto watch = follow_sources(*live, *server, {line_path, train_path});
+  const auto watch = follow_sources(*live, *server, {line_path, train_path}, &windows);
   edit_train("segnale,   29850,   2, 4, 1", "segnale,   29850,   2, 5, 1");
-  bool got = false;
-  asio::async_read_until(events, in, "\n\n", [&](boost::system::error_code ec, size_t) { got = !ec; });
+  std::string a, b;
+  plain.next(a);
+  shown.next(b);
   io.run_for(std::chrono::seconds(10));
-  ASSERT_TRUE(got);
-  const std::string text(asio::buffers_begin(in.data()), asio::buffers_end(in.data()));
-  EXPECT_NE(text.find("data: 2\n\n"), std::string::npos) << text;
+  ASSERT_FALSE(a.empty());
+  ASSERT_FALSE(b.empty());
+  // The state, one line; the plan's key stays, since the plan did not change.
+  ASSERT_EQ(a.find("data: "), 0u) << a;
+  const json state = json::parse(a.substr(6, a.find('\n') - 6));
+  EXPECT_EQ(state["version"], 2);
+  EXPECT_EQ(state["plan"]["key"], 1);
+  EXPECT_EQ(a.find('\n'), a.size() - 2) << "one data line";
+  // The same state, the window, then its drawing line by line.
+  EXPECT_EQ(b.substr(0, b.find('\n')), a.substr(0, a.find('\n')));
+  EXPECT_NE(b.find("\ndata: 20000 40000\ndata: <"), std::string::npos) << b.substr(0, 300);
+  EXPECT_NE(b.find("data-from=\"20000\""), std::string::npos);
+  EXPECT_EQ(b.find("\n<"), std::string::npos) << "every line of the drawing is a data line";
   EXPECT_EQ(json::parse(get("/cell/598").body)["dato1"], 52);
+}
+
+TEST(EventText, MakesEveryLineADataLine) {
+  const struct {
+    std::string data, text;
+  } cases[] = {
+      {"7", "data: 7\n\n"},
+      {"", "data: \n\n"},
+      {"a\nb", "data: a\ndata: b\n\n"},
+      {"a\r\nb\rc\n", "data: a\ndata: b\ndata: c\ndata: \n\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(event_text(c.data), c.text) << c.data;
 }
 
 TEST_F(ViewServer, ABrokenSaveKeepsTheLastGoodDrawingUnderItsError) {
@@ -183,6 +229,30 @@ TEST_F(ViewServer, AnswersOnlyToItsOwnAddress) {
   EXPECT_EQ(exchange(server->port(), "GET /state HTTP/1.1\r\nConnection: close\r\n\r\n").status, 403);
 }
 
+TEST(HostAllowed, NamesTheAddressListenedOn) {
+  const struct {
+    std::string host, address;
+    bool allowed;
+  } cases[] = {
+      {"localhost:80", "127.0.0.1", true},
+      {"127.0.0.1:80", "::1", true},
+      {"[::1]:80", "::1", true},
+      {"::1:80", "::1", false},  // an IPv6 address without brackets
+      {"[::1]:80", "127.0.0.1", false},
+      {"192.168.1.5:80", "192.168.1.5", true},
+      {"192.168.1.5:81", "192.168.1.5", false},
+      {"192.168.1.6:80", "192.168.1.5", false},
+      {"localhost:80", "192.168.1.5", true},
+      // On every address: any IP address, never a name.
+      {"10.1.2.3:80", "0.0.0.0", true},
+      {"[fe80::1]:80", "::", true},
+      {"my-laptop:80", "0.0.0.0", false},
+      {"10.1.2.3.evil:80", "0.0.0.0", false},
+      {"10.1.2.3", "0.0.0.0", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(host_allowed(c.host, 80, c.address), c.allowed) << c.host << " on " << c.address;
+}
+
 TEST_F(ViewServer, RefusesWhatItDoesNotServe) {
   const std::string host = "Host: 127.0.0.1:" + std::to_string(server->port()) + "\r\nConnection: close\r\n";
   const struct {
@@ -191,6 +261,7 @@ TEST_F(ViewServer, RefusesWhatItDoesNotServe) {
   } cases[] = {
       {"GET /nothing HTTP/1.1\r\n" + host + "\r\n", 404},
       {"GET /cell/x HTTP/1.1\r\n" + host + "\r\n", 400},
+      {"GET /drawing?from=0&to=100&stream=x HTTP/1.1\r\n" + host + "\r\n", 400},
       {"GET /cell/-1 HTTP/1.1\r\n" + host + "\r\n", 404},
       {"GET /cell/99999999999999999999 HTTP/1.1\r\n" + host + "\r\n", 400},
       {"GET /../../etc/passwd HTTP/1.1\r\n" + host + "\r\n", 404},

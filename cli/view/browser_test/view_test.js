@@ -146,9 +146,21 @@ async function main() {
 
     // Pin the cell, then change the signal's aspects in the source.
     await page.mouse.click(at.x, at.y);
+    const drawings = [];
+    page.on('request', (r) => { if (new URL(r.url()).pathname === '/drawing') drawings.push(r.url()); });
+    const version = await page.evaluate(() => {
+      document.querySelector('#plan-stations').kept = 'yes';  // a property: not part of the drawing
+      return Number(document.querySelector('#drawing').dataset.version);
+    });
     edit(train, 'segnale,   29850,   2, 4, 1', 'segnale,   29850,   2, 5, 3');
     await waitText('#inspector ul', 'aspects 52/31/');
     assert.equal(await page.evaluate(() => window.notReloaded), true, 'updated without a reload');
+    await page.waitForFunction((v) => Number(document.querySelector('#drawing').dataset.version) > v,
+      { timeout: WAIT_MS }, version);
+    // The new drawing came with the save's event, and only what changed in
+    // it was replaced.
+    assert.deepEqual(drawings, [], 'no drawing fetched after the save');
+    assert.equal(await page.$eval('#plan-stations', (e) => e.kept), 'yes', 'the stations stayed in place');
 
     // A broken station line: error 9 on its line, the drawing kept dimmed.
     const stationLine = lineOf(train, 'stazione,    3100');

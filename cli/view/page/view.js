@@ -3,7 +3,9 @@
 'use strict';
 
 const page = {
-  state: null,       // the latest /state
+  state: null,       // the latest state
+  stream: null,      // the number of this page's event stream
+  plan: { key: null, xy: null },  // the plan's points, for pointing on it
   from: 0, to: 0,    // the chainage window shown, metres
   cell: null,        // the cell shown in the inspector
   pinned: false,     // the inspector keeps its cell until the next click
@@ -108,8 +110,57 @@ function clientXToChainage(x) {
   return c >= page.from && c <= page.to ? c : null;
 }
 
+// Runs `f` once the next frame is on the screen: after the frame's
+// callbacks, layout and paint.
+function afterFrame(f) {
+  requestAnimationFrame(() => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => f();
+    channel.port2.postMessage(null);
+  });
+}
+
 let drawing = 0;
-function drawingUrl() { return `/drawing?from=${Math.round(page.from)}&to=${Math.round(page.to)}`; }
+// Naming the stream tells the server this page's window: the next save's
+// event then brings its drawing along.
+function drawingUrl() {
+  const stream = page.stream ? `&stream=${page.stream}` : '';
+  return `/drawing?from=${Math.round(page.from)}&to=${Math.round(page.to)}${stream}`;
+}
+
+function sameAttributes(a, b) {
+  if (a.attributes.length !== b.attributes.length) return false;
+  for (const { name, value } of a.attributes) if (b.getAttribute(name) !== value) return false;
+  return true;
+}
+
+// Makes `now` as `next`, replacing only the parts that differ, down to
+// `depth` levels: after a save most of the drawing is as it was, and what
+// is left in place costs the browser no new layout or paint.
+function patch(now, next, depth) {
+  const a = now.childNodes, b = next.childNodes;
+  if (depth === 0 || !sameAttributes(now, next) || a.length !== b.length) {
+    now.replaceWith(next);
+    return;
+  }
+  const pairs = [];
+  for (let i = 0; i < a.length; ++i) if (!a[i].isEqualNode(b[i])) pairs.push([a[i], b[i]]);
+  for (const [x, y] of pairs) {
+    if (x.nodeType === Node.ELEMENT_NODE && y.nodeType === Node.ELEMENT_NODE && x.tagName === y.tagName) patch(x, y, depth - 1);
+    else x.replaceWith(y);
+  }
+}
+
+// Puts the drawing `svg` (its text) in the page.
+function putDrawing(d, svg) {
+  const t = document.createElement('template');
+  t.innerHTML = svg;
+  const next = t.content.querySelector('svg');
+  const now = d.querySelector('svg');
+  const mark = $('plan-mark');  // the page's own, put back by showCursor
+  if (mark) mark.remove();
+  if (now && next) patch(now, next, 3); else d.replaceChildren(t.content);
+}
 
 // Puts a drawing in; `svg` may already be on its way (fetched with the state).
 async function drawWindow(svgPromise) {
@@ -117,20 +168,21 @@ async function drawWindow(svgPromise) {
   const svg = await (svgPromise || fetchText(drawingUrl()));
   if (n !== drawing) return;
   const d = $('drawing');
-  d.innerHTML = svg;
+  putDrawing(d, svg);
   d.classList.toggle('stale', !!(page.state && page.state.stale));
   $('window').textContent = `${(page.from / 1000).toFixed(2)} \u2013 ${(page.to / 1000).toFixed(2)} km`;
   d.dataset.version = page.state ? page.state.version : '';
   if (page.cell !== null) showCursor(page.cell * 50 + 25);
-  // When this drawing reached the screen: what the latency benchmark reads.
+  // When this drawing reached the screen (the clock's ms): what the
+  // latency benchmark reads.
   const version = d.dataset.version;
-  requestAnimationFrame(() => { d.dataset.drawn = `${version}@${performance.timeOrigin + performance.now()}`; });
+  afterFrame(() => { d.dataset.drawn = `${version}@${Date.now()}`; });
 }
 
 // The plan's point of a chainage in the plan group's own coordinates.
 function planPoint(c) {
   const g = $('drawing').querySelector('#plan');
-  const xy = page.state && page.state.plan.xy;
+  const xy = page.plan.xy;
   if (!g || !g.dataset.zero || !xy || xy.length < 2) return null;
   const [zx, zy] = g.dataset.zero.split(',').map(parseFloat);
   const scale = parseFloat(g.dataset.scale);
@@ -141,7 +193,7 @@ function planPoint(c) {
 // The chainage of the plan point nearest the pointer, when near enough.
 function planChainage(clientX, clientY) {
   const g = $('drawing').querySelector('#plan');
-  const xy = page.state && page.state.plan.xy;
+  const xy = page.plan.xy;
   if (!g || !g.dataset.zero || !xy) return null;
   const ctm = g.getScreenCTM();
   const inv = ctm.inverse();
@@ -337,40 +389,61 @@ function setUpInput() {
 
 // ---- live ----
 
-async function load() {
-  const first = page.state === null;
-  // After the first, the window is known: the drawing comes with the state.
-  const svg = first ? null : fetchText(drawingUrl());
-  if (svg) svg.catch(() => {});  // told where it is awaited, if it is
-  const s = JSON.parse(await fetchText('/state'));
+// The plan's points, when the state says they changed.
+async function loadPlan() {
+  const key = page.state.plan.key;
+  if (page.plan.key === key) return;
+  const plan = JSON.parse(await fetchText('/plan'));
+  page.plan = { key, xy: plan.xy };
+}
+
+// Shows a new state: summary, problems, the drawing (`svg`, when it came
+// with the state, is of the window `shown`), then what can wait for the
+// frame: the plan's points and the inspected cell.
+async function apply(s, svg, shown) {
   const oldLength = page.state ? page.state.summary.length_m : 0;
-  page.state = s;
   const whole = page.from === 0 && page.to === oldLength;
-  if (first || page.to === 0 || page.to > s.summary.length_m || whole) {
-    const moved = page.to !== s.summary.length_m || page.from !== 0;
+  page.state = s;
+  if (page.to === 0 || page.to > s.summary.length_m || whole) {
     page.from = 0;
     page.to = s.summary.length_m;
-    showSummary(s);
-    showProblems(s);
-    await drawWindow(moved || first ? null : svg);
-  } else {
-    showSummary(s);
-    showProblems(s);
-    await drawWindow(svg);
   }
-  if (page.cell !== null) {
-    const c = await cellJson(page.cell);
-    showCell(c);
-  }
+  showSummary(s);
+  showProblems(s);
+  const same = shown && shown.from === Math.round(page.from) && shown.to === Math.round(page.to);
+  await drawWindow(same ? svg : null);
   document.body.dataset.version = s.version;
+  await new Promise((resolve) => afterFrame(resolve));
+  await loadPlan();
+  if (page.cell !== null && page.state === s) showCell(await cellJson(page.cell));
+}
+
+async function load() {
+  await apply(JSON.parse(await fetchText('/state')), null, null);
+}
+
+// An event's data: the state, or the state, "FROM TO" and the drawing of
+// that window, a line each (the drawing the rest).
+function onScene(data) {
+  const first = data.indexOf('\n');
+  if (first < 0) return apply(JSON.parse(data), null, null);
+  const second = data.indexOf('\n', first + 1);
+  const [from, to] = data.slice(first + 1, second).split(' ').map(Number);
+  return apply(JSON.parse(data.slice(0, first)), data.slice(second + 1), { from, to });
 }
 
 function listen() {
   const events = new EventSource('/events');
-  events.onopen = () => { $('live').textContent = 'live'; $('live').className = 'on'; load(); };
+  // The first event names the stream, on every connection.
+  events.addEventListener('stream', (e) => {
+    page.stream = e.data;
+    $('live').textContent = 'live';
+    $('live').className = 'on';
+    load();
+  });
   events.onerror = () => { $('live').textContent = 'reconnecting'; $('live').className = 'off'; };
-  events.onmessage = () => load();
+  events.onmessage = (e) => onScene(e.data);
 }
 
 setUpInput();
-load().then(listen);
+listen();
