@@ -102,10 +102,11 @@ Command command_view(CommandLine& app) {
   cmd->add_option("--port", opz->port, "port (default 0: a free one)");
   cmd->add_flag("--open", opz->open, "open the page in the default browser");
   cmd->footer(
-      "Serves a page on 127.0.0.1 (or --host), answering only requests addressed to 127.0.0.1:PORT,\n"
-      "localhost:PORT or the --host address with the port. The page shows the route plan and the profile as `render` draws them, the\n"
-      "summary, every error and warning `check` tells, and under the pointer the 50 m cell with the\n"
-      "source records that set it. Saving either source recompiles and updates every open page.\n"
+      "Serves a page on 127.0.0.1 (or --host), answering only requests addressed to\n"
+      "127.0.0.1:PORT, localhost:PORT or the --host address with the port. The page shows the\n"
+      "route plan and the profile as `render` draws them, the summary, every error and warning\n"
+      "`check` tells, and under the pointer the 50 m cell with the source records that set it.\n"
+      "Saving either source recompiles and updates every open page.\n"
       "Examples:\n"
       "  scenario view route.txt train.txt --route Orvena_Lusco --train \"REG 4105\" --open\n"
       "  scenario view build --route Orvena_Lusco --train \"REG 4105\"\n"
