@@ -52,7 +52,7 @@ void print_counts_by_file(const FileScenario& fa, const FileScenario& fb, const 
   for (const auto& f : file) {
     if (!f.found) continue;
     const int64_t n = d.in_file(f.which);
-    out << fmt::format("{}: {}\n", cp1252_to_utf8(file_name_part(f.path)),
+    out << fmt::format("{}: {}\n", shown_file_name(file_name_part(f.path)),
                        n == 0 ? "identical" : plural(static_cast<size_t>(n), "difference"));
   }
 }

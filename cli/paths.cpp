@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/cp1252.h"
 #include "platform/fs_path.h"
 #include "platform/path_separator.h"
 
@@ -22,7 +21,7 @@ std::string without_trailing_slashes(std::string folder) {
 
 std::string shown_path(const std::string& path) {
   const std::string_view name = file_name_part(path);
-  return path.substr(0, path.size() - name.size()) + cp1252_to_utf8(name);
+  return path.substr(0, path.size() - name.size()) + shown_file_name(name);
 }
 
 std::string make_directory(const std::string& dir) {

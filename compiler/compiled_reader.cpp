@@ -247,7 +247,11 @@ bool ends_with_(const std::string& s, std::string_view fine) {
   return cp1252_lower(std::string_view(s).substr(s.size() - fine.size())) == fine;
 }
 
-std::string name_in(const std::string& p) { return std::string(file_name_part(p)); }
+// The file name of `p` as a scenario names it (Windows-1252).
+std::string name_in(const std::string& p) {
+  const std::string_view name = file_name_part(p);
+  return name_from_path(name).value_or(std::string(name));
+}
 
 // Names compared as a system that ignores letter case would find them.
 bool same_name(const std::string& a, const std::string& b) { return cp1252_lower(a) == cp1252_lower(b); }
@@ -346,15 +350,23 @@ CompiledFile read_file(const std::string& path, Files& files) {
 
 std::vector<FileScenario> scenarios_in(const std::string& folder, const std::string& percorso,
                                      const std::string& treno, Files& files) {
-  const auto path_of = [&](const std::string& r) { return r.empty() ? std::string() : folder + kPathSeparator + r + "_linea.dat"; };
-  if (!percorso.empty() && !treno.empty()) {
-    const std::string rt = percorso + "_" + treno;
-    return {{rt, path_of(percorso), folder + kPathSeparator + rt + ".sim", folder + kPathSeparator + rt + ".dat"}};
-  }
+  // The names are the scenario's (Windows-1252); the paths take them as
+  // this platform names files.
+  const auto path_of = [&](const std::string& r) {
+    return r.empty() ? std::string() : folder + kPathSeparator + name_in_path(r) + "_linea.dat";
+  };
+  const auto scenario_of = [&](const std::string& rt, const std::string& r) {
+    const std::string stem = folder + kPathSeparator + name_in_path(rt);
+    return FileScenario{rt, path_of(r), stem + ".sim", stem + ".dat"};
+  };
+  if (!percorso.empty() && !treno.empty()) return {scenario_of(percorso + "_" + treno, percorso)};
 
   std::set<std::string> names;  // R_T of every .sim and grid .dat
   std::vector<std::string> paths;  // R of every plan file
-  for (const std::string& nome : files.list(folder)) {
+  for (const std::string& listed : files.list(folder)) {
+    const auto scenario_name = name_from_path(listed);
+    if (!scenario_name) continue;  // no scenario's name has a letter outside the code page
+    const std::string& nome = *scenario_name;
     if (nome.size() > 10 && nome.ends_with("_linea.dat")) {
       paths.push_back(nome.substr(0, nome.size() - 10));
     } else if (nome.size() > 4 && (nome.ends_with(".sim") || nome.ends_with(".dat"))) {
@@ -374,7 +386,7 @@ std::vector<FileScenario> scenarios_in(const std::string& folder, const std::str
       for (const std::string& candidate : paths)
         if (rt.size() > candidate.size() + 1 && rt.starts_with(candidate + "_") && candidate.size() > r.size())
           r = candidate;
-    found.push_back({rt, path_of(r), folder + kPathSeparator + rt + ".sim", folder + kPathSeparator + rt + ".dat"});
+    found.push_back(scenario_of(rt, r));
   }
   return found;
 }

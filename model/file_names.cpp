@@ -7,8 +7,8 @@ namespace compactor {
 FileNames file_names(const std::string& folder, const std::string& percorso, const std::string& treno) {
   // Joined with this platform's separator; everything after it is as the
   // scenario names it.
-  const std::string r = folder + kPathSeparator + percorso;
-  const std::string rt = r + "_" + treno;
+  const std::string r = folder + kPathSeparator + name_in_path(percorso);
+  const std::string rt = r + "_" + name_in_path(treno);
   return {
       .line_txt = r + "_linea.txt",
       .train_txt = rt + "-.txt",

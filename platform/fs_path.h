@@ -1,7 +1,6 @@
-// Paths between the program's narrow strings and std::filesystem. A path
-// the program forms is a folder (UTF-8, as the system or the user gave it)
-// and a file name made of a scenario's names (Windows-1252); on Windows the
-// library would read either in the system's code page instead.
+// Paths between the program's narrow strings and std::filesystem. On
+// Windows the library would read a narrow path in the system's code page;
+// the programs' paths are UTF-8 there.
 #pragma once
 
 #include <filesystem>

@@ -1,10 +1,9 @@
 // Paths between the program's narrow strings and Windows' UTF-16.
 //
-// A path the program forms is a folder the system or the user named (UTF-8)
-// followed by a file name made from a scenario's names (Windows-1252), so
-// each part of a path is read by what it is: a part that is valid UTF-8 is
-// UTF-8 (all of ASCII, every name typed on a command line), any other part
-// is Windows-1252 (a scenario's accented name, "caff\xE8").
+// Every path the programs hold on Windows is UTF-8: folders as the system or
+// the user named them, and a scenario's names converted as they go into a
+// path (path_separator.h). A part that is not valid UTF-8 anyway (bytes
+// from elsewhere) is read as Windows-1252 rather than refused.
 #pragma once
 
 #include <optional>

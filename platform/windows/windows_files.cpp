@@ -8,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-#include "platform/cp1252.h"
 #include "platform/files.h"
 #include "platform/signal_cleanup.h"
 #include "platform/windows/wide_path.h"
@@ -80,7 +79,9 @@ class WindowsOutputFile : public OutputFile {
       // An interruption between creating the temporary and registering it
       // would leave it behind.
       const SignalsHeld held;
-      handle_ = ::CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+      // Shared for deleting: an interruption deletes it while it is open
+      // (it goes when the process ends and closes it).
+      handle_ = ::CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
       if (handle_ != INVALID_HANDLE_VALUE) {
         temp_ = temp;
@@ -111,6 +112,9 @@ class WindowsOutputFile : public OutputFile {
 
   void commit() override {
     finish();
+    // Not while an interruption deletes the run's files: the output it
+    // deleted would come back.
+    const SignalsHeld held;
     if (!::MoveFileExW(temp_.c_str(), wide_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       throw PlatformError(path_, "cannot rename: " + reason());
     temp_.clear();
@@ -125,14 +129,6 @@ class WindowsOutputFile : public OutputFile {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-// A file name as the program forms names: in Windows-1252, as a scenario's
-// names are, when the code page has all its letters, else in UTF-8. Either
-// comes back to the same file through wide_path().
-std::string program_name(const wchar_t* name) {
-  const std::string utf8 = windows::narrow(name);
-  if (auto cp1252 = utf8_to_cp1252(utf8)) return *cp1252;
-  return utf8;
-}
 
 class WindowsFiles : public Files {
  public:
@@ -183,7 +179,7 @@ class WindowsFiles : public Files {
     }
     std::vector<std::string> names;
     do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(program_name(found.cFileName));
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(windows::narrow(found.cFileName));
     } while (::FindNextFileW(h, &found));
     const DWORD error = ::GetLastError();
     ::FindClose(h);

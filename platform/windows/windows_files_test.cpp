@@ -163,8 +163,8 @@ TEST(WindowsFiles, AccentedNamesBlanksAndLongPathsWork) {
     write_whole(real_files(), p, "again");
     EXPECT_EQ(real_files().read_at_most(p, 3), "aga");
   }
-  EXPECT_EQ(real_files().list(folder), std::vector<std::string>{"R\xE0_REG 4105.sim"})
-      << "listed as the scenario names it";
+  EXPECT_EQ(real_files().list(folder), std::vector<std::string>{"R\xC3\xA0_REG 4105.sim"})
+      << "listed in UTF-8, as every path is held";
   EXPECT_NE(::GetFileAttributesW((wide_path(folder) + L"\\R\u00E0_REG 4105.sim").c_str()), INVALID_FILE_ATTRIBUTES)
       << "the file has the accented letter in its name";
   real_files().remove(accented);

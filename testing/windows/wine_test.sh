@@ -59,6 +59,9 @@ if command -v x86_64-w64-mingw32-objdump >/dev/null; then
   done
   [ "$failures" -eq 0 ] && pass "compactor.exe and scenario.exe use only the system's DLLs"
 fi
+for exe in compactor.exe scenario.exe; do
+  grep -q -a "<ws2:longPathAware>true</ws2:longPathAware>" "$win/$exe" || fail "$exe carries no long-path manifest"
+done
 
 # --- the program: a run next to itself, the six files as on Linux
 mkdir -p "$work/lin" "$work/win"
@@ -92,6 +95,58 @@ for name in "Orvena_Lusco_linea.dat" "Orvena_Lusco_REG 4105.sim" "Orvena_Lusco_R
   [ "$(cat "$work/blocked/$name")" = "$(printf 'old %s\r\n' "$name")" ] || fail "$name was not kept whole"
 done
 ls "$work/blocked" | grep -q -e '-\.txt$' -e '_linea\.txt$' -e '\.tmp-' && fail "left behind: $(ls "$work/blocked")"
+
+# --- Ctrl-C: Wine hands a SIGINT to the console's handlers as Ctrl-C.
+# Interrupted at any moment, a run ends with status 130 (or finishes), and
+# leaves no temporary and no source; its compiled files are one set.
+mkdir "$work/ctrl-c"
+cp "$win/compactor.exe" "$work/ctrl-c/"
+compiled=("Orvena_Lusco_linea.dat" "Orvena_Lusco_REG 4105.sim" "Orvena_Lusco_REG 4105.dat")
+interrupted=0
+failures_before=$failures
+old_version() { printf 'old %s\r\n' "$1"; }
+start=$(date +%s%N)
+wine "$work/ctrl-c/compactor.exe" >/dev/null 2>&1
+whole=$((($(date +%s%N) - start) / 1000))  # a whole run, in microseconds
+for run in $(seq 1 16); do
+  rm -f "$work/ctrl-c/"*.txt "$work/ctrl-c/"*.dat "$work/ctrl-c/"*.sim "$work/ctrl-c/"*.tmp-*
+  for name in "${outputs[@]}"; do old_version "$name" >"$work/ctrl-c/$name"; done
+  wine "$work/ctrl-c/compactor.exe" >/dev/null 2>&1 &
+  pid=$!
+  # From half a run (Wine's own start) to a little past its end.
+  moment=$((whole / 2 + RANDOM * whole / 2 / 32768 + whole / 10))
+  sleep "$(printf '%d.%06d' $((moment / 1000000)) $((moment % 1000000)))"
+  kill -INT "$pid" 2>/dev/null
+  wait "$pid"
+  status=$?
+  case $status in
+    0) ;;
+    130) interrupted=$((interrupted + 1)) ;;
+    *) fail "Ctrl-C: status $status" ;;
+  esac
+  left=
+  for f in "$work/ctrl-c"/*; do
+    name=${f##*/}
+    known=
+    for o in compactor.exe "${outputs[@]}"; do [ "$name" = "$o" ] && known=1; done
+    [ -n "$known" ] || left="$left '$name'"
+  done
+  [ -z "$left" ] || fail "Ctrl-C: left behind:$left"
+  new=0
+  for name in "${compiled[@]}"; do
+    cmp -s "$work/ctrl-c/$name" <(old_version "$name") || new=$((new + 1))
+  done
+  [ "$new" -eq 0 ] || [ "$new" -eq 3 ] || fail "Ctrl-C: $new of the three compiled files new"
+  for name in "${outputs[@]}"; do
+    cmp -s "$work/ctrl-c/$name" <(old_version "$name") || cmp -s "$work/ctrl-c/$name" "$work/lin/$name" ||
+      fail "Ctrl-C: $name is neither the old nor the new file"
+  done
+done
+if [ "$interrupted" -gt 0 ] && [ "$failures" -eq "$failures_before" ]; then
+  pass "Ctrl-C: $interrupted of 16 runs interrupted (status 130), nothing left behind, the compiled files one set"
+elif [ "$interrupted" -eq 0 ]; then
+  fail "Ctrl-C: no run was interrupted (a whole run took $((whole / 1000)) ms)"
+fi
 
 # --- the author tool with Windows paths and names
 texts=$src/emitters/texts
@@ -151,6 +206,19 @@ done
 grep -q $'\r$' "$work/exported é/Orvena_Lusco_linea.txt" || fail "export: no CR LF"
 [ "$failures" -eq 0 ] && pass "scenario.exe check, dump, diff, render -o -, export: as on Linux"
 
+# --- a folder past MAX_PATH: made, written and read back
+deep="$work/$(printf 'a%.0s' {1..120})/$(printf 'b%.0s' {1..120})/out"
+chars=$(winpath "$deep" | tr -d '\n' | wc -c)
+"$linux/scenario" compile "$named/linea.txt" "$named/treno corsa.txt" --route R --train T --out "$work/deep-lin" \
+  --quiet || fail "Linux compile R T"
+if scenario compile "$wl" "$wt" --route R --train T --out "$(winpath "$deep")" --quiet >/dev/null 2>"$work/deep.err" &&
+  scenario dump "$(winpath "$deep/R_T.dat")" --json >"$work/deep.json" 2>>"$work/deep.err"; then
+  same_files "$work/deep-lin" "$deep" "R_linea.dat" "R_T.sim" "R_T.dat" &&
+    pass "a folder of $chars characters: made, written (same bytes) and read"
+else
+  fail "a folder of $chars characters: $(cat "$work/deep.err")"
+fi
+
 # --- the error stop: a code drop on cell 1 takes the place of the grid's mark
 sed 's/^\[fine\]/abbattimento,      50,   270\r\n[fine]/' "$texts/treno.txt" >"$work/stop treno.txt"
 scenario compile "$wl" "$(winpath "$work/stop treno.txt")" --route R --train T --out "$(winpath "$work/stop-out")" \
@@ -189,7 +257,13 @@ program=$!
 wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1)
 [ -n "$wid" ] || { echo "no window named Form1"; kill $program; exit 1; }
 if [ -x "$2/unit_tests" ]; then
-  COMPACTOR_TEST_WINDOW_ID=$wid "$2/unit_tests" --gtest_filter='ProgramWindow.*' --gtest_brief=1 || { wait $program; exit 2; }
+  # Mapped is not yet painted: Wine paints a moment later, so the pixels
+  # are read again for a few seconds before they count as wrong.
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    COMPACTOR_TEST_WINDOW_ID=$wid "$2/unit_tests" --gtest_filter='ProgramWindow.*' --gtest_brief=1 >"$1/pixels.log" 2>&1 && break
+    [ "$attempt" -eq 10 ] && { cat "$1/pixels.log"; wait $program; exit 2; }
+    sleep 0.5
+  done
 fi
 wait $program || { echo "the run ended with $?"; exit 3; }
 # The error stop's box: modal until OK, titled with the program's name,
