@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "sources/key_words.h"
+#include "sources/line_fields.h"
 
 // The tables name only the members a field has; the others (a member name,
 // a unit) are meant to be empty.
@@ -938,6 +939,14 @@ std::vector<const RecordInfo*> records_of(SourceLanguage language, SourcePart pa
     add(k.cartello_indicatore, "cartello_indicatore");
   }
   return out;
+}
+
+std::vector<const RecordInfo*> records_of_line(SourceLanguage language, std::string_view line) {
+  const std::string_view key = line_fields(line).front().text;
+  if (key.empty() || key.front() == '[') return {};
+  auto found = records_of(language, SourcePart::records, key);
+  if (found.empty()) found = records_of(language, SourcePart::general, key);
+  return found;
 }
 
 const RecordInfo* record_with_key(SourceLanguage language, std::string_view key) {

@@ -93,6 +93,11 @@ std::span<const RecordInfo> records(SourceLanguage language);
 // otherwise. A curve is listed whether or not a plan is being built.
 std::vector<const RecordInfo*> records_of(SourceLanguage language, SourcePart part, std::string_view key_field);
 
+// The records a whole source line may be, by its first field: those of the
+// records part, else those of the general section; none for a section
+// header or a line without a key word.
+std::vector<const RecordInfo*> records_of_line(SourceLanguage language, std::string_view line);
+
 // The record whose `key` is `key` exactly, or null.
 const RecordInfo* record_with_key(SourceLanguage language, std::string_view key);
 

@@ -5,34 +5,12 @@
 //
 // Writes `std::optional<std::string_view> FUNCTION(std::string_view name)`,
 // which gives the bytes of the file of that base name.
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
-namespace {
-
-std::string literal(const std::string& bytes) {
-  std::string out = "\"";
-  for (const unsigned char c : bytes) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n\"\n\"";
-    } else if (c >= 0x20 && c < 0x7F && c != '?') {  // '?' could start a trigraph
-      out += static_cast<char>(c);
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\%03o", c);
-      out += buf;
-    }
-  }
-  return out + "\"";
-}
-
-}  // namespace
+#include "tools/c_literal.h"
 
 int main(int argc, char** argv) {
   if (argc < 4) {
@@ -45,16 +23,14 @@ int main(int argc, char** argv) {
       << "std::optional<std::string_view> " << argv[3] << "(std::string_view name) {\n"
       << "  using namespace std::string_view_literals;\n";
   for (int i = 4; i < argc; ++i) {
-    std::ifstream in(argv[i], std::ios::binary);
-    if (!in) {
+    const auto bytes = tools::file_bytes(argv[i]);
+    if (!bytes) {
       std::cerr << "embed_files: cannot read " << argv[i] << "\n";
       return 1;
     }
-    std::stringstream whole;
-    whole << in.rdbuf();
     std::string name = argv[i];
     name = name.substr(name.find_last_of("/\\") + 1);
-    out << "  if (name == " << literal(name) << ") return " << literal(whole.str()) << "sv;\n";
+    out << "  if (name == " << tools::c_literal(name) << ") return " << tools::c_literal(*bytes) << "sv;\n";
   }
   out << "  return std::nullopt;\n}\n\n}  // namespace " << argv[2] << "\n";
   std::ofstream file(argv[1], std::ios::binary);

@@ -4,35 +4,18 @@
 //
 // Each table holds the lines in slots 0..n-1 and the end marker in slot n;
 // a text of more than 1000 lines fails the build.
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tools/c_literal.h"
+
 namespace {
 
 const char* const kFunctions[] = {"line_lines", "train_lines", "note_lines", "slowdown_lines",
                                   "card_lines"};
-
-std::string literal(const std::string& line) {
-  std::string out = "\"";
-  for (unsigned char c : line) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      // Octal escapes stop after three digits, so no following character is swallowed.
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\%03o", c);
-      out += buf;
-    }
-  }
-  return out + "\"";
-}
 
 }  // namespace
 
@@ -45,14 +28,12 @@ int main(int argc, char** argv) {
   out << "// Generated from emitters/texts by embed_texts; do not edit.\n"
       << "#include \"emitters/carried_texts.h\"\n\nnamespace compactor {\n\n";
   for (int t = 0; t < 5; ++t) {
-    std::ifstream in(argv[t + 2], std::ios::binary);
-    if (!in) {
+    const auto bytes = tools::file_bytes(argv[t + 2]);
+    if (!bytes) {
       std::cerr << "embed_texts: cannot read " << argv[t + 2] << "\n";
       return 1;
     }
-    std::stringstream whole;
-    whole << in.rdbuf();
-    std::string text = whole.str();
+    const std::string& text = *bytes;
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -75,7 +56,7 @@ int main(int argc, char** argv) {
     out << "const LineTable& " << kFunctions[t] << "() {\n"
         << "  static const LineTable lines = [] {\n"
         << "    LineTable r{};\n";
-    for (size_t i = 0; i < lines.size(); ++i) out << "    r[" << i << "] = " << literal(lines[i]) << ";\n";
+    for (size_t i = 0; i < lines.size(); ++i) out << "    r[" << i << "] = " << tools::c_literal(lines[i]) << ";\n";
     out << "    r[" << lines.size() << "] = end_marker;\n"
         << "    return r;\n  }();\n  return lines;\n}\n\n";
   }

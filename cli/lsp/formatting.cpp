@@ -42,10 +42,7 @@ std::optional<Shape> shape_of(std::string_view text, compactor::SourceLanguage l
   if (text.find('"') != std::string_view::npos) return std::nullopt;  // quotes may hold commas
   Shape s;
   s.fields = compactor::line_fields(text);
-  const std::string_view key = s.fields.front().text;
-  if (key.empty() || key.front() == '[') return std::nullopt;
-  auto records = compactor::records_of(language, compactor::SourcePart::records, key);
-  if (records.empty()) records = compactor::records_of(language, compactor::SourcePart::general, key);
+  const auto records = compactor::records_of_line(language, text);
   if (records.size() != 1) return std::nullopt;
   s.key = std::string(records.front()->key);
   while (1 + s.numbers < s.fields.size() && compactor::whole_number(s.fields[1 + s.numbers].text)) ++s.numbers;

@@ -42,10 +42,7 @@ bool is_header(std::string_view line) {
 
 // The record a line's key field is read as, if any.
 const RecordInfo* record_of_line(std::string_view line, SourceLanguage language) {
-  const std::string_view key = compactor::line_fields(line).front().text;
-  if (key.empty() || key.front() == '[') return nullptr;
-  auto found = compactor::records_of(language, SourcePart::records, key);
-  if (found.empty()) found = compactor::records_of(language, SourcePart::general, key);
+  const auto found = compactor::records_of_line(language, line);
   return found.empty() ? nullptr : found.front();
 }
 

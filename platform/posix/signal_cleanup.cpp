@@ -3,31 +3,17 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
+
+#include "platform/removed_on_signal.h"
 
 namespace compactor {
 namespace {
 
-// A signal handler reaches nothing but what is static, so the paths to
-// delete live in a fixed table: a run has a handful of temporaries and
-// working copies at once. A path that does not fit is simply not covered.
-constexpr int kSlots = 32;
-constexpr size_t kPathBytes = 4096;
-
-struct Slot {
-  std::atomic<bool> claimed{false};
-  std::atomic<bool> ready{false};  // the path is whole
-  char path[kPathBytes];
-};
-
-Slot slots[kSlots];
-
 constexpr int kInterrupting[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void on_interrupt(int signal) {
-  for (Slot& s : slots)
-    if (s.ready.load()) ::unlink(s.path);
+  remove_registered([](const char* path) { ::unlink(path); });
   ::_exit(128 + signal);
 }
 
@@ -46,25 +32,6 @@ void install_signal_cleanup() {
     ::sigaction(s, &action, nullptr);
   }
   ::signal(SIGXFSZ, SIG_IGN);
-}
-
-RemovedOnSignal::RemovedOnSignal(const std::string& path) {
-  if (path.size() >= kPathBytes) return;
-  for (int i = 0; i < kSlots; ++i) {
-    Slot& s = slots[i];
-    bool expected = false;
-    if (!s.claimed.compare_exchange_strong(expected, true)) continue;
-    std::memcpy(s.path, path.c_str(), path.size() + 1);
-    s.ready.store(true);
-    slot_ = i;
-    return;
-  }
-}
-
-RemovedOnSignal::~RemovedOnSignal() {
-  if (slot_ < 0) return;
-  slots[slot_].ready.store(false);
-  slots[slot_].claimed.store(false);
 }
 
 SignalsHeld::SignalsHeld() {

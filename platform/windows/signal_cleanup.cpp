@@ -13,26 +13,16 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 
+#include "platform/removed_on_signal.h"
 #include "platform/windows/wide_path.h"
 
 namespace compactor {
 namespace {
 
-// The table is static for the same reason as on POSIX systems: the handler
-// must find it without any owner to ask.
-constexpr int kSlots = 32;
-constexpr size_t kPathBytes = 4096;
+// Static, as the table of paths is: the handler has no owner to ask.
 
-struct Slot {
-  std::atomic<bool> claimed{false};
-  std::atomic<bool> ready{false};
-  char path[kPathBytes];
-};
-
-Slot slots[kSlots];
 // How many SignalsHeld are alive; the handler waits for none.
 std::atomic<int> held{0};
 // Set by the handler before it waits.
@@ -47,8 +37,7 @@ BOOL WINAPI on_interrupt(DWORD event) {
   if (event == CTRL_CLOSE_EVENT) status = 128 + 1;
   ending.store(true);
   while (held.load() > 0) std::this_thread::yield();
-  for (Slot& s : slots)
-    if (s.ready.load()) ::DeleteFileW(windows::wide_path(s.path).c_str());
+  remove_registered([](const char* path) { ::DeleteFileW(windows::wide_path(path).c_str()); });
   // Not ExitProcess: it would run the libraries' detaching code, which may
   // wait on a lock the run's stopped thread holds (as _exit, not exit).
   ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(status));
@@ -58,25 +47,6 @@ BOOL WINAPI on_interrupt(DWORD event) {
 }  // namespace
 
 void install_signal_cleanup() { ::SetConsoleCtrlHandler(on_interrupt, TRUE); }
-
-RemovedOnSignal::RemovedOnSignal(const std::string& path) {
-  if (path.size() >= kPathBytes) return;
-  for (int i = 0; i < kSlots; ++i) {
-    Slot& s = slots[i];
-    bool expected = false;
-    if (!s.claimed.compare_exchange_strong(expected, true)) continue;
-    std::memcpy(s.path, path.c_str(), path.size() + 1);
-    s.ready.store(true);
-    slot_ = i;
-    return;
-  }
-}
-
-RemovedOnSignal::~RemovedOnSignal() {
-  if (slot_ < 0) return;
-  slots[slot_].ready.store(false);
-  slots[slot_].claimed.store(false);
-}
 
 SignalsHeld::SignalsHeld() {
   held.fetch_add(1);
