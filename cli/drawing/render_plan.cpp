@@ -59,13 +59,18 @@ Plan::Plan(const Planimetria& p, const RouteData& d, ChainageWindow window) : p_
   last_ = std::min<int64_t>(d.lunghezza, p.next() - 1);
   const int64_t first = windowed_ ? on_level(window.from) : 0;
   const int64_t last = windowed_ ? on_level(window.to) : last_;
+  // Every metre's point, read straight from the plan's arrays: a long
+  // route has a million of them.
+  const double* xs = p.all_x();
+  const double* ys = p.all_y();
   min_x_ = max_x_ = p.x(first);
   min_y_ = max_y_ = p.y(first);
   for (int64_t m = first + 1; m <= last; ++m) {
-    min_x_ = std::min(min_x_, p.x(m));
-    max_x_ = std::max(max_x_, p.x(m));
-    min_y_ = std::min(min_y_, p.y(m));
-    max_y_ = std::max(max_y_, p.y(m));
+    const auto i = static_cast<size_t>(m);
+    min_x_ = std::min(min_x_, xs[i]);
+    max_x_ = std::max(max_x_, xs[i]);
+    min_y_ = std::min(min_y_, ys[i]);
+    max_y_ = std::max(max_y_, ys[i]);
   }
   const double dx = std::max(max_x_ - min_x_, 1.0), dy = std::max(max_y_ - min_y_, 1.0);
   scale_ = std::min(kWide / dx, (windowed_ ? kWindowHigh : kMostHigh) / dy);
