@@ -113,9 +113,15 @@ for run in $(seq 1 16); do
   for name in "${outputs[@]}"; do old_version "$name" >"$work/ctrl-c/$name"; done
   wine "$work/ctrl-c/compactor.exe" >/dev/null 2>&1 &
   pid=$!
-  # From half a run (Wine's own start) to a little past its end.
-  moment=$((whole / 2 + RANDOM * whole / 2 / 32768 + whole / 10))
-  sleep "$(printf '%d.%06d' $((moment / 1000000)) $((moment % 1000000)))"
+  if [ $((run % 2)) -eq 0 ]; then
+    # While it writes: as soon as its first temporary is there (builtins
+    # only, so the wait is short).
+    while kill -0 "$pid" 2>/dev/null && ! compgen -G "$work/ctrl-c/*.tmp-*" >/dev/null; do :; done
+  else
+    # At any moment from a third of a run (Wine's own start) to its end.
+    moment=$((whole / 3 + RANDOM * (whole * 2 / 3) / 32768))
+    sleep "$(printf '%d.%06d' $((moment / 1000000)) $((moment % 1000000)))"
+  fi
   kill -INT "$pid" 2>/dev/null
   wait "$pid"
   status=$?
