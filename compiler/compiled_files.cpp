@@ -9,6 +9,7 @@
 
 #include "compiler/compiled_format.h"
 #include "compiler/little_endian.h"
+#include "platform/memory_files.h"
 #include "platform/signal_cleanup.h"
 
 namespace compactor {
@@ -36,6 +37,7 @@ class Blocco {
   // For a file of about `bytes` bytes (or each half of one).
   Blocco(WriteBlock write, uint64_t bytes, int halves = 1)
       : write_(std::move(write)),
+        halves_(halves),
         size_(static_cast<size_t>(std::clamp<uint64_t>(bytes, 64, kSize / static_cast<uint64_t>(halves)))),
         memory_(size_ * static_cast<size_t>(halves)),
         data_(static_cast<char*>(map_coordinates(memory_))) {}
@@ -52,6 +54,7 @@ class Blocco {
   void advance_(size_t n) { used_ += n; }
   // Where the second half starts, from the first.
   size_t size() const { return size_; }
+  int halves() const { return halves_; }
   void empty_out() {
     if (used_ != 0) write_(data_, used_);
     used_ = 0;
@@ -59,6 +62,7 @@ class Blocco {
 
  private:
   WriteBlock write_;
+  int halves_;
   size_t size_;
   size_t memory_;
   char* data_;
@@ -116,14 +120,35 @@ void append_station(std::string& out, const stazione& s) {
   le::i32(out, s.orario);
 }
 
+char* put_integer(char* p, double v) {
+  p = metti16(p, Variant::intero);
+  return metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v)));
+}
+
+char* put_double(char* p, double v) {
+  p = metti16(p, Variant::doppio);
+  return metti64(p, std::bit_cast<uint64_t>(v));
+}
+
+// The entries from m to `points` empty (tag 0, no value), in each half of
+// the block.
+void put_empty(Blocco& b, int64_t m, int64_t points) {
+  while (m < points) {
+    char* p = b.space(empty_entry_bytes);
+    const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.free_() / empty_entry_bytes));
+    for (int h = 0; h < b.halves(); ++h)
+      std::memset(p + static_cast<size_t>(h) * b.size(), 0, static_cast<size_t>(n) * empty_entry_bytes);
+    b.advance_(static_cast<size_t>(n) * empty_entry_bytes);
+    m += n;
+  }
+}
+
 // One coordinate: the seed as 16-bit integers, the computed points as
 // doubles, the rest empty. Which is which follows from the index alone.
 void write_coordinate(Blocco& b, const double* v, int64_t computed, int64_t points) {
   int64_t m = 0;
   for (; m < std::min(computed, seed_points); ++m) {
-    char* p = b.space(integer_entry_bytes);
-    p = metti16(p, Variant::intero);
-    metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v[m])));
+    put_integer(b.space(integer_entry_bytes), v[m]);
     b.advance_(integer_entry_bytes);
   }
   while (m < computed) {
@@ -131,20 +156,11 @@ void write_coordinate(Blocco& b, const double* v, int64_t computed, int64_t poin
     const int64_t n = std::min<int64_t>(computed - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
     // Unrolled: the loop's own counting was as many instructions as the entry.
 #pragma GCC unroll 8
-    for (int64_t k = 0; k < n; ++k) {
-      p = metti16(p, Variant::doppio);
-      p = metti64(p, std::bit_cast<uint64_t>(v[m + k]));
-    }
+    for (int64_t k = 0; k < n; ++k) p = put_double(p, v[m + k]);
     b.advance_(static_cast<size_t>(n) * double_entry_bytes);
     m += n;
   }
-  while (m < points) {
-    char* p = b.space(empty_entry_bytes);
-    const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.free_() / empty_entry_bytes));
-    std::memset(p, 0, static_cast<size_t>(n) * empty_entry_bytes);  // tag 0, no value
-    b.advance_(static_cast<size_t>(n) * empty_entry_bytes);
-    m += n;
-  }
+  put_empty(b, m, points);
 }
 
 // The bytes write_coordinate writes.
@@ -190,15 +206,14 @@ void write_computing(Blocco& b, const Planimetria& planimetria) {
       char* p = b.space(double_entry_bytes);
       const int64_t n = std::min<int64_t>(t.up_to - da, static_cast<int64_t>(b.free_() / double_entry_bytes));
       walk_stretch(x2, x1, y2, y1, da, da + n, t.k, [&p, ys](int64_t i, double xi, double yi) {
-        p = metti16(p, Variant::doppio);
-        p = metti64(p, std::bit_cast<uint64_t>(xi));
+        p = put_double(p, xi);
         ys[i] = yi;
       });
       b.advance_(static_cast<size_t>(n) * double_entry_bytes);
       da += n;
     }
   }
-  write_coordinate(b, nullptr, 0, points - computed);  // the empty x entries
+  put_empty(b, computed, points);  // the empty x entries
   write_coordinate(b, ys, computed, points);
 }
 
@@ -207,17 +222,6 @@ void write_computing(Blocco& b, const Planimetria& planimetria) {
 // the y entries of the same points, and each half goes to its own place in
 // the file, x from the start and y from the middle. Each point is computed
 // once and neither coordinate is ever held.
-
-char* put_integer(char* p, double v) {
-  p = metti16(p, Variant::intero);
-  return metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v)));
-}
-
-char* put_double(char* p, double v) {
-  p = metti16(p, Variant::doppio);
-  return metti64(p, std::bit_cast<uint64_t>(v));
-}
-
 void write_in_step(Blocco& b, const Planimetria& planimetria) {
   const size_t half = b.size();
   const int64_t computed = planimetria.next(), points = planimetria.points();
@@ -260,29 +264,8 @@ void write_in_step(Blocco& b, const Planimetria& planimetria) {
       }
     }
   }
-  while (m < points) {
-    char* p = b.space(empty_entry_bytes);
-    const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.free_() / empty_entry_bytes));
-    std::memset(p, 0, static_cast<size_t>(n) * empty_entry_bytes);  // tag 0, no value
-    std::memset(p + half, 0, static_cast<size_t>(n) * empty_entry_bytes);
-    b.advance_(static_cast<size_t>(n) * empty_entry_bytes);
-    m += n;
-  }
+  put_empty(b, m, points);
 }
-
-// Collects a structure's bytes in a string, for bytes_*.
-class IntoString : public OutputFile {
- public:
-  void write(std::string_view bytes) override { bytes_.append(bytes); }
-  bool writes_at() const override { return true; }
-  void write_at(uint64_t offset, std::string_view bytes) override {
-    if (bytes_.size() < offset + bytes.size()) bytes_.resize(offset + bytes.size());
-    bytes_.replace(offset, bytes.size(), bytes);
-  }
-  void commit() override {}
-  std::string bytes_;
-};
-
 
 }  // namespace
 
@@ -336,19 +319,19 @@ void write_plan(const Planimetria& planimetria, OutputFile& out) {
 }
 
 std::string grid_bytes(const Griglia& griglia) {
-  IntoString s;
+  StringOutput s;
   write_grid(griglia, s);
   return std::move(s.bytes_);
 }
 
 std::string station_bytes(const Stazioni& stazioni) {
-  IntoString s;
+  StringOutput s;
   write_stations(stazioni, s);
   return std::move(s.bytes_);
 }
 
 std::string plan_bytes(const Planimetria& planimetria) {
-  IntoString s;
+  StringOutput s;
   write_plan(planimetria, s);
   return std::move(s.bytes_);
 }

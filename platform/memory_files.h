@@ -16,6 +16,20 @@
 
 namespace compactor {
 
+// An output whose bytes stay in a string, `bytes_`; committing keeps them
+// there.
+class StringOutput : public OutputFile {
+ public:
+  void write(std::string_view bytes) override { bytes_.append(bytes); }
+  bool writes_at() const override { return true; }
+  void write_at(uint64_t offset, std::string_view bytes) override {
+    if (bytes_.size() < offset + bytes.size()) bytes_.resize(offset + bytes.size());
+    bytes_.replace(offset, bytes.size(), bytes);
+  }
+  void commit() override {}
+  std::string bytes_;
+};
+
 class MemoryFiles : public Files {
  public:
   bool exists(const std::string& path) override { return file_.count(path) != 0; }
@@ -62,21 +76,14 @@ class MemoryFiles : public Files {
   void put(const std::string& path, std::string bytes) { file_[path] = std::move(bytes); }
 
  private:
-  class Output : public OutputFile {
+  class Output : public StringOutput {
    public:
     Output(MemoryFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
-    void write(std::string_view bytes) override { bytes_.append(bytes); }
-    bool writes_at() const override { return true; }
-    void write_at(uint64_t offset, std::string_view bytes) override {
-      if (bytes_.size() < offset + bytes.size()) bytes_.resize(offset + bytes.size());
-      bytes_.replace(offset, bytes.size(), bytes);
-    }
     void commit() override { files_.file_[path_] = std::move(bytes_); }
 
    private:
     MemoryFiles& files_;
     std::string path_;
-    std::string bytes_;
   };
 
   std::map<std::string, std::string> file_;

@@ -61,7 +61,6 @@ std::shared_ptr<const std::string> scene_drawing(const Scene& scene, cli::Chaina
 // moves to) and the plan's key; small, whatever the route's length.
 nlohmann::json state_json(const Scene& scene);
 
-
 // Cell k of the drawn compile: its members, in words, and the records that
 // set them. Nothing when the grid has no cell k.
 std::optional<nlohmann::json> cell_json(const Scene& scene, int64_t k);

@@ -147,7 +147,6 @@ class WindowsOutputFile : public OutputFile {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-
 class WindowsFiles : public Files {
  public:
   bool exists(const std::string& path) override {
