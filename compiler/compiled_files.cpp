@@ -185,6 +185,24 @@ class Coordinate {
   double* v_;
 };
 
+// Points da to a - 1 of a run of curvature k, each point's x entry laid out
+// at p and its y entry at q (or kept in ys, when q is null). A function of
+// its own, kept out of the writers: inside them the last two points were
+// spilled to the stack and read back on every point, a wait as long as the
+// point's own arithmetic.
+[[gnu::noinline]] LastTwo lay_out_points(LastTwo last, int64_t da, int64_t a, double k, char* p, char* q,
+                                         double* ys) {
+  if (q != nullptr)
+    return walk_stretch(last, da, a, k, [&p, &q](int64_t, double xi, double yi) {
+      p = put_double(p, xi);
+      q = put_double(q, yi);
+    });
+  return walk_stretch(last, da, a, k, [&p, ys](int64_t i, double xi, double yi) {
+    p = put_double(p, xi);
+    ys[i] = yi;
+  });
+}
+
 // The entries of a plan whose last runs are not computed yet: each point is
 // computed once, its x entry laid out at once (in the shadow of the wait on
 // the point before) and its y kept for the second half. The plan's x is
@@ -199,16 +217,13 @@ void write_computing(Blocco& b, const Planimetria& planimetria) {
   std::copy(y, y + ready, ys);
 
   write_coordinate(b, x, ready, ready);
-  double x2 = x[ready - 2], x1 = x[ready - 1], y2 = y[ready - 2], y1 = y[ready - 1];
+  LastTwo last{x[ready - 2], x[ready - 1], y[ready - 2], y[ready - 1]};
   int64_t da = ready;
   for (const Stretch& t : planimetria.pending_stretches()) {
     while (da < t.up_to) {
-      char* p = b.space(double_entry_bytes);
+      char* const p = b.space(double_entry_bytes);
       const int64_t n = std::min<int64_t>(t.up_to - da, static_cast<int64_t>(b.free_() / double_entry_bytes));
-      walk_stretch(x2, x1, y2, y1, da, da + n, t.k, [&p, ys](int64_t i, double xi, double yi) {
-        p = put_double(p, xi);
-        ys[i] = yi;
-      });
+      last = lay_out_points(last, da, da + n, t.k, p, nullptr, ys);
       b.advance_(static_cast<size_t>(n) * double_entry_bytes);
       da += n;
     }
@@ -249,16 +264,12 @@ void write_in_step(Blocco& b, const Planimetria& planimetria) {
     m += n;
   }
   if (pending) {
-    double x2 = x[ready - 2], x1 = x[ready - 1], y2 = y[ready - 2], y1 = y[ready - 1];
+    LastTwo last{x[ready - 2], x[ready - 1], y[ready - 2], y[ready - 1]};
     for (const Stretch& t : planimetria.pending_stretches()) {
       while (m < t.up_to) {
-        char* p = b.space(double_entry_bytes);
-        char* q = p + half;
+        char* const p = b.space(double_entry_bytes);
         const int64_t n = std::min<int64_t>(t.up_to - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
-        walk_stretch(x2, x1, y2, y1, m, m + n, t.k, [&p, &q](int64_t, double xi, double yi) {
-          p = put_double(p, xi);
-          q = put_double(q, yi);
-        });
+        last = lay_out_points(last, m, m + n, t.k, p, p + half, nullptr);
         b.advance_(static_cast<size_t>(n) * double_entry_bytes);
         m += n;
       }

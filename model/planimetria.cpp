@@ -63,9 +63,9 @@ void Planimetria::compute_pending() const {
   y_.resize(static_cast<size_t>(next_));
   double* const x = x_.data();
   double* const y = y_.data();
-  double x2 = x[da - 2], x1 = x[da - 1], y2 = y[da - 2], y1 = y[da - 1];
+  LastTwo last{x[da - 2], x[da - 1], y[da - 2], y[da - 1]};
   for (const Stretch& t : pending_) {
-    walk_stretch(x2, x1, y2, y1, da, t.up_to, t.k, [x, y](int64_t i, double xi, double yi) {
+    last = walk_stretch(last, da, t.up_to, t.k, [x, y](int64_t i, double xi, double yi) {
       x[i] = xi;
       y[i] = yi;
     });

@@ -50,15 +50,20 @@ struct Stretch {
   double k;
 };
 
+// The last two points of a walk, which the next point continues from.
+struct LastTwo {
+  double x2, x1, y2, y1;
+};
+
 // The points da to a - 1 of a run of curvature k, from the two before them,
-// given in (x2, y2) and (x1, y1), which move along: point(i, x, y) is told
-// each. The last two points ride along in registers: the same operations in
-// the same order as reading them back from the plan, without the wait on
-// each store.
+// given in `from`; point(i, x, y) is told each, and the last two are
+// returned. They ride along in registers: the same operations in the same
+// order as reading them back from the plan, without the wait on each
+// store. Taken and given back by value, so that no store of an entry can be
+// taken to change them: the wait on each point is its own, not a reload.
 template <typename Place>
-inline void walk_stretch(double& x2_, double& x1_, double& y2_, double& y1_, int64_t da, int64_t a, double k,
-                            Place&& point) {
-  double x2 = x2_, x1 = x1_, y2 = y2_, y1 = y1_;
+inline LastTwo walk_stretch(LastTwo from, int64_t da, int64_t a, double k, Place&& point) {
+  double x2 = from.x2, x1 = from.x1, y2 = from.y2, y1 = from.y1;
   // k in a register of its own: the stores cannot be taken to change it.
   const double kk = k;
   if (kk == 0.0) {
@@ -82,10 +87,7 @@ inline void walk_stretch(double& x2_, double& x1_, double& y2_, double& y1_, int
       point(i, x1, y1);
     }
   }
-  x2_ = x2;
-  x1_ = x1;
-  y2_ = y2;
-  y1_ = y1;
+  return {x2, x1, y2, y1};
 }
 
 class Planimetria {
