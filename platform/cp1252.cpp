@@ -88,7 +88,9 @@ std::string cp1252_to_utf8(std::string_view bytes) {
   return out;
 }
 
-unsigned char cp1252_lower(unsigned char c) {
+namespace {
+
+constexpr unsigned char lower_of(unsigned char c) {
   if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
   switch (c) {
@@ -100,9 +102,20 @@ unsigned char cp1252_lower(unsigned char c) {
   }
 }
 
+// Every key word read goes through here: one look-up a byte.
+constexpr std::array<unsigned char, 256> kLower = [] {
+  std::array<unsigned char, 256> t{};
+  for (int c = 0; c < 256; ++c) t[static_cast<size_t>(c)] = lower_of(static_cast<unsigned char>(c));
+  return t;
+}();
+
+}  // namespace
+
+unsigned char cp1252_lower(unsigned char c) { return kLower[c]; }
+
 std::string cp1252_lower(std::string_view bytes) {
   std::string out(bytes);
-  for (char& ch : out) ch = static_cast<char>(cp1252_lower(static_cast<unsigned char>(ch)));
+  for (char& ch : out) ch = static_cast<char>(kLower[static_cast<unsigned char>(ch)]);
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "sources/key_words.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/cp1252.h"
@@ -63,13 +64,15 @@ LineKeys chiavi_linea(std::string_view campo) {
 }
 
 int curve_class(std::string_view campo) {
-  for (char d = '1'; d <= '6'; ++d)
-    if (campo.find(d) != std::string_view::npos) return d - '0';
-  return 0;
+  // The lowest of the digits 1 to 6 anywhere in the field, in one pass.
+  int lowest = 0;
+  for (const char c : campo)
+    if (c >= '1' && c <= '6' && (lowest == 0 || c - '0' < lowest)) lowest = c - '0';
+  return lowest;
 }
 
 bool curva_s(std::string_view campo) {
-  return campo.find_first_of("sS") != std::string_view::npos;
+  return std::any_of(campo.begin(), campo.end(), [](char c) { return c == 's' || c == 'S'; });
 }
 
 TrainKeys chiavi_treno(std::string_view campo) {

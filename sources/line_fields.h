@@ -18,6 +18,8 @@ struct LineField {
 
 // Every field of `line`, the key field first.
 std::vector<LineField> line_fields(std::string_view line);
+// The same into `fields`, whose room is kept from one line to the next.
+void line_fields(std::string_view line, std::vector<LineField>& fields);
 
 // `s` without the blanks and tabs around it.
 std::string_view without_blanks(std::string_view s);

@@ -149,7 +149,8 @@ void WarningCollector::record(RecordKind tipo, int32_t chainage, const SourcePla
   const int source_ = where.source;
   lines_[source_].record = where.line;
   if (tipo == RecordKind::stazione) ++stations_;
-  const Fields fields = line_fields(linea);
+  line_fields(linea, fields_);
+  const Fields& fields = fields_;
   decimal_points(tipo, where, linea, fields);
   if (tipo == RecordKind::stazione) timetable(chainage, where, linea, fields);
   if (tipo == RecordKind::curva) curve_direction(where, linea, fields);
@@ -282,8 +283,11 @@ void WarningCollector::speed_limit(int32_t chainage, const SourcePlace& place, s
 void WarningCollector::wrapped(RecordKind kind, int32_t chainage, const SourcePlace& place, std::string_view line, const Fields& fields) {
   // The record's fields follow its key field on its line; a record spread
   // over several lines is not looked at.
-  const auto language = place.source == LoadReport::linea ? SourceLanguage::line : SourceLanguage::train;
-  const RecordInfo* info = record_with_key(language, record_key(kind));
+  const bool line_source = place.source == LoadReport::linea;
+  std::optional<const RecordInfo*>& looked_up = infos_[2 * static_cast<size_t>(kind) + (line_source ? 0 : 1)];
+  if (!looked_up)
+    looked_up = record_with_key(line_source ? SourceLanguage::line : SourceLanguage::train, record_key(kind));
+  const RecordInfo* info = *looked_up;
   if (info == nullptr) return;
   if (fields.size() < info->fields.size() + 1) return;
   for (size_t k = 0; k < info->fields.size(); ++k) {

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "loader/load_observer.h"
 #include "sources/line_fields.h"
+#include "sources/record_fields.h"
 
 namespace compactor::session {
 
@@ -56,6 +58,7 @@ class WarningCollector : public LoadObserver {
   enum class Kind { decimal_comma, surplus, unrecognised, off_cell, out_of_order, marker, decimal_point, timetable, curve, comment, past_end, slowdown, wrapped, speed, count };
   // The fields of the record's line, split once for every check of it.
   using Fields = std::vector<LineField>;
+  Fields fields_;  // of the record's line; its room serves every line
   // A number written with a decimal point, which the reader cuts at the point.
   void decimal_points(RecordKind kind, const SourcePlace& place, std::string_view line, const Fields& fields);
   // A record whose key field begins as a comment does.
@@ -103,6 +106,8 @@ class WarningCollector : public LoadObserver {
     int others = 0;
   };
   std::vector<Surplus> surplus_;
+  // Each language's description of each kind of record, looked up once.
+  std::array<std::optional<const RecordInfo*>, 2 * (static_cast<size_t>(RecordKind::stazione) + 1)> infos_{};
   // Per source and kind: the last chainage, for the order check.
   std::map<std::pair<int, RecordKind>, int32_t> last_chainage_;
 };
