@@ -1,6 +1,7 @@
 #include "compiler/compiled_files.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -21,52 +22,79 @@ using compiled_format::empty_entry_bytes;
 using compiled_format::integer_entry_bytes;
 using compiled_format::seed_points;
 
-// Takes a full block's first `used` bytes (of each half, for a block of
-// two halves) to the file.
-using WriteBlock = std::function<void(const char* block, size_t used)>;
+// Takes `n` bytes of one half of a block (0, or 1 for the second) to the
+// file, where they belong: at byte `at` of the file.
+using WriteBlock = std::function<void(int half, uint64_t at, const char* bytes, size_t n)>;
 
 // A fixed block that is handed to the file whenever it fills up: large
 // enough that the system calls are few, small enough to stay in the cache
 // and to keep the peak memory low, and no larger than the file needs. Its
 // pages are taken in one call: a page fault each costs more than filling
-// the page. A block of two halves is filled in step, `size` bytes each.
+// the page. A block of two halves is filled in step, the same number of
+// bytes in each, and each half is the next part of its own stretch of the
+// file. Each write but the last ends on a page boundary of the file, the
+// bytes past it moved to the front of their half: the system fills whole
+// pages of a file in fewer and cheaper steps than pages cut in two.
 class Blocco {
  public:
   static constexpr size_t kSize = 256 << 10;
+  static constexpr uint64_t kPage = 4096;
 
-  // For a file of about `bytes` bytes (or each half of one).
-  Blocco(WriteBlock write, uint64_t bytes, int halves = 1)
+  // For a file of about `bytes` bytes (or each half of one); each half's
+  // bytes go to the file from starts[half] on.
+  Blocco(WriteBlock write, uint64_t bytes, int halves = 1, std::array<uint64_t, 2> starts = {0, 0})
       : write_(std::move(write)),
         halves_(halves),
         size_(static_cast<size_t>(std::clamp<uint64_t>(bytes, 64, kSize / static_cast<uint64_t>(halves)))),
         memory_(size_ * static_cast<size_t>(halves)),
-        data_(static_cast<char*>(map_coordinates(memory_))) {}
+        data_(static_cast<char*>(map_coordinates(memory_))),
+        at_(starts) {}
   ~Blocco() { free_coordinates(data_, memory_); }
   Blocco(const Blocco&) = delete;
   Blocco& operator=(const Blocco&) = delete;
 
-  // Room for at least n bytes (n at most the size).
+  // Room for at least n bytes in each half (n at most the size); where
+  // they go in the first half.
   char* space(size_t n) {
-    if (size_ - used_ < n) empty_out();
-    return data_ + used_;
+    if (free_() < n) write_out(false);
+    if (free_() < n) write_out(true);
+    return half(0);
   }
-  size_t free_() const { return size_ - used_; }
-  void advance_(size_t n) { used_ += n; }
-  // Where the second half starts, from the first.
-  size_t size() const { return size_; }
+  // Where the next bytes of half h go.
+  char* half(int h) { return data_ + static_cast<size_t>(h) * size_ + used_[h]; }
+  size_t free_() const { return size_ - std::max(used_[0], used_[1]); }
+  void advance_(size_t n) {
+    for (int h = 0; h < halves_; ++h) used_[h] += n;
+  }
   int halves() const { return halves_; }
-  void empty_out() {
-    if (used_ != 0) write_(data_, used_);
-    used_ = 0;
-  }
+  // Everything still held to the file.
+  void empty_out() { write_out(true); }
 
  private:
+  void write_out(bool all) {
+    for (int h = 0; h < halves_; ++h) {
+      size_t n = used_[h];
+      if (!all) {
+        const uint64_t end = (at_[h] + n) / kPage * kPage;
+        // A block smaller than a page (a small file) writes what it holds.
+        if (end > at_[h]) n = static_cast<size_t>(end - at_[h]);
+      }
+      if (n == 0) continue;
+      char* const bytes = data_ + static_cast<size_t>(h) * size_;
+      write_(h, at_[h], bytes, n);
+      std::memmove(bytes, bytes + n, used_[h] - n);
+      used_[h] -= n;
+      at_[h] += n;
+    }
+  }
+
   WriteBlock write_;
   int halves_;
   size_t size_;
   size_t memory_;
   char* data_;
-  size_t used_ = 0;
+  std::array<uint64_t, 2> at_;       // where each half's next bytes go in the file
+  std::array<size_t, 2> used_ = {0, 0};
 };
 
 char* metti16(char* p, uint16_t v) {
@@ -134,10 +162,9 @@ char* put_double(char* p, double v) {
 // the block.
 void put_empty(Blocco& b, int64_t m, int64_t points) {
   while (m < points) {
-    char* p = b.space(empty_entry_bytes);
+    b.space(empty_entry_bytes);
     const int64_t n = std::min<int64_t>(points - m, static_cast<int64_t>(b.free_() / empty_entry_bytes));
-    for (int h = 0; h < b.halves(); ++h)
-      std::memset(p + static_cast<size_t>(h) * b.size(), 0, static_cast<size_t>(n) * empty_entry_bytes);
+    for (int h = 0; h < b.halves(); ++h) std::memset(b.half(h), 0, static_cast<size_t>(n) * empty_entry_bytes);
     b.advance_(static_cast<size_t>(n) * empty_entry_bytes);
     m += n;
   }
@@ -238,7 +265,6 @@ void write_computing(Blocco& b, const Planimetria& planimetria) {
 // the file, x from the start and y from the middle. Each point is computed
 // once and neither coordinate is ever held.
 void write_in_step(Blocco& b, const Planimetria& planimetria) {
-  const size_t half = b.size();
   const int64_t computed = planimetria.next(), points = planimetria.points();
   const bool pending = !planimetria.pending_stretches().empty();
   const int64_t ready = pending ? planimetria.stored() : computed;
@@ -246,14 +272,13 @@ void write_in_step(Blocco& b, const Planimetria& planimetria) {
   const double* const y = planimetria.y_stored();
   int64_t m = 0;
   for (; m < std::min(ready, seed_points); ++m) {
-    char* p = b.space(integer_entry_bytes);
-    put_integer(p, x[m]);
-    put_integer(p + half, y[m]);
+    put_integer(b.space(integer_entry_bytes), x[m]);
+    put_integer(b.half(1), y[m]);
     b.advance_(integer_entry_bytes);
   }
   while (m < ready) {
     char* p = b.space(double_entry_bytes);
-    char* q = p + half;
+    char* q = b.half(1);
     const int64_t n = std::min<int64_t>(ready - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
 #pragma GCC unroll 4
     for (int64_t k = 0; k < n; ++k) {
@@ -269,7 +294,7 @@ void write_in_step(Blocco& b, const Planimetria& planimetria) {
       while (m < t.up_to) {
         char* const p = b.space(double_entry_bytes);
         const int64_t n = std::min<int64_t>(t.up_to - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
-        last = lay_out_points(last, m, m + n, t.k, p, p + half, nullptr);
+        last = lay_out_points(last, m, m + n, t.k, p, b.half(1), nullptr);
         b.advance_(static_cast<size_t>(n) * double_entry_bytes);
         m += n;
       }
@@ -282,7 +307,8 @@ void write_in_step(Blocco& b, const Planimetria& planimetria) {
 
 void write_grid(const Griglia& griglia, OutputFile& out) {
   out.reserve(griglia.celle().size() * cell_bytes);
-  Blocco b([&out](const char* block, size_t used) { out.write({block, used}); }, griglia.celle().size() * cell_bytes);
+  Blocco b([&out](int, uint64_t, const char* bytes, size_t n) { out.write({bytes, n}); },
+           griglia.celle().size() * cell_bytes);
   for (const cella& c : griglia.celle()) {
     put_cell(b.space(cell_bytes), c);
     b.advance_(cell_bytes);
@@ -304,22 +330,14 @@ void write_plan(const Planimetria& planimetria, OutputFile& out) {
   const uint64_t half = static_cast<uint64_t>(coordinate_size(computed, planimetria.points()));
   out.reserve(2 * half);
   if (out.writes_at()) {
-    uint64_t at = 0;  // where the next x entries go
-    size_t size = 0;  // of each half of the block
-    Blocco b(
-        [&out, &at, &size, half](const char* block, size_t used) {
-          out.write_at(at, {block, used});
-          out.write_at(half + at, {block + size, used});
-          at += used;
-        },
-        half, 2);
-    size = b.size();
+    Blocco b([&out](int, uint64_t at, const char* bytes, size_t n) { out.write_at(at, {bytes, n}); }, half, 2,
+             {0, half});
     write_in_step(b, planimetria);
     b.empty_out();
     return;
   }
   // A file written front to back only: the x entries, then the y entries.
-  Blocco b([&out](const char* block, size_t used) { out.write({block, used}); }, 2 * half);
+  Blocco b([&out](int, uint64_t, const char* bytes, size_t n) { out.write({bytes, n}); }, 2 * half);
   if (planimetria.pending_stretches().empty()) {
     write_coordinate(b, planimetria.all_x(), computed, planimetria.points());
     write_coordinate(b, planimetria.all_y(), computed, planimetria.points());

@@ -196,6 +196,41 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
   EXPECT_EQ(c.reserved, c.written);
 }
 
+TEST(PlanFile, EachWriteAtAnOffsetButTheLastOfEachHalfEndsOnAPageOfTheFile) {
+  // Pages cut in two cost the system more: the x half from 0 and the y half
+  // from the middle (not on a page) each reach a page boundary with every
+  // write but their last, and together they cover the file once.
+  struct Writes : OutputFile {
+    void write(std::string_view) override { ADD_FAILURE() << "written front to back"; }
+    bool writes_at() const override { return true; }
+    void write_at(uint64_t offset, std::string_view bytes) override { at.emplace_back(offset, bytes.size()); }
+    void commit() override {}
+    std::vector<std::pair<uint64_t, size_t>> at;
+  } out;
+  Planimetria p;
+  p.resize(200'000);
+  p.seed();
+  p.extend_stretch(120'000, 0.0004);
+  write_plan(p, out);
+  const uint64_t half = plan_bytes(p).size() / 2;
+  ASSERT_NE(half % 4096, 0u);
+  for (const uint64_t start : {uint64_t{0}, half}) {
+    std::vector<std::pair<uint64_t, size_t>> stream;
+    for (const auto& w : out.at)
+      if ((w.first >= half) == (start == half)) stream.push_back(w);
+    ASSERT_GT(stream.size(), 3u);
+    uint64_t next = start;
+    for (size_t i = 0; i < stream.size(); ++i) {
+      EXPECT_EQ(stream[i].first, next) << "write " << i << " of the half from " << start;
+      next += stream[i].second;
+      if (i + 1 < stream.size()) {
+        EXPECT_EQ(next % 4096, 0u) << "write " << i << " of the half from " << start;
+      }
+    }
+    EXPECT_EQ(next, start + half);
+  }
+}
+
 TEST(CompiledFiles, WritesThePlanOnlyWhenSwitchedOnAndReplacesLongerFiles) {
   testing::TempDir dir;
   Model m;
