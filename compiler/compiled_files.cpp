@@ -32,13 +32,16 @@ using WriteBlock = std::function<void(int half, uint64_t at, const char* bytes, 
 // pages are taken in one call: a page fault each costs more than filling
 // the page. A block of two halves is filled in step, the same number of
 // bytes in each, and each half is the next part of its own stretch of the
-// file. Each write but the last ends on a page boundary of the file, the
-// bytes past it moved to the front of their half: the system fills whole
-// pages of a file in fewer and cheaper steps than pages cut in two.
+// file. Each write but the last ends on a 128 KiB boundary of the file,
+// the bytes past it moved to the front of their half: the system fills
+// whole, aligned runs of pages in fewer and cheaper steps than pages cut in
+// two (1,000,000 m compile 10.7 -> 10.2 ms against writes of whole blocks).
 class Blocco {
  public:
-  static constexpr size_t kSize = 256 << 10;
-  static constexpr uint64_t kPage = 4096;
+  static constexpr size_t kSize = 512 << 10;
+  // Where writes end in the file; less than a half, so that a half always
+  // has room after a write.
+  static constexpr uint64_t kAligned = 128 << 10;
 
   // For a file of about `bytes` bytes (or each half of one); each half's
   // bytes go to the file from starts[half] on.
@@ -75,7 +78,7 @@ class Blocco {
     for (int h = 0; h < halves_; ++h) {
       size_t n = used_[h];
       if (!all) {
-        const uint64_t end = (at_[h] + n) / kPage * kPage;
+        const uint64_t end = (at_[h] + n) / kAligned * kAligned;
         // A block smaller than a page (a small file) writes what it holds.
         if (end > at_[h]) n = static_cast<size_t>(end - at_[h]);
       }

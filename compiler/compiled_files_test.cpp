@@ -131,10 +131,10 @@ TEST(PlanFile, APlanComputedWhileWrittenHasTheBytesOfThePlanComputedFirst) {
       {"a_part_held_before_the_rest", 1000, {{100, 0.0}, {250, 0.002}, {900, 0.0}}, 1},
       {"all_held", 1000, {{500, 0.003}}, 0},
       {"across_many_blocks", 200'000, {{50'000, 0.0}, {120'000, 0.0004}, {199'998, 0.0}}, -1},
-      // The held part ending just past a block of either layout (13,107
-      // and 26,214 entries), the empty tail across one.
-      {"half_a_block_held", 100'000, {{13'110, 0.0}, {13'111, 0.0}, {60'000, -0.0002}}, 0},
-      {"a_block_held", 100'000, {{26'220, 0.0}, {26'221, 0.0}, {30'000, -0.0002}}, 0},
+      // The held part ending just past a block of either layout (26,214
+      // and 52,428 entries), the empty tail across one.
+      {"half_a_block_held", 200'000, {{26'220, 0.0}, {26'221, 0.0}, {120'000, -0.0002}}, 0},
+      {"a_block_held", 200'000, {{52'430, 0.0}, {52'431, 0.0}, {60'000, -0.0002}}, 0},
   };
   for (const Case& c : cases) {
     Planimetria written_;
@@ -196,9 +196,9 @@ TEST(CompiledFiles, ThePlanAndTheGridAskAheadForExactlyTheSpaceTheyWrite) {
   EXPECT_EQ(c.reserved, c.written);
 }
 
-TEST(PlanFile, EachWriteAtAnOffsetButTheLastOfEachHalfEndsOnAPageOfTheFile) {
+TEST(PlanFile, EachWriteAtAnOffsetButTheLastOfEachHalfEndsOnAnAlignedRunOfPages) {
   // Pages cut in two cost the system more: the x half from 0 and the y half
-  // from the middle (not on a page) each reach a page boundary with every
+  // from the middle (not on a page) each reach a 128 KiB boundary with every
   // write but their last, and together they cover the file once.
   struct Writes : OutputFile {
     void write(std::string_view) override { ADD_FAILURE() << "written front to back"; }
@@ -208,9 +208,9 @@ TEST(PlanFile, EachWriteAtAnOffsetButTheLastOfEachHalfEndsOnAPageOfTheFile) {
     std::vector<std::pair<uint64_t, size_t>> at;
   } out;
   Planimetria p;
-  p.resize(200'000);
+  p.resize(400'000);
   p.seed();
-  p.extend_stretch(120'000, 0.0004);
+  p.extend_stretch(220'000, 0.0004);
   write_plan(p, out);
   const uint64_t half = plan_bytes(p).size() / 2;
   ASSERT_NE(half % 4096, 0u);
@@ -224,7 +224,7 @@ TEST(PlanFile, EachWriteAtAnOffsetButTheLastOfEachHalfEndsOnAPageOfTheFile) {
       EXPECT_EQ(stream[i].first, next) << "write " << i << " of the half from " << start;
       next += stream[i].second;
       if (i + 1 < stream.size()) {
-        EXPECT_EQ(next % 4096, 0u) << "write " << i << " of the half from " << start;
+        EXPECT_EQ(next % (128 << 10), 0u) << "write " << i << " of the half from " << start;
       }
     }
     EXPECT_EQ(next, start + half);
