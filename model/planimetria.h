@@ -57,10 +57,9 @@ struct LastTwo {
 
 // The points da to a - 1 of a run of curvature k, from the two before them,
 // given in `from`; point(i, x, y) is told each, and the last two are
-// returned. They ride along in registers: the same operations in the same
-// order as reading them back from the plan, without the wait on each
-// store. Taken and given back by value, so that no store of an entry can be
-// taken to change them: the wait on each point is its own, not a reload.
+// returned. They ride along in local variables, in registers where the
+// caller leaves room for them: the same operations in the same order as
+// reading them back from the plan, without the wait on each store.
 template <typename Place>
 inline LastTwo walk_stretch(LastTwo from, int64_t da, int64_t a, double k, Place&& point) {
   double x2 = from.x2, x1 = from.x1, y2 = from.y2, y1 = from.y1;
