@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -10,6 +9,8 @@
 
 #include "compiler/compiled_format.h"
 #include "compiler/little_endian.h"
+#include "compiler/plan_entries.h"
+#include "compiler/plan_points.h"
 #include "platform/memory_files.h"
 #include "platform/signal_cleanup.h"
 
@@ -105,21 +106,6 @@ class Blocco {
   std::array<size_t, 2> used_ = {0, 0};
 };
 
-char* metti16(char* p, uint16_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>(v >> 8);
-  return p + 2;
-}
-
-char* metti64(char* p, uint64_t v) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(p, &v, 8);
-  } else {
-    for (int s = 0; s < 64; s += 8) p[s / 8] = static_cast<char>((v >> s) & 0xFF);
-  }
-  return p + 8;
-}
-
 char* put_cell(char* p, const cella& c) {
   *p++ = static_cast<char>(c.tipo);
   p = metti16(p, static_cast<uint16_t>(c.dato1));
@@ -154,16 +140,6 @@ void append_station(std::string& out, const stazione& s) {
   le::u8(out, s.campo6);
   le::u8(out, s.campo5);
   le::i32(out, s.orario);
-}
-
-char* put_integer(char* p, double v) {
-  p = metti16(p, Variant::intero);
-  return metti16(p, static_cast<uint16_t>(static_cast<int16_t>(v)));
-}
-
-char* put_double(char* p, double v) {
-  p = metti16(p, Variant::doppio);
-  return metti64(p, std::bit_cast<uint64_t>(v));
 }
 
 // The entries from m to `points` empty (tag 0, no value), in each half of
@@ -219,24 +195,6 @@ class Coordinate {
   size_t bytes_;
   double* v_;
 };
-
-// Points da to a - 1 of a run of curvature k, each point's x entry laid out
-// at p and its y entry at q (or kept in ys, when q is null). A function of
-// its own, kept out of the writers: inside them the last two points were
-// spilled to the stack and read back on every point, a wait as long as the
-// point's own arithmetic.
-[[gnu::noinline]] LastTwo lay_out_points(LastTwo last, int64_t da, int64_t a, double k, char* p, char* q,
-                                         double* ys) {
-  if (q != nullptr)
-    return walk_stretch(last, da, a, k, [&p, &q](int64_t, double xi, double yi) {
-      p = put_double(p, xi);
-      q = put_double(q, yi);
-    });
-  return walk_stretch(last, da, a, k, [&p, ys](int64_t i, double xi, double yi) {
-    p = put_double(p, xi);
-    ys[i] = yi;
-  });
-}
 
 // The entries of a plan whose last runs are not computed yet: each point is
 // computed once, its x entry laid out at once (in the shadow of the wait on
@@ -298,14 +256,12 @@ void write_in_step(Blocco& b, const Planimetria& planimetria) {
   }
   if (pending) {
     LastTwo last{x[ready - 2], x[ready - 1], y[ready - 2], y[ready - 1]};
-    for (const Stretch& t : planimetria.pending_stretches()) {
-      while (m < t.up_to) {
-        char* const p = b.space(double_entry_bytes);
-        const int64_t n = std::min<int64_t>(t.up_to - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
-        last = lay_out_points(last, m, m + n, t.k, p, b.half(1), nullptr);
-        b.advance_(static_cast<size_t>(n) * double_entry_bytes);
-        m += n;
-      }
+    while (m < computed) {
+      char* const p = b.space(double_entry_bytes);
+      const int64_t n = std::min<int64_t>(computed - m, static_cast<int64_t>(b.free_() / double_entry_bytes));
+      last = lay_out_runs(last, planimetria.pending_stretches(), ready, m, m + n, p, b.half(1));
+      b.advance_(static_cast<size_t>(n) * double_entry_bytes);
+      m += n;
     }
   }
   put_empty(b, m, points);
