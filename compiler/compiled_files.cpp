@@ -23,9 +23,9 @@ using compiled_format::empty_entry_bytes;
 using compiled_format::integer_entry_bytes;
 using compiled_format::seed_points;
 
-// Takes `n` bytes of one half of a block (0, or 1 for the second) to the
-// file, where they belong: at byte `at` of the file.
-using WriteBlock = std::function<void(int half, uint64_t at, const char* bytes, size_t n)>;
+// Takes `n` bytes of a block to the file, where they belong: at byte `at`
+// of the file.
+using WriteBlock = std::function<void(uint64_t at, const char* bytes, size_t n)>;
 
 // A fixed block that is handed to the file whenever it fills up: large
 // enough that the system calls are few, small enough to stay in the cache
@@ -74,7 +74,8 @@ class Blocco {
   }
   // Where the next bytes of half h go.
   char* half(int h) { return data_ + static_cast<size_t>(h) * stride_ + used_[h]; }
-  size_t free_() const { return stride_ - std::max(used_[0], halves_ > 1 ? used_[1] : 0); }
+  // A block of one half leaves used_[1] at 0.
+  size_t free_() const { return stride_ - std::max(used_[0], used_[1]); }
   void advance_(size_t n) {
     for (int h = 0; h < halves_; ++h) used_[h] += n;
   }
@@ -88,7 +89,7 @@ class Blocco {
   // Half h's bytes up to `upto` to the file, those after it to its front.
   void write_out(int h, size_t upto) {
     char* const bytes = data_ + static_cast<size_t>(h) * stride_;
-    if (upto > from_[h]) write_(h, base_[h] + from_[h], bytes + from_[h], upto - from_[h]);
+    if (upto > from_[h]) write_(base_[h] + from_[h], bytes + from_[h], upto - from_[h]);
     std::memmove(bytes, bytes + upto, used_[h] - upto);
     base_[h] += upto;
     from_[h] = 0;
@@ -271,7 +272,7 @@ void write_in_step(Blocco& b, const Planimetria& planimetria) {
 
 void write_grid(const Griglia& griglia, OutputFile& out) {
   out.reserve(griglia.celle().size() * cell_bytes);
-  Blocco b([&out](int, uint64_t, const char* bytes, size_t n) { out.write({bytes, n}); },
+  Blocco b([&out](uint64_t, const char* bytes, size_t n) { out.write({bytes, n}); },
            griglia.celle().size() * cell_bytes);
   for (const cella& c : griglia.celle()) {
     put_cell(b.space(cell_bytes), c);
@@ -294,14 +295,14 @@ void write_plan(const Planimetria& planimetria, OutputFile& out) {
   const uint64_t half = static_cast<uint64_t>(coordinate_size(computed, planimetria.points()));
   out.reserve(2 * half);
   if (out.writes_at()) {
-    Blocco b([&out](int, uint64_t at, const char* bytes, size_t n) { out.write_at(at, {bytes, n}); }, half, 2,
+    Blocco b([&out](uint64_t at, const char* bytes, size_t n) { out.write_at(at, {bytes, n}); }, half, 2,
              {0, half});
     write_in_step(b, planimetria);
     b.empty_out();
     return;
   }
   // A file written front to back only: the x entries, then the y entries.
-  Blocco b([&out](int, uint64_t, const char* bytes, size_t n) { out.write({bytes, n}); }, 2 * half);
+  Blocco b([&out](uint64_t, const char* bytes, size_t n) { out.write({bytes, n}); }, 2 * half);
   if (planimetria.pending_stretches().empty()) {
     write_coordinate(b, planimetria.all_x(), computed, planimetria.points());
     write_coordinate(b, planimetria.all_y(), computed, planimetria.points());

@@ -21,28 +21,18 @@ namespace {
 
 std::string reason() { return std::strerror(errno); }
 
-// All of `bytes` to `fd`, however many calls the system takes.
-void write_all(int fd, std::string_view bytes, const std::string& path) {
+// All of `bytes` to `fd`, however many calls the system takes: at
+// `offset` when one is given, else where the file stands.
+void write_all(int fd, std::string_view bytes, const std::string& path, std::optional<uint64_t> offset = {}) {
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t n = offset ? ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(*offset))
+                             : ::write(fd, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       throw PlatformError(path, "cannot write: " + reason());
     }
     bytes.remove_prefix(static_cast<size_t>(n));
-  }
-}
-
-// All of `bytes` to `fd` at `offset`.
-void write_all_at(int fd, uint64_t offset, std::string_view bytes, const std::string& path) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw PlatformError(path, "cannot write: " + reason());
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-    offset += static_cast<uint64_t>(n);
+    if (offset) *offset += static_cast<uint64_t>(n);
   }
 }
 
@@ -95,7 +85,7 @@ class PosixOutputFile : public OutputFile {
 
   bool writes_at() const override { return true; }
   void write_at(uint64_t offset, std::string_view bytes) override {
-    write_all_at(fd_, offset, bytes, path_);
+    write_all(fd_, bytes, path_, offset);
     written_ = std::max(written_, offset + bytes.size());
   }
 

@@ -50,29 +50,22 @@ std::optional<std::string> replacing_refused(const std::wstring& wide) {
   return std::nullopt;
 }
 
-void write_all(HANDLE h, std::string_view bytes, const std::string& path) {
-  while (!bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-    DWORD written = 0;
-    if (!::WriteFile(h, bytes.data(), chunk, &written, nullptr))
-      throw PlatformError(path, "cannot write: " + reason());
-    bytes.remove_prefix(written);
-  }
-}
-
-// All of `bytes` at `offset`: a handle opened for plain writes still writes
-// where an OVERLAPPED structure says, and waits for it.
-void write_all_at(HANDLE h, uint64_t offset, std::string_view bytes, const std::string& path) {
+// All of `bytes`: at `offset` when one is given (a handle opened for plain
+// writes still writes where an OVERLAPPED structure says, and waits for
+// it), else where the file stands.
+void write_all(HANDLE h, std::string_view bytes, const std::string& path, std::optional<uint64_t> offset = {}) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
     OVERLAPPED where{};
-    where.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    if (offset) {
+      where.Offset = static_cast<DWORD>(*offset & 0xFFFFFFFFu);
+      where.OffsetHigh = static_cast<DWORD>(*offset >> 32);
+    }
     DWORD written = 0;
-    if (!::WriteFile(h, bytes.data(), chunk, &written, &where))
+    if (!::WriteFile(h, bytes.data(), chunk, &written, offset ? &where : nullptr))
       throw PlatformError(path, "cannot write: " + reason());
     bytes.remove_prefix(written);
-    offset += written;
+    if (offset) *offset += written;
   }
 }
 
@@ -116,7 +109,7 @@ class WindowsOutputFile : public OutputFile {
 
   void write(std::string_view bytes) override { write_all(handle_, bytes, path_); }
   bool writes_at() const override { return true; }
-  void write_at(uint64_t offset, std::string_view bytes) override { write_all_at(handle_, offset, bytes, path_); }
+  void write_at(uint64_t offset, std::string_view bytes) override { write_all(handle_, bytes, path_, offset); }
 
   void finish() override {
     if (handle_ == INVALID_HANDLE_VALUE) return;
